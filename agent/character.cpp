@@ -1,0 +1,7 @@
+#include "agent/character.h"
+
+namespace agent {
+
+Character::~Character() = default;
+
+}  // namespace agent

@@ -1,0 +1,55 @@
+// The engine control: loads characters by id and raises the user's interactions with them as events.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "agent/character.h"
+
+namespace agent {
+
+// The user chose a command of a character, from its pop-up menu or by voice.
+struct UserInput {
+    QString name;         // the Command::name chosen
+    QString characterId;  // the id the character was loaded under
+};
+
+// The user finished dragging a character with the mouse.
+struct DragEvent {
+    QString characterId;
+    int button = 0;
+    int shift = 0;
+    int x = 0;  // where the frame ended up, screen pixels
+    int y = 0;
+};
+
+class Control {
+public:
+    using CommandHandler = std::function<void(const UserInput&)>;
+    using DragCompleteHandler = std::function<void(const DragEvent&)>;
+
+    virtual ~Control();
+
+    // Loads a character file under id. A file name without a folder is looked up in the character folder.
+    // Returns false when the character could not be loaded; loading an id that is in use fails too.
+    virtual bool load(const QString& id, const QString& fileName) = 0;
+    virtual void unload(const QString& id) = 0;
+    // The character loaded under id (ids are compared without regard to case), or nullptr.
+    virtual Character* item(const QString& id) = 0;
+    // Opens the engine's character-options window.
+    virtual void showPropertySheet() = 0;
+
+    // Events are raised on the user-interface thread.
+    void setCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
+    void setDragCompleteHandler(DragCompleteHandler handler) { dragCompleteHandler_ = std::move(handler); }
+
+protected:
+    void raiseCommand(const UserInput& input) const;
+    void raiseDragComplete(const DragEvent& event) const;
+
+private:
+    CommandHandler commandHandler_;
+    DragCompleteHandler dragCompleteHandler_;
+};
+
+}  // namespace agent
