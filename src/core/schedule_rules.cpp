@@ -1,0 +1,28 @@
+#include "src/core/schedule_rules.h"
+
+#include "src/core/conversions.h"
+#include "src/core/settings_keys.h"
+
+namespace horalia::core {
+
+bool announcementDue(int minute, const QString& announceSetting) {
+    std::optional<double> interval = toDouble(announceSetting);
+    if (!interval || *interval <= 0.0) {
+        return false;
+    }
+    if (*interval == 1.0) {
+        return true;
+    }
+    return numberText(minute / *interval).size() < 3;
+}
+
+bool alarmDue(const QString& alarmTime, int hour, int minute) {
+    if (alarmTime == keys::kNoAlarm) {
+        return false;
+    }
+    std::optional<qint16> alarmMinute = toInt16(alarmTime.mid(2, 2));
+    std::optional<qint16> alarmHour = toInt16(alarmTime.mid(0, 2));
+    return alarmMinute && alarmHour && *alarmMinute == minute && *alarmHour == hour;
+}
+
+}  // namespace horalia::core

@@ -1,0 +1,116 @@
+#include "src/platform/ini_settings_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace horalia::platform {
+
+namespace {
+
+constexpr int kLockTimeoutMs = 5000;
+
+// The rename that replaced the file is durable only once the folder holding it is on disk too.
+void syncFolder(const QString& folder) {
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+IniSettingsStore::IniSettingsStore(QString filePath) : path_(std::move(filePath)) {}
+
+QString IniSettingsStore::defaultFilePath() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config)) {
+        config = QDir::homePath() + QStringLiteral("/.config");
+    }
+    return config + QStringLiteral("/HoraliaIIV/settings.ini");
+}
+
+std::optional<IniDocument> IniSettingsStore::load() const {
+    QFileInfo info(path_);
+    if (!info.exists()) {
+        return IniDocument{};
+    }
+    if (!info.isFile()) {
+        error_ = QStringLiteral("%1 is not a file").arg(path_);
+        return std::nullopt;
+    }
+    if (info.size() > kMaxFileSize) {
+        error_ = QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize);
+        return std::nullopt;
+    }
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.exists()) {
+            return IniDocument{};  // removed since we looked
+        }
+        error_ = QStringLiteral("cannot read %1: %2").arg(path_, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray text = file.read(kMaxFileSize + 1);
+    if (text.size() > kMaxFileSize) {
+        error_ = QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize);
+        return std::nullopt;
+    }
+    return IniDocument::parse(text);
+}
+
+QString IniSettingsStore::read(const QString& section, const QString& key, const QString& defaultValue) const {
+    std::optional<IniDocument> doc = load();
+    if (!doc) {
+        return defaultValue;
+    }
+    return doc->value(section, key).value_or(defaultValue);
+}
+
+bool IniSettingsStore::write(const QString& section, const QString& key, const QString& value) {
+    if (!IniDocument::isValidSectionName(section) || !IniDocument::isValidKeyName(key)) {
+        error_ = QStringLiteral("invalid section or key name");
+        return false;
+    }
+    QString folder = QFileInfo(path_).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        error_ = QStringLiteral("cannot create the folder %1").arg(folder);
+        return false;
+    }
+    // Another process may be writing another key: read, change and replace under one lock, or one of the
+    // two changes would be lost.
+    QLockFile lock(path_ + QStringLiteral(".lock"));
+    lock.setStaleLockTime(30000);
+    if (!lock.tryLock(kLockTimeoutMs)) {
+        error_ = QStringLiteral("%1 is locked by another process").arg(path_);
+        return false;
+    }
+    std::optional<IniDocument> doc = load();
+    if (!doc) {
+        return false;
+    }
+    doc->setValue(section, key, value);
+
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error_ = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
+        return false;
+    }
+    QByteArray text = doc->serialize();
+    bool written = file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
+    if (!written || !file.commit()) {
+        error_ = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+}  // namespace horalia::platform

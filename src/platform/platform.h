@@ -1,0 +1,22 @@
+// Everything the program needs from the outside world, built once by the composition root.
+#pragma once
+
+#include "src/platform/clock.h"
+#include "src/platform/engine_factory.h"
+#include "src/platform/pause.h"
+#include "src/platform/screen_metrics.h"
+#include "src/platform/settings_store.h"
+#include "src/platform/shell.h"
+
+namespace horalia::platform {
+
+struct Platform {
+    SettingsStore& settings;
+    Clock& clock;
+    Pause& pause;
+    Shell& shell;
+    ScreenMetrics& screen;
+    EngineFactory& engines;
+};
+
+}  // namespace horalia::platform

@@ -1,0 +1,16 @@
+#include "src/platform/process_shell.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+namespace horalia::platform {
+
+bool ProcessShell::start(const QString& path, WindowStyle /*style*/) {
+    QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile() || !info.isExecutable()) {
+        return false;
+    }
+    return QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath());
+}
+
+}  // namespace horalia::platform

@@ -1,0 +1,15 @@
+// Starts programs as detached processes.
+#pragma once
+
+#include "src/platform/shell.h"
+
+namespace horalia::platform {
+
+class ProcessShell : public Shell {
+public:
+    // The window style is a hint that a Linux desktop has no portable way to pass on; the program's own
+    // window decides how it appears.
+    bool start(const QString& path, WindowStyle style) override;
+};
+
+}  // namespace horalia::platform

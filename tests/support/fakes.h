@@ -1,0 +1,102 @@
+// Fakes of the platform for tests: settings in memory, a recording shell, a recording clock window, a virtual
+// clock with timer latency, and a whole Platform built from them.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include "src/core/clock_view.h"
+#include "src/platform/platform.h"
+#include "src/platform/virtual_clock.h"
+#include "tests/support/recording_engine.h"
+
+namespace testsupport {
+
+// Settings in memory, with the store's rule that names compare without regard to case.
+class MemorySettings : public horalia::platform::SettingsStore {
+public:
+    QString read(const QString& section, const QString& key, const QString& defaultValue = {}) const override;
+    bool write(const QString& section, const QString& key, const QString& value) override;
+    void set(const QString& key, const QString& value) { write(QStringLiteral("Data"), key, value); }
+    QString get(const QString& key) const { return read(QStringLiteral("Data"), key); }
+    mutable int reads = 0;
+    QStringList writes;  // "Section/Key=value", in order
+
+private:
+    static QString id(const QString& section, const QString& key) { return (section + u'/' + key).toLower(); }
+    QHash<QString, QString> values_;
+};
+
+struct ShellStart {
+    QString path;
+    horalia::platform::WindowStyle style;
+    qint64 atMs;
+};
+
+class RecordingShell : public horalia::platform::Shell {
+public:
+    explicit RecordingShell(horalia::platform::VirtualClock& clock) : clock_(clock) {}
+    bool start(const QString& path, horalia::platform::WindowStyle style) override {
+        starts.append({path, style, clock_.nowMs()});
+        return true;
+    }
+    QList<ShellStart> starts;
+
+private:
+    horalia::platform::VirtualClock& clock_;
+};
+
+// A clock window that remembers what was done to it and when.
+class RecordingView : public horalia::core::ClockView {
+public:
+    explicit RecordingView(horalia::platform::VirtualClock& clock) : clock_(clock) {}
+    bool isVisible() const override { return visible; }
+    void setVisible(bool v) override {
+        visible = v;
+        visibility.append({v, clock_.nowMs()});
+    }
+    void setTimeText(const QString& text) override {
+        this->text = text;
+        texts.append({text, clock_.nowMs()});
+    }
+    bool visible = false;
+    QString text;
+    QList<QPair<bool, qint64>> visibility;
+    QList<QPair<QString, qint64>> texts;
+
+private:
+    horalia::platform::VirtualClock& clock_;
+};
+
+// A virtual clock whose timers fire up to maxLatencyMs late, at random but repeatably.
+class JitteryClock : public horalia::platform::VirtualClock {
+public:
+    JitteryClock(const QDateTime& start, int maxLatencyMs, quint32 seed)
+        : VirtualClock(start), maxLatency_(maxLatencyMs), random_(seed) {}
+
+protected:
+    int latencyMs() override { return static_cast<int>(random_.bounded(maxLatency_ + 1)); }
+
+private:
+    int maxLatency_;
+    QRandomGenerator random_;
+};
+
+// Local time on 6 December 2026.
+QDateTime at(int hour, int minute, int second = 0);
+
+// The fake platform in one piece; the clock is a JitteryClock with no latency unless asked.
+struct FakePlatform {
+    explicit FakePlatform(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1);
+    JitteryClock clock;
+    horalia::platform::VirtualPause pause{clock};
+    MemorySettings settings;
+    RecordingShell shell{clock};
+    horalia::platform::FixedScreenMetrics screen;
+    RecordingEngineFactory engines;
+    horalia::platform::Platform platform{settings, clock, pause, shell, screen, engines};
+};
+
+}  // namespace testsupport

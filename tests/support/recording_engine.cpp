@@ -1,0 +1,32 @@
+#include "tests/support/recording_engine.h"
+
+namespace testsupport {
+
+QStringList RecordingSink::linesOf(const QString& object) const {
+    QStringList out;
+    for (const QString& line : lines) {
+        if (line.startsWith(object + u' ')) {
+            out.append(line);
+        }
+    }
+    return out;
+}
+
+bool RecordingControl::load(const QString& id, const QString& fileName) {
+    if (failingLoads.contains(id.toLower())) {
+        ConsoleControl::load(QString(), fileName);  // recorded, and fails as an empty id does
+        return false;
+    }
+    return ConsoleControl::load(id, fileName);
+}
+
+std::unique_ptr<agent::Control> RecordingEngineFactory::create(const QString& controlName) {
+    auto control = std::make_unique<RecordingControl>(controlName, sink);
+    for (const QString& name : failingLoads) {
+        control->failingLoads.insert(name.toLower());
+    }
+    controls.append(control.get());
+    return control;
+}
+
+}  // namespace testsupport
