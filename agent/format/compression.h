@@ -1,0 +1,36 @@
+// The bit-stream compression that character files use for images and regions: an LZ77 variant whose
+// back-references reach up to a megabyte behind, read least significant bit first.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace agent::format {
+
+struct DecompressResult {
+    bool ok = false;
+    std::size_t produced = 0;
+    QString error;  // says what went wrong and at which input byte
+};
+
+// Decodes `input` (starting with the leading zero byte) into exactly `outSize` bytes at `out`. Fails, without
+// writing past `out + outSize`, on a truncated stream, a back-reference before the start of the output, a
+// length code that overflows, or output that would not fit.
+DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, std::uint8_t* out,
+                            std::size_t outSize);
+
+// Encodes `input` so that decompress() gives it back. Greedy matching over a hash of three-byte prefixes;
+// long runs of one byte (most of an image's transparent margin) cost a few bits each.
+QByteArray compress(const std::uint8_t* input, std::size_t inputSize);
+inline QByteArray compress(const QByteArray& input) {
+    return compress(reinterpret_cast<const std::uint8_t*>(input.constData()), std::size_t(input.size()));
+}
+
+// The most a stream can expand: the longest copy (4,098 bytes) costs 44 bits. Used to refuse files that
+// claim huge images from a few bytes before anything is allocated.
+inline constexpr std::size_t kMaxExpansion = 4098 * 8 / 44 + 1;
+
+}  // namespace agent::format

@@ -1,0 +1,34 @@
+// Draws a frame of a character: its images from last to first, then the mouth overlay when one is asked
+// for, into a picture of the character's size. Recently composed frames are kept, as an animation shows the
+// same few frames over and over.
+#pragma once
+
+#include "agent/format/acs_file.h"
+
+#include <QCache>
+#include <QImage>
+#include <QString>
+
+namespace agent::format {
+
+class FrameComposer {
+public:
+    explicit FrameComposer(const AcsFile& file, int cachedFrames = 32);
+
+    // A Format_ARGB32_Premultiplied picture of info().width x info().height, clear where no image covers.
+    // `mouth` is a MouthShape value, or -1 for the frame as drawn; a shape the frame has no overlay for gives
+    // the plain frame. A null image and an error when an index is out of range or an image is damaged.
+    QImage compose(int animation, int frame, int mouth = -1, QString* error = nullptr);
+    QImage compose(const Frame& frame, int mouth = -1, QString* error = nullptr) const;
+
+    void clearCache() { cache_.clear(); }
+
+private:
+    bool draw(QImage& target, int image, int x, int y, QString* error) const;
+
+    const AcsFile& file_;
+    QRgb colors_[256];
+    QCache<quint64, QImage> cache_;
+};
+
+}  // namespace agent::format

@@ -1,0 +1,229 @@
+// Reading genuine character files: counts, names and sizes, and a few pixels checked by eye against the
+// exported frames. Skips when the shared test files are absent.
+#include "agent/format/acs_file.h"
+#include "agent/format/frame_composer.h"
+#include "tests/agent/format/acs_test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace agent::format;
+
+namespace {
+
+using formattest::acsPath;
+
+#define LOAD_OR_SKIP(file, name)                          \
+    const QString path_##file = acsPath(name);            \
+    if (path_##file.isEmpty()) {                          \
+        GTEST_SKIP() << "character test files not found"; \
+    }                                                     \
+    AcsFile file;                                         \
+    ASSERT_TRUE(file.load(path_##file)) << file.errorString().toStdString()
+
+struct Expected {
+    const char* file;
+    const char* name;
+    int width, height;
+    int animations, images, sounds, states, languages;
+    bool voice, balloon, tray;
+};
+
+TEST(AcsFileGenuine, ReadsCountsNamesAndSizesOfEveryFile) {
+    const Expected table[] = {
+        {"Genie.acs", "Genie", 128, 128, 76, 591, 14, 16, 30, true, true, true},
+        {"Merlin.acs", "Merlin", 128, 128, 73, 614, 32, 16, 30, true, true, true},
+        {"Happy_Face.acs", "Happy Face", 135, 225, 6, 10, 0, 6, 1, true, true, true},
+        {"GreyAlien.acs", nullptr, 179, 143, 5, 6, 0, 2, 1, false, true, false},
+        {"Homer_Simpson.acs", "Fat_Guy", 128, 128, 5, 25, 1, 5, 1, false, true, false},
+        {"Airplane.acs", "NormalAirplane", 157, 128, 3, 10, 2, 6, 1, true, false, true},
+        {"Wolfman.acs", "Wolfman", 139, 172, 4, 9, 0, 4, 1, true, true, false},
+        {"Pencilly.acs", "Pencilly", 120, 120, 77, 136, 24, 16, 1, true, true, true},
+        {"yoyo.acs", "Yoyo", 128, 95, 5, 3, 0, 2, 1, true, true, false},
+        {"Character2.acs", "Character", 128, 128, 2, 2, 0, 2, 2, false, true, false},
+    };
+    if (formattest::acsDir().isEmpty()) {
+        GTEST_SKIP() << "character test files not found";
+    }
+    for (const Expected& e : table) {
+        SCOPED_TRACE(e.file);
+        AcsFile f;
+        ASSERT_TRUE(f.load(acsPath(e.file))) << f.errorString().toStdString();
+        const CharacterInfo& ci = f.info();
+        EXPECT_EQ(ci.majorVersion, 2);
+        EXPECT_EQ(ci.width, e.width);
+        EXPECT_EQ(ci.height, e.height);
+        EXPECT_EQ(f.animations().size(), e.animations);
+        EXPECT_EQ(f.images().size(), e.images);
+        EXPECT_EQ(f.sounds().size(), e.sounds);
+        EXPECT_EQ(ci.states.size(), e.states);
+        EXPECT_EQ(ci.localized.size(), e.languages);
+        EXPECT_EQ(ci.voice.has_value(), e.voice);
+        EXPECT_EQ(ci.balloon.has_value(), e.balloon);
+        EXPECT_EQ(ci.trayIcon.has_value(), e.tray);
+        EXPECT_EQ(ci.palette.size(), 256);
+        if (e.name != nullptr) {
+            ASSERT_NE(f.localized(), nullptr);
+            EXPECT_EQ(f.localized()->name, QLatin1String(e.name));
+        }
+        // Every state names animations that exist, whatever their case.
+        for (const State& s : ci.states) {
+            for (const QString& a : s.animations) {
+                EXPECT_NE(f.animation(a), nullptr) << s.name.toStdString() << " -> " << a.toStdString();
+            }
+        }
+        // Every image decodes.
+        for (int i = 0; i < f.images().size(); ++i) {
+            QString error;
+            const QImage img = f.image(i, &error);
+            ASSERT_FALSE(img.isNull()) << error.toStdString();
+            ASSERT_EQ(img.width(), f.images()[i].width);
+        }
+        for (int i = 0; i < f.sounds().size(); ++i) {
+            EXPECT_TRUE(f.sound(i).startsWith("RIFF")) << "sound " << i;
+        }
+    }
+}
+
+TEST(AcsFileGenuine, GenieDetails) {
+    LOAD_OR_SKIP(genie, "Genie.acs");
+    const CharacterInfo& ci = genie.info();
+    EXPECT_EQ(ci.guid.toString(), QStringLiteral("{C3B28D02-B254-11D0-B464-0080C7F5EE85}"));
+    EXPECT_EQ(ci.transparentIndex, 10);
+    EXPECT_EQ(ci.palette[10], qRgb(255, 0, 255));
+    EXPECT_TRUE(ci.flags & flags::kStandardAnimationSet);
+    ASSERT_TRUE(ci.balloon);
+    EXPECT_EQ(ci.balloon->fontName, QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(ci.balloon->lines, 2);
+    EXPECT_EQ(ci.balloon->charsPerLine, 28);
+    EXPECT_EQ(ci.balloon->background, qRgb(255, 255, 225));
+    ASSERT_TRUE(ci.voice);
+    EXPECT_EQ(ci.voice->speed, 157u);
+    EXPECT_EQ(ci.voice->pitch, 64);
+    EXPECT_EQ(ci.voice->style, QStringLiteral("Business"));
+    EXPECT_TRUE(genie.localized()->description.startsWith(QStringLiteral("I am your humble")));
+
+    // Names are found without regard to case.
+    EXPECT_EQ(genie.animationIndex(u"restpose"), 0);
+    EXPECT_EQ(genie.animationIndex(u"RESTPOSE"), 0);
+    EXPECT_EQ(genie.animation(u"gReEt"), genie.animation(u"Greet"));
+    EXPECT_NE(genie.animation(u"Greet"), nullptr);
+    EXPECT_EQ(genie.animation(u"NoSuchAnimation"), nullptr);
+    EXPECT_NE(genie.state(u"speaking"), nullptr);
+
+    const Animation* greet = genie.animation(u"Greet");
+    EXPECT_EQ(greet->frames.size(), 15);
+
+    // Branching, exit branches and mouth overlays of all seven shapes.
+    int maxBranches = 0;
+    QSet<int> shapes;
+    bool sawExit = false;
+    for (const Animation& a : genie.animations()) {
+        for (const Frame& f : a.frames) {
+            maxBranches = std::max(maxBranches, int(f.branches.size()));
+            sawExit = sawExit || f.exitFrame >= 0;
+            for (const MouthOverlay& o : f.overlays) {
+                shapes.insert(o.shape);
+            }
+            for (const Branch& b : f.branches) {
+                EXPECT_LT(b.frame, a.frames.size());
+            }
+        }
+    }
+    EXPECT_EQ(maxBranches, 3);
+    EXPECT_EQ(shapes.size(), kMouthShapeCount);
+    EXPECT_TRUE(sawExit);
+
+    qint64 pixels = 0;
+    for (const ImageInfo& i : genie.images()) {
+        pixels += qint64(i.width) * i.height;
+    }
+    EXPECT_EQ(pixels, 9694116);
+}
+
+TEST(AcsFileGenuine, ComposesGenieRestPose) {
+    LOAD_OR_SKIP(genie, "Genie.acs");
+    FrameComposer composer(genie);
+    QString error;
+    const QImage frame = composer.compose(0, 0, -1, &error);
+    ASSERT_FALSE(frame.isNull()) << error.toStdString();
+    EXPECT_EQ(frame.size(), QSize(128, 128));
+    EXPECT_EQ(frame.pixel(0, 0), 0x00000000u);    // the transparent margin
+    EXPECT_EQ(frame.pixel(64, 40), 0xFF7DD5FFu);  // the face, light blue
+    EXPECT_EQ(frame.pixel(64, 64), 0xFF6DB3FFu);  // the folded arms
+    // The first image's stored bottom row is the picture's last row.
+    const QImage first = genie.image(0);
+    EXPECT_EQ(first.pixelIndex(0, 0), 10);
+    EXPECT_EQ(first.pixelIndex(64, 64), 72);
+}
+
+TEST(AcsFileGenuine, MouthOverlaysChangeTheFrame) {
+    for (const char* name : {"Genie.acs", "Homer_Simpson.acs"}) {
+        SCOPED_TRACE(name);
+        const QString path = acsPath(name);
+        if (path.isEmpty()) {
+            GTEST_SKIP() << "character test files not found";
+        }
+        AcsFile f;
+        ASSERT_TRUE(f.load(path));
+        FrameComposer composer(f);
+        int checked = 0;
+        for (int a = 0; a < f.animations().size() && checked < 5; ++a) {
+            const auto& frames = f.animations()[a].frames;
+            for (int i = 0; i < frames.size() && checked < 5; ++i) {
+                for (const MouthOverlay& o : frames[i].overlays) {
+                    const QImage plain = composer.compose(a, i);
+                    const QImage mouth = composer.compose(a, i, o.shape);
+                    ASSERT_FALSE(mouth.isNull());
+                    // Drawn where the overlay says, and nowhere else.
+                    const QImage overlay = f.image(o.image);
+                    const QRect area = QRect(o.x, o.y, overlay.width(), overlay.height());
+                    for (int y = 0; y < plain.height(); ++y) {
+                        for (int x = 0; x < plain.width(); ++x) {
+                            if (!area.contains(x, y) && !(o.replacesTopImage)) {
+                                ASSERT_EQ(plain.pixel(x, y), mouth.pixel(x, y)) << x << "," << y;
+                            }
+                        }
+                    }
+                    ++checked;
+                }
+            }
+        }
+        EXPECT_GT(checked, 0);
+    }
+}
+
+TEST(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
+    LOAD_OR_SKIP(homer, "Homer_Simpson.acs");
+    int replacing = 0;
+    for (const Animation& a : homer.animations()) {
+        for (const Frame& f : a.frames) {
+            for (const MouthOverlay& o : f.overlays) {
+                replacing += o.replacesTopImage;
+            }
+        }
+    }
+    EXPECT_EQ(replacing, 28);
+    EXPECT_EQ(homer.info().balloon->fontName, QStringLiteral("Kristen ITC"));
+}
+
+TEST(AcsFileGenuine, RefusesTheOlderFormatAndOddLayouts) {
+    const QString gnome = acsPath("gnome.acs");
+    if (gnome.isEmpty()) {
+        GTEST_SKIP() << "character test files not found";
+    }
+    AcsFile f;
+    EXPECT_FALSE(f.load(gnome));
+    EXPECT_TRUE(f.errorString().contains(QStringLiteral("OLE compound document")))
+        << f.errorString().toStdString();
+    EXPECT_FALSE(f.isLoaded());
+
+    // Blinky's locators lead into image data; reading it as character info must fail cleanly.
+    EXPECT_FALSE(f.load(acsPath("Blinky.acs")));
+    EXPECT_TRUE(f.errorString().startsWith(QStringLiteral("character info at offset")))
+        << f.errorString().toStdString();
+
+    EXPECT_FALSE(f.load(acsPath("no-such-file.acs")));
+    EXPECT_TRUE(f.errorString().contains(QStringLiteral("cannot open")));
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+// Paths of the genuine character files for the format tests; empty when they are absent.
+#pragma once
+
+#include "tests/support/test_data.h"
+
+#include <QString>
+
+namespace formattest {
+
+inline QString acsDir() {
+#ifdef HORALIA_DEFAULT_TESTDATA
+    if (qEnvironmentVariableIsEmpty("HORALIA_TESTDATA")) {
+        qputenv("HORALIA_TESTDATA", HORALIA_DEFAULT_TESTDATA);
+    }
+#endif
+    return testsupport::acsTestDataDir();
+}
+
+inline QString acsPath(const char* name) {
+    const QString dir = acsDir();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + QLatin1String(name);
+}
+
+}  // namespace formattest
