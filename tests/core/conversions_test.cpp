@@ -2,6 +2,8 @@
 // decides the announcements.
 #include <gtest/gtest.h>
 
+#include "tests/support/qt_printers.h"
+
 #include "src/core/conversions.h"
 
 using namespace horalia::core;

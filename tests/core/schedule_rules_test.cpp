@@ -1,6 +1,8 @@
 // Which minutes announce the time, and when an alarm is due.
 #include <gtest/gtest.h>
 
+#include "tests/support/qt_printers.h"
+
 #include <QList>
 #include <QSet>
 

@@ -1,6 +1,8 @@
 // The display texts and the spoken sentence, over every minute of a day.
 #include <gtest/gtest.h>
 
+#include "tests/support/qt_printers.h"
+
 #include <QList>
 #include <QSet>
 

@@ -2,6 +2,8 @@
 // and an edit must leave every other line alone.
 #include <gtest/gtest.h>
 
+#include "tests/support/qt_printers.h"
+
 #include "src/platform/ini_document.h"
 
 using horalia::platform::IniDocument;

@@ -1,6 +1,8 @@
 // The settings file on disk: values come back exactly, names ignore case, a damaged or unreadable file never
 // costs a setting, and writes survive crashes and other writers.
 #include <gtest/gtest.h>
+
+#include "tests/support/qt_printers.h"
 #include <signal.h>
 
 #include <QDir>

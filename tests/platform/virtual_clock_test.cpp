@@ -2,6 +2,8 @@
 // time that never runs backwards.
 #include <gtest/gtest.h>
 
+#include "tests/support/qt_printers.h"
+
 #include "src/platform/virtual_clock.h"
 
 using horalia::platform::Timer;

@@ -10,6 +10,7 @@
 #include "src/core/clock_view.h"
 #include "src/platform/platform.h"
 #include "src/platform/virtual_clock.h"
+#include "tests/support/qt_printers.h"
 #include "tests/support/recording_engine.h"
 
 namespace testsupport {

@@ -1,0 +1,141 @@
+// say and alarmclock: the order of requests a character gets, whispering in quiet hours, the gesture cycle
+// shared by both characters, and hiding after speaking.
+#include <gtest/gtest.h>
+
+#include "src/characters/alarm_voice.h"
+#include "src/characters/speaker.h"
+#include "tests/support/fakes.h"
+
+using horalia::characters::Cast;
+using horalia::characters::Speaker;
+using namespace testsupport;
+
+namespace {
+
+class SpeakerTest : public ::testing::Test {
+protected:
+    explicit SpeakerTest(int hour = 10) : fake(at(hour, 0)) {
+        agent1 = fake.engines.create("Agent1");
+        agent2 = fake.engines.create("Agent2");
+        cast.agent1 = agent1.get();
+        cast.agent2 = agent2.get();
+        horalia::characters::loadCast(cast, "max", "plany");
+        fake.engines.sink.lines.clear();
+    }
+    QStringList lines() const { return fake.engines.sink.lines; }
+
+    FakePlatform fake;
+    std::unique_ptr<agent::Control> agent1;
+    std::unique_ptr<agent::Control> agent2;
+    Cast cast;
+    Speaker speaker{fake.settings, fake.clock, cast};
+};
+
+}  // namespace
+
+TEST_F(SpeakerTest, StopsShowsSpeaksAndGesturesInThatOrder) {
+    speaker.say("Hello there", "genie");
+    EXPECT_EQ(lines(), (QStringList{
+                           R"(Agent1 Stop)",
+                           R"(Agent1 Speak " ")",
+                           R"(Agent1 Show)",
+                           R"(Agent1 Speak "Hello there")",
+                           R"(Agent1 Play "Congratulate")",
+                       }));
+}
+
+TEST_F(SpeakerTest, OnlyTheExactWordGenieIsCharacterOne) {
+    for (const QString& who : {QString("peedy"), QString("Peedy"), QString("Genie"), QString("GENIE"), QString(),
+                               QString("genie ")}) {
+        fake.engines.sink.lines.clear();
+        speaker.say("x", who);
+        EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty()) << who.toStdString();
+        EXPECT_EQ(fake.engines.sink.linesOf("Agent2").size(), 5) << who.toStdString();
+    }
+}
+
+TEST_F(SpeakerTest, TenCallsPlayTheNineGesturesAndStartAgain) {
+    QStringList played;
+    for (int i = 0; i < 10; ++i) {
+        fake.engines.sink.lines.clear();
+        speaker.say("x", i % 2 == 0 ? "genie" : "peedy");
+        played << lines().last();
+    }
+    EXPECT_EQ(played, (QStringList{
+                          R"(Agent1 Play "Congratulate")", R"(Agent2 Play "Confused")", R"(Agent1 Play "Decline")",
+                          R"(Agent2 Play "DoMagic1")", R"(Agent1 Play "Explain")", R"(Agent2 Play "Greet")",
+                          R"(Agent1 Play "LookDown")", R"(Agent2 Play "Pleased")", R"(Agent1 Play "Read")",
+                          R"(Agent2 Play "Congratulate")",
+                      }));
+}
+
+TEST_F(SpeakerTest, ACharacterThatFailedToLoadStaysSilentButTheCycleMovesOn) {
+    cast.character2 = nullptr;
+    speaker.say("x", "peedy");
+    EXPECT_TRUE(lines().isEmpty());
+    speaker.say("x", "genie");
+    EXPECT_EQ(lines().last(), R"(Agent1 Play "Confused")");
+}
+
+TEST_F(SpeakerTest, HidesAfterSpeakingOnlyTheCharacterWhoseKeyIsExactlyTrue) {
+    fake.settings.set("charhide", "True");
+    fake.settings.set("charhide2", "true");
+    speaker.say("one", "genie");
+    speaker.say("two", "peedy");
+    EXPECT_EQ(fake.engines.sink.linesOf("Agent1").last(), "Agent1 Hide");
+    EXPECT_FALSE(fake.engines.sink.linesOf("Agent2").contains("Agent2 Hide"));
+}
+
+TEST_F(SpeakerTest, WhispersDuringQuietHoursOverMidnight) {
+    fake.settings.set("QuietTime", "2207");
+    // Every hour of a day: the text carries the whisper tag right in front of it from 22:00 to 06:59.
+    for (int i = 0; i < 24; ++i) {
+        fake.clock.advanceTo(at(10, 59, 59).addSecs(3600 * i));
+        const int hour = fake.clock.now().time().hour();
+        fake.engines.sink.lines.clear();
+        speaker.say("Good night", "peedy");
+        const bool quiet = hour >= 22 || hour < 7;
+            EXPECT_EQ(lines()[3], quiet ? QString(R"(Agent2 Speak "\\chr=\"Whisper\"\\Good night")")
+                                    : QString(R"(Agent2 Speak "Good night")"))
+            << hour;
+    }
+}
+
+TEST_F(SpeakerTest, QuietHoursAreReadAfreshOnEveryCall) {
+    fake.clock.advanceTo(at(23, 0));
+    speaker.say("a", "genie");
+    fake.settings.set("QuietTime", "2300");
+    speaker.say("b", "genie");
+    fake.settings.set("QuietTime", "0000");
+    speaker.say("c", "genie");
+    QStringList spoken;
+    for (const QString& line : lines()) {
+        if (line.startsWith("Agent1 Speak") && !line.endsWith("\" \"")) {
+            spoken << line;
+        }
+    }
+    EXPECT_EQ(spoken, (QStringList{R"(Agent1 Speak "a")", R"(Agent1 Speak "\\chr=\"Whisper\"\\b")",
+                                   R"(Agent1 Speak "c")"}));
+}
+
+TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
+    horalia::characters::alarmclock("genie", cast, fake.settings, speaker);
+    EXPECT_EQ(lines(), (QStringList{
+                           "Agent1 Stop",
+                           "Agent1 Stop",
+                           R"(Agent1 Speak " ")",
+                           "Agent1 Show",
+                           R"(Agent1 Speak "This is the alarm, you have not altered the alarm yet, please do it now!")",
+                           R"(Agent1 Play "Congratulate")",
+                           R"(Agent1 Play "pleased")",
+                       }));
+}
+
+TEST_F(SpeakerTest, AlarmTwoIsCharacterTwosWithItsOwnMessage) {
+    fake.settings.set("AlarmMessage", "one");
+    fake.settings.set("AlarmMessage2", "Wake up, this is alarm 2!");
+    horalia::characters::alarmclock("anything else", cast, fake.settings, speaker);
+    EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty());
+    EXPECT_TRUE(lines().contains(R"(Agent2 Speak "Wake up, this is alarm 2!")"));
+    EXPECT_FALSE(lines().last().contains("pleased"));
+}
