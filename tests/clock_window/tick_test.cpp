@@ -1,0 +1,262 @@
+// The clock as a whole on virtual time: alignment to the minute, announcements, both alarms, the hidden clock,
+// late timers and garbage settings, each over simulated hours and days.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "src/clock_window/clock_controller.h"
+#include "tests/support/fakes.h"
+
+using horalia::clock_window::ClockController;
+using horalia::platform::WindowStyle;
+using namespace testsupport;
+
+namespace {
+
+class Clock {
+public:
+    explicit Clock(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1) : fake(start, maxLatencyMs, seed) {}
+
+    // A normal start: the clock loads and shows, the characters load 2 seconds later.
+    void start() {
+        controller.load();
+        view.setVisible(true);
+        fake.pause.pause(2);
+        controller.loadCharacters();
+    }
+    void runFor(qint64 minutes) { fake.clock.advanceBy(minutes * 60000); }
+
+    // "HH:MM:SS Agent2 Speak ..." for every spoken sentence (not the single space before it).
+    QStringList spoken() const {
+        QStringList out;
+        for (const QString& line : fake.engines.sink.lines) {
+            if (line.contains(" Speak ") && !line.endsWith("Speak \" \"")) {
+                out << line;
+            }
+        }
+        return out;
+    }
+    // Minutes of the day at which the full tick set the time label.
+    QList<int> tickMinutes() const {
+        QList<int> out;
+        for (const auto& [text, ms] : view.texts) {
+            QTime t = QDateTime::fromMSecsSinceEpoch(ms).time();
+            out << t.hour() * 60 + t.minute();
+        }
+        return out;
+    }
+
+    FakePlatform fake;
+    RecordingView view{fake.clock};
+    ClockController controller{fake.platform, view};
+};
+
+int countContaining(const QStringList& lines, const QString& part) {
+    int n = 0;
+    for (const QString& line : lines) {
+        n += line.contains(part) ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(Tick, AlignsToTheMinuteThenRunsTwoSecondsAfterEach) {
+    Clock clock(at(10, 14, 30));
+    clock.start();
+    ASSERT_EQ(clock.view.texts.size(), 1);  // the start-up's own label
+    EXPECT_EQ(clock.view.texts[0].first, "10:14am");
+    clock.runFor(3);
+    EXPECT_TRUE(clock.controller.tick().aligned());
+    ASSERT_EQ(clock.view.texts.size(), 4);
+    EXPECT_EQ(clock.view.texts[1].first, "10:15am");
+    EXPECT_EQ(clock.view.texts[1].second, at(10, 15, 2).toMSecsSinceEpoch());
+    EXPECT_EQ(clock.view.texts[2].second, at(10, 16, 2).toMSecsSinceEpoch());
+    EXPECT_EQ(clock.view.texts[3].second, at(10, 17, 2).toMSecsSinceEpoch());
+    // 10:15 is a quarter: the first announcement is character 2's.
+    EXPECT_EQ(clock.spoken(), QStringList{R"(Agent2 Speak "The time is 15 minutes past 10")"});
+}
+
+TEST(Tick, AHiddenClockDisappearsWithinASecondOfStarting) {
+    Clock clock(at(8, 0, 10));
+    clock.fake.settings.set("minimise", "True");
+    clock.controller.load();
+    clock.view.setVisible(true);
+    clock.fake.clock.advanceBy(1000);
+    EXPECT_FALSE(clock.view.visible);
+    EXPECT_EQ(clock.view.visibility.last().second, at(8, 0, 11).toMSecsSinceEpoch());
+}
+
+TEST(Tick, TheFormatSettingIsReadAfreshEachMinute) {
+    Clock clock(at(19, 4, 30));
+    clock.start();
+    clock.runFor(1);
+    EXPECT_EQ(clock.view.text, "7:05pm");
+    clock.fake.settings.write("Data", "FORMAT", "0");  // any spelling of the section and key
+    clock.runFor(1);
+    EXPECT_EQ(clock.view.text, "19:06");
+}
+
+TEST(Tick, AnnouncesOnTheIntervalsMultiplesOverADay) {
+    struct Case {
+        QString setting;
+        int perHour;
+        int interval;  // every announced minute is a multiple of it
+    };
+    const Case cases[] = {{"1", 60, 1}, {"7", 9, 7}, {"15", 4, 15}, {"45", 2, 45},
+                          {"60", 1, 60}, {"0", 0, 1}, {"garbage", 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting.toStdString());
+        Clock clock(at(0, 0, 30));
+        clock.fake.settings.set("Announce", c.setting);
+        clock.start();
+        clock.runFor(24 * 60);
+        const QStringList spoken = clock.spoken();
+        EXPECT_EQ(spoken.size(), 24 * c.perHour);
+        // And exactly on the multiples: each announcement speaks the minute it was made in.
+        for (const QString& line : spoken) {
+            static const QRegularExpression minuteOf(" (\\d+) minutes? past |,(\\d+)\"$| half past | O clock |mindnight");
+            QRegularExpressionMatch m = minuteOf.match(line);
+            ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+            int minute = m.captured(1).isEmpty() ? m.captured(2).toInt() : m.captured(1).toInt();
+            if (m.captured(0).contains("half")) {
+                minute = 30;
+            }
+            EXPECT_EQ(minute % c.interval, 0) << line.toStdString();
+        }
+    }
+}
+
+TEST(Tick, AnnouncementsAlternateBetweenTheCharactersStartingWithTheSecond) {
+    Clock clock(at(9, 59, 50));
+    clock.fake.settings.set("Announce", "1");
+    clock.start();
+    clock.runFor(4);
+    const QStringList spoken = clock.spoken();
+    ASSERT_EQ(spoken.size(), 4);
+    EXPECT_TRUE(spoken[0].startsWith("Agent2 "));
+    EXPECT_TRUE(spoken[1].startsWith("Agent1 "));
+    EXPECT_TRUE(spoken[2].startsWith("Agent2 "));
+    EXPECT_TRUE(spoken[3].startsWith("Agent1 "));
+    EXPECT_EQ(spoken[0], R"(Agent2 Speak "The time is 10 O clock ")");
+}
+
+TEST(Tick, AHiddenClockShowsForTheAnnouncementAndHidesFourSecondsLater) {
+    Clock clock(at(10, 14, 50));
+    clock.start();
+    clock.fake.settings.set("minimise", "True");
+    clock.view.setVisible(false);
+    clock.view.visibility.clear();
+    clock.runFor(1);
+    ASSERT_EQ(clock.view.visibility.size(), 2);
+    EXPECT_EQ(clock.view.visibility[0], qMakePair(true, at(10, 15, 2).toMSecsSinceEpoch()));
+    EXPECT_EQ(clock.view.visibility[1], qMakePair(false, at(10, 15, 6).toMSecsSinceEpoch()));
+    // The next minute's tick is not pushed back by the pause.
+    clock.runFor(1);
+    EXPECT_EQ(clock.view.texts.last().second, at(10, 16, 2).toMSecsSinceEpoch());
+}
+
+TEST(Tick, AnAlarmSoundsAtItsTimeEveryDayUnlessItDoesNotRepeat) {
+    for (const QString& repeat : {QString(), QString("True"), QString("false"), QString("False")}) {
+        SCOPED_TRACE(repeat.toStdString());
+        Clock clock(at(6, 0, 0));
+        clock.fake.settings.set("Announce", "0");
+        clock.fake.settings.set("AlarmTime1", "0730");
+        if (!repeat.isNull()) {
+            clock.fake.settings.set("Repeat1", repeat);
+        }
+        clock.start();
+        clock.runFor(48 * 60);
+        const int sounded = countContaining(clock.spoken(), "please do it now!");
+        if (repeat == "False") {
+            EXPECT_EQ(sounded, 1);
+            EXPECT_EQ(clock.fake.settings.get("AlarmTime1"), "9999");
+        } else {
+            EXPECT_EQ(sounded, 2);  // 07:30 on both days, never 19:30
+            EXPECT_EQ(clock.fake.settings.get("AlarmTime1"), "0730");
+        }
+        EXPECT_EQ(countContaining(clock.fake.engines.sink.lines, R"(Agent1 Play "pleased")"), sounded);
+    }
+}
+
+TEST(Tick, AlarmOneWithoutAProgramKeepsAlarmTwoOfTheSameMinuteSilent) {
+    Clock clock(at(7, 29, 0));
+    clock.fake.settings.set("Announce", "0");
+    clock.fake.settings.set("AlarmTime1", "0730");
+    clock.fake.settings.set("AlarmTime2", "0730");
+    clock.fake.settings.set("AlarmMessage", "First!");
+    clock.fake.settings.set("AlarmMessage2", "Second!");
+    clock.start();
+    clock.runFor(3);
+    EXPECT_EQ(clock.spoken(), QStringList{R"(Agent1 Speak "First!")"});
+    EXPECT_TRUE(clock.fake.shell.starts.isEmpty());
+}
+
+TEST(Tick, AlarmsWithProgramsStartThemAndBothSound) {
+    Clock clock(at(7, 29, 0));
+    clock.fake.settings.set("Announce", "0");
+    clock.fake.settings.set("AlarmTime1", "0730");
+    clock.fake.settings.set("AlarmTime2", "0730");
+    clock.fake.settings.set("Launch1", "/usr/bin/alarm-one");
+    clock.fake.settings.set("Launch2", "/usr/bin/alarm two");
+    clock.fake.settings.set("AlarmMessage2", "Second!");
+    clock.start();
+    clock.runFor(3);
+    const QStringList spoken = clock.spoken();
+    ASSERT_EQ(spoken.size(), 2);
+    EXPECT_TRUE(spoken[0].startsWith("Agent1 "));
+    EXPECT_EQ(spoken[1], R"(Agent2 Speak "Second!")");
+    ASSERT_EQ(clock.fake.shell.starts.size(), 2);
+    EXPECT_EQ(clock.fake.shell.starts[0].path, "/usr/bin/alarm-one");
+    EXPECT_EQ(clock.fake.shell.starts[1].path, "/usr/bin/alarm two");
+    EXPECT_EQ(clock.fake.shell.starts[0].style, WindowStyle::NormalNoFocus);
+    EXPECT_EQ(clock.fake.shell.starts[0].atMs, at(7, 30, 2).toMSecsSinceEpoch());
+}
+
+TEST(Tick, LateTimersNeverSkipOrRepeatAMinute) {
+    for (quint32 seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        Clock clock(at(0, 0, 0).addSecs(-17), 500, seed);
+        clock.start();
+        clock.runFor(24 * 60);
+        QList<int> minutes = clock.tickMinutes();
+        minutes.removeFirst();  // the start-up's label
+        ASSERT_EQ(minutes.size(), 1440);
+        for (int i = 0; i < 1440; ++i) {
+            ASSERT_EQ(minutes[i], i) << "minute " << i;
+        }
+        // Every full tick came between 2 and 3 seconds into its minute.
+        for (qsizetype i = 1; i < clock.view.texts.size(); ++i) {
+            int second = QDateTime::fromMSecsSinceEpoch(clock.view.texts[i].second).time().second();
+            ASSERT_GE(second, 2);
+            ASSERT_LE(second, 3);
+        }
+    }
+}
+
+TEST(Tick, GarbageInEveryKeyNeverStopsTheClock) {
+    const QStringList garbage = {"letters", "", "-5", "99999999999", "1e3", QString::fromUtf8("７"),
+                                 QString(10240, QChar('x')), "True", "0"};
+    const QStringList keys = {"minimise", "format",  "Announce", "AlarmTime1",    "AlarmTime2", "Repeat1",
+                              "Repeat2",  "Launch1", "Launch2",  "AlarmMessage", "AlarmMessage2", "QuietTime",
+                              "charhide", "charhide2"};
+    for (const QString& value : garbage) {
+        SCOPED_TRACE(value.left(20).toStdString());
+        Clock clock(at(23, 0, 0));
+        for (const QString& key : keys) {
+            clock.fake.settings.set(key, value);
+        }
+        clock.fake.settings.write("data", "format", value);
+        clock.start();
+        clock.runFor(24 * 60);
+        // A full tick every minute, each with a label the format could make.
+        EXPECT_EQ(clock.view.texts.size(), 1 + 1440);
+        static const QRegularExpression label("^(\\d\\d:\\d\\d|\\d{1,2}:\\d\\d[ap]m)$");
+        for (const auto& [text, ms] : clock.view.texts) {
+            ASSERT_TRUE(label.match(text).hasMatch()) << text.toStdString();
+        }
+        // None of these values is an alarm time, so nothing was started and no alarm was cleared.
+        EXPECT_TRUE(clock.fake.shell.starts.isEmpty());
+        EXPECT_EQ(clock.fake.settings.get("AlarmTime1"), value);
+    }
+}
