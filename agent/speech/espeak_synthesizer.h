@@ -1,0 +1,37 @@
+// Speech synthesis with libespeak-ng into memory: samples plus word, mouth and bookmark timing.
+//
+// libespeak-ng keeps one global state, so every synthesizer in the process shares it under one lock; calls
+// from several threads are safe but run one at a time. A call blocks for the synthesis (a few milliseconds
+// per second of speech): the engine calls it from its speech thread (see SpeechThread), tools and tests
+// directly.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "agent/speech/speech_text.h"
+#include "agent/speech/utterance.h"
+#include "agent/speech/voice_choice.h"
+
+namespace agent::speech {
+
+class EspeakSynthesizer {
+public:
+    // The pitch the voices speak at when \Pit\ is not given, used to turn \Pit=Hz\ into espeak-ng's scale.
+    static constexpr int kVoiceBasePitchHz = 110;
+
+    // dataPath: a folder holding espeak-ng's data (phontab, voices/, lang/) or a folder holding an
+    // "espeak-ng-data" folder; empty for the installed data.
+    explicit EspeakSynthesizer(QString dataPath = {});
+
+    // The synthesized statement, or nothing with *error saying why (voice data missing, unknown voice name).
+    std::optional<Utterance> synthesize(const SpeechText& text, const VoiceChoice& voice, QString* error);
+
+    // Whether a voice name is one espeak-ng can load (with or without a "+variant").
+    bool hasVoice(const QString& name, QString* error);
+
+private:
+    QString dataPath_;
+};
+
+}  // namespace agent::speech

@@ -1,0 +1,266 @@
+// Synthesis on the real espeak-ng: the timeline of words and mouth shapes, and each voice setting heard in
+// the samples themselves.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "agent/speech/espeak_synthesizer.h"
+#include "agent/speech/speech_tag_parser.h"
+#include "tests/agent/speech/signal_measures.h"
+
+namespace agent::speech {
+namespace {
+
+const QString kClockSentence = QStringLiteral("The time is 15 minutes past 10");
+
+Utterance say(const QString& text, const VoiceChoice& voice = {}) {
+    SpeechTagParser parser;
+    EspeakSynthesizer synthesizer;
+    QString error;
+    std::optional<Utterance> u = synthesizer.synthesize(parser.parse(text), voice, &error);
+    EXPECT_TRUE(u.has_value()) << error.toStdString();
+    return u ? *u : Utterance{};
+}
+
+// The words as spoken, "The|time|is", so a failure shows them.
+std::string spokenWords(const Utterance& u) {
+    QStringList words;
+    for (const WordTiming& w : u.words) {
+        words << u.spokenText.mid(w.spokenStart, w.spokenLength);
+    }
+    return words.join('|').toStdString();
+}
+
+// The invariants every timeline keeps, whatever was said.
+void expectConsistentTimeline(const Utterance& u) {
+    const int duration = u.durationMs();
+    for (size_t i = 0; i < u.words.size(); ++i) {
+        EXPECT_GE(u.words[i].ms, 0);
+        EXPECT_LT(u.words[i].ms, duration) << "word " << i << " starts after the sound ends";
+        EXPECT_LE(u.words[i].shownEnd, u.shownText.size());
+        if (i > 0) {
+            EXPECT_GT(u.words[i].ms, u.words[i - 1].ms) << "word " << i;
+            EXPECT_GT(u.words[i].spokenStart, u.words[i - 1].spokenStart) << "word " << i;
+            EXPECT_GE(u.words[i].shownEnd, u.words[i - 1].shownEnd) << "word " << i;
+        }
+    }
+    ASSERT_FALSE(u.mouths.empty());
+    for (size_t i = 1; i < u.mouths.size(); ++i) {
+        EXPECT_GT(u.mouths[i].ms, u.mouths[i - 1].ms) << "mouth " << i;
+        EXPECT_NE(u.mouths[i].shape, u.mouths[i - 1].shape) << "mouth " << i << " is no change";
+    }
+    EXPECT_EQ(u.mouths.back().shape, MouthShape::Closed);
+    EXPECT_LE(u.mouths.back().ms, duration);
+    if (!u.words.empty()) {
+        EXPECT_GT(u.mouths.back().ms, u.words.back().ms) << "the mouth closes after the last word starts";
+    }
+}
+
+TEST(SynthesisTimeline, ClockSentenceHasEveryWordInOrderWithinTheSound) {
+    const Utterance u = say(kClockSentence);
+    EXPECT_EQ(u.sampleRate, 22050);
+    EXPECT_GT(u.durationMs(), 1000);
+    EXPECT_LT(u.durationMs(), 5000);
+    EXPECT_EQ(spokenWords(u), "The|time|is|15|minutes|past|10");
+    expectConsistentTimeline(u);
+    EXPECT_EQ(u.words.back().shownEnd, u.shownText.size()) << "the balloon is full once the last word starts";
+    EXPECT_GT(measure::rms(u.samples), 1000.0);
+}
+
+TEST(SynthesisTimeline, MouthMovesWhileSpeakingAndEndsClosed) {
+    const Utterance u = say(kClockSentence);
+    expectConsistentTimeline(u);
+    int open = 0;
+    bool wideOpen = false;
+    for (const MouthTiming& m : u.mouths) {
+        if (m.shape != MouthShape::Closed) {
+            ++open;
+        }
+        wideOpen = wideOpen || m.shape == MouthShape::Wide4;  // the "a" of "past"
+    }
+    EXPECT_GE(u.mouths.size(), 10u) << "seven words need many shapes";
+    EXPECT_GE(open, 6);
+    EXPECT_TRUE(wideOpen);
+    // The "m" of "minutes" closes the lips while speaking, not only at the end.
+    const auto closedMidway = std::count_if(u.mouths.begin(), u.mouths.end() - 1, [&](const MouthTiming& m) {
+        return m.shape == MouthShape::Closed && m.ms > 100;
+    });
+    EXPECT_GE(closedMidway, 1);
+}
+
+TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersAndMapTags) {
+    const Utterance u = say(QString::fromUtf8("Grüße & <more> 😀 \\Emp\\done"));
+    expectConsistentTimeline(u);
+    const std::string words = spokenWords(u);
+    EXPECT_TRUE(words.starts_with("Grüße|")) << words;
+    EXPECT_TRUE(words.ends_with("|done")) << words;
+
+    const Utterance mapped = say(R"(It is \Map="ten sharp"="10:00"\ now)");
+    expectConsistentTimeline(mapped);
+    EXPECT_EQ(mapped.shownText, "It is 10:00 now");
+    ASSERT_EQ(spokenWords(mapped), "It|is|ten|sharp|now");
+    EXPECT_EQ(mapped.words[2].shownEnd, mapped.shownText.indexOf("10:00") + 5)
+        << "a mapped stretch shows all of its balloon text with its first word";
+}
+
+TEST(SynthesisTimeline, SettingsChangesKeepOneTimeline) {
+    const Utterance u = say(R"(\Chr="Whisper"\quiet words \Chr="Normal"\\Spd=250\loud words)");
+    expectConsistentTimeline(u);
+    EXPECT_EQ(spokenWords(u), "quiet|words|loud|words");
+}
+
+TEST(SynthesisTimeline, PauseIsSilenceWithTheMouthClosed) {
+    const Utterance plain = say("one two");
+    const Utterance paused = say(R"(one \Pau=700\two)");
+    expectConsistentTimeline(paused);
+    EXPECT_GE(paused.durationMs(), plain.durationMs() + 600);
+    ASSERT_EQ(paused.words.size(), 2u);
+    EXPECT_GE(paused.words[1].ms - paused.words[0].ms, 700);
+
+    // The middle of the pause: silent samples, closed mouth.
+    const int mid = paused.words[1].ms - 300;
+    const size_t at = size_t(mid) * size_t(paused.sampleRate) / 1000;
+    const std::vector<std::int16_t> window(paused.samples.begin() + long(at),
+                                           paused.samples.begin() + long(at) + 2000);
+    EXPECT_LT(measure::rms(window), 1.0);
+    MouthShape shapeThen = MouthShape::Closed;
+    for (const MouthTiming& m : paused.mouths) {
+        if (m.ms <= mid) {
+            shapeThen = m.shape;
+        }
+    }
+    EXPECT_EQ(shapeThen, MouthShape::Closed);
+}
+
+TEST(SynthesisTimeline, BookmarksFallWhereTheyWereWritten) {
+    const Utterance u = say(R"(\Mrk=1\one \Mrk=5\two three\Mrk=6\)");
+    ASSERT_EQ(u.bookmarks.size(), 3u);
+    EXPECT_EQ(u.bookmarks[0].id, 1);
+    EXPECT_EQ(u.bookmarks[1].id, 5);
+    EXPECT_EQ(u.bookmarks[2].id, 6);
+    ASSERT_EQ(u.words.size(), 3u);
+    EXPECT_LE(u.bookmarks[0].ms, u.words[0].ms);
+    EXPECT_GT(u.bookmarks[1].ms, u.words[0].ms);
+    EXPECT_LE(u.bookmarks[1].ms, u.words[1].ms);
+    EXPECT_GE(u.bookmarks[2].ms, u.words[2].ms);
+    EXPECT_LE(u.bookmarks[2].ms, u.durationMs());
+}
+
+TEST(SynthesisTimeline, EmptyStatementIsSilentAndClosed) {
+    const Utterance u = say(R"(\Chr="Whisper"\)");
+    EXPECT_TRUE(u.samples.empty());
+    EXPECT_TRUE(u.words.empty());
+    ASSERT_EQ(u.mouths.size(), 1u);
+    EXPECT_EQ(u.mouths[0].shape, MouthShape::Closed);
+}
+
+// Each voice setting is checked on what comes out, not on what was asked of espeak-ng.
+TEST(SynthesisVoice, WhisperHasAlmostNoVoicedSound) {
+    const Utterance normal = say(kClockSentence);
+    const Utterance whisper = say(R"(\Chr="Whisper"\)" + kClockSentence);
+    const auto n = measure::analyse(normal.samples, normal.sampleRate);
+    const auto w = measure::analyse(whisper.samples, whisper.sampleRate);
+    ASSERT_GT(n.loudFrames, 20);
+    ASSERT_GT(w.loudFrames, 20) << "whispering is quiet, but not silent";
+    EXPECT_GT(n.voicedShare(), 0.4);
+    EXPECT_LT(w.voicedShare(), n.voicedShare() / 4);
+    EXPECT_EQ(spokenWords(whisper), spokenWords(normal));
+}
+
+TEST(SynthesisVoice, WhisperWorksForAVoiceChosenByName) {
+    VoiceChoice british;
+    british.name = "en-gb+f3";
+    const Utterance whisper = say(R"(\Chr="Whisper"\)" + kClockSentence, british);
+    EXPECT_LT(measure::analyse(whisper.samples, whisper.sampleRate).voicedShare(), 0.15);
+}
+
+TEST(SynthesisVoice, MonotoneFlattensThePitch) {
+    const auto normal = measure::analyse(say(kClockSentence).samples, 22050);
+    const auto flat = measure::analyse(say(R"(\Chr="Monotone"\)" + kClockSentence).samples, 22050);
+    EXPECT_LT(measure::spread(flat.pitchHz), measure::spread(normal.pitchHz) * 0.6);
+}
+
+TEST(SynthesisVoice, PitchSpeedAndVolumeTagsChangeTheSound) {
+    const auto high = measure::analyse(say(R"(\Pit=200\)" + kClockSentence).samples, 22050);
+    const auto low = measure::analyse(say(R"(\Pit=80\)" + kClockSentence).samples, 22050);
+    EXPECT_GT(measure::median(high.pitchHz), measure::median(low.pitchHz) * 1.4);
+
+    EXPECT_LT(say(R"(\Spd=350\)" + kClockSentence).durationMs() * 1.5,
+              say(R"(\Spd=120\)" + kClockSentence).durationMs());
+
+    const double loud = measure::rms(say(kClockSentence).samples);
+    const double soft = measure::rms(say(R"(\Vol=16000\)" + kClockSentence).samples);
+    EXPECT_LT(soft, loud * 0.5);
+    EXPECT_GT(soft, loud * 0.1);
+}
+
+TEST(SynthesisVoice, EmphasisChangesTheEmphasizedWord) {
+    const Utterance plain = say("I really mean it");
+    const Utterance stressed = say(R"(I \Emp\really mean it)");
+    EXPECT_EQ(spokenWords(stressed), spokenWords(plain));
+    EXPECT_NE(plain.samples, stressed.samples);
+}
+
+TEST(SynthesisVoice, LanguageAndGenderChooseTheVoice) {
+    VoiceChoice german;
+    german.language = "de";
+    VoiceChoice female;
+    female.gender = VoiceGender::Female;
+    const Utterance en = say("Guten Tag");
+    const Utterance de = say("Guten Tag", german);
+    const Utterance f = say("Guten Tag", female);
+    EXPECT_NE(en.samples, de.samples);
+    EXPECT_GT(measure::median(measure::analyse(f.samples, 22050).pitchHz),
+              measure::median(measure::analyse(en.samples, 22050).pitchHz) * 1.3);
+
+    VoiceChoice unknown;
+    unknown.language = "zz-nowhere";
+    EXPECT_EQ(spokenWords(say("hello", unknown)), "hello") << "an unknown language speaks English";
+}
+
+TEST(SynthesisErrors, MissingVoiceDataIsAClearError) {
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    EspeakSynthesizer broken(empty.path());
+    QString error;
+    EXPECT_FALSE(broken.synthesize(SpeechTagParser().parse("hello"), {}, &error).has_value());
+    EXPECT_TRUE(error.contains("voice data not found")) << error.toStdString();
+    EXPECT_TRUE(error.contains(empty.path()));
+
+    // The installed data still serves everyone else afterwards.
+    EXPECT_EQ(spokenWords(say("hello again")), "hello|again");
+}
+
+TEST(SynthesisErrors, UnknownVoiceNameIsAClearError) {
+    EspeakSynthesizer synthesizer;
+    VoiceChoice voice;
+    voice.name = "xx-nope";
+    QString error;
+    EXPECT_FALSE(synthesizer.synthesize(SpeechTagParser().parse("hello"), voice, &error).has_value());
+    EXPECT_TRUE(error.contains("xx-nope")) << error.toStdString();
+    EXPECT_FALSE(synthesizer.hasVoice("xx-nope", &error));
+    EXPECT_TRUE(synthesizer.hasVoice("en-us+whisper", &error)) << error.toStdString();
+    EXPECT_EQ(spokenWords(say("hello")), "hello") << "a failed voice leaves the next statement its own voice";
+}
+
+TEST(VoiceChoice, CharacterLanguageIdsBecomeLanguageTags) {
+    EXPECT_EQ(languageForLangId(0x0409), "en-us");
+    EXPECT_EQ(languageForLangId(0x0809), "en-gb");
+    EXPECT_EQ(languageForLangId(0x0407), "de");
+    EXPECT_EQ(languageForLangId(0x0416), "pt-br");
+    EXPECT_EQ(languageForLangId(0x0816), "pt");
+    EXPECT_EQ(languageForLangId(0x0000), "");
+    // Every tag we hand out has a voice.
+    EspeakSynthesizer synthesizer;
+    for (quint16 id :
+         {0x0409, 0x0809, 0x0407, 0x040c, 0x0c0a, 0x0410, 0x0413, 0x0416, 0x0816, 0x0419, 0x0411,
+          0x0804, 0x0412, 0x041d, 0x0406, 0x0414, 0x040b, 0x0415, 0x0405, 0x040e, 0x041f, 0x0408}) {
+        QString error;
+        EXPECT_TRUE(synthesizer.hasVoice(languageForLangId(id), &error))
+            << std::hex << id << " " << error.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace agent::speech
