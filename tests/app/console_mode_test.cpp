@@ -1,0 +1,76 @@
+// The console mode end to end: the program itself, run on a virtual clock, its lines read as a user reads them.
+#include <gtest/gtest.h>
+
+#include "src/app/duration.h"
+#include "tests/app/run_program.h"
+#include "tests/support/qt_printers.h"
+
+using testsupport::runProgram;
+
+TEST(ConsoleMode, PreviewsAnHourAndAHalfFromAGivenTime) {
+    QTemporaryDir home;
+    auto run = runProgram(home, {"--console", "--from", "2026-12-06T10:14:30", "--for", "90m"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 12);
+    EXPECT_EQ(lines.mid(0, 10), (QStringList{
+                                    R"(10:14:30 frm_clock lab_time "10:14am")",
+                                    R"(10:14:30 frm_clock Show)",
+                                    R"(10:14:32 Agent1 Load "max" "max.acs")",
+                                    R"(10:14:32 Agent2 Load "plany" "plany.acs")",
+                                    R"(10:15:02 frm_clock lab_time "10:15am")",
+                                    R"(10:15:02 Agent2 Stop)",
+                                    R"(10:15:02 Agent2 Speak " ")",
+                                    R"(10:15:02 Agent2 Show)",
+                                    R"(10:15:02 Agent2 Speak "The time is 15 minutes past 10")",
+                                    R"(10:15:02 Agent2 Play "Congratulate")",
+                                }));
+    EXPECT_TRUE(lines.contains(R"(10:30:02 Agent1 Speak "The time is half past 10")"));
+    EXPECT_TRUE(lines.contains(R"(11:00:02 Agent1 Speak "The time is 11 O clock ")"));
+    EXPECT_TRUE(lines.contains(R"(11:44:02 frm_clock lab_time "11:44am")"));
+    EXPECT_FALSE(run.out.contains("11:45:02")) << "ran past its span";
+}
+
+TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
+    QTemporaryDir home;
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "AlarmTime2", "0615"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "AlarmMessage2", "Rise and shine"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "Launch2", "/usr/bin/true"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "QuietTime", "2207"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "data", "format", "0"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "Announce", "60"}).exitCode, 0);
+
+    auto run = runProgram(home, {"--console", "--from", "2026-12-06T00:00:00", "--for", "24h"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(R"(06:15:02 Agent2 Speak "\\chr=\"Whisper\"\\Rise and shine")"));
+    EXPECT_TRUE(run.out.contains(R"(06:15:02 Shell Start "/usr/bin/true" 4)"));
+    EXPECT_TRUE(run.out.contains(R"(13:00:02 frm_clock lab_time "13:00")"));
+    EXPECT_TRUE(run.out.contains(R"(Speak "The time is 1 O clock ")"));
+    // Every hour but the one it started in (the first full tick comes when the minute first changes).
+    EXPECT_EQ(run.out.count("Speak \"The time is") + run.out.count("Speak \"\\\\chr=\\\"Whisper\\\"\\\\The time is") +
+                  run.out.count("mindnight"),
+              23);
+    EXPECT_EQ(run.out.count(" frm_clock lab_time "), 1 + 1439);
+}
+
+TEST(ConsoleMode, RefusesBadTimesAndSpansClearly) {
+    QTemporaryDir home;
+    auto badFrom = runProgram(home, {"--console", "--from", "tomorrow", "--for", "1h"});
+    EXPECT_EQ(badFrom.exitCode, 1);
+    EXPECT_TRUE(badFrom.err.contains("--from")) << badFrom.err.toStdString();
+    auto badFor = runProgram(home, {"--console", "--from", "2026-12-06T00:00:00", "--for", "forever"});
+    EXPECT_EQ(badFor.exitCode, 1);
+    EXPECT_TRUE(badFor.err.contains("--for")) << badFor.err.toStdString();
+}
+
+TEST(Duration, SpansOfTime) {
+    using horalia::app::parseDuration;
+    EXPECT_EQ(parseDuration("90m"), 90 * 60000);
+    EXPECT_EQ(parseDuration("24h"), 24 * 3600000);
+    EXPECT_EQ(parseDuration("1h30m"), 90 * 60000);
+    EXPECT_EQ(parseDuration("45s"), 45000);
+    EXPECT_EQ(parseDuration("2d"), 48LL * 3600000);
+    for (const char* bad : {"", "90", "m", "-5m", "1.5h", "1 h", "999999999d", "1y"}) {
+        EXPECT_FALSE(parseDuration(bad).has_value()) << bad;
+    }
+}
