@@ -1,0 +1,107 @@
+// The cost of the clock's work with the settings file on disk, as the running clock has it: settings are never
+// cached, so one say and one tick are a handful of file reads each.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include "agent/console/console_control.h"
+#include "src/clock_window/clock_controller.h"
+#include "src/platform/ini_settings_store.h"
+#include "src/platform/virtual_clock.h"
+
+namespace {
+
+using namespace horalia;
+
+class NullSink : public agent::console::Sink {
+public:
+    void line(const QString&, const QString&, const QList<agent::console::Arg>&) override {}
+};
+
+class NullView : public core::ClockView {
+public:
+    bool isVisible() const override { return true; }
+    void setVisible(bool) override {}
+    void setTimeText(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
+};
+
+class NullShell : public platform::Shell {
+public:
+    bool start(const QString&, platform::WindowStyle) override { return true; }
+};
+
+class ConsoleEngines : public platform::EngineFactory {
+public:
+    std::unique_ptr<agent::Control> create(const QString& name) override {
+        return std::make_unique<agent::console::ConsoleControl>(name, sink);
+    }
+    NullSink sink;
+};
+
+// A clock whose settings file holds what a first run writes, plus both alarms set.
+struct Fixture {
+    explicit Fixture(const QString& announce) {
+        const QStringList pairs = {
+            "minimise", "False", "Announce", announce, "AlarmTime1", "0730", "AlarmTime2", "1815",
+            "Repeat1", "True", "Repeat2", "False", "AlarmMessage", "Wake up, this is alarm 1",
+            "AlarmMessage2", "Wake up, this is alarm 2", "FormX", "2000", "FormY", "2000",
+            "UserName", "Nobody!", "mode", "simple", "ForeColour", "0", "BackColour", "16777215",
+            "QuietTime", "2207", "LastCharacter", "max", "LastCharacter2", "plany", "effects1", "False",
+            "effects2", "True", "StartupMessage", "Right click on the clock, or on the task bar icon, for more options",
+            "LoadWithWindows", "False"};
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+            store.write("Data", pairs[i], pairs[i + 1]);
+        }
+        store.write("data", "format", "1");
+        controller.load();
+        controller.loadCharacters();
+        clock.advanceBy(60000);  // aligned
+    }
+    QTemporaryDir dir;
+    platform::IniSettingsStore store{dir.path() + "/HoraliaIIV/settings.ini"};
+    platform::VirtualClock clock{QDateTime(QDate(2026, 12, 6), QTime(10, 14, 30))};
+    platform::VirtualPause pause{clock};
+    NullShell shell;
+    platform::FixedScreenMetrics screen;
+    ConsoleEngines engines;
+    platform::Platform platform{store, clock, pause, shell, screen, engines};
+    NullView view;
+    clock_window::ClockController controller{platform, view};
+};
+
+void BM_Say(benchmark::State& state) {
+    Fixture f("15");
+    for (auto _ : state) {
+        f.controller.say(QStringLiteral("The time is 15 minutes past 10"), QStringLiteral("peedy"));
+    }
+}
+BENCHMARK(BM_Say)->Unit(benchmark::kMicrosecond);
+
+// A tick that only refreshes the label and checks both alarms.
+void BM_TickQuiet(benchmark::State& state) {
+    Fixture f("0");
+    for (auto _ : state) {
+        f.controller.tick().run();
+    }
+}
+BENCHMARK(BM_TickQuiet)->Unit(benchmark::kMicrosecond);
+
+// A tick that also announces the time.
+void BM_TickAnnouncing(benchmark::State& state) {
+    Fixture f("1");
+    for (auto _ : state) {
+        f.controller.tick().run();
+    }
+}
+BENCHMARK(BM_TickAnnouncing)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
