@@ -1,0 +1,405 @@
+// The writer lays the file out as: header, images, sounds, animations, the three lists, localized info and
+// character info, each block's place noted as it is written and patched into the header at the end.
+#include "agent/format/acs_writer.h"
+
+#include "agent/format/acs_file.h"
+#include "agent/format/compression.h"
+
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <limits>
+
+namespace agent::format {
+
+namespace {
+
+class ByteWriter {
+public:
+    void u8(std::uint32_t v) { out_.append(char(v & 0xFF)); }
+    void u16(std::uint32_t v) {
+        u8(v);
+        u8(v >> 8);
+    }
+    void u32(std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    }
+    void bytes(const QByteArray& b) { out_.append(b); }
+    void string(const QString& s) {
+        u32(std::uint32_t(s.size()));
+        if (s.isEmpty()) {
+            return;
+        }
+        for (QChar c : s) {
+            u16(c.unicode());
+        }
+        u16(0);
+    }
+    void guid(const Guid& g) { out_.append(reinterpret_cast<const char*>(g.bytes.data()), 16); }
+    void rgbQuad(QRgb c) {
+        u8(qBlue(c));
+        u8(qGreen(c));
+        u8(qRed(c));
+        u8(0);
+    }
+    void colorRef(QRgb c) {
+        u8(qRed(c));
+        u8(qGreen(c));
+        u8(qBlue(c));
+        u8(0);
+    }
+    void patch32(qsizetype at, std::uint32_t v) { qToLittleEndian(v, out_.data() + at); }
+    qsizetype size() const { return out_.size(); }
+    QByteArray take() { return std::move(out_); }
+
+private:
+    QByteArray out_;
+};
+
+struct Block {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+class Writer {
+public:
+    Writer(const CharacterData& c, const WriteOptions& o) : c_(c), o_(o) {}
+
+    QByteArray run(QString* error) {
+        if (!check()) {
+            if (error != nullptr) {
+                *error = error_;
+            }
+            return {};
+        }
+        w_.u32(0xABCDABC3);
+        for (int i = 0; i < 8; ++i) {
+            w_.u32(0);
+        }
+        QList<Block> imageBlocks;
+        for (const ImageData& img : c_.images) {
+            imageBlocks.append(writeImage(img));
+        }
+        QList<Block> soundBlocks;
+        for (const SoundData& s : c_.sounds) {
+            Block b = begin();
+            w_.bytes(s.wave);
+            soundBlocks.append(end(b));
+        }
+        QList<Block> animationBlocks;
+        for (const Animation& a : c_.animations) {
+            animationBlocks.append(writeAnimation(a));
+        }
+
+        Block animationList = begin();
+        w_.u32(std::uint32_t(c_.animations.size()));
+        for (int i = 0; i < c_.animations.size(); ++i) {
+            w_.string(c_.animations[i].name);
+            locator(animationBlocks[i]);
+        }
+        animationList = end(animationList);
+
+        Block imageList = begin();
+        w_.u32(std::uint32_t(c_.images.size()));
+        for (int i = 0; i < c_.images.size(); ++i) {
+            locator(imageBlocks[i]);
+            w_.u32(c_.images[i].checksum);
+        }
+        imageList = end(imageList);
+
+        Block soundList = begin();
+        w_.u32(std::uint32_t(c_.sounds.size()));
+        for (int i = 0; i < c_.sounds.size(); ++i) {
+            locator(soundBlocks[i]);
+            w_.u32(c_.sounds[i].checksum);
+        }
+        soundList = end(soundList);
+
+        Block localized = begin();
+        const CharacterInfo& ci = c_.info;
+        w_.u16(std::uint32_t(ci.localized.size()));
+        for (const LocalizedInfo& l : ci.localized) {
+            w_.u16(l.language);
+            w_.string(l.name);
+            w_.string(l.description);
+            w_.string(l.extra);
+        }
+        localized = end(localized);
+
+        Block character = writeCharacterInfo(localized);
+
+        if (w_.size() > std::numeric_limits<std::uint32_t>::max()) {
+            if (error != nullptr) {
+                *error = QStringLiteral("the character is too large for the file format (over 4 GB)");
+            }
+            return {};
+        }
+        const Block blocks[] = {character, animationList, imageList, soundList};
+        for (int i = 0; i < 4; ++i) {
+            w_.patch32(4 + 8 * i, blocks[i].offset);
+            w_.patch32(8 + 8 * i, blocks[i].size);
+        }
+        return w_.take();
+    }
+
+private:
+    bool failWith(const QString& message) {
+        error_ = message;
+        return false;
+    }
+
+    bool check() {
+        const CharacterInfo& ci = c_.info;
+        if (ci.palette.size() > 256) {
+            return failWith(QStringLiteral("palette of %1 colours; at most 256").arg(ci.palette.size()));
+        }
+        if (ci.states.size() > 0xFFFF || ci.localized.size() > 0xFFFF) {
+            return failWith(QStringLiteral("too many states or languages"));
+        }
+        for (const State& s : ci.states) {
+            if (s.animations.size() > 0xFFFF) {
+                return failWith(QStringLiteral("state %1 lists too many animations").arg(s.name));
+            }
+        }
+        for (int i = 0; i < c_.images.size(); ++i) {
+            const ImageData& img = c_.images[i];
+            if (img.pixels.size() != qsizetype(rowStride(img.width)) * img.height) {
+                return failWith(
+                    QStringLiteral("image %1: %2 bytes of pixels for a %3x%4 image, which needs %5")
+                        .arg(i)
+                        .arg(img.pixels.size())
+                        .arg(img.width)
+                        .arg(img.height)
+                        .arg(qsizetype(rowStride(img.width)) * img.height));
+            }
+        }
+        for (const Animation& a : c_.animations) {
+            if (a.frames.size() > 0xFFFF) {
+                return failWith(QStringLiteral("animation %1 has too many frames").arg(a.name));
+            }
+            for (const Frame& f : a.frames) {
+                if (f.images.size() > 0xFFFF || f.branches.size() > 0xFF || f.overlays.size() > 0xFF) {
+                    return failWith(QStringLiteral("animation %1: a frame has too many images, branches or "
+                                                   "overlays")
+                                        .arg(a.name));
+                }
+                for (const FrameImage& fi : f.images) {
+                    if (fi.image >= std::uint32_t(c_.images.size())) {
+                        return failWith(QStringLiteral("animation %1: image index %2 is out of range")
+                                            .arg(a.name)
+                                            .arg(fi.image));
+                    }
+                }
+                for (const MouthOverlay& o : f.overlays) {
+                    if (o.image >= c_.images.size()) {
+                        return failWith(QStringLiteral("animation %1: overlay image index %2 is out of range")
+                                            .arg(a.name)
+                                            .arg(o.image));
+                    }
+                }
+            }
+        }
+        return true;
+    }
+
+    Block begin() const { return {std::uint32_t(w_.size()), 0}; }
+    Block end(Block b) const { return {b.offset, std::uint32_t(w_.size() - b.offset)}; }
+    void locator(const Block& b) {
+        w_.u32(b.offset);
+        w_.u32(b.size);
+    }
+
+    Block writeImage(const ImageData& img) {
+        Block b = begin();
+        w_.u8(img.unknown);
+        w_.u16(img.width);
+        w_.u16(img.height);
+        w_.u8(o_.compressImages ? 1 : 0);
+        const QByteArray data = o_.compressImages ? compress(img.pixels) : img.pixels;
+        w_.u32(std::uint32_t(data.size()));
+        w_.bytes(data);
+        if (o_.compressRegions && !img.region.isEmpty()) {
+            const QByteArray packed = compress(img.region);
+            w_.u32(std::uint32_t(packed.size()));
+            w_.u32(std::uint32_t(img.region.size()));
+            w_.bytes(packed);
+        } else {
+            w_.u32(0);
+            w_.u32(std::uint32_t(img.region.size()));
+            w_.bytes(img.region);
+        }
+        return end(b);
+    }
+
+    Block writeAnimation(const Animation& a) {
+        Block b = begin();
+        w_.string(a.name.toUpper());
+        w_.u8(a.transition);
+        w_.string(a.returnAnimation);
+        w_.u16(std::uint32_t(a.frames.size()));
+        for (const Frame& f : a.frames) {
+            w_.u16(std::uint32_t(f.images.size()));
+            for (const FrameImage& fi : f.images) {
+                w_.u32(fi.image);
+                w_.u16(std::uint16_t(fi.x));
+                w_.u16(std::uint16_t(fi.y));
+            }
+            w_.u16(f.sound);
+            w_.u16(f.duration);
+            w_.u16(std::uint16_t(f.exitFrame));
+            w_.u8(std::uint32_t(f.branches.size()));
+            for (const Branch& br : f.branches) {
+                w_.u16(br.frame);
+                w_.u16(br.probability);
+            }
+            w_.u8(std::uint32_t(f.overlays.size()));
+            for (const MouthOverlay& o : f.overlays) {
+                w_.u8(o.shape);
+                w_.u8(o.replacesTopImage ? 1 : 0);
+                w_.u16(o.image);
+                w_.u8(o.unknown);
+                w_.u8(o.region.has_value() ? 1 : 0);
+                w_.u16(std::uint16_t(o.x));
+                w_.u16(std::uint16_t(o.y));
+                w_.u16(o.width);
+                w_.u16(o.height);
+                if (o.region) {
+                    w_.u32(std::uint32_t(o.region->size()));
+                    w_.bytes(*o.region);
+                }
+            }
+        }
+        return end(b);
+    }
+
+    Block writeCharacterInfo(const Block& localized) {
+        const CharacterInfo& ci = c_.info;
+        // The optional blocks follow the flags, so the flags must say which blocks are there.
+        std::uint32_t flagsValue = ci.flags & ~(flags::kVoiceOutput | flags::kBalloonEnabled);
+        if (ci.voice) {
+            flagsValue |= flags::kVoiceOutput;
+        }
+        if (ci.balloon) {
+            flagsValue |= flags::kBalloonEnabled;
+        }
+        Block b = begin();
+        w_.u16(ci.minorVersion);
+        w_.u16(ci.majorVersion);
+        locator(localized);
+        w_.guid(ci.guid);
+        w_.u16(ci.width);
+        w_.u16(ci.height);
+        w_.u8(ci.transparentIndex);
+        w_.u32(flagsValue);
+        w_.u16(ci.animationSetMajor);
+        w_.u16(ci.animationSetMinor);
+        if (const auto& v = ci.voice) {
+            w_.guid(v->engine);
+            w_.guid(v->mode);
+            w_.u32(v->speed);
+            w_.u16(v->pitch);
+            w_.u8(v->hasExtra ? 1 : 0);
+            if (v->hasExtra) {
+                w_.u16(v->language);
+                w_.string(v->dialect);
+                w_.u16(v->gender);
+                w_.u16(v->age);
+                w_.string(v->style);
+            }
+        }
+        if (const auto& bl = ci.balloon) {
+            w_.u8(bl->lines);
+            w_.u8(bl->charsPerLine);
+            w_.colorRef(bl->foreground);
+            w_.colorRef(bl->background);
+            w_.colorRef(bl->border);
+            w_.string(bl->fontName);
+            w_.u32(std::uint32_t(bl->fontHeight));
+            w_.u32(std::uint32_t(bl->fontWeight));
+            w_.u8(bl->italic ? 1 : 0);
+            w_.u8(bl->extraFlag);
+        }
+        w_.u32(std::uint32_t(ci.palette.size()));
+        for (QRgb c : ci.palette) {
+            w_.rgbQuad(c);
+        }
+        w_.u8(ci.trayIcon ? 1 : 0);
+        if (ci.trayIcon) {
+            w_.u32(std::uint32_t(ci.trayIcon->monochrome.size()));
+            w_.bytes(ci.trayIcon->monochrome);
+            w_.u32(std::uint32_t(ci.trayIcon->color.size()));
+            w_.bytes(ci.trayIcon->color);
+        }
+        w_.u16(std::uint32_t(ci.states.size()));
+        for (const State& s : ci.states) {
+            w_.string(s.name);
+            w_.u16(std::uint32_t(s.animations.size()));
+            for (const QString& a : s.animations) {
+                w_.string(a);
+            }
+        }
+        return end(b);
+    }
+
+    const CharacterData& c_;
+    const WriteOptions& o_;
+    ByteWriter w_;
+    QString error_;
+};
+
+}  // namespace
+
+QByteArray writeCharacter(const CharacterData& character, const WriteOptions& options, QString* error) {
+    return Writer(character, options).run(error);
+}
+
+bool saveCharacter(const QString& path, const CharacterData& character, const WriteOptions& options,
+                   QString* error) {
+    const QByteArray bytes = writeCharacter(character, options, error);
+    if (bytes.isEmpty()) {
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error != nullptr) {
+            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        }
+        return false;
+    }
+    return true;
+}
+
+bool extractCharacter(const AcsFile& file, CharacterData* out, QString* error) {
+    CharacterData c;
+    c.info = file.info();
+    c.animations = file.animations();
+    c.images.reserve(file.images().size());
+    for (int i = 0; i < file.images().size(); ++i) {
+        const ImageInfo& info = file.images()[i];
+        ImageData img;
+        img.width = info.width;
+        img.height = info.height;
+        img.unknown = info.unknown;
+        img.checksum = info.checksum;
+        img.pixels.resize(qsizetype(rowStride(info.width)) * info.height);
+        if (!file.decodeIndices(i, reinterpret_cast<std::uint8_t*>(img.pixels.data()),
+                                std::size_t(img.pixels.size()), error)) {
+            return false;
+        }
+        if (info.regionSize > 0) {
+            img.region = file.region(i, error);
+            if (img.region.isEmpty()) {
+                return false;
+            }
+        }
+        c.images.append(img);
+    }
+    for (int i = 0; i < file.sounds().size(); ++i) {
+        c.sounds.append({file.sound(i), file.sounds()[i].checksum});
+    }
+    *out = std::move(c);
+    return true;
+}
+
+}  // namespace agent::format
