@@ -1,0 +1,101 @@
+// agentsay as a user runs it: WAV output, the timeline, and its errors.
+#include <gtest/gtest.h>
+
+#include <QDataStream>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun agentsay(const QStringList& args,
+                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(AGENTSAY_PATH), args);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(Agentsay, WritesAWavFileAndPrintsTheTimeline) {
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("time.wav");
+    const ToolRun run =
+        agentsay({"--timeline", "--wav", wav, R"(\Chr="Whisper"\The time is \Map="ten"="10:00"\)"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    QFile file(wav);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GT(bytes.size(), 44 + 22050);  // more than half a second of speech
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    char tag[4];
+    quint32 riffSize, fmtSize, rate, byteRate, dataSize;
+    quint16 format, channels, blockAlign, bits;
+    in.readRawData(tag, 4);
+    EXPECT_EQ(QByteArray(tag, 4), "RIFF");
+    in >> riffSize;
+    EXPECT_EQ(riffSize, quint32(bytes.size() - 8));
+    in.skipRawData(8);  // "WAVEfmt "
+    in >> fmtSize >> format >> channels >> rate >> byteRate >> blockAlign >> bits;
+    EXPECT_EQ(format, 1);
+    EXPECT_EQ(channels, 1);
+    EXPECT_EQ(rate, 22050u);
+    EXPECT_EQ(bits, 16);
+    in.readRawData(tag, 4);
+    EXPECT_EQ(QByteArray(tag, 4), "data");
+    in >> dataSize;
+    EXPECT_EQ(dataSize, quint32(bytes.size() - 44));
+
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    QStringList words;
+    for (const QString& line : lines) {
+        if (line.contains(" word ")) {
+            words << line.section('"', 1, 1);
+        }
+    }
+    EXPECT_EQ(words, QStringList({"The", "time", "is", "ten"}));
+    EXPECT_TRUE(lines.filter(" word ").last().endsWith(R"(balloon "The time is 10:00")"));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].endsWith("mouth closed"));
+    // The end line carries the length of the written sound.
+    EXPECT_EQ(lines.last().trimmed(), QString("%1 end").arg(dataSize / 2 * 1000 / 22050));
+}
+
+TEST(Agentsay, ReportsBadRequestsClearly) {
+    QTemporaryDir dir;
+    ToolRun run = agentsay({"--voice", "xx-nope", "--wav", dir.filePath("x.wav"), "hello"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(R"(unknown espeak-ng voice "xx-nope")")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.wav")));
+
+    run = agentsay({"--wav", dir.filePath("missing/folder/x.wav"), "hello"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("missing/folder/x.wav")) << run.err.toStdString();
+
+    run = agentsay({"--timeline"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("nothing to say"));
+}
+
+TEST(Agentsay, WithoutASoundServerSpeaksSilentlyAndSucceeds) {
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("PULSE_SERVER", "unix:" + runtime.filePath("no-such-socket"));
+    const ToolRun run = agentsay({"--timeline", "Hi"}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("no sound server")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(R"(word  "Hi")"));
+}
+
+}  // namespace
