@@ -1,7 +1,7 @@
 // One character loaded into a control: the requests the program makes of it.
 //
-// Requests return at once; the engine carries out one character's Show, Hide, Speak, Play and MoveTo one after
-// the other in the order they were issued. A request that cannot be carried out simply has no effect.
+// Requests return at once; the engine carries out one character's Show, Hide, Speak, Play and MoveTo one
+// after the other in the order they were issued. A request that cannot be carried out simply has no effect.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,5 @@
-// The cost of the clock's work with the settings file on disk, as the running clock has it: settings are never
-// cached, so one say and one tick are a handful of file reads each.
+// The cost of the clock's work with the settings file on disk, as the running clock has it: settings are
+// never cached, so one say and one tick are a handful of file reads each.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -42,14 +42,48 @@ public:
 // A clock whose settings file holds what a first run writes, plus both alarms set.
 struct Fixture {
     explicit Fixture(const QString& announce) {
-        const QStringList pairs = {
-            "minimise", "False", "Announce", announce, "AlarmTime1", "0730", "AlarmTime2", "1815",
-            "Repeat1", "True", "Repeat2", "False", "AlarmMessage", "Wake up, this is alarm 1",
-            "AlarmMessage2", "Wake up, this is alarm 2", "FormX", "2000", "FormY", "2000",
-            "UserName", "Nobody!", "mode", "simple", "ForeColour", "0", "BackColour", "16777215",
-            "QuietTime", "2207", "LastCharacter", "max", "LastCharacter2", "plany", "effects1", "False",
-            "effects2", "True", "StartupMessage", "Right click on the clock, or on the task bar icon, for more options",
-            "LoadWithWindows", "False"};
+        const QStringList pairs = {"minimise",
+                                   "False",
+                                   "Announce",
+                                   announce,
+                                   "AlarmTime1",
+                                   "0730",
+                                   "AlarmTime2",
+                                   "1815",
+                                   "Repeat1",
+                                   "True",
+                                   "Repeat2",
+                                   "False",
+                                   "AlarmMessage",
+                                   "Wake up, this is alarm 1",
+                                   "AlarmMessage2",
+                                   "Wake up, this is alarm 2",
+                                   "FormX",
+                                   "2000",
+                                   "FormY",
+                                   "2000",
+                                   "UserName",
+                                   "Nobody!",
+                                   "mode",
+                                   "simple",
+                                   "ForeColour",
+                                   "0",
+                                   "BackColour",
+                                   "16777215",
+                                   "QuietTime",
+                                   "2207",
+                                   "LastCharacter",
+                                   "max",
+                                   "LastCharacter2",
+                                   "plany",
+                                   "effects1",
+                                   "False",
+                                   "effects2",
+                                   "True",
+                                   "StartupMessage",
+                                   "Right click on the clock, or on the task bar icon, for more options",
+                                   "LoadWithWindows",
+                                   "False"};
         for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
             store.write("Data", pairs[i], pairs[i + 1]);
         }

@@ -4,7 +4,8 @@ namespace agent::console {
 
 class ConsoleControl::ConsoleCharacter : public Character {
 public:
-    ConsoleCharacter(const QString& control, const QString& id, Sink& sink) : control_(control), id_(id), sink_(sink) {}
+    ConsoleCharacter(const QString& control, const QString& id, Sink& sink)
+        : control_(control), id_(id), sink_(sink) {}
 
     void show() override { print(QStringLiteral("Show")); }
     void hide() override { print(QStringLiteral("Hide")); }
@@ -22,11 +23,15 @@ public:
     void addCommand(const Command& c) override {
         print(QStringLiteral("Commands.Add"), {c.name, c.caption, c.voice, c.enabled, c.visible});
     }
-    void setCommandsCaption(const QString& caption) override { print(QStringLiteral("Commands.Caption"), {caption}); }
+    void setCommandsCaption(const QString& caption) override {
+        print(QStringLiteral("Commands.Caption"), {caption});
+    }
     void setCommandsVisible(bool visible) override { print(QStringLiteral("Commands.Visible"), {visible}); }
 
 private:
-    void print(const QString& operation, const QList<Arg>& args = {}) { sink_.line(control_, operation, args); }
+    void print(const QString& operation, const QList<Arg>& args = {}) {
+        sink_.line(control_, operation, args);
+    }
 
     QString control_;
     QString id_;
@@ -57,7 +62,9 @@ Character* ConsoleControl::item(const QString& id) {
     return it == characters_.constEnd() ? nullptr : it->get();
 }
 
-void ConsoleControl::showPropertySheet() { sink_.line(name_, QStringLiteral("PropertySheet"), {true}); }
+void ConsoleControl::showPropertySheet() {
+    sink_.line(name_, QStringLiteral("PropertySheet"), {true});
+}
 
 void ConsoleControl::chooseCommand(const QString& characterId, const QString& commandName) {
     if (item(characterId) != nullptr) {

@@ -58,7 +58,8 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
                 section = entry.section;
                 first = false;
             }
-            out << entry.key << '=' << QString::fromUtf8(platform::IniDocument::encodeValue(entry.value)) << '\n';
+            out << entry.key << '=' << QString::fromUtf8(platform::IniDocument::encodeValue(entry.value))
+                << '\n';
         }
         out.flush();
         return 0;

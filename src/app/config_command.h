@@ -9,6 +9,7 @@
 namespace horalia::app {
 
 // args are the words after "config". Returns the exit code: 0 done, 1 with a message on err otherwise.
-int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store, QTextStream& out, QTextStream& err);
+int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store, QTextStream& out,
+                     QTextStream& err);
 
 }  // namespace horalia::app

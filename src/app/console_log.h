@@ -12,7 +12,8 @@ namespace horalia::app {
 class ConsoleLog : public agent::console::Sink {
 public:
     ConsoleLog(platform::Clock& clock, QTextStream& out) : clock_(clock), out_(out) {}
-    void line(const QString& object, const QString& operation, const QList<agent::console::Arg>& args) override;
+    void line(const QString& object, const QString& operation,
+              const QList<agent::console::Arg>& args) override;
 
 private:
     platform::Clock& clock_;

@@ -27,8 +27,9 @@ void startClock(platform::Platform& platform, ConsoleClockView& view, clock_wind
 }  // namespace
 
 int runConsole(const ConsoleOptions& options, QTextStream& out) {
-    platform::IniSettingsStore settings(options.settingsFile.isEmpty() ? platform::IniSettingsStore::defaultFilePath()
-                                                                        : options.settingsFile);
+    platform::IniSettingsStore settings(options.settingsFile.isEmpty()
+                                            ? platform::IniSettingsStore::defaultFilePath()
+                                            : options.settingsFile);
     platform::FixedScreenMetrics screen;
 
     if (options.from) {
@@ -59,7 +60,8 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
     std::unique_ptr<platform::Timer> stopTimer = clock.createTimer();
     if (options.forMs) {
         constexpr qint64 kMaxTimerMs = std::numeric_limits<int>::max();
-        stopTimer->start(static_cast<int>(std::min(*options.forMs, kMaxTimerMs)), [] { QCoreApplication::quit(); });
+        stopTimer->start(static_cast<int>(std::min(*options.forMs, kMaxTimerMs)),
+                         [] { QCoreApplication::quit(); });
     }
     startClock(platform, view, controller);
     return QCoreApplication::exec();

@@ -15,10 +15,18 @@ std::optional<qint64> parseDuration(const QString& text) {
     for (const QRegularExpressionMatch& m : part.globalMatch(text)) {
         qint64 n = m.captured(1).toLongLong();
         switch (m.captured(2).at(0).unicode()) {
-            case 'd': n *= 24 * 3600 * 1000LL; break;
-            case 'h': n *= 3600 * 1000LL; break;
-            case 'm': n *= 60 * 1000LL; break;
-            default: n *= 1000; break;
+            case 'd':
+                n *= 24 * 3600 * 1000LL;
+                break;
+            case 'h':
+                n *= 3600 * 1000LL;
+                break;
+            case 'm':
+                n *= 60 * 1000LL;
+                break;
+            default:
+                n *= 1000;
+                break;
         }
         total += n;
         if (total > kMaxMs) {

@@ -39,8 +39,10 @@ int main(int argc, char** argv) {
         "  horalia config get SECTION KEY | set SECTION KEY VALUE | list   read or change a setting"));
     parser.addHelpOption();
     parser.addVersionOption();
-    QCommandLineOption console(QStringLiteral("console"), QStringLiteral("Run in the console, printing each action."));
-    QCommandLineOption from(QStringLiteral("from"), QStringLiteral("Preview on a virtual clock from this local time."),
+    QCommandLineOption console(QStringLiteral("console"),
+                               QStringLiteral("Run in the console, printing each action."));
+    QCommandLineOption from(QStringLiteral("from"),
+                            QStringLiteral("Preview on a virtual clock from this local time."),
                             QStringLiteral("YYYY-MM-DDTHH:MM:SS"));
     QCommandLineOption span(QStringLiteral("for"), QStringLiteral("End after this span (90m, 24h, 1h30m)."),
                             QStringLiteral("DURATION"));
@@ -59,8 +61,8 @@ int main(int argc, char** argv) {
     if (parser.isSet(span)) {
         options.forMs = horalia::app::parseDuration(parser.value(span));
         if (!options.forMs) {
-            return usageError(
-                QStringLiteral("--for wants a span such as 90m, 24h or 1h30m, not \"%1\"").arg(parser.value(span)));
+            return usageError(QStringLiteral("--for wants a span such as 90m, 24h or 1h30m, not \"%1\"")
+                                  .arg(parser.value(span)));
         }
     }
     if (!parser.isSet(console) && !options.from && !options.forMs) {

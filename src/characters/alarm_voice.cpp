@@ -18,7 +18,8 @@ void alarmclock(const QString& who, const Cast& cast, platform::SettingsStore& s
     if (cast.character1 != nullptr) {
         cast.character1->stop();
     }
-    speaker.say(settings.read(keys::kData, keys::kAlarmMessage, keys::kDefaultAlarmMessage), QStringLiteral("genie"));
+    speaker.say(settings.read(keys::kData, keys::kAlarmMessage, keys::kDefaultAlarmMessage),
+                QStringLiteral("genie"));
     if (cast.character1 != nullptr) {
         cast.character1->play(QStringLiteral("pleased"));
     }

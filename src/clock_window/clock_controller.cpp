@@ -32,9 +32,13 @@ void ClockController::load() {
     tick_.start();
 }
 
-void ClockController::say(const QString& talk, const QString& who) { speaker_.say(talk, who); }
+void ClockController::say(const QString& talk, const QString& who) {
+    speaker_.say(talk, who);
+}
 
-void ClockController::saytime() { announcer_.saytime(); }
+void ClockController::saytime() {
+    announcer_.saytime();
+}
 
 void ClockController::alarmclock(const QString& who) {
     characters::alarmclock(who, cast_, platform_.settings, speaker_);

@@ -44,9 +44,13 @@ std::optional<double> toDouble(const QString& text) {
     return value;
 }
 
-std::optional<qint16> toInt16(const QString& text) { return toInteger<qint16>(text); }
+std::optional<qint16> toInt16(const QString& text) {
+    return toInteger<qint16>(text);
+}
 
-std::optional<qint32> toInt32(const QString& text) { return toInteger<qint32>(text); }
+std::optional<qint32> toInt32(const QString& text) {
+    return toInteger<qint32>(text);
+}
 
 QString numberText(double value) {
     if (value == 0.0) {

@@ -57,7 +57,8 @@ void Tick::fullTick() {
 
     view_.setTimeText(displayText(current.time(), settings_.read(keys::kFormatSection, keys::kFormat, "1")));
 
-    if (announcementDue(lastMinute_, settings_.read(keys::kData, keys::kAnnounce, "15")) && actions_.saytime) {
+    if (announcementDue(lastMinute_, settings_.read(keys::kData, keys::kAnnounce, "15")) &&
+        actions_.saytime) {
         actions_.saytime();
     }
 

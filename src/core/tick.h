@@ -29,8 +29,8 @@ public:
     static constexpr int kOffsetMs = 2000;
     static constexpr int kAligningIntervalMs = 1000;
 
-    Tick(platform::SettingsStore& settings, platform::Clock& clock, platform::Pause& pause, platform::Shell& shell,
-         ClockView& view, Actions actions);
+    Tick(platform::SettingsStore& settings, platform::Clock& clock, platform::Pause& pause,
+         platform::Shell& shell, ClockView& view, Actions actions);
 
     // Start-up: remembers the current minute and starts ticking once a second.
     void start();
@@ -44,8 +44,8 @@ private:
     void fullTick();
     void armForNextMinute(const QDateTime& current);
     // Returns false when the tick must end here (an alarm with no program to start).
-    bool soundAlarm(const QString& timeKey, const QString& repeatKey, const QString& launchKey, const QString& who,
-                    int hour);
+    bool soundAlarm(const QString& timeKey, const QString& repeatKey, const QString& launchKey,
+                    const QString& who, int hour);
 
     platform::SettingsStore& settings_;
     platform::Clock& clock_;

@@ -5,8 +5,8 @@
 
 namespace horalia::core {
 
-TimeAnnouncer::TimeAnnouncer(platform::SettingsStore& settings, platform::Clock& clock, platform::Pause& pause,
-                             ClockView& view, SayFunction say)
+TimeAnnouncer::TimeAnnouncer(platform::SettingsStore& settings, platform::Clock& clock,
+                             platform::Pause& pause, ClockView& view, SayFunction say)
     : settings_(settings), clock_(clock), pause_(pause), view_(view), say_(std::move(say)) {}
 
 void TimeAnnouncer::saytime() {
@@ -14,7 +14,8 @@ void TimeAnnouncer::saytime() {
     lastSpeaker_ = lastSpeaker_ != u"genie" ? QStringLiteral("genie") : QStringLiteral("peedy");
     const QString speaker = lastSpeaker_;
 
-    const bool shownForAnnouncement = settings_.read(keys::kData, keys::kMinimise, keys::kFalse) == keys::kTrue;
+    const bool shownForAnnouncement =
+        settings_.read(keys::kData, keys::kMinimise, keys::kFalse) == keys::kTrue;
     if (shownForAnnouncement) {
         view_.setVisible(true);
     }

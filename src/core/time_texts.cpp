@@ -4,11 +4,15 @@ namespace horalia::core {
 
 namespace {
 
-QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 }  // namespace
 
-QString displayText24(const QTime& time) { return twoDigits(time.hour()) + u':' + twoDigits(time.minute()); }
+QString displayText24(const QTime& time) {
+    return twoDigits(time.hour()) + u':' + twoDigits(time.minute());
+}
 
 QString displayText12(const QTime& time) {
     int hour = time.hour();
@@ -17,10 +21,13 @@ QString displayText12(const QTime& time) {
     if (am && dial == 0) {
         dial = 12;
     }
-    return QString::number(dial) + u':' + twoDigits(time.minute()) + (am ? QStringLiteral("am") : QStringLiteral("pm"));
+    return QString::number(dial) + u':' + twoDigits(time.minute()) +
+           (am ? QStringLiteral("am") : QStringLiteral("pm"));
 }
 
-bool is24HourFormat(const QString& formatSetting) { return formatSetting == u"0"; }
+bool is24HourFormat(const QString& formatSetting) {
+    return formatSetting == u"0";
+}
 
 QString displayText(const QTime& time, const QString& formatSetting) {
     return is24HourFormat(formatSetting) ? displayText24(time) : displayText12(time);

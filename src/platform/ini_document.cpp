@@ -4,7 +4,9 @@ namespace horalia::platform {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArray trimmed(QByteArray bytes) {
     qsizetype begin = 0;
@@ -18,7 +20,9 @@ QByteArray trimmed(QByteArray bytes) {
     return bytes.mid(begin, end - begin);
 }
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 bool hasControlCharacter(const QString& text) {
     for (QChar c : text) {
@@ -29,7 +33,9 @@ bool hasControlCharacter(const QString& text) {
     return false;
 }
 
-bool isSpaceAtEnd(QChar c) { return c == u' ' || c == u'\t'; }
+bool isSpaceAtEnd(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 std::optional<QByteArray> unquote(const QByteArray& quoted) {
     if (quoted.size() < 2 || !quoted.startsWith('"') || !quoted.endsWith('"')) {
@@ -51,11 +57,21 @@ std::optional<QByteArray> unquote(const QByteArray& quoted) {
             return std::nullopt;
         }
         switch (quoted[i]) {
-            case '\\': out.append('\\'); break;
-            case '"': out.append('"'); break;
-            case 'n': out.append('\n'); break;
-            case 'r': out.append('\r'); break;
-            case 't': out.append('\t'); break;
+            case '\\':
+                out.append('\\');
+                break;
+            case '"':
+                out.append('"');
+                break;
+            case 'n':
+                out.append('\n');
+                break;
+            case 'r':
+                out.append('\r');
+                break;
+            case 't':
+                out.append('\t');
+                break;
             case 'x': {
                 if (i + 2 >= last) {
                     return std::nullopt;
@@ -69,7 +85,8 @@ std::optional<QByteArray> unquote(const QByteArray& quoted) {
                 i += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     }
     return out;
@@ -203,11 +220,21 @@ QByteArray IniDocument::encodeValue(const QString& value) {
     for (char c : utf8) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
-            case '\\': out.append("\\\\"); break;
-            case '"': out.append("\\\""); break;
-            case '\n': out.append("\\n"); break;
-            case '\r': out.append("\\r"); break;
-            case '\t': out.append("\\t"); break;
+            case '\\':
+                out.append("\\\\");
+                break;
+            case '"':
+                out.append("\\\"");
+                break;
+            case '\n':
+                out.append("\\n");
+                break;
+            case '\r':
+                out.append("\\r");
+                break;
+            case '\t':
+                out.append("\\t");
+                break;
             default:
                 if (u < 0x20 || u == 0x7f) {
                     out.append("\\x");

@@ -44,8 +44,8 @@ private:
     struct Line {
         QByteArray raw;
         Kind kind = Kind::Other;
-        QString name;   // the section's name, or the key's name
-        QString value;  // for keys
+        QString name;      // the section's name, or the key's name
+        QString value;     // for keys
         int section = -1;  // index of the section header line a key belongs to
     };
 

@@ -66,7 +66,8 @@ std::optional<IniDocument> IniSettingsStore::load() const {
     return IniDocument::parse(text);
 }
 
-QString IniSettingsStore::read(const QString& section, const QString& key, const QString& defaultValue) const {
+QString IniSettingsStore::read(const QString& section, const QString& key,
+                               const QString& defaultValue) const {
     std::optional<IniDocument> doc = load();
     if (!doc) {
         return defaultValue;

@@ -13,9 +13,13 @@ QString dataFolder() {
     return QDir::cleanPath(data + QStringLiteral("/horalia"));
 }
 
-QString characterFolder() { return dataFolder() + QStringLiteral("/msagent/chars"); }
+QString characterFolder() {
+    return dataFolder() + QStringLiteral("/msagent/chars");
+}
 
-QString programFolder() { return QCoreApplication::applicationDirPath(); }
+QString programFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
 QString programFile(const QString& name) {
     QString file = name;

@@ -8,7 +8,10 @@ namespace horalia::platform {
 
 namespace {
 
-QScreen* primary() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr; }
+QScreen* primary() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
+                                                                        : nullptr;
+}
 
 int twipsPerPixel(double dpi) {
     if (!(dpi >= 24.0 && dpi <= 1440.0)) {

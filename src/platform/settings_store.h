@@ -11,7 +11,8 @@ public:
 
     // The stored value, or defaultValue when the key is absent or the store cannot be read. Section and key
     // names are found without regard to case.
-    virtual QString read(const QString& section, const QString& key, const QString& defaultValue = {}) const = 0;
+    virtual QString read(const QString& section, const QString& key,
+                         const QString& defaultValue = {}) const = 0;
     // Stores the value, creating section and key as needed. False when it could not be stored; the store is
     // then as it was before the call.
     virtual bool write(const QString& section, const QString& key, const QString& value) = 0;

@@ -39,13 +39,21 @@ VirtualClock::~VirtualClock() {
     }
 }
 
-QDateTime VirtualClock::now() const { return QDateTime::fromMSecsSinceEpoch(now_); }
+QDateTime VirtualClock::now() const {
+    return QDateTime::fromMSecsSinceEpoch(now_);
+}
 
-std::unique_ptr<Timer> VirtualClock::createTimer() { return std::make_unique<VirtualTimer>(*this); }
+std::unique_ptr<Timer> VirtualClock::createTimer() {
+    return std::make_unique<VirtualTimer>(*this);
+}
 
-void VirtualClock::advanceBy(qint64 milliseconds) { advanceToMs(now_ + std::max<qint64>(0, milliseconds)); }
+void VirtualClock::advanceBy(qint64 milliseconds) {
+    advanceToMs(now_ + std::max<qint64>(0, milliseconds));
+}
 
-void VirtualClock::advanceTo(const QDateTime& time) { advanceToMs(time.toMSecsSinceEpoch()); }
+void VirtualClock::advanceTo(const QDateTime& time) {
+    advanceToMs(time.toMSecsSinceEpoch());
+}
 
 void VirtualClock::advanceToMs(qint64 target) {
     for (;;) {
@@ -72,6 +80,8 @@ void VirtualClock::advanceToMs(qint64 target) {
     now_ = std::max(now_, target);
 }
 
-void VirtualPause::pause(int seconds) { clock_.advanceBy(static_cast<qint64>(std::clamp(seconds, 0, 255)) * 1000); }
+void VirtualPause::pause(int seconds) {
+    clock_.advanceBy(static_cast<qint64>(std::clamp(seconds, 0, 255)) * 1000);
+}
 
 }  // namespace horalia::platform

@@ -1,5 +1,5 @@
-// A clock that moves only when told to, firing its timers in time order as it passes them: a whole day runs in
-// milliseconds. The console mode previews a day on it, and the tests run on it.
+// A clock that moves only when told to, firing its timers in time order as it passes them: a whole day runs
+// in milliseconds. The console mode previews a day on it, and the tests run on it.
 #pragma once
 
 #include <QList>

@@ -11,7 +11,9 @@ using testsupport::runProgram;
 
 TEST(ConfigCommand, SetThenGetAndListInAnyLetterCase) {
     QTemporaryDir home;
-    EXPECT_EQ(runProgram(home, {"config", "set", "Data", "UserName", "  Ann = \"the\" [best] ; 🕰\nok "}).exitCode, 0);
+    EXPECT_EQ(runProgram(home, {"config", "set", "Data", "UserName", "  Ann = \"the\" [best] ; 🕰\nok "})
+                  .exitCode,
+              0);
     EXPECT_EQ(runProgram(home, {"config", "set", "data", "format", "0"}).exitCode, 0);
 
     auto got = runProgram(home, {"config", "get", "DATA", "username"});
@@ -31,9 +33,10 @@ TEST(ConfigCommand, ErrorsSayWhatIsWrongAndExitWithOne) {
     EXPECT_TRUE(missing.err.contains("no key Announce in section Data")) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
 
-    for (const QStringList& bad : {QStringList{"config"}, QStringList{"config", "get", "Data"},
-                                   QStringList{"config", "set", "Data", "k"}, QStringList{"config", "remove", "x"},
-                                   QStringList{"config", "list", "extra"}}) {
+    for (const QStringList& bad :
+         {QStringList{"config"}, QStringList{"config", "get", "Data"},
+          QStringList{"config", "set", "Data", "k"}, QStringList{"config", "remove", "x"},
+          QStringList{"config", "list", "extra"}}) {
         auto run = runProgram(home, bad);
         EXPECT_EQ(run.exitCode, 1) << bad.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("usage:")) << run.err.toStdString();

@@ -1,4 +1,5 @@
-// The console mode end to end: the program itself, run on a virtual clock, its lines read as a user reads them.
+// The console mode end to end: the program itself, run on a virtual clock, its lines read as a user reads
+// them.
 #include <gtest/gtest.h>
 
 #include "src/app/duration.h"
@@ -47,7 +48,8 @@ TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
     EXPECT_TRUE(run.out.contains(R"(13:00:02 frm_clock lab_time "13:00")"));
     EXPECT_TRUE(run.out.contains(R"(Speak "The time is 1 O clock ")"));
     // Every hour but the one it started in (the first full tick comes when the minute first changes).
-    EXPECT_EQ(run.out.count("Speak \"The time is") + run.out.count("Speak \"\\\\chr=\\\"Whisper\\\"\\\\The time is") +
+    EXPECT_EQ(run.out.count("Speak \"The time is") +
+                  run.out.count("Speak \"\\\\chr=\\\"Whisper\\\"\\\\The time is") +
                   run.out.count("mindnight"),
               23);
     EXPECT_EQ(run.out.count(" frm_clock lab_time "), 1 + 1439);

@@ -45,8 +45,8 @@ TEST_F(SpeakerTest, StopsShowsSpeaksAndGesturesInThatOrder) {
 }
 
 TEST_F(SpeakerTest, OnlyTheExactWordGenieIsCharacterOne) {
-    for (const QString& who : {QString("peedy"), QString("Peedy"), QString("Genie"), QString("GENIE"), QString(),
-                               QString("genie ")}) {
+    for (const QString& who : {QString("peedy"), QString("Peedy"), QString("Genie"), QString("GENIE"),
+                               QString(), QString("genie ")}) {
         fake.engines.sink.lines.clear();
         speaker.say("x", who);
         EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty()) << who.toStdString();
@@ -62,9 +62,15 @@ TEST_F(SpeakerTest, TenCallsPlayTheNineGesturesAndStartAgain) {
         played << lines().last();
     }
     EXPECT_EQ(played, (QStringList{
-                          R"(Agent1 Play "Congratulate")", R"(Agent2 Play "Confused")", R"(Agent1 Play "Decline")",
-                          R"(Agent2 Play "DoMagic1")", R"(Agent1 Play "Explain")", R"(Agent2 Play "Greet")",
-                          R"(Agent1 Play "LookDown")", R"(Agent2 Play "Pleased")", R"(Agent1 Play "Read")",
+                          R"(Agent1 Play "Congratulate")",
+                          R"(Agent2 Play "Confused")",
+                          R"(Agent1 Play "Decline")",
+                          R"(Agent2 Play "DoMagic1")",
+                          R"(Agent1 Play "Explain")",
+                          R"(Agent2 Play "Greet")",
+                          R"(Agent1 Play "LookDown")",
+                          R"(Agent2 Play "Pleased")",
+                          R"(Agent1 Play "Read")",
                           R"(Agent2 Play "Congratulate")",
                       }));
 }
@@ -95,7 +101,7 @@ TEST_F(SpeakerTest, WhispersDuringQuietHoursOverMidnight) {
         fake.engines.sink.lines.clear();
         speaker.say("Good night", "peedy");
         const bool quiet = hour >= 22 || hour < 7;
-            EXPECT_EQ(lines()[3], quiet ? QString(R"(Agent2 Speak "\\chr=\"Whisper\"\\Good night")")
+        EXPECT_EQ(lines()[3], quiet ? QString(R"(Agent2 Speak "\\chr=\"Whisper\"\\Good night")")
                                     : QString(R"(Agent2 Speak "Good night")"))
             << hour;
     }
@@ -120,15 +126,17 @@ TEST_F(SpeakerTest, QuietHoursAreReadAfreshOnEveryCall) {
 
 TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
     horalia::characters::alarmclock("genie", cast, fake.settings, speaker);
-    EXPECT_EQ(lines(), (QStringList{
-                           "Agent1 Stop",
-                           "Agent1 Stop",
-                           R"(Agent1 Speak " ")",
-                           "Agent1 Show",
-                           R"(Agent1 Speak "This is the alarm, you have not altered the alarm yet, please do it now!")",
-                           R"(Agent1 Play "Congratulate")",
-                           R"(Agent1 Play "pleased")",
-                       }));
+    EXPECT_EQ(
+        lines(),
+        (QStringList{
+            "Agent1 Stop",
+            "Agent1 Stop",
+            R"(Agent1 Speak " ")",
+            "Agent1 Show",
+            R"(Agent1 Speak "This is the alarm, you have not altered the alarm yet, please do it now!")",
+            R"(Agent1 Play "Congratulate")",
+            R"(Agent1 Play "pleased")",
+        }));
 }
 
 TEST_F(SpeakerTest, AlarmTwoIsCharacterTwosWithItsOwnMessage) {

@@ -1,5 +1,5 @@
-// The clock as a whole on virtual time: alignment to the minute, announcements, both alarms, the hidden clock,
-// late timers and garbage settings, each over simulated hours and days.
+// The clock as a whole on virtual time: alignment to the minute, announcements, both alarms, the hidden
+// clock, late timers and garbage settings, each over simulated hours and days.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
@@ -15,7 +15,8 @@ namespace {
 
 class Clock {
 public:
-    explicit Clock(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1) : fake(start, maxLatencyMs, seed) {}
+    explicit Clock(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1)
+        : fake(start, maxLatencyMs, seed) {}
 
     // A normal start: the clock loads and shows, the characters load 2 seconds later.
     void start() {
@@ -103,7 +104,7 @@ TEST(Tick, AnnouncesOnTheIntervalsMultiplesOverADay) {
         int perHour;
         int interval;  // every announced minute is a multiple of it
     };
-    const Case cases[] = {{"1", 60, 1}, {"7", 9, 7}, {"15", 4, 15}, {"45", 2, 45},
+    const Case cases[] = {{"1", 60, 1},  {"7", 9, 7}, {"15", 4, 15},    {"45", 2, 45},
                           {"60", 1, 60}, {"0", 0, 1}, {"garbage", 0, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setting.toStdString());
@@ -115,7 +116,8 @@ TEST(Tick, AnnouncesOnTheIntervalsMultiplesOverADay) {
         EXPECT_EQ(spoken.size(), 24 * c.perHour);
         // And exactly on the multiples: each announcement speaks the minute it was made in.
         for (const QString& line : spoken) {
-            static const QRegularExpression minuteOf(" (\\d+) minutes? past |,(\\d+)\"$| half past | O clock |mindnight");
+            static const QRegularExpression minuteOf(
+                " (\\d+) minutes? past |,(\\d+)\"$| half past | O clock |mindnight");
             QRegularExpressionMatch m = minuteOf.match(line);
             ASSERT_TRUE(m.hasMatch()) << line.toStdString();
             int minute = m.captured(1).isEmpty() ? m.captured(2).toInt() : m.captured(1).toInt();
@@ -235,11 +237,12 @@ TEST(Tick, LateTimersNeverSkipOrRepeatAMinute) {
 }
 
 TEST(Tick, GarbageInEveryKeyNeverStopsTheClock) {
-    const QStringList garbage = {"letters", "", "-5", "99999999999", "1e3", QString::fromUtf8("７"),
-                                 QString(10240, QChar('x')), "True", "0"};
-    const QStringList keys = {"minimise", "format",  "Announce", "AlarmTime1",    "AlarmTime2", "Repeat1",
-                              "Repeat2",  "Launch1", "Launch2",  "AlarmMessage", "AlarmMessage2", "QuietTime",
-                              "charhide", "charhide2"};
+    const QStringList garbage = {
+        "letters", "", "-5", "99999999999", "1e3", QString::fromUtf8("７"), QString(10240, QChar('x')),
+        "True",    "0"};
+    const QStringList keys = {"minimise",      "format",    "Announce", "AlarmTime1", "AlarmTime2",
+                              "Repeat1",       "Repeat2",   "Launch1",  "Launch2",    "AlarmMessage",
+                              "AlarmMessage2", "QuietTime", "charhide", "charhide2"};
     for (const QString& value : garbage) {
         SCOPED_TRACE(value.left(20).toStdString());
         Clock clock(at(23, 0, 0));

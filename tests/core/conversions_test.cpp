@@ -15,7 +15,8 @@ TEST(Conversions, NumbersFromSettingsText) {
     EXPECT_EQ(toDouble("1e3"), 1000.0);
     EXPECT_EQ(toDouble("2.5"), 2.5);
     EXPECT_EQ(toDouble("99999999999"), 99999999999.0);
-    for (const char* garbage : {"", "   ", "abc", "12abc", "1,000", "0x10", "inf", "nan", "1e999", "１５", "７"}) {
+    for (const char* garbage :
+         {"", "   ", "abc", "12abc", "1,000", "0x10", "inf", "nan", "1e999", "１５", "７"}) {
         EXPECT_FALSE(toDouble(QString::fromUtf8(garbage)).has_value()) << garbage;
     }
     EXPECT_FALSE(toDouble(QString(10240, QChar('9')) + "x").has_value());

@@ -58,7 +58,8 @@ TEST(Announcements, OddIntervalsFollowTheQuotientText) {
 }
 
 TEST(Announcements, ZeroNegativeAndGarbageNeverAnnounce) {
-    for (const char* setting : {"0", "0.0", "-5", "-15", "", "abc", "15 minutes", "７", "99999999999999999999x"}) {
+    for (const char* setting :
+         {"0", "0.0", "-5", "-15", "", "abc", "15 minutes", "７", "99999999999999999999x"}) {
         EXPECT_EQ(announcedMinutes(QString::fromUtf8(setting)), QList<int>{}) << setting;
     }
 }

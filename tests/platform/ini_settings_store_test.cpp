@@ -2,8 +2,8 @@
 // costs a setting, and writes survive crashes and other writers.
 #include <gtest/gtest.h>
 
-#include "tests/support/qt_printers.h"
 #include <signal.h>
+#include "tests/support/qt_printers.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,8 @@ TEST_F(SettingsFile, EveryValueComesBackByteForByte) {
     };
     IniSettingsStore store(path());
     for (int i = 0; i < values.size(); ++i) {
-        ASSERT_TRUE(store.write("Data", QString("Key%1").arg(i), values[i])) << store.lastError().toStdString();
+        ASSERT_TRUE(store.write("Data", QString("Key%1").arg(i), values[i]))
+            << store.lastError().toStdString();
     }
     IniSettingsStore fresh(path());
     for (int i = 0; i < values.size(); ++i) {
@@ -168,7 +169,8 @@ TEST_F(SettingsFile, ConcurrentWritersInOtherProcessesLoseNothing) {
     std::vector<std::unique_ptr<QProcess>> running;
     for (int key = 0; key < kKeysEach; ++key) {
         for (int w = 0; w < kWriters; ++w) {
-            running.emplace_back(startConfig(dir_.path(), {"set", "Data", QString("W%1K%2").arg(w).arg(key), "v"}));
+            running.emplace_back(
+                startConfig(dir_.path(), {"set", "Data", QString("W%1K%2").arg(w).arg(key), "v"}));
         }
         for (auto& p : running) {
             ASSERT_TRUE(p->waitForFinished(30000));
@@ -192,7 +194,8 @@ TEST_F(SettingsFile, AWriterKilledAtAnyMomentLeavesAWholeFile) {
     const QString big(20000, QChar('z'));
     QRandomGenerator random(42);
     for (int round = 0; round < 25; ++round) {
-        std::unique_ptr<QProcess> writer(startConfig(dir_.path(), {"set", "Data", "Big", big + QString::number(round)}));
+        std::unique_ptr<QProcess> writer(
+            startConfig(dir_.path(), {"set", "Data", "Big", big + QString::number(round)}));
         ASSERT_TRUE(writer->waitForStarted());
         QThread::usleep(random.bounded(20000));
         ::kill(static_cast<pid_t>(writer->processId()), SIGKILL);
@@ -201,7 +204,8 @@ TEST_F(SettingsFile, AWriterKilledAtAnyMomentLeavesAWholeFile) {
         std::optional<IniDocument> doc = store.load();
         ASSERT_TRUE(doc.has_value());
         for (int i = 0; i < 50; ++i) {
-            ASSERT_EQ(doc->value("Data", QString("Keep%1").arg(i)), QString("value %1").arg(i)) << "round " << round;
+            ASSERT_EQ(doc->value("Data", QString("Keep%1").arg(i)), QString("value %1").arg(i))
+                << "round " << round;
         }
         // The big value is either absent, or a whole one of the rounds so far.
         std::optional<QString> bigValue = doc->value("Data", "Big");

@@ -13,7 +13,9 @@ bool MemorySettings::write(const QString& section, const QString& key, const QSt
     return true;
 }
 
-QDateTime at(int hour, int minute, int second) { return QDateTime(QDate(2026, 12, 6), QTime(hour, minute, second)); }
+QDateTime at(int hour, int minute, int second) {
+    return QDateTime(QDate(2026, 12, 6), QTime(hour, minute, second));
+}
 
 FakePlatform::FakePlatform(const QDateTime& start, int maxLatencyMs, quint32 seed)
     : clock(start, maxLatencyMs, seed) {}

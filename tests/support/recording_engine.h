@@ -13,7 +13,8 @@ namespace testsupport {
 
 class RecordingSink : public agent::console::Sink {
 public:
-    void line(const QString& object, const QString& operation, const QList<agent::console::Arg>& args) override {
+    void line(const QString& object, const QString& operation,
+              const QList<agent::console::Arg>& args) override {
         lines.append(agent::console::formatRequest(object, operation, args));
     }
     // The recorded lines of one object ("Agent1").
