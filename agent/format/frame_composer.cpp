@@ -54,6 +54,32 @@ QImage FrameComposer::compose(const Frame& frame, int mouth, QString* error) con
             }
         }
     }
+    // A few bytes of a file can make a frame stack thousands of large images; refuse such a frame before
+    // drawing rather than spend minutes on it. Genuine frames draw a handful of layers.
+    const QRect bounds(0, 0, info.width, info.height);
+    qint64 work = 0;
+    auto area = [&](std::uint32_t image, int x, int y) {
+        if (image >= std::uint32_t(file_.images().size())) {
+            return qint64(0);  // reported by draw()
+        }
+        const ImageInfo& img = file_.images()[qsizetype(image)];
+        const QRect r = bounds.intersected(QRect(x, y, img.width, img.height));
+        return r.isEmpty() ? qint64(0) : qint64(r.width()) * r.height();
+    };
+    for (const FrameImage& fi : frame.images) {
+        work += area(fi.image, fi.x, fi.y);
+    }
+    if (overlay != nullptr) {
+        work += area(overlay->image, overlay->x, overlay->y);
+    }
+    if (work > kMaxLayers * qint64(info.width) * info.height) {
+        if (error != nullptr) {
+            *error = QStringLiteral("frame stacks %1 images, more than %2 layers of the character's size")
+                         .arg(frame.images.size())
+                         .arg(kMaxLayers);
+        }
+        return {};
+    }
     for (qsizetype i = frame.images.size() - 1; i >= 0; --i) {
         const FrameImage& fi = frame.images[i];
         if (i == 0 && overlay != nullptr && overlay->replacesTopImage) {

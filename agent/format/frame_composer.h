@@ -7,6 +7,7 @@
 
 #include <QCache>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 namespace agent::format {
@@ -22,6 +23,9 @@ public:
     QImage compose(const Frame& frame, int mouth = -1, QString* error = nullptr) const;
 
     void clearCache() { cache_.clear(); }
+
+    // The most a frame may draw, in layers of the character's size.
+    static constexpr int kMaxLayers = 32;
 
 private:
     bool draw(QImage& target, int image, int x, int y, QString* error) const;

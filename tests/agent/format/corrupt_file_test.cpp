@@ -166,6 +166,25 @@ TEST(AcsFileCorrupt, DamagedImageDataFailsWhenDrawn) {
     EXPECT_FALSE(composer.compose(1, 0, -1, &error).isNull()) << "Wave does not use image 0";
 }
 
+// A file of a few bytes can stack one image thousands of times in a frame; drawing it is refused before
+// any pixel is touched, while a frame of a few layers still draws.
+TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
+    CharacterData c = formattest::sampleCharacter();
+    Frame& frame = c.animations[1].frames[0];
+    frame.images = QList<FrameImage>(60, FrameImage{0, 0, 0});  // 60 x 70 pixels > 32 x 12 x 9
+    QString error;
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}, &error)));
+    FrameComposer composer(file);
+    EXPECT_TRUE(composer.compose(1, 0, -1, &error).isNull());
+    EXPECT_TRUE(error.contains(QStringLiteral("60 images"))) << error.toStdString();
+
+    frame.images = QList<FrameImage>(40, FrameImage{0, 0, 0});  // 40 x 70 pixels fit
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}, &error)));
+    FrameComposer again(file);
+    EXPECT_FALSE(again.compose(1, 0, -1, &error).isNull()) << error.toStdString();
+}
+
 // Every shorter file fails with an error; every single damaged byte either fails with an error or gives a
 // file whose frames can all be drawn or refused.
 TEST(AcsFileCorrupt, EveryTruncationAndEveryByteFlipIsHandled) {
