@@ -1,0 +1,122 @@
+// Character file benchmarks: opening a file and drawing its first frame (what showing a character costs),
+// parsing alone, and decoding every image, reported in pixels a second. Single threaded. The files are the
+// shared genuine ones; with none found nothing is registered.
+#include "agent/format/acs_file.h"
+#include "agent/format/frame_composer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <vector>
+
+using agent::format::AcsFile;
+using agent::format::FrameComposer;
+
+namespace {
+
+QString acsDir() {
+    QString root = qEnvironmentVariable("HORALIA_TESTDATA");
+    if (root.isEmpty()) {
+        root = QStringLiteral(HORALIA_DEFAULT_TESTDATA);
+    }
+    return root + QStringLiteral("/acs");
+}
+
+void openAndFirstFrame(benchmark::State& state, const QString& path) {
+    for (auto _ : state) {
+        AcsFile file;
+        if (!file.load(path)) {
+            state.SkipWithError(qPrintable(file.errorString()));
+            return;
+        }
+        FrameComposer composer(file);
+        QImage frame = composer.compose(0, 0);
+        benchmark::DoNotOptimize(frame.constBits());
+    }
+}
+
+void parse(benchmark::State& state, const QByteArray& bytes) {
+    for (auto _ : state) {
+        AcsFile file;
+        benchmark::DoNotOptimize(file.loadData(bytes));
+    }
+}
+
+qint64 totalPixels(const AcsFile& file) {
+    qint64 pixels = 0;
+    for (const auto& img : file.images()) {
+        pixels += qint64(img.width) * img.height;
+    }
+    return pixels;
+}
+
+// The decoder alone, into one reused buffer, as stored (bottom-up palette indices).
+void decodeIndices(benchmark::State& state, const QByteArray& bytes) {
+    AcsFile file;
+    file.loadData(bytes);
+    std::vector<std::uint8_t> buffer;
+    for (const auto& img : file.images()) {
+        buffer.resize(std::max<std::size_t>(buffer.size(),
+                                            std::size_t(agent::format::rowStride(img.width)) * img.height));
+    }
+    for (auto _ : state) {
+        for (int i = 0; i < file.images().size(); ++i) {
+            file.decodeIndices(i, buffer.data(), buffer.size());
+        }
+        benchmark::ClobberMemory();
+    }
+    const qint64 pixels = totalPixels(file);
+    state.counters["Mpx/s"] =
+        benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["images"] = double(file.images().size());
+}
+
+// Decoding through image(): a fresh file each round, so nothing comes from the cache; includes the QImage
+// and the turning over of its rows.
+void decodeImages(benchmark::State& state, const QByteArray& bytes) {
+    qint64 pixels = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        AcsFile file;
+        file.loadData(bytes);
+        pixels = totalPixels(file);
+        state.ResumeTiming();
+        for (int i = 0; i < file.images().size(); ++i) {
+            QImage img = file.image(i);
+            benchmark::DoNotOptimize(img.constBits());
+        }
+    }
+    state.counters["Mpx/s"] =
+        benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    const QDir dir(acsDir());
+    for (const QString& name : dir.entryList({QStringLiteral("*.acs")}, QDir::Files, QDir::Name)) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray bytes = f.readAll();
+        if (AcsFile probe; !probe.loadData(bytes)) {
+            continue;  // files the reader refuses have nothing to measure
+        }
+        const std::string n = name.toStdString();
+        benchmark::RegisterBenchmark(("OpenAndFirstFrame/" + n).c_str(), openAndFirstFrame, path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Parse/" + n).c_str(), parse, bytes)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("DecodeIndices/" + n).c_str(), decodeIndices, bytes)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("DecodeImages/" + n).c_str(), decodeImages, bytes)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
