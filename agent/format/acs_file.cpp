@@ -374,6 +374,7 @@ bool AcsFile::parse(const Limits& limits) {
     ar.setContext(QStringLiteral("animation list"));
     const std::uint32_t animationCount = ar.count(ar.u32(), 12, limits.maxAnimations, "animation");
     animations_.reserve(animationCount);
+    std::uint64_t animationBytes = 0;
     for (std::uint32_t i = 0; i < animationCount && ar.ok(); ++i) {
         ar.setContext(QStringLiteral("animation list entry %1").arg(i));
         Animation anim;
@@ -450,6 +451,15 @@ bool AcsFile::parse(const Limits& limits) {
                 frame.overlays.append(o);
             }
             anim.frames.append(frame);
+        }
+        // Entries may point at one block many times; count what is read, so that the parsed structures
+        // stay within a small multiple of the file's size.
+        animationBytes += a.pos() - loc.offset;
+        if (a.ok() && animationBytes > std::uint64_t(fileSize)) {
+            a.fail(
+                QStringLiteral("the animations read so far take %1 bytes, more than the whole file; entries "
+                               "share their data")
+                    .arg(animationBytes));
         }
         if (!a.ok()) {
             return fail(a.error());

@@ -185,6 +185,38 @@ TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
     EXPECT_FALSE(again.compose(1, 0, -1, &error).isNull()) << error.toStdString();
 }
 
+// An animation list whose entries all point at one long animation would multiply the memory a small file
+// costs; the reader counts what it reads and stops.
+TEST(AcsFileCorrupt, AnimationEntriesSharingOneBlockAreRefused) {
+    CharacterData c = formattest::sampleCharacter();
+    c.animations[1].frames = QList<Frame>(2000, c.animations[1].frames[0]);
+    QString error;
+    QByteArray bytes = writeCharacter(c, {}, &error);
+    const Layout at(bytes);
+    const std::uint32_t waveOffset = get32(bytes, at.animationList + 4 + 22 + 14);
+    const std::uint32_t waveSize = get32(bytes, at.animationList + 4 + 22 + 18);
+    ASSERT_GT(waveSize, 2000u * 10);
+    // A new list of 100 entries, each naming the long animation's block.
+    const auto listOffset = std::uint32_t(bytes.size());
+    QByteArray list(4, '\0');
+    put32(list, 0, 100);
+    for (int i = 0; i < 100; ++i) {
+        QByteArray entry(22, '\0');
+        put32(entry, 0, 4);
+        entry.replace(4, 8, QByteArray("W\0a\0v\0e\0", 8));
+        put32(entry, 14, waveOffset);
+        put32(entry, 18, waveSize);
+        list += entry;
+    }
+    bytes += list;
+    put32(bytes, 12, listOffset);
+    put32(bytes, 16, std::uint32_t(list.size()));
+    AcsFile file;
+    EXPECT_FALSE(file.loadData(bytes));
+    EXPECT_TRUE(file.errorString().contains(QStringLiteral("more than the whole file")))
+        << file.errorString().toStdString();
+}
+
 // Every shorter file fails with an error; every single damaged byte either fails with an error or gives a
 // file whose frames can all be drawn or refused.
 TEST(AcsFileCorrupt, EveryTruncationAndEveryByteFlipIsHandled) {
