@@ -1,0 +1,105 @@
+// acsinfo as a user runs it: the summary in text and JSON, the exported frames and sheets, and the exit
+// codes for a bad file and bad usage. Runs the built program on our own sample character.
+#include "agent/format/acs_writer.h"
+#include "tests/agent/format/sample_character.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun acsinfo(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(ACSINFO_PATH), args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+class AcsInfo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        path_ = dir_.filePath(QStringLiteral("sample.acs"));
+        QString error;
+        ASSERT_TRUE(agent::format::saveCharacter(path_, formattest::sampleCharacter(), {}, &error))
+            << error.toStdString();
+    }
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+TEST_F(AcsInfo, SummarisesInTextAndJson) {
+    const ToolRun text = acsinfo({path_});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Name:        Sample"))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Size:        12x9"))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Animations:  2")));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("2 frames, 350 ms"))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Speaking: IDLE")));
+
+    const ToolRun json = acsinfo({QStringLiteral("--json"), path_});
+    ASSERT_EQ(json.exitCode, 0);
+    QJsonParseError parseError;
+    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8(), &parseError).object();
+    ASSERT_EQ(parseError.error, QJsonParseError::NoError) << json.out.toStdString();
+    EXPECT_EQ(o[QStringLiteral("name")].toString(), QStringLiteral("Sample"));
+    EXPECT_EQ(o[QStringLiteral("description")].toString(), QStringLiteral("A test character"));
+    EXPECT_EQ(o[QStringLiteral("images")].toInt(), 3);
+    EXPECT_EQ(o[QStringLiteral("imagePixels")].toInt(), 10 * 7 + 3 * 2 + 5 * 4);
+    EXPECT_EQ(o[QStringLiteral("sounds")].toInt(), 1);
+    EXPECT_EQ(o[QStringLiteral("balloon")].toObject()[QStringLiteral("background")].toString(),
+              QStringLiteral("#ffffe1"));
+    const QJsonArray animations = o[QStringLiteral("animations")].toArray();
+    ASSERT_EQ(animations.size(), 2);
+    EXPECT_EQ(animations[0].toObject()[QStringLiteral("name")].toString(), QStringLiteral("Idle"));
+    EXPECT_EQ(animations[0].toObject()[QStringLiteral("durationMs")].toInt(), 350);
+    EXPECT_EQ(animations[1].toObject()[QStringLiteral("frames")].toInt(), 2);
+    EXPECT_EQ(o[QStringLiteral("states")].toObject()[QStringLiteral("Showing")].toArray().size(), 2);
+}
+
+TEST_F(AcsInfo, ExportsFramesAndSheets) {
+    const QString out = dir_.filePath(QStringLiteral("frames"));
+    const ToolRun run = acsinfo({QStringLiteral("--export"), out, path_});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList files = QDir(out).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    EXPECT_EQ(files, QStringList({QStringLiteral("000_Idle_000.png"), QStringLiteral("000_Idle_001.png"),
+                                  QStringLiteral("000_Idle_sheet.png"), QStringLiteral("001_Wave_000.png"),
+                                  QStringLiteral("001_Wave_001.png"), QStringLiteral("001_Wave_sheet.png")}));
+    const QImage frame(QDir(out).filePath(QStringLiteral("001_Wave_000.png")));
+    ASSERT_EQ(frame.size(), QSize(12, 9));
+    EXPECT_EQ(qAlpha(frame.pixel(0, 0)), 0);  // image 2's transparent border
+    EXPECT_EQ(qAlpha(frame.pixel(1, 1)), 255);
+    EXPECT_EQ(qAlpha(frame.pixel(6, 6)), 0);  // beyond image 2's 5x4
+    const QImage sheet(QDir(out).filePath(QStringLiteral("000_Idle_sheet.png")));
+    EXPECT_EQ(sheet.size(), QSize(24, 9));
+}
+
+TEST_F(AcsInfo, FailsClearlyOnBadFilesAndUsage) {
+    const QString bad = dir_.filePath(QStringLiteral("bad.acs"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a character at all");
+    f.close();
+    const ToolRun run = acsinfo({bad});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("not a character file"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(acsinfo({}).exitCode, 2);
+    EXPECT_EQ(acsinfo({path_, path_}).exitCode, 2);
+}
+
+}  // namespace
