@@ -1,8 +1,9 @@
 // Fuzz target: read a character file from arbitrary bytes, then decode every image and region and draw
-// every frame with every mouth. Tight limits keep each input fast; the checks are the same as with the
-// defaults, only the numbers are smaller.
+// every frame with every mouth, and the tray icon. Tight limits keep each input fast; the checks are the same
+// as with the defaults, only the numbers are smaller.
 #include "agent/format/acs_file.h"
 #include "agent/format/frame_composer.h"
+#include "agent/format/tray_icon.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < file.images().size() && i < 256; ++i) {
         file.image(i);
         file.region(i);
+    }
+    if (file.info().trayIcon) {
+        agent::format::decodeTrayIcon(*file.info().trayIcon);
     }
     for (int i = 0; i < file.sounds().size(); ++i) {
         file.sound(i);

@@ -4,6 +4,7 @@
 //   acsinfo --export DIR FILE   every frame as PNG and one contact sheet per animation
 #include "agent/format/acs_file.h"
 #include "agent/format/frame_composer.h"
+#include "agent/format/tray_icon.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -199,6 +200,17 @@ int exportFrames(const AcsFile& file, const QString& dir, QTextStream& err) {
         painter.end();
         if (!sheet.save(base + QStringLiteral("_sheet.png"), "PNG")) {
             err << "acsinfo: cannot write " << base << "_sheet.png\n";
+            ++failures;
+        }
+    }
+    if (file.info().trayIcon) {
+        // A damaged icon is only worth a warning: the frames are what the export is for.
+        QString error;
+        const QImage icon = agent::format::decodeTrayIcon(*file.info().trayIcon, &error);
+        if (icon.isNull()) {
+            err << "acsinfo: " << error << "\n";
+        } else if (!icon.save(QDir(dir).filePath(QStringLiteral("tray_icon.png")), "PNG")) {
+            err << "acsinfo: cannot write tray_icon.png\n";
             ++failures;
         }
     }
