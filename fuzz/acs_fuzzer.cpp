@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < file.sounds().size(); ++i) {
         file.sound(i);
     }
-    agent::format::FrameComposer composer(file, 4);
+    agent::format::FrameComposer composer(file, 1024);
     int budget = 512;  // frames drawn per input
     for (int a = 0; a < file.animations().size() && budget > 0; ++a) {
         const auto& frames = file.animations()[a].frames;

@@ -6,7 +6,7 @@
 
 namespace agent::format {
 
-FrameComposer::FrameComposer(const AcsFile& file, int cachedFrames) : file_(file), cache_(cachedFrames) {
+FrameComposer::FrameComposer(const AcsFile& file, int cacheKiB) : file_(file), cache_(cacheKiB) {
     const QList<QRgb>& palette = file.info().palette;
     for (int i = 0; i < 256; ++i) {
         colors_[i] = i < palette.size() ? (palette[i] | 0xFF000000u) : 0xFF000000u;
@@ -29,7 +29,7 @@ QImage FrameComposer::compose(int animation, int frame, int mouth, QString* erro
     }
     QImage out = compose(animations[animation].frames[frame], mouth, error);
     if (!out.isNull()) {
-        cache_.insert(key, new QImage(out));
+        cache_.insert(key, new QImage(out), int(std::max<qsizetype>(1, out.sizeInBytes() / 1024)));
     }
     return out;
 }

@@ -14,7 +14,9 @@ namespace agent::format {
 
 class FrameComposer {
 public:
-    explicit FrameComposer(const AcsFile& file, int cachedFrames = 32);
+    // Keeps composed frames up to `cacheKiB` kibibytes: a few hundred frames of a usual character, a few of a
+    // very large one.
+    explicit FrameComposer(const AcsFile& file, int cacheKiB = 16 * 1024);
 
     // A Format_ARGB32_Premultiplied picture of info().width x info().height, clear where no image covers.
     // `mouth` is a MouthShape value, or -1 for the frame as drawn; a shape the frame has no overlay for gives

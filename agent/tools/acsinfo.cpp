@@ -162,7 +162,7 @@ int exportFrames(const AcsFile& file, const QString& dir, QTextStream& err) {
         err << "acsinfo: cannot create " << dir << "\n";
         return 1;
     }
-    FrameComposer composer(file, 1);
+    FrameComposer composer(file, 0);  // each frame is drawn once
     const int w = file.info().width;
     const int h = file.info().height;
     int failures = 0;
