@@ -28,7 +28,21 @@ public:
 
 class NullShell : public platform::Shell {
 public:
-    bool start(const QString&, platform::WindowStyle) override { return true; }
+    using Shell::start;
+    bool start(const QString&, const QStringList&, platform::WindowStyle) override { return true; }
+};
+
+class NullDialogs : public platform::Dialogs {
+public:
+    platform::Answer messageBox(const QString&, const QString&, int) override { return platform::Answer::No; }
+    QString openFile(const QString&, const QString&) override { return {}; }
+    void beep() override {}
+};
+
+class NullProgram : public platform::Program {
+public:
+    void endProgram() override {}
+    bool ending() const override { return false; }
 };
 
 class ConsoleEngines : public platform::EngineFactory {
@@ -99,7 +113,9 @@ struct Fixture {
     NullShell shell;
     platform::FixedScreenMetrics screen;
     ConsoleEngines engines;
-    platform::Platform platform{store, clock, pause, shell, screen, engines};
+    NullDialogs dialogs;
+    NullProgram program;
+    platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program};
     NullView view;
     clock_window::ClockController controller{platform, view};
 };

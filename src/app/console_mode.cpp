@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "src/app/console_dialogs.h"
 #include "src/app/console_log.h"
 #include "src/app/console_platform.h"
 #include "src/clock_window/clock_controller.h"
@@ -39,7 +40,9 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
         ConsoleLog log(clock, out);
         ConsoleShell shell(log, nullptr);
         ConsoleEngineFactory engines(log);
-        platform::Platform platform{settings, clock, pause, shell, screen, engines};
+        ConsoleDialogs dialogs(log);
+        ConsoleProgram program(log);
+        platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
         ConsoleClockView view(log);
         clock_window::ClockController controller(platform, view);
         const qint64 end = clock.nowMs() + options.forMs.value_or(24LL * 3600 * 1000);
@@ -54,7 +57,9 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
     ConsoleLog log(clock, out);
     ConsoleShell shell(log, &realShell);
     ConsoleEngineFactory engines(log);
-    platform::Platform platform{settings, clock, pause, shell, screen, engines};
+    ConsoleDialogs dialogs(log);
+    ConsoleProgram program(log);
+    platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
     ConsoleClockView view(log);
     clock_window::ClockController controller(platform, view);
     std::unique_ptr<platform::Timer> stopTimer = clock.createTimer();

@@ -19,9 +19,14 @@ void ConsoleClockView::setTimeText(const QString& text) {
     sink_.line(kClock, QStringLiteral("lab_time"), {text});
 }
 
-bool ConsoleShell::start(const QString& path, platform::WindowStyle style) {
-    sink_.line(QStringLiteral("Shell"), QStringLiteral("Start"), {path, qint64(static_cast<int>(style))});
-    return real_ != nullptr && real_->start(path, style);
+bool ConsoleShell::start(const QString& path, const QStringList& arguments, platform::WindowStyle style) {
+    QList<agent::console::Arg> args{path};
+    for (const QString& argument : arguments) {
+        args.append(argument);
+    }
+    args.append(qint64(static_cast<int>(style)));
+    sink_.line(QStringLiteral("Shell"), QStringLiteral("Start"), args);
+    return real_ != nullptr && real_->start(path, arguments, style);
 }
 
 std::unique_ptr<agent::Control> ConsoleEngineFactory::create(const QString& controlName) {

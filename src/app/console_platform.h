@@ -29,7 +29,8 @@ private:
 class ConsoleShell : public platform::Shell {
 public:
     ConsoleShell(agent::console::Sink& sink, platform::Shell* real) : sink_(sink), real_(real) {}
-    bool start(const QString& path, platform::WindowStyle style) override;
+    using Shell::start;
+    bool start(const QString& path, const QStringList& arguments, platform::WindowStyle style) override;
 
 private:
     agent::console::Sink& sink_;

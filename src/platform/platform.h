@@ -2,8 +2,10 @@
 #pragma once
 
 #include "src/platform/clock.h"
+#include "src/platform/dialogs.h"
 #include "src/platform/engine_factory.h"
 #include "src/platform/pause.h"
+#include "src/platform/program.h"
 #include "src/platform/screen_metrics.h"
 #include "src/platform/settings_store.h"
 #include "src/platform/shell.h"
@@ -17,6 +19,8 @@ struct Platform {
     Shell& shell;
     ScreenMetrics& screen;
     EngineFactory& engines;
+    Dialogs& dialogs;
+    Program& program;
 };
 
 }  // namespace horalia::platform

@@ -9,7 +9,8 @@ class ProcessShell : public Shell {
 public:
     // The window style is a hint that a Linux desktop has no portable way to pass on; the program's own
     // window decides how it appears.
-    bool start(const QString& path, WindowStyle style) override;
+    using Shell::start;
+    bool start(const QString& path, const QStringList& arguments, WindowStyle style) override;
 };
 
 }  // namespace horalia::platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace horalia::platform {
 
@@ -16,7 +17,8 @@ class Shell {
 public:
     virtual ~Shell() = default;
     // Starts the program at path. False when it is missing, not executable or could not be started.
-    virtual bool start(const QString& path, WindowStyle style) = 0;
+    virtual bool start(const QString& path, WindowStyle style) { return start(path, {}, style); }
+    virtual bool start(const QString& path, const QStringList& arguments, WindowStyle style) = 0;
 };
 
 }  // namespace horalia::platform

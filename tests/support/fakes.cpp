@@ -13,6 +13,21 @@ bool MemorySettings::write(const QString& section, const QString& key, const QSt
     return true;
 }
 
+horalia::platform::Answer ScriptedDialogs::messageBox(const QString& text, const QString& title,
+                                                      int styleNumber) {
+    boxes.append({text, title, styleNumber});
+    if (!answers.isEmpty()) {
+        return answers.takeFirst();
+    }
+    return (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? horalia::platform::Answer::No
+                                                                    : horalia::platform::Answer::Ok;
+}
+
+QString ScriptedDialogs::openFile(const QString& filter, const QString& initialFolder) {
+    fileDialogs.append(filter + u'|' + initialFolder);
+    return files.isEmpty() ? QString() : files.takeFirst();
+}
+
 QDateTime at(int hour, int minute, int second) {
     return QDateTime(QDate(2026, 12, 6), QTime(hour, minute, second));
 }

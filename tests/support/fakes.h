@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStringList>
 
 #include "src/core/clock_view.h"
@@ -32,6 +33,7 @@ private:
 
 struct ShellStart {
     QString path;
+    QStringList arguments;
     horalia::platform::WindowStyle style;
     qint64 atMs;
 };
@@ -39,14 +41,43 @@ struct ShellStart {
 class RecordingShell : public horalia::platform::Shell {
 public:
     explicit RecordingShell(horalia::platform::VirtualClock& clock) : clock_(clock) {}
-    bool start(const QString& path, horalia::platform::WindowStyle style) override {
-        starts.append({path, style, clock_.nowMs()});
-        return true;
+    using Shell::start;
+    bool start(const QString& path, const QStringList& arguments,
+               horalia::platform::WindowStyle style) override {
+        starts.append({path, arguments, style, clock_.nowMs()});
+        return !failing.contains(path);
     }
     QList<ShellStart> starts;
+    QSet<QString> failing;  // paths whose start fails
 
 private:
     horalia::platform::VirtualClock& clock_;
+};
+
+// Message boxes answered from a script (No, or OK, once the script runs out); every box is recorded.
+class ScriptedDialogs : public horalia::platform::Dialogs {
+public:
+    struct Box {
+        QString text;
+        QString title;
+        int style;
+    };
+    horalia::platform::Answer messageBox(const QString& text, const QString& title, int styleNumber) override;
+    QString openFile(const QString& filter, const QString& initialFolder) override;
+    void beep() override { ++beeps; }
+
+    QList<horalia::platform::Answer> answers;  // taken from the front
+    QStringList files;                         // answers to openFile, taken from the front ("" cancels)
+    QList<Box> boxes;
+    QStringList fileDialogs;  // "filter|initial folder" of each open-file dialog
+    int beeps = 0;
+};
+
+class FakeProgram : public horalia::platform::Program {
+public:
+    void endProgram() override { ++ends; }
+    bool ending() const override { return ends > 0; }
+    int ends = 0;
 };
 
 // A clock window that remembers what was done to it and when.
@@ -97,7 +128,9 @@ struct FakePlatform {
     RecordingShell shell{clock};
     horalia::platform::FixedScreenMetrics screen;
     RecordingEngineFactory engines;
-    horalia::platform::Platform platform{settings, clock, pause, shell, screen, engines};
+    ScriptedDialogs dialogs;
+    FakeProgram program;
+    horalia::platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
 };
 
 }  // namespace testsupport
