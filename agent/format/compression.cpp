@@ -227,11 +227,15 @@ QByteArray compress(const std::uint8_t* input, std::size_t inputSize) {
     BitWriter w;
     w.reserve(qsizetype(inputSize / 4 + 16));
     w.put(0, 8);
-    constexpr int kHashBits = 15;
-    std::vector<std::int64_t> head(std::size_t(1) << kHashBits, -1);
+    // A table of about twice the input's size, up to 32K entries: small inputs do not pay for a big one.
+    int hashBits = 4;
+    while (hashBits < 15 && (std::size_t(1) << hashBits) < inputSize * 2) {
+        ++hashBits;
+    }
+    std::vector<std::int64_t> head(std::size_t(1) << hashBits, -1);
     auto hash = [&](std::size_t i) {
         std::uint32_t v = input[i] | (std::uint32_t(input[i + 1]) << 8) | (std::uint32_t(input[i + 2]) << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2654435761u) >> (32 - hashBits);
     };
     std::size_t pos = 0;
     while (pos < inputSize) {
