@@ -1,0 +1,51 @@
+// The tray icon on the desktop through QSystemTrayIcon (a StatusNotifierItem or an XEmbed icon), with its
+// menu as a QMenu at the pointer. Qt's activation reasons become the mouse messages the component decodes.
+#pragma once
+
+#include <QHash>
+#include <QIcon>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+
+#include "src/tray/tray_backend.h"
+
+class QMenu;
+
+namespace horalia::tray {
+
+class QtTrayBackend : public TrayBackend {
+public:
+    // warn receives the one line said when the desktop has no tray; by default it goes to standard error.
+    explicit QtTrayBackend(std::function<void(const QString&)> warn = {});
+    ~QtTrayBackend() override;
+    QtTrayBackend(const QtTrayBackend&) = delete;
+    QtTrayBackend& operator=(const QtTrayBackend&) = delete;
+
+    // Icons are named by handles; 0 is the application's own window icon. Handles start at 1.
+    quintptr registerIcon(const QIcon& icon);
+
+    bool notifyIcon(NotifyMessage message, const NotifyIconData& data) override;
+    void showMenu(const TrayMenu& menu) override;
+
+    // The icon while it is added, and the menu last popped up; null otherwise.
+    QSystemTrayIcon* trayIcon() const { return icon_; }
+    QMenu* popupMenu() const { return menu_; }
+
+    // What Qt's activation reasons mean as mouse messages on the icon, in the order the desktop sends them.
+    static QList<quint32> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
+
+private:
+    QIcon iconFor(quintptr handle) const;
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+
+    std::function<void(const QString&)> warn_;
+    bool warned_ = false;
+    QHash<quintptr, QIcon> icons_;
+    quintptr nextHandle_ = 1;
+    QPointer<QSystemTrayIcon> icon_;
+    QPointer<QMenu> menu_;
+};
+
+}  // namespace horalia::tray

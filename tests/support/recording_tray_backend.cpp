@@ -1,0 +1,18 @@
+#include "tests/support/recording_tray_backend.h"
+
+#include <algorithm>
+
+namespace testsupport {
+
+bool RecordingTrayBackend::notifyIcon(horalia::tray::NotifyMessage message,
+                                      const horalia::tray::NotifyIconData& data) {
+    calls.append({message, data});
+    return !failing;
+}
+
+int RecordingTrayBackend::count(horalia::tray::NotifyMessage message) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [message](const Call& call) { return call.message == message; }));
+}
+
+}  // namespace testsupport

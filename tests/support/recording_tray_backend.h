@@ -1,0 +1,32 @@
+// A tray backend for tests: keeps every request with a copy of the record, every menu shown, and lets the
+// test play the desktop (mouse messages on the icon, a choice from the menu).
+#pragma once
+
+#include <QList>
+
+#include "src/tray/tray_backend.h"
+
+namespace testsupport {
+
+class RecordingTrayBackend : public horalia::tray::TrayBackend {
+public:
+    struct Call {
+        horalia::tray::NotifyMessage message;
+        horalia::tray::NotifyIconData data;
+    };
+
+    bool notifyIcon(horalia::tray::NotifyMessage message, const horalia::tray::NotifyIconData& data) override;
+    void showMenu(const horalia::tray::TrayMenu& menu) override { menus.append(menu); }
+
+    void mouse(quint32 message) { reportMouseMessage(message); }
+    void choose(int index) { reportMenuChoice(index); }
+
+    int count(horalia::tray::NotifyMessage message) const;
+    const Call& last() const { return calls.last(); }
+
+    QList<Call> calls;
+    QList<horalia::tray::TrayMenu> menus;
+    bool failing = false;  // the desktop refuses every request
+};
+
+}  // namespace testsupport

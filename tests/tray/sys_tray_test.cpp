@@ -1,0 +1,407 @@
+// The tray component against a recording backend: the notification record on add, modify and delete, the
+// menu's indices, default and removal, and the decoding of mouse messages into events.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "src/tray/sys_tray.h"
+#include "tests/support/recording_tray_backend.h"
+
+using horalia::tray::frmSysTray;
+using horalia::tray::NotifyMessage;
+using horalia::tray::TrayMenu;
+namespace wm = horalia::tray::wm;
+using testsupport::RecordingTrayBackend;
+
+namespace {
+
+constexpr quintptr kOwnIcon = 0x1234;
+
+struct Events {
+    explicit Events(frmSysTray& tray) {
+        tray.SysTrayMouseDown = [this](int b) { log << QStringLiteral("down %1").arg(b); };
+        tray.SysTrayMouseUp = [this](int b) { log << QStringLiteral("up %1").arg(b); };
+        tray.SysTrayMouseMove = [this] { log << QStringLiteral("move"); };
+        tray.SysTrayDoubleClick = [this](int b) { log << QStringLiteral("dbl %1").arg(b); };
+        tray.MenuClick = [this](int i, const QString& k) {
+            log << QStringLiteral("menu %1 %2").arg(i).arg(k);
+        };
+    }
+    QStringList log;
+};
+
+QStringList captions(const TrayMenu& menu) {
+    QStringList out;
+    for (const auto& item : menu.items) {
+        out << item.caption;
+    }
+    return out;
+}
+
+QStringList keys(const TrayMenu& menu) {
+    QStringList out;
+    for (const auto& item : menu.items) {
+        out << item.key;
+    }
+    return out;
+}
+
+class SysTrayTest : public ::testing::Test {
+protected:
+    RecordingTrayBackend backend;
+    std::unique_ptr<frmSysTray> tray =
+        std::make_unique<frmSysTray>(backend, QStringLiteral("Horalia Deluxe"), kOwnIcon);
+};
+
+// --- Loading: the icon is added once, at the first change, with the whole record filled ---
+
+TEST_F(SysTrayTest, NothingIsAddedUntilTheFirstChangeAndReadingDoesNotLoad) {
+    EXPECT_EQ(tray->ToolTip(), QString());
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+    EXPECT_FALSE(tray->isLoaded());
+    EXPECT_TRUE(backend.calls.isEmpty());
+
+    tray->AddMenuItem(QStringLiteral("&Show the clock"), QStringLiteral("show"));
+    ASSERT_EQ(backend.calls.size(), 1);
+    const auto& add = backend.calls.first();
+    EXPECT_EQ(add.message, NotifyMessage::Add);
+    EXPECT_EQ(add.data.cbSize, 88u);
+    EXPECT_EQ(add.data.uFlags, 7u);
+    EXPECT_EQ(add.data.uCallbackMessage, 0x200u);
+    EXPECT_EQ(add.data.uID, kOwnIcon);
+    EXPECT_EQ(add.data.hIcon, kOwnIcon);
+    EXPECT_NE(add.data.hWnd, 0u);
+    EXPECT_EQ(add.data.tipText(), QStringLiteral("Horalia Deluxe"));
+
+    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
+    EXPECT_EQ(backend.count(NotifyMessage::Add), 1);
+}
+
+TEST_F(SysTrayTest, AnyChangeLoadsFirst) {
+    for (auto change : std::initializer_list<std::function<void(frmSysTray&)>>{
+             [](frmSysTray& t) { t.setToolTip(QStringLiteral("x")); },
+             [](frmSysTray& t) { t.setIconHandle(7); },
+             [](frmSysTray& t) { t.EnableMenuItem(0, false); },
+             [](frmSysTray& t) { t.RemoveMenuItem(0); },
+             [](frmSysTray& t) { t.setDefaultMenuIndex(0); },
+             [](frmSysTray& t) { t.ShowMenu(); },
+         }) {
+        RecordingTrayBackend fresh;
+        frmSysTray component(fresh);
+        change(component);
+        ASSERT_FALSE(fresh.calls.isEmpty());
+        EXPECT_EQ(fresh.calls.first().message, NotifyMessage::Add);
+        EXPECT_EQ(fresh.count(NotifyMessage::Add), 1);
+    }
+}
+
+// --- Menu: indices, default, enabling ---
+
+TEST_F(SysTrayTest, ItemsAreNumberedInOrderStartingWithTheElementThatExists) {
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("A"), QStringLiteral("a")), 0);
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("-")), 1);
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("C"), QStringLiteral("c")), 2);
+    const TrayMenu menu = tray->menu();
+    EXPECT_EQ(captions(menu), (QStringList{"A", "-", "C"}));
+    EXPECT_EQ(keys(menu), (QStringList{"a", "", "c"}));
+    EXPECT_FALSE(menu.items[0].separator);
+    EXPECT_TRUE(menu.items[1].separator);
+    for (const auto& item : menu.items) {
+        EXPECT_TRUE(item.visible);
+        EXPECT_TRUE(item.enabled);
+    }
+}
+
+TEST_F(SysTrayTest, TheLastItemAddedAsDefaultIsTheDefault) {
+    tray->AddMenuItem(QStringLiteral("A"), {}, true);
+    tray->AddMenuItem(QStringLiteral("B"), {}, false);
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+    tray->AddMenuItem(QStringLiteral("C"), {}, true);
+    EXPECT_EQ(tray->DefaultMenuIndex(), 2);
+    EXPECT_EQ(tray->menu().defaultIndex, 2);
+}
+
+TEST_F(SysTrayTest, AnInvalidDefaultIndexMakesTheFirstItemTheDefault) {
+    for (int i = 0; i < 4; ++i) {
+        tray->AddMenuItem(QString::number(i));
+    }
+    tray->setDefaultMenuIndex(3);
+    EXPECT_EQ(tray->DefaultMenuIndex(), 3);
+    tray->setDefaultMenuIndex(-1);
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+    tray->setDefaultMenuIndex(2);
+    tray->setDefaultMenuIndex(4);  // one past the upper bound
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+    tray->setDefaultMenuIndex(std::numeric_limits<int>::min());
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+}
+
+TEST_F(SysTrayTest, EnableMenuItemChangesOnlyAValidItem) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray->AddMenuItem(QStringLiteral("B"));
+    tray->EnableMenuItem(1, false);
+    tray->EnableMenuItem(2, false);
+    tray->EnableMenuItem(-1, false);
+    TrayMenu menu = tray->menu();
+    ASSERT_EQ(menu.items.size(), 2);
+    EXPECT_TRUE(menu.items[0].enabled);
+    EXPECT_FALSE(menu.items[1].enabled);
+    tray->EnableMenuItem(1, true);
+    EXPECT_TRUE(tray->menu().items[1].enabled);
+}
+
+// --- Removing items ---
+
+class FourItems : public SysTrayTest {
+protected:
+    void SetUp() override {
+        for (const char* name : {"A", "B", "C", "D"}) {
+            tray->AddMenuItem(QString::fromLatin1(name), QString::fromLatin1(name).toLower());
+        }
+    }
+};
+
+TEST_F(FourItems, RemovingAnItemMovesTheOnesBehindUpWithTheirKeys) {
+    tray->setDefaultMenuIndex(2);
+    EXPECT_EQ(tray->RemoveMenuItem(1), 0);
+    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "C", "D"}));
+    EXPECT_EQ(keys(tray->menu()), (QStringList{"a", "c", "d"}));
+    EXPECT_EQ(tray->DefaultMenuIndex(), 2);  // the same number, now naming D
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("E")), 3);
+}
+
+TEST_F(FourItems, RemovingTheLastItemLeavesTheOthers) {
+    tray->RemoveMenuItem(3);
+    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C"}));
+}
+
+TEST_F(FourItems, RemovingTheFirstItemOnlyClearsItsCaption) {
+    EXPECT_EQ(tray->RemoveMenuItem(0), 0);
+    const TrayMenu menu = tray->menu();
+    EXPECT_EQ(captions(menu), (QStringList{"", "B", "C", "D"}));
+    EXPECT_EQ(menu.items[0].key, QStringLiteral("a"));
+    EXPECT_TRUE(menu.items[0].visible);
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("E")), 4);
+}
+
+TEST_F(FourItems, AnInvalidIndexRemovesNothing) {
+    EXPECT_EQ(tray->RemoveMenuItem(4), 0);
+    EXPECT_EQ(tray->RemoveMenuItem(-1), 0);
+    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C", "D"}));
+}
+
+TEST_F(FourItems, ADefaultLeftBehindByARemovalMakesNoItemBold) {
+    tray->setDefaultMenuIndex(3);
+    tray->RemoveMenuItem(1);
+    EXPECT_EQ(tray->DefaultMenuIndex(), 3);
+    tray->ShowMenu();
+    ASSERT_EQ(backend.menus.size(), 1);
+    EXPECT_EQ(backend.menus.first().defaultIndex, -1);
+    EXPECT_EQ(backend.menus.first().items.size(), 3);
+}
+
+// --- Tip and icon: one modify per request, with the single flag of what changes ---
+
+TEST_F(SysTrayTest, ALongTipIsCutTo63Characters) {
+    const QString seventy = QString(70, u'x').replace(0, 10, QStringLiteral("0123456789"));
+    tray->setToolTip(seventy);
+    EXPECT_EQ(tray->ToolTip(), seventy.left(63));
+    EXPECT_EQ(backend.last().message, NotifyMessage::Modify);
+    EXPECT_EQ(backend.last().data.tipText(), seventy.left(63));
+    EXPECT_TRUE(backend.last().data.szTip[63].isNull());
+}
+
+TEST_F(SysTrayTest, AShortTipReadsBackWithoutItsNulOrPadding) {
+    tray->setToolTip(QStringLiteral("abc"));
+    EXPECT_EQ(tray->ToolTip(), QStringLiteral("abc"));
+    const auto& tip = backend.last().data.szTip;
+    EXPECT_TRUE(tip[3].isNull());
+    EXPECT_EQ(tip[4], QChar(u' '));
+    EXPECT_EQ(tip[63], QChar(u' '));
+    // A shorter tip after a longer one leaves nothing of the old text in view.
+    tray->setToolTip(QStringLiteral("Click me for options. Horalia Deluxe 3.6.1"));
+    tray->setToolTip(QStringLiteral("ok"));
+    EXPECT_EQ(tray->ToolTip(), QStringLiteral("ok"));
+    tray->setToolTip(QString());
+    EXPECT_EQ(tray->ToolTip(), QString());
+}
+
+TEST_F(SysTrayTest, ATipWithANulReadsUpToIt) {
+    tray->setToolTip(QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd"));
+    EXPECT_EQ(tray->ToolTip(), QStringLiteral("ab"));
+}
+
+TEST_F(SysTrayTest, EachTipSetSendsOneModifyCarryingOnlyTheTipFlag) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    backend.calls.clear();
+    tray->setToolTip(QStringLiteral("one"));
+    tray->setToolTip(QStringLiteral("one"));
+    ASSERT_EQ(backend.calls.size(), 2);
+    for (const auto& call : backend.calls) {
+        EXPECT_EQ(call.message, NotifyMessage::Modify);
+        EXPECT_EQ(call.data.uFlags, 4u);
+        EXPECT_EQ(call.data.uID, kOwnIcon);
+    }
+    // The flag stays at its last value for later calls.
+    EXPECT_EQ(tray->record().uFlags, 4u);
+}
+
+TEST_F(SysTrayTest, TheSameIconHandleTwiceSendsOneModifyAndTheIdNeverChanges) {
+    tray->setIconHandle(kOwnIcon);  // the handle it already has
+    EXPECT_EQ(backend.count(NotifyMessage::Modify), 0);
+    tray->setIconHandle(99);
+    tray->setIconHandle(99);
+    ASSERT_EQ(backend.count(NotifyMessage::Modify), 1);
+    EXPECT_EQ(backend.last().data.uFlags, 2u);
+    EXPECT_EQ(backend.last().data.hIcon, 99u);
+    EXPECT_EQ(backend.last().data.uID, kOwnIcon);
+    EXPECT_EQ(tray->IconHandle(), 99u);
+    tray->setIconHandle(100);
+    EXPECT_EQ(backend.count(NotifyMessage::Modify), 2);
+}
+
+TEST_F(SysTrayTest, TheDesktopRefusingRequestsChangesNothingInTheComponent) {
+    backend.failing = true;
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("A")), 0);
+    tray->setToolTip(QStringLiteral("tip"));
+    tray->setIconHandle(5);
+    EXPECT_EQ(tray->ToolTip(), QStringLiteral("tip"));
+    EXPECT_EQ(tray->IconHandle(), 5u);
+    EXPECT_EQ(backend.calls.size(), 3);
+}
+
+// --- Unloading: one delete with the same record ---
+
+TEST_F(SysTrayTest, UnloadDeletesTheIconOnceAndTheDestructorDoesNotAgain) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray->setIconHandle(42);
+    tray->setToolTip(QStringLiteral("tip"));
+    tray->unload();
+    tray->unload();
+    tray.reset();
+    ASSERT_EQ(backend.count(NotifyMessage::Delete), 1);
+    const auto& deleted = backend.last().data;
+    EXPECT_EQ(backend.last().message, NotifyMessage::Delete);
+    EXPECT_EQ(deleted.uID, kOwnIcon);
+    EXPECT_EQ(deleted.hIcon, 42u);
+    EXPECT_EQ(deleted.uFlags, 4u);
+    EXPECT_EQ(deleted.tipText(), QStringLiteral("tip"));
+    EXPECT_EQ(backend.client(), nullptr);
+}
+
+TEST_F(SysTrayTest, TheDestructorDeletesALoadedIconAndNothingElse) {
+    tray.reset();
+    EXPECT_TRUE(backend.calls.isEmpty());
+
+    tray = std::make_unique<frmSysTray>(backend);
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray.reset();
+    EXPECT_EQ(backend.count(NotifyMessage::Add), 1);
+    EXPECT_EQ(backend.count(NotifyMessage::Delete), 1);
+    EXPECT_EQ(backend.last().message, NotifyMessage::Delete);
+}
+
+TEST_F(SysTrayTest, AChangeAfterUnloadLoadsAFreshComponent) {
+    tray->AddMenuItem(QStringLiteral("A"), QStringLiteral("a"), true);
+    tray->AddMenuItem(QStringLiteral("B"), QStringLiteral("b"), true);
+    tray->setToolTip(QStringLiteral("tip"));
+    tray->unload();
+    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("C"), QStringLiteral("c")), 0);
+    EXPECT_EQ(backend.count(NotifyMessage::Add), 2);
+    EXPECT_EQ(backend.last().data.tipText(), QStringLiteral("Horalia Deluxe"));
+    EXPECT_EQ(captions(tray->menu()), QStringList{"C"});
+    EXPECT_EQ(tray->DefaultMenuIndex(), 0);
+}
+
+TEST_F(SysTrayTest, NoEventsWhileThereIsNoIcon) {
+    Events events(*tray);
+    backend.mouse(wm::kLButtonDown);
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray->unload();
+    backend.mouse(wm::kRButtonDown);
+    backend.choose(0);
+    EXPECT_TRUE(events.log.isEmpty());
+}
+
+// --- Mouse messages and menu choices become events ---
+
+TEST_F(SysTrayTest, MouseMessagesOnTheIconRaiseTheirEvents) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    Events events(*tray);
+    for (quint32 m : {wm::kMouseMove, wm::kLButtonDown, wm::kLButtonUp, wm::kLButtonDblClk, wm::kRButtonDown,
+                      wm::kRButtonUp, wm::kRButtonDblClk}) {
+        backend.mouse(m);
+    }
+    EXPECT_EQ(events.log, (QStringList{"move", "down 1", "up 1", "dbl 1", "down 2", "up 2", "dbl 2"}));
+}
+
+TEST_F(SysTrayTest, TheMiddleButtonAndOtherMessagesRaiseNothing) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    Events events(*tray);
+    for (quint32 m : {wm::kMButtonDown, wm::kMButtonUp, wm::kMButtonDblClk, 0u, 0x1ffu, 0x20au, 7695u,
+                      0xffffffffu, 0x80000201u}) {
+        backend.mouse(m);
+    }
+    EXPECT_TRUE(events.log.isEmpty()) << events.log.join(u',').toStdString();
+}
+
+TEST_F(SysTrayTest, ADoubleClickAlsoRaisesTheFirstClick) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    Events events(*tray);
+    for (quint32 m : {wm::kLButtonDown, wm::kLButtonUp, wm::kLButtonDblClk, wm::kLButtonUp}) {
+        backend.mouse(m);
+    }
+    EXPECT_EQ(events.log, (QStringList{"down 1", "up 1", "dbl 1", "up 1"}));
+}
+
+TEST_F(SysTrayTest, AnEventWithoutAHandlerIsHarmless) {
+    tray->AddMenuItem(QStringLiteral("A"));
+    backend.mouse(wm::kLButtonDown);
+    backend.mouse(wm::kMouseMove);
+    backend.choose(0);
+    EXPECT_EQ(backend.calls.size(), 1);
+}
+
+TEST_F(SysTrayTest, AChoiceRaisesMenuClickWithTheIndexAndKeyOfTheItemThere) {
+    tray->AddMenuItem(QStringLiteral("Say"), QStringLiteral("say"));
+    tray->AddMenuItem(QStringLiteral("-"));
+    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
+    Events events(*tray);
+    backend.choose(2);
+    backend.choose(1);
+    backend.choose(3);  // past the end: the menu changed while it was open
+    backend.choose(-1);
+    EXPECT_EQ(events.log, (QStringList{"menu 2 exit", "menu 1 "}));
+}
+
+TEST_F(SysTrayTest, AHandlerMayShowTheMenuFromAMouseDown) {
+    tray->AddMenuItem(QStringLiteral("A"), QStringLiteral("a"), true);
+    tray->SysTrayMouseDown = [this](int button) {
+        if (button == frmSysTray::kRightButton) {
+            tray->ShowMenu();
+        }
+    };
+    backend.mouse(wm::kLButtonDown);
+    EXPECT_TRUE(backend.menus.isEmpty());
+    backend.mouse(wm::kRButtonDown);
+    ASSERT_EQ(backend.menus.size(), 1);
+    EXPECT_EQ(backend.menus.first().defaultIndex, 0);
+    EXPECT_EQ(captions(backend.menus.first()), QStringList{"A"});
+}
+
+TEST_F(SysTrayTest, AHandlerMayDestroyTheComponent) {
+    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
+    QString chosen;
+    tray->MenuClick = [this, &chosen](int, const QString& key) {
+        chosen = key;
+        tray.reset();
+    };
+    backend.choose(0);
+    EXPECT_EQ(chosen, QStringLiteral("exit"));
+    EXPECT_EQ(tray, nullptr);
+    EXPECT_EQ(backend.count(NotifyMessage::Delete), 1);
+    backend.choose(0);  // nobody listens any more
+    EXPECT_EQ(backend.client(), nullptr);
+}
+
+}  // namespace
