@@ -21,9 +21,24 @@ public:
 
 class NullView : public core::ClockView {
 public:
+    core::GeometryTwips geometryTwips() const override { return {2000, 2000, 1680, 525}; }
+    bool isMinimized() const override { return false; }
+    void moveTo(double, double) override {}
+    void setTimeFormat(bool) override {}
+    void setColours(std::optional<qint32>, std::optional<qint32>) override {}
+    void setSimpleMenus(bool) override {}
     bool isVisible() const override { return true; }
     void setVisible(bool) override {}
     void setTimeText(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
+};
+
+class NullWindows : public clock_window::AppWindows {
+public:
+    void showSettings(int, bool) override {}
+    void hideSettings() override {}
+    void closeSettings() override {}
+    void showAbout() override {}
+    void sisterapplink(const QString&) override {}
 };
 
 class NullShell : public platform::Shell {
@@ -103,7 +118,7 @@ struct Fixture {
         }
         store.write("data", "format", "1");
         controller.load();
-        controller.loadCharacters();
+        controller.checkboxes();
         clock.advanceBy(60000);  // aligned
     }
     QTemporaryDir dir;
@@ -117,7 +132,8 @@ struct Fixture {
     NullProgram program;
     platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program};
     NullView view;
-    clock_window::ClockController controller{platform, view};
+    NullWindows windows;
+    clock_window::ClockController controller{platform, view, windows};
 };
 
 void BM_Say(benchmark::State& state) {

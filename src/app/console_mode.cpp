@@ -1,10 +1,16 @@
 #include "src/app/console_mode.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
 
 #include "src/app/console_dialogs.h"
 #include "src/app/console_log.h"
 #include "src/app/console_platform.h"
+#include "src/app/console_script.h"
+#include "src/app/console_windows.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
@@ -16,59 +22,124 @@ namespace horalia::app {
 
 namespace {
 
-// What a normal start does once the settings exist: the clock loads and shows, and 2 seconds later the
-// characters are loaded.
-void startClock(platform::Platform& platform, ConsoleClockView& view, clock_window::ClockController& clock) {
-    clock.load();
-    view.setVisible(true);
-    platform.pause.pause(2);
-    clock.loadCharacters();
-}
+// The whole program on console stand-ins, on whichever clock it is given.
+struct Session {
+    Session(const ConsoleOptions& options, platform::Clock& clock, platform::Pause& pause,
+            platform::Shell* realShell, QTextStream& out)
+        : settings(options.settingsFile.isEmpty() ? platform::IniSettingsStore::defaultFilePath()
+                                                  : options.settingsFile),
+          log(clock, out),
+          shell(log, realShell),
+          engines(log),
+          dialogs(log),
+          program(log),
+          platform{settings, clock, pause, shell, screen, engines, dialogs, program},
+          windows(log),
+          view(log),
+          controller(platform, view, windows),
+          script(controller, dialogs, pause,
+                 ConsoleScript::Tray{[this](int button) { controller.menus().trayMouseDown(button); },
+                                     [this](const QString& key) {
+                                         controller.menus().trayMenuClick(-1, key);
+                                         return true;
+                                     }}) {}
+
+    // What a normal start does once the settings exist: the clock loads and shows, and 2 seconds later the
+    // characters are loaded and set up.
+    void start() {
+        controller.load();
+        view.setVisible(true);
+        platform.pause.pause(2);
+        if (!program.ending()) {
+            controller.checkboxes();
+        }
+    }
+
+    void runLine(const QString& line, int number, QTextStream& err) {
+        if (!script.run(line)) {
+            err << "horalia: input line " << number << ": " << script.error() << '\n';
+            err.flush();
+        }
+    }
+
+    platform::IniSettingsStore settings;
+    platform::FixedScreenMetrics screen;
+    ConsoleLog log;
+    ConsoleShell shell;
+    ConsoleEngineFactory engines;
+    ConsoleDialogs dialogs;
+    ConsoleProgram program;
+    platform::Platform platform;
+    ConsoleWindows windows;
+    ConsoleClockView view;
+    clock_window::ClockController controller;
+    ConsoleScript script;
+};
 
 }  // namespace
 
 int runConsole(const ConsoleOptions& options, QTextStream& out) {
-    platform::IniSettingsStore settings(options.settingsFile.isEmpty()
-                                            ? platform::IniSettingsStore::defaultFilePath()
-                                            : options.settingsFile);
-    platform::FixedScreenMetrics screen;
+    QTextStream err(stderr);
+    // A script comes from a pipe or a file; a terminal is left alone unless the clock runs in real time.
+    const bool scripted = ::isatty(STDIN_FILENO) == 0;
 
     if (options.from) {
         // A preview: nothing is started for real, and the run ends when the span is over.
         platform::VirtualClock clock(*options.from);
         platform::VirtualPause pause(clock);
-        ConsoleLog log(clock, out);
-        ConsoleShell shell(log, nullptr);
-        ConsoleEngineFactory engines(log);
-        ConsoleDialogs dialogs(log);
-        ConsoleProgram program(log);
-        platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
-        ConsoleClockView view(log);
-        clock_window::ClockController controller(platform, view);
+        Session session(options, clock, pause, nullptr, out);
         const qint64 end = clock.nowMs() + options.forMs.value_or(24LL * 3600 * 1000);
-        startClock(platform, view, controller);
-        clock.advanceBy(std::max<qint64>(0, end - clock.nowMs()));
+        session.start();
+        if (scripted) {
+            QFile input;
+            if (input.open(stdin, QIODevice::ReadOnly | QIODevice::Text)) {
+                int number = 0;
+                while (!session.program.ending() && !input.atEnd()) {
+                    session.runLine(QString::fromUtf8(input.readLine()), ++number, err);
+                }
+            }
+        }
+        while (!session.program.ending() && clock.nowMs() < end) {
+            clock.advanceBy(std::min<qint64>(60000, end - clock.nowMs()));
+        }
         return 0;
     }
 
     platform::SystemClock clock;
     platform::EventLoopPause pause;
     platform::ProcessShell realShell;
-    ConsoleLog log(clock, out);
-    ConsoleShell shell(log, &realShell);
-    ConsoleEngineFactory engines(log);
-    ConsoleDialogs dialogs(log);
-    ConsoleProgram program(log);
-    platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
-    ConsoleClockView view(log);
-    clock_window::ClockController controller(platform, view);
+    Session session(options, clock, pause, &realShell, out);
     std::unique_ptr<platform::Timer> stopTimer = clock.createTimer();
     if (options.forMs) {
         constexpr qint64 kMaxTimerMs = std::numeric_limits<int>::max();
         stopTimer->start(static_cast<int>(std::min(*options.forMs, kMaxTimerMs)),
                          [] { QCoreApplication::quit(); });
     }
-    startClock(platform, view, controller);
+
+    // Lines typed or piped in are carried out as they arrive.
+    QByteArray pending;
+    int number = 0;
+    QSocketNotifier notifier(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            notifier.setEnabled(false);  // end of input: the clock runs on
+            return;
+        }
+        pending.append(buffer, n);
+        qsizetype newline;
+        while ((newline = pending.indexOf('\n')) >= 0 && !session.program.ending()) {
+            const QString line = QString::fromUtf8(pending.left(newline));
+            pending.remove(0, newline + 1);
+            session.runLine(line, ++number, err);
+        }
+    });
+
+    session.start();
+    if (session.program.ending()) {
+        return 0;
+    }
     return QCoreApplication::exec();
 }
 

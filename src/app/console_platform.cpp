@@ -1,5 +1,7 @@
 #include "src/app/console_platform.h"
 
+#include "src/core/clock_layout.h"
+
 namespace horalia::app {
 
 namespace {
@@ -17,6 +19,18 @@ void ConsoleClockView::setVisible(bool visible) {
 void ConsoleClockView::setTimeText(const QString& text) {
     text_ = text;
     sink_.line(kClock, QStringLiteral("lab_time"), {text});
+}
+
+void ConsoleClockView::moveTo(double leftTwips, double topTwips) {
+    geometry_.left = leftTwips;
+    geometry_.top = topTwips;
+    sink_.line(kClock, QStringLiteral("Move"), {qint64(qRound64(leftTwips)), qint64(qRound64(topTwips))});
+}
+
+void ConsoleClockView::setTimeFormat(bool twentyFourHour) {
+    const core::ClockLayout& layout = core::layoutFor(twentyFourHour);
+    geometry_.width = layout.windowWidth;
+    geometry_.height = layout.windowHeight;
 }
 
 bool ConsoleShell::start(const QString& path, const QStringList& arguments, platform::WindowStyle style) {

@@ -14,15 +14,22 @@ namespace horalia::app {
 class ConsoleClockView : public core::ClockView {
 public:
     explicit ConsoleClockView(agent::console::Sink& sink) : sink_(sink) {}
+    core::GeometryTwips geometryTwips() const override { return geometry_; }
+    bool isMinimized() const override { return false; }
     bool isVisible() const override { return visible_; }
     void setVisible(bool visible) override;
     void setTimeText(const QString& text) override;
+    void moveTo(double leftTwips, double topTwips) override;
+    void setTimeFormat(bool twentyFourHour) override;
+    void setColours(std::optional<qint32>, std::optional<qint32>) override {}
+    void setSimpleMenus(bool) override {}
     const QString& timeText() const { return text_; }
 
 private:
     agent::console::Sink& sink_;
     bool visible_ = false;
     QString text_ = QStringLiteral("00:00");
+    core::GeometryTwips geometry_{0, 0, 1680, 525};
 };
 
 // Prints each program start; starts it for real only when given a shell to pass it to.

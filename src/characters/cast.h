@@ -22,8 +22,4 @@ struct Cast {
     agent::Character* byWho(const QString& who) const { return isCharacter1(who) ? character1 : character2; }
 };
 
-// Loads the characters whose file names LastCharacter and LastCharacter2 hold, each under its own name, into
-// the cast's controls. A character that does not load stays nullptr.
-void loadCast(Cast& cast, const QString& name1, const QString& name2);
-
 }  // namespace horalia::characters

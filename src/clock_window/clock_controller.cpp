@@ -1,35 +1,84 @@
 #include "src/clock_window/clock_controller.h"
 
 #include "src/characters/alarm_voice.h"
+#include "src/core/clock_layout.h"
+#include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
 #include "src/core/time_texts.h"
+#include "src/platform/paths.h"
 
 namespace horalia::clock_window {
 
 namespace keys = core::keys;
 
-ClockController::ClockController(platform::Platform& platform, core::ClockView& view)
+ClockController::ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows)
     : platform_(platform),
       view_(view),
+      windows_(windows),
       agent1_(platform.engines.create(QStringLiteral("Agent1"))),
       agent2_(platform.engines.create(QStringLiteral("Agent2"))),
       speaker_(platform.settings, platform.clock, cast_),
       announcer_(platform.settings, platform.clock, platform.pause, view,
                  [this](const QString& talk, const QString& who) { say(talk, who); }),
       tick_(platform.settings, platform.clock, platform.pause, platform.shell, view,
-            core::Tick::Actions{[this] { saytime(); }, [this](const QString& who) { alarmclock(who); }}) {
+            core::Tick::Actions{[this] { saytime(); }, [this](const QString& who) { alarmclock(who); }}),
+      setup_(platform, cast_, speaker_, view),
+      homing_(platform, cast_, speaker_, setup_, view),
+      reactions_(platform.clock, cast_, speaker_,
+                 characters::Reactions::Actions{[this] { GenieMove(); }, [this] { unload(); }}),
+      menus_(platform, view, windows,
+             MenuCommands::Hooks{[this](const QString& talk, const QString& who) { say(talk, who); },
+                                 [this] { saytime(); },
+                                 [this] { GenieMove(); },
+                                 {},
+                                 [this] { unload(); },
+                                 [this] { endProgram(); }}) {
     cast_.agent1 = agent1_.get();
     cast_.agent2 = agent2_.get();
+    agent1_->setCommandHandler(
+        [this](const agent::UserInput& input) { reactions_.command(true, input.name); });
+    agent2_->setCommandHandler(
+        [this](const agent::UserInput& input) { reactions_.command(false, input.name); });
+    agent1_->setDragCompleteHandler([this](const agent::DragEvent&) { reactions_.dragComplete(true); });
+    agent2_->setDragCompleteHandler([this](const agent::DragEvent&) { reactions_.dragComplete(false); });
 }
 
 ClockController::~ClockController() = default;
 
 void ClockController::load() {
+    auto& settings = platform_.settings;
+    const core::GeometryTwips start = core::startPosition(settings, platform_.screen);
+    view_.setSimpleMenus(settings.read(keys::kData, keys::kMode, "simple") == u"simple");
+    view_.setColours(core::toInt32(settings.read(keys::kData, keys::kForeColour, "0")),
+                     core::toInt32(settings.read(keys::kData, keys::kBackColour, "16777215")));
+
     speaker_.resetGestures();
+    reactions_.resetCounters();
     announcer_.reset();
-    view_.setTimeText(core::displayText(platform_.clock.now().time(),
-                                        platform_.settings.read(keys::kFormatSection, keys::kFormat, "1")));
+
+    // Add-ons the user asked to have started with the clock; a missing one is not worth a word at start-up.
+    if (settings.read(keys::kData, keys::kCalendarStart, "0") == u"1") {
+        platform_.shell.start(platform::programFile(QStringLiteral("calendar")),
+                              platform::WindowStyle::NormalNoFocus);
+    }
+    if (settings.read(keys::kData, keys::kCountdownStart, "0") == u"1") {
+        platform_.shell.start(platform::programFile(QStringLiteral("countdown")),
+                              platform::WindowStyle::NormalNoFocus);
+    }
+
+    view_.moveTo(start.left, start.top);
+    const QString format = settings.read(keys::kFormatSection, keys::kFormat, "1");
+    view_.setTimeFormat(core::is24HourFormat(format));
+    view_.setTimeText(core::displayText(platform_.clock.now().time(), format));
     tick_.start();
+}
+
+void ClockController::unload() {
+    endProgram();
+}
+
+void ClockController::endProgram() {
+    platform_.program.endProgram();
 }
 
 void ClockController::say(const QString& talk, const QString& who) {
@@ -44,9 +93,34 @@ void ClockController::alarmclock(const QString& who) {
     characters::alarmclock(who, cast_, platform_.settings, speaker_);
 }
 
-void ClockController::loadCharacters() {
-    characters::loadCast(cast_, platform_.settings.read(keys::kData, keys::kLastCharacter, "max"),
-                         platform_.settings.read(keys::kData, keys::kLastCharacter2, "plany"));
+void ClockController::checkboxes() {
+    setup_.checkboxes();
+}
+
+void ClockController::characterset() {
+    setup_.characterset();
+}
+
+void ClockController::GenieMove() {
+    homing_.GenieMove();
+}
+
+characters::Homing::SettingsDialogHooks ClockController::settingsDialogHooks() {
+    return {[this] { windows_.hideSettings(); }, [this] { windows_.showSettings(page::kCharacters, false); },
+            [this] { windows_.closeSettings(); }};
+}
+
+bool ClockController::newcharacter() {
+    return homing_.newcharacter(settingsDialogHooks());
+}
+
+bool ClockController::newcharacter2() {
+    return homing_.newcharacter2(settingsDialogHooks());
+}
+
+void ClockController::labelDoubleClicked() {
+    saytime();
+    platform_.pause.pause(1);
 }
 
 }  // namespace horalia::clock_window

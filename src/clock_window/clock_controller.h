@@ -1,12 +1,18 @@
 // The clock's public operations and shared members, without the window itself: the desktop window and the
-// console mode both drive the clock through this. Each operation hands over to the folder that owns it.
+// console mode both drive the clock through this. It reads like a table of contents: each operation hands
+// over to the folder that owns it.
 #pragma once
 
 #include <QString>
 #include <memory>
 
 #include "src/characters/cast.h"
+#include "src/characters/character_setup.h"
+#include "src/characters/homing.h"
+#include "src/characters/reactions.h"
 #include "src/characters/speaker.h"
+#include "src/clock_window/app_windows.h"
+#include "src/clock_window/menu_commands.h"
 #include "src/core/clock_view.h"
 #include "src/core/tick.h"
 #include "src/core/time_announcer.h"
@@ -16,34 +22,51 @@ namespace horalia::clock_window {
 
 class ClockController {
 public:
-    ClockController(platform::Platform& platform, core::ClockView& view);
+    ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows);
     ~ClockController();
 
-    // The start-up of the clock: counters, last speaker and minute, the time label, and the tick.
+    // The start-up of the clock window: place, colours, size, counters, add-ons, the time label and the tick.
     void load();
+    // Unloading the clock window ends the program.
+    void unload();
 
     // Public operations of the clock.
     void say(const QString& talk, const QString& who);
     void saytime();
     void alarmclock(const QString& who);
+    void checkboxes();
+    void characterset();
+    void GenieMove();
+    bool newcharacter();
+    bool newcharacter2();
 
-    // Loads the two stored characters (LastCharacter, LastCharacter2) into Agent1 and Agent2.
-    void loadCharacters();
+    // The time label's mouse: a double-click speaks the time.
+    void labelDoubleClicked();
 
+    MenuCommands& menus() { return menus_; }
     characters::Cast& cast() { return cast_; }
     characters::Speaker& speaker() { return speaker_; }
+    characters::Reactions& reactions() { return reactions_; }
     core::Tick& tick() { return tick_; }
     core::TimeAnnouncer& announcer() { return announcer_; }
 
 private:
+    characters::Homing::SettingsDialogHooks settingsDialogHooks();
+    void endProgram();
+
     platform::Platform& platform_;
     core::ClockView& view_;
+    AppWindows& windows_;
     std::unique_ptr<agent::Control> agent1_;
     std::unique_ptr<agent::Control> agent2_;
     characters::Cast cast_;
     characters::Speaker speaker_;
     core::TimeAnnouncer announcer_;
     core::Tick tick_;
+    characters::CharacterSetup setup_;
+    characters::Homing homing_;
+    characters::Reactions reactions_;
+    MenuCommands menus_;
 };
 
 }  // namespace horalia::clock_window

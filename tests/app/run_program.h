@@ -12,7 +12,9 @@ struct ProgramRun {
     QString err;
 };
 
-inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args, int timeoutMs = 60000) {
+// input is what the program reads on standard input, which is then closed.
+inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args, const QByteArray& input = {},
+                             int timeoutMs = 60000) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
@@ -21,6 +23,8 @@ inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args,
     env.remove("WAYLAND_DISPLAY");
     process.setProcessEnvironment(env);
     process.start(HORALIA_BIN, args);
+    process.write(input);
+    process.closeWriteChannel();
     ProgramRun run;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();

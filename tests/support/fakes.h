@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include "src/clock_window/app_windows.h"
 #include "src/core/clock_view.h"
 #include "src/platform/platform.h"
 #include "src/platform/virtual_clock.h"
@@ -84,6 +85,21 @@ public:
 class RecordingView : public horalia::core::ClockView {
 public:
     explicit RecordingView(horalia::platform::VirtualClock& clock) : clock_(clock) {}
+    horalia::core::GeometryTwips geometryTwips() const override { return geometry; }
+    bool isMinimized() const override { return minimized; }
+    void moveTo(double left, double top) override {
+        geometry.left = left;
+        geometry.top = top;
+    }
+    void setTimeFormat(bool twentyFourHour) override {
+        geometry.height = twentyFourHour ? 750 : 525;
+        this->twentyFourHour = twentyFourHour;
+    }
+    void setColours(std::optional<qint32> fore, std::optional<qint32> back) override {
+        foreColour = fore;
+        backColour = back;
+    }
+    void setSimpleMenus(bool simple) override { simpleMenus = simple; }
     bool isVisible() const override { return visible; }
     void setVisible(bool v) override {
         visible = v;
@@ -94,12 +110,31 @@ public:
         texts.append({text, clock_.nowMs()});
     }
     bool visible = false;
+    bool minimized = false;
+    bool twentyFourHour = false;
+    bool simpleMenus = false;
+    std::optional<qint32> foreColour;
+    std::optional<qint32> backColour;
+    horalia::core::GeometryTwips geometry{0, 0, 1680, 525};
     QString text;
     QList<QPair<bool, qint64>> visibility;
     QList<QPair<QString, qint64>> texts;
 
 private:
     horalia::platform::VirtualClock& clock_;
+};
+
+// The application's other windows, as calls recorded in order ("showSettings 0 focus", "showAbout", ...).
+class RecordingWindows : public horalia::clock_window::AppWindows {
+public:
+    void showSettings(int page, bool focusHour1) override {
+        calls << QStringLiteral("showSettings %1%2").arg(page).arg(focusHour1 ? " focus" : "");
+    }
+    void hideSettings() override { calls << "hideSettings"; }
+    void closeSettings() override { calls << "closeSettings"; }
+    void showAbout() override { calls << "showAbout"; }
+    void sisterapplink(const QString& address) override { calls << "sisterapplink " + address; }
+    QStringList calls;
 };
 
 // A virtual clock whose timers fire up to maxLatencyMs late, at random but repeatably.

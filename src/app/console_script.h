@@ -1,0 +1,45 @@
+// The user's side of the console mode, one line of text per action, so a whole session can be scripted:
+//
+//   Agent1 Command Date        a command chosen from character 1's menu (Agent2 likewise)
+//   Agent2 DragComplete        character 2 dragged and let go
+//   menu mnu_movehome          an item of the clock's menu
+//   tray hide                  an item of the tray menu by its key; "tray left" / "tray right" click the icon
+//   clock doubleclick          a double-click on the time
+//   answer yes                 the answer to the next message box (yes, no, ok)
+//   choose /path/max.acs       the file the next open-file dialog returns ("choose" alone cancels)
+//   wait 90s                   let time pass (s, m, h, d)
+//   # comment
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "src/app/console_dialogs.h"
+#include "src/clock_window/clock_controller.h"
+#include "src/platform/pause.h"
+
+namespace horalia::app {
+
+class ConsoleScript {
+public:
+    struct Tray {
+        std::function<void(int button)> click;           // 1 left, 2 right
+        std::function<bool(const QString& key)> choose;  // false when no item has the key
+    };
+
+    ConsoleScript(clock_window::ClockController& clock, ConsoleDialogs& dialogs, platform::Pause& pause,
+                  Tray tray);
+
+    // Carries out one line; false with a message in error() when the line makes no sense.
+    bool run(const QString& line);
+    const QString& error() const { return error_; }
+
+private:
+    clock_window::ClockController& clock_;
+    ConsoleDialogs& dialogs_;
+    platform::Pause& pause_;
+    Tray tray_;
+    QString error_;
+};
+
+}  // namespace horalia::app

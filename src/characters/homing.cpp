@@ -1,0 +1,89 @@
+#include "src/characters/homing.h"
+
+#include <QFileInfo>
+
+#include "src/core/settings_keys.h"
+#include "src/platform/paths.h"
+
+namespace horalia::characters {
+
+namespace keys = core::keys;
+
+Homing::Homing(platform::Platform& platform, Cast& cast, Speaker& speaker, CharacterSetup& setup,
+               const core::ClockView& clock)
+    : platform_(platform), cast_(cast), speaker_(speaker), setup_(setup), clock_(clock) {}
+
+void Homing::GenieMove() {
+    if (clock_.isMinimized()) {
+        speaker_.say(QStringLiteral("How can we move to an invisible window?"), QStringLiteral("peedy"));
+        platform_.pause.pause(4);
+        speaker_.say(QStringLiteral("yeah, you need to show the clock before I will move"),
+                     QStringLiteral("genie"));
+        return;
+    }
+    // Straight to the engine, not through say: never whispered, no gesture, no hiding.
+    if (agent::Character* c = cast_.character1) {
+        c->stop();
+        setup_.moveHome(true);
+        c->speak(QStringLiteral("Okay I`m home !"));
+        c->play(QStringLiteral("pleased"));
+    }
+    platform_.pause.pause(4);
+    if (agent::Character* c = cast_.character2) {
+        c->stop();
+        setup_.moveHome(false);
+        c->speak(QStringLiteral("I`m home too!"));
+        c->play(QStringLiteral("pleased"));
+    }
+}
+
+bool Homing::newcharacter(const SettingsDialogHooks& dialog) {
+    return change(true, dialog);
+}
+
+bool Homing::newcharacter2(const SettingsDialogHooks& dialog) {
+    return change(false, dialog);
+}
+
+bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
+    if (dialog.hide) {
+        dialog.hide();
+    }
+    auto& settings = platform_.settings;
+    const QString& ownKey = character1 ? keys::kLastCharacter : keys::kLastCharacter2;
+    const QString& otherKey = character1 ? keys::kLastCharacter2 : keys::kLastCharacter;
+    agent::Control* own = character1 ? cast_.agent1 : cast_.agent2;
+    agent::Control* other = character1 ? cast_.agent2 : cast_.agent1;
+
+    const QString current = settings.read(keys::kData, ownKey);
+    const QString chosen =
+        QFileInfo(platform_.dialogs.openFile(QStringLiteral("Agent Characters (*.acs)|*.acs"),
+                                             platform::characterFolder()))
+            .fileName();
+    if (chosen.isEmpty()) {
+        // Cancelled: the user is back where they were, characters and settings untouched.
+        if (dialog.show) {
+            dialog.show();
+        }
+        return false;
+    }
+    const QString name = chosen.left(chosen.size() - 4);  // without ".acs"
+    if (own != nullptr) {
+        own->unload(current);
+        own->load(name, name + QStringLiteral(".acs"));
+    }
+    settings.write(keys::kData, ownKey, name);
+
+    const QString otherName = settings.read(keys::kData, otherKey, character1 ? "peedy" : "merlin");
+    if (other != nullptr) {
+        other->unload(otherName);
+        other->load(otherName, otherName + QStringLiteral(".acs"));
+    }
+    if (dialog.close) {
+        dialog.close();
+    }
+    setup_.characterset();
+    return true;
+}
+
+}  // namespace horalia::characters
