@@ -55,7 +55,8 @@ bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
     agent::Control* own = character1 ? cast_.agent1 : cast_.agent2;
     agent::Control* other = character1 ? cast_.agent2 : cast_.agent1;
 
-    const QString current = settings.read(keys::kData, ownKey);
+    // The character loaded now goes, whatever the file says; the file only lacks the name before a first run.
+    const QString current = settings.read(keys::kData, ownKey, character1 ? cast_.name1 : cast_.name2);
     const QString chosen =
         QFileInfo(platform_.dialogs.openFile(QStringLiteral("Agent Characters (*.acs)|*.acs"),
                                              platform::characterFolder()))
@@ -74,7 +75,7 @@ bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
     }
     settings.write(keys::kData, ownKey, name);
 
-    const QString otherName = settings.read(keys::kData, otherKey, character1 ? "peedy" : "merlin");
+    const QString otherName = settings.read(keys::kData, otherKey, character1 ? cast_.name2 : cast_.name1);
     if (other != nullptr) {
         other->unload(otherName);
         other->load(otherName, otherName + QStringLiteral(".acs"));

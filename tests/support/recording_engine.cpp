@@ -13,7 +13,7 @@ QStringList RecordingSink::linesOf(const QString& object) const {
 }
 
 bool RecordingControl::load(const QString& id, const QString& fileName) {
-    if (failingLoads.contains(id.toLower())) {
+    if (failingLoads_.contains(id.toLower())) {
         ConsoleControl::load(QString(), fileName);  // recorded, and fails as an empty id does
         return false;
     }
@@ -21,10 +21,7 @@ bool RecordingControl::load(const QString& id, const QString& fileName) {
 }
 
 std::unique_ptr<agent::Control> RecordingEngineFactory::create(const QString& controlName) {
-    auto control = std::make_unique<RecordingControl>(controlName, sink);
-    for (const QString& name : failingLoads) {
-        control->failingLoads.insert(name.toLower());
-    }
+    auto control = std::make_unique<RecordingControl>(controlName, sink, failingLoads);
     controls.append(control.get());
     return control;
 }

@@ -24,16 +24,19 @@ public:
 
 class RecordingControl : public agent::console::ConsoleControl {
 public:
-    RecordingControl(const QString& name, RecordingSink& sink) : ConsoleControl(name, sink) {}
+    RecordingControl(const QString& name, RecordingSink& sink, const QSet<QString>& failingLoads)
+        : ConsoleControl(name, sink), failingLoads_(failingLoads) {}
     bool load(const QString& id, const QString& fileName) override;
-    // Characters whose load fails (compared without regard to case).
-    QSet<QString> failingLoads;
+
+private:
+    const QSet<QString>& failingLoads_;
 };
 
 class RecordingEngineFactory : public horalia::platform::EngineFactory {
 public:
     std::unique_ptr<agent::Control> create(const QString& controlName) override;
     RecordingSink sink;
+    // Characters whose load fails (lower case), for every control made, also those made before.
     QSet<QString> failingLoads;
     QList<RecordingControl*> controls;  // owned by whoever asked for them
 };

@@ -1,0 +1,234 @@
+// Setting the characters up, their commands and reactions, walking home and changing characters, on the
+// whole clock with recording engines.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include "src/characters/character_setup.h"
+#include "src/characters/home_position.h"
+#include "src/characters/reactions.h"
+#include "tests/support/clock_harness.h"
+
+using horalia::characters::CharacterSetup;
+using horalia::characters::Reactions;
+using namespace testsupport;
+
+namespace {
+
+QStringList withoutTime(const QStringList& lines, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : lines) {
+        if (line.startsWith(prefix)) {
+            out << line;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(HomePosition, BesideTheClockInScreenPixels) {
+    horalia::platform::FixedScreenMetrics screen(1024, 768, 15);
+    const horalia::core::GeometryTwips clock{3000, 2000, 2400, 900};
+    EXPECT_EQ(horalia::characters::homePosition(true, clock, screen, 128, 128), QPoint(349, 69));
+    EXPECT_EQ(horalia::characters::homePosition(false, clock, screen, 128, 128), QPoint(83, 69));
+    // Halves go to the even neighbour: (1500 - 800) / 14 - 0 = 50.
+    horalia::platform::FixedScreenMetrics fourteen(1024, 768, 14);
+    EXPECT_EQ(horalia::characters::homePosition(false, {1500, 0, 0, 921}, fourteen, 1, 1), QPoint(50, 1));
+    // A clock dragged absurdly far gives a home that fits no coordinate: the character stays put.
+    EXPECT_FALSE(horalia::characters::homePosition(true, {1e9, 0, 1680, 525}, screen, 128, 128).has_value());
+}
+
+TEST(CharacterSetup, GreetingsByTheHour) {
+    EXPECT_EQ(CharacterSetup::greeting(0), "good morning, ");
+    EXPECT_EQ(CharacterSetup::greeting(11), "good morning, ");
+    EXPECT_EQ(CharacterSetup::greeting(12), "good afternoon, ");
+    EXPECT_EQ(CharacterSetup::greeting(16), "good afternoon, ");
+    EXPECT_EQ(CharacterSetup::greeting(17), "good evening, ");
+    EXPECT_EQ(CharacterSetup::greeting(23), "good evening, ");
+}
+
+TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
+    ClockHarness clock(at(19, 0, 0));
+    clock.fake.settings.set("LastCharacter", "merlin");
+    clock.fake.settings.set("effects1", "False");
+    clock.fake.settings.set("charhide2", "True");
+    clock.controller.load();
+    clock.view.moveTo(3000, 2000);
+    clock.view.geometry = {3000, 2000, 2400, 900};
+    clock.controller.checkboxes();
+
+    const QStringList agent1 = withoutTime(clock.lines(), "Agent1");
+    EXPECT_EQ(
+        agent1,
+        (QStringList{
+            R"(Agent1 Load "merlin" "merlin.acs")",
+            R"(Agent1 Commands.Add "Properties" "Alter Character Properties" "[Character] Properties" true true)",
+            R"x(Agent1 Commands.Add "Introduce" "Introduce merlin" "(Introduction | Introduce)" true true)x",
+            R"(Agent1 Commands.Add "default" "Move me home" "[Move Me]Home " true true)",
+            R"(Agent1 Commands.Add "Date" "What is the date" "What is the [date]?" true true)",
+            R"(Agent1 Commands.Add "Shut" "Tell plany to be quiet" "tell [Shut Up]" true true)",
+            R"(Agent1 Commands.Add "Future" "What does the future hold" "[Future]" true true)",
+            R"(Agent1 Commands.Add "exit" "Exit Horalia" "[Exit] horalia" true true)",
+            R"(Agent1 SoundEffectsOn true)",
+            R"(Agent1 Show)",
+            R"(Agent1 Commands.Caption "Horalia DELUXE Character 1")",
+            R"(Agent1 Commands.Visible true)",
+            R"(Agent1 Stop)",
+            R"(Agent1 Speak " ")",
+            R"(Agent1 Show)",
+            R"(Agent1 Speak "good evening, Nobody")",
+            R"(Agent1 Play "Congratulate")",
+            R"(Agent1 MoveTo 349 69)",
+        }));
+    const QStringList agent2 = withoutTime(clock.lines(), "Agent2");
+    EXPECT_TRUE(agent2.contains(
+        R"x(Agent2 Commands.Add "Introduce" "Info about plany" "(Introduction | Introduce)" true true)x"));
+    EXPECT_TRUE(agent2.contains(
+        R"(Agent2 Commands.Add "Shut" "Tell merlin to be quiet" "[Tell] to be quiet" true true)"));
+    EXPECT_FALSE(agent2.join('\n').contains("Future"));
+    EXPECT_TRUE(agent2.contains("Agent2 SoundEffectsOn false"));
+    EXPECT_TRUE(agent2.contains(R"(Agent2 Speak "Welcome to Horalia Deluxe")"));
+    // say hides it after its gesture; the walk home comes after that, and the set-up's own hide after the
+    // walk.
+    EXPECT_EQ(agent2.mid(agent2.size() - 4), (QStringList{R"(Agent2 Play "Confused")", "Agent2 Hide",
+                                                          "Agent2 MoveTo 83 69", "Agent2 Hide"}));
+    // Character 2 begins 8 seconds after character 1.
+    EXPECT_EQ(clock.fake.clock.now(), at(19, 0, 8));
+}
+
+TEST(CharacterSetup, AMissingCharacterLeavesTheOtherWorking) {
+    ClockHarness clock(at(9, 0, 0));
+    clock.fake.engines.failingLoads = {"max"};
+    clock.start();
+    EXPECT_EQ(clock.controller.cast().character1, nullptr);
+    EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 Speak").isEmpty());
+    EXPECT_TRUE(clock.spoken().contains(R"(Agent2 Speak "Welcome to Horalia Deluxe")"));
+}
+
+TEST(Reactions, CharacterOnesCommands) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ClockHarness clock(QDateTime(QDate(2026, 12, 4), QTime(10, 0)));
+    clock.start();
+    clock.lines().clear();
+    auto& reactions = clock.controller.reactions();
+    reactions.command(true, "Date");
+    reactions.command(true, "date");  // letter case counts: nothing
+    reactions.command(true, "Future");
+    reactions.command(true, "Shut");
+    reactions.command(true, "Introduce");
+    reactions.command(true, "Properties");
+    EXPECT_EQ(
+        clock.spoken(),
+        (QStringList{
+            R"(Agent1 Speak "The date is Friday December 04, 2026.")",
+            R"(Agent1 Speak "The future is Bright!. There will soon be an International Horalia, which you can use on your laptop. But dont tell anybody!")",
+            R"(Agent1 Speak "Hey plany, please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")",
+            R"(Agent1 Speak "Hello, my name is max. ")",
+        }));
+    EXPECT_EQ(clock.lines().last(), "Agent1 PropertySheet true");
+    EXPECT_TRUE(withoutTime(clock.lines(), "Agent2").isEmpty()) << "nobody answers back";
+    EXPECT_EQ(clock.fake.program.ends, 0);
+    reactions.command(true, "exit");
+    EXPECT_EQ(clock.fake.program.ends, 1);
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(Reactions, CharacterTwosCommands) {
+    ClockHarness clock(at(10, 0));
+    clock.start();
+    clock.lines().clear();
+    auto& reactions = clock.controller.reactions();
+    reactions.command(false, "Date");
+    reactions.command(false, "Shut");
+    reactions.command(false, "Future");  // not one of character 2's
+    EXPECT_EQ(clock.spoken(), (QStringList{
+                                  R"(Agent2 Speak "I dont know, why dont you ask max")",
+                                  R"(Agent2 Speak "Hey max, I think you are cool, but please be quiet!")",
+                              }));
+    reactions.command(false, "exit");
+    EXPECT_EQ(clock.fake.program.ends, 1);
+}
+
+TEST(Reactions, DragsTakeTurnsInThreeLinesPerCharacter) {
+    ClockHarness clock(at(10, 0));
+    clock.start();
+    clock.lines().clear();
+    for (int i = 0; i < 4; ++i) {
+        clock.controller.reactions().dragComplete(true);
+    }
+    clock.controller.reactions().dragComplete(false);
+    EXPECT_EQ(clock.spoken(), (QStringList{
+                                  R"(Agent2 Speak "Hey, what are you doing with max")",
+                                  R"(Agent2 Speak "max liked that, do it again!")",
+                                  R"(Agent1 Speak "I liked that, please do it again")",
+                                  R"(Agent2 Speak "Hey, what are you doing with max")",
+                                  R"(Agent1 Speak "Hey you, leave plany alone, you big bully")",
+                              }));
+    EXPECT_EQ(clock.controller.reactions().dragCounter(true), 2);
+    EXPECT_EQ(clock.controller.reactions().dragCounter(false), 2);
+}
+
+TEST(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {
+    ClockHarness clock(at(10, 0));
+    clock.start();
+    clock.lines().clear();
+    const qint64 begin = clock.fake.clock.nowMs();
+    clock.controller.GenieMove();
+    EXPECT_EQ(clock.lines(), (QStringList{
+                                 "Agent1 Stop",
+                                 "Agent1 MoveTo 235 44",
+                                 R"(Agent1 Speak "Okay I`m home !")",
+                                 R"(Agent1 Play "pleased")",
+                                 "Agent2 Stop",
+                                 "Agent2 MoveTo 16 44",
+                                 R"(Agent2 Speak "I`m home too!")",
+                                 R"(Agent2 Play "pleased")",
+                             }));
+    EXPECT_EQ(clock.fake.clock.nowMs() - begin, 4000);
+}
+
+TEST(Homing, AMinimisedClockHasNoHome) {
+    ClockHarness clock(at(10, 0));
+    clock.start();
+    clock.lines().clear();
+    clock.view.minimized = true;
+    clock.controller.GenieMove();
+    EXPECT_EQ(clock.spoken(),
+              (QStringList{R"(Agent2 Speak "How can we move to an invisible window?")",
+                           R"(Agent1 Speak "yeah, you need to show the clock before I will move")"}));
+    EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 MoveTo").isEmpty());
+}
+
+TEST(ChangingCharacters, APickedFileReplacesCharacterOneAndIsRemembered) {
+    ClockHarness clock(at(10, 0));
+    clock.start();
+    clock.lines().clear();
+    clock.fake.dialogs.files = {"/somewhere/else/Merlin.acs"};
+    EXPECT_TRUE(clock.controller.newcharacter());
+    EXPECT_EQ(clock.fake.settings.get("LastCharacter"), "Merlin");
+    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.first().startsWith("Agent Characters (*.acs)|*.acs|"));
+    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.first().endsWith("/msagent/chars"));
+    EXPECT_EQ(clock.windows.calls, (QStringList{"hideSettings", "closeSettings"}));
+    EXPECT_TRUE(clock.lines().contains(R"(Agent1 Unload "max")"));
+    EXPECT_TRUE(clock.lines().contains(R"(Agent1 Load "Merlin" "Merlin.acs")"));
+    EXPECT_TRUE(clock.lines().contains(R"(Agent2 Unload "plany")"));
+    EXPECT_TRUE(clock.lines().contains(
+        R"x(Agent1 Commands.Add "Introduce" "Introduce Merlin" "(Introduction | Introduce)" true true)x"));
+    EXPECT_TRUE(clock.lines().contains(
+        R"(Agent2 Commands.Add "Shut" "Tell Merlin to be quiet" "[Tell] to be quiet" true true)"));
+}
+
+TEST(ChangingCharacters, CancellingChangesNothingForEitherCharacter) {
+    for (bool first : {true, false}) {
+        ClockHarness clock(at(10, 0));
+        clock.start();
+        clock.lines().clear();
+        EXPECT_FALSE(first ? clock.controller.newcharacter() : clock.controller.newcharacter2());
+        EXPECT_TRUE(clock.lines().isEmpty());
+        EXPECT_EQ(clock.windows.calls, (QStringList{"hideSettings", "showSettings 2"}));
+        EXPECT_TRUE(clock.fake.settings.writes.isEmpty());
+        EXPECT_EQ(clock.fake.program.ends, 0);
+        EXPECT_TRUE(clock.fake.dialogs.boxes.isEmpty());
+    }
+}

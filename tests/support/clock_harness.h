@@ -1,0 +1,33 @@
+// A whole clock on the fake platform: the controller with a recording window, recording engines and scripted
+// dialogs, on virtual time.
+#pragma once
+
+#include "src/clock_window/clock_controller.h"
+#include "tests/support/fakes.h"
+
+namespace testsupport {
+
+struct ClockHarness {
+    explicit ClockHarness(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1)
+        : fake(start, maxLatencyMs, seed) {}
+
+    // A normal start: the clock loads and shows, the characters load 2 seconds later and take 8 more seconds
+    // to set up.
+    void start() {
+        controller.load();
+        view.setVisible(true);
+        fake.pause.pause(2);
+        controller.checkboxes();
+    }
+    void runFor(qint64 minutes) { fake.clock.advanceBy(minutes * 60000); }
+    QStringList& lines() { return fake.engines.sink.lines; }
+    // Every sentence spoken ("Agent1 Speak \"...\""), leaving out the single space said before each.
+    QStringList spoken() const;
+
+    FakePlatform fake;
+    RecordingView view{fake.clock};
+    RecordingWindows windows;
+    horalia::clock_window::ClockController controller{fake.platform, view, windows};
+};
+
+}  // namespace testsupport
