@@ -185,6 +185,36 @@ TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
     EXPECT_FALSE(again.compose(1, 0, -1, &error).isNull()) << error.toStdString();
 }
 
+// The caller's limits are applied as well as the defaults.
+TEST(AcsFileCorrupt, CallersLimitsApply) {
+    const QByteArray good = sampleBytes();
+    const struct {
+        const char* name;
+        std::function<void(Limits&)> set;
+        const char* error;
+    } cases[] = {
+        {"file size", [](Limits& l) { l.maxFileSize = 100; }, "over the limit of 100"},
+        {"animations", [](Limits& l) { l.maxAnimations = 1; }, "animation count 2 is over the limit of 1"},
+        {"frames", [](Limits& l) { l.maxFrames = 1; }, "frame count 2 is over the limit of 1"},
+        {"images", [](Limits& l) { l.maxImages = 2; }, "image count 3 is over the limit of 2"},
+        {"sounds", [](Limits& l) { l.maxSounds = 0; }, "sound count 1 is over the limit of 0"},
+        {"states", [](Limits& l) { l.maxStates = 1; }, "state count 2 is over the limit of 1"},
+        {"string length", [](Limits& l) { l.maxStringChars = 3; }, "longer than the limit of 3"},
+        {"picture side", [](Limits& l) { l.maxImageSide = 9; }, "character size 12x9 is outside 1..9"},
+        {"region size", [](Limits& l) { l.maxRegionSize = 16; }, "region of 32 bytes is over the limit"},
+    };
+    for (const auto& c : cases) {
+        Limits limits;
+        c.set(limits);
+        AcsFile file;
+        EXPECT_FALSE(file.loadData(good, limits)) << c.name;
+        EXPECT_TRUE(file.errorString().contains(QLatin1String(c.error)))
+            << c.name << ": " << file.errorString().toStdString();
+    }
+    AcsFile file;
+    EXPECT_TRUE(file.loadData(good, Limits{})) << file.errorString().toStdString();
+}
+
 // An animation list whose entries all point at one long animation would multiply the memory a small file
 // costs; the reader counts what it reads and stops.
 TEST(AcsFileCorrupt, AnimationEntriesSharingOneBlockAreRefused) {
