@@ -4,14 +4,13 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
 
 #include "src/tray/tray_backend.h"
-
-class QMenu;
 
 namespace horalia::tray {
 

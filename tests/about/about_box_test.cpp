@@ -120,19 +120,6 @@ TEST_F(AboutBoxTest, ASayThatAsksForTheBoxAgainGetsTheSameOne) {
     EXPECT_EQ(said.size(), 1);
 }
 
-TEST(AboutBoxWithoutWindow, AFactoryThatMakesNoWindowLeavesTheBoxUnloaded) {
-    testsupport::FakePlatform fake{testsupport::at(10, 0)};
-    testsupport::MemoryTextFiles files;
-    testsupport::FakeHtmlHandlerFinder finder{files};
-    WebPageOpener opener{fake.shell, fake.dialogs, files, finder, QStringLiteral("/tmp/x/temphtm.HTM")};
-    QStringList said;
-    AboutBox box{QStringLiteral("3.6.1"), [&](const QString& talk, const QString&) { said << talk; }, opener,
-                 [](std::function<void(const QString&)>) { return std::unique_ptr<AboutView>(); }};
-    box.show();
-    EXPECT_FALSE(box.isLoaded());
-    EXPECT_TRUE(said.isEmpty());
-}
-
 // --- The window, offscreen ---
 
 class FrmAboutTest : public ::testing::Test {
@@ -178,14 +165,6 @@ TEST_F(FrmAboutTest, OtherButtonsAndDragsOffTheLinkOpenNothing) {
     QTest::mouseRelease(window.link_siteweb, Qt::LeftButton, {}, QPoint(-5, -5));
     QTest::mouseRelease(window.link_siteweb, Qt::LeftButton);  // a release with no press before it
     EXPECT_TRUE(opened.isEmpty());
-}
-
-TEST_F(FrmAboutTest, ClosingHidesTheOneWindowForTheNextShow) {
-    window.showWindow();
-    window.close();
-    EXPECT_FALSE(window.isVisible());
-    window.showWindow();
-    EXPECT_TRUE(window.isVisible());
 }
 
 // --- The console view ---

@@ -26,7 +26,6 @@ public:
 
     QList<Call> calls;
     QList<horalia::tray::TrayMenu> menus;
-    bool failing = false;  // the desktop refuses every request
 };
 
 }  // namespace testsupport

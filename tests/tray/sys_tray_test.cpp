@@ -260,16 +260,6 @@ TEST_F(SysTrayTest, TheSameIconHandleTwiceSendsOneModifyAndTheIdNeverChanges) {
     EXPECT_EQ(backend.count(NotifyMessage::Modify), 2);
 }
 
-TEST_F(SysTrayTest, TheDesktopRefusingRequestsChangesNothingInTheComponent) {
-    backend.failing = true;
-    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("A")), 0);
-    tray->setToolTip(QStringLiteral("tip"));
-    tray->setIconHandle(5);
-    EXPECT_EQ(tray->ToolTip(), QStringLiteral("tip"));
-    EXPECT_EQ(tray->IconHandle(), 5u);
-    EXPECT_EQ(backend.calls.size(), 3);
-}
-
 // --- Unloading: one delete with the same record ---
 
 TEST_F(SysTrayTest, UnloadDeletesTheIconOnceAndTheDestructorDoesNotAgain) {
