@@ -9,6 +9,7 @@
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/virtual_clock.h"
+#include "src/tray/console_tray_backend.h"
 
 namespace {
 
@@ -133,7 +134,9 @@ struct Fixture {
     platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program};
     NullView view;
     NullWindows windows;
-    clock_window::ClockController controller{platform, view, windows};
+    NullSink traySink;
+    tray::ConsoleTrayBackend tray{traySink};
+    clock_window::ClockController controller{platform, view, windows, tray, 1};
 };
 
 void BM_Say(benchmark::State& state) {

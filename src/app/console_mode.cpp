@@ -17,6 +17,7 @@
 #include "src/platform/process_shell.h"
 #include "src/platform/system_clock.h"
 #include "src/platform/virtual_clock.h"
+#include "src/tray/console_tray_backend.h"
 
 namespace horalia::app {
 
@@ -36,12 +37,16 @@ struct Session {
           platform{settings, clock, pause, shell, screen, engines, dialogs, program},
           windows(log),
           view(log),
-          controller(platform, view, windows),
+          tray(log),
+          controller(platform, view, windows, tray, kTrayIcon),
           script(controller, dialogs, pause,
-                 ConsoleScript::Tray{[this](int button) { controller.menus().trayMouseDown(button); },
+                 ConsoleScript::Tray{[this](int button) { tray.click(button); },
                                      [this](const QString& key) {
-                                         controller.menus().trayMenuClick(-1, key);
-                                         return true;
+                                         // The user opens the menu with a right click, then picks the item.
+                                         if (!tray.menuOpen()) {
+                                             tray.click(2);
+                                         }
+                                         return tray.chooseMenuItem(key);
                                      }}) {}
 
     // What a normal start does once the settings exist: the clock loads and shows, and 2 seconds later the
@@ -72,6 +77,8 @@ struct Session {
     platform::Platform platform;
     ConsoleWindows windows;
     ConsoleClockView view;
+    tray::ConsoleTrayBackend tray;
+    static constexpr quintptr kTrayIcon = 1;
     clock_window::ClockController controller;
     ConsoleScript script;
 };

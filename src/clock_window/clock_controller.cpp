@@ -11,7 +11,8 @@ namespace horalia::clock_window {
 
 namespace keys = core::keys;
 
-ClockController::ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows)
+ClockController::ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows,
+                                 tray::TrayBackend& trayBackend, quintptr trayIcon)
     : platform_(platform),
       view_(view),
       windows_(windows),
@@ -28,11 +29,15 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
                  characters::Reactions::Actions{[this] { GenieMove(); }, [this] { unload(); }}),
       menus_(platform, view, windows,
              MenuCommands::Hooks{[this](const QString& talk, const QString& who) { say(talk, who); },
-                                 [this] { saytime(); },
-                                 [this] { GenieMove(); },
-                                 {},
-                                 [this] { unload(); },
-                                 [this] { endProgram(); }}) {
+                                 [this] { saytime(); }, [this] { GenieMove(); },
+                                 [this] {
+                                     if (m_frmSysTray) {
+                                         m_frmSysTray->ShowMenu();
+                                     }
+                                 },
+                                 [this] { unload(); }, [this] { endProgram(); }}),
+      trayBackend_(trayBackend),
+      trayIcon_(trayIcon) {
     cast_.agent1 = agent1_.get();
     cast_.agent2 = agent2_.get();
     agent1_->setCommandHandler(
@@ -71,6 +76,28 @@ void ClockController::load() {
     view_.setTimeFormat(core::is24HourFormat(format));
     view_.setTimeText(core::displayText(platform_.clock.now().time(), format));
     tick_.start();
+    createTray();
+}
+
+void ClockController::createTray() {
+    m_frmSysTray = std::make_unique<tray::frmSysTray>(trayBackend_);
+    m_frmSysTray->SysTrayMouseDown = [this](int button) { menus_.trayMouseDown(button); };
+    m_frmSysTray->MenuClick = [this](int index, const QString& key) { menus_.trayMenuClick(index, key); };
+    const QString separator = QStringLiteral("-");
+    m_frmSysTray->AddMenuItem(QStringLiteral("&Hide the clock"), QStringLiteral("hide"), true);
+    m_frmSysTray->AddMenuItem(separator, QString(), false);
+    m_frmSysTray->AddMenuItem(QStringLiteral("&Show the clock"), QStringLiteral("show"), true);
+    m_frmSysTray->AddMenuItem(separator, QString(), false);
+    m_frmSysTray->AddMenuItem(QStringLiteral("&Main Options"), QStringLiteral("mainoptions"), true);
+    m_frmSysTray->AddMenuItem(separator, QString(), false);
+    m_frmSysTray->AddMenuItem(QStringLiteral("&About Horalia"), QStringLiteral("about"), true);
+    m_frmSysTray->AddMenuItem(separator, QString(), false);
+    m_frmSysTray->AddMenuItem(QStringLiteral("&Exit"), QStringLiteral("exit"), true);
+    m_frmSysTray->setToolTip(QStringLiteral("Click me for options. Horalia Deluxe %1.%2.%3")
+                                 .arg(HORALIA_VERSION_MAJOR)
+                                 .arg(HORALIA_VERSION_MINOR)
+                                 .arg(HORALIA_VERSION_PATCH));
+    m_frmSysTray->setIconHandle(trayIcon_);
 }
 
 void ClockController::unload() {
@@ -78,6 +105,10 @@ void ClockController::unload() {
 }
 
 void ClockController::endProgram() {
+    // The icon goes first, so the desktop is never left with the icon of a program that has ended.
+    if (m_frmSysTray) {
+        m_frmSysTray->unload();
+    }
     platform_.program.endProgram();
 }
 

@@ -17,18 +17,23 @@
 #include "src/core/tick.h"
 #include "src/core/time_announcer.h"
 #include "src/platform/platform.h"
+#include "src/tray/sys_tray.h"
 
 namespace horalia::clock_window {
 
 class ClockController {
 public:
-    ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows);
+    // The tray icon goes to trayBackend, showing the icon trayIcon (a handle the backend knows).
+    ClockController(platform::Platform& platform, core::ClockView& view, AppWindows& windows,
+                    tray::TrayBackend& trayBackend, quintptr trayIcon);
     ~ClockController();
 
     // The start-up of the clock window: place, colours, size, counters, add-ons, the time label and the tick.
     void load();
-    // Unloading the clock window ends the program.
+    // Unloading the clock window removes the tray icon and ends the program.
     void unload();
+    // The tray component, from the start-up on (m_frmSysTray).
+    tray::frmSysTray* tray() { return m_frmSysTray.get(); }
 
     // Public operations of the clock.
     void say(const QString& talk, const QString& who);
@@ -52,6 +57,7 @@ public:
 
 private:
     characters::Homing::SettingsDialogHooks settingsDialogHooks();
+    void createTray();
     void endProgram();
 
     platform::Platform& platform_;
@@ -67,6 +73,9 @@ private:
     characters::Homing homing_;
     characters::Reactions reactions_;
     MenuCommands menus_;
+    tray::TrayBackend& trayBackend_;
+    quintptr trayIcon_;
+    std::unique_ptr<tray::frmSysTray> m_frmSysTray;
 };
 
 }  // namespace horalia::clock_window

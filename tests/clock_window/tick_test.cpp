@@ -4,42 +4,22 @@
 
 #include <QRegularExpression>
 
-#include "src/clock_window/clock_controller.h"
-#include "tests/support/fakes.h"
+#include "tests/support/clock_harness.h"
 
-using horalia::clock_window::ClockController;
 using horalia::platform::WindowStyle;
 using namespace testsupport;
 
 namespace {
 
-class Clock {
+// The clock after a normal start, with what the characters said while setting up forgotten.
+class Clock : public ClockHarness {
 public:
-    explicit Clock(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1)
-        : fake(start, maxLatencyMs, seed) {}
-
-    // A normal start: the clock loads and shows, the characters load 2 seconds later and take 8 more seconds
-    // to set up; what they said meanwhile is forgotten.
+    using ClockHarness::ClockHarness;
     void start() {
-        controller.load();
-        view.setVisible(true);
-        fake.pause.pause(2);
-        controller.checkboxes();
-        fake.engines.sink.lines.clear();
+        ClockHarness::start();
+        lines().clear();
     }
-    void runFor(qint64 minutes) { fake.clock.advanceBy(minutes * 60000); }
-
-    // "HH:MM:SS Agent2 Speak ..." for every spoken sentence (not the single space before it).
-    QStringList spoken() const {
-        QStringList out;
-        for (const QString& line : fake.engines.sink.lines) {
-            if (line.contains(" Speak ") && !line.endsWith("Speak \" \"")) {
-                out << line;
-            }
-        }
-        return out;
-    }
-    // Minutes of the day at which the full tick set the time label.
+    // Minutes of the day at which the time label was set.
     QList<int> tickMinutes() const {
         QList<int> out;
         for (const auto& [text, ms] : view.texts) {
@@ -48,11 +28,6 @@ public:
         }
         return out;
     }
-
-    FakePlatform fake;
-    RecordingView view{fake.clock};
-    RecordingWindows windows;
-    ClockController controller{fake.platform, view, windows};
 };
 
 int countContaining(const QStringList& lines, const QString& part) {

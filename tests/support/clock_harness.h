@@ -4,6 +4,7 @@
 
 #include "src/clock_window/clock_controller.h"
 #include "tests/support/fakes.h"
+#include "tests/support/recording_tray_backend.h"
 
 namespace testsupport {
 
@@ -27,7 +28,9 @@ struct ClockHarness {
     FakePlatform fake;
     RecordingView view{fake.clock};
     RecordingWindows windows;
-    horalia::clock_window::ClockController controller{fake.platform, view, windows};
+    RecordingTrayBackend tray;
+    static constexpr quintptr kTrayIcon = 7;
+    horalia::clock_window::ClockController controller{fake.platform, view, windows, tray, kTrayIcon};
 };
 
 }  // namespace testsupport
