@@ -31,9 +31,12 @@ TEST(ConsoleMode, PreviewsAnHourAndAHalfFromAGivenTime) {
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 12);
-    EXPECT_EQ(lines.mid(0, 5), (QStringList{
+    EXPECT_EQ(lines.mid(0, 8), (QStringList{
                                    R"(10:14:30 frm_clock Move 2000 2000)",
                                    R"(10:14:30 frm_clock lab_time "10:14am")",
+                                   R"(10:14:30 Tray Add "Horalia Deluxe")",
+                                   R"(10:14:30 Tray Modify "Click me for options. Horalia Deluxe 3.6.1")",
+                                   R"(10:14:30 Tray Modify 1)",
                                    R"(10:14:30 frm_clock Show)",
                                    R"(10:14:32 Agent1 Load "max" "max.acs")",
                                    R"(10:14:32 Agent2 Load "plany" "plany.acs")",
