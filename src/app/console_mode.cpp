@@ -35,7 +35,7 @@ struct Session {
           dialogs(log),
           program(log),
           platform{settings, clock, pause, shell, screen, engines, dialogs, program},
-          windows(log),
+          windows(log, shell, dialogs),
           view(log),
           tray(log),
           controller(platform, view, windows, tray, kTrayIcon),
@@ -47,7 +47,10 @@ struct Session {
                                              tray.click(2);
                                          }
                                          return tray.chooseMenuItem(key);
-                                     }}) {}
+                                     }}) {
+        windows.about().setSay(
+            [this](const QString& talk, const QString& who) { controller.say(talk, who); });
+    }
 
     // What a normal start does once the settings exist: the clock loads and shows, and 2 seconds later the
     // characters are loaded and set up.

@@ -6,6 +6,13 @@ namespace {
 const QString kSettings = QStringLiteral("frm_settings");
 }
 
+ConsoleWindows::ConsoleWindows(agent::console::Sink& sink, platform::Shell& shell, platform::Dialogs& dialogs)
+    : sink_(sink), about_(shell, dialogs, [this](std::function<void(const QString&)> openLink) {
+          auto view = std::make_unique<about::ConsoleAboutView>(sink_, std::move(openLink));
+          aboutView_ = view.get();
+          return view;
+      }) {}
+
 void ConsoleWindows::showSettings(int pageIndex, bool focusHour1) {
     sink_.line(kSettings, QStringLiteral("Show"), {});
     sink_.line(kSettings, QStringLiteral("SSTab1"), {qint64(pageIndex)});
@@ -23,11 +30,11 @@ void ConsoleWindows::closeSettings() {
 }
 
 void ConsoleWindows::showAbout() {
-    sink_.line(QStringLiteral("frm_about"), QStringLiteral("Show"), {});
+    about_.box().show();
 }
 
 void ConsoleWindows::sisterapplink(const QString& address) {
-    sink_.line(QStringLiteral("frm_about"), QStringLiteral("sisterapplink"), {address});
+    about_.box().sisterapplink(address);
 }
 
 }  // namespace horalia::app

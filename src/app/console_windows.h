@@ -2,21 +2,29 @@
 #pragma once
 
 #include "agent/console/console_sink.h"
+#include "src/about/console_about_view.h"
+#include "src/app/about_windows.h"
 #include "src/clock_window/app_windows.h"
 
 namespace horalia::app {
 
 class ConsoleWindows : public clock_window::AppWindows {
 public:
-    explicit ConsoleWindows(agent::console::Sink& sink) : sink_(sink) {}
+    ConsoleWindows(agent::console::Sink& sink, platform::Shell& shell, platform::Dialogs& dialogs);
     void showSettings(int pageIndex, bool focusHour1) override;
     void hideSettings() override;
     void closeSettings() override;
     void showAbout() override;
     void sisterapplink(const QString& address) override;
 
+    AboutWindows& about() { return about_; }
+    // The about box's window, once it was loaded; its links can be clicked from the console script.
+    about::ConsoleAboutView* aboutView() const { return aboutView_; }
+
 private:
     agent::console::Sink& sink_;
+    about::ConsoleAboutView* aboutView_ = nullptr;
+    AboutWindows about_;
 };
 
 }  // namespace horalia::app

@@ -1,7 +1,7 @@
 #include "src/clock_window/menu_commands.h"
 
+#include "src/about/web_addresses.h"
 #include "src/core/settings_keys.h"
-#include "src/core/web_addresses.h"
 #include "src/platform/paths.h"
 
 namespace horalia::clock_window {
@@ -117,7 +117,7 @@ void MenuCommands::launch(const AddOn& addOn) {
         platform::Answer::Yes) {
         return;
     }
-    windows_.sisterapplink(core::kProductWebSite);
+    windows_.sisterapplink(about::kProductWebSite);
     platform_.pause.pause(1);
     if (hooks_.endFromTray) {
         hooks_.endFromTray();
