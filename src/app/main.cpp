@@ -1,12 +1,16 @@
-// horalia: the talking clock. With no display, or with --console, it runs in the console; `horalia config`
-// reads and changes its settings.
+// horalia: the talking clock. On a desktop it shows the clock window and its tray icon; with no display, or
+// with --console, it runs in the console; `horalia config` reads and changes its settings.
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "src/app/config_command.h"
 #include "src/app/console_mode.h"
+#include "src/app/desktop_app.h"
 #include "src/app/duration.h"
 #include "src/platform/ini_settings_store.h"
 
@@ -18,19 +22,39 @@ int usageError(const QString& message) {
     return 1;
 }
 
+bool hasArgument(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0 || std::strncmp(argv[i], name, std::strlen(name)) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const bool configCommand = argc >= 2 && std::strcmp(argv[1], "config") == 0;
+    const bool hasDisplay =
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool console = configCommand || !hasDisplay || hasArgument(argc, argv, "--console") ||
+                         hasArgument(argc, argv, "--from") || hasArgument(argc, argv, "--for") ||
+                         hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "--version");
+    // The characters place their own windows, which a Wayland session does not allow: run on XWayland.
+    if (!console && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    std::unique_ptr<QCoreApplication> app =
+        console ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("horalia"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HORALIA_VERSION));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 2 && args[1] == u"config") {
+    if (configCommand) {
         horalia::platform::IniSettingsStore store(horalia::platform::IniSettingsStore::defaultFilePath());
-        return horalia::app::runConfigCommand(args.mid(2), store, out, err);
+        return horalia::app::runConfigCommand(QCoreApplication::arguments().mid(2), store, out, err);
     }
 
     QCommandLineParser parser;
@@ -39,16 +63,21 @@ int main(int argc, char** argv) {
         "  horalia config get SECTION KEY | set SECTION KEY VALUE | list   read or change a setting"));
     parser.addHelpOption();
     parser.addVersionOption();
-    QCommandLineOption console(QStringLiteral("console"),
-                               QStringLiteral("Run in the console, printing each action."));
+    QCommandLineOption consoleOption(
+        QStringLiteral("console"),
+        QStringLiteral("Run in the console, printing each action; lines on standard "
+                       "input play the user."));
     QCommandLineOption from(QStringLiteral("from"),
                             QStringLiteral("Preview on a virtual clock from this local time."),
                             QStringLiteral("YYYY-MM-DDTHH:MM:SS"));
     QCommandLineOption span(QStringLiteral("for"), QStringLiteral("End after this span (90m, 24h, 1h30m)."),
                             QStringLiteral("DURATION"));
-    parser.addOptions({console, from, span});
-    parser.process(app);
+    parser.addOptions({consoleOption, from, span});
+    parser.process(*app);
 
+    if (!console) {
+        return horalia::app::runDesktop(static_cast<QApplication&>(*app));
+    }
     horalia::app::ConsoleOptions options;
     if (parser.isSet(from)) {
         QDateTime start = QDateTime::fromString(parser.value(from), Qt::ISODate);
@@ -64,10 +93,6 @@ int main(int argc, char** argv) {
             return usageError(QStringLiteral("--for wants a span such as 90m, 24h or 1h30m, not \"%1\"")
                                   .arg(parser.value(span)));
         }
-    }
-    if (!parser.isSet(console) && !options.from && !options.forMs) {
-        err << "horalia: the desktop clock is not part of this build yet; running in the console.\n";
-        err.flush();
     }
     return horalia::app::runConsole(options, out);
 }

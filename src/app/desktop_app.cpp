@@ -1,0 +1,79 @@
+#include "src/app/desktop_app.h"
+
+#include <QPainter>
+#include <QTextStream>
+#include <cstdio>
+
+#include "src/app/console_log.h"
+#include "src/app/console_platform.h"
+#include "src/app/desktop_windows.h"
+#include "src/clock_window/frm_clock.h"
+#include "src/platform/event_loop_pause.h"
+#include "src/platform/ini_settings_store.h"
+#include "src/platform/process_shell.h"
+#include "src/platform/qt_dialogs.h"
+#include "src/platform/qt_program.h"
+#include "src/platform/qt_screen_metrics.h"
+#include "src/platform/system_clock.h"
+#include "src/tray/qt_tray_backend.h"
+
+namespace horalia::app {
+
+namespace {
+
+// The program's icon: a clock face.
+QIcon clockIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 90), 4));
+    p.setBrush(QColor(255, 250, 230));
+    p.drawEllipse(QRectF(4, 4, 56, 56));
+    p.setPen(QPen(QColor(40, 40, 90), 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(32, 32), QPointF(32, 14));
+    p.drawLine(QPointF(32, 32), QPointF(45, 38));
+    p.end();
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+int runDesktop(QApplication& app) {
+    // A hidden clock is still running: only the program's own end closes it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QIcon icon = clockIcon();
+    QApplication::setWindowIcon(icon);
+
+    platform::IniSettingsStore settings(platform::IniSettingsStore::defaultFilePath());
+    platform::SystemClock clock;
+    platform::EventLoopPause pause;
+    platform::ProcessShell shell;
+    platform::QtScreenMetrics screen;
+    platform::QtDialogs dialogs;
+    platform::QtProgram program;
+    // Until the characters have windows of their own they speak on standard output.
+    QTextStream out(stdout);
+    ConsoleLog log(clock, out);
+    ConsoleEngineFactory engines(log);
+    platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
+
+    tray::QtTrayBackend tray;
+    const quintptr trayIcon = tray.registerIcon(icon);
+    DesktopWindows windows(shell, dialogs);
+    clock_window::frm_clock frmClock(platform, windows, tray, trayIcon);
+    windows.about().setSay([&frmClock](const QString& talk, const QString& who) { frmClock.say(talk, who); });
+
+    frmClock.load();
+    frmClock.show();
+    pause.pause(2);
+    if (!program.ending()) {
+        frmClock.checkboxes();
+    }
+    if (program.ending()) {
+        return 0;
+    }
+    return app.exec();
+}
+
+}  // namespace horalia::app

@@ -1,0 +1,32 @@
+// The application's other windows on the desktop: the settings dialog and the about box.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "src/app/about_windows.h"
+#include "src/clock_window/app_windows.h"
+#include "src/settings_dialog/frm_settings.h"
+
+namespace horalia::app {
+
+class DesktopWindows : public clock_window::AppWindows {
+public:
+    DesktopWindows(platform::Shell& shell, platform::Dialogs& dialogs);
+    ~DesktopWindows() override;
+
+    void showSettings(int pageIndex, bool focusHour1) override;
+    void hideSettings() override;
+    void closeSettings() override;
+    void showAbout() override;
+    void sisterapplink(const QString& address) override;
+
+    AboutWindows& about() { return about_; }
+    settings_dialog::frm_settings* settings() const { return settings_.get(); }
+
+private:
+    std::unique_ptr<settings_dialog::frm_settings> settings_;
+    AboutWindows about_;
+};
+
+}  // namespace horalia::app
