@@ -17,7 +17,7 @@ namespace {
 // own colours.
 std::optional<QColor> colourFromNumber(qint32 number, const QPalette& palette) {
     const auto value = static_cast<quint32>(number);
-    if ((value & 0x80000000u) != 0) {
+    if ((value & 0xffffff00u) == 0x80000000u) {
         switch (value & 0xffu) {
             case 5:
                 return palette.color(QPalette::Base);  // window background

@@ -1,0 +1,162 @@
+// The clock window driven as a user drives it, offscreen: dragging by the time, double-clicking, the right
+// button's menu, and what the start-up does to the window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "src/clock_window/frm_clock.h"
+#include "tests/support/fakes.h"
+#include "tests/support/recording_tray_backend.h"
+
+using horalia::clock_window::frm_clock;
+using namespace testsupport;
+
+namespace {
+
+class ClockWindow : public ::testing::Test {
+protected:
+    ClockWindow() : fake(at(10, 0, 30)) {}
+    void load() {
+        window = std::make_unique<frm_clock>(fake.platform, windows, tray, 7);
+        window->load();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    QAction* item(const char* name) const { return window->mnu_settings()->findChild<QAction*>(name); }
+
+    FakePlatform fake;
+    RecordingWindows windows;
+    RecordingTrayBackend tray;
+    std::unique_ptr<frm_clock> window;
+};
+
+}  // namespace
+
+TEST_F(ClockWindow, StartsWhereItWasLeftSizedForTheFormat) {
+    fake.settings.set("FormX", "3000");
+    fake.settings.set("FormY", "1500");
+    load();
+    EXPECT_EQ(window->pos(), QPoint(200, 100));
+    EXPECT_EQ(window->size(), QSize(112, 35));  // 1680 x 525 twips
+    EXPECT_EQ(window->lab_time()->text(), "10:00am");
+    EXPECT_EQ(window->lab_time()->font().pointSize(), 18);
+    EXPECT_EQ(window->lab_time()->toolTip(), "Double click for the time, Right click for ALL the menus");
+    window->setTimeFormat(true);
+    EXPECT_EQ(window->size(), QSize(112, 50));  // 1680 x 750 twips
+    EXPECT_EQ(window->lab_time()->font().pointSize(), 28);
+    EXPECT_TRUE(window->lab_time()->font().bold());
+}
+
+TEST_F(ClockWindow, ColoursFromTheSettings) {
+    fake.settings.set("ForeColour", "255");       // red
+    fake.settings.set("BackColour", "16711680");  // blue
+    load();
+    EXPECT_EQ(window->lab_time()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(window->lab_time()->palette().color(QPalette::Window), QColor(0, 0, 255));
+    // A colour number that means nothing leaves the colour as it was.
+    window->setColours(-5, std::nullopt);
+    window->setColours(0x01000000, std::nullopt);
+    EXPECT_EQ(window->lab_time()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+TEST_F(ClockWindow, DraggingByTheTimeMovesTheWindowAndStoresEveryMove) {
+    load();
+    const QPoint start = window->pos();
+    // Positions are the label's own, which moves with the window: the pointer goes to (30, 20) and then to
+    // (35, 25) of where the label began.
+    QTest::mousePress(window->lab_time(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(window->lab_time(), QPoint(30, 20));
+    QTest::mouseMove(window->lab_time(), QPoint(15, 15));
+    QTest::mouseRelease(window->lab_time(), Qt::LeftButton, {}, QPoint(15, 15));
+    EXPECT_EQ(window->pos(), start + QPoint(25, 15));
+    EXPECT_EQ(fake.settings.get("FormX"), QString::number((start.x() + 25) * 15));
+    EXPECT_EQ(fake.settings.get("FormY"), QString::number((start.y() + 15) * 15));
+    int stores = 0;
+    for (const QString& write : fake.settings.writes) {
+        stores += write.startsWith("Data/FormX=") ? 1 : 0;
+    }
+    EXPECT_EQ(stores, 2);  // once for each move, not only at the end
+}
+
+TEST_F(ClockWindow, TheRightButtonDoesNotDragButOpensTheMenu) {
+    load();
+    const QPoint start = window->pos();
+    QTest::mousePress(window->lab_time(), Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseMove(window->lab_time(), QPoint(40, 30));
+    EXPECT_EQ(window->pos(), start);
+    EXPECT_FALSE(window->mnu_settings()->isVisible());
+    QTest::mouseRelease(window->lab_time(), Qt::RightButton, {}, QPoint(40, 30));
+    EXPECT_TRUE(window->mnu_settings()->isVisible());
+    window->mnu_settings()->hide();
+    EXPECT_TRUE(fake.settings.writes.isEmpty());
+}
+
+TEST_F(ClockWindow, DoubleClickSpeaksTheTime) {
+    load();
+    window->checkboxes();
+    fake.engines.sink.lines.clear();
+    QTest::mouseDClick(window->lab_time(), Qt::LeftButton);
+    EXPECT_TRUE(fake.engines.sink.lines.contains(R"(Agent2 Speak "The time is 10 O clock ")"));
+}
+
+TEST_F(ClockWindow, SimpleModeHidesThreeItemsAndEveryItemWorks) {
+    load();
+    for (const char* hidden : {"mnu_chcharacters", "mnu_partypack", "mnu_colours"}) {
+        ASSERT_NE(item(hidden), nullptr) << hidden;
+        EXPECT_FALSE(item(hidden)->isVisible()) << hidden;
+    }
+    EXPECT_TRUE(item("mnu_movehome")->isVisible());
+    item("mnu_settings1")->trigger();
+    item("mnu_about")->trigger();
+    item("mnu_tands")->trigger();
+    EXPECT_EQ(windows.calls, (QStringList{"showSettings 0 focus", "showAbout", "showSettings 5"}));
+    item("mnu_hideshow")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(fake.settings.get("minimise"), "True");
+    item("mnu_exit")->trigger();
+    EXPECT_EQ(fake.program.ends, 1);
+    EXPECT_EQ(tray.count(horalia::tray::NotifyMessage::Delete), 1);
+}
+
+TEST_F(ClockWindow, AdvancedModeShowsEveryItem) {
+    fake.settings.set("mode", "advanced");
+    load();
+    for (const char* name : {"mnu_chcharacters", "mnu_partypack", "mnu_colours"}) {
+        EXPECT_TRUE(item(name)->isVisible()) << name;
+    }
+}
+
+TEST_F(ClockWindow, TheTrayIsFilledAtStartUpAndAnswersItsClicks) {
+    load();
+    ASSERT_GE(tray.calls.size(), 1);
+    EXPECT_EQ(tray.calls[0].message, horalia::tray::NotifyMessage::Add);
+    EXPECT_EQ(tray.last().data.tipText(), "Click me for options. Horalia Deluxe 3.6.1");
+    EXPECT_EQ(tray.last().data.hIcon, 7u);
+    horalia::tray::frmSysTray* sysTray = window->controller().tray();
+    ASSERT_NE(sysTray, nullptr);
+    const horalia::tray::TrayMenu menu = sysTray->menu();
+    QStringList keys;
+    for (const auto& entry : menu.items) {
+        keys << entry.caption + "|" + entry.key;
+    }
+    EXPECT_EQ(keys,
+              (QStringList{"&Hide the clock|hide", "-|", "&Show the clock|show", "-|",
+                           "&Main Options|mainoptions", "-|", "&About Horalia|about", "-|", "&Exit|exit"}));
+    EXPECT_EQ(sysTray->DefaultMenuIndex(), 8);
+
+    window->checkboxes();
+    fake.engines.sink.lines.clear();
+    tray.mouse(horalia::tray::wm::kRButtonDown);
+    EXPECT_EQ(tray.menus.size(), 1);
+    EXPECT_TRUE(fake.engines.sink.lines.isEmpty());
+    tray.mouse(horalia::tray::wm::kLButtonDown);
+    EXPECT_TRUE(fake.engines.sink.lines.contains(R"(Agent2 Speak "The time is 10 O clock ")"));
+    tray.choose(0);  // hide
+    EXPECT_FALSE(window->isVisible());
+    tray.choose(2);  // show
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(fake.settings.get("minimise"), "False");
+}
