@@ -103,3 +103,55 @@ TEST(Duration, SpansOfTime) {
         EXPECT_FALSE(parseDuration(bad).has_value()) << bad;
     }
 }
+
+TEST(ConsoleMode, AWholeScriptedSession) {
+    QTemporaryDir home;
+    const QByteArray script =
+        "Agent1 DragComplete\nAgent1 DragComplete\nAgent1 DragComplete\n"
+        "Agent2 DragComplete\nAgent2 DragComplete\nAgent2 DragComplete\n"
+        "# every command of character 1, then of character 2\n"
+        "Agent1 Command Introduce\nAgent1 Command Date\nAgent1 Command Future\nAgent1 Command Shut\n"
+        "Agent1 Command Properties\nAgent1 Command default\n"
+        "Agent2 Command Introduce\nAgent2 Command Date\nAgent2 Command Shut\nAgent2 Command Properties\n"
+        "Agent2 Command default\n"
+        "tray hide\nwait 1m\ntray show\n"
+        "Agent1 Command exit\n"
+        "menu mnu_about\n";
+    auto run = runProgram(home, {"--console", "--from", "2026-12-04T10:00:00", "--for", "1h"}, script);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(containsInOrder(
+        lines,
+        {
+            R"(10:00:10 Agent2 Speak "Hey, what are you doing with max")",
+            R"(10:00:10 Agent2 Speak "max liked that, do it again!")",
+            R"(10:00:10 Agent1 Speak "I liked that, please do it again")",
+            R"(10:00:10 Agent1 Speak "Hey you, leave plany alone, you big bully")",
+            R"(10:00:10 Agent1 Speak "What are you doing with plany, he seems to be enjoying it!")",
+            R"(10:00:10 Agent2 Speak "Hey, I kinda liked that, do it again and again and again!")",
+            R"(10:00:10 Agent1 Speak "Hello, my name is max. ")",
+            R"(10:00:10 Agent1 Speak "The date is Friday December 04, 2026.")",
+            R"(10:00:10 Agent1 Speak "The future is Bright!. There will soon be an International Horalia, which you can use on your laptop. But dont tell anybody!")",
+            R"(10:00:10 Agent1 Speak "Hey plany, please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")",
+            R"(10:00:10 Agent1 PropertySheet true)",
+            R"(10:00:10 Agent1 Speak "Okay I`m home !")",
+            R"(10:00:14 Agent2 Speak "I`m home too!")",
+            R"(10:00:14 Agent2 Speak "Hello, my name is plany. ")",
+            R"(10:00:14 Agent2 Speak "I dont know, why dont you ask max")",
+            R"(10:00:14 Agent2 Speak "Hey max, I think you are cool, but please be quiet!")",
+            R"(10:00:14 Agent2 PropertySheet true)",
+            R"(10:00:14 Agent1 Speak "Okay I`m home !")",
+            R"(10:00:18 Agent2 Speak "I`m home too!")",
+            R"(10:00:18 Tray ShowMenu)",
+            R"(10:00:18 frm_clock Hide)",
+            R"(10:01:02 frm_clock lab_time "10:01am")",
+            R"(10:01:18 Tray ShowMenu)",
+            R"(10:01:18 frm_clock Show)",
+            R"(10:01:18 Agent1 Stop)",
+            R"(10:01:18 Tray Delete)",
+            R"(10:01:18 Program End)",
+        }));
+    // Nothing happens once the program has ended: not the about box, not the next minute.
+    EXPECT_EQ(lines.last(), "10:01:18 Program End");
+}
