@@ -17,6 +17,7 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # measure PROGRAM WINDOW-CLASS LABEL
@@ -26,7 +27,12 @@ measure() {
         start=$(date +%s%N)
         /usr/bin/time -f '%M' -o "$work/rss.$class.$i" "$program" >/dev/null 2>&1 &
         pid=$!
-        until xdotool search --onlyvisible --class "$class" >/dev/null 2>&1; do :; done
+        until xdotool search --onlyvisible --class "$class" >/dev/null 2>&1; do
+            if ! kill -0 "$pid" 2>/dev/null || (( $(date +%s%N) - start > 20000000000 )); then
+                echo "$label: no window within 20 s" >&2
+                exit 1
+            fi
+        done
         end=$(date +%s%N)
         times+=($(( (end - start) / 1000 )))
         sleep 0.5
