@@ -47,6 +47,10 @@ struct Session {
                                              tray.click(2);
                                          }
                                          return tray.chooseMenuItem(key);
+                                     },
+                                     [this](const QString& link) {
+                                         return windows.aboutView() != nullptr &&
+                                                windows.aboutView()->clickLink(link);
                                      }}) {
         windows.about().setSay(
             [this](const QString& talk, const QString& who) { controller.say(talk, who); });

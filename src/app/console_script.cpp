@@ -54,6 +54,12 @@ bool ConsoleScript::run(const QString& line) {
         }
         error_ = QStringLiteral("no tray menu item with the key ") + words[1];
         return false;
+    } else if (verb == u"about" && words.size() == 2) {
+        if (tray_.clickAboutLink && tray_.clickAboutLink(words[1])) {
+            return true;
+        }
+        error_ = QStringLiteral("the about box is not open or has no link ") + words[1];
+        return false;
     } else if (verb == u"clock" && words.size() == 2 && words[1] == u"doubleclick") {
         clock_.labelDoubleClicked();
         return true;

@@ -5,6 +5,7 @@
 //   menu mnu_movehome          an item of the clock's menu
 //   tray hide                  an item of the tray menu by its key; "tray left" / "tray right" click the icon
 //   clock doubleclick          a double-click on the time
+//   about link_siteweb         a click on a link of the about box (once it has been opened)
 //   answer yes                 the answer to the next message box (yes, no, ok)
 //   choose /path/max.acs       the file the next open-file dialog returns ("choose" alone cancels)
 //   wait 90s                   let time pass (s, m, h, d)
@@ -25,6 +26,8 @@ public:
     struct Tray {
         std::function<void(int button)> click;           // 1 left, 2 right
         std::function<bool(const QString& key)> choose;  // false when no item has the key
+        // A click on a link of the about box; false when the box is not open or has no such link.
+        std::function<bool(const QString& link)> clickAboutLink;
     };
 
     ConsoleScript(clock_window::ClockController& clock, ConsoleDialogs& dialogs, platform::Pause& pause,
