@@ -6,7 +6,7 @@
 
 #include "agent/speech/audio_output.h"
 #include "agent/speech/speech_player.h"
-#include "tests/agent/speech/speech_fakes.h"
+#include "tests/support/speech_fakes.h"
 
 namespace agent::speech {
 namespace {

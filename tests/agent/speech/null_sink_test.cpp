@@ -14,7 +14,7 @@
 #include "agent/speech/espeak_synthesizer.h"
 #include "agent/speech/speech_player.h"
 #include "agent/speech/speech_tag_parser.h"
-#include "tests/agent/speech/speech_fakes.h"
+#include "tests/support/speech_fakes.h"
 
 namespace agent::speech {
 namespace {

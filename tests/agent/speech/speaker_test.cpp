@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "agent/speech/speaker.h"
-#include "tests/agent/speech/speech_fakes.h"
+#include "tests/support/speech_fakes.h"
 
 namespace agent::speech {
 namespace {

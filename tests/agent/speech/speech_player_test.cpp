@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "agent/speech/speech_player.h"
-#include "tests/agent/speech/speech_fakes.h"
+#include "tests/support/speech_fakes.h"
 
 namespace agent::speech {
 namespace {
