@@ -22,9 +22,11 @@ int usageError(const QString& message) {
     return 1;
 }
 
+// Whether the option is given, as "--name" or "--name=value".
 bool hasArgument(int argc, char** argv, const char* name) {
+    const std::size_t length = std::strlen(name);
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], name) == 0 || std::strncmp(argv[i], name, std::strlen(name)) == 0) {
+        if (std::strncmp(argv[i], name, length) == 0 && (argv[i][length] == '\0' || argv[i][length] == '=')) {
             return true;
         }
     }
