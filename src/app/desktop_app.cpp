@@ -8,9 +8,11 @@
 #include "src/app/console_platform.h"
 #include "src/app/desktop_windows.h"
 #include "src/clock_window/frm_clock.h"
+#include "src/platform/autostart_entry.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/process_shell.h"
+#include "src/platform/qt_colour_chooser.h"
 #include "src/platform/qt_dialogs.h"
 #include "src/platform/qt_program.h"
 #include "src/platform/qt_screen_metrics.h"
@@ -63,6 +65,24 @@ int runDesktop(QApplication& app) {
     DesktopWindows windows(shell, dialogs);
     clock_window::frm_clock frmClock(platform, windows, tray, trayIcon);
     windows.about().setSay([&frmClock](const QString& talk, const QString& who) { frmClock.say(talk, who); });
+    // The clock window's colour dialog, shared by both colour buttons of every settings dialog.
+    platform::QtColourChooser colours;
+    platform::AutostartEntry autostart;
+    windows.setSettingsFactory([&] {
+        settings_dialog::ClockLink link;
+        link.say = [&frmClock](const QString& talk, const QString& who) { frmClock.say(talk, who); };
+        link.view = &frmClock;
+        link.timeForeColour = [&frmClock] {
+            return frmClock.lab_time()->palette().color(QPalette::WindowText);
+        };
+        link.timeBackColour = [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::Window); };
+        link.newcharacter = [&frmClock] { return frmClock.newcharacter(); };
+        link.newcharacter2 = [&frmClock] { return frmClock.newcharacter2(); };
+        link.unloadClock = [&frmClock] { frmClock.controller().unload(); };
+        link.closeDialog = [&windows] { windows.closeSettings(); };
+        return std::make_unique<settings_dialog::frm_settings>(
+            settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
+    });
 
     frmClock.load();
     frmClock.show();

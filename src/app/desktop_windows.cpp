@@ -12,8 +12,11 @@ DesktopWindows::DesktopWindows(platform::Shell& shell, platform::Dialogs& dialog
 DesktopWindows::~DesktopWindows() = default;
 
 void DesktopWindows::showSettings(int pageIndex, bool focusHour1) {
+    if (!settings_ && settingsFactory_) {
+        settings_ = settingsFactory_();
+    }
     if (!settings_) {
-        settings_ = std::make_unique<settings_dialog::frm_settings>();
+        return;
     }
     settings_->showPage(pageIndex);
     if (focusHour1) {

@@ -21,10 +21,15 @@ public:
     void showAbout() override;
     void sisterapplink(const QString& address) override;
 
+    // How the settings dialog is made: it needs the clock window, which is built after these windows.
+    void setSettingsFactory(std::function<std::unique_ptr<settings_dialog::frm_settings>()> factory) {
+        settingsFactory_ = std::move(factory);
+    }
     AboutWindows& about() { return about_; }
     settings_dialog::frm_settings* settings() const { return settings_.get(); }
 
 private:
+    std::function<std::unique_ptr<settings_dialog::frm_settings>()> settingsFactory_;
     std::unique_ptr<settings_dialog::frm_settings> settings_;
     AboutWindows about_;
 };

@@ -13,6 +13,7 @@
 #include "src/app/desktop_app.h"
 #include "src/app/duration.h"
 #include "src/platform/ini_settings_store.h"
+#include "src/platform/instance_lock.h"
 
 namespace {
 
@@ -77,6 +78,12 @@ int main(int argc, char** argv) {
     parser.addOptions({consoleOption, from, span});
     parser.process(*app);
 
+    // A running clock holds this for its whole life; the restart companion waits for it to be free. Previews
+    // on a virtual clock are not the running clock.
+    horalia::platform::InstanceLock instance;
+    if (!parser.isSet(from)) {
+        instance.tryLock();
+    }
     if (!console) {
         return horalia::app::runDesktop(static_cast<QApplication&>(*app));
     }

@@ -1,23 +1,59 @@
-// frm_settings, "General Settings": the window in which every option is edited, one page per group of
-// options. The pages are filled in by the settings dialog's own code; this is the window and its seven tabs.
+// frm_settings, "General Settings": the window in which every option is edited, one tab per group of options.
+// It builds the widgets with their given names and hands every change and click to SettingsLogic, which
+// stores the option at once; there is no OK or Cancel.
 #pragma once
 
 #include <QTabWidget>
 #include <QWidget>
+#include <memory>
+
+#include "src/settings_dialog/controls.h"
+#include "src/settings_dialog/settings_logic.h"
 
 namespace horalia::settings_dialog {
 
-class frm_settings : public QWidget {
+class frm_settings : public QWidget, public Controls {
 public:
     static constexpr int kPageCount = 7;
-    explicit frm_settings(QWidget* parent = nullptr);
+    explicit frm_settings(DialogContext context, QWidget* parent = nullptr);
+    ~frm_settings() override;
 
     QTabWidget* SSTab1() const { return tabs_; }
+    SettingsLogic& logic() { return *logic_; }
+    // Fills the controls from the stored settings, once; showPage does it before the first showing.
+    void load();
     // Shows the window modeless (bringing it up again when it is open) on the page.
     void showPage(int page);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildAlarmPage(int alarm);
+    void buildCharactersPage();
+    void buildColoursPage();
+    void buildHelpPage();
+    void buildTypeAndSpeakPage();
+    void buildMiscPage();
+    void connectHandlers();
+
+public:
+    // Controls, by the given names of the widgets.
+    QString text(const QString& name) const override;
+    void setText(const QString& name, const QString& text) override;
+    void setChecked(const QString& name, bool checked) override;
+    void setItems(const QString& name, const QStringList& items) override;
+    void setShown(const QString& name, bool shown) override;
+    void setPageEnabled(int page, bool enabled) override;
+    void setBackground(const QString& name, const QColor& colour) override;
+
 private:
     QTabWidget* tabs_;
+    std::unique_ptr<SettingsLogic> logic_;
+    bool loaded_ = false;
+    // Set while a handler brings a check box into line with the stored value, so that change is not taken
+    // for another click.
+    bool settingBox_ = false;
 };
 
 }  // namespace horalia::settings_dialog
