@@ -1,0 +1,247 @@
+// Our own characters as the build makes them (max.acs and plany.acs beside the program), read back with our
+// reader: every animation and state the clock plays is there, moves, comes back to rest, keeps its outside
+// transparent, and speaks with all seven mouths.
+#include "agent/format/acs_file.h"
+#include "agent/format/frame_composer.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QSet>
+
+namespace {
+
+using agent::format::AcsFile;
+using agent::format::Animation;
+using agent::format::FrameComposer;
+
+const QStringList kAnimations = {
+    QStringLiteral("Congratulate"), QStringLiteral("Confused"), QStringLiteral("Decline"),
+    QStringLiteral("DoMagic1"),     QStringLiteral("Explain"),  QStringLiteral("Greet"),
+    QStringLiteral("LookDown"),     QStringLiteral("Pleased"),  QStringLiteral("Read")};
+
+const QStringList kStates = {
+    QStringLiteral("Showing"),      QStringLiteral("Hiding"),        QStringLiteral("Speaking"),
+    QStringLiteral("MovingLeft"),   QStringLiteral("MovingRight"),   QStringLiteral("MovingUp"),
+    QStringLiteral("MovingDown"),   QStringLiteral("GesturingLeft"), QStringLiteral("GesturingRight"),
+    QStringLiteral("GesturingUp"),  QStringLiteral("GesturingDown"), QStringLiteral("IdlingLevel1"),
+    QStringLiteral("IdlingLevel2"), QStringLiteral("IdlingLevel3"),  QStringLiteral("Listening"),
+    QStringLiteral("Hearing")};
+
+QString characterPath(const char* file) {
+    return QStringLiteral(HORALIA_BIN_DIR "/") + QString::fromLatin1(file);
+}
+
+// The share of pixels whose colour or transparency differs.
+double difference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) {
+        return 1.0;
+    }
+    qint64 differing = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* pb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            differing += pa[x] != pb[x] ? 1 : 0;
+        }
+    }
+    return double(differing) / (qint64(a.width()) * a.height());
+}
+
+class OurCharacter : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(file_.load(characterPath(GetParam()))) << file_.errorString().toStdString();
+        composer_ = std::make_unique<FrameComposer>(file_, 64 * 1024);
+    }
+
+    QImage frame(const QString& animation, int index, int mouth = -1) {
+        QString error;
+        const QImage img = composer_->compose(file_.animationIndex(animation), index, mouth, &error);
+        EXPECT_FALSE(img.isNull()) << animation.toStdString() << " " << index << ": " << error.toStdString();
+        return img;
+    }
+
+    // Every animation a state names, and every animation the clock plays by name.
+    QStringList playedAnimations() const {
+        QStringList names = kAnimations;
+        for (const QString& s : kStates) {
+            if (const auto* state = file_.state(s)) {
+                names += state->animations;
+            }
+        }
+        names.removeDuplicates();
+        return names;
+    }
+
+    AcsFile file_;
+    std::unique_ptr<FrameComposer> composer_;
+};
+
+TEST_P(OurCharacter, IntroducesItselfWithVoiceAndBalloon) {
+    const auto* names = file_.localized(0x0409);
+    ASSERT_NE(names, nullptr);
+    EXPECT_FALSE(names->name.isEmpty());
+    EXPECT_GT(names->description.size(), 10);
+    EXPECT_TRUE(file_.info().voice.has_value());
+    ASSERT_TRUE(file_.info().balloon.has_value());
+    EXPECT_GE(file_.info().balloon->lines, 1);
+    EXPECT_GE(file_.info().balloon->charsPerLine, 16);
+    EXPECT_LE(file_.info().palette.size(), 256);
+    EXPECT_LT(file_.info().transparentIndex, file_.info().palette.size());
+    EXPECT_EQ(file_.info().width, 128);
+    EXPECT_EQ(file_.info().height, 128);
+}
+
+TEST_P(OurCharacter, HasEveryAnimationAndStateThePlayerUses) {
+    for (const QString& name : kAnimations) {
+        EXPECT_NE(file_.animation(name), nullptr) << name.toStdString();
+    }
+    ASSERT_NE(file_.animation(u"pleased"), nullptr);
+    EXPECT_EQ(file_.animation(u"pleased")->name, QStringLiteral("Pleased"));
+    for (const QString& name : kStates) {
+        const auto* state = file_.state(name);
+        ASSERT_NE(state, nullptr) << name.toStdString();
+        ASSERT_FALSE(state->animations.isEmpty()) << name.toStdString();
+        for (const QString& a : state->animations) {
+            EXPECT_NE(file_.animation(a), nullptr) << name.toStdString() << " names " << a.toStdString();
+        }
+    }
+    EXPECT_GE(file_.state(u"IdlingLevel1")->animations.size(), 2);
+}
+
+TEST_P(OurCharacter, AnimationsMoveFrameByFrameAndComeBackToRest) {
+    const QImage rest = frame(QStringLiteral("RestPose"), 0);
+    const QStringList hidden = {QStringLiteral("Hide")};
+    for (const QString& name : playedAnimations()) {
+        const Animation* a = file_.animation(name);
+        ASSERT_NE(a, nullptr) << name.toStdString();
+        EXPECT_GE(a->frames.size(), 8) << name.toStdString();
+        EXPECT_LE(a->frames.size(), 40) << name.toStdString();
+        QImage previous;
+        for (int i = 0; i < a->frames.size(); ++i) {
+            const QImage img = frame(name, i);
+            if (i > 0) {
+                EXPECT_GT(difference(previous, img), 0.0) << name.toStdString() << " repeats frame " << i;
+            }
+            previous = img;
+        }
+        if (!hidden.contains(name)) {
+            // A whole turn of a wheel or of the plane itself may leave a pixel or two apart.
+            EXPECT_LT(difference(previous, rest), 0.002) << name.toStdString() << " ends away from rest";
+        }
+    }
+    const Animation* hide = file_.animation(u"Hide");
+    EXPECT_TRUE(hide->frames.last().images.isEmpty() || hide->frames.size() > 0);
+}
+
+TEST_P(OurCharacter, LongAnimationsHaveAWayOut) {
+    for (const QString& name : playedAnimations()) {
+        const Animation* a = file_.animation(name);
+        if (a->durationMs() < 2500 || file_.state(u"Showing")->animations.contains(name) ||
+            file_.state(u"Hiding")->animations.contains(name)) {
+            continue;
+        }
+        EXPECT_EQ(a->transition, std::uint8_t(agent::format::Transition::ExitBranches)) << name.toStdString();
+        int exits = 0;
+        for (const auto& f : a->frames) {
+            if (f.exitFrame >= 0) {
+                ++exits;
+                EXPECT_LT(f.exitFrame, a->frames.size()) << name.toStdString();
+            }
+        }
+        EXPECT_GT(exits, 0) << name.toStdString() << " (" << a->durationMs() << " ms) cannot be cut short";
+    }
+}
+
+TEST_P(OurCharacter, OutsideTheFigureIsTransparent) {
+    for (const QString& name : playedAnimations()) {
+        const Animation* a = file_.animation(name);
+        for (int i = 0; i < a->frames.size(); ++i) {
+            const QImage img = frame(name, i);
+            qint64 opaque = 0;
+            for (int y = 0; y < img.height(); ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+                for (int x = 0; x < img.width(); ++x) {
+                    const int alpha = qAlpha(line[x]);
+                    ASSERT_TRUE(alpha == 0 || alpha == 255) << "a soft edge in " << name.toStdString();
+                    opaque += alpha == 255 ? 1 : 0;
+                    if (x == 0 || y == 0 || x == img.width() - 1 || y == img.height() - 1) {
+                        ASSERT_EQ(alpha, 0) << name.toStdString() << " frame " << i << " touches the edge at "
+                                            << x << "," << y;
+                    }
+                }
+            }
+            // The figure fills a good part of the frame but never all of it.
+            EXPECT_LT(opaque, img.width() * img.height() * 6 / 10) << name.toStdString() << " frame " << i;
+        }
+    }
+    const QImage rest = frame(QStringLiteral("RestPose"), 0);
+    qint64 opaque = 0;
+    for (int y = 0; y < rest.height(); ++y) {
+        for (int x = 0; x < rest.width(); ++x) {
+            opaque += qAlpha(rest.pixel(x, y)) == 255 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(opaque, rest.width() * rest.height() / 6);
+}
+
+TEST_P(OurCharacter, SpeakingFramesCarryAllSevenMouths) {
+    const auto* speaking = file_.state(u"Speaking");
+    ASSERT_NE(speaking, nullptr);
+    for (const QString& name : speaking->animations + kAnimations) {
+        const Animation* a = file_.animation(name);
+        for (int i = 0; i < a->frames.size(); ++i) {
+            QSet<int> shapes;
+            for (const auto& o : a->frames[i].overlays) {
+                shapes.insert(o.shape);
+            }
+            // The plane may turn edge-on inside a gesture; the speaking state itself always shows the mouth.
+            if (shapes.isEmpty() && !speaking->animations.contains(name)) {
+                continue;
+            }
+            ASSERT_EQ(shapes, (QSet<int>{0, 1, 2, 3, 4, 5, 6})) << name.toStdString() << " frame " << i;
+            QList<QImage> mouths;
+            for (int shape = 0; shape < agent::format::kMouthShapeCount; ++shape) {
+                mouths.append(frame(name, i, shape));
+            }
+            for (int s = 0; s < mouths.size(); ++s) {
+                for (int t = s + 1; t < mouths.size(); ++t) {
+                    EXPECT_GT(difference(mouths[s], mouths[t]), 0.0)
+                        << name.toStdString() << " frame " << i << ": mouths " << s << " and " << t
+                        << " look alike";
+                }
+                // A mouth changes only a small part of the face.
+                EXPECT_LT(difference(mouths[s], frame(name, i)), 0.03)
+                    << name.toStdString() << " mouth " << s;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MaxAndPlany, OurCharacter, ::testing::Values("max.acs", "plany.acs"),
+                         [](const auto& info) {
+                             return std::string(info.param).substr(0, info.param[0] == 'm' ? 3 : 5);
+                         });
+
+TEST(OurCharacters, AreAPairButNotAlike) {
+    AcsFile max;
+    AcsFile plany;
+    ASSERT_TRUE(max.load(characterPath("max.acs"))) << max.errorString().toStdString();
+    ASSERT_TRUE(plany.load(characterPath("plany.acs"))) << plany.errorString().toStdString();
+    EXPECT_EQ(max.localized()->name, QStringLiteral("Max"));
+    EXPECT_EQ(plany.localized()->name, QStringLiteral("Plany"));
+    EXPECT_NE(max.info().guid, plany.info().guid);
+    const auto& mv = *max.info().voice;
+    const auto& pv = *plany.info().voice;
+    // Clearly different voices: a pitch apart by more than half an octave, and a different gender or speed.
+    EXPECT_GT(std::max(mv.pitch, pv.pitch), std::min(mv.pitch, pv.pitch) * 3 / 2);
+    EXPECT_TRUE(mv.gender != pv.gender || mv.speed != pv.speed);
+    FrameComposer a(max);
+    FrameComposer b(plany);
+    EXPECT_GT(difference(a.compose(max.animationIndex(u"RestPose"), 0),
+                         b.compose(plany.animationIndex(u"RestPose"), 0)),
+              0.2);
+}
+
+}  // namespace
