@@ -434,10 +434,11 @@ public:
         if (gear) {
             wheel(p, QPointF(7, 29), 6, QPointF(5, 16));
         }
+        wing(p, QPointF(0, 5), pose.number(QStringLiteral("armR"), -15), QStringLiteral("wing"));
+        // Held up by the near wing, whose tip tucks behind it.
         if (pose.word(QStringLiteral("prop"), QStringLiteral("none")) == QLatin1String("book")) {
             drawBook(p);
         }
-        wing(p, QPointF(0, 5), pose.number(QStringLiteral("armR"), -15), QStringLiteral("wing"));
         p.restore();
         drawEffect(p, pose);
     }
@@ -593,7 +594,7 @@ private:
     }
 
     void drawBook(QPainter& p) {
-        const QPointF m(-6, 16);
+        const QPointF m(17, 27);
         p.setPen(outlinePen());
         p.setBrush(color(QStringLiteral("book")));
         p.drawRoundedRect(QRectF(m.x() - 16, m.y() - 11, 32, 21), 2, 2);
