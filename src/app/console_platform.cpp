@@ -17,7 +17,6 @@ void ConsoleClockView::setVisible(bool visible) {
 }
 
 void ConsoleClockView::setTimeText(const QString& text) {
-    text_ = text;
     sink_.line(kClock, QStringLiteral("lab_time"), {text});
 }
 

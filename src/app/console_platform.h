@@ -23,12 +23,10 @@ public:
     void setTimeFormat(bool twentyFourHour) override;
     void setColours(std::optional<qint32>, std::optional<qint32>) override {}
     void setSimpleMenus(bool) override {}
-    const QString& timeText() const { return text_; }
 
 private:
     agent::console::Sink& sink_;
     bool visible_ = false;
-    QString text_ = QStringLiteral("00:00");
     core::GeometryTwips geometry_{0, 0, 1680, 525};
 };
 

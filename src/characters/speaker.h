@@ -21,8 +21,6 @@ public:
 
     void say(const QString& talk, const QString& who);
 
-    // 1 to 9: the gesture the next say plays.
-    int gestureCounter() const { return gestureCounter_; }
     void resetGestures() { gestureCounter_ = 1; }
 
 private:

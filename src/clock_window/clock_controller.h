@@ -50,10 +50,8 @@ public:
 
     MenuCommands& menus() { return menus_; }
     characters::Cast& cast() { return cast_; }
-    characters::Speaker& speaker() { return speaker_; }
     characters::Reactions& reactions() { return reactions_; }
     core::Tick& tick() { return tick_; }
-    core::TimeAnnouncer& announcer() { return announcer_; }
 
 private:
     characters::Homing::SettingsDialogHooks settingsDialogHooks();

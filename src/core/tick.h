@@ -38,7 +38,6 @@ public:
     void run();
 
     bool aligned() const { return !firstTick_; }
-    int lastMinute() const { return lastMinute_; }
 
 private:
     void fullTick();

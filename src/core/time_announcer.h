@@ -24,7 +24,6 @@ public:
 
     // Start-up sets the last speaker to character 1, so the first announcement is character 2's.
     void reset() { lastSpeaker_ = QStringLiteral("genie"); }
-    const QString& lastSpeaker() const { return lastSpeaker_; }
 
 private:
     platform::SettingsStore& settings_;

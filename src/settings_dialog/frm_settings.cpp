@@ -27,9 +27,7 @@ W* named(W* widget, const QString& name, const QString& toolTip = {}) {
 }
 
 QLabel* label(const QString& name, const QString& caption) {
-    auto* l = named(new QLabel(caption), name);
-    l->setWordWrap(true);
-    return l;
+    return named(new QLabel(caption), name);
 }
 
 QLineEdit* box(const QString& name, const QString& toolTip, bool readOnly = false) {
@@ -85,7 +83,8 @@ frm_settings::frm_settings(DialogContext context, QWidget* parent)
     buildMiscPage();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
-    resize(640, 480);
+    // Room for all seven tabs side by side, well inside a 1024x768 screen.
+    resize(720, 480);
     logic_ = std::make_unique<SettingsLogic>(std::move(context), *this);
     connectHandlers();
 }

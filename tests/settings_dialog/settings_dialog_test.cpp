@@ -199,6 +199,35 @@ TEST_F(SettingsLoad, ControlsCarryTheirCaptionsAndTooltips) {
     EXPECT_EQ(w<QLabel>("Label22")->text(), "This is your current Start Up Message (for character 2)");
 }
 
+TEST_F(SettingsLoad, FitsASmallScreenWithEveryLabelBesideItsControl) {
+    fake.settings.set("mode", "advanced");
+    open(0);
+    EXPECT_LE(dialog->width(), 1024);
+    EXPECT_LE(dialog->height(), 768);
+    EXPECT_LE(dialog->minimumSizeHint().width(), 1024);
+    EXPECT_LE(dialog->minimumSizeHint().height(), 768);
+    // Every check box's caption is its buddy, so a click or mnemonic on the label reaches the box.
+    for (const char* pair :
+         {"chk_repeat1:Label1", "chk_hide2:Label13", "chk_effects1:Label32", "chk_LWW:Label17"}) {
+        const QStringList names = QString::fromLatin1(pair).split(':');
+        EXPECT_EQ(dialog->findChild<QLabel*>(names[1])->buddy(), dialog->findChild<QWidget*>(names[0]))
+            << pair;
+    }
+    // Tab order runs through the alarm page as it reads: hour, minute, SET.
+    auto nextStop = [](QWidget* from) {
+        QWidget* next = from->nextInFocusChain();
+        while (next != from && !(next->focusPolicy() & Qt::TabFocus)) {
+            next = next->nextInFocusChain();
+        }
+        return next;
+    };
+    EXPECT_EQ(nextStop(w("txt_hour1")), w("txt_min1"));
+    EXPECT_EQ(nextStop(w("txt_min1")), w("com_set1"));
+    EXPECT_EQ(nextStop(w("com_set1")), w("com_clear1"));
+    EXPECT_EQ(nextStop(w("txt_quiet1")), w("txt_quiet2"));
+    EXPECT_EQ(nextStop(w("txt_quiet2")), w("com_setquiet"));
+}
+
 TEST_F(SettingsLoad, OpeningAgainKeepsWhatWasTypedAndDoesNotGreetAgain) {
     open(0);
     w<QLineEdit>("txt_hour1")->setText("12");
