@@ -1,9 +1,6 @@
 // Loading the dialog, the simple and advanced modes and the blinking mode label.
 #include "src/settings_dialog/settings_logic.h"
 
-#include <QGuiApplication>
-#include <QPalette>
-
 #include "src/core/settings_keys.h"
 #include "src/platform/paths.h"
 
@@ -124,8 +121,8 @@ void SettingsLogic::blink() {
 }
 
 void SettingsLogic::showModeLabelColour() {
-    const QColor colour =
-        modeLabelColour_ == kRed ? QColor(255, 0, 0) : QGuiApplication::palette().color(QPalette::Button);
+    // The menu colour of light desktop themes would hide the label's white text: a dark blue stands in.
+    const QColor colour = modeLabelColour_ == kRed ? QColor(255, 0, 0) : QColor(0, 0, 128);
     controls_.setBackground(QStringLiteral("lab_mode"), colour);
 }
 
