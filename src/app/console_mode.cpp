@@ -51,9 +51,27 @@ struct Session {
                                      [this](const QString& link) {
                                          return windows.aboutView() != nullptr &&
                                                 windows.aboutView()->clickLink(link);
-                                     }}) {
+                                     },
+                                     [this] { return windows.settings(); }}) {
         windows.about().setSay(
             [this](const QString& talk, const QString& who) { controller.say(talk, who); });
+        // A preview starts nothing for real; a real-time console clock restarts as a console clock.
+        const QStringList restartArguments =
+            options.from ? QStringList() : QStringList{QStringLiteral("--console")};
+        windows.setSettingsFactory([this, restartArguments] {
+            settings_dialog::ClockLink link;
+            link.say = [this](const QString& talk, const QString& who) { controller.say(talk, who); };
+            link.view = &view;
+            link.timeForeColour = [] { return QColor(Qt::black); };
+            link.timeBackColour = [] { return QColor(Qt::white); };
+            link.newcharacter = [this] { return controller.newcharacter(); };
+            link.newcharacter2 = [this] { return controller.newcharacter2(); };
+            link.unloadClock = [this] { controller.unload(); };
+            link.closeDialog = [this] { windows.closeSettings(); };
+            link.restartArguments = restartArguments;
+            return std::make_unique<ConsoleSettings>(
+                log, settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
+        });
     }
 
     // What a normal start does once the settings exist: the clock loads and shows, and 2 seconds later the
@@ -84,6 +102,8 @@ struct Session {
     platform::Platform platform;
     ConsoleWindows windows;
     ConsoleClockView view;
+    ConsoleColourChooser colours{log};
+    platform::AutostartEntry autostart;
     tray::ConsoleTrayBackend tray;
     static constexpr quintptr kTrayIcon = 1;
     clock_window::ClockController controller;

@@ -60,6 +60,18 @@ bool ConsoleScript::run(const QString& line) {
         }
         error_ = QStringLiteral("the about box is not open or has no link ") + words[1];
         return false;
+    } else if (verb == u"settings" && words.size() >= 3) {
+        ConsoleSettings* dialog = tray_.settings ? tray_.settings() : nullptr;
+        if (dialog == nullptr) {
+            error_ = QStringLiteral("the settings dialog is not open");
+            return false;
+        }
+        if (words[1] == u"click" && words.size() == 3 && dialog->click(words[2])) {
+            return true;
+        }
+        if (words[1] == u"type" && dialog->type(words[2], line.trimmed().section(u' ', 3))) {
+            return true;
+        }
     } else if (verb == u"clock" && words.size() == 2 && words[1] == u"doubleclick") {
         clock_.labelDoubleClicked();
         return true;

@@ -6,6 +6,8 @@
 //   tray hide                  an item of the tray menu by its key; "tray left" / "tray right" click the icon
 //   clock doubleclick          a double-click on the time
 //   about link_siteweb         a click on a link of the about box (once it has been opened)
+//   settings type txt_hour1 07 text typed into a control of the settings dialog (once it is open)
+//   settings click com_set1    a click on a button, check box or the mode label of the settings dialog
 //   answer yes                 the answer to the next message box (yes, no, ok)
 //   choose /path/max.acs       the file the next open-file dialog returns ("choose" alone cancels)
 //   wait 90s                   let time pass (s, m, h, d)
@@ -16,6 +18,7 @@
 #include <functional>
 
 #include "src/app/console_dialogs.h"
+#include "src/app/console_settings.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/pause.h"
 
@@ -28,6 +31,8 @@ public:
         std::function<bool(const QString& key)> choose;  // false when no item has the key
         // A click on a link of the about box; false when the box is not open or has no such link.
         std::function<bool(const QString& link)> clickAboutLink;
+        // The settings dialog while it is open, or nullptr.
+        std::function<ConsoleSettings*()> settings;
     };
 
     ConsoleScript(clock_window::ClockController& clock, ConsoleDialogs& dialogs, platform::Pause& pause,

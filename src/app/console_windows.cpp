@@ -14,6 +14,9 @@ ConsoleWindows::ConsoleWindows(agent::console::Sink& sink, platform::Shell& shel
       }) {}
 
 void ConsoleWindows::showSettings(int pageIndex, bool focusHour1) {
+    if (!settings_ && settingsFactory_) {
+        settings_ = settingsFactory_();
+    }
     sink_.line(kSettings, QStringLiteral("Show"), {});
     sink_.line(kSettings, QStringLiteral("SSTab1"), {qint64(pageIndex)});
     if (focusHour1) {
@@ -27,6 +30,7 @@ void ConsoleWindows::hideSettings() {
 
 void ConsoleWindows::closeSettings() {
     sink_.line(kSettings, QStringLiteral("Unload"), {});
+    closed_ = std::move(settings_);
 }
 
 void ConsoleWindows::showAbout() {

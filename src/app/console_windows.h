@@ -4,6 +4,7 @@
 #include "agent/console/console_sink.h"
 #include "src/about/console_about_view.h"
 #include "src/app/about_windows.h"
+#include "src/app/console_settings.h"
 #include "src/clock_window/app_windows.h"
 
 namespace horalia::app {
@@ -18,11 +19,21 @@ public:
     void sisterapplink(const QString& address) override;
 
     AboutWindows& about() { return about_; }
+    // How the settings dialog is made when it is first shown.
+    void setSettingsFactory(std::function<std::unique_ptr<ConsoleSettings>()> factory) {
+        settingsFactory_ = std::move(factory);
+    }
+    // The settings dialog while it is loaded.
+    ConsoleSettings* settings() const { return settings_.get(); }
     // The about box's window, once it was loaded; its links can be clicked from the console script.
     about::ConsoleAboutView* aboutView() const { return aboutView_; }
 
 private:
     agent::console::Sink& sink_;
+    std::function<std::unique_ptr<ConsoleSettings>()> settingsFactory_;
+    std::unique_ptr<ConsoleSettings> settings_;
+    // A dialog closed by one of its own handlers lives until that handler has returned.
+    std::unique_ptr<ConsoleSettings> closed_;
     about::ConsoleAboutView* aboutView_ = nullptr;
     AboutWindows about_;
 };

@@ -1,5 +1,6 @@
-// The restart for real: a clock runs in the console, the companion is started as the clock starts it, the
-// clock ends, and a new clock runs in its place with the settings untouched.
+// The restart for real: a console clock runs, the user switches the mode in its settings dialog, the clock
+// starts the companion and ends, and a new clock runs in its place with the settings intact.
+
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
@@ -71,42 +72,31 @@ protected:
 
 }  // namespace
 
-TEST_F(RestartProgram, TheCompanionStartsANewClockAfterTheOldOneEnded) {
+TEST_F(RestartProgram, SwitchingTheModeRestartsTheClockWithItsSettingsIntact) {
     runConfig({"set", "Data", "UserName", "Ada"});
+    runConfig({"set", "Data", "AlarmTime1", "0730"});
     runConfig({"set", "Data", "mode", "advanced"});
-    const QString settingsFile = home.path() + "/config/HoraliaIIV/settings.ini";
-    QFile before(settingsFile);
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    const QByteArray settings = before.readAll();
-    before.close();
 
     QProcess oldClock;
     oldClock.setProcessEnvironment(env);
+    // The companion and the new clock inherit the old clock's output, which must outlive it: files, not
+    // pipes.
+    oldClock.setStandardOutputFile(home.path() + "/clock.out");
+    oldClock.setStandardErrorFile(home.path() + "/clock.err");
     oldClock.start(HORALIA_BIN, {"--console"});
     ASSERT_TRUE(oldClock.waitForStarted());
     ASSERT_TRUE(waitFor([&] { return lockOwner() == oldClock.processId(); }));
 
-    QProcess companion;
-    companion.setProcessEnvironment(env);
-    // The new clock inherits the companion's output, which must outlive the companion: files, not pipes.
-    companion.setStandardOutputFile(home.path() + "/reboot.out");
-    companion.setStandardErrorFile(home.path() + "/reboot.err");
-    companion.start(REBOOT_BIN, {"--console"});
-    ASSERT_TRUE(companion.waitForStarted());
-    // The companion waits while the old clock runs.
-    EXPECT_FALSE(companion.waitForFinished(300));
-
-    oldClock.write("menu mnu_exit\n");
+    // The user opens the main options and clicks the blinking mode label.
+    oldClock.write("menu mnu_settings1\nsettings click lab_mode\n");
     ASSERT_TRUE(oldClock.waitForFinished(10000));
-    ASSERT_TRUE(companion.waitForFinished(10000));
-    EXPECT_EQ(companion.exitCode(), 0);
+    EXPECT_EQ(oldClock.exitCode(), 0);
 
     qint64 newPid = 0;
     ASSERT_TRUE(waitFor([&] {
         newPid = lockOwner();
-        return newPid > 0;
+        return newPid > 0 && newPid != oldClock.processId();
     }));
-    EXPECT_NE(newPid, oldClock.processId());
     QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(newPid));
     ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
     const QList<QByteArray> args = cmdline.readAll().split('\0');
@@ -114,8 +104,14 @@ TEST_F(RestartProgram, TheCompanionStartsANewClockAfterTheOldOneEnded) {
     EXPECT_TRUE(args[0].endsWith("/horalia")) << args[0].toStdString();
     EXPECT_EQ(args[1], "--console");
 
-    QFile after(settingsFile);
-    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-    EXPECT_EQ(after.readAll(), settings);
+    QFile output(home.path() + "/clock.out");
+    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
+    const QByteArray lines = output.readAll();
+    EXPECT_TRUE(lines.contains("Shell Start \"" + QByteArray(REBOOT_BIN) + "\" \"--console\" 1"))
+        << lines.toStdString();
+    EXPECT_TRUE(lines.contains("Program End"));
+    // The new clock starts up like any other: the same settings, with the new mode.
     EXPECT_EQ(runConfig({"get", "Data", "UserName"}).trimmed(), "Ada");
+    EXPECT_EQ(runConfig({"get", "Data", "AlarmTime1"}).trimmed(), "0730");
+    EXPECT_EQ(runConfig({"get", "Data", "mode"}).trimmed(), "simple");
 }
