@@ -14,9 +14,13 @@
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
+#include "src/platform/local_files.h"
+#include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
 #include "src/platform/system_clock.h"
 #include "src/platform/virtual_clock.h"
+#include "src/setup/new_user.h"
+#include "src/setup/wait_screen.h"
 #include "src/tray/console_tray_backend.h"
 
 namespace horalia::app {
@@ -52,7 +56,8 @@ struct Session {
                                          return windows.aboutView() != nullptr &&
                                                 windows.aboutView()->clickLink(link);
                                      },
-                                     [this] { return windows.settings(); }}) {
+                                     [this] { return windows.settings(); },
+                                     [this](const QString& button) { return clickAgreement(button); }}) {
         windows.about().setSay(
             [this](const QString& talk, const QString& who) { controller.say(talk, who); });
         // A preview starts nothing for real; a real-time console clock restarts as a console clock.
@@ -85,6 +90,52 @@ struct Session {
         }
     }
 
+    // Every real-time start passes New_User: the clock for a returning user, the agreement or the
+    // installer screen on a first run, the end for a second copy.
+    void firstRunOrStart(bool anotherInstance) {
+        const QStringList restartArguments{QStringLiteral("--console")};
+        setup::New_User::Links links;
+        links.anotherInstance = [anotherInstance] { return anotherInstance; };
+        links.showClock = [this] {
+            controller.load();
+            view.setVisible(true);
+        };
+        links.checkboxes = [this] { controller.checkboxes(); };
+        links.showAgreement = [this] {
+            agreementShown = true;
+            log.line(QStringLiteral("New_User"), QStringLiteral("Show"), {});
+        };
+        links.showInstaller = [this, restartArguments] {
+            log.line(QStringLiteral("frm_wait"), QStringLiteral("Show"), {});
+            wait = std::make_unique<setup::WaitScreen>(
+                platform, platform::programFolder(),
+                [this](qint32 colour) {
+                    log.line(QStringLiteral("frm_wait"), QStringLiteral("BackColor"), {qint64{colour}});
+                },
+                restartArguments);
+            wait->load();
+        };
+        newUser = std::make_unique<setup::New_User>(platform, files, autostart,
+                                                    setup::SetupLocations::forThisSystem(), std::move(links),
+                                                    restartArguments);
+        newUser->load();
+    }
+
+    bool clickAgreement(const QString& button) {
+        if (!agreementShown || (button != u"Command3" && button != u"Command1")) {
+            return false;
+        }
+        const bool agree = button == u"Command3";
+        log.line(QStringLiteral("New_User"), button,
+                 {agree ? QStringLiteral("I AGREE") : QStringLiteral("I DON`T AGREE")});
+        if (agree) {
+            newUser->Command3_Click();
+        } else {
+            newUser->Command1_Click();
+        }
+        return true;
+    }
+
     void runLine(const QString& line, int number, QTextStream& err) {
         if (!script.run(line)) {
             err << "horalia: input line " << number << ": " << script.error() << '\n';
@@ -108,6 +159,10 @@ struct Session {
     static constexpr quintptr kTrayIcon = 1;
     clock_window::ClockController controller;
     ConsoleScript script;
+    platform::LocalFiles files;
+    std::unique_ptr<setup::New_User> newUser;
+    std::unique_ptr<setup::WaitScreen> wait;
+    bool agreementShown = false;
 };
 
 }  // namespace
@@ -170,7 +225,7 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
         }
     });
 
-    session.start();
+    session.firstRunOrStart(options.anotherInstance);
     if (session.program.ending()) {
         return 0;
     }

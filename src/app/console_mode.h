@@ -14,6 +14,8 @@ struct ConsoleOptions {
     std::optional<qint64> forMs;
     // Where the settings file is; the user's own when empty.
     QString settingsFile;
+    // Another copy of the program runs: this one ends at once.
+    bool anotherInstance = false;
 };
 
 int runConsole(const ConsoleOptions& options, QTextStream& out);

@@ -72,6 +72,12 @@ bool ConsoleScript::run(const QString& line) {
         if (words[1] == u"type" && dialog->type(words[2], line.trimmed().section(u' ', 3))) {
             return true;
         }
+    } else if (verb == u"agreement" && words.size() == 3 && words[1] == u"click") {
+        if (tray_.clickAgreement && tray_.clickAgreement(words[2])) {
+            return true;
+        }
+        error_ = QStringLiteral("the agreement is not shown or has no button ") + words[2];
+        return false;
     } else if (verb == u"clock" && words.size() == 2 && words[1] == u"doubleclick") {
         clock_.labelDoubleClicked();
         return true;

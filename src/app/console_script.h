@@ -8,10 +8,10 @@
 //   about link_siteweb         a click on a link of the about box (once it has been opened)
 //   settings type txt_hour1 07 text typed into a control of the settings dialog (once it is open)
 //   settings click com_set1    a click on a button, check box or the mode label of the settings dialog
-//   answer yes                 the answer to the next message box (yes, no, ok)
-//   choose /path/max.acs       the file the next open-file dialog returns ("choose" alone cancels)
-//   wait 90s                   let time pass (s, m, h, d)
-//   # comment
+//   agreement click Command3   a button of the first run's agreement: Command3 "I AGREE", Command1 "I DON`T
+//   AGREE" answer yes                 the answer to the next message box (yes, no, ok) choose /path/max.acs
+//   the file the next open-file dialog returns ("choose" alone cancels) wait 90s                   let time
+//   pass (s, m, h, d) # comment
 #pragma once
 
 #include <QString>
@@ -33,6 +33,8 @@ public:
         std::function<bool(const QString& link)> clickAboutLink;
         // The settings dialog while it is open, or nullptr.
         std::function<ConsoleSettings*()> settings;
+        // A click on a button of the agreement; false when it is not shown or has no such button.
+        std::function<bool(const QString& button)> clickAgreement;
     };
 
     ConsoleScript(clock_window::ClockController& clock, ConsoleDialogs& dialogs, platform::Pause& pause,

@@ -11,12 +11,17 @@
 #include "src/platform/autostart_entry.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
+#include "src/platform/local_files.h"
+#include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
 #include "src/platform/qt_colour_chooser.h"
 #include "src/platform/qt_dialogs.h"
 #include "src/platform/qt_program.h"
 #include "src/platform/qt_screen_metrics.h"
 #include "src/platform/system_clock.h"
+#include "src/setup/agreement_window.h"
+#include "src/setup/frm_wait.h"
+#include "src/setup/new_user.h"
 #include "src/tray/qt_tray_backend.h"
 
 namespace horalia::app {
@@ -41,7 +46,7 @@ QIcon clockIcon() {
 
 }  // namespace
 
-int runDesktop(QApplication& app) {
+int runDesktop(QApplication& app, bool anotherInstance) {
     // A hidden clock is still running: only the program's own end closes it.
     QApplication::setQuitOnLastWindowClosed(false);
     const QIcon icon = clockIcon();
@@ -84,12 +89,30 @@ int runDesktop(QApplication& app) {
             settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
     });
 
-    frmClock.load();
-    frmClock.show();
-    pause.pause(2);
-    if (!program.ending()) {
-        frmClock.checkboxes();
-    }
+    platform::LocalFiles files;
+    std::unique_ptr<setup::AgreementWindow> agreement;
+    std::unique_ptr<setup::frm_wait> wait;
+    setup::New_User* newUser = nullptr;
+    setup::New_User::Links links;
+    links.anotherInstance = [anotherInstance] { return anotherInstance; };
+    links.showClock = [&frmClock] {
+        frmClock.load();
+        frmClock.show();
+    };
+    links.checkboxes = [&frmClock] { frmClock.checkboxes(); };
+    links.showAgreement = [&] {
+        agreement = std::make_unique<setup::AgreementWindow>([&newUser] { newUser->Command3_Click(); },
+                                                             [&newUser] { newUser->Command1_Click(); });
+        agreement->showCentred();
+    };
+    links.showInstaller = [&] {
+        wait = std::make_unique<setup::frm_wait>(platform, platform::programFolder());
+        wait->showCentred();
+    };
+    setup::New_User user(platform, files, autostart, setup::SetupLocations::forThisSystem(),
+                         std::move(links));
+    newUser = &user;
+    user.load();
     if (program.ending()) {
         return 0;
     }

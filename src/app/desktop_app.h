@@ -6,7 +6,8 @@
 
 namespace horalia::app {
 
-// Starts the clock as a returning user's start does and runs until the program ends.
-int runDesktop(QApplication& app);
+// Every start passes New_User: a returning user's start shows the clock, a first run the agreement or the
+// installer screen; a second copy ends at once. Runs until the program ends.
+int runDesktop(QApplication& app, bool anotherInstance);
 
 }  // namespace horalia::app

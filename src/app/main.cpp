@@ -81,13 +81,13 @@ int main(int argc, char** argv) {
     // A running clock holds this for its whole life; the restart companion waits for it to be free. Previews
     // on a virtual clock are not the running clock.
     horalia::platform::InstanceLock instance;
-    if (!parser.isSet(from)) {
-        instance.tryLock();
-    }
+    // Another copy holds the lock: this one ends at its first step, before it copies or shows anything.
+    const bool anotherInstance = !parser.isSet(from) && !instance.tryLock();
     if (!console) {
-        return horalia::app::runDesktop(static_cast<QApplication&>(*app));
+        return horalia::app::runDesktop(static_cast<QApplication&>(*app), anotherInstance);
     }
     horalia::app::ConsoleOptions options;
+    options.anotherInstance = anotherInstance;
     if (parser.isSet(from)) {
         QDateTime start = QDateTime::fromString(parser.value(from), Qt::ISODate);
         if (!start.isValid()) {

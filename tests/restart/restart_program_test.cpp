@@ -73,6 +73,9 @@ protected:
 }  // namespace
 
 TEST_F(RestartProgram, SwitchingTheModeRestartsTheClockWithItsSettingsIntact) {
+    // A set-up user's clock: without its characters' names the start would be a first run.
+    runConfig({"set", "Data", "LastCharacter", "max"});
+    runConfig({"set", "Data", "LastCharacter2", "plany"});
     runConfig({"set", "Data", "UserName", "Ada"});
     runConfig({"set", "Data", "AlarmTime1", "0730"});
     runConfig({"set", "Data", "mode", "advanced"});

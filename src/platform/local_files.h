@@ -1,0 +1,15 @@
+// The files of this machine.
+#pragma once
+
+#include "src/platform/files.h"
+
+namespace horalia::platform {
+
+class LocalFiles : public Files {
+public:
+    bool makeFolder(const QString& path) override;
+    bool copyOver(const QString& from, const QString& to) override;
+    bool canRead(const QString& path) const override;
+};
+
+}  // namespace horalia::platform

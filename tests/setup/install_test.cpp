@@ -1,0 +1,178 @@
+// The program as a user gets it: `cmake --install` into a temporary prefix, the installed clock's first run
+// with scripted answers, the restart into its normal start; and a second copy that ends at once.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+#include "src/platform/instance_lock.h"
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class InstalledProgram : public ::testing::Test {
+protected:
+    InstalledProgram() {
+        for (const char* folder : {"run", "config", "data", "espeak/espeak-ng-data"}) {
+            QDir().mkpath(home.path() + "/" + folder);
+        }
+        QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // espeak-ng's own override of where its data lies, so the voice probe does not depend on this
+        // machine.
+        QFile phontab(home.path() + "/espeak/espeak-ng-data/phontab");
+        phontab.open(QIODevice::WriteOnly);
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        env.insert("XDG_DATA_HOME", home.path() + "/data");
+        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
+        env.insert("ESPEAK_DATA_PATH", home.path() + "/espeak");
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+    }
+    ~InstalledProgram() override {
+        // Whatever clock the companion started goes with the test.
+        if (qint64 pid = lockOwner(); pid > 0) {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+        }
+    }
+    QString lockPath() const { return home.path() + "/run/horalia-deluxe.lock"; }
+    qint64 lockOwner() const {
+        if (!horalia::platform::instanceRunning(lockPath())) {
+            return 0;
+        }
+        QLockFile probe(lockPath());
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
+    }
+    // Real processes take real time: polls until the condition holds or fifteen seconds are over.
+    template <typename F>
+    bool waitFor(F condition) {
+        QDeadlineTimer deadline(15000);
+        while (!condition()) {
+            if (deadline.hasExpired()) {
+                return false;
+            }
+            QThread::msleep(50);
+        }
+        return true;
+    }
+    QByteArray config(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, QStringList{"config"} + args);
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput().trimmed();
+    }
+
+    QTemporaryDir home;
+    QProcessEnvironment env;
+};
+
+}  // namespace
+
+TEST_F(InstalledProgram, InstallsRunsItsFirstRunAndThenGreets) {
+    const QString prefix = home.path() + "/prefix";
+    QProcess install;
+    install.start(CMAKE_COMMAND_PATH, {"--install", HORALIA_BUILD_DIR, "--prefix", prefix});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+
+    const QString folder = prefix + "/lib/horalia";
+    for (const char* file : {"horalia", "reboot", "agent", "speech"}) {
+        EXPECT_TRUE(QFileInfo(folder + "/" + file).isExecutable()) << file;
+    }
+    for (const char* file : {"max.acs", "plany.acs", "horalia-deluxe.desktop"}) {
+        EXPECT_TRUE(QFileInfo(folder + "/" + file).isFile()) << file;
+    }
+    const QFileInfo link(prefix + "/bin/horalia");
+    ASSERT_TRUE(link.isSymLink());
+    EXPECT_EQ(link.canonicalFilePath(), QFileInfo(folder + "/horalia").canonicalFilePath());
+    const QByteArray entry = readFile(prefix + "/share/applications/horalia-deluxe.desktop");
+    EXPECT_TRUE(entry.contains("\nExec=" + (prefix + "/bin/horalia").toUtf8() + "\n")) << entry.toStdString();
+    EXPECT_EQ(readFile(folder + "/horalia-deluxe.desktop"), entry);
+    EXPECT_TRUE(QFileInfo(prefix + "/share/icons/hicolor/scalable/apps/horalia-deluxe.svg").isFile());
+
+    // The first run: the user agrees, and says no to starting with the desktop session.
+    QProcess firstRun;
+    firstRun.setProcessEnvironment(env);
+    // The restarted clock inherits this output and outlives the first run: a file, not a pipe.
+    firstRun.setStandardOutputFile(home.path() + "/clock.out");
+    firstRun.setStandardErrorFile(home.path() + "/clock.err");
+    firstRun.start(prefix + "/bin/horalia", {"--console"});
+    ASSERT_TRUE(firstRun.waitForStarted());
+    firstRun.write("answer no\nagreement click Command3\n");
+    firstRun.closeWriteChannel();
+    ASSERT_TRUE(firstRun.waitForFinished(15000));
+    EXPECT_EQ(firstRun.exitCode(), 0) << readFile(home.path() + "/clock.err").toStdString();
+
+    const QString chars = home.path() + "/data/horalia/msagent/chars";
+    EXPECT_EQ(readFile(chars + "/max.acs"), readFile(folder + "/max.acs"));
+    EXPECT_EQ(readFile(chars + "/plany.acs"), readFile(folder + "/plany.acs"));
+    EXPECT_FALSE(readFile(chars + "/max.acs").isEmpty());
+    EXPECT_FALSE(QFile::exists(home.path() + "/config/autostart/horalia-deluxe.desktop"));
+
+    // The companion starts the installed clock again, which now takes the returning user's way.
+    qint64 clockPid = 0;
+    ASSERT_TRUE(waitFor([&] {
+        clockPid = lockOwner();
+        return clockPid > 0 && clockPid != firstRun.processId();
+    })) << readFile(home.path() + "/clock.out").toStdString();
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(clockPid));
+    ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(cmdline.readAll().startsWith(folder.toUtf8() + "/horalia"));
+    EXPECT_TRUE(waitFor([&] { return readFile(home.path() + "/clock.out").contains("Speak \"good "); }));
+    const QByteArray out = readFile(home.path() + "/clock.out");
+    for (const QByteArray& line :
+         {QByteArray("New_User Show"), QByteArray("New_User Command3 \"I AGREE\""),
+          QByteArray("Windows Startup"), "Shell Start \"" + folder.toUtf8() + "/reboot\" \"--console\" 1",
+          QByteArray("Program End"), QByteArray("frm_clock Show"),
+          QByteArray("Agent1 Load \"max\" \"max.acs\""), QByteArray("Agent2 Load \"plany\" \"plany.acs\"")}) {
+        EXPECT_TRUE(out.contains(line)) << line.toStdString() << "\n" << out.toStdString();
+    }
+    EXPECT_TRUE(out.indexOf("Program End") < out.indexOf("frm_clock Show"));
+    EXPECT_TRUE(out.contains(", Nobody!\"")) << "the greeting names the first run's user";
+    EXPECT_EQ(config(prefix + "/bin/horalia", {"get", "Data", "LastCharacter"}), "max");
+    EXPECT_EQ(config(prefix + "/bin/horalia", {"get", "Data", "mode"}), "simple");
+}
+
+TEST_F(InstalledProgram, ASecondCopyEndsAtOnceBesideAFirstRunOrAClock) {
+    for (bool setUp : {false, true}) {
+        SCOPED_TRACE(setUp ? "beside a clock" : "beside a first run");
+        if (setUp) {
+            config(HORALIA_BIN, {"set", "Data", "LastCharacter", "max"});
+            config(HORALIA_BIN, {"set", "Data", "LastCharacter2", "plany"});
+        }
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(HORALIA_BIN, {"--console"});
+        ASSERT_TRUE(first.waitForStarted());
+        ASSERT_TRUE(waitFor([&] { return lockOwner() == first.processId(); }));
+        ASSERT_TRUE(first.waitForReadyRead(10000));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(HORALIA_BIN, {"--console"});
+        ASSERT_TRUE(second.waitForFinished(10000));
+        EXPECT_EQ(second.exitCode(), 0);
+        // Its only line is its end.
+        const QString out = QString::fromUtf8(second.readAllStandardOutput()).trimmed();
+        EXPECT_TRUE(out.endsWith(" Program End") && !out.contains('\n')) << out.toStdString();
+        EXPECT_EQ(lockOwner(), first.processId());
+
+        first.terminate();
+        ASSERT_TRUE(first.waitForFinished(10000));
+    }
+}
