@@ -57,10 +57,10 @@ protected:
         QString app;
         return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
     }
-    // Real processes take real time: polls until the condition holds or fifteen seconds are over.
+    // Real processes take real time: polls until the condition holds or thirty seconds are over.
     template <typename F>
     bool waitFor(F condition) {
-        QDeadlineTimer deadline(15000);
+        QDeadlineTimer deadline(30000);
         while (!condition()) {
             if (deadline.hasExpired()) {
                 return false;
@@ -115,7 +115,7 @@ TEST_F(InstalledProgram, InstallsRunsItsFirstRunAndThenGreets) {
     ASSERT_TRUE(firstRun.waitForStarted());
     firstRun.write("answer no\nagreement click Command3\n");
     firstRun.closeWriteChannel();
-    ASSERT_TRUE(firstRun.waitForFinished(15000));
+    ASSERT_TRUE(firstRun.waitForFinished(30000));
     EXPECT_EQ(firstRun.exitCode(), 0) << readFile(home.path() + "/clock.err").toStdString();
 
     const QString chars = home.path() + "/data/horalia/msagent/chars";
