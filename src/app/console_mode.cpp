@@ -19,6 +19,7 @@
 #include "src/platform/process_shell.h"
 #include "src/platform/system_clock.h"
 #include "src/platform/virtual_clock.h"
+#include "src/setup/agreement_text.h"
 #include "src/setup/new_user.h"
 #include "src/setup/wait_screen.h"
 #include "src/tray/console_tray_backend.h"
@@ -104,6 +105,13 @@ struct Session {
         links.showAgreement = [this] {
             agreementShown = true;
             log.line(QStringLiteral("New_User"), QStringLiteral("Show"), {});
+            // Someone at a terminal reads the terms and needs to know how to answer them.
+            if (::isatty(STDIN_FILENO) != 0) {
+                QTextStream err(stderr);
+                err << setup::agreementText()
+                    << "\n\nType \"agreement click Command3\" to agree (I AGREE), or "
+                       "\"agreement click Command1\" to decline (I DON`T AGREE).\n";
+            }
         };
         links.showInstaller = [this, restartArguments] {
             log.line(QStringLiteral("frm_wait"), QStringLiteral("Show"), {});
