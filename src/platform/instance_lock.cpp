@@ -1,8 +1,12 @@
 #include "src/platform/instance_lock.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
-#include <unistd.h>
+#include <QSysInfo>
+#include <cerrno>
 
 namespace horalia::platform {
 
@@ -28,13 +32,19 @@ bool InstanceLock::tryLock() {
 }
 
 bool instanceRunning(const QString& path) {
+    // Only looks: taking the lock, even for a moment, could make a clock that starts just then believe that
+    // another copy runs, and end.
     QLockFile probe(path);
-    probe.setStaleLockTime(0);
-    if (probe.tryLock(0)) {
-        probe.unlock();
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!probe.getLockInfo(&pid, &host, &application) || pid <= 0) {
         return false;
     }
-    return probe.error() == QLockFile::LockFailedError;
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
+        return true;  // another machine's clock on a shared folder: nothing here can tell that it ended
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 }  // namespace horalia::platform
