@@ -1,0 +1,138 @@
+// One character's request queue and animation clock, without any window: a window asks it what to draw
+// (animation, frame, position, visibility) and drives it with advance(). Time moves only through advance(),
+// so that tests can run in virtual time and a hidden character costs nothing.
+#pragma once
+
+#include "agent/format/acs_file.h"
+
+#include <QList>
+#include <QPoint>
+#include <QPointF>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+
+namespace agent::render {
+
+// Returns a number in [0, bound). Injected so that branch and idle choices can be reproduced.
+using RandomSource = std::function<int(int bound)>;
+
+// A reproducible source for a seed.
+RandomSource seededRandom(std::uint32_t seed);
+
+enum class RequestKind { Show, Hide, Play, Speak, Move };
+
+struct Completion {
+    int id = 0;
+    RequestKind kind = RequestKind::Play;
+    bool interrupted = false;  // dropped or cut short by stop()
+    bool operator==(const Completion&) const = default;
+};
+
+struct IdleTimes {
+    int firstMs = 5000;    // quiet time before the first idling animation
+    int gapMs = 2000;      // pause between idling animations
+    int level2Ms = 30000;  // quiet time after which level 2 animations play
+    int level3Ms = 90000;  // ... and level 3
+};
+
+class AnimationPlayer {
+public:
+    // The file must outlive the player.
+    explicit AnimationPlayer(const format::AcsFile& file, RandomSource random = {});
+
+    // Each request is queued and returns its id at once; its completion is reported when it has been
+    // carried out (or dropped by stop()).
+    int show();
+    int hide();
+    int play(const QString& name);  // case ignored; an unknown name completes at its turn without playing
+    int speak(const QString& text, int durationMs);
+    int moveTo(QPoint target);
+    // Drops every waiting request; the current animation leaves through its exit branches.
+    void stop();
+
+    void advance(int ms);
+
+    // What to draw: the animation and frame last shown (kept after an animation ends).
+    QString currentAnimation() const;
+    int currentFrame() const { return frame_; }
+    const format::Frame* frame() const;
+    bool isAnimating() const { return playing_; }
+    QPoint position() const { return position_.toPoint(); }
+    void setPosition(QPoint p) { position_ = QPointF(p); }
+    bool isVisible() const { return visible_; }
+    bool isSpeaking() const;
+    QString speechText() const;
+    bool isBusy() const { return current_.has_value() || !queue_.empty(); }
+
+    void setMoveSpeed(int pixelsPerSecond) { moveSpeed_ = pixelsPerSecond > 0 ? pixelsPerSecond : 1; }
+    int moveSpeed() const { return moveSpeed_; }
+    void setIdleTimes(const IdleTimes& times) { idle_ = times; }
+    int idleLevel() const;
+
+    void setCompletionHandler(std::function<void(const Completion&)> handler) {
+        onComplete_ = std::move(handler);
+    }
+    // Completions not yet taken, oldest first.
+    QList<Completion> takeCompletions();
+
+private:
+    enum class Role { Request, Return, Idle };
+
+    struct Request {
+        int id = 0;
+        RequestKind kind = RequestKind::Play;
+        QString name;  // animation, or text to speak
+        int durationMs = 0;
+        QPoint target;
+    };
+
+    int enqueue(Request r);
+    void report(const Completion& c);
+    const format::Animation* stateAnimation(const QString& state);
+    void startAnimation(const format::Animation* anim, Role role);
+    void nextFrame();
+    void animationEnded();
+    void startRequest();
+    void complete(bool interrupted);
+    bool settleOnce();
+    qint64 timeToNextEvent() const;
+    void pass(qint64 ms);
+    bool quiet() const { return !current_ && queue_.empty() && visible_; }
+
+    const format::AcsFile& file_;
+    RandomSource random_;
+    std::deque<Request> queue_;
+    std::optional<Request> current_;
+    int nextId_ = 1;
+
+    const format::Animation* anim_ = nullptr;
+    int frame_ = -1;
+    qint64 frameLeftMs_ = 0;
+    bool playing_ = false;
+    bool exiting_ = false;
+    int exitSteps_ = 0;
+    bool stopped_ = false;  // the current request was cut short
+    Role role_ = Role::Request;
+
+    qint64 speakLeftMs_ = 0;
+    QPointF position_;
+    QPointF moveFrom_;
+    QPointF moveTo_;
+    qint64 moveTotalMs_ = 0;
+    qint64 moveElapsedMs_ = 0;
+    int moveSpeed_ = 400;
+
+    bool visible_ = false;
+    IdleTimes idle_;
+    qint64 idleMs_ = 0;
+    qint64 nextIdleAtMs_ = 0;
+
+    std::function<void(const Completion&)> onComplete_;
+    QList<Completion> completions_;
+};
+
+}  // namespace agent::render
