@@ -48,7 +48,9 @@ public:
     // carried out (or dropped by stop()).
     int show();
     int hide();
-    int play(const QString& name);  // case ignored; an unknown name completes at its turn without playing
+    // Case ignored; an unknown name completes at its turn without playing. An animation that loops through
+    // its branches holds the queue until stop(), as the character's author meant it to.
+    int play(const QString& name);
     int speak(const QString& text, int durationMs);
     int moveTo(QPoint target);
     // Drops every waiting request; the current animation leaves through its exit branches.

@@ -395,6 +395,12 @@ TEST(PlayerGenuineFiles, ShowMoveHideComplete) {
             player.show();
             player.moveTo({100, 250});
             player.hide();
+            player.advance(0);
+            if (const agent::format::State* showing = file.state(u"Showing");
+                showing && !showing->animations.isEmpty()) {
+                EXPECT_TRUE(showing->animations.contains(player.currentAnimation(), Qt::CaseInsensitive))
+                    << name.toStdString();
+            }
             for (int t = 0; t < 120000 && player.isBusy(); t += 10) {
                 player.advance(10);
             }
