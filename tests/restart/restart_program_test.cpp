@@ -1,73 +1,17 @@
 // The restart for real: a console clock runs, the user switches the mode in its settings dialog, the clock
 // starts the companion and ends, and a new clock runs in its place with the settings intact.
-
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 
-#include "src/platform/instance_lock.h"
+#include "tests/support/program_home.h"
 
 namespace {
 
-class RestartProgram : public ::testing::Test {
+class RestartProgram : public testsupport::ProgramHome {
 protected:
-    RestartProgram() {
-        QDir().mkpath(home.path() + "/run");
-        QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        env.insert("XDG_DATA_HOME", home.path() + "/data");
-        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-    }
-    ~RestartProgram() override {
-        // Whatever clock the companion started goes with the test.
-        if (qint64 pid = lockOwner(); pid > 0) {
-            ::kill(static_cast<pid_t>(pid), SIGTERM);
-        }
-    }
-    QString lockPath() const { return home.path() + "/run/horalia-deluxe.lock"; }
-    // The process holding the clock's lock, 0 for none.
-    qint64 lockOwner() const {
-        if (!horalia::platform::instanceRunning(lockPath())) {
-            return 0;
-        }
-        QLockFile probe(lockPath());
-        qint64 pid = 0;
-        QString host;
-        QString app;
-        return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
-    }
-    // Real processes take real time: polls until the condition holds or ten seconds are over.
-    template <typename F>
-    bool waitFor(F condition) {
-        QDeadlineTimer deadline(10000);
-        while (!condition()) {
-            if (deadline.hasExpired()) {
-                return false;
-            }
-            QThread::msleep(20);
-        }
-        return true;
-    }
-    QByteArray runConfig(const QStringList& args) {
-        QProcess config;
-        config.setProcessEnvironment(env);
-        config.start(HORALIA_BIN, QStringList{"config"} + args);
-        config.waitForFinished(10000);
-        return config.readAllStandardOutput();
-    }
-
-    QTemporaryDir home;
-    QProcessEnvironment env;
+    QByteArray runConfig(const QStringList& args) { return config(HORALIA_BIN, args); }
 };
 
 }  // namespace

@@ -2,17 +2,12 @@
 // with scripted answers, the restart into its normal start; and a second copy that ends at once.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 
-#include "src/platform/instance_lock.h"
+#include "tests/support/program_home.h"
 
 namespace {
 
@@ -21,64 +16,16 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class InstalledProgram : public ::testing::Test {
+class InstalledProgram : public testsupport::ProgramHome {
 protected:
     InstalledProgram() {
-        for (const char* folder : {"run", "config", "data", "espeak/espeak-ng-data"}) {
-            QDir().mkpath(home.path() + "/" + folder);
-        }
-        QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // espeak-ng's own override of where its data lies, so the voice probe does not depend on this
         // machine.
+        QDir().mkpath(home.path() + "/espeak/espeak-ng-data");
         QFile phontab(home.path() + "/espeak/espeak-ng-data/phontab");
         phontab.open(QIODevice::WriteOnly);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        env.insert("XDG_DATA_HOME", home.path() + "/data");
-        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
         env.insert("ESPEAK_DATA_PATH", home.path() + "/espeak");
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
     }
-    ~InstalledProgram() override {
-        // Whatever clock the companion started goes with the test.
-        if (qint64 pid = lockOwner(); pid > 0) {
-            ::kill(static_cast<pid_t>(pid), SIGTERM);
-        }
-    }
-    QString lockPath() const { return home.path() + "/run/horalia-deluxe.lock"; }
-    qint64 lockOwner() const {
-        if (!horalia::platform::instanceRunning(lockPath())) {
-            return 0;
-        }
-        QLockFile probe(lockPath());
-        qint64 pid = 0;
-        QString host;
-        QString app;
-        return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
-    }
-    // Real processes take real time: polls until the condition holds or thirty seconds are over.
-    template <typename F>
-    bool waitFor(F condition) {
-        QDeadlineTimer deadline(30000);
-        while (!condition()) {
-            if (deadline.hasExpired()) {
-                return false;
-            }
-            QThread::msleep(50);
-        }
-        return true;
-    }
-    QByteArray config(const QString& program, const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, QStringList{"config"} + args);
-        p.waitForFinished(10000);
-        return p.readAllStandardOutput().trimmed();
-    }
-
-    QTemporaryDir home;
-    QProcessEnvironment env;
 };
 
 }  // namespace
