@@ -8,7 +8,9 @@ namespace testsupport {
 
 // The folder of genuine character files, or an empty string when it is not there.
 inline QString acsTestDataDir() {
-    QString root = qEnvironmentVariable("HORALIA_TESTDATA");
+    // The test environment names the folder; a test program started by hand finds the one beside the
+    // checkout.
+    QString root = qEnvironmentVariable("HORALIA_TESTDATA", QStringLiteral(HORALIA_DEFAULT_TESTDATA));
     if (root.isEmpty()) {
         return {};
     }

@@ -8,11 +8,6 @@
 namespace formattest {
 
 inline QString acsDir() {
-#ifdef HORALIA_DEFAULT_TESTDATA
-    if (qEnvironmentVariableIsEmpty("HORALIA_TESTDATA")) {
-        qputenv("HORALIA_TESTDATA", HORALIA_DEFAULT_TESTDATA);
-    }
-#endif
     return testsupport::acsTestDataDir();
 }
 
