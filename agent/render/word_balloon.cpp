@@ -139,7 +139,7 @@ void WordBalloon::reveal(int shownEnd) {
         return;
     }
     shownEnd_ = std::clamp(shownEnd, 0, static_cast<int>(text_.text().size()));
-    QStringList lines = text_.visibleLines(shownEnd_, lineCount());
+    QStringList lines = text_.visibleLines(shownEnd_, rows_);
     if (lines != visible_) {
         visible_ = std::move(lines);
         requestRepaint();
@@ -151,8 +151,6 @@ void WordBalloon::relayout() {
     if (text_.charsPerLine() != charsPerLine()) {
         text_ = BalloonText(text_.text(), charsPerLine());
     }
-    visible_ = text_.visibleLines(shownEnd_, lineCount());
-
     const QFontMetrics metrics(font_);
     int textWidth = 0;
     for (const QString& line : text_.fullLines()) {
@@ -164,10 +162,19 @@ void WordBalloon::relayout() {
         rows_ = lineCount();
         textWidth = std::max(textWidth, metrics.averageCharWidth() * charsPerLine());
     }
+    // A file claiming more lines than the screen holds gets the lines that fit: the balloon pages sooner.
+    const int frame = 2 * kPaddingY + 2 - metrics.leading();
+    screenArea_ = currentScreenArea();
+    if (screenArea_.isValid() && metrics.lineSpacing() > 0) {
+        const int fitting = (screenArea_.height() - kShape.tipHeight - frame) / metrics.lineSpacing();
+        rows_ = std::clamp(fitting, 1, rows_);
+    }
+    visible_ = text_.visibleLines(shownEnd_, rows_);
+
     // Wide enough for the tip beside the rounded corners, with the one-pixel border on each side.
     const int minimumWidth = 2 * (kShape.cornerRadius + kShape.tipHalfWidth) + 2;
     const int width = std::max(minimumWidth, textWidth + 2 * kPaddingX + 2);
-    const int height = rows_ * metrics.lineSpacing() - metrics.leading() + 2 * kPaddingY + 2;
+    const int height = rows_ * metrics.lineSpacing() + frame;
     bodySize_ = QSize(width, height);
     applyPlacement();
 }
@@ -175,29 +182,40 @@ void WordBalloon::relayout() {
 void WordBalloon::placeBeside(const QRect& characterRect) {
     character_ = characterRect;
     screen_.reset();
-    applyPlacement();
+    placeOnScreen();
 }
 
 void WordBalloon::placeBeside(const QRect& characterRect, const QRect& availableScreen) {
     character_ = characterRect;
     screen_ = availableScreen;
-    applyPlacement();
+    placeOnScreen();
+}
+
+void WordBalloon::placeOnScreen() {
+    // Another screen may have room for other lines.
+    if (currentScreenArea() != screenArea_) {
+        relayout();
+    } else {
+        applyPlacement();
+    }
+}
+
+QRect WordBalloon::currentScreenArea() const {
+    if (screen_) {
+        return *screen_;
+    }
+    QScreen* screen = character_ ? QGuiApplication::screenAt(character_->center()) : nullptr;
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? screen->availableGeometry() : QRect();
 }
 
 void WordBalloon::applyPlacement() {
     if (!character_) {
         return;
     }
-    QRect screenArea;
-    if (screen_) {
-        screenArea = *screen_;
-    } else {
-        QScreen* screen = QGuiApplication::screenAt(character_->center());
-        if (screen == nullptr) {
-            screen = QGuiApplication::primaryScreen();
-        }
-        screenArea = screen != nullptr ? screen->availableGeometry() : *character_;
-    }
+    const QRect screenArea = screenArea_.isValid() ? screenArea_ : *character_;
     const BalloonPlacement next = placeBalloon(*character_, bodySize_, screenArea, kShape);
     const bool shapeChanged = next.window.size() != placement_.window.size() || next.tip != placement_.tip ||
                               next.tipX - next.window.left() != placement_.tipX - placement_.window.left();

@@ -55,7 +55,8 @@ public:
     int shownEnd() const { return shownEnd_; }
     // The lines drawn now, top to bottom.
     const QStringList& visibleLines() const { return visible_; }
-    // Lines the body has room for in this statement.
+    // Lines the body has room for in this statement: the file's `lines`, fewer when the statement needs
+    // fewer (size to text) or the screen holds fewer.
     int rowCount() const { return rows_; }
     TipSide tipSide() const { return placement_.tip; }
     bool isTipBelow() const { return placement_.tipBelow(); }
@@ -77,7 +78,9 @@ protected:
 private:
     void updateFont();
     void relayout();
+    void placeOnScreen();
     void applyPlacement();
+    QRect currentScreenArea() const;
     void requestRepaint();
     int lineCount() const;
     int charsPerLine() const;
@@ -96,6 +99,7 @@ private:
 
     std::optional<QRect> character_;
     std::optional<QRect> screen_;  // given by the caller; else the screen under the character
+    QRect screenArea_;             // the available area the body was sized and placed for
     BalloonPlacement placement_;
     int repaintRequests_ = 0;
 };

@@ -589,6 +589,33 @@ TEST(WordBalloon, DegenerateStyleStillShows) {
     EXPECT_TRUE(balloon.isVisible());
 }
 
+TEST(WordBalloon, NoTallerThanTheScreen) {
+    WordBalloon balloon;
+    BalloonInfo info = genieLikeStyle();
+    info.lines = 255;
+    info.charsPerLine = 8;
+    balloon.setStyle(info);
+    const QRect screen(0, 0, 800, 200);
+    balloon.placeBeside(QRect(300, 100, 100, 100), screen);
+    QString statement;
+    for (int i = 0; i < 100; ++i) {
+        statement += QStringLiteral("word%1 ").arg(i);
+    }
+    balloon.open(statement);
+    EXPECT_LT(balloon.rowCount(), 20);
+    EXPECT_GE(balloon.rowCount(), 1);
+    EXPECT_TRUE(screen.contains(balloon.geometry()));
+    balloon.reveal(int(statement.size()));
+    EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
+    EXPECT_EQ(balloon.visibleLines().last(), QStringLiteral("word99"));
+
+    // On a taller screen it has room for more.
+    const int rows = balloon.rowCount();
+    balloon.placeBeside(QRect(300, 500, 100, 100), QRect(0, 0, 800, 600));
+    EXPECT_GT(balloon.rowCount(), rows);
+    EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
+}
+
 TEST(WordBalloon, GenuineCharacterStyle) {
     const QString dir = testsupport::acsTestDataDir();
     if (dir.isEmpty()) {
