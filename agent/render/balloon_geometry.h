@@ -15,16 +15,16 @@ enum class TipSide {
 
 // The balloon's outline measures that placement needs.
 struct BalloonShape {
-    int tipHeight = 14;     // from the body's edge to the tip's point
-    int tipHalfWidth = 7;   // half the tip's base, along the body's edge
-    int cornerRadius = 8;   // of the body's rounded corners
+    int tipHeight = 14;    // from the body's edge to the tip's point
+    int tipHalfWidth = 7;  // half the tip's base, along the body's edge
+    int cornerRadius = 8;  // of the body's rounded corners
 };
 
 struct BalloonPlacement {
-    QRect body;          // screen coordinates
-    QRect window;        // the body and the tip together: what the balloon window covers
+    QRect body;    // screen coordinates
+    QRect window;  // the body and the tip together: what the balloon window covers
     TipSide tip = TipSide::Bottom;
-    int tipX = 0;        // screen x of the tip's point
+    int tipX = 0;  // screen x of the tip's point
     bool tipBelow() const { return tip == TipSide::Bottom; }
 };
 

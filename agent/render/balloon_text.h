@@ -1,6 +1,6 @@
 // What a word balloon shows, without any widget: the statement's text wrapped into lines of at most
-// charsPerLine characters, and the part of it revealed so far. The wrap is computed once on the whole text, so
-// that words never jump between lines as speech reveals them; only the revealed part is drawn, and when it
+// charsPerLine characters, and the part of it revealed so far. The wrap is computed once on the whole text,
+// so that words never jump between lines as speech reveals them; only the revealed part is drawn, and when it
 // needs more lines than the balloon has, the balloon shows the last lines that hold revealed text.
 #pragma once
 

@@ -71,8 +71,8 @@ QFont balloonFont(const format::BalloonInfo& info) {
 }
 
 WordBalloon::WordBalloon(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus) {
+    : QWidget(parent,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -246,7 +246,8 @@ void WordBalloon::paintEvent(QPaintEvent*) {
     const QRect body = placement_.body.translated(-placement_.window.topLeft());
     const qreal tipX = placement_.tipX - placement_.window.left() + 0.5;
     // The border's one-pixel line runs along the middle of the outermost pixels.
-    const QPainterPath path = outline(QRectF(body).adjusted(0.5, 0.5, -0.5, -0.5), placement_.tip, tipX, kShape);
+    const QPainterPath path =
+        outline(QRectF(body).adjusted(0.5, 0.5, -0.5, -0.5), placement_.tip, tipX, kShape);
     painter.setPen(QPen(opaque(style_.border), 1));
     painter.setBrush(opaque(style_.background));
     painter.drawPath(path);

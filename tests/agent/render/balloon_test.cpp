@@ -42,6 +42,10 @@ struct WrapCase {
     QStringList expected;
 };
 
+void PrintTo(const WrapCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WrapTable : public ::testing::TestWithParam<WrapCase> {};
 
 TEST_P(WrapTable, WholeTextWrapsAsExpected) {
@@ -56,8 +60,7 @@ TEST_P(WrapTable, WholeTextWrapsAsExpected) {
 INSTANTIATE_TEST_SUITE_P(
     Balloon, WrapTable,
     ::testing::Values(
-        WrapCase{"Empty", "", 20, {}},
-        WrapCase{"OnlySpaces", "   \t  ", 20, {}},
+        WrapCase{"Empty", "", 20, {}}, WrapCase{"OnlySpaces", "   \t  ", 20, {}},
         WrapCase{"OneLine", "It is ten o'clock.", 20, lines({"It is ten o'clock."})},
         WrapCase{"ExactFit", "abcd efgh", 9, lines({"abcd efgh"})},
         WrapCase{"WrapsAtWords", "The time is now ten past three", 12,
@@ -162,7 +165,8 @@ TEST(BalloonText, BlankLineRevealedWithTheTextAfterIt) {
 
 TEST(BalloonText, NeverSplitsASurrogatePair) {
     // U+1F600 is two UTF-16 units; a line of 8 units must not end between them.
-    const QString statement = QStringLiteral("abcdefg") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("hij");
+    const QString statement =
+        QStringLiteral("abcdefg") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("hij");
     const BalloonText text(statement, 8);
     const QStringList full = text.fullLines();
     ASSERT_EQ(full.size(), 2);
@@ -629,8 +633,9 @@ TEST(WordBalloon, GenuineCharacterStyle) {
     balloon.setStyle(info);
     EXPECT_EQ(balloon.textFont().family(), info.fontName);
     balloon.placeBeside(QRect(300, 300, 128, 128), QRect(0, 0, 1024, 768));
-    const QString statement = QStringLiteral("It is a quarter past eleven on a fine Tuesday morning, and the "
-                                             "kettle has just boiled for the second time today");
+    const QString statement = QStringLiteral(
+        "It is a quarter past eleven on a fine Tuesday morning, and the "
+        "kettle has just boiled for the second time today");
     balloon.open(statement);
     balloon.reveal(int(statement.size()));
     EXPECT_GE(balloon.visibleLines().size(), 1);
