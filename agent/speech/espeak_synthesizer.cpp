@@ -392,6 +392,15 @@ bool EspeakSynthesizer::hasVoice(const QString& name, QString* error) {
     return applyVoice(voice, false, error);
 }
 
+bool EspeakSynthesizer::withEngine(const std::function<void()>& work, QString* error) {
+    std::lock_guard lock(espeakMutex());
+    if (!ensureReady(dataPath_, error)) {
+        return false;
+    }
+    work();
+    return true;
+}
+
 std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, const VoiceChoice& voice,
                                                        QString* error) {
     std::lock_guard lock(espeakMutex());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "agent/speech/speech_text.h"
@@ -29,6 +30,11 @@ public:
 
     // Whether a voice name is one espeak-ng can load (with or without a "+variant").
     bool hasVoice(const QString& name, QString* error);
+
+    // Runs `work` with libespeak-ng loaded and under the lock every synthesizer shares, for a caller that
+    // asks espeak-ng something of its own (see installedVoices()). False with *error, without running it,
+    // when the voice data is missing.
+    bool withEngine(const std::function<void()>& work, QString* error);
 
 private:
     QString dataPath_;

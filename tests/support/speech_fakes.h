@@ -23,12 +23,16 @@ public:
     int starts = 0;
     int stops = 0;
     size_t lastSampleCount = 0;
+    int lastSampleRate = 0;
+    std::shared_ptr<const std::vector<std::int16_t>> lastSamples;
     std::optional<qint64> played;
     bool isDrained = false;
 
-    bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int) override {
+    bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int rate) override {
         ++starts;
         lastSampleCount = samples->size();
+        lastSampleRate = rate;
+        lastSamples = samples;
         if (available) {
             played = 0;
             isDrained = false;

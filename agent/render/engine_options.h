@@ -1,0 +1,63 @@
+// The engine's own options, the ones its "Character Options" window edits: word balloon, spoken output,
+// sound effects, speaking speed and voice. They live in an INI file of their own beside the program's
+// settings, and one store is shared by every character control of a process so a change reaches all
+// characters at once. No widgets here.
+#pragma once
+
+#include <QFont>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace agent::render {
+
+struct EngineOptions {
+    static constexpr int kMinSpeedPercent = 50;
+    static constexpr int kMaxSpeedPercent = 200;
+
+    bool balloonOn = true;
+    std::optional<QFont> balloonFont;  // none: the character's own font
+    bool speechOn = true;
+    bool soundEffectsOn = true;
+    int speedPercent = 100;  // of the character's own speaking speed
+    QString voice;           // an espeak-ng voice name; empty: the one the character file describes
+
+    bool operator==(const EngineOptions&) const = default;
+};
+
+// How the options are written as text, each the inverse of the other. A text that is no font, or a font too
+// small or too large for a balloon, gives nothing.
+QString fontToText(const QFont& font);
+std::optional<QFont> fontFromText(const QString& text);
+
+// Whether a text can be an espeak-ng voice name ("gmw/en-US", "en-gb+f3"): a stored name is handed to
+// espeak-ng, which opens files by it.
+bool isVoiceName(const QString& text);
+
+class OptionsStore : public QObject {
+    Q_OBJECT
+public:
+    // Reads the file at once. A missing or unreadable file gives the defaults; a bad value gives that
+    // option's default and leaves the others. Reading never writes the file.
+    explicit OptionsStore(QString path, QObject* parent = nullptr);
+
+    const EngineOptions& options() const { return options_; }
+    const QString& path() const { return path_; }
+
+    // Applies the options and writes the file at once, replacing it whole. When the file cannot be written
+    // the options still apply for this run: false, with errorString() saying why.
+    bool set(const EngineOptions& options);
+    const QString& errorString() const { return error_; }
+
+signals:
+    // The options in memory changed (whether or not the file could be written).
+    void changed();
+
+private:
+    QString path_;
+    EngineOptions options_;
+    QString error_;
+};
+
+}  // namespace agent::render

@@ -1,0 +1,253 @@
+// Built in code rather than from a .ui file: a dozen controls, and tests find them by object name. The
+// window keeps no copy of the options besides the chosen font; everything else is read from the controls.
+#include "agent/render/options_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace agent::render {
+
+namespace {
+
+// The open window of each store. Windows live on the GUI thread only.
+QHash<const OptionsStore*, QPointer<OptionsWindow>>& openWindows() {
+    static QHash<const OptionsStore*, QPointer<OptionsWindow>> windows;
+    return windows;
+}
+
+QString genderText(speech::VoiceGender gender) {
+    switch (gender) {
+        case speech::VoiceGender::Male:
+            return QStringLiteral(", male");
+        case speech::VoiceGender::Female:
+            return QStringLiteral(", female");
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+FontChooser fontDialogChooser() {
+    return [](const QFont& initial, QWidget* parent) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, initial, parent, QStringLiteral("Balloon Font"));
+        return ok ? std::optional<QFont>(font) : std::nullopt;
+    };
+}
+
+QList<VoiceEntry> voiceEntries(const QList<speech::InstalledVoice>& installed, const QString& chosen) {
+    QList<VoiceEntry> entries{{QStringLiteral("Character's own voice"), QString()}};
+    bool chosenListed = chosen.isEmpty();
+    for (const speech::InstalledVoice& v : installed) {
+        entries.append({QStringLiteral("%1 (%2%3)").arg(v.title, v.language, genderText(v.gender)), v.name});
+        chosenListed = chosenListed || v.name == chosen;
+    }
+    if (!chosenListed) {
+        entries.append({QStringLiteral("%1 (not installed)").arg(chosen), chosen});
+    }
+    return entries;
+}
+
+QString fontDescription(const std::optional<QFont>& font) {
+    if (!font) {
+        return QStringLiteral("Character's own font");
+    }
+    const double points = font->pointSizeF();
+    return points > 0 ? QStringLiteral("%1, %2 pt").arg(font->family()).arg(points) : font->family();
+}
+
+OptionsWindow* OptionsWindow::open(OptionsStore& store, OptionsWindowSetup setup, QWidget* parent) {
+    OptionsWindow* window = find(store);
+    if (window == nullptr) {
+        window = new OptionsWindow(store, std::move(setup), parent);
+        openWindows().insert(&store, window);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+OptionsWindow* OptionsWindow::find(const OptionsStore& store) {
+    return openWindows().value(&store).data();
+}
+
+OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWidget* parent)
+    : QDialog(parent), store_(&store), setup_(std::move(setup)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Character Options"));
+    if (!setup_.chooseFont) {
+        setup_.chooseFont = fontDialogChooser();
+    }
+    const QList<speech::InstalledVoice> voices =
+        setup_.listVoices ? setup_.listVoices() : speech::installedVoices();
+
+    auto* output = new QGroupBox(QStringLiteral("Output"));
+    balloon_ = new QCheckBox(QStringLiteral("Display word &balloon"));
+    balloon_->setObjectName(QStringLiteral("balloon"));
+    fontButton_ = new QPushButton(QStringLiteral("&Font..."));
+    fontButton_->setObjectName(QStringLiteral("font"));
+    ownFontButton_ = new QPushButton(QStringLiteral("Character's f&ont"));
+    ownFontButton_->setObjectName(QStringLiteral("ownFont"));
+    fontLabel_ = new QLabel;
+    fontLabel_->setObjectName(QStringLiteral("fontName"));
+    speech_ = new QCheckBox(QStringLiteral("&Spoken output"));
+    speech_->setObjectName(QStringLiteral("speech"));
+    sounds_ = new QCheckBox(QStringLiteral("Sound &effects"));
+    sounds_->setObjectName(QStringLiteral("sounds"));
+
+    auto* fontRow = new QHBoxLayout;
+    fontRow->addSpacing(20);
+    fontRow->addWidget(fontLabel_, 1);
+    fontRow->addWidget(fontButton_);
+    fontRow->addWidget(ownFontButton_);
+    auto* outputLayout = new QVBoxLayout(output);
+    outputLayout->addWidget(balloon_);
+    outputLayout->addLayout(fontRow);
+    outputLayout->addWidget(speech_);
+    outputLayout->addWidget(sounds_);
+
+    auto* voiceBox = new QGroupBox(QStringLiteral("Voice"));
+    speed_ = new QSlider(Qt::Horizontal);
+    speed_->setObjectName(QStringLiteral("speed"));
+    speed_->setRange(EngineOptions::kMinSpeedPercent, EngineOptions::kMaxSpeedPercent);
+    speed_->setSingleStep(5);
+    speed_->setPageStep(25);
+    speed_->setTickInterval(25);
+    speed_->setTickPosition(QSlider::TicksBelow);
+    speedLabel_ = new QLabel;
+    speedLabel_->setMinimumWidth(speedLabel_->fontMetrics().horizontalAdvance(QStringLiteral("200 %")));
+    voice_ = new QComboBox;
+    voice_->setObjectName(QStringLiteral("voice"));
+    auto* speedRow = new QHBoxLayout;
+    speedRow->addWidget(speed_, 1);
+    speedRow->addWidget(speedLabel_);
+    auto* voiceLayout = new QFormLayout(voiceBox);
+    voiceLayout->addRow(QStringLiteral("Speaking s&peed:"), speedRow);
+    voiceLayout->addRow(QStringLiteral("&Voice:"), voice_);
+
+    error_ = new QLabel;
+    error_->setObjectName(QStringLiteral("error"));
+    error_->setWordWrap(true);
+    error_->setStyleSheet(QStringLiteral("color: #b00000"));
+    error_->hide();
+    buttons_ =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(output);
+    layout->addWidget(voiceBox);
+    layout->addWidget(error_);
+    layout->addWidget(buttons_);
+
+    const EngineOptions& current = store.options();
+    for (const VoiceEntry& entry : voiceEntries(voices, current.voice)) {
+        voice_->addItem(entry.text, entry.name);
+    }
+    load(current);
+
+    connect(balloon_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(speech_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(sounds_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(speed_, &QSlider::valueChanged, this, &OptionsWindow::refresh);
+    connect(voice_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
+    connect(fontButton_, &QPushButton::clicked, this, &OptionsWindow::chooseFont);
+    connect(ownFontButton_, &QPushButton::clicked, this, [this] {
+        font_.reset();
+        showFont();
+        refresh();
+    });
+    connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
+        if (save()) {
+            accept();
+        }
+    });
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons_->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { save(); });
+    connect(&store, &OptionsStore::changed, this, &OptionsWindow::refresh);
+    connect(&store, &QObject::destroyed, this, [this] {
+        store_.clear();
+        close();
+    });
+    refresh();
+}
+
+void OptionsWindow::done(int result) {
+    // Forgotten at once, not when deleted later, so that opening again right away gives a fresh window.
+    for (auto it = openWindows().begin(); it != openWindows().end();) {
+        it = it.value() == this || it.value().isNull() ? openWindows().erase(it) : std::next(it);
+    }
+    QDialog::done(result);
+}
+
+void OptionsWindow::load(const EngineOptions& options) {
+    balloon_->setChecked(options.balloonOn);
+    font_ = options.balloonFont;
+    speech_->setChecked(options.speechOn);
+    sounds_->setChecked(options.soundEffectsOn);
+    speed_->setValue(options.speedPercent);
+    voice_->setCurrentIndex(std::max(0, voice_->findData(options.voice)));
+    showFont();
+}
+
+EngineOptions OptionsWindow::edited() const {
+    EngineOptions options;
+    options.balloonOn = balloon_->isChecked();
+    options.balloonFont = font_;
+    options.speechOn = speech_->isChecked();
+    options.soundEffectsOn = sounds_->isChecked();
+    options.speedPercent = speed_->value();
+    options.voice = voice_->currentData().toString();
+    return options;
+}
+
+bool OptionsWindow::save() {
+    if (!store_) {
+        return false;
+    }
+    const bool written = store_->set(edited());
+    error_->setText(
+        written
+            ? QString()
+            : QStringLiteral("The options apply now but could not be saved: %1").arg(store_->errorString()));
+    error_->setVisible(!written);
+    refresh();
+    return written;
+}
+
+void OptionsWindow::chooseFont() {
+    const QFont initial = font_.value_or(QApplication::font());
+    if (std::optional<QFont> chosen = setup_.chooseFont(initial, this)) {
+        font_ = chosen;
+        showFont();
+        refresh();
+    }
+}
+
+void OptionsWindow::showFont() {
+    fontLabel_->setText(fontDescription(font_));
+}
+
+void OptionsWindow::refresh() {
+    fontButton_->setEnabled(balloon_->isChecked());
+    ownFontButton_->setEnabled(balloon_->isChecked() && font_.has_value());
+    fontLabel_->setEnabled(balloon_->isChecked());
+    speed_->setEnabled(speech_->isChecked());
+    voice_->setEnabled(speech_->isChecked());
+    speedLabel_->setText(QStringLiteral("%1 %").arg(speed_->value()));
+    buttons_->button(QDialogButtonBox::Apply)->setEnabled(store_ && !(edited() == store_->options()));
+}
+
+}  // namespace agent::render

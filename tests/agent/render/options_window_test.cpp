@@ -1,0 +1,247 @@
+#include "agent/render/options_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using agent::render::EngineOptions;
+using agent::render::OptionsStore;
+using agent::render::OptionsWindow;
+using agent::render::OptionsWindowSetup;
+using agent::render::VoiceEntry;
+using agent::speech::InstalledVoice;
+using agent::speech::VoiceGender;
+
+namespace {
+
+const QList<InstalledVoice> kVoices = {
+    {QStringLiteral("gmw/en-GB-x-rp"), QStringLiteral("English (Received Pronunciation)"),
+     QStringLiteral("en-gb"), VoiceGender::Male},
+    {QStringLiteral("gmw/en-US"), QStringLiteral("English (America)"), QStringLiteral("en-us"),
+     VoiceGender::Unspecified},
+};
+
+void processDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class OptionsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store = std::make_unique<OptionsStore>(dir.filePath(QStringLiteral("engine.ini")));
+        setup.listVoices = [] { return kVoices; };
+        setup.chooseFont = [this](const QFont& initial, QWidget*) {
+            offered.append(initial);
+            return nextFont;
+        };
+    }
+    void TearDown() override {
+        if (OptionsWindow* w = OptionsWindow::find(*store)) {
+            w->close();
+        }
+        processDeletions();
+    }
+
+    OptionsWindow* open() { return OptionsWindow::open(*store, setup); }
+    template <typename T>
+    static T* child(OptionsWindow* w, const char* name) {
+        T* found = w->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    static QPushButton* button(OptionsWindow* w, QDialogButtonBox::StandardButton which) {
+        return w->findChild<QDialogButtonBox*>()->button(which);
+    }
+    // Where a click takes: a check box only answers on its box and its text, at its left.
+    static void click(QWidget* widget) {
+        const QPoint at =
+            qobject_cast<QCheckBox*>(widget) ? QPoint(6, widget->height() / 2) : widget->rect().center();
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<OptionsStore> store;
+    OptionsWindowSetup setup;
+    QList<QFont> offered;
+    std::optional<QFont> nextFont;
+};
+
+TEST_F(OptionsWindowTest, OpensShowingTheStoredOptions) {
+    EngineOptions stored;
+    stored.balloonOn = false;
+    stored.soundEffectsOn = false;
+    stored.speedPercent = 140;
+    stored.voice = QStringLiteral("gmw/en-US");
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(15);
+    stored.balloonFont = font;
+    ASSERT_TRUE(store->set(stored));
+
+    OptionsWindow* w = open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Character Options"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(child<QCheckBox>(w, "balloon")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(w, "speech")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(w, "sounds")->isChecked());
+    EXPECT_EQ(child<QSlider>(w, "speed")->value(), 140);
+    EXPECT_EQ(child<QComboBox>(w, "voice")->currentText(), QStringLiteral("English (America) (en-us)"));
+    EXPECT_EQ(child<QLabel>(w, "fontName")->text(), QStringLiteral("DejaVu Sans, 15 pt"));
+    EXPECT_EQ(w->edited(), stored);
+    // Nothing to apply yet; the font buttons wait for the balloon.
+    EXPECT_FALSE(button(w, QDialogButtonBox::Apply)->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w, "font")->isEnabled());
+}
+
+TEST_F(OptionsWindowTest, ApplyStoresAndStaysOpen) {
+    OptionsWindow* w = open();
+    QSignalSpy changed(store.get(), &OptionsStore::changed);
+    click(child<QCheckBox>(w, "sounds"));
+    QTest::keyClick(child<QSlider>(w, "speed"), Qt::Key_End);
+    QTest::keyClick(child<QComboBox>(w, "voice"), Qt::Key_Down);
+    EXPECT_EQ(store->options(), EngineOptions{}) << "nothing is stored before Apply";
+    ASSERT_TRUE(button(w, QDialogButtonBox::Apply)->isEnabled());
+
+    click(button(w, QDialogButtonBox::Apply));
+    EngineOptions expected;
+    expected.soundEffectsOn = false;
+    expected.speedPercent = 200;
+    expected.voice = kVoices[0].name;
+    EXPECT_EQ(store->options(), expected);
+    EXPECT_EQ(OptionsStore(store->path()).options(), expected);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(button(w, QDialogButtonBox::Apply)->isEnabled());
+}
+
+TEST_F(OptionsWindowTest, OkStoresAndCloses) {
+    QPointer<OptionsWindow> w = open();
+    click(child<QCheckBox>(w, "speech"));
+    EXPECT_FALSE(child<QSlider>(w, "speed")->isEnabled());
+    EXPECT_FALSE(child<QComboBox>(w, "voice")->isEnabled());
+    click(button(w, QDialogButtonBox::Ok));
+    EXPECT_FALSE(store->options().speechOn);
+    EXPECT_FALSE(OptionsStore(store->path()).options().speechOn);
+    EXPECT_EQ(OptionsWindow::find(*store), nullptr);
+    processDeletions();
+    EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(OptionsWindowTest, CancelForgetsTheEdits) {
+    QPointer<OptionsWindow> w = open();
+    QSignalSpy changed(store.get(), &OptionsStore::changed);
+    click(child<QCheckBox>(w, "balloon"));
+    QTest::keyClick(child<QSlider>(w, "speed"), Qt::Key_Home);
+    click(button(w, QDialogButtonBox::Cancel));
+    EXPECT_EQ(store->options(), EngineOptions{});
+    EXPECT_EQ(changed.count(), 0);
+    processDeletions();
+    EXPECT_TRUE(w.isNull());
+
+    OptionsWindow* again = open();
+    EXPECT_TRUE(child<QCheckBox>(again, "balloon")->isChecked());
+    EXPECT_EQ(child<QSlider>(again, "speed")->value(), 100);
+}
+
+TEST_F(OptionsWindowTest, AStoreHasOneWindowAtATime) {
+    OptionsWindow* first = open();
+    click(child<QCheckBox>(first, "balloon"));
+    EXPECT_EQ(open(), first);
+    EXPECT_FALSE(child<QCheckBox>(first, "balloon")->isChecked()) << "opening again keeps the edits";
+    EXPECT_EQ(OptionsWindow::find(*store), first);
+
+    OptionsStore other(dir.filePath(QStringLiteral("other.ini")));
+    OptionsWindow* second = OptionsWindow::open(other, setup);
+    EXPECT_NE(second, first);
+    second->close();
+
+    first->close();
+    OptionsWindow* next = open();
+    EXPECT_NE(next, nullptr);
+    EXPECT_EQ(OptionsWindow::find(*store), next);
+    EXPECT_TRUE(child<QCheckBox>(next, "balloon")->isChecked());
+}
+
+TEST_F(OptionsWindowTest, TheWindowGoesWithItsStore) {
+    QPointer<OptionsWindow> w = open();
+    store.reset();
+    processDeletions();
+    EXPECT_TRUE(w.isNull());
+    store = std::make_unique<OptionsStore>(dir.filePath(QStringLiteral("engine.ini")));
+}
+
+TEST_F(OptionsWindowTest, FontIsChosenThroughTheChooserAndCanGoBackToTheCharacters) {
+    OptionsWindow* w = open();
+    auto* label = child<QLabel>(w, "fontName");
+    auto* own = child<QPushButton>(w, "ownFont");
+    EXPECT_EQ(label->text(), QStringLiteral("Character's own font"));
+    EXPECT_FALSE(own->isEnabled());
+
+    // A cancelled choice changes nothing.
+    click(child<QPushButton>(w, "font"));
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_EQ(label->text(), QStringLiteral("Character's own font"));
+    EXPECT_FALSE(button(w, QDialogButtonBox::Apply)->isEnabled());
+
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPointSize(18);
+    nextFont = serif;
+    click(child<QPushButton>(w, "font"));
+    EXPECT_EQ(label->text(), QStringLiteral("DejaVu Serif, 18 pt"));
+    ASSERT_TRUE(own->isEnabled());
+    click(button(w, QDialogButtonBox::Apply));
+    EXPECT_EQ(store->options().balloonFont, serif);
+
+    // The chooser starts from the chosen font.
+    nextFont.reset();
+    click(child<QPushButton>(w, "font"));
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_EQ(offered[2], serif);
+
+    click(own);
+    EXPECT_EQ(label->text(), QStringLiteral("Character's own font"));
+    click(button(w, QDialogButtonBox::Ok));
+    EXPECT_FALSE(store->options().balloonFont);
+}
+
+TEST_F(OptionsWindowTest, AFailedSaveIsShownAndKeepsTheWindowOpen) {
+    QTemporaryDir blocked;
+    const QString folder = blocked.filePath(QStringLiteral("engine.ini"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    OptionsStore unwritable(folder);
+    OptionsWindow* w = OptionsWindow::open(unwritable, setup);
+    click(child<QCheckBox>(w, "sounds"));
+    click(button(w, QDialogButtonBox::Ok));
+    EXPECT_EQ(OptionsWindow::find(unwritable), w);
+    EXPECT_FALSE(unwritable.options().soundEffectsOn) << "it still applies for this run";
+    auto* error = child<QLabel>(w, "error");
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_TRUE(error->text().contains(folder)) << error->text().toStdString();
+    w->close();
+}
+
+TEST(OptionsWindowText, VoiceEntries) {
+    const QList<VoiceEntry> entries = agent::render::voiceEntries(kVoices, QString());
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0], (VoiceEntry{QStringLiteral("Character's own voice"), QString()}));
+    EXPECT_EQ(entries[1], (VoiceEntry{QStringLiteral("English (Received Pronunciation) (en-gb, male)"),
+                                      QStringLiteral("gmw/en-GB-x-rp")}));
+    EXPECT_EQ(entries[2].name, QStringLiteral("gmw/en-US"));
+
+    EXPECT_EQ(agent::render::voiceEntries(kVoices, QStringLiteral("gmw/en-US")), entries);
+    const QList<VoiceEntry> kept = agent::render::voiceEntries({}, QStringLiteral("roa/it"));
+    ASSERT_EQ(kept.size(), 2);
+    EXPECT_EQ(kept[1], (VoiceEntry{QStringLiteral("roa/it (not installed)"), QStringLiteral("roa/it")}));
+}
+
+}  // namespace
