@@ -47,7 +47,30 @@ int AnimationPlayer::play(const QString& name) {
 }
 
 int AnimationPlayer::speak(const QString& text, int durationMs) {
-    return enqueue({0, RequestKind::Speak, text, std::max(0, durationMs), {}});
+    return enqueue(
+        {0, RequestKind::Speak, text, durationMs == kUntilEnded ? kUntilEnded : std::max(0, durationMs), {}});
+}
+
+void AnimationPlayer::endSpeech() {
+    if (isSpeaking()) {
+        speakOpenEnded_ = false;
+        speakLeftMs_ = 0;
+    }
+}
+
+bool AnimationPlayer::isMoving() const {
+    return current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_;
+}
+
+qint64 AnimationPlayer::msUntilNextEvent() const {
+    if (isMoving()) {
+        return 0;
+    }
+    if (!queue_.empty() && !current_ && !playing_) {
+        return 0;
+    }
+    const qint64 t = timeToNextEvent();
+    return t == std::numeric_limits<qint64>::max() ? -1 : t;
 }
 
 int AnimationPlayer::moveTo(QPoint target) {
@@ -149,9 +172,17 @@ void AnimationPlayer::startAnimation(const format::Animation* anim, Role role) {
         animationEnded();
         return;
     }
-    frame_ = 0;
-    frameLeftMs_ = qint64(anim->frames[0].duration) * 10;
     playing_ = true;
+    enterFrame(0);
+}
+
+void AnimationPlayer::enterFrame(int index) {
+    frame_ = index;
+    const format::Frame& f = anim_->frames[index];
+    frameLeftMs_ = qint64(f.duration) * 10;
+    if (f.sound != format::kNoSound && onSound_) {
+        onSound_(f.sound);
+    }
 }
 
 void AnimationPlayer::nextFrame() {
@@ -186,8 +217,7 @@ void AnimationPlayer::nextFrame() {
         animationEnded();
         return;
     }
-    frame_ = next;
-    frameLeftMs_ = qint64(anim_->frames[next].duration) * 10;
+    enterFrame(next);
 }
 
 void AnimationPlayer::animationEnded() {
@@ -230,6 +260,13 @@ void AnimationPlayer::startRequest() {
     stopped_ = false;
     idleMs_ = 0;
     nextIdleAtMs_ = idle_.firstMs;
+    if (onStart_) {
+        onStart_(current_->id, current_->kind, current_->name);
+        if (stopped_) {
+            complete(true);  // the handler stopped the character before anything happened
+            return;
+        }
+    }
     const Request& r = *current_;
     const format::Animation* anim = nullptr;
     switch (r.kind) {
@@ -252,7 +289,9 @@ void AnimationPlayer::startRequest() {
             anim = file_.animation(r.name);
             break;
         case RequestKind::Speak: {
-            speakLeftMs_ = r.durationMs;
+            speakOpenEnded_ = r.durationMs == kUntilEnded;
+            speakLeftMs_ = speakOpenEnded_ ? 0 : r.durationMs;
+            mouth_ = -1;
             // The last frame shown speaks when it has mouths; otherwise the Speaking state's pose does.
             const format::Frame* shown = frame();
             if (!shown || shown->overlays.isEmpty()) {
@@ -264,6 +303,12 @@ void AnimationPlayer::startRequest() {
             return;
         }
         case RequestKind::Move: {
+            if (!visible_) {
+                // Nobody sees a hidden character travel: it is simply there when it shows.
+                position_ = QPointF(r.target);
+                complete(false);
+                return;
+            }
             moveFrom_ = position_;
             moveTo_ = QPointF(r.target);
             moveElapsedMs_ = 0;
@@ -300,7 +345,7 @@ bool AnimationPlayer::settleOnce() {
         return true;
     }
     if (current_) {
-        if (current_->kind == RequestKind::Speak && speakLeftMs_ <= 0) {
+        if (current_->kind == RequestKind::Speak && !speakOpenEnded_ && speakLeftMs_ <= 0) {
             complete(stopped_);
             return true;
         }
@@ -344,7 +389,7 @@ qint64 AnimationPlayer::timeToNextEvent() const {
     if (playing_) {
         t = std::min(t, frameLeftMs_);
     }
-    if (current_ && current_->kind == RequestKind::Speak) {
+    if (current_ && current_->kind == RequestKind::Speak && !speakOpenEnded_) {
         t = std::min(t, speakLeftMs_);
     }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
@@ -360,7 +405,7 @@ void AnimationPlayer::pass(qint64 ms) {
     if (playing_) {
         frameLeftMs_ -= ms;
     }
-    if (current_ && current_->kind == RequestKind::Speak) {
+    if (current_ && current_->kind == RequestKind::Speak && !speakOpenEnded_) {
         speakLeftMs_ -= ms;
     }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {

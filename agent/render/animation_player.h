@@ -51,7 +51,12 @@ public:
     // Case ignored; an unknown name completes at its turn without playing. An animation that loops through
     // its branches holds the queue until stop(), as the character's author meant it to.
     int play(const QString& name);
-    int speak(const QString& text, int durationMs);
+    // Speaks for durationMs, or, with kUntilEnded, until endSpeech(): the voice decides how long a statement
+    // takes, and it only starts when the request's turn comes (see setRequestStartHandler).
+    static constexpr int kUntilEnded = -1;
+    int speak(const QString& text, int durationMs = kUntilEnded);
+    // Ends the statement being spoken (its voice has finished).
+    void endSpeech();
     int moveTo(QPoint target);
     // Drops every waiting request; the current animation leaves through its exit branches.
     void stop();
@@ -69,6 +74,14 @@ public:
     bool isSpeaking() const;
     QString speechText() const;
     bool isBusy() const { return current_.has_value() || !queue_.empty(); }
+    // Time until the picture or a request next changes of itself: how long a driver may sleep. Zero while the
+    // character travels, as its window moves with every step; -1 when nothing will happen without a request.
+    qint64 msUntilNextEvent() const;
+    bool isMoving() const;
+
+    // The mouth drawn over a speaking frame: a MouthShape value, or -1 for the frame as drawn.
+    void setMouth(int shape) { mouth_ = shape; }
+    int mouth() const { return isSpeaking() ? mouth_ : -1; }
 
     void setMoveSpeed(int pixelsPerSecond) { moveSpeed_ = pixelsPerSecond > 0 ? pixelsPerSecond : 1; }
     int moveSpeed() const { return moveSpeed_; }
@@ -78,6 +91,12 @@ public:
     void setCompletionHandler(std::function<void(const Completion&)> handler) {
         onComplete_ = std::move(handler);
     }
+    // Called when a request's turn comes, before it is carried out (a Speak starts its voice here).
+    void setRequestStartHandler(std::function<void(int id, RequestKind kind, const QString& text)> handler) {
+        onStart_ = std::move(handler);
+    }
+    // Called with the sound index of each frame entered that has a sound.
+    void setFrameSoundHandler(std::function<void(int sound)> handler) { onSound_ = std::move(handler); }
     // Completions not yet taken, oldest first.
     QList<Completion> takeCompletions();
 
@@ -96,6 +115,7 @@ private:
     void report(const Completion& c);
     const format::Animation* stateAnimation(const QString& state);
     void startAnimation(const format::Animation* anim, Role role);
+    void enterFrame(int index);
     void nextFrame();
     void animationEnded();
     void startRequest();
@@ -121,6 +141,8 @@ private:
     Role role_ = Role::Request;
 
     qint64 speakLeftMs_ = 0;
+    bool speakOpenEnded_ = false;
+    int mouth_ = -1;
     QPointF position_;
     QPointF moveFrom_;
     QPointF moveTo_;
@@ -134,6 +156,8 @@ private:
     qint64 nextIdleAtMs_ = 0;
 
     std::function<void(const Completion&)> onComplete_;
+    std::function<void(int, RequestKind, const QString&)> onStart_;
+    std::function<void(int)> onSound_;
     QList<Completion> completions_;
 };
 

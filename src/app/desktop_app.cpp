@@ -1,11 +1,8 @@
 #include "src/app/desktop_app.h"
 
 #include <QPainter>
-#include <QTextStream>
-#include <cstdio>
 
-#include "src/app/console_log.h"
-#include "src/app/console_platform.h"
+#include "src/app/desktop_engine_factory.h"
 #include "src/app/desktop_windows.h"
 #include "src/clock_window/frm_clock.h"
 #include "src/platform/autostart_entry.h"
@@ -59,10 +56,7 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::QtScreenMetrics screen;
     platform::QtDialogs dialogs;
     platform::QtProgram program;
-    // Until the characters have windows of their own they speak on standard output.
-    QTextStream out(stdout);
-    ConsoleLog log(clock, out);
-    ConsoleEngineFactory engines(log);
+    DesktopEngineFactory engines;
     platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
 
     tray::QtTrayBackend tray;

@@ -98,6 +98,14 @@ QList<Timed> run(AnimationPlayer& player, int ms, int* clock) {
     return out;
 }
 
+// Shows the character and lets the Showing animation finish.
+void showNow(AnimationPlayer& player) {
+    player.show();
+    player.advance(200);
+    ASSERT_FALSE(player.isBusy());
+    player.takeCompletions();
+}
+
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override { loadInto(&file, playerCharacter()); }
@@ -292,6 +300,7 @@ TEST_F(PlayerTest, AHiddenCharacterDoesNotIdle) {
 TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
     AnimationPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({0, 0});
+    showNow(player);
     player.setMoveSpeed(100);
     const int id = player.moveTo({-300, 40});
     int clock = 0;
@@ -318,9 +327,19 @@ TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
     EXPECT_EQ(player.position(), QPoint(-300, 40));
 }
 
+TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
+    AnimationPlayer player(file, agent::render::seededRandom(9));
+    const int id = player.moveTo({-300, 40});
+    player.advance(0);
+    EXPECT_EQ(player.position(), QPoint(-300, 40));
+    EXPECT_TRUE(player.currentAnimation().isEmpty());
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Move, false}}));
+}
+
 TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
     AnimationPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({10, 500});
+    showNow(player);
     player.setMoveSpeed(200);
     // Upwards: the character has no MovingUp state, so only the position changes.
     const int id = player.moveTo({10, 100});
@@ -337,6 +356,7 @@ TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
 TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
     AnimationPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({0, 0});
+    showNow(player);
     player.setMoveSpeed(100);
     const int id = player.moveTo({-1000, 0});
     player.advance(2050);
@@ -370,6 +390,89 @@ TEST_F(PlayerTest, SpeakHoldsASpeakingFrameForItsDuration) {
     player.advance(100);
     player.stop();
     EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{cut, RequestKind::Speak, true}}));
+}
+
+TEST_F(PlayerTest, OpenEndedSpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
+    AnimationPlayer player(file, agent::render::seededRandom(4));
+    QStringList started;
+    player.setRequestStartHandler([&](int, RequestKind kind, const QString& text) {
+        if (kind == RequestKind::Speak) {
+            started << text;
+        }
+    });
+    player.show();
+    const int first = player.speak("One");
+    const int second = player.speak("Two");
+    player.advance(0);
+    EXPECT_TRUE(started.isEmpty()) << "speech must wait for the Showing animation";
+    player.advance(200);
+    EXPECT_EQ(started, QStringList{"One"});
+    player.setMouth(int(agent::format::MouthShape::WideOpen2));
+    EXPECT_EQ(player.mouth(), int(agent::format::MouthShape::WideOpen2));
+    EXPECT_EQ(player.msUntilNextEvent(), -1) << "an open statement sets no time of its own";
+    player.advance(60000);
+    EXPECT_TRUE(player.isSpeaking());
+    EXPECT_EQ(started, QStringList{"One"});
+
+    player.endSpeech();
+    player.advance(0);
+    EXPECT_EQ(started, (QStringList{"One", "Two"}));
+    EXPECT_EQ(player.mouth(), -1) << "a new statement starts with the mouth as drawn";
+    player.stop();
+    const QList<Completion> done = player.takeCompletions();
+    ASSERT_EQ(done.size(), 3);
+    EXPECT_EQ(done[1], (Completion{first, RequestKind::Speak, false}));
+    EXPECT_EQ(done[2], (Completion{second, RequestKind::Speak, true}));
+    EXPECT_FALSE(player.isSpeaking());
+}
+
+TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequest) {
+    AnimationPlayer player(file, agent::render::seededRandom(4));
+    player.setRequestStartHandler([&](int, RequestKind kind, const QString&) {
+        if (kind == RequestKind::Play) {
+            player.stop();
+        }
+    });
+    const int id = player.play("Wave");
+    player.advance(0);
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Play, true}}));
+    EXPECT_TRUE(player.currentAnimation().isEmpty());
+}
+
+TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
+    CharacterData c = playerCharacter();
+    QList<Frame> frames = {frame(10), frame(10), frame(0), frame(10)};
+    frames[0].sound = 3;
+    frames[2].sound = 7;  // a zero-length frame still sounds
+    c.animations.append(animation("Clang", frames));
+    c.sounds.resize(8);
+    AcsFile noisy;
+    loadInto(&noisy, c);
+    AnimationPlayer player(noisy, agent::render::seededRandom(1));
+    QList<int> sounds;
+    player.setFrameSoundHandler([&](int s) { sounds << s; });
+    player.play("Clang");
+    player.advance(0);
+    EXPECT_EQ(sounds, QList<int>{3});
+    player.advance(200);
+    EXPECT_EQ(sounds, (QList<int>{3, 7}));
+}
+
+TEST_F(PlayerTest, TimeToNextEventTellsADriverHowLongToSleep) {
+    AnimationPlayer player(file, agent::render::seededRandom(5));
+    EXPECT_EQ(player.msUntilNextEvent(), -1) << "hidden and asked nothing: no time needed";
+    player.show();
+    EXPECT_EQ(player.msUntilNextEvent(), 0);
+    player.advance(0);
+    EXPECT_EQ(player.msUntilNextEvent(), 200) << "the Showing frame lasts 20 hundredths";
+    player.advance(200);
+    IdleTimes idle;
+    EXPECT_EQ(player.msUntilNextEvent(), idle.firstMs) << "standing still until the first idling";
+    player.setPosition({0, 0});
+    player.moveTo({500, 0});
+    player.advance(0);
+    EXPECT_EQ(player.msUntilNextEvent(), 0) << "a travelling window moves every step";
+    EXPECT_TRUE(player.isMoving());
 }
 
 // The genuine characters: showing, a walk and hiding all come to an end with any seed.
