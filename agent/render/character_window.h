@@ -1,0 +1,48 @@
+// The window a character lives in: frameless, above other windows, without a taskbar entry and never taking
+// the focus, shaped to the character's pixels. It shows the picture it is given and reports the mouse: a
+// right click asks for the pop-up menu, a left drag moves the window and reports where it ended.
+//
+// Character files draw with one transparent colour and no soft edges, so a window mask is exact: the window
+// looks the same with and without a compositor, and clicks on the clear parts fall through to what is below.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+
+namespace agent::render {
+
+class CharacterWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CharacterWindow(QSize frameSize, QWidget* parent = nullptr);
+
+    // The picture to show (the character's size) and the part of it that is the character.
+    void setPicture(const QImage& picture, const QRegion& shape);
+    const QImage& picture() const { return picture_; }
+    bool isDragging() const { return dragging_; }
+
+signals:
+    void menuRequested(QPoint globalPos);
+    void dragMoved(QPoint topLeft);
+    void dragFinished(QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // A picture has been drawn into the window (tools measure how soon a character appears).
+    void painted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage picture_;
+    QRegion shape_;
+    bool pressed_ = false;
+    bool dragging_ = false;
+    QPoint pressGlobal_;
+    QPoint grabOffset_;  // from the window's corner to where it was taken hold of
+};
+
+}  // namespace agent::render

@@ -1,0 +1,320 @@
+#include "agent/render/desktop_character.h"
+
+#include <QBitmap>
+#include <QLocale>
+#include <QMenu>
+
+#include "agent/render/command_menu.h"
+#include "agent/render/sound_effects.h"
+#include "agent/render/user_language.h"
+
+namespace agent::render {
+
+namespace {
+
+constexpr int kShapeCacheEntries = 256;
+// The speed espeak-ng reads at when a character states none, in words per minute.
+constexpr int kDefaultWordsPerMinute = 175;
+
+speech::VoiceChoice voiceFromFile(const format::CharacterInfo& info) {
+    speech::VoiceChoice choice;
+    if (info.voice && info.voice->hasExtra) {
+        const QString language = speech::languageForLangId(info.voice->language);
+        if (!language.isEmpty()) {
+            choice.language = language;
+        }
+        // Character files give the gender as speech engines of their day did: 1 female, 2 male.
+        if (info.voice->gender == 1) {
+            choice.gender = speech::VoiceGender::Female;
+        } else if (info.voice->gender == 2) {
+            choice.gender = speech::VoiceGender::Male;
+        }
+        choice.age = info.voice->age;
+    }
+    return choice;
+}
+
+}  // namespace
+
+DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
+                                   std::unique_ptr<CharacterVoice> voice, SoundEffects* effects,
+                                   RandomSource random)
+    : file_(std::move(file)),
+      composer_(*file_, 4 * 1024),
+      player_(*file_, std::move(random)),
+      window_(QSize(file_->info().width, file_->info().height)),
+      voice_(std::move(voice)),
+      effects_(effects) {
+    if (file_->info().balloon) {
+        balloon_.setStyle(*file_->info().balloon);
+    }
+    balloon_.setSizeToText(file_->info().flags & format::flags::kBalloonSizeToText);
+    window_.setWindowTitle(name());
+    voice_->setVoice(voiceFromFile(file_->info()));
+    voice_->setEvents({
+        [this](const QString& shown) { speechStarted(shown); },
+        [this](int shownEnd) { balloon_.reveal(shownEnd); },
+        [this](int mouth) {
+            player_.setMouth(mouth);
+            showFrame();
+        },
+        [this] { speechFinished(); },
+    });
+    player_.setRequestStartHandler(
+        [this](int, RequestKind kind, const QString& text) { requestStarted(kind, text); });
+    player_.setFrameSoundHandler([this](int sound) {
+        if (effects_ && soundEffectsOn_ && options_.soundEffectsOn) {
+            effects_->play(*file_, sound);
+        }
+    });
+
+    connect(&window_, &CharacterWindow::menuRequested, this, &DesktopCharacter::openMenu);
+    connect(&window_, &CharacterWindow::dragMoved, this, [this](QPoint topLeft) {
+        player_.setPosition(topLeft);
+        if (balloon_.isVisible()) {
+            balloon_.placeBeside(window_.geometry());
+        }
+    });
+    connect(&window_, &CharacterWindow::dragFinished, this,
+            [this](QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+                player_.setPosition(topLeft);
+                if (hooks_.dragComplete) {
+                    hooks_.dragComplete(topLeft, button, modifiers);
+                }
+            });
+}
+
+DesktopCharacter::~DesktopCharacter() {
+    voice_->setEvents({});
+    voice_->stop();
+    delete menu_;
+}
+
+void DesktopCharacter::applyOptions(const EngineOptions& options) {
+    options_ = options;
+    balloon_.setFontOverride(options.balloonFont);
+    voice_->setSoundOn(options.speechOn);
+    speech::VoiceChoice choice = voiceFromFile(file_->info());
+    choice.name = options.voice;
+    voice_->setVoice(choice);
+    if (!balloonWanted()) {
+        closeBalloon();
+    }
+}
+
+void DesktopCharacter::show() {
+    player_.show();
+    wake();
+}
+
+void DesktopCharacter::hide() {
+    player_.hide();
+    wake();
+}
+
+void DesktopCharacter::speak(const QString& text) {
+    player_.speak(text);
+    wake();
+}
+
+void DesktopCharacter::play(const QString& animation) {
+    player_.play(animation);
+    wake();
+}
+
+void DesktopCharacter::stop() {
+    player_.stop();
+    voice_->stop();
+    wake();
+}
+
+void DesktopCharacter::moveTo(int x, int y) {
+    player_.moveTo(QPoint(x, y));
+    wake();
+}
+
+int DesktopCharacter::width() const {
+    return file_->info().width;
+}
+
+int DesktopCharacter::height() const {
+    return file_->info().height;
+}
+
+QString DesktopCharacter::name() const {
+    const format::LocalizedInfo* info = localizedFor(*file_, QLocale());
+    return info ? info->name : QString();
+}
+
+QString DesktopCharacter::description() const {
+    const format::LocalizedInfo* info = localizedFor(*file_, QLocale());
+    return info ? info->description : QString();
+}
+
+void DesktopCharacter::addCommand(const Command& command) {
+    for (Command& c : commands_) {
+        if (c.name.compare(command.name, Qt::CaseInsensitive) == 0) {
+            c = command;
+            return;
+        }
+    }
+    commands_.append(command);
+}
+
+QString DesktopCharacter::voicedText(const QString& text) const {
+    int wpm = kDefaultWordsPerMinute;
+    int pitch = 0;
+    if (const auto& v = file_->info().voice) {
+        if (v->speed > 0 && v->speed < 1000) {
+            wpm = int(v->speed);
+        }
+        pitch = v->pitch > 0 && v->pitch < 1000 ? v->pitch : 0;
+    }
+    const int percent = std::clamp(options_.speedPercent, 10, 400);
+    QString prefix = QStringLiteral("\\Spd=%1\\").arg(std::max(1, wpm * percent / 100));
+    if (pitch > 0) {
+        prefix += QStringLiteral("\\Pit=%1\\").arg(pitch);
+    }
+    return prefix + text;
+}
+
+void DesktopCharacter::advance(int ms) {
+    player_.advance(ms);
+    sync();
+}
+
+void DesktopCharacter::requestStarted(RequestKind kind, const QString& text) {
+    switch (kind) {
+        case RequestKind::Speak:
+            closeBalloon();
+            voice_->speak(voicedText(text));
+            break;
+        case RequestKind::Hide:
+            closeBalloon();
+            break;
+        default:
+            break;
+    }
+}
+
+bool DesktopCharacter::balloonWanted() const {
+    const format::CharacterInfo& info = file_->info();
+    return options_.balloonOn && info.balloon.has_value() && !(info.flags & format::flags::kBalloonDisabled);
+}
+
+void DesktopCharacter::speechStarted(const QString& shownText) {
+    if (!player_.isSpeaking() || !balloonWanted() || !player_.isVisible()) {
+        return;
+    }
+    balloon_.open(shownText);
+    if (file_->info().flags & format::flags::kBalloonNoAutoPace) {
+        balloon_.reveal(int(shownText.size()));
+    }
+    balloon_.placeBeside(window_.geometry());
+}
+
+void DesktopCharacter::speechFinished() {
+    player_.endSpeech();
+    player_.setMouth(-1);
+    if (!(file_->info().flags & format::flags::kBalloonNoAutoHide)) {
+        closeBalloon();
+    }
+    wake();
+}
+
+void DesktopCharacter::closeBalloon() {
+    if (balloon_.isVisible()) {
+        balloon_.close();
+    }
+}
+
+void DesktopCharacter::sync() {
+    if (!window_.isDragging() && window_.pos() != player_.position()) {
+        window_.move(player_.position());
+        if (balloon_.isVisible()) {
+            balloon_.placeBeside(window_.geometry());
+        }
+    }
+    if (player_.isVisible()) {
+        showFrame();
+        if (!window_.isVisible()) {
+            window_.show();
+        }
+    } else if (window_.isVisible()) {
+        window_.hide();
+        closeBalloon();
+    }
+}
+
+void DesktopCharacter::showFrame() {
+    const int anim = file_->animationIndex(player_.currentAnimation());
+    const int frame = player_.currentFrame();
+    const int mouth = player_.mouth();
+    if (anim < 0 || frame < 0) {
+        if (!window_.picture().isNull()) {
+            return;
+        }
+    }
+    const quint64 key = (quint64(quint32(anim)) << 32) | (quint64(quint16(frame)) << 8) | quint8(mouth);
+    if (key == shownKey_) {
+        return;
+    }
+    QImage picture = anim >= 0 && frame >= 0 ? composer_.compose(anim, frame, mouth) : QImage();
+    if (picture.isNull()) {
+        picture = QImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+    }
+    shownKey_ = key;
+    auto found = shapes_.constFind(key);
+    if (found == shapes_.constEnd()) {
+        if (shapes_.size() >= kShapeCacheEntries) {
+            shapes_.clear();
+        }
+        found = shapes_.insert(key, QRegion(QBitmap::fromImage(picture.createAlphaMask())));
+    }
+    window_.setPicture(picture, *found);
+}
+
+void DesktopCharacter::openMenu(QPoint globalPos) {
+    delete menu_;
+    menu_ = new QMenu(&window_);
+    menu_->setAttribute(Qt::WA_DeleteOnClose);
+    for (const MenuEntry& e : commandMenuEntries(commandsCaption_, commandsVisible_, commands_)) {
+        switch (e.kind) {
+            case MenuEntry::Kind::Heading: {
+                QAction* heading = menu_->addAction(e.text);
+                heading->setEnabled(false);
+                QFont bold = heading->font();
+                bold.setBold(true);
+                heading->setFont(bold);
+                break;
+            }
+            case MenuEntry::Kind::Command: {
+                QAction* action = menu_->addAction(e.text);
+                action->setEnabled(e.enabled);
+                const QString name = e.name;
+                connect(action, &QAction::triggered, this, [this, name] {
+                    if (hooks_.command) {
+                        hooks_.command(name);
+                    }
+                });
+                break;
+            }
+            case MenuEntry::Kind::Separator:
+                menu_->addSeparator();
+                break;
+            case MenuEntry::Kind::Hide:
+                connect(menu_->addAction(e.text), &QAction::triggered, this, [this] { hide(); });
+                break;
+        }
+    }
+    menu_->popup(globalPos);
+}
+
+void DesktopCharacter::wake() {
+    if (hooks_.wake) {
+        hooks_.wake();
+    }
+}
+
+}  // namespace agent::render

@@ -1,0 +1,105 @@
+// A character on the desktop: its file, its request queue and animation clock, its window, its word balloon,
+// its voice and its pop-up menu, kept in step. Requests return at once; advance() moves the character's time
+// on and brings the window up to date with what the player says should be seen.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+#include <functional>
+#include <memory>
+
+#include "agent/character.h"
+#include "agent/format/acs_file.h"
+#include "agent/format/frame_composer.h"
+#include "agent/render/animation_player.h"
+#include "agent/render/character_voice.h"
+#include "agent/render/character_window.h"
+#include "agent/render/engine_options.h"
+#include "agent/render/word_balloon.h"
+
+#include <QMenu>
+
+namespace agent::render {
+
+class SoundEffects;
+
+class DesktopCharacter final : public QObject, public Character {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void()> wake;  // a request was made: time must run
+        std::function<void(const QString& commandName)> command;
+        std::function<void(QPoint topLeft, Qt::MouseButton, Qt::KeyboardModifiers)> dragComplete;
+    };
+
+    // effects may be null (no frame sounds).
+    DesktopCharacter(std::unique_ptr<format::AcsFile> file, std::unique_ptr<CharacterVoice> voice,
+                     SoundEffects* effects, RandomSource random = {});
+    ~DesktopCharacter() override;
+
+    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
+    void applyOptions(const EngineOptions& options);
+
+    void show() override;
+    void hide() override;
+    void speak(const QString& text) override;
+    void play(const QString& animation) override;
+    void stop() override;
+    void moveTo(int x, int y) override;
+    int width() const override;
+    int height() const override;
+    QString name() const override;
+    QString description() const override;
+    void setSoundEffectsOn(bool on) override { soundEffectsOn_ = on; }
+    void addCommand(const Command& command) override;
+    void setCommandsCaption(const QString& caption) override { commandsCaption_ = caption; }
+    void setCommandsVisible(bool visible) override { commandsVisible_ = visible; }
+
+    void advance(int ms);
+    // How long the character can be left alone; -1 when it needs no time at all (hidden, nothing asked).
+    qint64 msUntilNextEvent() const { return player_.msUntilNextEvent(); }
+
+    const format::AcsFile& file() const { return *file_; }
+    AnimationPlayer& player() { return player_; }
+    CharacterWindow& window() { return window_; }
+    WordBalloon& balloon() { return balloon_; }
+    // The pop-up menu while it is open.
+    QMenu* popupMenu() const { return menu_; }
+    void openMenu(QPoint globalPos);
+
+    // The text a statement is handed to the voice with: the character's speed and pitch in front of it.
+    QString voicedText(const QString& text) const;
+
+private:
+    void requestStarted(RequestKind kind, const QString& text);
+    void speechStarted(const QString& shownText);
+    void speechFinished();
+    void closeBalloon();
+    void sync();
+    void showFrame();
+    void wake();
+    bool balloonWanted() const;
+
+    std::unique_ptr<format::AcsFile> file_;
+    format::FrameComposer composer_;
+    AnimationPlayer player_;
+    CharacterWindow window_;
+    WordBalloon balloon_;
+    std::unique_ptr<CharacterVoice> voice_;
+    SoundEffects* effects_;
+    Hooks hooks_;
+    EngineOptions options_;
+
+    bool soundEffectsOn_ = true;
+    QList<Command> commands_;
+    QString commandsCaption_;
+    bool commandsVisible_ = true;
+    QPointer<QMenu> menu_;
+
+    quint64 shownKey_ = ~0ull;
+    QHash<quint64, QRegion> shapes_;  // frames recur, and working out a shape costs more than drawing
+};
+
+}  // namespace agent::render

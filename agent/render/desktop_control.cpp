@@ -1,0 +1,147 @@
+#include "agent/render/desktop_control.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "agent/render/options_window.h"
+
+namespace agent::render {
+
+namespace {
+
+// While a character travels its window moves every step; about 60 steps a second look smooth.
+constexpr int kMoveStepMs = 16;
+
+}  // namespace
+
+DesktopControl::DesktopControl(DesktopEnvironment environment, QObject* parent)
+    : QObject(parent), env_(std::move(environment)) {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &DesktopControl::tick);
+    if (env_.options) {
+        connect(env_.options.get(), &OptionsStore::changed, this, [this] {
+            for (const auto& c : std::as_const(characters_)) {
+                c->applyOptions(env_.options->options());
+            }
+        });
+    }
+}
+
+DesktopControl::~DesktopControl() = default;
+
+QString DesktopControl::resolve(const QString& fileName) const {
+    const QFileInfo info(fileName);
+    if (fileName.contains(QLatin1Char('/')) || env_.characterFolder.isEmpty()) {
+        return fileName;
+    }
+    // Character files are named as their authors spelt them; a name is found whatever its case.
+    const QDir folder(env_.characterFolder);
+    if (folder.exists(fileName)) {
+        return folder.filePath(fileName);
+    }
+    for (const QString& entry : folder.entryList(QDir::Files)) {
+        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
+            return folder.filePath(entry);
+        }
+    }
+    return folder.filePath(fileName);
+}
+
+bool DesktopControl::load(const QString& id, const QString& fileName) {
+    const QString key = id.toLower();
+    if (key.isEmpty() || characters_.contains(key)) {
+        lastError_ = QStringLiteral("the id \"%1\" is in use").arg(id);
+        return false;
+    }
+    auto file = std::make_unique<format::AcsFile>();
+    const QString path = resolve(fileName);
+    if (!file->load(path)) {
+        lastError_ = QStringLiteral("%1: %2").arg(path, file->errorString());
+        return false;
+    }
+    auto voice = env_.makeVoice ? env_.makeVoice() : nullptr;
+    if (!voice) {
+        lastError_ = QStringLiteral("no voice for %1").arg(id);
+        return false;
+    }
+    auto character = std::make_shared<DesktopCharacter>(std::move(file), std::move(voice), env_.effects.get(),
+                                                        env_.random ? env_.random() : RandomSource());
+    if (env_.options) {
+        character->applyOptions(env_.options->options());
+    }
+    character->setHooks({
+        [this] { schedule(); },
+        [this, id](const QString& name) {
+            raiseCommand({name, id});
+        },
+        [this, id](QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+            raiseDragComplete({id, int(button), int(modifiers >> 25), topLeft.x(), topLeft.y()});
+        },
+    });
+    characters_.insert(key, std::move(character));
+    lastError_.clear();
+    return true;
+}
+
+void DesktopControl::unload(const QString& id) {
+    characters_.remove(id.toLower());
+    schedule();
+}
+
+DesktopCharacter* DesktopControl::character(const QString& id) const {
+    const auto found = characters_.constFind(id.toLower());
+    return found == characters_.constEnd() ? nullptr : found->get();
+}
+
+void DesktopControl::showPropertySheet() {
+    if (env_.options) {
+        OptionsWindow::open(*env_.options);
+    }
+}
+
+void DesktopControl::advance(int ms) {
+    // A handler may unload a character while time passes; hold on to each until its turn is over.
+    const auto characters = characters_.values();
+    for (const auto& c : characters) {
+        c->advance(ms);
+    }
+    schedule();
+}
+
+void DesktopControl::schedule() {
+    if (!env_.clock) {
+        return;
+    }
+    qint64 wait = -1;
+    for (const auto& c : std::as_const(characters_)) {
+        const qint64 t = c->msUntilNextEvent();
+        if (t >= 0) {
+            wait = wait < 0 ? t : std::min(wait, t);
+        }
+    }
+    if (wait < 0) {
+        timer_.stop();
+        return;
+    }
+    const bool moving = std::any_of(characters_.cbegin(), characters_.cend(),
+                                    [](const auto& c) { return c->player().isMoving(); });
+    if (moving) {
+        wait = kMoveStepMs;
+    }
+    if (!timer_.isActive()) {
+        lastTickMs_ = env_.clock->nowMs();
+    }
+    const qint64 due = lastTickMs_ + wait - env_.clock->nowMs();
+    timer_.start(int(std::clamp<qint64>(due, 0, 60 * 60 * 1000)));
+}
+
+void DesktopControl::tick() {
+    const qint64 now = env_.clock->nowMs();
+    const qint64 elapsed = std::max<qint64>(0, now - lastTickMs_);
+    lastTickMs_ = now;
+    advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));
+}
+
+}  // namespace agent::render

@@ -1,0 +1,62 @@
+// The desktop engine's control: loads characters from their files into windows of their own and keeps their
+// time. One timer serves every character and fires only when a picture is due to change, so characters that
+// stand still cost nothing between frames, and hidden ones nothing at all. Without a clock the control is
+// driven only by advance(), as tests do.
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "agent/control.h"
+#include "agent/render/desktop_character.h"
+#include "agent/render/engine_options.h"
+#include "agent/speech/monotonic_clock.h"
+
+namespace agent::render {
+
+class SoundEffects;
+
+struct DesktopEnvironment {
+    QString characterFolder;  // where a bare file name is looked for
+    std::shared_ptr<OptionsStore> options;
+    std::function<std::unique_ptr<CharacterVoice>()> makeVoice;
+    std::shared_ptr<SoundEffects> effects;  // may be null
+    const speech::MonotonicClock* clock = nullptr;
+    std::function<RandomSource()> random;  // empty: a random seed per character
+};
+
+class DesktopControl final : public QObject, public Control {
+    Q_OBJECT
+public:
+    explicit DesktopControl(DesktopEnvironment environment, QObject* parent = nullptr);
+    ~DesktopControl() override;
+
+    bool load(const QString& id, const QString& fileName) override;
+    void unload(const QString& id) override;
+    Character* item(const QString& id) override { return character(id); }
+    void showPropertySheet() override;
+
+    DesktopCharacter* character(const QString& id) const;
+    const QString& lastError() const { return lastError_; }
+
+    // Moves every character's time on by ms.
+    void advance(int ms);
+    // Whether the timer is waiting to move time on (only with a clock).
+    bool isTicking() const { return timer_.isActive(); }
+
+private:
+    QString resolve(const QString& fileName) const;
+    void schedule();
+    void tick();
+
+    DesktopEnvironment env_;
+    QMap<QString, std::shared_ptr<DesktopCharacter>> characters_;  // by lower-case id
+    QTimer timer_;
+    qint64 lastTickMs_ = 0;
+    QString lastError_;
+};
+
+}  // namespace agent::render

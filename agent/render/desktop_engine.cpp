@@ -1,0 +1,38 @@
+#include "agent/render/desktop_engine.h"
+
+#include "agent/render/sound_effects.h"
+#include "agent/render/speaker_voice.h"
+#include "agent/speech/speech_thread.h"
+
+namespace agent::render {
+
+std::shared_ptr<DesktopEngine> DesktopEngine::create(QString characterFolder, QString optionsPath) {
+    return std::shared_ptr<DesktopEngine>(
+        new DesktopEngine(std::move(characterFolder), std::move(optionsPath)));
+}
+
+DesktopEngine::DesktopEngine(QString characterFolder, QString optionsPath)
+    : characterFolder_(std::move(characterFolder)),
+      options_(std::make_shared<OptionsStore>(std::move(optionsPath))),
+      thread_(std::make_unique<speech::SpeechThread>()),
+      effectsOutput_(std::make_unique<speech::SinkOutput>()),
+      effects_(std::make_shared<SoundEffects>(*effectsOutput_)) {}
+
+DesktopEngine::~DesktopEngine() = default;
+
+std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
+    auto self = shared_from_this();
+    DesktopEnvironment env;
+    env.characterFolder = characterFolder_;
+    env.options = options_;
+    env.effects = effects_;
+    env.clock = &clock_;
+    env.makeVoice = [self]() -> std::unique_ptr<CharacterVoice> {
+        return std::make_unique<SpeakerVoice>(*self->thread_, std::make_unique<speech::SinkOutput>(),
+                                              self->clock_);
+    };
+    // The environment holds the engine through makeVoice, so the shared parts live as long as any control.
+    return std::make_unique<DesktopControl>(std::move(env));
+}
+
+}  // namespace agent::render

@@ -1,0 +1,39 @@
+// What the desktop engine's controls share in a running program: the speech thread, the clock the voices
+// pace themselves by when there is no sound, the options and their window, and the frame sounds.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "agent/render/desktop_control.h"
+#include "agent/speech/audio_output.h"
+
+namespace agent::speech {
+class SpeechThread;
+}
+
+namespace agent::render {
+
+class DesktopEngine : public std::enable_shared_from_this<DesktopEngine> {
+public:
+    // optionsPath: the engine's own settings file.
+    static std::shared_ptr<DesktopEngine> create(QString characterFolder, QString optionsPath);
+    ~DesktopEngine();
+
+    // A control that keeps the engine alive as long as it lives.
+    std::unique_ptr<DesktopControl> makeControl();
+
+    OptionsStore& options() { return *options_; }
+
+private:
+    DesktopEngine(QString characterFolder, QString optionsPath);
+
+    QString characterFolder_;
+    std::shared_ptr<OptionsStore> options_;
+    std::unique_ptr<speech::SpeechThread> thread_;
+    speech::SteadyClock clock_;
+    std::unique_ptr<speech::AudioOutput> effectsOutput_;
+    std::shared_ptr<SoundEffects> effects_;
+};
+
+}  // namespace agent::render

@@ -1,0 +1,377 @@
+#include "agent/render/desktop_control.h"
+#include "agent/format/acs_writer.h"
+#include "agent/render/command_menu.h"
+#include "agent/render/user_language.h"
+#include "tests/agent/format/sample_character.h"
+#include "tests/support/render_fakes.h"
+#include "tests/support/speech_fakes.h"
+#include "tests/support/test_data.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using agent::render::AnimationPlayer;
+using agent::render::Completion;
+using agent::render::DesktopCharacter;
+using agent::render::DesktopControl;
+using agent::render::DesktopEnvironment;
+using agent::render::EngineOptions;
+using agent::render::MenuEntry;
+using agent::render::OptionsStore;
+using agent::render::RequestKind;
+using testsupport::HandVoice;
+
+namespace {
+
+// The engine on the genuine Genie, in a character folder of its own, with voices the test drives.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString data = testsupport::acsTestDataDir();
+        if (data.isEmpty()) {
+            GTEST_SKIP() << "no character files";
+        }
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QFile::copy(data + "/Genie.acs", folder.filePath("Genie.acs")));
+        options = std::make_shared<OptionsStore>(folder.filePath("engine.ini"));
+        control = std::make_unique<DesktopControl>(environment());
+        control->setCommandHandler(
+            [this](const agent::UserInput& in) { commands << in.characterId + ":" + in.name; });
+        control->setDragCompleteHandler([this](const agent::DragEvent& e) { drags << e; });
+    }
+
+    DesktopEnvironment environment(const agent::speech::MonotonicClock* clock = nullptr) {
+        DesktopEnvironment env;
+        env.characterFolder = folder.path();
+        env.options = options;
+        env.clock = clock;
+        env.random = [] { return agent::render::seededRandom(7); };
+        env.makeVoice = [this] {
+            auto v = std::make_unique<HandVoice>(voiceLog);
+            voices.push_back(v.get());
+            return v;
+        };
+        return env;
+    }
+
+    DesktopCharacter* loadGenie() {
+        EXPECT_TRUE(control->load("Genie", "genie.acs")) << control->lastError().toStdString();
+        return control->character("genie");
+    }
+
+    // Runs time in frame-sized steps until the character has nothing left to do (or the limit passes).
+    void settle(DesktopCharacter* c, int limitMs = 60000) {
+        for (int t = 0; t < limitMs && c->player().isBusy() && !c->player().isSpeaking(); t += 10) {
+            control->advance(10);
+        }
+    }
+
+    QList<Completion> completions(DesktopCharacter* c) { return c->player().takeCompletions(); }
+
+    QTemporaryDir folder;
+    std::shared_ptr<OptionsStore> options;
+    std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
+    std::vector<HandVoice*> voices;
+    std::unique_ptr<DesktopControl> control;
+    QStringList commands;
+    QList<agent::DragEvent> drags;
+};
+
+QPoint opaquePoint(const QImage& picture) {
+    for (int y = picture.height() / 2; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(picture.pixel(x, y)) > 0) {
+                return {x, y};
+            }
+        }
+    }
+    return {-1, -1};
+}
+
+TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    EXPECT_EQ(control->item("GENIE"), genie);
+    EXPECT_EQ(genie->name(), "Genie");
+    EXPECT_FALSE(genie->description().isEmpty());
+    EXPECT_EQ(genie->width(), genie->file().info().width);
+    EXPECT_EQ(genie->height(), genie->file().info().height);
+    EXPECT_FALSE(control->load("genie", "Genie.acs")) << "an id in use is refused";
+
+    control->unload("GENIE");
+    EXPECT_EQ(control->item("Genie"), nullptr);
+    EXPECT_TRUE(control->load("genie", folder.filePath("Genie.acs"))) << "a full path is taken as it is";
+}
+
+TEST_F(EngineTest, AMissingOrDamagedFileFailsAndLeavesTheIdFree) {
+    EXPECT_FALSE(control->load("Merlin", "merlin.acs"));
+    EXPECT_EQ(control->item("Merlin"), nullptr);
+    EXPECT_FALSE(control->lastError().isEmpty());
+
+    QFile whole(folder.filePath("Genie.acs"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile cut(folder.filePath("cut.acs"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.read(4000));
+    cut.close();
+    EXPECT_FALSE(control->load("Merlin", "cut.acs"));
+    EXPECT_EQ(control->item("Merlin"), nullptr);
+    EXPECT_TRUE(voices.empty()) << "nothing is built for a file that fails";
+    EXPECT_TRUE(control->load("Merlin", "Genie.acs")) << "the id is still free";
+}
+
+TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheWindowFollows) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->moveTo(100, 120);
+    genie->show();
+    genie->speak("Hello");
+    genie->play("greet");
+    genie->moveTo(400, 300);
+    genie->hide();
+    EXPECT_FALSE(genie->window().isVisible()) << "requests return at once";
+
+    control->advance(0);
+    EXPECT_EQ(genie->window().pos(), QPoint(100, 120));
+    control->advance(0);
+    EXPECT_TRUE(genie->window().isVisible());
+    EXPECT_TRUE(voiceLog->spoken.isEmpty()) << "speech waits for the Showing animation";
+    settle(genie);
+    ASSERT_TRUE(genie->player().isSpeaking());
+    ASSERT_EQ(voiceLog->spoken.size(), 1);
+    EXPECT_TRUE(voiceLog->spoken[0].endsWith("Hello"));
+
+    control->advance(5000);
+    EXPECT_TRUE(genie->player().isSpeaking()) << "a statement lasts as long as its voice";
+    voices[0]->finish();
+    control->advance(0);
+    EXPECT_EQ(genie->player().currentAnimation().toLower(), "greet");
+    settle(genie);
+    EXPECT_EQ(genie->window().pos(), QPoint(400, 300));
+    EXPECT_FALSE(genie->window().isVisible());
+
+    QList<RequestKind> kinds;
+    for (const Completion& c : completions(genie)) {
+        EXPECT_FALSE(c.interrupted);
+        kinds << c.kind;
+    }
+    EXPECT_EQ(kinds, (QList<RequestKind>{RequestKind::Move, RequestKind::Show, RequestKind::Speak,
+                                         RequestKind::Play, RequestKind::Move, RequestKind::Hide}));
+}
+
+TEST_F(EngineTest, StopDropsWhatWaitsWhateverIsUnderway) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->show();
+    settle(genie);
+    completions(genie);
+
+    struct Case {
+        const char* what;
+        RequestKind kind;
+        std::function<void()> request;
+    };
+    const QList<Case> cases = {
+        {"play", RequestKind::Play, [&] { genie->play("DoMagic1"); }},
+        {"speak", RequestKind::Speak, [&] { genie->speak("A long story"); }},
+        {"move", RequestKind::Move, [&] { genie->moveTo(genie->window().x() + 900, genie->window().y()); }},
+        {"hide", RequestKind::Hide, [&] { genie->hide(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int stopsBefore = voiceLog->stops;
+        c.request();
+        genie->speak("never said");
+        control->advance(0);
+        control->advance(150);
+        const QPoint where = genie->window().pos();
+        genie->stop();
+        EXPECT_GT(voiceLog->stops, stopsBefore) << "the voice is cut off too";
+        settle(genie);
+        // The waiting statement is dropped at once; the one underway ends when its animation has left.
+        const QList<Completion> done = completions(genie);
+        ASSERT_EQ(done.size(), 2);
+        EXPECT_EQ(done[0].kind, RequestKind::Speak);
+        EXPECT_TRUE(done[0].interrupted);
+        EXPECT_EQ(done[1].kind, c.kind);
+        EXPECT_TRUE(done[1].interrupted);
+        EXPECT_FALSE(voiceLog->spoken.contains(genie->voicedText("never said")));
+        EXPECT_FALSE(genie->balloon().isVisible());
+        EXPECT_FALSE(genie->player().isBusy());
+        if (QString(c.what) == "move") {
+            EXPECT_EQ(genie->window().pos(), where) << "a stopped walk ends where it was";
+        }
+        if (!genie->player().isVisible()) {
+            genie->show();
+            settle(genie);
+            completions(genie);
+        }
+    }
+}
+
+TEST_F(EngineTest, TheBalloonShowsTheWordsAsTheyAreSpoken) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->moveTo(300, 400);
+    genie->show();
+    genie->speak("Hello big world");
+    settle(genie);
+    ASSERT_TRUE(genie->player().isSpeaking());
+    EXPECT_FALSE(genie->balloon().isVisible()) << "nothing to show before the voice starts";
+
+    voices[0]->start("Hello big world");
+    EXPECT_TRUE(genie->balloon().isVisible());
+    EXPECT_EQ(genie->balloon().visibleLines().join(" ").trimmed(), "");
+    voices[0]->word(5);
+    EXPECT_EQ(genie->balloon().visibleLines().join(" ").trimmed(), "Hello");
+    voices[0]->word(9);
+    EXPECT_EQ(genie->balloon().visibleLines().join(" ").trimmed(), "Hello big");
+    EXPECT_LT(genie->balloon().geometry().bottom(), genie->window().geometry().top() + 20)
+        << "the balloon sits above the character";
+
+    voices[0]->mouth(int(agent::format::MouthShape::WideOpen3));
+    EXPECT_EQ(genie->player().mouth(), int(agent::format::MouthShape::WideOpen3));
+    voices[0]->finish();
+    const bool keeps = genie->file().info().flags & agent::format::flags::kBalloonNoAutoHide;
+    EXPECT_EQ(genie->balloon().isVisible(), keeps);
+    EXPECT_EQ(genie->player().mouth(), -1);
+}
+
+TEST_F(EngineTest, OptionsTurnTheBalloonAndTheSoundOffAndChooseTheVoice) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    EngineOptions o;
+    o.balloonOn = false;
+    o.speechOn = false;
+    o.voice = "en-gb";
+    o.speedPercent = 200;
+    const QString normal = genie->voicedText("Hi");
+    options->set(o);
+    EXPECT_FALSE(voiceLog->soundOn);
+    EXPECT_EQ(voiceLog->voice.name, "en-gb");
+    EXPECT_NE(genie->voicedText("Hi"), normal) << "the speed goes into the text";
+
+    genie->show();
+    genie->speak("Quiet");
+    settle(genie);
+    voices[0]->start("Quiet");
+    EXPECT_FALSE(genie->balloon().isVisible());
+}
+
+TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->setCommandsCaption("Horalia");
+    genie->setCommandsVisible(true);
+    genie->addCommand({"Time", "Say the time", "time", true, true});
+    genie->addCommand({"Secret", "Secret", "", true, false});
+    genie->addCommand({"Joke", "Tell a joke", "joke", true, true});
+    genie->show();
+    settle(genie);
+    const QPoint at = opaquePoint(genie->window().picture());
+    ASSERT_GE(at.x(), 0);
+
+    QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
+    QMenu* menu = genie->popupMenu();
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction* a : menu->actions()) {
+        texts << (a->isSeparator() ? "---" : a->text());
+    }
+    EXPECT_EQ(texts, (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(commands, QStringList{"Genie:Joke"});
+
+    QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
+    ASSERT_NE(genie->popupMenu(), nullptr);
+    genie->popupMenu()->actions().last()->trigger();
+    settle(genie);
+    EXPECT_FALSE(genie->window().isVisible());
+    EXPECT_EQ(commands.size(), 1) << "Hide is the engine's own, not a command";
+}
+
+TEST_F(EngineTest, DraggingMovesTheCharacterAndReportsWhereItWasLeft) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->moveTo(200, 200);
+    genie->show();
+    settle(genie);
+    const QPoint at = opaquePoint(genie->window().picture());
+    ASSERT_GE(at.x(), 0);
+
+    QTest::mousePress(&genie->window(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(&genie->window(), at + QPoint(60, 25));
+    EXPECT_EQ(genie->window().pos(), QPoint(260, 225));
+    EXPECT_TRUE(drags.isEmpty()) << "the drag is complete only when the button is let go";
+    QTest::mouseRelease(&genie->window(), Qt::LeftButton, Qt::ShiftModifier, at + QPoint(60, 25));
+    ASSERT_EQ(drags.size(), 1);
+    EXPECT_EQ(drags[0].characterId, "Genie");
+    EXPECT_EQ(QPoint(drags[0].x, drags[0].y), QPoint(260, 225));
+    EXPECT_EQ(drags[0].shift, 1);
+    control->advance(1000);
+    EXPECT_EQ(genie->window().pos(), QPoint(260, 225)) << "the character stays where it was put";
+
+    QTest::mouseClick(&genie->window(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(drags.size(), 1) << "a click is no drag";
+}
+
+TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
+    agent::speech::fakes::ManualClock clock;
+    control = std::make_unique<DesktopControl>(environment(&clock));
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    EXPECT_FALSE(control->isTicking());
+    genie->show();
+    EXPECT_TRUE(control->isTicking());
+    genie->hide();
+    settle(genie);
+    EXPECT_FALSE(control->isTicking()) << "a hidden character costs nothing";
+}
+
+TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
+    const QList<agent::Command> commands = {{"A", "Alpha", "", true, true},
+                                            {"B", "Beta", "", false, true},
+                                            {"C", "Hidden", "", true, false},
+                                            {"D", "", "", true, true}};
+    using K = MenuEntry::Kind;
+    const QList<MenuEntry> all = agent::render::commandMenuEntries("Clock", true, commands);
+    ASSERT_EQ(all.size(), 5);
+    EXPECT_EQ(all[0], (MenuEntry{K::Heading, "Clock", {}, false}));
+    EXPECT_EQ(all[1], (MenuEntry{K::Command, "Alpha", "A", true}));
+    EXPECT_EQ(all[2], (MenuEntry{K::Command, "Beta", "B", false}));
+    EXPECT_EQ(all[3].kind, K::Separator);
+    EXPECT_EQ(all[4], (MenuEntry{K::Hide, "Hide", {}, true}));
+
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", false, commands).size(), 1);
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, {}).size(), 1);
+    EXPECT_EQ(agent::render::commandMenuEntries("", true, commands).size(), 4) << "no empty heading";
+}
+
+TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
+    EXPECT_EQ(agent::render::langIdForLocale(QLocale("de_DE")), 0x0407);
+    EXPECT_EQ(agent::render::langIdForLocale(QLocale("en_US")), 0x0409);
+    EXPECT_EQ(agent::render::langIdForLocale(QLocale("en_GB")), 0x0809);
+    EXPECT_EQ(agent::render::langIdForLocale(QLocale("pt_BR")), 0x0416);
+
+    agent::format::CharacterData c = formattest::sampleCharacter();
+    c.info.localized = {
+        {0x040c, "Le Génie", "fr", ""}, {0x0409, "Genie", "en", ""}, {0x0807, "Geist", "de-ch", ""}};
+    QString error;
+    agent::format::AcsFile file;
+    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}, &error))) << error.toStdString();
+    auto nameFor = [&](const char* locale) {
+        return agent::render::localizedFor(file, QLocale(locale))->name;
+    };
+    EXPECT_EQ(nameFor("fr_FR"), "Le Génie");
+    EXPECT_EQ(nameFor("de_DE"), "Geist") << "the same language from another country";
+    EXPECT_EQ(nameFor("ja_JP"), "Genie");
+    c.info.localized = {{0x040c, "Le Génie", "fr", ""}, {0x0407, "Geist", "de", ""}};
+    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}, &error)));
+    EXPECT_EQ(nameFor("ja_JP"), "Le Génie");
+}
+
+}  // namespace
