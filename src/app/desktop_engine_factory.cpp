@@ -1,0 +1,20 @@
+#include "src/app/desktop_engine_factory.h"
+
+#include <QFileInfo>
+
+#include "src/platform/ini_settings_store.h"
+#include "src/platform/paths.h"
+
+namespace horalia::app {
+
+DesktopEngineFactory::DesktopEngineFactory()
+    : engine_(agent::render::DesktopEngine::create(
+          platform::characterFolder(),
+          QFileInfo(platform::IniSettingsStore::defaultFilePath()).absolutePath() +
+              QStringLiteral("/engine.ini"))) {}
+
+std::unique_ptr<agent::Control> DesktopEngineFactory::create(const QString&) {
+    return engine_->makeControl();
+}
+
+}  // namespace horalia::app

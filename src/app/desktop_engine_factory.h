@@ -1,0 +1,21 @@
+// The desktop engine for the clock's two controls: characters in windows of their own, from the character
+// folder, with the engine's options kept beside the program's settings.
+#pragma once
+
+#include <memory>
+
+#include "agent/render/desktop_engine.h"
+#include "src/platform/engine_factory.h"
+
+namespace horalia::app {
+
+class DesktopEngineFactory final : public platform::EngineFactory {
+public:
+    DesktopEngineFactory();
+    std::unique_ptr<agent::Control> create(const QString& controlName) override;
+
+private:
+    std::shared_ptr<agent::render::DesktopEngine> engine_;
+};
+
+}  // namespace horalia::app
