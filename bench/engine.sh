@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# What the desktop engine costs, under a private Xvfb:
+#  - Show to the first frame drawn in the character's window (agentshow --show-times);
+#  - processor time of two characters standing and idling for a minute, then hidden for a minute;
+#  - the peak memory of the clock itself running with two large characters (Genie and Merlin, 2 MB files)
+#    through start-up, greeting and walking home.
+# The genuine character files come from ../shared/testdata/acs; without them our own max and plany stand in.
+# Usage: bench/engine.sh [build folder] [seconds of idling, default 60]
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-${HORALIA_BUILD_DIR:-$top/build}}
+seconds=${2:-60}
+testdata=${HORALIA_TESTDATA:-$top/../shared/testdata}/acs
+if [[ -f $testdata/Genie.acs && -f $testdata/Merlin.acs ]]; then
+    first=$testdata/Genie.acs second=$testdata/Merlin.acs
+else
+    first=$build/bin/max.acs second=$build/bin/plany.acs
+fi
+
+work=$(mktemp -d)
+xvfb=
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+echo "characters: $(basename "$first") and $(basename "$second")"
+"$build/bin/agentshow" --show-times 10 --idle "$seconds" "$first" "$second" 2>/dev/null
+
+# The clock, set up as a returning user whose characters are these two.
+chars=$XDG_DATA_HOME/horalia/msagent/chars
+mkdir -p "$chars" "$XDG_CONFIG_HOME/HoraliaIIV"
+cp "$first" "$chars/first.acs"
+cp "$second" "$chars/second.acs"
+printf '[Data]\nLastCharacter=first\nLastCharacter2=second\n' >"$XDG_CONFIG_HOME/HoraliaIIV/settings.ini"
+"$build/bin/horalia" >/dev/null 2>&1 &
+pid=$!
+sleep 25
+peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
+kill -TERM "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+echo "the clock with both characters, 25 s after start: peak memory $((peak / 1024)) MB ($peak kB)"
