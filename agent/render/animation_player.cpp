@@ -107,6 +107,17 @@ QString AnimationPlayer::currentAnimation() const {
     return anim_ ? anim_->name : QString();
 }
 
+QString AnimationPlayer::pictureAnimation() const {
+    return shownAnim_ ? shownAnim_->name : QString();
+}
+
+const format::Frame* AnimationPlayer::picture() const {
+    if (!shownAnim_ || shownFrame_ < 0 || shownFrame_ >= shownAnim_->frames.size()) {
+        return nullptr;
+    }
+    return &shownAnim_->frames[shownFrame_];
+}
+
 const format::Frame* AnimationPlayer::frame() const {
     if (!anim_ || frame_ < 0 || frame_ >= anim_->frames.size()) {
         return nullptr;
@@ -179,6 +190,11 @@ void AnimationPlayer::startAnimation(const format::Animation* anim, Role role) {
 void AnimationPlayer::enterFrame(int index) {
     frame_ = index;
     const format::Frame& f = anim_->frames[index];
+    // A frame of no time and no picture only marks a way out of the animation; nobody ever sees it.
+    if (f.duration > 0 || !f.images.isEmpty()) {
+        shownAnim_ = anim_;
+        shownFrame_ = index;
+    }
     frameLeftMs_ = qint64(f.duration) * 10;
     if (f.sound != format::kNoSound && onSound_) {
         onSound_(f.sound);
@@ -213,6 +229,13 @@ void AnimationPlayer::nextFrame() {
         }
     }
     if (next < 0 || next >= count) {
+        if (!exiting_ && role_ == Role::Request && isMoving() && shownAnim_ == anim_ && shownFrame_ >= 0) {
+            // The walk is over before the journey: the character keeps its last step until it arrives, and
+            // then leaves from there through the exit branches.
+            frame_ = shownFrame_;
+            frameLeftMs_ = moveTotalMs_ - moveElapsedMs_;
+            return;
+        }
         playing_ = false;
         animationEnded();
         return;
@@ -293,11 +316,13 @@ void AnimationPlayer::startRequest() {
             speakLeftMs_ = speakOpenEnded_ ? 0 : r.durationMs;
             mouth_ = -1;
             // The last frame shown speaks when it has mouths; otherwise the Speaking state's pose does.
-            const format::Frame* shown = frame();
+            const format::Frame* shown = picture();
             if (!shown || shown->overlays.isEmpty()) {
                 if (const format::Animation* pose = stateAnimation(QStringLiteral("Speaking"))) {
                     anim_ = pose;
                     frame_ = pose->frames.isEmpty() ? -1 : 0;
+                    shownAnim_ = pose;
+                    shownFrame_ = frame_;
                 }
             }
             return;
@@ -340,6 +365,12 @@ void AnimationPlayer::startRequest() {
 }
 
 bool AnimationPlayer::settleOnce() {
+    // On arrival the walk turns to its exit branches before it takes another step.
+    if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ >= moveTotalMs_ && playing_ &&
+        !exiting_) {
+        exiting_ = true;
+        return true;
+    }
     if (playing_ && frameLeftMs_ <= 0) {
         nextFrame();
         return true;

@@ -68,6 +68,11 @@ public:
     int currentFrame() const { return frame_; }
     const format::Frame* frame() const;
     bool isAnimating() const { return playing_; }
+    // What the window shows: the last frame entered that has a picture or takes time. It differs from the
+    // current frame when an animation passes through or ends on an empty zero-length frame.
+    QString pictureAnimation() const;
+    int pictureFrame() const { return shownFrame_; }
+    const format::Frame* picture() const;
     QPoint position() const { return position_.toPoint(); }
     void setPosition(QPoint p) { position_ = QPointF(p); }
     bool isVisible() const { return visible_; }
@@ -133,6 +138,8 @@ private:
 
     const format::Animation* anim_ = nullptr;
     int frame_ = -1;
+    const format::Animation* shownAnim_ = nullptr;
+    int shownFrame_ = -1;
     qint64 frameLeftMs_ = 0;
     bool playing_ = false;
     bool exiting_ = false;

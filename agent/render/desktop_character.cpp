@@ -50,6 +50,8 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     }
     balloon_.setSizeToText(file_->info().flags & format::flags::kBalloonSizeToText);
     window_.setWindowTitle(name());
+    // The native window is made now rather than at the first Show, so that showing only maps it.
+    window_.winId();
     voice_->setVoice(voiceFromFile(file_->info()));
     voice_->setEvents({
         [this](const QString& shown) { speechStarted(shown); },
@@ -247,8 +249,8 @@ void DesktopCharacter::sync() {
 }
 
 void DesktopCharacter::showFrame() {
-    const int anim = file_->animationIndex(player_.currentAnimation());
-    const int frame = player_.currentFrame();
+    const int anim = file_->animationIndex(player_.pictureAnimation());
+    const int frame = player_.pictureFrame();
     const int mouth = player_.mouth();
     if (anim < 0 || frame < 0) {
         if (!window_.picture().isNull()) {

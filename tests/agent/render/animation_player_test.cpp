@@ -327,6 +327,39 @@ TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
     EXPECT_EQ(player.position(), QPoint(-300, 40));
 }
 
+// Some characters' walks end on an empty marker frame long before the journey does: the last step is held
+// until the character arrives, and it comes to rest from there through the exit branches.
+TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere) {
+    CharacterData c = playerCharacter();
+    Frame marker = frame(0, -2);
+    c.animations.append(
+        animation("Stride", {frame(10, 4), frame(10, 0), frame(10, 3, {{4, 100}}), frame(10, 1), marker}));
+    c.info.states.append(State{"MovingRight", {"Stride"}});
+    AcsFile walker;
+    loadInto(&walker, c);
+    AnimationPlayer player(walker, agent::render::seededRandom(3));
+    player.setPosition({0, 0});
+    showNow(player);
+    player.setMoveSpeed(100);
+    player.moveTo({100, 0});
+    QList<int> pictures;
+    for (int t = 0; t < 2000; t += 50) {
+        player.advance(t == 0 ? 0 : 50);
+        ASSERT_NE(player.picture(), nullptr);
+        if (player.pictureAnimation() == "Stride" &&
+            (pictures.isEmpty() || pictures.last() != player.pictureFrame())) {
+            pictures << player.pictureFrame();
+        }
+        if (t == 900) {
+            EXPECT_EQ(player.pictureFrame(), 2) << "the last step is held while the character travels";
+            EXPECT_EQ(player.position(), QPoint(90, 0));
+        }
+    }
+    EXPECT_EQ(pictures, (QList<int>{0, 1, 2, 3, 1, 0})) << "the empty marker frame is never shown";
+    EXPECT_EQ(player.position(), QPoint(100, 0));
+    EXPECT_FALSE(player.isBusy());
+}
+
 TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
     AnimationPlayer player(file, agent::render::seededRandom(9));
     const int id = player.moveTo({-300, 40});
