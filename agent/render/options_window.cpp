@@ -135,7 +135,10 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     speedRow->addWidget(speed_, 1);
     speedRow->addWidget(speedLabel_);
     auto* voiceLayout = new QFormLayout(voiceBox);
-    voiceLayout->addRow(QStringLiteral("Speaking s&peed:"), speedRow);
+    // A row that is a layout has no buddy of its own: the label would show its ampersand.
+    auto* speedCaption = new QLabel(QStringLiteral("Speaking s&peed:"));
+    speedCaption->setBuddy(speed_);
+    voiceLayout->addRow(speedCaption, speedRow);
     voiceLayout->addRow(QStringLiteral("&Voice:"), voice_);
 
     error_ = new QLabel;
