@@ -7,6 +7,8 @@
 //     --shot FILE       a picture of the screen around the characters and the balloon, as a PNG
 //     --words N         take the picture once N words are in the balloon (default: when speech ends)
 //     --idle SECONDS    measure processor time while the characters stand and idle, then while hidden
+//     --menu ITEMS      open the first character's pop-up menu for the picture: "Heading;Command;Command"
+//     --options FILE    a picture of the character options window
 //     --show-times N    measure Show to the first frame in the window, N times
 #include <sys/resource.h>
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <functional>
 
 #include "agent/render/desktop_engine.h"
+#include "agent/render/options_window.h"
 
 using agent::render::DesktopCharacter;
 using agent::render::DesktopControl;
@@ -88,6 +91,8 @@ int main(int argc, char** argv) {
                        {"shot", "Picture to take.", "FILE"},
                        {"words", "Words in the balloon before the picture.", "N", "0"},
                        {"idle", "Seconds to measure idling and hidden.", "SECONDS", "0"},
+                       {"menu", "Pop-up menu to open: heading;command;...", "ITEMS"},
+                       {"options", "Picture of the options window.", "FILE"},
                        {"show-times", "Times to measure Show.", "N", "0"}});
     parser.addPositionalArgument("files", "Character files.");
     parser.process(app);
@@ -147,6 +152,13 @@ int main(int argc, char** argv) {
     }
 
     const QString text = parser.value("say");
+    if (parser.isSet("menu")) {
+        const QStringList items = parser.value("menu").split(';');
+        cast[0]->setCommandsCaption(items.value(0));
+        for (int i = 1; i < items.size(); ++i) {
+            cast[0]->addCommand({QStringLiteral("c%1").arg(i), items[i], {}, true, true});
+        }
+    }
     if (!text.isEmpty() || parser.isSet("shot") || parser.value("idle").toInt() > 0) {
         for (DesktopCharacter* c : cast) {
             c->show();
@@ -163,9 +175,17 @@ int main(int argc, char** argv) {
             waitFor([&] { return !cast[0]->player().isSpeaking(); }, 60000);
         }
     }
+    if (parser.isSet("menu")) {
+        DesktopCharacter* c = cast[0];
+        c->openMenu(c->window().geometry().center());
+        waitFor([&] { return c->popupMenu() && c->popupMenu()->isVisible(); }, 5000);
+    }
     if (parser.isSet("shot")) {
         pause(50);  // let the last frame reach the display
         QRect area;
+        if (QMenu* menu = cast[0]->popupMenu()) {
+            area |= menu->geometry();
+        }
         for (DesktopCharacter* c : cast) {
             area |= c->window().geometry();
             if (c->balloon().isVisible()) {
@@ -178,6 +198,20 @@ int main(int argc, char** argv) {
         const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
         if (!shot.save(parser.value("shot"))) {
             std::fprintf(stderr, "agentshow: cannot write %s\n", qPrintable(parser.value("shot")));
+            return 1;
+        }
+    }
+    if (parser.isSet("options")) {
+        control->showPropertySheet();
+        agent::render::OptionsWindow* window = agent::render::OptionsWindow::find(engine->options());
+        if (!window) {
+            std::fprintf(stderr, "agentshow: the options window did not open\n");
+            return 1;
+        }
+        waitFor([&] { return window->isVisible(); }, 5000);
+        pause(100);
+        if (!window->grab().save(parser.value("options"))) {
+            std::fprintf(stderr, "agentshow: cannot write %s\n", qPrintable(parser.value("options")));
             return 1;
         }
     }
