@@ -2,108 +2,69 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace soundtest {
 
-inline void putU16(QByteArray& out, std::uint16_t v) {
-    out.append(char(v & 0xFF));
-    out.append(char(v >> 8));
+// 16-bit little-endian values, as RIFF stores them; negative ones in two's complement.
+inline QByteArray u16(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values) {
+        out.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+    }
+    return out;
 }
 
-inline void putU32(QByteArray& out, std::uint32_t v) {
-    putU16(out, std::uint16_t(v & 0xFFFF));
-    putU16(out, std::uint16_t(v >> 16));
+inline QByteArray u32(std::uint32_t v) {
+    return u16({int(v & 0xFFFF), int(v >> 16)});
 }
 
 inline QByteArray chunk(const char* id, const QByteArray& body, bool pad = true) {
-    QByteArray out(id, 4);
-    putU32(out, std::uint32_t(body.size()));
-    out += body;
-    if (pad && body.size() % 2 != 0) {
-        out.append('\0');
-    }
-    return out;
-}
-
-inline QByteArray formatBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
-                             std::uint16_t bits) {
-    QByteArray body;
-    putU16(body, tag);
-    putU16(body, channels);
-    putU32(body, rate);
-    putU32(body, rate * channels * (bits / 8u));
-    putU16(body, std::uint16_t(channels * (bits / 8u)));
-    putU16(body, bits);
-    return body;
+    return QByteArray(id, 4) + u32(std::uint32_t(body.size())) + body +
+           QByteArray(pad ? body.size() % 2 : 0, '\0');
 }
 
 inline QByteArray riff(const QByteArray& chunks) {
-    QByteArray out("RIFF");
-    putU32(out, std::uint32_t(4 + chunks.size()));
-    return out + "WAVE" + chunks;
+    return "RIFF" + u32(std::uint32_t(4 + chunks.size())) + "WAVE" + chunks;
 }
 
-inline QByteArray samples16(const QList<std::int16_t>& values) {
-    QByteArray out;
-    for (std::int16_t v : values) {
-        putU16(out, std::uint16_t(v));
-    }
-    return out;
-}
-
-// A Microsoft ADPCM format chunk body, with the usual seven coefficient pairs unless told otherwise.
-inline QByteArray adpcmFormatBody(std::uint16_t channels, std::uint16_t blockAlign,
-                                  const QList<std::int16_t>& coefficients = {256, 0, 512, -256, 0, 0, 192, 64,
-                                                                             240, 0, 460, -208, 392, -232}) {
-    QByteArray body;
-    putU16(body, 2);
-    putU16(body, channels);
-    putU32(body, 8000);
-    putU32(body, 4000);
-    putU16(body, blockAlign);
-    putU16(body, 4);
-    putU16(body, std::uint16_t(4 + coefficients.size() * 2));
-    putU16(body, std::uint16_t((blockAlign - 7 * channels) * 2 / channels + 2));
-    putU16(body, std::uint16_t(coefficients.size() / 2));
-    for (std::int16_t c : coefficients) {
-        putU16(body, std::uint16_t(c));
-    }
-    return body;
-}
-
-// One ADPCM block header for a channel: predictor, step, and the two samples that start the block (the
-// later one first, as stored).
-struct AdpcmStart {
-    std::uint8_t predictor;
-    std::int16_t step;
-    std::int16_t sample1;
-    std::int16_t sample2;
-};
-
-inline QByteArray adpcmBlock(const QList<AdpcmStart>& channels, const QByteArray& nibbles) {
-    QByteArray out;
-    for (const AdpcmStart& c : channels) {
-        out.append(char(c.predictor));
-    }
-    for (const AdpcmStart& c : channels) {
-        putU16(out, std::uint16_t(c.step));
-    }
-    for (const AdpcmStart& c : channels) {
-        putU16(out, std::uint16_t(c.sample1));
-    }
-    for (const AdpcmStart& c : channels) {
-        putU16(out, std::uint16_t(c.sample2));
-    }
-    return out + nibbles;
+inline QByteArray formatBody(int tag, int channels, std::uint32_t rate, int bits) {
+    const int frame = channels * (bits / 8);
+    return u16({tag, channels}) + u32(rate) + u32(rate * std::uint32_t(frame)) + u16({frame, bits});
 }
 
 // A plain PCM file.
-inline QByteArray wave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                       const QByteArray& data) {
+inline QByteArray wave(int channels, std::uint32_t rate, int bits, const QByteArray& data) {
     return riff(chunk("fmt ", formatBody(1, channels, rate, bits)) + chunk("data", data));
+}
+
+// A Microsoft ADPCM format chunk body, with the usual seven coefficient pairs unless told otherwise.
+inline QByteArray adpcmFormatBody(int channels, int blockAlign,
+                                  std::initializer_list<int> coefficients = {256, 0, 512, -256, 0, 0, 192, 64,
+                                                                             240, 0, 460, -208, 392, -232}) {
+    const int count = int(coefficients.size());
+    const int samplesPerBlock = (blockAlign - 7 * channels) * 2 / channels + 2;
+    return u16({2, channels}) + u32(8000) + u32(4000) +
+           u16({blockAlign, 4, 4 + count * 2, samplesPerBlock, count / 2}) + u16(coefficients);
+}
+
+// One channel's part of an ADPCM block header: predictor, step, and the two samples that start the block
+// (the later one first, as stored). The file interleaves the channels field by field.
+struct AdpcmStart {
+    int predictor, step, sample1, sample2;
+};
+
+inline QByteArray adpcmBlock(std::initializer_list<AdpcmStart> channels, const QByteArray& nibbles) {
+    QByteArray predictors, steps, firsts, seconds;
+    for (const AdpcmStart& c : channels) {
+        predictors.append(char(c.predictor));
+        steps += u16({c.step});
+        firsts += u16({c.sample1});
+        seconds += u16({c.sample2});
+    }
+    return predictors + steps + firsts + seconds + nibbles;
 }
 
 }  // namespace soundtest
