@@ -17,17 +17,8 @@ else
     first=$build/bin/max.acs second=$build/bin/plany.acs
 fi
 
-work=$(mktemp -d)
-xvfb=
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$top/scripts/private-display.sh"
+private_display
 
 echo "characters: $(basename "$first") and $(basename "$second")"
 "$build/bin/agentshow" --show-times 10 --idle "$seconds" "$first" "$second" 2>/dev/null
@@ -40,6 +31,7 @@ cp "$second" "$chars/second.acs"
 printf '[Data]\nLastCharacter=first\nLastCharacter2=second\n' >"$XDG_CONFIG_HOME/HoraliaIIV/settings.ini"
 "$build/bin/horalia" >/dev/null 2>&1 &
 pid=$!
+private_pids+=("$pid")
 sleep 25
 peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
 kill -TERM "$pid" 2>/dev/null || true

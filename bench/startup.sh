@@ -9,16 +9,8 @@ program=${1:-${HORALIA_BUILD_DIR:-$top/build}/bin/horalia}
 bare=$(dirname "$program")/bare_window
 runs=10
 
-work=$(mktemp -d)
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$top/scripts/private-display.sh"
+private_display
 
 # measure PROGRAM WINDOW-CLASS LABEL
 measure() {
