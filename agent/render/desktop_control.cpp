@@ -1,5 +1,6 @@
 #include "agent/render/desktop_control.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -59,6 +60,8 @@ bool DesktopControl::load(const QString& id, const QString& fileName) {
     const QString path = resolve(fileName);
     if (!file->load(path)) {
         lastError_ = QStringLiteral("%1: %2").arg(path, file->errorString());
+        // The program goes on without the character; whoever started it from a terminal learns why.
+        qWarning("character engine: cannot load %s", qPrintable(lastError_));
         return false;
     }
     auto voice = env_.makeVoice ? env_.makeVoice() : nullptr;

@@ -27,8 +27,8 @@ public:
     SoundEffects& operator=(const SoundEffects&) = delete;
 
     // Starts the file's sound, cutting off the one playing. False, with errorString() saying why, when
-    // effects are off, the index names no sound, the sound cannot be decoded or the output cannot play it;
-    // the sound already playing then goes on.
+    // effects are off, the index names no sound or the sound cannot be decoded (the sound already playing
+    // then goes on), or when the output cannot play it (it has been cut off by then).
     bool play(const format::AcsFile& file, int soundIndex);
     void stop();
 
