@@ -1,5 +1,6 @@
 #include "agent/render/engine_options.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,10 +19,15 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Qt keeps INI files it has read and reads one again only when its time or size has changed; a test that
+// rewrites a file within the same moment, to the same size, must move its time on.
 void writeAll(const QString& path, const QByteArray& bytes) {
+    static int written = 0;
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+    file.flush();  // a write at close would set the time again
+    file.setFileTime(QDateTime::currentDateTime().addSecs(++written), QFileDevice::FileModificationTime);
 }
 
 // Every option away from its default.
