@@ -1,0 +1,92 @@
+// The desktop engine's voice on the real synthesizer: every statement ends with finished(), whatever becomes
+// of it, or its character would wait for ever; spoken output off still paces the words.
+#include "agent/render/speaker_voice.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/speech_fakes.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using agent::speech::fakes::ManualClock;
+using agent::speech::fakes::ManualOutput;
+
+class SpeakerVoiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto out = std::make_unique<ManualOutput>();
+        out->available = false;  // no sound server: the words keep the time of the samples
+        output = out.get();
+        voice = std::make_unique<agent::render::SpeakerVoice>(thread, std::move(out), clock);
+        voice->setEvents({
+            [this](const QString& shown) { log << "start:" + shown; },
+            [this](int shownEnd) { log << QStringLiteral("word:%1").arg(shownEnd); },
+            [this](int) { ++mouths; },
+            [this] { log << "end"; },
+        });
+    }
+
+    // Synthesis runs on its own thread; the player's timer then follows the clock, which the test moves on.
+    bool runToEnd(int ends = 1) {
+        return QTest::qWaitFor(
+            [&] {
+                clock.now += 1000;
+                return log.count("end") >= ends;
+            },
+            10000);
+    }
+
+    ManualClock clock;
+    agent::speech::SpeechThread thread;
+    ManualOutput* output = nullptr;
+    std::unique_ptr<agent::render::SpeakerVoice> voice;
+    QStringList log;
+    int mouths = 0;
+};
+
+TEST_F(SpeakerVoiceTest, AStatementStartsRevealsItsWordsMovesTheMouthAndEnds) {
+    voice->speak(R"(\Spd=180\Good morning everybody)");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(log.first(), "start:Good morning everybody");
+    EXPECT_EQ(log.filter("word:").size(), 3);
+    EXPECT_EQ(log.last(), "end");
+    EXPECT_EQ(log.count("end"), 1);
+    EXPECT_GT(mouths, 2);
+    EXPECT_EQ(output->starts, 1) << "with spoken output on, the sound is offered to the output";
+}
+
+TEST_F(SpeakerVoiceTest, WithSpokenOutputOffNothingSoundsButTheWordsStillCome) {
+    voice->setSoundOn(false);
+    voice->speak("Quiet please");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(output->starts, 0);
+    EXPECT_EQ(log.filter("word:").size(), 2);
+}
+
+TEST(SpeakerVoiceFailure, AStatementThatCannotBeSpokenStillEnds) {
+    QTemporaryDir empty;  // no voice data in it
+    agent::speech::SpeechThread thread{agent::speech::EspeakSynthesizer(empty.path())};
+    ManualClock clock;
+    agent::render::SpeakerVoice voice(thread, std::make_unique<ManualOutput>(), clock);
+    QStringList log;
+    voice.setEvents({[&](const QString&) { log << "start"; }, [&](int) { log << "word"; }, [](int) {},
+                     [&] { log << "end"; }});
+    voice.speak("Hello");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
+    EXPECT_EQ(log, QStringList{"end"});
+}
+
+TEST_F(SpeakerVoiceTest, StopEndsTheStatementOnce) {
+    voice->speak("one two three four five six seven eight");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
+    voice->stop();
+    EXPECT_EQ(log.count("end"), 1);
+    clock.now += 60000;
+    QTest::qWait(50);
+    EXPECT_EQ(log.count("end"), 1);
+}
+
+}  // namespace
