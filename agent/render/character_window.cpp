@@ -1,21 +1,11 @@
 #include "agent/render/character_window.h"
+#include "agent/render/window_shape.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace agent::render {
-
-namespace {
-
-// Platforms without windows of their own (offscreen, minimal) cannot shape one and say so at every frame.
-bool masksSupported() {
-    static const bool supported = QGuiApplication::platformName() != QLatin1String("offscreen") &&
-                                  QGuiApplication::platformName() != QLatin1String("minimal");
-    return supported;
-}
-
-}  // namespace
 
 CharacterWindow::CharacterWindow(QSize frameSize, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -35,10 +25,7 @@ void CharacterWindow::setPicture(const QImage& picture, const QRegion& shape) {
     picture_ = picture;
     if (shape != shape_) {
         shape_ = shape;
-        // An empty mask would mean no mask at all; a frame with nothing drawn keeps one pixel.
-        if (masksSupported()) {
-            setMask(shape_.isEmpty() ? QRegion(0, 0, 1, 1) : shape_);
-        }
+        shapeWindow(*this, shape_);
     }
     update();
 }

@@ -1,4 +1,5 @@
 #include "agent/render/word_balloon.h"
+#include "agent/render/window_shape.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -227,7 +228,8 @@ void WordBalloon::applyPlacement() {
     if (shapeChanged) {
         const QRect body = placement_.body.translated(-placement_.window.topLeft());
         const int tipX = placement_.tipX - placement_.window.left();
-        setMask(QRegion(outline(QRectF(body), placement_.tip, tipX, kShape).toFillPolygon().toPolygon()));
+        shapeWindow(*this,
+                    QRegion(outline(QRectF(body), placement_.tip, tipX, kShape).toFillPolygon().toPolygon()));
         requestRepaint();
     }
     if (open_ && !isVisible()) {

@@ -7,7 +7,9 @@
 #include "tests/support/speech_fakes.h"
 #include "tests/support/test_data.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -276,6 +278,8 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     const QPoint at = opaquePoint(genie->window().picture());
     ASSERT_GE(at.x(), 0);
 
+    EXPECT_TRUE(genie->window().mask().contains(at)) << "the window is shaped to the character's pixels";
+    EXPECT_FALSE(genie->window().mask().contains(QPoint(0, 0)));
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);
@@ -331,6 +335,42 @@ TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
     genie->hide();
     settle(genie);
     EXPECT_FALSE(control->isTicking()) << "a hidden character costs nothing";
+}
+
+// Every genuine file either fails its load cleanly or shows, speaks with its own balloon settings and hides.
+TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
+    const QDir data(testsupport::acsTestDataDir());
+    int shown = 0;
+    for (const QString& name : data.entryList({"*.acs"}, QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        const QString id = QFileInfo(name).baseName();
+        if (!control->load(id, data.filePath(name))) {
+            EXPECT_EQ(control->item(id), nullptr);
+            EXPECT_FALSE(control->lastError().isEmpty());
+            continue;
+        }
+        DesktopCharacter* c = control->character(id);
+        c->moveTo(50, 300);
+        c->show();
+        c->speak("Hello there");
+        settle(c);
+        ASSERT_TRUE(c->player().isSpeaking());
+        EXPECT_TRUE(c->window().isVisible());
+        EXPECT_EQ(c->window().picture().size(), QSize(c->width(), c->height()));
+        voices.back()->start("Hello there");
+        voices.back()->word(5);
+        EXPECT_EQ(c->balloon().isVisible(),
+                  c->file().info().balloon.has_value() &&
+                      !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
+        voices.back()->finish();
+        control->advance(0);
+        c->hide();
+        settle(c);
+        EXPECT_FALSE(c->window().isVisible());
+        control->unload(id);
+        ++shown;
+    }
+    EXPECT_GE(shown, 8);
 }
 
 TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
