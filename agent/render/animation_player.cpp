@@ -58,6 +58,14 @@ void AnimationPlayer::endSpeech() {
     }
 }
 
+void AnimationPlayer::setPosition(QPoint p) {
+    position_ = QPointF(p);
+    if (isMoving()) {
+        moveTo_ = position_;
+        moveTotalMs_ = moveElapsedMs_;
+    }
+}
+
 bool AnimationPlayer::isMoving() const {
     return current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_;
 }

@@ -74,7 +74,9 @@ public:
     int pictureFrame() const { return shownFrame_; }
     const format::Frame* picture() const;
     QPoint position() const { return position_.toPoint(); }
-    void setPosition(QPoint p) { position_ = QPointF(p); }
+    // Puts the character here at once. A journey underway ends here: the user has taken hold of the
+    // character.
+    void setPosition(QPoint p);
     bool isVisible() const { return visible_; }
     bool isSpeaking() const;
     QString speechText() const;

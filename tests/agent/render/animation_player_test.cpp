@@ -360,6 +360,19 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
     EXPECT_FALSE(player.isBusy());
 }
 
+TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
+    AnimationPlayer player(file, agent::render::seededRandom(9));
+    player.setPosition({0, 0});
+    showNow(player);
+    player.setMoveSpeed(100);
+    const int id = player.moveTo({-300, 0});
+    player.advance(1000);
+    player.setPosition({50, 60});
+    player.advance(2000);
+    EXPECT_EQ(player.position(), QPoint(50, 60));
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Move, false}}));
+}
+
 TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
     AnimationPlayer player(file, agent::render::seededRandom(9));
     const int id = player.moveTo({-300, 40});
