@@ -10,11 +10,51 @@ using namespace testsupport;
 
 namespace {
 
-using SettingsLoad = SettingsDialogTest;
 using SettingsModes = SettingsDialogTest;
+using Pairs = std::initializer_list<std::pair<const char*, const char*>>;
 
 const char* const kAdvancedOnly[] = {
     "Label32", "chk_effects1", "Label33", "chk_effects2", "txt_startupmessage", "Label22", "com_clear1"};
+
+class SettingsLoad : public SettingsDialogTest {
+protected:
+    // Each entry is "key=value".
+    void store(const QStringList& entries) {
+        for (const QString& entry : entries) {
+            fake.settings.set(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        }
+    }
+    // What a control shows: its text, or "[x]" / "[ ]" for a check box.
+    QString shown(const QString& name) const {
+        if (auto* box = dialog->findChild<QCheckBox*>(name)) {
+            return box->isChecked() ? "[x]" : "[ ]";
+        }
+        if (auto* label = dialog->findChild<QLabel*>(name)) {
+            return label->text();
+        }
+        if (auto* button = dialog->findChild<QPushButton*>(name)) {
+            return button->text();
+        }
+        return text(name.toLatin1().constData());
+    }
+    // Each entry is "control=what it shows"; one list, so that a failure names every control that differs.
+    void expectShown(const QStringList& expected) const {
+        QStringList got;
+        for (const QString& entry : expected) {
+            const QString name = entry.section(u'=', 0, 0);
+            got << name + '=' + shown(name);
+        }
+        EXPECT_EQ(got, expected);
+    }
+    void expectAdvancedControls(bool visible) const {
+        EXPECT_EQ(dialog->SSTab1()->isTabEnabled(1), visible);
+        for (const char* name : kAdvancedOnly) {
+            EXPECT_EQ(w(name)->isHidden(), !visible) << name;
+        }
+    }
+};
+
+const QString kSimpleLabel = "YOU ARE IN SIMPLE MODE, CLICK HERE ----> CLICK <---- TO CHANGE";
 
 }  // namespace
 
@@ -22,36 +62,20 @@ TEST_F(SettingsLoad, FromNoSettingsShowsTheDefaultsInSimpleModeAndStoresNothing)
     open();
     EXPECT_EQ(dialog->windowTitle(), "General Settings");
     QTabWidget* tabs = dialog->SSTab1();
-    ASSERT_EQ(tabs->count(), 7);
-    const QStringList captions{
-        "Alarm 1 settings", "Alarm 2 settings", "Characters", "Colours", "Help", "Type and Speak", "Misc"};
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i) {
+        captions << tabs->tabText(i);
     }
-    EXPECT_FALSE(tabs->isTabEnabled(1));
-    for (const char* name : kAdvancedOnly) {
-        EXPECT_TRUE(w(name)->isHidden()) << name;
-    }
-    EXPECT_EQ(text("txt_hour1"), "99");
-    EXPECT_EQ(text("txt_min1"), "99");
-    EXPECT_EQ(text("txt_hour2"), "99");
-    EXPECT_EQ(text("txt_quiet1"), "00");
-    EXPECT_EQ(text("txt_quiet2"), "00");
-    EXPECT_EQ(text("com_format"), "24 Hour");
-    EXPECT_TRUE(ticked("chk_effects1"));
-    EXPECT_TRUE(ticked("chk_effects2"));
-    EXPECT_FALSE(ticked("chk_repeat1"));
-    EXPECT_FALSE(ticked("chk_hide1"));
-    EXPECT_FALSE(ticked("chk_LWW"));
-    EXPECT_EQ(text("Combo2"), "");
+    EXPECT_EQ(captions, (QStringList{"Alarm 1 settings", "Alarm 2 settings", "Characters", "Colours", "Help",
+                                     "Type and Speak", "Misc"}));
+    expectAdvancedControls(false);
+    expectShown({"txt_hour1=99", "txt_min1=99", "txt_hour2=99", "txt_quiet1=00", "txt_quiet2=00",
+                 "com_format=24 Hour", "chk_effects1=[x]", "chk_effects2=[x]", "chk_repeat1=[ ]",
+                 "chk_hide1=[ ]", "chk_LWW=[ ]", "Combo2=", "txt_startupmessage=Welcome To Horalia Deluxe",
+                 "txt_username=Nobody", "txt_launch1=", "lab_mode=" + kSimpleLabel});
     EXPECT_EQ(w<QComboBox>("Combo2")->count(), 6);
     EXPECT_EQ(w<QComboBox>("Combo2")->itemText(5), "60");
     EXPECT_EQ(w<QComboBox>("com_format")->itemText(1), "12 Hour am/pm");
-    EXPECT_EQ(text("txt_startupmessage"), "Welcome To Horalia Deluxe");
-    EXPECT_EQ(text("txt_username"), "Nobody");
-    EXPECT_EQ(text("txt_launch1"), "");
-    EXPECT_EQ(w<QLabel>("lab_mode")->text(),
-              "YOU ARE IN SIMPLE MODE, CLICK HERE ----> CLICK <---- TO CHANGE");
     // The swatches show the colours the clock shows now.
     EXPECT_EQ(w("txt_forecolour")->palette().color(QPalette::Base), QColor(0, 0, 255));
     EXPECT_EQ(w("txt_backcolour")->palette().color(QPalette::Base), QColor(255, 255, 0));
@@ -60,104 +84,52 @@ TEST_F(SettingsLoad, FromNoSettingsShowsTheDefaultsInSimpleModeAndStoresNothing)
 }
 
 TEST_F(SettingsLoad, EveryKeyFillsItsControlWithoutWritingAnythingBack) {
-    auto& s = fake.settings;
-    s.set("mode", "advanced");
-    s.set("AlarmTime1", "0721");
-    s.set("AlarmTime2", "2359");
-    s.set("Repeat1", "True");
-    s.set("Repeat2", "True");
-    s.set("Launch1", "/usr/bin/xclock");
-    s.set("Launch2", "/opt/wake.sh");
-    s.set("AlarmMessage", "Wake up one");
-    s.set("AlarmMessage2", "Wake up two");
-    s.set("LastCharacter", "max");
-    s.set("LastCharacter2", "plany");
-    s.set("charhide", "True");
-    s.set("charhide2", "True");
-    s.set("LoadWithWindows", "True");
-    s.set("Announce", "20");
-    s.set("StartupMessage", "Hello there");
-    s.set("UserName", "Ada");
-    s.set("QuietTime", "2207");
-    s.write("data", "format", "1");
-    s.set("effects1", "False");
-    s.set("effects2", "True");
-    s.writes.clear();
+    store({"mode=advanced", "AlarmTime1=0721", "AlarmTime2=2359", "Repeat1=True", "Repeat2=True",
+           "Launch1=/usr/bin/xclock", "Launch2=/opt/wake.sh", "AlarmMessage=Wake up one",
+           "AlarmMessage2=Wake up two", "LastCharacter=max"});
+    store({"LastCharacter2=plany", "charhide=True", "charhide2=True", "LoadWithWindows=True", "Announce=20",
+           "StartupMessage=Hello there", "UserName=Ada", "QuietTime=2207", "effects1=False",
+           "effects2=True"});
+    fake.settings.write("data", "format", "1");
+    fake.settings.writes.clear();
     open();
-    EXPECT_TRUE(dialog->SSTab1()->isTabEnabled(1));
-    for (const char* name : kAdvancedOnly) {
-        EXPECT_FALSE(w(name)->isHidden()) << name;
-    }
-    EXPECT_EQ(w<QLabel>("lab_mode")->text(),
-              "YOU ARE IN ADVANCED MODE, CLICK HERE ----> CLICK <---- TO CHANGE");
-    EXPECT_EQ(text("txt_hour1") + text("txt_min1") + text("txt_hour2") + text("txt_min2"), "07212359");
-    EXPECT_TRUE(ticked("chk_repeat1"));
-    EXPECT_TRUE(ticked("chk_repeat2"));
-    EXPECT_EQ(text("txt_launch1"), "/usr/bin/xclock");
-    EXPECT_EQ(text("txt_launch2"), "/opt/wake.sh");
-    EXPECT_EQ(text("txt_message1"), "Wake up one");
-    EXPECT_EQ(text("txt_message2"), "Wake up two");
-    EXPECT_EQ(text("txt_character1"), "max");
-    EXPECT_EQ(text("txt_character2"), "plany");
-    EXPECT_TRUE(ticked("chk_hide1"));
-    EXPECT_TRUE(ticked("chk_hide2"));
-    EXPECT_TRUE(ticked("chk_LWW"));
-    EXPECT_EQ(text("Combo1"), "max");
+    expectAdvancedControls(true);
+    expectShown({"txt_hour1=07", "txt_min1=21", "txt_hour2=23", "txt_min2=59", "chk_repeat1=[x]",
+                 "chk_repeat2=[x]", "txt_launch1=/usr/bin/xclock", "txt_launch2=/opt/wake.sh",
+                 "txt_message1=Wake up one", "txt_message2=Wake up two", "txt_character1=max",
+                 "txt_character2=plany"});
+    expectShown({"chk_hide1=[x]", "chk_hide2=[x]", "chk_LWW=[x]", "Combo1=max", "Combo2=20",
+                 "txt_startupmessage=Hello there", "txt_username=Ada", "txt_quiet1=22", "txt_quiet2=07",
+                 "com_format=12 Hour am/pm", "chk_effects1=[ ]", "chk_effects2=[x]",
+                 "lab_mode=YOU ARE IN ADVANCED MODE, CLICK HERE ----> CLICK <---- TO CHANGE"});
     auto* chooser = w<QComboBox>("Combo1");
     ASSERT_EQ(chooser->count(), 2);
     EXPECT_EQ(chooser->itemText(0), "plany");
     EXPECT_EQ(chooser->itemText(1), "max");
-    EXPECT_EQ(text("Combo2"), "20");
-    EXPECT_EQ(text("txt_startupmessage"), "Hello there");
-    EXPECT_EQ(text("txt_username"), "Ada");
-    EXPECT_EQ(text("txt_quiet1") + "-" + text("txt_quiet2"), "22-07");
-    EXPECT_EQ(text("com_format"), "12 Hour am/pm");
-    EXPECT_FALSE(ticked("chk_effects1"));
-    EXPECT_TRUE(ticked("chk_effects2"));
     EXPECT_EQ(said, QStringList{"genie: Main Options, you are in advanced mode!"});
-    EXPECT_TRUE(s.writes.isEmpty()) << s.writes.join(", ").toStdString();
+    EXPECT_TRUE(fake.settings.writes.isEmpty()) << fake.settings.writes.join(", ").toStdString();
     // Loading ran no handler: nothing waited, nothing was asked.
     EXPECT_EQ(fake.clock.nowMs(), at(0, 7).toMSecsSinceEpoch());
     EXPECT_TRUE(fake.dialogs.boxes.isEmpty());
 }
 
 TEST_F(SettingsLoad, GarbageValuesShowAsTheyAreAndNeverCrash) {
-    auto& s = fake.settings;
-    s.set("mode", "Simple");
-    s.set("AlarmTime1", "7");
-    s.set("AlarmTime2", "");
-    s.set("QuietTime", "\x01\x02xyz\xff");
-    s.write("data", "format", "24");
-    s.set("effects1", "true");
-    s.set("effects2", "");
-    s.set("Repeat1", "yes");
-    s.set("LoadWithWindows", "1");
-    s.set("Announce", "-3.5e9");
-    s.writes.clear();
+    store({"mode=Simple", "AlarmTime1=7", "AlarmTime2=", "QuietTime=\x01\x02xyz\xff", "effects1=true",
+           "effects2=", "Repeat1=yes", "LoadWithWindows=1", "Announce=-3.5e9"});
+    fake.settings.write("data", "format", "24");
+    fake.settings.writes.clear();
     open();
     // An unknown mode: every control visible, the label keeps its first caption.
-    EXPECT_TRUE(dialog->SSTab1()->isTabEnabled(1));
-    for (const char* name : kAdvancedOnly) {
-        EXPECT_FALSE(w(name)->isHidden()) << name;
-    }
-    EXPECT_EQ(w<QLabel>("lab_mode")->text(),
-              "YOU ARE IN SIMPLE MODE, CLICK HERE ----> CLICK <---- TO CHANGE");
-    EXPECT_EQ(text("txt_hour1"), "7");
-    EXPECT_EQ(text("txt_min1"), "");
-    EXPECT_EQ(text("txt_hour2"), "");
-    EXPECT_EQ(text("txt_quiet1"), QString("\x01\x02"));
-    EXPECT_EQ(text("com_format"), "12 Hour am/pm");
-    EXPECT_FALSE(ticked("chk_effects1"));
-    EXPECT_FALSE(ticked("chk_effects2"));
-    EXPECT_FALSE(ticked("chk_repeat1"));
-    EXPECT_FALSE(ticked("chk_LWW"));
-    EXPECT_EQ(text("Combo2"), "-3.5e9");
+    expectAdvancedControls(true);
+    expectShown({"lab_mode=" + kSimpleLabel, "txt_hour1=7", "txt_min1=", "txt_hour2=", "txt_quiet1=\x01\x02",
+                 "com_format=12 Hour am/pm", "chk_effects1=[ ]", "chk_effects2=[ ]", "chk_repeat1=[ ]",
+                 "chk_LWW=[ ]", "Combo2=-3.5e9"});
     EXPECT_EQ(said, QStringList{"genie: Main Options, you are in Simple mode!"});
-    EXPECT_TRUE(s.writes.isEmpty());
+    EXPECT_TRUE(fake.settings.writes.isEmpty());
 
     // The unknown mode stays: a click on the label does nothing at all.
     QTest::mouseClick(w("lab_mode"), Qt::LeftButton);
-    EXPECT_TRUE(s.writes.isEmpty());
+    EXPECT_TRUE(fake.settings.writes.isEmpty());
     EXPECT_TRUE(fake.shell.starts.isEmpty());
     EXPECT_TRUE(calls.isEmpty());
 }
@@ -170,33 +142,30 @@ TEST_F(SettingsLoad, AnEmptyModeLeavesTwoBlanksInTheGreeting) {
 
 TEST_F(SettingsLoad, ControlsCarryTheirCaptionsAndTooltips) {
     open();
-    EXPECT_EQ(w<QLabel>("Label2")->text(), "Alarm set for");
-    EXPECT_EQ(w<QLabel>("Label9")->text(), "Alarm set for");
-    EXPECT_EQ(w<QLabel>("Label28")->text(), "Please use 24 hour format");
-    EXPECT_EQ(w<QLabel>("Label7")->text(), "Program to launch with alarm 2");
-    EXPECT_EQ(w<QLabel>("Label5")->text(), "Alarm 1 spoken message, you may type in a new one");
-    EXPECT_EQ(w("txt_hour1")->toolTip(), "Enter your new alarm hour in here");
-    EXPECT_EQ(w("txt_min2")->toolTip(), "Enter your new alarm minute in here and then click SET");
-    EXPECT_EQ(w<QPushButton>("com_set1")->text(), "SET");
-    EXPECT_EQ(w<QPushButton>("com_clear2")->text(), "Clear this alarm");
+    expectShown({"Label2=Alarm set for", "Label9=Alarm set for", "Label28=Please use 24 hour format",
+                 "Label7=Program to launch with alarm 2",
+                 "Label5=Alarm 1 spoken message, you may type in a new one", "com_set1=SET",
+                 "com_clear2=Clear this alarm", "Label11=Character 1 is ",
+                 "Label33=Turn off character 2 sound effects", "Label25=The clock will `Whisper` between",
+                 "Label15=This the is current clock text colour", "com_speak=CLICK HERE TO SPEAK",
+                 "Label17=Start Horalia Deluxe with Windows",
+                 "Label22=This is your current Start Up Message (for character 2)"});
+    for (const auto& [name, tip] :
+         Pairs{{"txt_hour1", "Enter your new alarm hour in here"},
+               {"txt_min2", "Enter your new alarm minute in here and then click SET"},
+               {"txt_launch2", "This program will launch with alarm 2"},
+               {"txt_quiet1", "This is the HOUR to be quet FROM"},
+               {"chk_LWW", "Click here to make horalia start with windows"},
+               {"Command2", "Click here to confirm your choice"}}) {
+        EXPECT_EQ(w(name)->toolTip(), tip) << name;
+    }
     EXPECT_TRUE(w<QLineEdit>("txt_launch1")->isReadOnly());
-    EXPECT_EQ(w("txt_launch2")->toolTip(), "This program will launch with alarm 2");
-    EXPECT_EQ(w<QLabel>("Label11")->text(), "Character 1 is ");
-    EXPECT_EQ(w<QLabel>("Label33")->text(), "Turn off character 2 sound effects");
-    EXPECT_EQ(w("txt_quiet1")->toolTip(), "This is the HOUR to be quet FROM");
     EXPECT_EQ(w<QLineEdit>("txt_quiet2")->maxLength(), 2);
-    EXPECT_EQ(w<QLabel>("Label25")->text(), "The clock will `Whisper` between");
-    EXPECT_EQ(w<QLabel>("Label15")->text(), "This the is current clock text colour");
     EXPECT_TRUE(w<QPlainTextEdit>("Text1")->isReadOnly());
     EXPECT_EQ(
         w<QPlainTextEdit>("txt_speech")->toPlainText(),
         "Type in some text, whatever you want to hear back \nand then press Click Here To Speak. You can "
         "also \nuse \\emp\\Special commands like that or \n\\chr=\"Whisper\"\\commands like whisper\n");
-    EXPECT_EQ(w<QPushButton>("com_speak")->text(), "CLICK HERE TO SPEAK");
-    EXPECT_EQ(w<QLabel>("Label17")->text(), "Start Horalia Deluxe with Windows");
-    EXPECT_EQ(w("chk_LWW")->toolTip(), "Click here to make horalia start with windows");
-    EXPECT_EQ(w<QPushButton>("Command2")->toolTip(), "Click here to confirm your choice");
-    EXPECT_EQ(w<QLabel>("Label22")->text(), "This is your current Start Up Message (for character 2)");
 }
 
 TEST_F(SettingsLoad, FitsASmallScreenWithEveryLabelBesideItsControl) {
