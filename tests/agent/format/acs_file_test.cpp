@@ -12,13 +12,20 @@ namespace {
 
 using formattest::acsPath;
 
-#define LOAD_OR_SKIP(file, name)                          \
-    const QString path_##file = acsPath(name);            \
-    if (path_##file.isEmpty()) {                          \
-        GTEST_SKIP() << "character test files not found"; \
-    }                                                     \
-    AcsFile file;                                         \
-    ASSERT_TRUE(file.load(path_##file)) << file.errorString().toStdString()
+class AcsFileGenuine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (formattest::acsDir().isEmpty()) {
+            GTEST_SKIP() << "character test files not found";
+        }
+    }
+    static ::testing::AssertionResult load(AcsFile& file, const char* name) {
+        if (file.load(acsPath(name))) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << name << ": " << file.errorString().toStdString();
+    }
+};
 
 struct Expected {
     const char* file;
@@ -28,7 +35,7 @@ struct Expected {
     bool voice, balloon, tray;
 };
 
-TEST(AcsFileGenuine, ReadsCountsNamesAndSizesOfEveryFile) {
+TEST_F(AcsFileGenuine, ReadsCountsNamesAndSizesOfEveryFile) {
     const Expected table[] = {
         {"Genie.acs", "Genie", 128, 128, 76, 591, 14, 16, 30, true, true, true},
         {"Merlin.acs", "Merlin", 128, 128, 73, 614, 32, 16, 30, true, true, true},
@@ -41,13 +48,10 @@ TEST(AcsFileGenuine, ReadsCountsNamesAndSizesOfEveryFile) {
         {"yoyo.acs", "Yoyo", 128, 95, 5, 3, 0, 2, 1, true, true, false},
         {"Character2.acs", "Character", 128, 128, 2, 2, 0, 2, 2, false, true, false},
     };
-    if (formattest::acsDir().isEmpty()) {
-        GTEST_SKIP() << "character test files not found";
-    }
     for (const Expected& e : table) {
         SCOPED_TRACE(e.file);
         AcsFile f;
-        ASSERT_TRUE(f.load(acsPath(e.file))) << f.errorString().toStdString();
+        ASSERT_TRUE(load(f, e.file));
         const CharacterInfo& ci = f.info();
         EXPECT_EQ(ci.majorVersion, 2);
         EXPECT_EQ(ci.width, e.width);
@@ -84,8 +88,9 @@ TEST(AcsFileGenuine, ReadsCountsNamesAndSizesOfEveryFile) {
     }
 }
 
-TEST(AcsFileGenuine, GenieDetails) {
-    LOAD_OR_SKIP(genie, "Genie.acs");
+TEST_F(AcsFileGenuine, GenieDetails) {
+    AcsFile genie;
+    ASSERT_TRUE(load(genie, "Genie.acs"));
     const CharacterInfo& ci = genie.info();
     EXPECT_EQ(ci.guid.toString(), QStringLiteral("{C3B28D02-B254-11D0-B464-0080C7F5EE85}"));
     EXPECT_EQ(ci.transparentIndex, 10);
@@ -140,8 +145,9 @@ TEST(AcsFileGenuine, GenieDetails) {
     EXPECT_EQ(pixels, 9694116);
 }
 
-TEST(AcsFileGenuine, ComposesGenieRestPose) {
-    LOAD_OR_SKIP(genie, "Genie.acs");
+TEST_F(AcsFileGenuine, ComposesGenieRestPose) {
+    AcsFile genie;
+    ASSERT_TRUE(load(genie, "Genie.acs"));
     FrameComposer composer(genie);
     QString error;
     const QImage frame = composer.compose(0, 0, -1, &error);
@@ -156,15 +162,11 @@ TEST(AcsFileGenuine, ComposesGenieRestPose) {
     EXPECT_EQ(first.pixelIndex(64, 64), 72);
 }
 
-TEST(AcsFileGenuine, MouthOverlaysChangeTheFrame) {
+TEST_F(AcsFileGenuine, MouthOverlaysChangeTheFrame) {
     for (const char* name : {"Genie.acs", "Homer_Simpson.acs"}) {
         SCOPED_TRACE(name);
-        const QString path = acsPath(name);
-        if (path.isEmpty()) {
-            GTEST_SKIP() << "character test files not found";
-        }
         AcsFile f;
-        ASSERT_TRUE(f.load(path));
+        ASSERT_TRUE(load(f, name));
         FrameComposer composer(f);
         int checked = 0;
         for (int a = 0; a < f.animations().size() && checked < 5; ++a) {
@@ -192,8 +194,9 @@ TEST(AcsFileGenuine, MouthOverlaysChangeTheFrame) {
     }
 }
 
-TEST(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
-    LOAD_OR_SKIP(homer, "Homer_Simpson.acs");
+TEST_F(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
+    AcsFile homer;
+    ASSERT_TRUE(load(homer, "Homer_Simpson.acs"));
     int replacing = 0;
     for (const Animation& a : homer.animations()) {
         for (const Frame& f : a.frames) {
@@ -206,13 +209,9 @@ TEST(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
     EXPECT_EQ(homer.info().balloon->fontName, QStringLiteral("Kristen ITC"));
 }
 
-TEST(AcsFileGenuine, RefusesTheOlderFormatAndOddLayouts) {
-    const QString gnome = acsPath("gnome.acs");
-    if (gnome.isEmpty()) {
-        GTEST_SKIP() << "character test files not found";
-    }
+TEST_F(AcsFileGenuine, RefusesTheOlderFormatAndOddLayouts) {
     AcsFile f;
-    EXPECT_FALSE(f.load(gnome));
+    EXPECT_FALSE(f.load(acsPath("gnome.acs")));
     EXPECT_TRUE(f.errorString().contains(QStringLiteral("OLE compound document")))
         << f.errorString().toStdString();
     EXPECT_FALSE(f.isLoaded());

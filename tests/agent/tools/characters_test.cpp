@@ -15,18 +15,13 @@ using agent::format::AcsFile;
 using agent::format::Animation;
 using agent::format::FrameComposer;
 
-const QStringList kAnimations = {
-    QStringLiteral("Congratulate"), QStringLiteral("Confused"), QStringLiteral("Decline"),
-    QStringLiteral("DoMagic1"),     QStringLiteral("Explain"),  QStringLiteral("Greet"),
-    QStringLiteral("LookDown"),     QStringLiteral("Pleased"),  QStringLiteral("Read")};
+const QStringList kAnimations = {"Congratulate", "Confused", "Decline", "DoMagic1", "Explain",
+                                 "Greet",        "LookDown", "Pleased", "Read"};
 
-const QStringList kStates = {
-    QStringLiteral("Showing"),      QStringLiteral("Hiding"),        QStringLiteral("Speaking"),
-    QStringLiteral("MovingLeft"),   QStringLiteral("MovingRight"),   QStringLiteral("MovingUp"),
-    QStringLiteral("MovingDown"),   QStringLiteral("GesturingLeft"), QStringLiteral("GesturingRight"),
-    QStringLiteral("GesturingUp"),  QStringLiteral("GesturingDown"), QStringLiteral("IdlingLevel1"),
-    QStringLiteral("IdlingLevel2"), QStringLiteral("IdlingLevel3"),  QStringLiteral("Listening"),
-    QStringLiteral("Hearing")};
+const QStringList kStates = {"Showing",        "Hiding",       "Speaking",      "MovingLeft",
+                             "MovingRight",    "MovingUp",     "MovingDown",    "GesturingLeft",
+                             "GesturingRight", "GesturingUp",  "GesturingDown", "IdlingLevel1",
+                             "IdlingLevel2",   "IdlingLevel3", "Listening",     "Hearing"};
 
 QString characterPath(const char* file) {
     return QStringLiteral(HORALIA_BIN_DIR "/") + QString::fromLatin1(file);
@@ -112,7 +107,6 @@ TEST_P(OurCharacter, HasEveryAnimationAndStateThePlayerUses) {
 
 TEST_P(OurCharacter, AnimationsMoveFrameByFrameAndComeBackToRest) {
     const QImage rest = frame(QStringLiteral("RestPose"), 0);
-    const QStringList hidden = {QStringLiteral("Hide")};
     for (const QString& name : playedAnimations()) {
         const Animation* a = file_.animation(name);
         ASSERT_NE(a, nullptr) << name.toStdString();
@@ -126,13 +120,11 @@ TEST_P(OurCharacter, AnimationsMoveFrameByFrameAndComeBackToRest) {
             }
             previous = img;
         }
-        if (!hidden.contains(name)) {
+        if (name != QStringLiteral("Hide")) {
             // A whole turn of a wheel or of the plane itself may leave a pixel or two apart.
             EXPECT_LT(difference(previous, rest), 0.002) << name.toStdString() << " ends away from rest";
         }
     }
-    const Animation* hide = file_.animation(u"Hide");
-    EXPECT_TRUE(hide->frames.last().images.isEmpty() || hide->frames.size() > 0);
 }
 
 TEST_P(OurCharacter, LongAnimationsHaveAWayOut) {
