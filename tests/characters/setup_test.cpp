@@ -25,6 +25,19 @@ QStringList withoutTime(const QStringList& lines, const QString& prefix) {
     return out;
 }
 
+// A clock started at ten, with what was said while setting up forgotten.
+class Started : public ::testing::Test {
+protected:
+    Started() {
+        clock.start();
+        clock.lines().clear();
+    }
+    ClockHarness clock{at(10, 0)};
+};
+using Answering = Started;
+using Homing = Started;
+using PickingCharacters = Started;
+
 }  // namespace
 
 TEST(HomePosition, BesideTheClockInScreenPixels) {
@@ -134,10 +147,7 @@ TEST(Reactions, CharacterOnesCommands) {
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(Reactions, CharacterTwosCommands) {
-    ClockHarness clock(at(10, 0));
-    clock.start();
-    clock.lines().clear();
+TEST_F(Answering, CharacterTwosCommands) {
     auto& reactions = clock.controller.reactions();
     reactions.command(false, "Date");
     reactions.command(false, "Shut");
@@ -150,10 +160,7 @@ TEST(Reactions, CharacterTwosCommands) {
     EXPECT_EQ(clock.fake.program.ends, 1);
 }
 
-TEST(Reactions, DragsTakeTurnsInThreeLinesPerCharacter) {
-    ClockHarness clock(at(10, 0));
-    clock.start();
-    clock.lines().clear();
+TEST_F(Answering, DragsTakeTurnsInThreeLinesPerCharacter) {
     for (int i = 0; i < 4; ++i) {
         clock.controller.reactions().dragComplete(true);
     }
@@ -169,10 +176,7 @@ TEST(Reactions, DragsTakeTurnsInThreeLinesPerCharacter) {
     EXPECT_EQ(clock.controller.reactions().dragCounter(false), 2);
 }
 
-TEST(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {
-    ClockHarness clock(at(10, 0));
-    clock.start();
-    clock.lines().clear();
+TEST_F(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {
     const qint64 begin = clock.fake.clock.nowMs();
     clock.controller.GenieMove();
     EXPECT_EQ(clock.lines(), (QStringList{
@@ -188,10 +192,7 @@ TEST(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {
     EXPECT_EQ(clock.fake.clock.nowMs() - begin, 4000);
 }
 
-TEST(Homing, AMinimisedClockHasNoHome) {
-    ClockHarness clock(at(10, 0));
-    clock.start();
-    clock.lines().clear();
+TEST_F(Homing, AMinimisedClockHasNoHome) {
     clock.view.minimized = true;
     clock.controller.GenieMove();
     EXPECT_EQ(clock.spoken(),
@@ -200,10 +201,7 @@ TEST(Homing, AMinimisedClockHasNoHome) {
     EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 MoveTo").isEmpty());
 }
 
-TEST(ChangingCharacters, APickedFileReplacesCharacterOneAndIsRemembered) {
-    ClockHarness clock(at(10, 0));
-    clock.start();
-    clock.lines().clear();
+TEST_F(PickingCharacters, APickedFileReplacesCharacterOneAndIsRemembered) {
     clock.fake.dialogs.files = {"/somewhere/else/Merlin.acs"};
     EXPECT_TRUE(clock.controller.newcharacter());
     EXPECT_EQ(clock.fake.settings.get("LastCharacter"), "Merlin");

@@ -76,34 +76,17 @@ TEST(Tick, TheFormatSettingIsReadAfreshEachMinute) {
     EXPECT_EQ(clock.view.text, "19:06");
 }
 
+// Which minutes announce is the schedule rules' concern; here the whole clock asks them all day long.
 TEST(Tick, AnnouncesOnTheIntervalsMultiplesOverADay) {
-    struct Case {
-        QString setting;
-        int perHour;
-        int interval;  // every announced minute is a multiple of it
-    };
-    const Case cases[] = {{"1", 60, 1},  {"7", 9, 7}, {"15", 4, 15},    {"45", 2, 45},
-                          {"60", 1, 60}, {"0", 0, 1}, {"garbage", 0, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.setting.toStdString());
+    const std::pair<QString, int> cases[] = {{"1", 60}, {"7", 9}, {"15", 4},     {"45", 2},
+                                             {"60", 1}, {"0", 0}, {"garbage", 0}};
+    for (const auto& [setting, perHour] : cases) {
+        SCOPED_TRACE(setting.toStdString());
         Clock clock(at(0, 0, 30));
-        clock.fake.settings.set("Announce", c.setting);
+        clock.fake.settings.set("Announce", setting);
         clock.start();
         clock.runFor(24 * 60);
-        const QStringList spoken = clock.spoken();
-        EXPECT_EQ(spoken.size(), 24 * c.perHour);
-        // And exactly on the multiples: each announcement speaks the minute it was made in.
-        for (const QString& line : spoken) {
-            static const QRegularExpression minuteOf(
-                " (\\d+) minutes? past |,(\\d+)\"$| half past | O clock |mindnight");
-            QRegularExpressionMatch m = minuteOf.match(line);
-            ASSERT_TRUE(m.hasMatch()) << line.toStdString();
-            int minute = m.captured(1).isEmpty() ? m.captured(2).toInt() : m.captured(1).toInt();
-            if (m.captured(0).contains("half")) {
-                minute = 30;
-            }
-            EXPECT_EQ(minute % c.interval, 0) << line.toStdString();
-        }
+        EXPECT_EQ(clock.spoken().size(), 24 * perHour);
     }
 }
 
@@ -112,13 +95,11 @@ TEST(Tick, AnnouncementsAlternateBetweenTheCharactersStartingWithTheSecond) {
     clock.fake.settings.set("Announce", "1");
     clock.start();
     clock.runFor(4);
-    const QStringList spoken = clock.spoken();
-    ASSERT_EQ(spoken.size(), 4);
-    EXPECT_TRUE(spoken[0].startsWith("Agent2 "));
-    EXPECT_TRUE(spoken[1].startsWith("Agent1 "));
-    EXPECT_TRUE(spoken[2].startsWith("Agent2 "));
-    EXPECT_TRUE(spoken[3].startsWith("Agent1 "));
-    EXPECT_EQ(spoken[0], R"(Agent2 Speak "The time is 10 O clock ")");
+    QStringList speakers;
+    for (const QString& line : clock.spoken()) {
+        speakers << line.section(u' ', 0, 0);
+    }
+    EXPECT_EQ(speakers, (QStringList{"Agent2", "Agent1", "Agent2", "Agent1"}));
 }
 
 TEST(Tick, AHiddenClockShowsForTheAnnouncementAndHidesFourSecondsLater) {
@@ -159,38 +140,33 @@ TEST(Tick, AnAlarmSoundsAtItsTimeEveryDayUnlessItDoesNotRepeat) {
     }
 }
 
-TEST(Tick, AlarmOneWithoutAProgramKeepsAlarmTwoOfTheSameMinuteSilent) {
-    Clock clock(at(7, 29, 0));
-    clock.fake.settings.set("Announce", "0");
-    clock.fake.settings.set("AlarmTime1", "0730");
-    clock.fake.settings.set("AlarmTime2", "0730");
-    clock.fake.settings.set("AlarmMessage", "First!");
-    clock.fake.settings.set("AlarmMessage2", "Second!");
-    clock.start();
-    clock.runFor(3);
-    EXPECT_EQ(clock.spoken(), QStringList{R"(Agent1 Speak "First!")"});
-    EXPECT_TRUE(clock.fake.shell.starts.isEmpty());
-}
-
-TEST(Tick, AlarmsWithProgramsStartThemAndBothSound) {
-    Clock clock(at(7, 29, 0));
-    clock.fake.settings.set("Announce", "0");
-    clock.fake.settings.set("AlarmTime1", "0730");
-    clock.fake.settings.set("AlarmTime2", "0730");
-    clock.fake.settings.set("Launch1", "/usr/bin/alarm-one");
-    clock.fake.settings.set("Launch2", "/usr/bin/alarm two");
-    clock.fake.settings.set("AlarmMessage2", "Second!");
-    clock.start();
-    clock.runFor(3);
-    const QStringList spoken = clock.spoken();
-    ASSERT_EQ(spoken.size(), 2);
-    EXPECT_TRUE(spoken[0].startsWith("Agent1 "));
-    EXPECT_EQ(spoken[1], R"(Agent2 Speak "Second!")");
-    ASSERT_EQ(clock.fake.shell.starts.size(), 2);
-    EXPECT_EQ(clock.fake.shell.starts[0].path, "/usr/bin/alarm-one");
-    EXPECT_EQ(clock.fake.shell.starts[1].path, "/usr/bin/alarm two");
-    EXPECT_EQ(clock.fake.shell.starts[0].style, WindowStyle::NormalNoFocus);
-    EXPECT_EQ(clock.fake.shell.starts[0].atMs, at(7, 30, 2).toMSecsSinceEpoch());
+TEST(Tick, TwoAlarmsOfOneMinuteBothSoundOnlyWhenAlarmOneStartsAProgram) {
+    for (bool programs : {false, true}) {
+        SCOPED_TRACE(programs);
+        Clock clock(at(7, 29, 0));
+        clock.fake.settings.set("Announce", "0");
+        clock.fake.settings.set("AlarmTime1", "0730");
+        clock.fake.settings.set("AlarmTime2", "0730");
+        clock.fake.settings.set("AlarmMessage", "First!");
+        clock.fake.settings.set("AlarmMessage2", "Second!");
+        if (programs) {
+            clock.fake.settings.set("Launch1", "/usr/bin/alarm-one");
+            clock.fake.settings.set("Launch2", "/usr/bin/alarm two");
+        }
+        clock.start();
+        clock.runFor(3);
+        if (!programs) {
+            EXPECT_EQ(clock.spoken(), QStringList{R"(Agent1 Speak "First!")"});
+            EXPECT_TRUE(clock.fake.shell.starts.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(clock.spoken(), (QStringList{R"(Agent1 Speak "First!")", R"(Agent2 Speak "Second!")"}));
+        ASSERT_EQ(clock.fake.shell.starts.size(), 2);
+        EXPECT_EQ(clock.fake.shell.starts[0].path, "/usr/bin/alarm-one");
+        EXPECT_EQ(clock.fake.shell.starts[1].path, "/usr/bin/alarm two");
+        EXPECT_EQ(clock.fake.shell.starts[0].style, WindowStyle::NormalNoFocus);
+        EXPECT_EQ(clock.fake.shell.starts[0].atMs, at(7, 30, 2).toMSecsSinceEpoch());
+    }
 }
 
 TEST(Tick, LateTimersNeverSkipOrRepeatAMinute) {
