@@ -114,22 +114,20 @@ TEST_F(XdgFinderTest, EveryBrokenStepEndsInNoProgram) {
 
 TEST(XdgExecLine, QuotingEscapesAndFieldCodes) {
     using C = QStringList;
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(QStringLiteral("firefox-esr %u")), C{"firefox-esr"});
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(QStringLiteral("  chromium   --incognito  %U ")),
-              (C{"chromium", "--incognito"}));
-    EXPECT_EQ(
-        XdgHtmlHandlerFinder::execCommand(QStringLiteral("\"/opt/My Browser/run\" \"a \\\"b\\\" \\\\ c\"")),
-        (C{"/opt/My Browser/run", "a \"b\" \\ c"}));
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(QStringLiteral("b --icon=%i --url=%u --pct=100%% %c %k")),
-              (C{"b", "--icon=", "--url=", "--pct=100%"}));
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(
-                  QStringLiteral("/usr/bin/flatpak run --branch=stable org.mozilla.firefox @@u %u @@")),
+    const auto exec = [](const char* line) {
+        return XdgHtmlHandlerFinder::execCommand(QString::fromUtf8(line));
+    };
+    EXPECT_EQ(exec("firefox-esr %u"), C{"firefox-esr"});
+    EXPECT_EQ(exec("  chromium   --incognito  %U "), (C{"chromium", "--incognito"}));
+    EXPECT_EQ(exec("\"/opt/My Browser/run\" \"a \\\"b\\\" \\\\ c\""),
+              (C{"/opt/My Browser/run", "a \"b\" \\ c"}));
+    EXPECT_EQ(exec("b --icon=%i --url=%u --pct=100%% %c %k"), (C{"b", "--icon=", "--url=", "--pct=100%"}));
+    EXPECT_EQ(exec("/usr/bin/flatpak run --branch=stable org.mozilla.firefox @@u %u @@"),
               (C{"/usr/bin/flatpak", "run", "--branch=stable", "org.mozilla.firefox"}));
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(QStringLiteral("\"unterminated quote")),
-              C{"unterminated quote"});
-    EXPECT_EQ(XdgHtmlHandlerFinder::execCommand(QStringLiteral("trailing\\")), C{"trailing\\"});
-    EXPECT_TRUE(XdgHtmlHandlerFinder::execCommand(QString()).isEmpty());
-    EXPECT_TRUE(XdgHtmlHandlerFinder::execCommand(QStringLiteral("%f %F @@")).isEmpty());
+    EXPECT_EQ(exec("\"unterminated quote"), C{"unterminated quote"});
+    EXPECT_EQ(exec("trailing\\"), C{"trailing\\"});
+    EXPECT_TRUE(exec("").isEmpty());
+    EXPECT_TRUE(exec("%f %F @@").isEmpty());
 }
 
 TEST(XdgExecLine, OnlyTheDesktopEntryGroupsExecCounts) {

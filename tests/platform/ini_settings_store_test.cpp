@@ -1,5 +1,5 @@
-// The settings file on disk: values come back exactly, names ignore case, a damaged or unreadable file never
-// costs a setting, and writes survive crashes and other writers.
+// The settings file on disk: values come back exactly, a damaged or unreadable file never costs a setting,
+// and writes survive crashes and other writers.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -77,18 +77,6 @@ TEST_F(SettingsFile, EveryValueComesBackByteForByte) {
     EXPECT_EQ(fresh.read("Data", "Key0", "<default>"), "");
     EXPECT_EQ(fresh.read("Data", "NoSuchKey", "<default>"), "<default>");
     EXPECT_EQ(fresh.read("Data", "NoSuchKey"), "");
-}
-
-TEST_F(SettingsFile, SectionAndKeyNamesIgnoreCase) {
-    IniSettingsStore store(path());
-    ASSERT_TRUE(store.write("data", "format", "0"));
-    EXPECT_EQ(store.read("Data", "format"), "0");
-    EXPECT_EQ(store.read("DATA", "FORMAT"), "0");
-    ASSERT_TRUE(store.write("Data", "Format", "1"));
-    EXPECT_EQ(store.read("data", "format"), "1");
-    // One key, one section: the write replaced the value instead of adding a twin.
-    EXPECT_EQ(contents().count("ormat="), 1);
-    EXPECT_EQ(contents().toLower().count("[data]"), 1);
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndTheFirstWriteCreatesIt) {
