@@ -35,26 +35,24 @@ int AnimationPlayer::enqueue(Request r) {
 }
 
 int AnimationPlayer::show() {
-    return enqueue({0, RequestKind::Show, {}, 0, {}});
+    return enqueue({0, RequestKind::Show, {}, {}});
 }
 
 int AnimationPlayer::hide() {
-    return enqueue({0, RequestKind::Hide, {}, 0, {}});
+    return enqueue({0, RequestKind::Hide, {}, {}});
 }
 
 int AnimationPlayer::play(const QString& name) {
-    return enqueue({0, RequestKind::Play, name, 0, {}});
+    return enqueue({0, RequestKind::Play, name, {}});
 }
 
-int AnimationPlayer::speak(const QString& text, int durationMs) {
-    return enqueue(
-        {0, RequestKind::Speak, text, durationMs == kUntilEnded ? kUntilEnded : std::max(0, durationMs), {}});
+int AnimationPlayer::speak(const QString& text) {
+    return enqueue({0, RequestKind::Speak, text, {}});
 }
 
 void AnimationPlayer::endSpeech() {
     if (isSpeaking()) {
-        speakOpenEnded_ = false;
-        speakLeftMs_ = 0;
+        speechEnded_ = true;
     }
 }
 
@@ -82,7 +80,7 @@ qint64 AnimationPlayer::msUntilNextEvent() const {
 }
 
 int AnimationPlayer::moveTo(QPoint target) {
-    return enqueue({0, RequestKind::Move, {}, 0, target});
+    return enqueue({0, RequestKind::Move, {}, target});
 }
 
 void AnimationPlayer::stop() {
@@ -320,8 +318,7 @@ void AnimationPlayer::startRequest() {
             anim = file_.animation(r.name);
             break;
         case RequestKind::Speak: {
-            speakOpenEnded_ = r.durationMs == kUntilEnded;
-            speakLeftMs_ = speakOpenEnded_ ? 0 : r.durationMs;
+            speechEnded_ = false;
             mouth_ = -1;
             // The last frame shown speaks when it has mouths; otherwise the Speaking state's pose does.
             const format::Frame* shown = picture();
@@ -384,7 +381,7 @@ bool AnimationPlayer::settleOnce() {
         return true;
     }
     if (current_) {
-        if (current_->kind == RequestKind::Speak && !speakOpenEnded_ && speakLeftMs_ <= 0) {
+        if (current_->kind == RequestKind::Speak && speechEnded_) {
             complete(stopped_);
             return true;
         }
@@ -428,9 +425,6 @@ qint64 AnimationPlayer::timeToNextEvent() const {
     if (playing_) {
         t = std::min(t, frameLeftMs_);
     }
-    if (current_ && current_->kind == RequestKind::Speak && !speakOpenEnded_) {
-        t = std::min(t, speakLeftMs_);
-    }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
         t = std::min(t, moveTotalMs_ - moveElapsedMs_);
     }
@@ -443,9 +437,6 @@ qint64 AnimationPlayer::timeToNextEvent() const {
 void AnimationPlayer::pass(qint64 ms) {
     if (playing_) {
         frameLeftMs_ -= ms;
-    }
-    if (current_ && current_->kind == RequestKind::Speak && !speakOpenEnded_) {
-        speakLeftMs_ -= ms;
     }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
         moveElapsedMs_ = std::min(moveTotalMs_, moveElapsedMs_ + ms);

@@ -51,10 +51,9 @@ public:
     // Case ignored; an unknown name completes at its turn without playing. An animation that loops through
     // its branches holds the queue until stop(), as the character's author meant it to.
     int play(const QString& name);
-    // Speaks for durationMs, or, with kUntilEnded, until endSpeech(): the voice decides how long a statement
-    // takes, and it only starts when the request's turn comes (see setRequestStartHandler).
-    static constexpr int kUntilEnded = -1;
-    int speak(const QString& text, int durationMs = kUntilEnded);
+    // Holds a speaking frame until endSpeech(): the voice decides how long a statement takes, and it only
+    // starts when the request's turn comes (see setRequestStartHandler).
+    int speak(const QString& text);
     // Ends the statement being spoken (its voice has finished).
     void endSpeech();
     int moveTo(QPoint target);
@@ -114,7 +113,6 @@ private:
         int id = 0;
         RequestKind kind = RequestKind::Play;
         QString name;  // animation, or text to speak
-        int durationMs = 0;
         QPoint target;
     };
 
@@ -149,8 +147,7 @@ private:
     bool stopped_ = false;  // the current request was cut short
     Role role_ = Role::Request;
 
-    qint64 speakLeftMs_ = 0;
-    bool speakOpenEnded_ = false;
+    bool speechEnded_ = false;
     int mouth_ = -1;
     QPointF position_;
     QPointF moveFrom_;

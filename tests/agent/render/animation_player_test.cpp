@@ -415,27 +415,18 @@ TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
     EXPECT_FALSE(player.isAnimating());
 }
 
-TEST_F(PlayerTest, SpeakHoldsASpeakingFrameForItsDuration) {
+TEST_F(PlayerTest, SpeakHoldsTheSpeakingStatesFrameWhenTheLastFrameHasNoMouths) {
     AnimationPlayer player(file, agent::render::seededRandom(2));
-    const int id = player.speak("Hello there", 500);
+    player.speak("Hello there");
     player.advance(0);
     EXPECT_TRUE(player.isSpeaking());
     EXPECT_EQ(player.speechText(), "Hello there");
-    // The Speaking state names Idle, whose first frame has mouths.
-    EXPECT_EQ(player.currentAnimation(), "Idle");
-    ASSERT_NE(player.frame(), nullptr);
-    EXPECT_FALSE(player.frame()->overlays.isEmpty());
-    player.advance(499);
-    EXPECT_EQ(player.currentFrame(), 0);
-    EXPECT_TRUE(player.takeCompletions().isEmpty());
-    player.advance(1);
-    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Speak, false}}));
-    EXPECT_FALSE(player.isSpeaking());
-
-    const int cut = player.speak("Never finished", 5000);
-    player.advance(100);
-    player.stop();
-    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{cut, RequestKind::Speak, true}}));
+    // The Speaking state names Idle, whose first frame has mouths; it holds however long the voice takes.
+    EXPECT_EQ(player.pictureAnimation(), "Idle");
+    ASSERT_NE(player.picture(), nullptr);
+    EXPECT_FALSE(player.picture()->overlays.isEmpty());
+    player.advance(60000);
+    EXPECT_EQ(player.pictureFrame(), 0);
 }
 
 TEST_F(PlayerTest, OpenEndedSpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
