@@ -2,7 +2,6 @@
 // never cached, so one say and one tick are a handful of file reads each.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include "agent/console/console_control.h"
@@ -166,11 +165,3 @@ void BM_TickAnnouncing(benchmark::State& state) {
 BENCHMARK(BM_TickAnnouncing)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

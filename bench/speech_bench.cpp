@@ -108,11 +108,3 @@ void BM_FirstStatementAfterStart(benchmark::State& state) {
 BENCHMARK(BM_FirstStatementAfterStart)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
