@@ -50,9 +50,22 @@ int AnimationPlayer::speak(const QString& text) {
     return enqueue({0, RequestKind::Speak, text, {}});
 }
 
-void AnimationPlayer::endSpeech() {
-    if (isSpeaking()) {
+void AnimationPlayer::speechStarted(int id, qint64 durationMs) {
+    if (isSpeaking() && current_->id == id && !speechEnded_) {
+        speechLeftMs_ = std::max<qint64>(0, durationMs) + kSpeechGraceMs;
+    }
+}
+
+void AnimationPlayer::endSpeech(int id) {
+    if (isSpeaking() && current_->id == id) {
         speechEnded_ = true;
+        return;
+    }
+    const bool waiting = std::any_of(queue_.cbegin(), queue_.cend(), [id](const Request& r) {
+        return r.id == id && r.kind == RequestKind::Speak;
+    });
+    if (waiting && !endedEarly_.contains(id)) {
+        endedEarly_.append(id);
     }
 }
 
@@ -84,6 +97,7 @@ int AnimationPlayer::moveTo(QPoint target) {
 }
 
 void AnimationPlayer::stop() {
+    endedEarly_.clear();
     while (!queue_.empty()) {
         const Request r = queue_.front();
         queue_.pop_front();
@@ -289,6 +303,12 @@ void AnimationPlayer::startRequest() {
     stopped_ = false;
     idleMs_ = 0;
     nextIdleAtMs_ = idle_.firstMs;
+    if (current_->kind == RequestKind::Speak) {
+        // Set before the start handler runs: the voice it starts may be over before the handler returns.
+        speechEnded_ = endedEarly_.removeAll(current_->id) > 0;
+        speechLeftMs_ = kVoiceStartLimitMs;
+        mouth_ = -1;
+    }
     if (onStart_) {
         onStart_(current_->id, current_->kind, current_->name);
         if (stopped_) {
@@ -318,8 +338,6 @@ void AnimationPlayer::startRequest() {
             anim = file_.animation(r.name);
             break;
         case RequestKind::Speak: {
-            speechEnded_ = false;
-            mouth_ = -1;
             // The last frame shown speaks when it has mouths; otherwise the Speaking state's pose does.
             const format::Frame* shown = picture();
             if (!shown || shown->overlays.isEmpty()) {
@@ -381,7 +399,7 @@ bool AnimationPlayer::settleOnce() {
         return true;
     }
     if (current_) {
-        if (current_->kind == RequestKind::Speak && speechEnded_) {
+        if (current_->kind == RequestKind::Speak && (speechEnded_ || speechLeftMs_ <= 0)) {
             complete(stopped_);
             return true;
         }
@@ -428,6 +446,10 @@ qint64 AnimationPlayer::timeToNextEvent() const {
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
         t = std::min(t, moveTotalMs_ - moveElapsedMs_);
     }
+    if (isSpeaking()) {
+        // An ended statement gives way at once: whoever drives the player must not sleep on it.
+        t = std::min(t, speechEnded_ ? 0 : std::max<qint64>(0, speechLeftMs_));
+    }
     if (quiet() && !playing_) {
         t = std::min(t, std::max<qint64>(0, nextIdleAtMs_ - idleMs_));
     }
@@ -437,6 +459,9 @@ qint64 AnimationPlayer::timeToNextEvent() const {
 void AnimationPlayer::pass(qint64 ms) {
     if (playing_) {
         frameLeftMs_ -= ms;
+    }
+    if (isSpeaking()) {
+        speechLeftMs_ -= ms;
     }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
         moveElapsedMs_ = std::min(moveTotalMs_, moveElapsedMs_ + ms);

@@ -41,6 +41,9 @@ struct IdleTimes {
 
 class AnimationPlayer {
 public:
+    static constexpr qint64 kVoiceStartLimitMs = 5000;
+    static constexpr qint64 kSpeechGraceMs = 1000;
+
     // The file must outlive the player.
     explicit AnimationPlayer(const format::AcsFile& file, RandomSource random = {});
 
@@ -52,10 +55,15 @@ public:
     // its branches holds the queue until stop(), as the character's author meant it to.
     int play(const QString& name);
     // Holds a speaking frame until endSpeech(): the voice decides how long a statement takes, and it only
-    // starts when the request's turn comes (see setRequestStartHandler).
+    // starts when the request's turn comes (see setRequestStartHandler). A voice that never starts or never
+    // ends cannot hold the queue: a statement lasts at most kVoiceStartLimitMs until its voice starts, and
+    // from then on at most the voice's length and kSpeechGraceMs.
     int speak(const QString& text);
-    // Ends the statement being spoken (its voice has finished).
-    void endSpeech();
+    // The voice of statement `id` has started to sound and will last durationMs.
+    void speechStarted(int id, qint64 durationMs);
+    // The voice of statement `id` is over (spoken, cut off or failed). It may come at any moment: before the
+    // statement's turn, from inside its start handler, or after it was dropped; only that statement ends.
+    void endSpeech(int id);
     int moveTo(QPoint target);
     // Drops every waiting request; the current animation leaves through its exit branches.
     void stop();
@@ -148,6 +156,8 @@ private:
     Role role_ = Role::Request;
 
     bool speechEnded_ = false;
+    qint64 speechLeftMs_ = 0;  // until the statement ends without its voice
+    QList<int> endedEarly_;    // statements whose voice ended before their turn came
     int mouth_ = -1;
     QPointF position_;
     QPointF moveFrom_;

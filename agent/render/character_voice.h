@@ -13,7 +13,7 @@ namespace agent::render {
 class CharacterVoice {
 public:
     struct Events {
-        std::function<void(const QString& shownText)> started;
+        std::function<void(const QString& shownText, qint64 durationMs)> started;
         std::function<void(int shownEnd)> wordReached;
         std::function<void(int mouthShape)> mouthChanged;  // a format::MouthShape value
         std::function<void()> finished;                    // spoken, cut off or failed: the statement is over

@@ -3,6 +3,7 @@
 #include <QBitmap>
 #include <QLocale>
 #include <QMenu>
+#include <utility>
 
 #include "agent/render/command_menu.h"
 #include "agent/render/sound_effects.h"
@@ -54,7 +55,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     window_.winId();
     voice_->setVoice(voiceFromFile(file_->info()));
     voice_->setEvents({
-        [this](const QString& shown) { speechStarted(shown); },
+        [this](const QString& shown, qint64 durationMs) { speechStarted(shown, durationMs); },
         [this](int shownEnd) { balloon_.reveal(shownEnd); },
         [this](int mouth) {
             player_.setMouth(mouth);
@@ -63,7 +64,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
         [this] { speechFinished(); },
     });
     player_.setRequestStartHandler(
-        [this](int, RequestKind kind, const QString& text) { requestStarted(kind, text); });
+        [this](int id, RequestKind kind, const QString& text) { requestStarted(id, kind, text); });
     player_.setFrameSoundHandler([this](int sound) {
         if (effects_ && soundEffectsOn_ && options_.soundEffectsOn) {
             effects_->play(*file_, sound);
@@ -87,6 +88,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
 }
 
 DesktopCharacter::~DesktopCharacter() {
+    voiceStatement_ = 0;
     voice_->setEvents({});
     voice_->stop();
     delete menu_;
@@ -126,6 +128,8 @@ void DesktopCharacter::play(const QString& animation) {
 
 void DesktopCharacter::stop() {
     player_.stop();
+    // The end the voice reports for what it cuts off belongs to no statement any more.
+    voiceStatement_ = 0;
     voice_->stop();
     wake();
 }
@@ -185,10 +189,16 @@ void DesktopCharacter::advance(int ms) {
     sync();
 }
 
-void DesktopCharacter::requestStarted(RequestKind kind, const QString& text) {
+void DesktopCharacter::requestStarted(int id, RequestKind kind, const QString& text) {
     switch (kind) {
         case RequestKind::Speak:
             closeBalloon();
+            if (voiceStatement_ != 0) {
+                // The last statement ran out of time before its voice did: its voice gives way.
+                voiceStatement_ = 0;
+                voice_->stop();
+            }
+            voiceStatement_ = id;
             voice_->speak(voicedText(text));
             break;
         case RequestKind::Hide:
@@ -204,7 +214,8 @@ bool DesktopCharacter::balloonWanted() const {
     return options_.balloonOn && info.balloon.has_value() && !(info.flags & format::flags::kBalloonDisabled);
 }
 
-void DesktopCharacter::speechStarted(const QString& shownText) {
+void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs) {
+    player_.speechStarted(voiceStatement_, durationMs);
     if (!player_.isSpeaking() || !balloonWanted() || !player_.isVisible()) {
         return;
     }
@@ -216,7 +227,10 @@ void DesktopCharacter::speechStarted(const QString& shownText) {
 }
 
 void DesktopCharacter::speechFinished() {
-    player_.endSpeech();
+    const int statement = std::exchange(voiceStatement_, 0);
+    if (statement != 0) {
+        player_.endSpeech(statement);
+    }
     player_.setMouth(-1);
     if (!(file_->info().flags & format::flags::kBalloonNoAutoHide)) {
         closeBalloon();

@@ -73,8 +73,8 @@ public:
     QString voicedText(const QString& text) const;
 
 private:
-    void requestStarted(RequestKind kind, const QString& text);
-    void speechStarted(const QString& shownText);
+    void requestStarted(int id, RequestKind kind, const QString& text);
+    void speechStarted(const QString& shownText, qint64 durationMs);
     void speechFinished();
     void closeBalloon();
     void sync();
@@ -91,6 +91,9 @@ private:
     SoundEffects* effects_;
     Hooks hooks_;
     EngineOptions options_;
+    // The statement the voice is busy with, 0 when none: the voice speaks one at a time, so each of its ends
+    // belongs to the statement it was last handed.
+    int voiceStatement_ = 0;
 
     bool soundEffectsOn_ = true;
     QList<Command> commands_;

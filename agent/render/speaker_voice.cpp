@@ -5,9 +5,9 @@ namespace agent::render {
 SpeakerVoice::SpeakerVoice(speech::SpeechThread& thread, std::unique_ptr<speech::AudioOutput> sound,
                            const speech::MonotonicClock& clock)
     : output_(std::move(sound)), speaker_(thread, output_, clock) {
-    QObject::connect(&speaker_, &speech::Speaker::started, [this](const QString& shown) {
+    QObject::connect(&speaker_, &speech::Speaker::started, [this](const QString& shown, qint64 durationMs) {
         if (events_.started) {
-            events_.started(shown);
+            events_.started(shown, durationMs);
         }
     });
     QObject::connect(&speaker_, &speech::Speaker::wordReached, [this](int, int shownEnd) {

@@ -55,7 +55,7 @@ void Speaker::playNext() {
             emit failed(next.error);
             continue;
         }
-        emit started(next.utterance->shownText);
+        emit started(next.utterance->shownText, next.utterance->durationMs());
         player_.play(next.utterance);
     }
 }

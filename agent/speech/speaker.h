@@ -30,8 +30,8 @@ public:
     SpeechPlayer& player() { return player_; }
 
 signals:
-    // A statement starts to sound (or, silently, to run): the balloon opens with this text.
-    void started(const QString& shownText);
+    // A statement starts to sound (or, silently, to run) for durationMs: the balloon opens with this text.
+    void started(const QString& shownText, qint64 durationMs);
     void wordReached(int index, int shownEnd);
     void mouthChanged(agent::speech::MouthShape shape);
     void bookmarkReached(int id);

@@ -429,7 +429,7 @@ TEST_F(PlayerTest, SpeakHoldsTheSpeakingStatesFrameWhenTheLastFrameHasNoMouths) 
     EXPECT_EQ(player.pictureFrame(), 0);
 }
 
-TEST_F(PlayerTest, OpenEndedSpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
+TEST_F(PlayerTest, SpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
     AnimationPlayer player(file, agent::render::seededRandom(4));
     QStringList started;
     player.setRequestStartHandler([&](int, RequestKind kind, const QString& text) {
@@ -446,12 +446,14 @@ TEST_F(PlayerTest, OpenEndedSpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
     EXPECT_EQ(started, QStringList{"One"});
     player.setMouth(int(agent::format::MouthShape::WideOpen2));
     EXPECT_EQ(player.mouth(), int(agent::format::MouthShape::WideOpen2));
-    EXPECT_EQ(player.msUntilNextEvent(), -1) << "an open statement sets no time of its own";
-    player.advance(60000);
-    EXPECT_TRUE(player.isSpeaking());
+    player.speechStarted(first, 60000);
+    EXPECT_EQ(player.msUntilNextEvent(), 60000 + AnimationPlayer::kSpeechGraceMs);
+    player.advance(59000);
+    EXPECT_TRUE(player.isSpeaking()) << "a long voice holds the statement";
     EXPECT_EQ(started, QStringList{"One"});
 
-    player.endSpeech();
+    player.endSpeech(first);
+    EXPECT_EQ(player.msUntilNextEvent(), 0) << "an ended statement must not be slept on";
     player.advance(0);
     EXPECT_EQ(started, (QStringList{"One", "Two"}));
     EXPECT_EQ(player.mouth(), -1) << "a new statement starts with the mouth as drawn";
@@ -461,6 +463,132 @@ TEST_F(PlayerTest, OpenEndedSpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
     EXPECT_EQ(done[1], (Completion{first, RequestKind::Speak, false}));
     EXPECT_EQ(done[2], (Completion{second, RequestKind::Speak, true}));
     EXPECT_FALSE(player.isSpeaking());
+}
+
+// Whenever the voice's end comes, the statement it belongs to ends and no other; and a voice that never
+// starts or never ends holds the queue only for a bounded time. Each case runs the clock's own sequence
+// (Stop, a space, Show, the text, a gesture) and must reach the gesture.
+TEST_F(PlayerTest, NoStatementsEndIsLostWhateverTheOrderOfEvents) {
+    struct Case {
+        const char* what;
+        // Called when a Speak's turn comes, with its id; may end it, stop the player, or do nothing.
+        std::function<void(AnimationPlayer&, int id, const QString& text)> atStart;
+        // Called after each step of 1 ms with the ids of the statements so far.
+        std::function<void(AnimationPlayer&, const QList<int>& ids, int clock)> meanwhile;
+        int mostMs;  // the gesture starts within this time
+    };
+    const qint64 limit = AnimationPlayer::kVoiceStartLimitMs;
+    const qint64 grace = AnimationPlayer::kSpeechGraceMs;
+    const QList<Case> cases = {
+        {"the voice ends inside the start handler",
+         [](AnimationPlayer& p, int id, const QString&) { p.endSpeech(id); },
+         {},
+         300},
+        {"the voice ends a little later",
+         {},
+         [](AnimationPlayer& p, const QList<int>& ids, int clock) {
+             if (clock % 50 == 0) {
+                 for (int id : ids) {
+                     p.endSpeech(id);
+                 }
+             }
+         },
+         400},
+        {"the voice starts, says nothing and ends",
+         [](AnimationPlayer& p, int id, const QString&) {
+             p.speechStarted(id, 0);
+             p.endSpeech(id);
+         },
+         {},
+         300},
+        {"the voice never starts", {}, {}, int(2 * limit + 300)},
+        {"the voice starts and never ends",
+         [](AnimationPlayer& p, int id, const QString& text) { p.speechStarted(id, text.size() * 100); },
+         {},
+         int(2 * grace + 21 * 100 + 500)},
+        {"both statements end before their turn",
+         {},
+         [](AnimationPlayer& p, const QList<int>& ids, int clock) {
+             if (clock == 1) {
+                 for (int id : ids) {
+                     p.endSpeech(id);
+                 }
+             }
+         },
+         300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AnimationPlayer player(file, agent::render::seededRandom(3));
+        QList<int> ids;
+        int gestureAt = -1;
+        int clock = 0;
+        player.setRequestStartHandler([&](int id, RequestKind kind, const QString& text) {
+            if (kind == RequestKind::Speak && c.atStart) {
+                c.atStart(player, id, text);
+            }
+            if (kind == RequestKind::Play) {
+                gestureAt = clock;
+            }
+        });
+        player.stop();
+        ids << player.speak(" ");
+        player.show();
+        ids << player.speak("Hello there, fifteen");
+        player.play("Wave");
+        while (gestureAt < 0 && clock < 30000) {
+            player.advance(1);
+            ++clock;
+            if (c.meanwhile) {
+                c.meanwhile(player, ids, clock);
+            }
+            ASSERT_TRUE(player.msUntilNextEvent() >= 0 || !player.isBusy())
+                << "a busy character must never be left asleep, at " << clock << " ms";
+        }
+        EXPECT_GE(gestureAt, 0);
+        EXPECT_LE(gestureAt, c.mostMs);
+    }
+}
+
+TEST_F(PlayerTest, AnEndForAnotherStatementEndsNothing) {
+    AnimationPlayer player(file, agent::render::seededRandom(4));
+    showNow(player);
+    const int old = player.speak("Cut short");
+    player.advance(0);
+    player.stop();
+    const int now = player.speak("Said in full");
+    player.advance(0);
+    ASSERT_TRUE(player.isSpeaking());
+    player.speechStarted(old, 0);
+    player.endSpeech(old);
+    player.endSpeech(now + 7);
+    player.advance(100);
+    EXPECT_EQ(player.speechText(), "Said in full") << "a late end of a dropped statement is ignored";
+    player.endSpeech(now);
+    player.advance(0);
+    EXPECT_FALSE(player.isSpeaking());
+    const QList<Completion> done = player.takeCompletions();
+    ASSERT_EQ(done.size(), 2);
+    EXPECT_EQ(done[0], (Completion{old, RequestKind::Speak, true}));
+    EXPECT_EQ(done[1], (Completion{now, RequestKind::Speak, false}));
+}
+
+TEST_F(PlayerTest, StopBetweenTheTurnAndTheVoicesEndDropsTheStatementAtOnce) {
+    AnimationPlayer player(file, agent::render::seededRandom(4));
+    showNow(player);
+    int id = 0;
+    player.setRequestStartHandler([&](int started, RequestKind kind, const QString&) {
+        if (kind == RequestKind::Speak) {
+            id = started;
+            player.stop();  // the user chose another command while synthesis ran
+        }
+    });
+    player.speak("Never heard");
+    player.advance(0);
+    EXPECT_FALSE(player.isBusy());
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Speak, true}}));
+    player.endSpeech(id);  // the voice's end comes afterwards and finds nothing to end
+    EXPECT_FALSE(player.isBusy());
 }
 
 TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequest) {

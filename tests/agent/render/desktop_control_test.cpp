@@ -147,7 +147,8 @@ TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheWindowFollows) {
     ASSERT_EQ(voiceLog->spoken.size(), 1);
     EXPECT_TRUE(voiceLog->spoken[0].endsWith("Hello"));
 
-    control->advance(5000);
+    voices[0]->start("Hello", 20000);
+    control->advance(15000);
     EXPECT_TRUE(genie->player().isSpeaking()) << "a statement lasts as long as its voice";
     voices[0]->finish();
     control->advance(0);
@@ -335,6 +336,40 @@ TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
     genie->hide();
     settle(genie);
     EXPECT_FALSE(control->isTicking()) << "a hidden character costs nothing";
+}
+
+// The clock's own sequence (Stop, a space, Show, the text, a gesture): however the voice ends its statements,
+// the engine's timer stays armed until the character has done everything.
+TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
+    for (const bool atOnce : {true, false}) {
+        SCOPED_TRACE(atOnce ? "the voice ends inside Speak" : "the voice ends while the engine waits");
+        agent::speech::fakes::ManualClock clock;
+        control = std::make_unique<DesktopControl>(environment(&clock));
+        voices.clear();
+        voiceLog->spoken.clear();
+        voiceLog->endAtOnce = atOnce;
+        DesktopCharacter* genie = loadGenie();
+        ASSERT_NE(genie, nullptr);
+        genie->stop();
+        genie->speak(" ");
+        genie->show();
+        genie->speak("Good morning");
+        genie->play("Greet");
+        for (int step = 0;
+             step < 2000 && !genie->player().currentAnimation().contains("Greet", Qt::CaseInsensitive);
+             ++step) {
+            ASSERT_TRUE(control->isTicking())
+                << "asleep at step " << step << " with " << genie->player().speechText().toStdString();
+            clock.now += 20;
+            control->advance(20);
+            if (!atOnce && genie->player().isSpeaking()) {
+                voices[0]->finish();
+            }
+        }
+        EXPECT_TRUE(genie->window().isVisible());
+        EXPECT_EQ(voiceLog->spoken.size(), 2);
+        EXPECT_TRUE(genie->player().currentAnimation().contains("Greet", Qt::CaseInsensitive));
+    }
 }
 
 // Every genuine file either fails its load cleanly or shows, speaks with its own balloon settings and hides.

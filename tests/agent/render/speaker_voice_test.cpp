@@ -22,7 +22,10 @@ protected:
         output = out.get();
         voice = std::make_unique<agent::render::SpeakerVoice>(thread, std::move(out), clock);
         voice->setEvents({
-            [this](const QString& shown) { log << "start:" + shown; },
+            [this](const QString& shown, qint64 ms) {
+                log << "start:" + shown;
+                durations << ms;
+            },
             [this](int shownEnd) { log << QStringLiteral("word:%1").arg(shownEnd); },
             [this](int) { ++mouths; },
             [this] { log << "end"; },
@@ -44,6 +47,7 @@ protected:
     ManualOutput* output = nullptr;
     std::unique_ptr<agent::render::SpeakerVoice> voice;
     QStringList log;
+    QList<qint64> durations;
     int mouths = 0;
 };
 
@@ -56,6 +60,29 @@ TEST_F(SpeakerVoiceTest, AStatementStartsRevealsItsWordsMovesTheMouthAndEnds) {
     EXPECT_EQ(log.count("end"), 1);
     EXPECT_GT(mouths, 2);
     EXPECT_EQ(output->starts, 1) << "with spoken output on, the sound is offered to the output";
+}
+
+TEST_F(SpeakerVoiceTest, TextsWithNothingToSayEndOnceAndTellTheirLength) {
+    // The clock speaks a single space before it shows a character; such a statement must end too.
+    for (const QString text : {" ", "", R"(\Spd=150\\Pit=80\)", R"(\chr="Whisper"\ )"}) {
+        SCOPED_TRACE(text.toStdString());
+        log.clear();
+        durations.clear();
+        voice->speak(text);
+        ASSERT_TRUE(runToEnd());
+        clock.now += 60000;
+        QTest::qWait(20);
+        EXPECT_EQ(log.count("end"), 1);
+        for (qint64 ms : durations) {
+            EXPECT_LT(ms, 1000) << "nothing to say takes next to no time";
+        }
+    }
+    log.clear();
+    durations.clear();
+    voice->speak("Good morning everybody");
+    ASSERT_TRUE(runToEnd());
+    ASSERT_EQ(durations.size(), 1);
+    EXPECT_GT(durations[0], 500) << "a sentence reports its length when it starts";
 }
 
 TEST_F(SpeakerVoiceTest, WithSpokenOutputOffNothingSoundsButTheWordsStillCome) {
@@ -72,7 +99,7 @@ TEST(SpeakerVoiceFailure, AStatementThatCannotBeSpokenStillEnds) {
     ManualClock clock;
     agent::render::SpeakerVoice voice(thread, std::make_unique<ManualOutput>(), clock);
     QStringList log;
-    voice.setEvents({[&](const QString&) { log << "start"; }, [&](int) { log << "word"; }, [](int) {},
+    voice.setEvents({[&](const QString&, qint64) { log << "start"; }, [&](int) { log << "word"; }, [](int) {},
                      [&] { log << "end"; }});
     voice.speak("Hello");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
