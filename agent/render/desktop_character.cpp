@@ -51,6 +51,8 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     }
     balloon_.setSizeToText(file_->info().flags & format::flags::kBalloonSizeToText);
     window_.setWindowTitle(name());
+    // Window lists and desktop tests tell a character's balloon from the character by its title.
+    balloon_.setWindowTitle(name() + QStringLiteral(": word balloon"));
     // The native window is made now rather than at the first Show, so that showing only maps it.
     window_.winId();
     voice_->setVoice(voiceFromFile(file_->info()));

@@ -1,0 +1,387 @@
+#!/usr/bin/env python3
+"""The real clock on a private desktop, checked from outside as a user sees and hears it.
+
+Usage: desktop_test.py --build BUILD --case built|installed|genuine [--testdata DIR] [--shots DIR]
+
+  built      the build's own program with max and plany: every check
+  installed  the copy `cmake --install` puts into a temporary prefix, with max and plany
+  genuine    the build's program with Genie and Merlin from the test data (skipped when absent)
+
+Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
+one failed, 77 when the case cannot run here."""
+
+import argparse
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop_session import CheckFailed, Desktop, poll, run  # noqa: E402
+
+SKIP = 77
+TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
+
+
+class Clock:
+    """One run of the program on a desktop, with the characters it was set up with."""
+
+    def __init__(self, desktop, program, build, characters, files):
+        self.desktop, self.build = desktop, build
+        self.names = characters  # the characters' names, as their windows are titled
+        env = desktop.env
+        chars = os.path.join(env["XDG_DATA_HOME"], "horalia/msagent/chars")
+        config = os.path.join(env["XDG_CONFIG_HOME"], "HoraliaIIV")
+        os.makedirs(chars)
+        os.makedirs(config)
+        for f in files:
+            shutil.copy(f, chars)
+        ids = [os.path.splitext(os.path.basename(f))[0] for f in files]
+        with open(os.path.join(config, "settings.ini"), "w") as f:
+            f.write(f"[Data]\nLastCharacter={ids[0]}\nLastCharacter2={ids[1]}\nUserName=Sam\n")
+        self.log = open(os.path.join(desktop.work, "horalia.log"), "w+")
+        self.watcher = desktop.watch("horalia")
+        self.process = desktop._spawn([program], stdout=self.log, stderr=subprocess.STDOUT)
+
+    def since(self):
+        return self.watcher.now()
+
+    def output(self):
+        self.log.flush()
+        self.log.seek(0)
+        return self.log.read()
+
+    def character(self, n):
+        return self.desktop.window(self.names[n])
+
+    def balloon(self, n):
+        return self.desktop.window(self.names[n] + ": word balloon")
+
+    def balloon_seen(self, n, since):
+        return self.watcher.seen(self.names[n] + ": word balloon", since)
+
+    def clock_window(self):
+        # The clock's window has no title; of the program's top-level windows it is the one that is neither a
+        # character nor a balloon, nor Qt's 1x1 helper.
+        for w in self.desktop.windows():
+            if ('"horalia"' in w.wm_class and w.name == "horalia" and w.width > 10
+                    and self.desktop.viewable(w)):
+                return w
+        return None
+
+    def home(self, n, clock, character):
+        """Where character n (0 or 1) stands beside the clock window, in screen pixels."""
+        tpp = TWIPS_PER_PIXEL
+        left, top = clock.x * tpp, clock.y * tpp
+        width, height = clock.width * tpp, clock.height * tpp
+        x = (left + width + 800) / tpp if n == 0 else (left - 800) / tpp
+        y = (top + height - 900) / tpp
+        return round(x - character.width / 2), round(y - character.height / 2)
+
+
+def reference_length(build, text):
+    """How long the engine's voice takes for text at its usual speed, in seconds."""
+    with tempfile.NamedTemporaryFile(suffix=".wav") as f:
+        run(os.path.join(build, "bin/agentsay"), "--wav", f.name, text)
+        with wave.open(f.name) as w:
+            return w.getnframes() / w.getframerate()
+
+
+def greeting():
+    hour = datetime.datetime.now().hour
+    return ("good morning, " if hour < 12 else "good afternoon, " if hour < 17 else "good evening, ") + "Sam"
+
+
+class Checks:
+    def __init__(self, clock, build, shots):
+        self.clock, self.desktop, self.build, self.shots = clock, clock.desktop, build, shots
+        self.audio = clock.desktop.audio
+        self.passed = 0
+
+    def say(self, what):
+        print(f"[{self.clock.since():6.1f} s] {what}", flush=True)
+
+    def check(self, condition, what):
+        if not condition:
+            raise CheckFailed(what)
+        self.passed += 1
+
+    def shot(self, name):
+        if self.shots:
+            os.makedirs(self.shots, exist_ok=True)
+            path = os.path.join(self.shots, name + ".png")
+            self.desktop.screenshot(path)
+            self.say(f"picture {path}")
+
+    # -- the checks
+
+    def characters_appear(self):
+        for n in (0, 1):
+            w = poll(f"character window {self.clock.names[n]!r} viewable", lambda: self.clock.character(n), 15)
+            self.say(f"{self.clock.names[n]} viewable at {w}")
+        self.passed += 1
+
+    def greeting_heard(self):
+        t, b = poll("the greeting's balloon", lambda: self.clock.balloon_seen(0, 0), 10)
+        self.say(f"{self.clock.names[0]}'s balloon at {t:.1f} s: {b}")
+        start, length, rms = self.audio.next_sentence(0, 15)
+        ref = reference_length(self.build, greeting())
+        self.say(f"greeting {greeting()!r}: {length:.2f} s of sound at {start:.2f} s, rms {rms:.0f} "
+                 f"(the voice takes {ref:.2f} s for it)")
+        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the greeting's sound is not of its length")
+        self.greeting_end = start + length
+        t, b = poll("the start-up message's balloon", lambda: self.clock.balloon_seen(1, 0), 20)
+        self.say(f"{self.clock.names[1]}'s balloon at {t:.1f} s: {b}")
+        start, length, rms = self.audio.next_sentence(self.greeting_end + 0.1, 20)
+        ref = reference_length(self.build, "Welcome to Horalia Deluxe")
+        self.say(f"start-up message: {length:.2f} s of sound at {start:.2f} s, rms {rms:.0f} (voice {ref:.2f} s)")
+        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the start-up message's sound is not of its length")
+        self.check(start - self.greeting_end > 3, "the second character spoke without waiting for the first")
+
+    def at_home(self):
+        def both_home():
+            clock = self.clock.clock_window()
+            chars = [self.clock.character(0), self.clock.character(1)]
+            if not clock or not all(chars):
+                return None
+            for n, c in enumerate(chars):
+                x, y = self.clock.home(n, clock, c)
+                if abs(c.x - x) > 1 or abs(c.y - y) > 1:
+                    return None
+            return clock, chars
+
+        clock, chars = poll("both characters at home beside the clock", both_home, 30)
+        self.say(f"clock window {clock}; at home: {chars[0]} and {chars[1]}")
+        self.passed += 1
+
+    def drawn(self):
+        for n in (0, 1):
+            c = self.clock.character(n)
+            pixels = self.desktop.grab(c.x, c.y, c.width, c.height)
+            drawn = [p for p in pixels if p != Desktop.DESKTOP_RGB and p != (0, 0, 0)]
+            colours = len(set(drawn))
+            share = len(drawn) / len(pixels)
+            self.say(f"{self.clock.names[n]}: {share:.0%} of its {c.width}x{c.height} pixels drawn, "
+                     f"{colours} colours")
+            self.check(share >= 0.08 and colours >= 4, f"{self.clock.names[n]} is not drawn")
+        self.shot("desktop-home")
+
+    def opaque_point(self, n):
+        c = self.clock.character(n)
+        pixels = self.desktop.grab(c.x, c.y, c.width, c.height)
+        best = None
+        for i, p in enumerate(pixels):
+            if p != Desktop.DESKTOP_RGB and p != (0, 0, 0):
+                x, y = i % c.width, i // c.width
+                d = (x - c.width / 2) ** 2 + (y - c.height / 2) ** 2
+                if best is None or d < best[0]:
+                    best = (d, c.x + x, c.y + y)
+        self.check(best is not None, f"no pixel of {self.clock.names[n]} to take hold of")
+        return best[1], best[2]
+
+    def quiet(self):
+        """Waits until neither character speaks, so that what follows is the answer to what the test does."""
+        poll("both characters silent", lambda: not self.clock.balloon(0) and not self.clock.balloon(1)
+             and self.audio.now() - max([s + l for s, l, _ in self.audio.bursts()] or [0]) > 0.8, 30, 0.2)
+
+    def answer(self, n, what, timeout=10):
+        """The answer that follows an action: character n's balloon and a sentence of sound."""
+        since, seen = self.audio.now(), self.clock.since()
+        t, b = poll(f"{self.clock.names[n]}'s balloon after {what}", lambda: self.clock.balloon_seen(n, seen),
+                    timeout)
+        start, length, rms = self.audio.next_sentence(since, timeout + 10)
+        self.say(f"after {what}: {self.clock.names[n]}'s balloon after {t - seen:.1f} s: {b}; "
+                 f"{length:.2f} s of sound, rms {rms:.0f}")
+        return length
+
+    def drag_brings_a_comment(self):
+        self.quiet()
+        x, y = self.opaque_point(0)
+        before = self.clock.character(0)
+        self.desktop.drag(x, y, 60, 40)
+        self.say(f"dragged {self.clock.names[0]} from {x},{y} by 60,40")
+        length = self.answer(1, f"dragging {self.clock.names[0]}")
+        ref = reference_length(self.build, f"Hey, what are you doing with {self.clock.names[0].lower()}")
+        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the comment's sound is not of its length")
+        after = self.clock.character(0)
+        self.say(f"{self.clock.names[0]} left at {after}")
+        self.check((after.x - before.x, after.y - before.y) == (60, 40), "the character is not where it was put")
+
+    def popup(self, known):
+        def new_menu():
+            for w in self.desktop.windows():
+                if w.wid not in known and self.desktop.viewable(w) and "word balloon" not in w.name:
+                    return w
+            return None
+
+        return poll("a pop-up menu", new_menu, 5)
+
+    def menu_speaks_the_date(self):
+        self.quiet()
+        x, y = self.opaque_point(0)
+        known = {w.wid for w in self.desktop.windows()}
+        self.desktop.xdotool("mousemove", x, y, "click", 3)
+        menu = self.popup(known)
+        self.say(f"{self.clock.names[0]}'s menu {menu}")
+        self.shot("desktop-character-menu")
+        # The heading cannot be chosen; the date is the fourth command.
+        self.desktop.xdotool("key", "Down", "Down", "Down", "Down", "Return")
+        length = self.answer(0, "\"What is the date\"")
+        today = datetime.date.today()
+        text = f"The date is {today:%A %B %d, %Y}."
+        ref = reference_length(self.build, text)
+        self.say(f"the date: {text!r}, the voice takes {ref:.2f} s")
+        self.check(0.5 * ref <= length <= 2.0 * ref + 0.3, "what was said is not the date's length")
+
+    def tray_icon(self):
+        for w in self.desktop.windows(tree=True):
+            if w.name == "horalia" and w.width <= 32 and w.y < 30 and w.x > 0:
+                return w
+        raise CheckFailed("no tray icon in the tray host")
+
+    def tray_speaks_the_time(self):
+        self.quiet()
+        icon = self.tray_icon()
+        self.say(f"tray icon {icon}")
+        since, seen = self.audio.now(), self.clock.since()
+        self.desktop.xdotool("mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 1)
+
+        def someone_speaks():
+            return self.clock.balloon_seen(0, seen) or self.clock.balloon_seen(1, seen)
+
+        t, b = poll("a balloon after the tray click", someone_speaks, 10)
+        start, length, rms = self.audio.next_sentence(since, 20)
+        self.say(f"after the tray click: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
+        self.check(length > 0.8, "the time was not spoken")
+
+    def open_main_options(self):
+        icon = self.tray_icon()
+        known = {w.wid for w in self.desktop.windows()}
+        self.desktop.xdotool("mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 3)
+        menu = self.popup(known)
+        self.say(f"tray menu {menu}")
+        self.desktop.xdotool("key", "m")
+        dialog = poll("the settings dialog", lambda: self.desktop.window("General Settings"), 10)
+        self.say(f"settings dialog {dialog}")
+        return dialog
+
+    def alarm_boxes(self, dialog):
+        # The first page's hour and minute boxes, where the dialog lays them out.
+        return self.desktop.grab(dialog.x + 100, dialog.y + 44, 150, 26)
+
+    def settings_dialog_closes_and_opens_afresh(self):
+        self.quiet()
+        dialog = self.open_main_options()
+        self.answer(0, "opening Main Options")
+        self.shot("desktop-settings")
+        stored = self.alarm_boxes(dialog)
+        self.desktop.xdotool("mousemove", dialog.x + 136, dialog.y + 57, "click", 1)
+        self.desktop.xdotool("type", "12")
+        typed = self.alarm_boxes(dialog)
+        changed = sum(a != b for a, b in zip(stored, typed))
+        self.say(f"typed 12 into the alarm's hour box without SET: {changed} pixels of the boxes changed")
+        self.check(changed > 40, "typing did not show in the hour box")
+        self.quiet()
+        self.desktop.close_request(dialog)
+        poll("the settings dialog unloaded by its close box", lambda: not self.desktop.exists(dialog), 10)
+        self.say("closed with WM_DELETE_WINDOW: its window is gone")
+        dialog = self.open_main_options()
+        self.answer(0, "opening Main Options again")
+        again = self.alarm_boxes(dialog)
+        left = sum(a != b for a, b in zip(stored, again))
+        self.say(f"opened again: {left} pixels of the boxes differ from the stored setting's")
+        self.check(left < 30, "the text typed without SET outlived the dialog")
+        self.desktop.close_request(dialog)
+        poll("the settings dialog closed again", lambda: not self.desktop.exists(dialog), 10)
+
+    def exit_from_the_clock_menu(self):
+        clock = self.clock.clock_window()
+        known = {w.wid for w in self.desktop.windows()}
+        self.desktop.xdotool("mousemove", clock.x + clock.width // 2, clock.y + clock.height // 2, "click", 3)
+        menu = self.popup(known)
+        self.say(f"clock menu {menu}")
+        self.shot("desktop-clock-menu")
+        self.desktop.xdotool("key", "Up", "Return")  # Exit is the last item
+        status = poll("the program's end", lambda: self.clock.process.poll() is not None and [
+            self.clock.process.returncode], 15)[0]
+        self.say(f"the program ended with status {status}")
+        self.check(status == 0, f"exit status {status}")
+        left = [w for w in self.desktop.windows(tree=True) if '"horalia"' in w.wm_class]
+        self.check(not left, f"windows left behind: {left}")
+        self.say("no window of the program is left")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--case", required=True, choices=["built", "installed", "genuine"])
+    parser.add_argument("--testdata")
+    parser.add_argument("--shots")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+
+    for tool in ("Xvfb", "pulseaudio", "parec", "pactl", "trayer", "xdotool", "xwininfo", "import"):
+        if not shutil.which(tool):
+            print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
+            return SKIP
+    program = os.path.join(build, "bin/horalia")
+    files = [os.path.join(build, "bin/max.acs"), os.path.join(build, "bin/plany.acs")]
+    names = ["Max", "Plany"]
+    prefix = None
+    if args.case == "genuine":
+        data = os.path.join(args.testdata or "", "acs")
+        files = [os.path.join(data, "Genie.acs"), os.path.join(data, "Merlin.acs")]
+        names = ["Genie", "Merlin"]
+        if not all(os.path.isfile(f) for f in files):
+            print(f"SKIP: Genie.acs and Merlin.acs are not in {data}")
+            return SKIP
+
+    desktop = None
+    clock = None
+    try:
+        if args.case == "installed":
+            prefix = tempfile.mkdtemp(prefix="horalia-prefix-")
+            run("cmake", "--install", build, "--prefix", prefix)
+            program = os.path.join(prefix, "bin/horalia")
+            files = [os.path.join(prefix, "lib/horalia/max.acs"), os.path.join(prefix, "lib/horalia/plany.acs")]
+            print(f"installed into {prefix}; running {program}")
+        desktop = Desktop()
+        print(f"display {desktop.env['DISPLAY']}, home {desktop.home}")
+        clock = Clock(desktop, program, build, names, files)
+        checks = Checks(clock, build, args.shots)
+        steps = [checks.characters_appear, checks.greeting_heard, checks.at_home, checks.drawn]
+        if args.case == "built":
+            steps += [checks.drag_brings_a_comment, checks.menu_speaks_the_date, checks.tray_speaks_the_time,
+                      checks.settings_dialog_closes_and_opens_afresh]
+        elif args.case == "genuine":
+            steps += [checks.drag_brings_a_comment]
+        steps += [checks.exit_from_the_clock_menu]
+        for step in steps:
+            step()
+        print(f"desktop checks of the {args.case} case: all {checks.passed} passed")
+        return 0
+    except CheckFailed as e:
+        print(f"FAILED: {e}")
+        if desktop:
+            try:
+                path = os.path.join(tempfile.gettempdir(), f"horalia-desktop-{args.case}-failure.png")
+                desktop.screenshot(path)
+                print(f"the screen at the failure: {path}")
+                if clock:
+                    print("the program's output:\n" + clock.output())
+            except Exception:  # the picture is a help, not a check
+                pass
+        return 1
+    finally:
+        if desktop:
+            desktop.stop()
+        if prefix:
+            shutil.rmtree(prefix, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
