@@ -121,7 +121,9 @@ class Checks:
 
     def characters_appear(self):
         for n in (0, 1):
-            w = poll(f"character window {self.clock.names[n]!r} viewable", lambda: self.clock.character(n), 15)
+            # Both within 15 s of the start.
+            w = poll(f"character window {self.clock.names[n]!r} viewable", lambda: self.clock.character(n),
+                     max(0.0, 15 - self.clock.since()))
             self.say(f"{self.clock.names[n]} viewable at {w}")
         self.passed += 1
 
