@@ -1,6 +1,7 @@
 #include "src/settings_dialog/frm_settings.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -85,6 +86,7 @@ frm_settings::frm_settings(DialogContext context, QWidget* parent)
     layout->addWidget(tabs_);
     // Room for all seven tabs side by side, well inside a 1024x768 screen.
     resize(720, 480);
+    unload_ = context.clock.closeDialog;
     logic_ = std::make_unique<SettingsLogic>(std::move(context), *this);
     connectHandlers();
 }
@@ -358,6 +360,13 @@ bool frm_settings::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frm_settings::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && unload_) {
+        unload_();
+    }
 }
 
 void frm_settings::load() {
