@@ -57,6 +57,8 @@ private:
     // The owner's way of unloading this dialog, the same one a character change uses.
     std::function<void()> unload_;
     bool loaded_ = false;
+    // The control whose focus went with the window or to a popup; its focus coming back is no move to it.
+    const QObject* leftWithWindow_ = nullptr;
     // Set while a handler brings a check box into line with the stored value, so that change is not taken
     // for another click.
     bool settingBox_ = false;

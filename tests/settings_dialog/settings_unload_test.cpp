@@ -45,6 +45,9 @@ TEST_F(SettingsUnload, TheCloseBoxDiscardsUnsetTextAndTheNextOpenLoadsAgain) {
     EXPECT_NE(&second, &first);
     EXPECT_TRUE(second.isVisible());
     EXPECT_EQ(box(second, "txt_hour1"), "07");
+    // The hour box has the focus as the new window comes up, ready to be typed over.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second.findChild<QLineEdit*>("txt_hour1")->selectedText(), "07");
     EXPECT_EQ(box(second, "txt_min1"), "30");
     EXPECT_EQ(box(second, "txt_message1"), "Wake up");
     EXPECT_GT(fake.settings.reads, readsBefore);
