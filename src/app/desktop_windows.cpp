@@ -34,10 +34,17 @@ void DesktopWindows::hideSettings() {
 
 void DesktopWindows::closeSettings() {
     // Unloaded: the next showing builds it afresh from the stored settings.
-    if (settings_) {
-        settings_->hide();
-        settings_.release()->deleteLater();
+    if (!settings_) {
+        return;
     }
+    settings_->hide();
+    // The close may come in the middle of one of the dialog's own handlers, even from inside the interval
+    // box's pause, whose event loop would carry out a deleteLater at once; so the closed dialog stays until
+    // the next close, and only the one before it goes.
+    if (closed_) {
+        closed_.release()->deleteLater();
+    }
+    closed_ = std::move(settings_);
 }
 
 void DesktopWindows::showAbout() {

@@ -31,6 +31,8 @@ public:
 private:
     std::function<std::unique_ptr<settings_dialog::frm_settings>()> settingsFactory_;
     std::unique_ptr<settings_dialog::frm_settings> settings_;
+    // The dialog closed last, kept until a handler of its own that closed it has returned.
+    std::unique_ptr<settings_dialog::frm_settings> closed_;
     AboutWindows about_;
 };
 

@@ -2,9 +2,40 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
+#include <QSortFilterProxyModel>
+#include <algorithm>
+
+#include "src/platform/file_filters.h"
 
 namespace horalia::platform {
+
+namespace {
+
+// Hides the files that the chosen filter does not list though their names match it.
+class FilterProxy : public QSortFilterProxyModel {
+public:
+    explicit FilterProxy(QObject& parent) : QSortFilterProxyModel(&parent) {}
+    void choose(const FileFilter& filter) {
+        filter_ = filter;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (files == nullptr) {
+            return true;
+        }
+        return filter_.lists(files->fileInfo(files->index(row, 0, parent)));
+    }
+
+private:
+    FileFilter filter_;
+};
+
+}  // namespace
 
 Answer QtDialogs::messageBox(const QString& text, const QString& title, int styleNumber) {
     QMessageBox box;
@@ -30,25 +61,38 @@ Answer QtDialogs::messageBox(const QString& text, const QString& title, int styl
     return Answer::Ok;
 }
 
-QString QtDialogs::qtFilter(const QString& filter) {
-    const QStringList parts = filter.split(u'|');
-    QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        const QString pattern = QString(parts[i + 1]).replace(u';', u' ');
-        if (!description.contains(u'(')) {
-            description += QStringLiteral(" (") + pattern + u')';
-        } else if (!description.contains(pattern)) {
-            description =
-                description.left(description.indexOf(u'(')).trimmed() + QStringLiteral(" (") + pattern + u')';
-        }
-        out << description;
-    }
-    return out.join(QStringLiteral(";;"));
-}
-
 QString QtDialogs::openFile(const QString& filter, const QString& initialFolder) {
-    return QFileDialog::getOpenFileName(nullptr, QString(), initialFolder, qtFilter(filter));
+    const QList<FileFilter> filters = fileFilters(filter);
+    QStringList nameFilters;
+    for (const FileFilter& f : filters) {
+        nameFilters << f.nameFilter();
+    }
+    QFileDialog dialog(nullptr, QString(), initialFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(nameFilters);
+    const bool byExecuteBit =
+        std::any_of(filters.begin(), filters.end(), [](const FileFilter& f) { return f.executablesOnly; });
+    if (byExecuteBit) {
+        // Only Qt's own dialog lists its files through a proxy model; a desktop's native one would show every
+        // file under the programs' "*".
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* proxy = new FilterProxy(dialog);
+        proxy->choose(filters.value(0));
+        dialog.setProxyModel(proxy);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
+                         [proxy, filters](const QString& chosen) {
+                             for (const FileFilter& f : filters) {
+                                 if (f.nameFilter() == chosen) {
+                                     proxy->choose(f);
+                                 }
+                             }
+                         });
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
 }
 
 void QtDialogs::beep() {

@@ -10,9 +10,6 @@ public:
     Answer messageBox(const QString& text, const QString& title, int styleNumber) override;
     QString openFile(const QString& filter, const QString& initialFolder) override;
     void beep() override;
-
-    // "description|pattern|description|pattern" as Qt's file dialog wants it: "description (pattern);;...".
-    static QString qtFilter(const QString& filter);
 };
 
 }  // namespace horalia::platform

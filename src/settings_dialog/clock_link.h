@@ -26,7 +26,7 @@ struct ClockLink {
     std::function<bool()> newcharacter2;
     // Unloads the clock window, which ends the program.
     std::function<void()> unloadClock;
-    // Unloads the settings dialog itself.
+    // Unloads the settings dialog itself; also what its window's close box does.
     std::function<void()> closeDialog;
     // Handed to the restart companion, which hands them on to the clock it starts.
     QStringList restartArguments;

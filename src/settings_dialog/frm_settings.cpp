@@ -1,8 +1,10 @@
 #include "src/settings_dialog/frm_settings.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -67,6 +69,12 @@ const char* const kSelectAllBoxes[] = {"txt_hour1",    "txt_hour2",    "txt_min1
                                        "txt_min2",     "txt_quiet1",   "txt_quiet2",
                                        "txt_message1", "txt_message2", "txt_speech"};
 
+// Focus that leaves with the window (another window activated) or for a menu or drop-down list, and comes
+// back when that is over.
+bool byWindowOrPopup(Qt::FocusReason reason) {
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
 }  // namespace
 
 frm_settings::frm_settings(DialogContext context, QWidget* parent)
@@ -85,6 +93,7 @@ frm_settings::frm_settings(DialogContext context, QWidget* parent)
     layout->addWidget(tabs_);
     // Room for all seven tabs side by side, well inside a 1024x768 screen.
     resize(720, 480);
+    unload_ = context.clock.closeDialog;
     logic_ = std::make_unique<SettingsLogic>(std::move(context), *this);
     connectHandlers();
 }
@@ -346,7 +355,20 @@ bool frm_settings::eventFilter(QObject* watched, QEvent* event) {
         logic_->modeLabelClicked();
         return true;
     }
+    if (event->type() == QEvent::FocusOut) {
+        leftWithWindow_ = byWindowOrPopup(static_cast<QFocusEvent*>(event)->reason()) ? watched : nullptr;
+    }
     if (event->type() == QEvent::FocusIn) {
+        // Only the user going to the control gives the hint and the select-all, not the control getting its
+        // focus back. A control that was given the focus while the window was in the background (the hour box
+        // of "Main Options", or the first focus of a new window) is still a move, though its focus only
+        // arrives with the window's.
+        const bool back =
+            byWindowOrPopup(static_cast<QFocusEvent*>(event)->reason()) && watched == leftWithWindow_;
+        leftWithWindow_ = nullptr;
+        if (back) {
+            return QWidget::eventFilter(watched, event);
+        }
         auto* combo = findChild<QComboBox*>(QStringLiteral("Combo2"));
         if (combo != nullptr && watched == combo) {
             // The edit field passes its focus on to the combo box, so this is one hint per focus.
@@ -358,6 +380,13 @@ bool frm_settings::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frm_settings::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && unload_) {
+        unload_();
+    }
 }
 
 void frm_settings::load() {

@@ -5,6 +5,7 @@
 
 #include <QTabWidget>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "src/settings_dialog/controls.h"
@@ -27,6 +28,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window's close box unloads the dialog: the next open reads every setting again and a time typed
+    // without SET is gone. Hiding it (while a character file is chosen) keeps it loaded.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildAlarmPage(int alarm);
@@ -50,7 +54,11 @@ public:
 private:
     QTabWidget* tabs_;
     std::unique_ptr<SettingsLogic> logic_;
+    // The owner's way of unloading this dialog, the same one a character change uses.
+    std::function<void()> unload_;
     bool loaded_ = false;
+    // The control whose focus went with the window or to a popup; its focus coming back is no move to it.
+    const QObject* leftWithWindow_ = nullptr;
     // Set while a handler brings a check box into line with the stored value, so that change is not taken
     // for another click.
     bool settingBox_ = false;

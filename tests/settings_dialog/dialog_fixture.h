@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "src/settings_dialog/frm_settings.h"
@@ -24,6 +25,11 @@ protected:
     SettingsDialogTest() : fake(at(0, 7)) {}
 
     void open(int page = 0) {
+        dialog = make([this] { calls << "closeDialog"; });
+        dialog->showPage(page);
+    }
+    // A dialog on the fakes; closeDialog is how it asks its owner to unload it.
+    std::unique_ptr<horalia::settings_dialog::frm_settings> make(std::function<void()> closeDialog) {
         horalia::settings_dialog::ClockLink link;
         link.say = [this](const QString& talk, const QString& who) { said << who + ": " + talk; };
         link.view = &view;
@@ -41,10 +47,9 @@ protected:
             calls << "unloadClock";
             fake.program.endProgram();
         };
-        link.closeDialog = [this] { calls << "closeDialog"; };
-        dialog = std::make_unique<horalia::settings_dialog::frm_settings>(
+        link.closeDialog = std::move(closeDialog);
+        return std::make_unique<horalia::settings_dialog::frm_settings>(
             horalia::settings_dialog::DialogContext{fake.platform, colours, autostart, std::move(link)});
-        dialog->showPage(page);
     }
 
     template <typename W = QWidget>

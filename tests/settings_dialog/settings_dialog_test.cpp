@@ -281,3 +281,49 @@ TEST_F(SettingsModes, TextBoxesSelectTheirWholeTextOnFocus) {
     QCoreApplication::processEvents();
     EXPECT_EQ(speech->textCursor().selectedText().size(), speech->toPlainText().size());
 }
+
+TEST_F(SettingsModes, TextBoxesSelectAllWhenTheFocusMovesToThemNotWhenItComesBackWithTheWindow) {
+    fake.settings.set("mode", "advanced");
+    fake.settings.set("AlarmMessage", "Get up");
+    fake.settings.set("QuietTime", "2207");
+    open(0);
+    // The focus leaves a box and comes back to it for the same reason; only a window or a popup hands it
+    // back.
+    const std::pair<Qt::FocusReason, bool> reasons[] = {
+        {Qt::TabFocusReason, true},      {Qt::BacktabFocusReason, true}, {Qt::MouseFocusReason, true},
+        {Qt::ShortcutFocusReason, true}, {Qt::OtherFocusReason, true},   {Qt::ActiveWindowFocusReason, false},
+        {Qt::PopupFocusReason, false}};
+    auto leaveAndReturn = [](QWidget* box, Qt::FocusReason reason) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(box, &out);
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(box, &in);
+    };
+    for (const auto& [reason, selects] : reasons) {
+        for (const char* name : {"txt_hour1", "txt_min2", "txt_quiet1", "txt_message1"}) {
+            auto* box = w<QLineEdit>(name);
+            // Where the user left the cursor, with part of the text chosen.
+            box->setSelection(1, 1);
+            leaveAndReturn(box, reason);
+            EXPECT_EQ(box->selectedText(), selects ? box->text() : box->text().mid(1, 1))
+                << name << " " << reason;
+        }
+        auto* speech = w<QPlainTextEdit>("txt_speech");
+        QTextCursor cursor = speech->textCursor();
+        cursor.setPosition(3);
+        speech->setTextCursor(cursor);
+        leaveAndReturn(speech, reason);
+        EXPECT_EQ(speech->textCursor().selectedText().size(), selects ? speech->toPlainText().size() : 0)
+            << reason;
+    }
+    // Given the focus while the window was in the background (as "Main Options" does with the hour box), a
+    // box gets it only when the window comes forward: that is still a move to it.
+    auto* hour = w<QLineEdit>("txt_hour1");
+    auto* minute = w<QLineEdit>("txt_min1");
+    minute->deselect();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(hour, &away);
+    QFocusEvent forward(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(minute, &forward);
+    EXPECT_EQ(minute->selectedText(), minute->text());
+}

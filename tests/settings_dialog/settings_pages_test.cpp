@@ -147,6 +147,32 @@ TEST_F(TimePages, IntervalBoxGivesAHintEachTimeItTakesTheFocus) {
     EXPECT_EQ(said, (QStringList(2, "peedy: You can enter any number between 1 and 60 in this box")));
 }
 
+TEST_F(TimePages, IntervalHintIsForAMoveToTheBoxNotForItsFocusComingBackWithTheWindowOrAList) {
+    open(2);
+    said.clear();
+    auto* interval = w<QComboBox>("Combo2");
+    auto send = [interval](QEvent::Type type, Qt::FocusReason reason) {
+        QFocusEvent event(type, reason);
+        QCoreApplication::sendEvent(interval, &event);
+    };
+    int moves = 0;
+    for (Qt::FocusReason reason :
+         {Qt::TabFocusReason, Qt::BacktabFocusReason, Qt::MouseFocusReason, Qt::ShortcutFocusReason,
+          Qt::OtherFocusReason, Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+        // Away and back for the same reason: another window or the box's own drop-down list.
+        send(QEvent::FocusOut, reason);
+        send(QEvent::FocusIn, reason);
+        moves += reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        EXPECT_EQ(said.size(), moves) << reason;
+    }
+    // Given the focus while the window was in the background, away from another box, the box gets it only as
+    // the window comes forward: that is a move to it.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(w("txt_quiet1"), &away);
+    send(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    EXPECT_EQ(said, (QStringList(6, "peedy: You can enter any number between 1 and 60 in this box")));
+}
+
 TEST_F(TimePages, FormatSwitchStoresAndRedrawsTheClockAtOnce) {
     open(6);
     auto* format = w<QComboBox>("com_format");
