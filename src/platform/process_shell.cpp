@@ -3,14 +3,16 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "src/platform/launch_command.h"
+
 namespace horalia::platform {
 
 bool ProcessShell::start(const QString& path, const QStringList& arguments, WindowStyle /*style*/) {
-    QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || !info.isExecutable()) {
+    const std::optional<LaunchCommand> command = launchCommand(path, arguments);
+    if (!command) {
         return false;
     }
-    return QProcess::startDetached(info.absoluteFilePath(), arguments, info.absolutePath());
+    return QProcess::startDetached(command->program, command->arguments, QFileInfo(path).absolutePath());
 }
 
 }  // namespace horalia::platform
