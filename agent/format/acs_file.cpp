@@ -79,9 +79,25 @@ QString Guid::toString() const {
         .arg(hex({3, 2, 1, 0}), hex({5, 4}), hex({7, 6}), hex({8, 9}), hex({10, 11, 12, 13, 14, 15}));
 }
 
-bool AcsFile::fail(const QString& message) {
-    error_ = message;
+void AcsFile::clear() {
+    data_.clear();
     loaded_ = false;
+    error_.clear();
+    info_ = CharacterInfo();
+    animations_.clear();
+    images_.clear();
+    sounds_.clear();
+    animationByName_.clear();
+    stateByName_.clear();
+    colorTable_.clear();
+    imageCache_.clear();
+}
+
+// Whatever was read before the error goes too: an image's offsets into data that is gone must not stay
+// reachable through the accessors.
+bool AcsFile::fail(const QString& message) {
+    clear();
+    error_ = message;
     return false;
 }
 
@@ -103,24 +119,17 @@ bool AcsFile::load(const QString& path, const Limits& limits) {
     return loadData(bytes, limits);
 }
 
-bool AcsFile::loadData(const QByteArray& data, const Limits& limits) {
-    loaded_ = false;
-    error_.clear();
-    info_ = CharacterInfo();
-    animations_.clear();
-    images_.clear();
-    sounds_.clear();
-    animationByName_.clear();
-    stateByName_.clear();
-    imageCache_.clear();
-    data_ = data;
-    if (std::uint64_t(data_.size()) > limits.maxFileSize) {
+bool AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
+    // A copy first: `bytes` may be this object's own data(), which clear() empties.
+    const QByteArray data = bytes;
+    clear();
+    if (std::uint64_t(data.size()) > limits.maxFileSize) {
         return fail(QStringLiteral("file of %1 bytes is over the limit of %2")
-                        .arg(data_.size())
+                        .arg(data.size())
                         .arg(limits.maxFileSize));
     }
+    data_ = data;
     if (!parse(limits)) {
-        data_.clear();
         return false;
     }
     loaded_ = true;

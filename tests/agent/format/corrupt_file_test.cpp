@@ -219,6 +219,81 @@ TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
     }
 }
 
+// A load that fails leaves nothing behind, whether the object was new or held a good file, and whatever
+// stage the reading reached: every accessor answers as for an empty file, never from what was half-read
+// (an image's offsets would point into data that is gone).
+TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
+    const QByteArray good = sampleBytes();
+    // The animation list is read last, so the info, sounds and images before it have been read.
+    QByteArray noAnimationList = good;
+    put32(noAnimationList, 16, 0);
+    QByteArray oleHeader = good;
+    oleHeader.replace(0, 8, QByteArray::fromHex("D0CF11E0A1B11AE1"));
+    Limits tiny;
+    tiny.maxFileSize = 100;
+    const struct {
+        const char* name;
+        bool goodFirst;
+        std::function<bool(AcsFile&)> load;
+    } cases[] = {
+        {"damaged file", false, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
+        {"damaged file over a good one", true, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
+        {"unknown container over a good one", true, [&](AcsFile& f) { return f.loadData(oleHeader); }},
+        {"file over the limit over a good one", true, [&](AcsFile& f) { return f.loadData(good, tiny); }},
+        {"missing file over a good one", true,
+         [](AcsFile& f) { return f.load(QStringLiteral("/nonexistent/horalia/sample.acs")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AcsFile file;
+        if (c.goodFirst) {
+            ASSERT_TRUE(file.loadData(good));
+            ASSERT_EQ(file.images().size(), 3);
+            ASSERT_FALSE(file.image(0).isNull());  // in the cache now
+        }
+        ASSERT_FALSE(c.load(file));
+        EXPECT_FALSE(file.isLoaded());
+        EXPECT_FALSE(file.errorString().isEmpty());
+        EXPECT_EQ(file.info(), CharacterInfo());
+        EXPECT_TRUE(file.animations().isEmpty());
+        EXPECT_TRUE(file.images().isEmpty());
+        EXPECT_TRUE(file.sounds().isEmpty());
+        EXPECT_TRUE(file.data().isEmpty());
+        EXPECT_EQ(file.animationIndex(u"Idle"), -1);
+        EXPECT_EQ(file.animation(u"idle"), nullptr);
+        EXPECT_EQ(file.state(u"Speaking"), nullptr);
+        EXPECT_EQ(file.localized(), nullptr);
+        EXPECT_EQ(file.localized(0x0407), nullptr);
+        for (int i : {0, 2, 1126}) {
+            QString error;
+            EXPECT_TRUE(file.image(i, &error).isNull()) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+            std::uint8_t pixels[128] = {};
+            error.clear();
+            EXPECT_FALSE(file.decodeIndices(i, pixels, sizeof pixels, &error)) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+            error.clear();
+            EXPECT_TRUE(file.region(i, &error).isEmpty()) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+        }
+        EXPECT_TRUE(file.sound(0).isEmpty());
+        QString error;
+        EXPECT_TRUE(FrameComposer(file).compose(0, 0, -1, &error).isNull());
+        EXPECT_FALSE(error.isEmpty());
+
+        // And the object is as good as new for the next file.
+        ASSERT_TRUE(file.loadData(good)) << file.errorString().toStdString();
+        EXPECT_TRUE(file.errorString().isEmpty());
+        EXPECT_EQ(file.images().size(), 3);
+        EXPECT_FALSE(file.image(0).isNull());
+    }
+    // Reloading the object's own data() works, though the old file is dropped before the new one is read.
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(good));
+    EXPECT_TRUE(file.loadData(file.data())) << file.errorString().toStdString();
+    EXPECT_EQ(file.images().size(), 3);
+}
+
 // A file of a few bytes can stack one image thousands of times in a frame; drawing it is refused before
 // any pixel is touched, while a frame of a few layers still draws.
 TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
