@@ -65,7 +65,6 @@ public:
 private:
     void clear();
     bool fail(const QString& message);
-    bool parse(const Limits& limits);
 
     QByteArray data_;
     bool loaded_ = false;
