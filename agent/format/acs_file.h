@@ -30,6 +30,9 @@ class AcsFile {
 public:
     AcsFile() = default;
 
+    // Each load replaces what the object held. A failed load leaves it empty, whatever it held before:
+    // isLoaded() is false, errorString() says why, and every accessor below answers as for a file with
+    // nothing in it (empty lists, null images, nullptr lookups), so nothing half-read can be used.
     bool load(const QString& path, const Limits& limits = {});
     bool loadData(const QByteArray& data, const Limits& limits = {});
     bool isLoaded() const { return loaded_; }
@@ -60,8 +63,8 @@ public:
     QByteArray sound(int index) const;
 
 private:
+    void clear();
     bool fail(const QString& message);
-    bool parse(const Limits& limits);
 
     QByteArray data_;
     bool loaded_ = false;

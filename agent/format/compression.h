@@ -29,8 +29,4 @@ inline QByteArray compress(const QByteArray& input) {
     return compress(reinterpret_cast<const std::uint8_t*>(input.constData()), std::size_t(input.size()));
 }
 
-// The most a stream can expand: the longest copy (4,098 bytes) costs 44 bits. Used to refuse files that
-// claim huge images from a few bytes before anything is allocated.
-inline constexpr std::size_t kMaxExpansion = 4098 * 8 / 44 + 1;
-
 }  // namespace agent::format

@@ -136,12 +136,6 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
         {"image over the size limit",
          [](QByteArray& b, const Layout& at) { put16(b, at.firstImage + 1, 5000); },
          "image size 5000x7 is over"},
-        {"image bigger than its data could hold",
-         [](QByteArray& b, const Layout& at) {
-             put16(b, at.firstImage + 1, 4000);
-             put16(b, at.firstImage + 3, 4000);
-         },
-         "cannot hold a 4000x4000 image"},
         {"image data past its block",
          [](QByteArray& b, const Layout& at) { put32(b, at.firstImage + 6, 0x10000); },
          "data needs 65536 bytes"},
@@ -162,22 +156,142 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
     }
 }
 
-TEST(AcsFileCorrupt, DamagedImageDataFailsWhenDrawn) {
-    QByteArray bytes = sampleBytes();
-    const Layout at(bytes);
-    // The first code of image 0's stream becomes a copy, reaching before the start of the output.
-    bytes[at.firstImage + 11] = char(0x01);
-    AcsFile file;
-    ASSERT_TRUE(file.loadData(bytes)) << "pixels are only read on first use";
-    QString error;
-    EXPECT_TRUE(file.image(0, &error).isNull());
-    EXPECT_TRUE(error.contains(QStringLiteral("before the start"))) << error.toStdString();
-    EXPECT_FALSE(file.image(1, &error).isNull()) << "other images are unharmed";
+// Damage to one image's data shows only when that image is decoded: the file loads, that image and the
+// frames that draw it fail with an error, and everything else draws.
+TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
+    struct ImageDamage {
+        const char* name;
+        bool plain;  // images and regions stored without compression
+        std::function<void(QByteArray&, const Layout&)> apply;
+        bool region;  // the damage is in the region, not the pixels
+        const char* error;
+    };
+    // Image 0's header: unknown byte, width, height, compression flag, data size, data, then the region's
+    // stored and decoded sizes.
+    auto regionSizeAt = [](const QByteArray& b, const Layout& at) {
+        return at.firstImage + 10 + get32(b, at.firstImage + 6) + 4;
+    };
+    const std::vector<ImageDamage> table = {
+        // The first code becomes a copy, reaching before the start of the output.
+        {"back-reference before the start", false,
+         [](QByteArray& b, const Layout& at) { b[at.firstImage + 11] = char(0x01); }, false,
+         "before the start"},
+        {"stream too short for the image's size", false,
+         [](QByteArray& b, const Layout& at) {
+             put16(b, at.firstImage + 1, 4000);
+             put16(b, at.firstImage + 3, 4000);
+         },
+         false, "ends after"},
+        {"plain data short of the image's size", true,
+         [](QByteArray& b, const Layout& at) { put16(b, at.firstImage + 3, 8); }, false,
+         "plain image data of 84 bytes is short of the 96 bytes of a 10x8 image"},
+        {"region stream too short for its size", false,
+         [&](QByteArray& b, const Layout& at) { put32(b, regionSizeAt(b, at), 1000000); }, true,
+         "region: compressed data ends after 32 of 1000000 bytes"},
+    };
+    for (const ImageDamage& d : table) {
+        SCOPED_TRACE(d.name);
+        QString error;
+        QByteArray bytes = writeCharacter(formattest::sampleCharacter(), {!d.plain, !d.plain}, &error);
+        const Layout at(bytes);
+        d.apply(bytes, at);
+        AcsFile file;
+        ASSERT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
+        error.clear();
+        if (d.region) {
+            EXPECT_TRUE(file.region(0, &error).isEmpty());
+        } else {
+            EXPECT_TRUE(file.image(0, &error).isNull());
+        }
+        EXPECT_TRUE(error.startsWith(QStringLiteral("image 0"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("offset"))) << error.toStdString();
+        for (int i = 1; i < file.images().size(); ++i) {
+            EXPECT_FALSE(file.image(i, &error).isNull()) << "image " << i << ": " << error.toStdString();
+            EXPECT_FALSE(file.region(i, &error).isEmpty()) << "image " << i << ": " << error.toStdString();
+        }
+        if (!d.region) {
+            FrameComposer composer(file);
+            EXPECT_TRUE(composer.compose(0, 0, -1, &error).isNull());
+            EXPECT_TRUE(error.startsWith(QStringLiteral("image 0:"))) << error.toStdString();
+            EXPECT_FALSE(composer.compose(1, 0, -1, &error).isNull()) << "Wave does not use image 0";
+        }
+    }
+}
 
-    FrameComposer composer(file);
-    EXPECT_TRUE(composer.compose(0, 0, -1, &error).isNull());
-    EXPECT_TRUE(error.startsWith(QStringLiteral("image 0:"))) << error.toStdString();
-    EXPECT_FALSE(composer.compose(1, 0, -1, &error).isNull()) << "Wave does not use image 0";
+// A load that fails leaves nothing behind, whether the object was new or held a good file, and whatever
+// stage the reading reached: every accessor answers as for an empty file, never from what was half-read
+// (an image's offsets would point into data that is gone).
+TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
+    const QByteArray good = sampleBytes();
+    // The animation list is read last, so the info, sounds and images before it have been read.
+    QByteArray noAnimationList = good;
+    put32(noAnimationList, 16, 0);
+    QByteArray oleHeader = good;
+    oleHeader.replace(0, 8, QByteArray::fromHex("D0CF11E0A1B11AE1"));
+    Limits tiny;
+    tiny.maxFileSize = 100;
+    const struct {
+        const char* name;
+        bool goodFirst;
+        std::function<bool(AcsFile&)> load;
+    } cases[] = {
+        {"damaged file", false, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
+        {"damaged file over a good one", true, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
+        {"unknown container over a good one", true, [&](AcsFile& f) { return f.loadData(oleHeader); }},
+        {"file over the limit over a good one", true, [&](AcsFile& f) { return f.loadData(good, tiny); }},
+        {"missing file over a good one", true,
+         [](AcsFile& f) { return f.load(QStringLiteral("/nonexistent/horalia/sample.acs")); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AcsFile file;
+        if (c.goodFirst) {
+            ASSERT_TRUE(file.loadData(good));
+            ASSERT_EQ(file.images().size(), 3);
+            ASSERT_FALSE(file.image(0).isNull());  // in the cache now
+        }
+        ASSERT_FALSE(c.load(file));
+        EXPECT_FALSE(file.isLoaded());
+        EXPECT_FALSE(file.errorString().isEmpty());
+        EXPECT_EQ(file.info(), CharacterInfo());
+        EXPECT_TRUE(file.animations().isEmpty());
+        EXPECT_TRUE(file.images().isEmpty());
+        EXPECT_TRUE(file.sounds().isEmpty());
+        EXPECT_TRUE(file.data().isEmpty());
+        EXPECT_EQ(file.animationIndex(u"Idle"), -1);
+        EXPECT_EQ(file.animation(u"idle"), nullptr);
+        EXPECT_EQ(file.state(u"Speaking"), nullptr);
+        EXPECT_EQ(file.localized(), nullptr);
+        EXPECT_EQ(file.localized(0x0407), nullptr);
+        for (int i : {0, 2, 1126}) {
+            QString error;
+            EXPECT_TRUE(file.image(i, &error).isNull()) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+            std::uint8_t pixels[128] = {};
+            error.clear();
+            EXPECT_FALSE(file.decodeIndices(i, pixels, sizeof pixels, &error)) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+            error.clear();
+            EXPECT_TRUE(file.region(i, &error).isEmpty()) << i;
+            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+        }
+        EXPECT_TRUE(file.sound(0).isEmpty());
+        QString error;
+        EXPECT_TRUE(FrameComposer(file).compose(0, 0, -1, &error).isNull());
+        EXPECT_FALSE(error.isEmpty());
+
+        // And the object is as good as new for the next file.
+        ASSERT_TRUE(file.loadData(good)) << file.errorString().toStdString();
+        EXPECT_TRUE(file.errorString().isEmpty());
+        EXPECT_EQ(file.images().size(), 3);
+        EXPECT_FALSE(file.image(0).isNull());
+    }
+    // Reloading the object's own data() works, though the old file is dropped before the new one is read.
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(good));
+    EXPECT_TRUE(file.loadData(file.data())) << file.errorString().toStdString();
+    EXPECT_EQ(file.images().size(), 3);
 }
 
 // A file of a few bytes can stack one image thousands of times in a frame; drawing it is refused before

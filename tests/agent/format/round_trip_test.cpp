@@ -67,6 +67,37 @@ TEST(AcsWriter, SampleComposesAsDrawn) {
     EXPECT_TRUE(composer.compose(0, 5).isNull()) << "a frame out of range gives a null image";
 }
 
+// Runs of one colour pack hundreds of pixels into a byte, so an image may be tiny in the file and large on
+// screen: such a file loads and its image decodes in full.
+TEST(AcsWriter, AnImageFarLargerThanItsStoredBytesReadsBack) {
+    CharacterData c = formattest::sampleCharacter();
+    ImageData big;
+    big.width = 256;
+    big.height = 256;
+    big.pixels = QByteArray(256 * 256, char(3));
+    c.images.append(big);
+    c.animations[1].frames[1].images = {FrameImage{3, -100, -100}};
+    QString error;
+    const QByteArray bytes = writeCharacter(c, {}, &error);
+    ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
+
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
+    ASSERT_EQ(file.images().size(), 4);
+    EXPECT_LT(file.images()[3].dataSize, 100u) << "the stream should be tiny for the test to mean much";
+    const QImage image = file.image(3, &error);
+    ASSERT_FALSE(image.isNull()) << error.toStdString();
+    EXPECT_EQ(image.size(), QSize(256, 256));
+    EXPECT_EQ(image.pixelIndex(0, 0), 3);
+    EXPECT_EQ(image.pixelIndex(255, 255), 3);
+    EXPECT_EQ(readBack(bytes).images[3], big);
+
+    FrameComposer composer(file);
+    const QImage frame = composer.compose(1, 1, -1, &error);
+    ASSERT_FALSE(frame.isNull()) << error.toStdString();
+    EXPECT_EQ(frame.pixel(11, 8), file.info().palette[3]);
+}
+
 TEST(AcsWriter, RejectsWhatCannotBeStored) {
     QString error;
     CharacterData c = formattest::sampleCharacter();

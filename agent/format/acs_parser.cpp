@@ -1,0 +1,479 @@
+// The header's locators lead to four blocks (character info, animation list, image list, sound list), and
+// the lists' entries to the structures they describe. Each is read with its own bounded cursor, so no
+// structure can read outside the block that holds it or outside the file. Sounds and images are read before
+// the animations, so that every frame's indices can be checked against their counts.
+#include "agent/format/acs_parser.h"
+
+#include "agent/format/byte_reader.h"
+
+#include <cstring>
+
+namespace agent::format {
+
+namespace {
+
+constexpr std::uint32_t kSignature = 0xABCDABC3;
+constexpr std::uint8_t kOleSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+struct Locator {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
+
+struct BlockLocators {
+    Locator character;
+    Locator animations;
+    Locator images;
+    Locator sounds;
+};
+
+Locator readLocator(ByteReader& r) {
+    Locator l;
+    l.offset = r.u32();
+    l.size = r.u32();
+    return l;
+}
+
+bool locatorFits(const Locator& l, qsizetype fileSize) {
+    return std::uint64_t(l.offset) + l.size <= std::uint64_t(fileSize);
+}
+
+// Windows RGBQUAD: blue, green, red, reserved.
+QRgb readRgbQuad(ByteReader& r) {
+    std::uint8_t b = r.u8();
+    std::uint8_t g = r.u8();
+    std::uint8_t red = r.u8();
+    r.u8();
+    return qRgb(red, g, b);
+}
+
+// Windows COLORREF: red, green, blue, reserved.
+QRgb readColorRef(ByteReader& r) {
+    std::uint8_t red = r.u8();
+    std::uint8_t g = r.u8();
+    std::uint8_t b = r.u8();
+    r.u8();
+    return qRgb(red, g, b);
+}
+
+class Parser {
+public:
+    Parser(const QByteArray& data, const Limits& limits, ParsedCharacter& out)
+        : data_(data), fileSize_(data.size()), limits_(limits), out_(out) {}
+
+    bool run() {
+        BlockLocators blocks;
+        return readHeader(&blocks) && readCharacterInfo(blocks.character) && readSounds(blocks.sounds) &&
+               readImages(blocks.images) && readAnimations(blocks.animations);
+    }
+    const QString& error() const { return error_; }
+
+private:
+    bool fail(const QString& message) {
+        error_ = message;
+        return false;
+    }
+    bool check(const ByteReader& r) { return r.ok() || fail(r.error()); }
+    // A cursor over a block whose locator has been checked to lie inside the file.
+    ByteReader reader(const Locator& l, const QString& context) const {
+        ByteReader r(data_, l.offset, std::uint64_t(l.offset) + l.size);
+        r.setContext(context);
+        return r;
+    }
+    QString string(ByteReader& r) { return r.string(limits_.maxStringChars); }
+
+    bool readHeader(BlockLocators* blocks);
+    bool readCharacterInfo(const Locator& loc);
+    void readVoice(ByteReader& r);
+    void readBalloon(ByteReader& r);
+    void readPaletteAndTrayIcon(ByteReader& r);
+    void readStates(ByteReader& r);
+    bool readLocalized(const Locator& loc);
+    bool readSounds(const Locator& loc);
+    bool readImages(const Locator& loc);
+    bool readImage(ByteReader& list, std::uint32_t index);
+    bool readAnimations(const Locator& loc);
+    bool readAnimation(ByteReader& list, std::uint32_t index);
+    void readFrame(ByteReader& a, Frame* frame);
+    void readOverlay(ByteReader& a, MouthOverlay* o);
+
+    const QByteArray& data_;
+    const qsizetype fileSize_;
+    const Limits& limits_;
+    ParsedCharacter& out_;
+    QString error_;
+    std::uint64_t animationBytes_ = 0;
+};
+
+bool Parser::readHeader(BlockLocators* blocks) {
+    if (fileSize_ >= 8 && std::memcmp(data_.constData(), kOleSignature, 8) == 0) {
+        return fail(QStringLiteral(
+            "this is an older (version 1) character file held in an OLE compound document; only version 2 "
+            "character files can be read"));
+    }
+    ByteReader header(data_, 0, std::uint64_t(fileSize_));
+    header.setContext(QStringLiteral("file header"));
+    const std::uint32_t signature = header.u32();
+    if (!check(header)) {
+        return false;
+    }
+    if (signature != kSignature) {
+        return fail(QStringLiteral("not a character file: it starts with 0x%1, not 0xABCDABC3")
+                        .arg(signature, 8, 16, QLatin1Char('0')));
+    }
+    blocks->character = readLocator(header);
+    blocks->animations = readLocator(header);
+    blocks->images = readLocator(header);
+    blocks->sounds = readLocator(header);
+    if (!check(header)) {
+        return false;
+    }
+    const std::pair<const char*, Locator> named[] = {{"character info", blocks->character},
+                                                     {"animation list", blocks->animations},
+                                                     {"image list", blocks->images},
+                                                     {"sound list", blocks->sounds}};
+    for (const auto& [name, loc] : named) {
+        if (!locatorFits(loc, fileSize_)) {
+            return fail(
+                QStringLiteral("file header: the %1 at offset %2 with size %3 lies past the end of the "
+                               "%4-byte file")
+                    .arg(QLatin1String(name))
+                    .arg(loc.offset)
+                    .arg(loc.size)
+                    .arg(fileSize_));
+        }
+    }
+    return true;
+}
+
+bool Parser::readCharacterInfo(const Locator& loc) {
+    ByteReader r = reader(loc, QStringLiteral("character info"));
+    CharacterInfo& ci = out_.info;
+    ci.minorVersion = r.u16();
+    ci.majorVersion = r.u16();
+    const Locator localizedLoc = readLocator(r);
+    ci.guid = r.guid();
+    ci.width = r.u16();
+    ci.height = r.u16();
+    ci.transparentIndex = r.u8();
+    ci.flags = r.u32();
+    ci.animationSetMajor = r.u16();
+    ci.animationSetMinor = r.u16();
+    if (r.ok() && ci.majorVersion != 2) {
+        r.fail(QStringLiteral("format version %1.%2 is not 2.x").arg(ci.majorVersion).arg(ci.minorVersion));
+    }
+    if (r.ok() && (ci.width == 0 || ci.height == 0 || ci.width > limits_.maxImageSide ||
+                   ci.height > limits_.maxImageSide)) {
+        r.fail(QStringLiteral("character size %1x%2 is outside 1..%3")
+                   .arg(ci.width)
+                   .arg(ci.height)
+                   .arg(limits_.maxImageSide));
+    }
+    if (ci.flags & flags::kVoiceOutput) {
+        readVoice(r);
+    }
+    if (ci.flags & flags::kBalloonEnabled) {
+        readBalloon(r);
+    }
+    readPaletteAndTrayIcon(r);
+    readStates(r);
+    return check(r) && readLocalized(localizedLoc);
+}
+
+void Parser::readVoice(ByteReader& r) {
+    r.setContext(QStringLiteral("voice info"));
+    VoiceInfo v;
+    v.engine = r.guid();
+    v.mode = r.guid();
+    v.speed = r.u32();
+    v.pitch = r.u16();
+    v.hasExtra = r.u8() != 0;
+    if (v.hasExtra) {
+        v.language = r.u16();
+        v.dialect = string(r);
+        v.gender = r.u16();
+        v.age = r.u16();
+        v.style = string(r);
+    }
+    out_.info.voice = v;
+}
+
+void Parser::readBalloon(ByteReader& r) {
+    r.setContext(QStringLiteral("balloon info"));
+    BalloonInfo b;
+    b.lines = r.u8();
+    b.charsPerLine = r.u8();
+    b.foreground = readColorRef(r);
+    b.background = readColorRef(r);
+    b.border = readColorRef(r);
+    b.fontName = string(r);
+    b.fontHeight = r.s32();
+    b.fontWeight = r.s32();
+    b.italic = r.u8() != 0;
+    b.extraFlag = r.u8();
+    out_.info.balloon = b;
+}
+
+void Parser::readPaletteAndTrayIcon(ByteReader& r) {
+    r.setContext(QStringLiteral("palette"));
+    QList<QRgb>& palette = out_.info.palette;
+    const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
+    palette.reserve(paletteCount);
+    for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
+        palette.append(readRgbQuad(r));
+    }
+    r.setContext(QStringLiteral("tray icon"));
+    if (r.u8() != 0) {
+        TrayIcon icon;
+        std::uint32_t size = r.u32();
+        icon.monochrome = r.bytes(size);
+        size = r.u32();
+        icon.color = r.bytes(size);
+        out_.info.trayIcon = icon;
+    }
+}
+
+void Parser::readStates(ByteReader& r) {
+    r.setContext(QStringLiteral("state list"));
+    QList<State>& states = out_.info.states;
+    const std::uint32_t stateCount = r.count(r.u16(), 6, limits_.maxStates, "state");
+    states.reserve(stateCount);
+    for (std::uint32_t i = 0; i < stateCount && r.ok(); ++i) {
+        r.setContext(QStringLiteral("state %1").arg(i));
+        State s;
+        s.name = string(r);
+        const std::uint32_t n = r.count(r.u16(), 4, limits_.maxAnimations, "state animation");
+        for (std::uint32_t k = 0; k < n && r.ok(); ++k) {
+            s.animations.append(string(r));
+        }
+        states.append(s);
+    }
+}
+
+bool Parser::readLocalized(const Locator& loc) {
+    if (!locatorFits(loc, fileSize_)) {
+        return fail(
+            QStringLiteral("character info: the localized info at offset %1 with size %2 lies past the end "
+                           "of the file")
+                .arg(loc.offset)
+                .arg(loc.size));
+    }
+    ByteReader r = reader(loc, QStringLiteral("localized info"));
+    QList<LocalizedInfo>& localized = out_.info.localized;
+    const std::uint32_t count = r.count(r.u16(), 14, 65535, "localized info");
+    localized.reserve(count);
+    for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+        r.setContext(QStringLiteral("localized info %1").arg(i));
+        LocalizedInfo l;
+        l.language = r.u16();
+        l.name = string(r);
+        l.description = string(r);
+        l.extra = string(r);
+        localized.append(l);
+    }
+    return check(r);
+}
+
+bool Parser::readSounds(const Locator& loc) {
+    ByteReader r = reader(loc, QStringLiteral("sound list"));
+    const std::uint32_t count = r.count(r.u32(), 12, limits_.maxSounds, "sound");
+    out_.sounds.reserve(count);
+    for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+        SoundInfo s;
+        s.offset = r.u32();
+        s.size = r.u32();
+        s.checksum = r.u32();
+        if (r.ok() && !locatorFits({s.offset, s.size}, fileSize_)) {
+            r.fail(QStringLiteral("sound %1 at offset %2 with size %3 lies past the end of the file")
+                       .arg(i)
+                       .arg(s.offset)
+                       .arg(s.size));
+        }
+        out_.sounds.append(s);
+    }
+    return check(r);
+}
+
+// Only the images' headers are read here; their pixels are decoded on first use.
+bool Parser::readImages(const Locator& loc) {
+    ByteReader r = reader(loc, QStringLiteral("image list"));
+    const std::uint32_t count = r.count(r.u32(), 12, limits_.maxImages, "image");
+    out_.images.reserve(count);
+    for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+        if (!readImage(r, i)) {
+            return false;
+        }
+    }
+    return check(r);
+}
+
+// False only for an error in the image's own block; one in the list is left in `list` for the caller.
+bool Parser::readImage(ByteReader& list, std::uint32_t index) {
+    const Locator loc = readLocator(list);
+    ImageInfo img;
+    img.checksum = list.u32();
+    if (!list.ok()) {
+        return true;
+    }
+    if (!locatorFits(loc, fileSize_)) {
+        list.fail(QStringLiteral("image %1 at offset %2 with size %3 lies past the end of the file")
+                      .arg(index)
+                      .arg(loc.offset)
+                      .arg(loc.size));
+        return true;
+    }
+    ByteReader h = reader(loc, QStringLiteral("image %1").arg(index));
+    img.unknown = h.u8();
+    img.width = h.u16();
+    img.height = h.u16();
+    img.compressed = h.u8() != 0;
+    img.dataSize = h.u32();
+    img.dataOffset = std::uint32_t(h.pos());
+    h.skip(img.dataSize);
+    img.regionStoredSize = h.u32();
+    img.regionSize = h.u32();
+    img.regionOffset = std::uint32_t(h.pos());
+    h.skip(img.regionStoredSize != 0 ? img.regionStoredSize : img.regionSize);
+    // Only limits are checked here. Whether the stored data can fill the image is the decoder's to tell,
+    // when the image is drawn: runs let a few bytes fill a large image, and a damaged image must cost only
+    // the frames that show it.
+    if (h.ok() && (img.width > limits_.maxImageSide || img.height > limits_.maxImageSide)) {
+        h.fail(QStringLiteral("image size %1x%2 is over the limit of %3")
+                   .arg(img.width)
+                   .arg(img.height)
+                   .arg(limits_.maxImageSide));
+    } else if (h.ok() && img.regionSize > limits_.maxRegionSize) {
+        h.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
+    }
+    if (!check(h)) {
+        return false;
+    }
+    out_.images.append(img);
+    return true;
+}
+
+bool Parser::readAnimations(const Locator& loc) {
+    ByteReader r = reader(loc, QStringLiteral("animation list"));
+    const std::uint32_t count = r.count(r.u32(), 12, limits_.maxAnimations, "animation");
+    out_.animations.reserve(count);
+    for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+        if (!readAnimation(r, i)) {
+            return false;
+        }
+    }
+    return check(r);
+}
+
+// False only for an error in the animation's own block; one in the list entry is left in `list`.
+bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
+    list.setContext(QStringLiteral("animation list entry %1").arg(index));
+    Animation anim;
+    anim.name = string(list);
+    const Locator loc = readLocator(list);
+    if (!list.ok()) {
+        return true;
+    }
+    if (!locatorFits(loc, fileSize_)) {
+        list.fail(QStringLiteral("animation '%1' at offset %2 with size %3 lies past the end of the file")
+                      .arg(anim.name)
+                      .arg(loc.offset)
+                      .arg(loc.size));
+        return true;
+    }
+    ByteReader a = reader(loc, QStringLiteral("animation '%1'").arg(anim.name));
+    string(a);  // the same name in capitals
+    anim.transition = a.u8();
+    anim.returnAnimation = string(a);
+    const std::uint32_t frameCount = a.count(a.u16(), 10, limits_.maxFrames, "frame");
+    anim.frames.reserve(frameCount);
+    for (std::uint32_t f = 0; f < frameCount && a.ok(); ++f) {
+        a.setContext(QStringLiteral("animation '%1' frame %2").arg(anim.name).arg(f));
+        Frame frame;
+        readFrame(a, &frame);
+        anim.frames.append(frame);
+    }
+    // Entries may point at one block many times; count what is read, so that the parsed structures stay
+    // within a small multiple of the file's size.
+    animationBytes_ += a.pos() - loc.offset;
+    if (a.ok() && animationBytes_ > std::uint64_t(fileSize_)) {
+        a.fail(QStringLiteral("the animations read so far take %1 bytes, more than the whole file; entries "
+                              "share their data")
+                   .arg(animationBytes_));
+    }
+    if (!check(a)) {
+        return false;
+    }
+    out_.animations.append(anim);
+    return true;
+}
+
+void Parser::readFrame(ByteReader& a, Frame* frame) {
+    const auto imageCount = std::uint32_t(out_.images.size());
+    const std::uint32_t n = a.count(a.u16(), 8, 65535, "frame image");
+    frame->images.reserve(n);
+    for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
+        FrameImage fi;
+        fi.image = a.u32();
+        fi.x = a.s16();
+        fi.y = a.s16();
+        if (a.ok() && fi.image >= imageCount) {
+            a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+        }
+        frame->images.append(fi);
+    }
+    frame->sound = a.u16();
+    frame->duration = a.u16();
+    frame->exitFrame = a.s16();
+    const std::uint32_t branchCount = a.count(a.u8(), 4, 255, "branch");
+    for (std::uint32_t k = 0; k < branchCount && a.ok(); ++k) {
+        Branch b;
+        b.frame = a.u16();
+        b.probability = a.u16();
+        frame->branches.append(b);
+    }
+    const std::uint32_t overlayCount = a.count(a.u8(), 14, 255, "mouth overlay");
+    for (std::uint32_t k = 0; k < overlayCount && a.ok(); ++k) {
+        MouthOverlay o;
+        readOverlay(a, &o);
+        frame->overlays.append(o);
+    }
+}
+
+void Parser::readOverlay(ByteReader& a, MouthOverlay* o) {
+    o->shape = a.u8();
+    o->replacesTopImage = a.u8() != 0;
+    o->image = a.u16();
+    o->unknown = a.u8();
+    const bool hasRegion = a.u8() != 0;
+    o->x = a.s16();
+    o->y = a.s16();
+    o->width = a.u16();
+    o->height = a.u16();
+    if (hasRegion) {
+        const std::uint32_t size = a.u32();
+        if (size > limits_.maxRegionSize) {
+            a.fail(QStringLiteral("overlay region of %1 bytes is over the limit").arg(size));
+        }
+        o->region = a.bytes(size);
+    }
+    if (a.ok() && o->image >= out_.images.size()) {
+        a.fail(QStringLiteral("overlay image index %1 is past the %2 images")
+                   .arg(o->image)
+                   .arg(out_.images.size()));
+    }
+}
+
+}  // namespace
+
+bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error) {
+    *out = ParsedCharacter();
+    out->data = data;
+    Parser parser(data, limits, *out);
+    if (!parser.run()) {
+        *error = parser.error();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace agent::format

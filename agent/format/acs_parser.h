@@ -1,0 +1,24 @@
+// Reading of a version-2 character file into plain values. AcsFile keeps the result only when the whole file
+// reads, so a reader that stops half-way can leave nothing behind.
+#pragma once
+
+#include "agent/format/acs_file.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace agent::format {
+
+struct ParsedCharacter {
+    QByteArray data;  // what the images' and sounds' offsets point into
+    CharacterInfo info;
+    QList<Animation> animations;
+    QList<ImageInfo> images;
+    QList<SoundInfo> sounds;
+};
+
+// False and an error naming the structure and its offset when the file cannot be read; `out` then holds
+// whatever was read before the error and must not be used.
+bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error);
+
+}  // namespace agent::format
