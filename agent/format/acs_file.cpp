@@ -4,6 +4,7 @@
 #include "agent/format/acs_file.h"
 
 #include "agent/format/byte_reader.h"
+#include "agent/format/compound_file.h"
 #include "agent/format/compression.h"
 
 #include <QFile>
@@ -118,6 +119,9 @@ bool AcsFile::loadData(const QByteArray& data, const Limits& limits) {
         return fail(QStringLiteral("file of %1 bytes is over the limit of %2")
                         .arg(data_.size())
                         .arg(limits.maxFileSize));
+    }
+    if (CompoundFile::hasSignature(data_)) {
+        return loadVersion15(limits);
     }
     if (!parse(limits)) {
         data_.clear();

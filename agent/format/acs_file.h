@@ -62,6 +62,8 @@ public:
 private:
     bool fail(const QString& message);
     bool parse(const Limits& limits);
+    // Defined in acs15_reader.cpp: fills the members from a version 1.5 file held in data_.
+    bool loadVersion15(const Limits& limits);
 
     QByteArray data_;
     bool loaded_ = false;
