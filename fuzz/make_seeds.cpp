@@ -1,9 +1,12 @@
 // Writes the fuzzers' seed corpus into the folder given: the test suite's sample character stored with
-// images compressed and plain, and a variant without the optional blocks.
+// images compressed and plain, a variant without the optional blocks, and version 1.5 characters in
+// compound documents (one with sounds, branches and mouths, one with a FAT long enough for DIFAT sectors).
 #include "agent/format/acs_writer.h"
+#include "tests/agent/format/acs15_builder.h"
 #include "tests/agent/format/sample_character.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
 
@@ -31,6 +34,21 @@ int main(int argc, char** argv) {
         QString error;
         if (!agent::format::saveCharacter(dir.filePath(QLatin1String(s.name)), s.data, s.options, &error)) {
             std::fprintf(stderr, "make_seeds: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+    const formattest::Acs15Spec tiny = formattest::tinyCharacter();
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } documents[] = {
+        {"tiny-v15.acs", formattest::buildAcs15(tiny)},
+        {"tiny-v15-difat.acs", formattest::buildCompoundFile(formattest::acs15Streams(tiny), nullptr, 120)},
+    };
+    for (const auto& d : documents) {
+        QFile file(dir.filePath(QLatin1String(d.name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(d.bytes) != d.bytes.size()) {
+            std::fprintf(stderr, "make_seeds: cannot write %s\n", qPrintable(file.fileName()));
             return 1;
         }
     }

@@ -2,7 +2,9 @@
 // and the images decoded on demand.
 #include "agent/format/acs_file.h"
 
+#include "agent/format/acs15_reader.h"
 #include "agent/format/acs_parser.h"
+#include "agent/format/compound_file.h"
 #include "agent/format/compression.h"
 
 #include <QFile>
@@ -92,7 +94,10 @@ bool AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
     }
     ParsedCharacter parsed;
     QString error;
-    if (!parseCharacterFile(data, limits, &parsed, &error)) {
+    // Version 1.5 characters are OLE compound documents; version 2 ones start with their own signature.
+    const bool read = CompoundFile::hasSignature(data) ? readAcs15(data, limits, &parsed, &error)
+                                                       : parseCharacterFile(data, limits, &parsed, &error);
+    if (!read) {
         return fail(error);
     }
     data_ = std::move(parsed.data);

@@ -13,7 +13,6 @@ namespace agent::format {
 namespace {
 
 constexpr std::uint32_t kSignature = 0xABCDABC3;
-constexpr std::uint8_t kOleSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
 struct Locator {
     std::uint32_t offset = 0;
@@ -106,11 +105,6 @@ private:
 };
 
 bool Parser::readHeader(BlockLocators* blocks) {
-    if (fileSize_ >= 8 && std::memcmp(data_.constData(), kOleSignature, 8) == 0) {
-        return fail(QStringLiteral(
-            "this is an older (version 1) character file held in an OLE compound document; only version 2 "
-            "character files can be read"));
-    }
     ByteReader header(data_, 0, std::uint64_t(fileSize_));
     header.setContext(QStringLiteral("file header"));
     const std::uint32_t signature = header.u32();

@@ -30,13 +30,10 @@ protected:
 };
 
 constexpr int kUnknown = -1;
-constexpr const char* kOlderFormat = "OLE compound document";
 
 // What a file in the test folder must read as. Rows with `refusal` must fail with an error that starts with
-// the structure named there and gives its offset. Rows marked `v15` are the older version 1.5 of the format
-// in an OLE compound document, refused as such until that version can be read: for them a refusal and a
-// load both pass, and once they load, every count given is checked (kUnknown counts are not). When they
-// read, drop the mark and give their counts.
+// the structure named there and gives its offset. Version 1.5 files (an OLE compound document) read into the
+// same model as version 2 ones.
 struct Expected {
     const char* file;
     const char* name = nullptr;
@@ -45,7 +42,7 @@ struct Expected {
     int languages = kUnknown;
     bool voice = false, balloon = false, tray = false;
     const char* refusal = nullptr;
-    bool v15 = false;
+    int major = 2;
 };
 
 const Expected kEveryFile[] = {
@@ -61,11 +58,11 @@ const Expected kEveryFile[] = {
     {"Character2.acs", "Character", 128, 128, 2, 2, 0, 2, 2, false, true, false},
     // Its header's locators lead into image data.
     {.file = "Blinky.acs", .refusal = "character info"},
-    // One animation stream per animation in the compound document.
-    {.file = "gnome.acs", .animations = 1, .v15 = true},
-    {.file = "MAX.ACS", .animations = 20, .v15 = true},
-    {.file = "MIKU.ACS", .animations = 4, .v15 = true},
-    {.file = "spaceman.acs", .v15 = true},
+    // Version 1.5: one animation stream per animation in the compound document; no tray icon.
+    {"gnome.acs", "Gnome", 100, 259, 1, 8, 0, 2, 1, true, true, false, nullptr, 1},
+    {"MAX.ACS", "Max", 128, 128, 20, 140, 0, 10, 1, true, true, false, nullptr, 1},
+    {"MIKU.ACS", "Miku", 128, 256, 4, 11, 0, 3, 1, true, true, false, nullptr, 1},
+    {"spaceman.acs", "Spaceman", 128, 128, 35, 155, 22, 11, 1, true, true, false, nullptr, 1},
 };
 
 void expectCount(qsizetype actual, int expected, const char* what) {
@@ -109,7 +106,7 @@ void expectUsable(const AcsFile& f, const Expected& e) {
 
 void expectDetails(const AcsFile& f, const Expected& e) {
     const CharacterInfo& ci = f.info();
-    EXPECT_EQ(ci.majorVersion, 2);
+    EXPECT_EQ(ci.majorVersion, e.major);
     EXPECT_EQ(ci.width, e.width);
     EXPECT_EQ(ci.height, e.height);
     EXPECT_EQ(ci.voice.has_value(), e.voice);
@@ -130,12 +127,7 @@ TEST_F(AcsFileGenuine, EveryFileReadsOrIsRefusedWithTheStructureAndOffset) {
         AcsFile f;
         const bool loaded = f.load(acsPath(e.file));
         EXPECT_EQ(loaded, f.isLoaded());
-        if (e.v15 && loaded) {
-            expectUsable(f, e);
-        } else if (e.v15) {
-            EXPECT_TRUE(f.errorString().contains(QLatin1String(kOlderFormat)))
-                << f.errorString().toStdString();
-        } else if (e.refusal != nullptr) {
+        if (e.refusal != nullptr) {
             ASSERT_FALSE(loaded);
             EXPECT_TRUE(f.errorString().startsWith(QLatin1String(e.refusal)))
                 << f.errorString().toStdString();

@@ -136,7 +136,7 @@ TEST(WaveSound, GenuineCharactersSoundsDecode) {
         GTEST_SKIP() << "no genuine character files";
     }
     int checked = 0;
-    for (const char* name : {"Genie.acs", "Merlin.acs"}) {
+    for (const char* name : {"Genie.acs", "Merlin.acs", "spaceman.acs"}) {
         agent::format::AcsFile file;
         ASSERT_TRUE(file.load(dir + u'/' + QLatin1String(name))) << file.errorString().toStdString();
         ASSERT_FALSE(file.sounds().isEmpty()) << name;

@@ -1,0 +1,469 @@
+// Version 1.5 characters. The layout was worked out from genuine files and follows version 2 where the two
+// agree; what differs is that strings carry no terminating zero, the animation list names the stream that
+// holds each animation, and a frame shows exactly one image of the character's full size, with its mouth
+// overlays stored inline. Bytes whose meaning no known file shows (a storage flag that is always 0, four
+// bytes of every frame that are always 0) are refused when they would change how the rest is read, and
+// skipped when they would not.
+#include "agent/format/acs15_reader.h"
+
+#include "agent/format/byte_reader.h"
+#include "agent/format/compound_file.h"
+#include "agent/format/compression.h"
+
+#include <QtEndian>
+
+#include <cstring>
+#include <limits>
+
+namespace agent::format {
+
+namespace {
+
+constexpr std::uint32_t kCharacterSignature = 0xABCDABC1;
+constexpr std::uint16_t kMajorVersion = 1;
+constexpr std::uint32_t kCharacterHeaderSize = 12;  // signature, decompressed size, stored size
+constexpr std::uint32_t kAnimationHeaderSize = 17;  // version, checksum, compressed flag, the two sizes
+const QString kCharacterStream = QStringLiteral("char.acf");
+
+struct AnimationEntry {
+    QString name;
+    QString stream;
+    QString returnAnimation;
+    std::uint32_t checksum = 0;
+};
+
+// A count of UTF-16 units and the units, with no terminating zero.
+QString plainString(ByteReader& r, std::uint32_t maxChars) {
+    const std::uint32_t count = r.u32();
+    if (!r.ok() || count == 0) {
+        return {};
+    }
+    if (count > maxChars) {
+        r.fail(QStringLiteral("string of %1 characters is longer than the limit of %2")
+                   .arg(count)
+                   .arg(maxChars));
+        return {};
+    }
+    const QByteArray units = r.bytes(std::uint64_t(count) * 2);
+    if (!r.ok()) {
+        return {};
+    }
+    QString s(qsizetype(count), Qt::Uninitialized);
+    for (qsizetype i = 0; i < qsizetype(count); ++i) {
+        s[i] = QChar(qFromLittleEndian<char16_t>(units.constData() + 2 * i));
+    }
+    return s;
+}
+
+// Windows RGBQUAD: blue, green, red, reserved.
+QRgb readRgbQuad(ByteReader& r) {
+    const std::uint8_t b = r.u8();
+    const std::uint8_t g = r.u8();
+    const std::uint8_t red = r.u8();
+    r.u8();
+    return qRgb(red, g, b);
+}
+
+// Windows COLORREF: red, green, blue, reserved.
+QRgb readColorRef(ByteReader& r) {
+    const std::uint8_t red = r.u8();
+    const std::uint8_t g = r.u8();
+    const std::uint8_t b = r.u8();
+    r.u8();
+    return qRgb(red, g, b);
+}
+
+class Reader {
+public:
+    Reader(const Limits& limits, ParsedCharacter* out) : limits_(limits), out_(*out) {}
+
+    bool read(const QByteArray& file) {
+        if (!doc_.open(file)) {
+            return fail(doc_.errorString());
+        }
+        QByteArray block;
+        if (!readCharacterStream(&block) || !readCharacter(block)) {
+            return false;
+        }
+        for (const AnimationEntry& entry : entries_) {
+            if (!readAnimation(entry)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const QString& error() const { return error_; }
+
+private:
+    bool fail(const QString& message) {
+        error_ = message;
+        return false;
+    }
+
+    // Decompresses `stored` bytes of `stream` at `at` into `size` bytes, within what the limits leave.
+    bool inflate(const QByteArray& stream, std::uint32_t at, std::uint32_t stored, std::uint32_t size,
+                 const QString& what, QByteArray* out) {
+        if (stored > std::uint64_t(stream.size()) - at) {
+            return fail(
+                QStringLiteral("%1: %2 bytes of compressed data are claimed but only %3 follow the header")
+                    .arg(what)
+                    .arg(stored)
+                    .arg(std::uint64_t(stream.size()) - at));
+        }
+        // Runs can fill many bytes from a few, so only the decoder can tell whether `stored` bytes give
+        // `size`; what the streams may take together is bounded below.
+        if (decompressed_ + size > limits_.maxFileSize ||
+            decompressed_ + size > std::numeric_limits<std::uint32_t>::max()) {
+            return fail(
+                QStringLiteral("%1: the decompressed streams would take more than the limit of %2 bytes")
+                    .arg(what)
+                    .arg(limits_.maxFileSize));
+        }
+        decompressed_ += size;
+        out->resize(qsizetype(size));
+        const DecompressResult result =
+            decompress(reinterpret_cast<const std::uint8_t*>(stream.constData()) + at, stored,
+                       reinterpret_cast<std::uint8_t*>(out->data()), size);
+        if (!result.ok) {
+            return fail(QStringLiteral("%1: %2").arg(what, result.error));
+        }
+        return true;
+    }
+
+    bool readCharacterStream(QByteArray* block) {
+        QByteArray stream;
+        QString error;
+        if (!doc_.readStream(kCharacterStream, &stream, &error)) {
+            return fail(error);
+        }
+        ByteReader h(stream, 0, std::uint64_t(stream.size()));
+        h.setContext(QStringLiteral("stream '%1' header").arg(kCharacterStream));
+        const std::uint32_t signature = h.u32();
+        const std::uint32_t size = h.u32();
+        const std::uint32_t stored = h.u32();
+        if (!h.ok()) {
+            return fail(h.error());
+        }
+        if (signature != kCharacterSignature) {
+            return fail(QStringLiteral("stream '%1' header at offset 0: signature 0x%2 is not 0xABCDABC1")
+                            .arg(kCharacterStream)
+                            .arg(signature, 8, 16, QLatin1Char('0')));
+        }
+        return inflate(
+            stream, kCharacterHeaderSize, stored, size,
+            QStringLiteral("stream '%1' at offset %2").arg(kCharacterStream).arg(kCharacterHeaderSize),
+            block);
+    }
+
+    bool readCharacter(const QByteArray& block) {
+        ByteReader r(block, 0, std::uint64_t(block.size()));
+        const QString where = QStringLiteral(" (stream '%1', decompressed)").arg(kCharacterStream);
+        r.setContext(QStringLiteral("character info") + where);
+        CharacterInfo& ci = out_.info;
+        ci.minorVersion = r.u16();
+        ci.majorVersion = r.u16();
+        if (r.ok() && ci.majorVersion != kMajorVersion) {
+            r.fail(
+                QStringLiteral("format version %1.%2 is not 1.x").arg(ci.majorVersion).arg(ci.minorVersion));
+        }
+        r.setContext(QStringLiteral("animation list") + where);
+        const std::uint32_t count = r.count(r.u16(), 16, limits_.maxAnimations, "animation");
+        for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+            r.setContext(QStringLiteral("animation list entry %1").arg(i) + where);
+            AnimationEntry e;
+            e.name = plainString(r, limits_.maxStringChars);
+            e.stream = plainString(r, limits_.maxStringChars);
+            e.returnAnimation = plainString(r, limits_.maxStringChars);
+            e.checksum = r.u32();
+            if (r.ok() && e.stream.isEmpty()) {
+                r.fail(QStringLiteral("animation '%1' names no stream").arg(e.name));
+            }
+            entries_.append(e);
+        }
+        r.setContext(QStringLiteral("character info") + where);
+        ci.guid = r.guid();
+        LocalizedInfo l;
+        l.name = plainString(r, limits_.maxStringChars);
+        l.description = plainString(r, limits_.maxStringChars);
+        l.extra = plainString(r, limits_.maxStringChars);
+        ci.localized.append(l);
+        ci.width = r.u16();
+        ci.height = r.u16();
+        ci.transparentIndex = r.u8();
+        ci.flags = r.u32();
+        if (r.ok() && (ci.width == 0 || ci.height == 0 || ci.width > limits_.maxImageSide ||
+                       ci.height > limits_.maxImageSide)) {
+            r.fail(QStringLiteral("character size %1x%2 is outside 1..%3")
+                       .arg(ci.width)
+                       .arg(ci.height)
+                       .arg(limits_.maxImageSide));
+        }
+        if (ci.flags & flags::kVoiceOutput) {
+            r.setContext(QStringLiteral("voice info") + where);
+            VoiceInfo v;
+            v.engine = r.guid();
+            v.mode = r.guid();
+            v.speed = r.u32();
+            v.pitch = r.u16();
+            ci.voice = v;
+        }
+        if (ci.flags & flags::kBalloonEnabled) {
+            r.setContext(QStringLiteral("balloon info") + where);
+            BalloonInfo b;
+            b.lines = r.u8();
+            b.charsPerLine = r.u8();
+            b.foreground = readColorRef(r);
+            b.background = readColorRef(r);
+            b.border = readColorRef(r);
+            b.fontName = plainString(r, limits_.maxStringChars);
+            b.fontHeight = r.s32();
+            b.fontWeight = r.s32();
+            b.italic = r.u8() != 0;
+            b.extraFlag = r.u8();
+            ci.balloon = b;
+        }
+        r.setContext(QStringLiteral("palette") + where);
+        const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
+        for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
+            ci.palette.append(readRgbQuad(r));
+        }
+        r.setContext(QStringLiteral("state list") + where);
+        const std::uint32_t stateCount = r.count(r.u16(), 6, limits_.maxStates, "state");
+        for (std::uint32_t i = 0; i < stateCount && r.ok(); ++i) {
+            r.setContext(QStringLiteral("state %1").arg(i) + where);
+            State s;
+            s.name = plainString(r, limits_.maxStringChars);
+            const std::uint32_t n = r.count(r.u16(), 4, limits_.maxAnimations, "state animation");
+            for (std::uint32_t k = 0; k < n && r.ok(); ++k) {
+                s.animations.append(plainString(r, limits_.maxStringChars));
+            }
+            ci.states.append(s);
+        }
+        return r.ok() || fail(r.error());
+    }
+
+    bool readAnimation(const AnimationEntry& entry) {
+        QByteArray stream;
+        QString error;
+        if (!doc_.readStream(entry.stream, &stream, &error)) {
+            return fail(QStringLiteral("animation '%1': %2").arg(entry.name, error));
+        }
+        const QString streamName = QStringLiteral("stream '%1'").arg(entry.stream);
+        ByteReader h(stream, 0, std::uint64_t(stream.size()));
+        h.setContext(streamName + QStringLiteral(" header"));
+        h.u16();  // minor version: the same as the character's in every file
+        const std::uint16_t major = h.u16();
+        const std::uint32_t checksum = h.u32();
+        const std::uint8_t compressed = h.u8();
+        const std::uint32_t size = h.u32();
+        const std::uint32_t stored = h.u32();
+        if (!h.ok()) {
+            return fail(h.error());
+        }
+        if (major != kMajorVersion) {
+            return fail(QStringLiteral("%1 header at offset 2: format version %2 is not 1")
+                            .arg(streamName)
+                            .arg(major));
+        }
+        // The list and the stream carry the same value; a stream that differs is not the one the list means.
+        if (checksum != entry.checksum) {
+            return fail(
+                QStringLiteral("%1 header at offset 4: checksum 0x%2 differs from the animation list's 0x%3")
+                    .arg(streamName)
+                    .arg(checksum, 8, 16, QLatin1Char('0'))
+                    .arg(entry.checksum, 8, 16, QLatin1Char('0')));
+        }
+        if (compressed != 1) {
+            return fail(
+                QStringLiteral("%1 header at offset 8: storage flag %2 is not 1 (compressed), the only "
+                               "kind known")
+                    .arg(streamName)
+                    .arg(compressed));
+        }
+        QByteArray block;
+        if (!inflate(stream, kAnimationHeaderSize, stored, size,
+                     QStringLiteral("%1 at offset %2").arg(streamName).arg(kAnimationHeaderSize), &block)) {
+            return false;
+        }
+        const std::uint32_t base = std::uint32_t(out_.data.size());
+        if (!parseAnimation(entry, streamName, block, base)) {
+            return false;
+        }
+        out_.data.append(block);
+        return true;
+    }
+
+    bool parseAnimation(const AnimationEntry& entry, const QString& streamName, const QByteArray& block,
+                        std::uint32_t base) {
+        const CharacterInfo& ci = out_.info;
+        const QString where = QStringLiteral(" (%1, decompressed)").arg(streamName);
+        const QString label = QStringLiteral("animation '%1'").arg(entry.name);
+        ByteReader r(block, 0, std::uint64_t(block.size()));
+        auto at = [&]() { return base + std::uint32_t(r.pos()); };
+
+        r.setContext(label + QStringLiteral(" sound list") + where);
+        const std::uint32_t firstSound = std::uint32_t(out_.sounds.size());
+        const std::uint32_t soundCount =
+            r.count(r.u16(), 4, limits_.maxSounds - std::uint32_t(out_.sounds.size()), "sound");
+        for (std::uint32_t i = 0; i < soundCount && r.ok(); ++i) {
+            SoundInfo s;
+            s.size = r.u32();
+            s.offset = at();
+            if (r.need(s.size, "sound") && s.size >= 12) {
+                const char* wave = block.constData() + r.pos();
+                if (std::memcmp(wave, "RIFF", 4) != 0 || std::memcmp(wave + 8, "WAVE", 4) != 0) {
+                    r.fail(QStringLiteral("sound %1 is not RIFF WAVE data").arg(i));
+                }
+            } else if (r.ok()) {
+                r.fail(QStringLiteral("sound %1 of %2 bytes is too short for RIFF WAVE data")
+                           .arg(i)
+                           .arg(s.size));
+            }
+            r.skip(s.size);
+            out_.sounds.append(s);
+        }
+
+        r.setContext(label + QStringLiteral(" image list") + where);
+        const std::uint32_t firstImage = std::uint32_t(out_.images.size());
+        const std::uint32_t imageCount =
+            r.count(r.u16(), 9, limits_.maxImages - std::uint32_t(out_.images.size()), "image");
+        const std::uint64_t framePixels = std::uint64_t(rowStride(ci.width)) * ci.height;
+        for (std::uint32_t i = 0; i < imageCount && r.ok(); ++i) {
+            r.setContext(label + QStringLiteral(" image %1").arg(i) + where);
+            ImageInfo img;
+            img.width = ci.width;
+            img.height = ci.height;
+            img.dataSize = r.u32();
+            const std::uint8_t storage = r.u8();
+            img.dataOffset = at();
+            if (r.ok() && storage != 0) {
+                r.fail(QStringLiteral("storage flag %1 is not 0 (plain), the only kind known").arg(storage));
+            } else if (r.ok() && img.dataSize < framePixels) {
+                r.fail(QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
+                           .arg(img.dataSize)
+                           .arg(framePixels)
+                           .arg(ci.width)
+                           .arg(ci.height));
+            }
+            r.skip(img.dataSize);
+            img.regionSize = r.u32();
+            img.regionOffset = at();
+            if (r.ok() && img.regionSize > limits_.maxRegionSize) {
+                r.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
+            }
+            r.skip(img.regionSize);
+            out_.images.append(img);
+        }
+
+        r.setContext(label + QStringLiteral(" frame list") + where);
+        Animation anim;
+        anim.name = entry.name;
+        anim.returnAnimation = entry.returnAnimation;
+        anim.transition =
+            std::uint8_t(entry.returnAnimation.isEmpty() ? Transition::None : Transition::ReturnAnimation);
+        const std::uint32_t frameCount = r.count(r.u16(), 12, limits_.maxFrames, "frame");
+        for (std::uint32_t f = 0; f < frameCount && r.ok(); ++f) {
+            r.setContext(label + QStringLiteral(" frame %1").arg(f) + where);
+            Frame frame;
+            const std::uint16_t image = r.u16();
+            const std::uint16_t sound = r.u16();
+            frame.duration = r.u16();
+            r.skip(4);  // zero in every known frame; their meaning is not known
+            if (r.ok() && image >= imageCount) {
+                r.fail(
+                    QStringLiteral("image %1 is past the animation's %2 images").arg(image).arg(imageCount));
+            }
+            if (r.ok() && sound != kNoSound && sound >= soundCount) {
+                r.fail(
+                    QStringLiteral("sound %1 is past the animation's %2 sounds").arg(sound).arg(soundCount));
+            }
+            frame.images.append({firstImage + image, 0, 0});
+            frame.sound = sound == kNoSound ? kNoSound : std::uint16_t(firstSound + sound);
+            if (r.ok() && sound != kNoSound && firstSound + sound >= kNoSound) {
+                r.fail(QStringLiteral("sound %1 is past the %2 sounds a character can have")
+                           .arg(firstSound + sound)
+                           .arg(kNoSound));
+            }
+            const std::uint32_t branchCount = r.count(r.u8(), 4, 255, "branch");
+            for (std::uint32_t k = 0; k < branchCount && r.ok(); ++k) {
+                Branch b;
+                b.frame = r.u16();
+                b.probability = r.u16();
+                if (r.ok() && b.frame >= frameCount) {
+                    r.fail(QStringLiteral("branch to frame %1 is past the %2 frames")
+                               .arg(b.frame)
+                               .arg(frameCount));
+                }
+                frame.branches.append(b);
+            }
+            const std::uint32_t overlayCount = r.count(r.u8(), 14, 255, "mouth overlay");
+            for (std::uint32_t k = 0; k < overlayCount && r.ok(); ++k) {
+                r.setContext(label + QStringLiteral(" frame %1 mouth overlay %2").arg(f).arg(k) + where);
+                MouthOverlay o;
+                ImageInfo img;
+                o.shape = r.u8();
+                img.dataSize = r.u32();
+                o.unknown = r.u8();  // zero in every known overlay
+                o.x = r.s16();
+                o.y = r.s16();
+                img.width = r.u16();
+                img.height = r.u16();
+                img.dataOffset = at();
+                o.width = img.width / 2;  // kept as version 2 stores it
+                o.height = img.height / 2;
+                const std::uint64_t pixels = std::uint64_t(rowStride(img.width)) * img.height;
+                if (r.ok() && (img.width > limits_.maxImageSide || img.height > limits_.maxImageSide)) {
+                    r.fail(QStringLiteral("image size %1x%2 is over the limit of %3")
+                               .arg(img.width)
+                               .arg(img.height)
+                               .arg(limits_.maxImageSide));
+                } else if (r.ok() && img.dataSize < pixels) {
+                    r.fail(QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
+                               .arg(img.dataSize)
+                               .arg(pixels)
+                               .arg(img.width)
+                               .arg(img.height));
+                } else if (r.ok() &&
+                           (out_.images.size() >= 0xFFFF || out_.images.size() >= limits_.maxImages)) {
+                    r.fail(QStringLiteral("more images than a mouth overlay can name"));
+                }
+                r.skip(img.dataSize);
+                o.image = std::uint16_t(out_.images.size());
+                out_.images.append(img);
+                frame.overlays.append(o);
+            }
+            anim.frames.append(frame);
+        }
+        if (!r.ok()) {
+            return fail(r.error());
+        }
+        out_.animations.append(anim);
+        return true;
+    }
+
+    const Limits& limits_;
+    ParsedCharacter& out_;
+    CompoundFile doc_;
+    QList<AnimationEntry> entries_;
+    std::uint64_t decompressed_ = 0;
+    QString error_;
+};
+
+}  // namespace
+
+bool readAcs15(const QByteArray& file, const Limits& limits, ParsedCharacter* out, QString* error) {
+    ParsedCharacter result;
+    Reader reader(limits, &result);
+    if (!reader.read(file)) {
+        if (error != nullptr) {
+            *error = QStringLiteral("version 1.5 character: ") + reader.error();
+        }
+        return false;
+    }
+    *out = std::move(result);
+    return true;
+}
+
+// A member of AcsFile, kept here so that the version 2 reader's file does not have to know this format.
+}  // namespace agent::format

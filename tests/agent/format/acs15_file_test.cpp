@@ -1,0 +1,464 @@
+// Version 1.5 characters through AcsFile: small characters built here, with each kind of damage, and the
+// four genuine files, whose every frame must compose into a picture that is not blank.
+#include "agent/format/acs_file.h"
+#include "agent/format/frame_composer.h"
+#include "tests/agent/format/acs15_builder.h"
+#include "tests/agent/format/acs_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+using namespace agent::format;
+using formattest::Acs15Spec;
+using formattest::CfbLayout;
+using formattest::put32;
+
+namespace {
+
+QRgb paletteColour(int i) {
+    // As acs15CharacterBlock writes the palette: red i, green 255 - i, blue i / 2.
+    return qRgb(i, 255 - i, i / 2);
+}
+
+bool loadSpec(AcsFile& f, const Acs15Spec& spec) {
+    return f.loadData(formattest::buildAcs15(spec));
+}
+
+TEST(Acs15File, TinyCharacterReadsAsBuilt) {
+    AcsFile f;
+    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter())) << f.errorString().toStdString();
+    const CharacterInfo& ci = f.info();
+    EXPECT_EQ(ci.majorVersion, 1);
+    EXPECT_EQ(ci.width, 8);
+    EXPECT_EQ(ci.height, 6);
+    ASSERT_EQ(ci.palette.size(), 256);
+    EXPECT_EQ(ci.palette[200], paletteColour(200));
+    ASSERT_TRUE(ci.balloon);
+    EXPECT_EQ(ci.balloon->fontName, QStringLiteral("Sans"));
+    EXPECT_EQ(ci.balloon->fontHeight, -13);
+    EXPECT_FALSE(ci.voice);
+    EXPECT_FALSE(ci.trayIcon);
+    ASSERT_NE(f.localized(), nullptr);
+    EXPECT_EQ(f.localized()->name, QStringLiteral("Tiny"));
+    EXPECT_EQ(f.localized()->description, QStringLiteral("A character for tests"));
+    ASSERT_NE(f.state(u"SPEAKING"), nullptr);
+    EXPECT_NE(f.animation(f.state(u"speaking")->animations.first()), nullptr);
+
+    ASSERT_EQ(f.animations().size(), 2);
+    const Animation* wave = f.animation(u"wave");
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->transition, std::uint8_t(Transition::ReturnAnimation));
+    EXPECT_EQ(wave->returnAnimation, QStringLiteral("RestPose"));
+    EXPECT_EQ(f.animation(u"RestPose")->transition, std::uint8_t(Transition::None));
+    ASSERT_EQ(wave->frames.size(), 3);
+    EXPECT_EQ(wave->frames[2].branches, (QList<Branch>{{0, 50}, {1, 30}}));
+    EXPECT_EQ(wave->frames[0].exitFrame, -1);
+    EXPECT_EQ(wave->durationMs(), 300);
+
+    // Each animation's images follow the last one's; overlays add images of their own.
+    ASSERT_EQ(f.images().size(), 1 + 2 + 2);
+    EXPECT_EQ(wave->frames[1].images, (QList<FrameImage>{{4, 0, 0}}));
+    const Frame& rest = f.animation(u"RestPose")->frames[0];
+    ASSERT_EQ(rest.overlays.size(), 2);
+    EXPECT_EQ(f.images()[rest.overlays[1].image].width, 4);
+    EXPECT_EQ(f.images()[rest.overlays[1].image].height, 2);
+    ASSERT_EQ(f.sounds().size(), 1);
+    EXPECT_EQ(wave->frames[0].sound, 0);
+    EXPECT_EQ(wave->frames[1].sound, kNoSound);
+    EXPECT_EQ(f.sound(0), formattest::tinyWave(10));
+
+    // Images and mouths draw where the file says, in the palette's colours.
+    FrameComposer composer(f);
+    QString error;
+    const QImage plain = composer.compose(0, 0, -1, &error);
+    ASSERT_FALSE(plain.isNull()) << error.toStdString();
+    EXPECT_EQ(plain.pixel(0, 0), 0u);  // the transparent margin
+    EXPECT_EQ(plain.pixel(3, 3), paletteColour(3) | 0xFF000000u);
+    const QImage mouth = composer.compose(0, 0, 1, &error);
+    EXPECT_EQ(mouth.pixel(2, 1), paletteColour(10) | 0xFF000000u);
+    EXPECT_EQ(mouth.pixel(5, 2), paletteColour(10) | 0xFF000000u);
+    EXPECT_EQ(mouth.pixel(6, 2), paletteColour(3) | 0xFF000000u);
+    EXPECT_EQ(composer.compose(1, 1).pixel(3, 3), paletteColour(7) | 0xFF000000u);
+}
+
+TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
+    Acs15Spec spec = formattest::tinyCharacter();
+    spec.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
+    spec.animations[0].frames[0].sound = 1;
+    AcsFile f;
+    ASSERT_TRUE(loadSpec(f, spec)) << f.errorString().toStdString();
+    ASSERT_EQ(f.sounds().size(), 3);
+    EXPECT_EQ(f.animations()[0].frames[0].sound, 1);
+    EXPECT_EQ(f.animations()[1].frames[0].sound, 2);
+    EXPECT_EQ(f.sound(1), formattest::tinyWave(6));
+    EXPECT_EQ(f.sound(2), formattest::tinyWave(10));
+}
+
+struct SpecDamage {
+    const char* name;
+    std::function<void(Acs15Spec&)> apply;
+    const char* error;
+};
+
+TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
+    const std::vector<SpecDamage> table = {
+        {"frame image past the animation's", [](Acs15Spec& s) { s.animations[1].frames[1].image = 5; },
+         "animation 'Wave' frame 1 (stream 'anim2.aaf', decompressed) at offset"},
+        {"frame image message", [](Acs15Spec& s) { s.animations[1].frames[1].image = 2; },
+         "image 2 is past the animation's 2 images"},
+        {"frame sound past the animation's", [](Acs15Spec& s) { s.animations[1].frames[1].sound = 1; },
+         "sound 1 is past the animation's 1 sounds"},
+        {"sound that is not a wave", [](Acs15Spec& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
+         "sound 0 is not RIFF WAVE data"},
+        {"sound too short", [](Acs15Spec& s) { s.animations[1].sounds = {QByteArray("RIFF")}; },
+         "too short for RIFF WAVE"},
+        {"branch past the frames",
+         [](Acs15Spec& s) {
+             s.animations[1].frames[2].branches = {{3, 100}};
+         },
+         "branch to frame 3 is past the 3 frames"},
+        {"stream checksum differs", [](Acs15Spec& s) { s.animations[1].streamChecksum = 1; },
+         "stream 'anim2.aaf' header at offset 4: checksum 0x00000001 differs from the animation list's "
+         "0xcafef00d"},
+        {"stream stored plain", [](Acs15Spec& s) { s.animations[0].compressedFlag = 0; },
+         "stream 'anim1.aaf' header at offset 8: storage flag 0 is not 1"},
+        {"image stored otherwise", [](Acs15Spec& s) { s.animations[1].imageFlag = 1; },
+         "animation 'Wave' image 0 (stream 'anim2.aaf', decompressed) at offset 67: storage flag 1 is not 0"},
+        {"version 2 inside", [](Acs15Spec& s) { s.majorVersion = 2; }, "format version 2.31 is not 1.x"},
+        {"zero width", [](Acs15Spec& s) { s.width = 0; }, "character size 0x6 is outside"},
+        {"huge overlay", [](Acs15Spec& s) { s.animations[0].frames[0].overlays[0].width = 5000; },
+         "frame 0 mouth overlay 0 (stream 'anim1.aaf', decompressed) at offset"},
+    };
+    for (const SpecDamage& d : table) {
+        SCOPED_TRACE(d.name);
+        Acs15Spec spec = formattest::tinyCharacter();
+        d.apply(spec);
+        AcsFile f;
+        ASSERT_FALSE(loadSpec(f, spec));
+        EXPECT_FALSE(f.isLoaded());
+        EXPECT_TRUE(f.animations().isEmpty());
+        EXPECT_TRUE(f.images().isEmpty());
+        EXPECT_TRUE(f.errorString().startsWith(QStringLiteral("version 1.5 character: ")))
+            << f.errorString().toStdString();
+        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+    }
+}
+
+struct StreamDamage {
+    const char* name;
+    std::function<void(QList<formattest::CfbStream>&)> apply;
+    const char* error;
+};
+
+TEST(Acs15File, EachDamageToTheStreamsGivesItsError) {
+    const std::vector<StreamDamage> table = {
+        {"no character stream", [](auto& s) { s.removeFirst(); }, "there is no stream 'char.acf'"},
+        {"an animation's stream missing", [](auto& s) { s.removeLast(); },
+         "animation 'Wave': OLE compound document: there is no stream 'anim2.aaf'"},
+        {"character stream cut in its header", [](auto& s) { s[0].data.truncate(10); },
+         "stream 'char.acf' header at offset 8"},
+        {"character signature", [](auto& s) { put32(s[0].data, 0, 0xABCDABC3); },
+         "signature 0xabcdabc3 is not 0xABCDABC1"},
+        {"character stored size past the stream",
+         [](auto& s) { put32(s[0].data, 8, std::uint32_t(s[0].data.size())); },
+         "stream 'char.acf' at offset 12:"},
+        {"character size past what the limits allow", [](auto& s) { put32(s[0].data, 4, 0x7FFFFFFF); },
+         "would take more than the limit"},
+        {"character size more than the data holds",
+         [](auto& s) { put32(s[0].data, 4, formattest::get32(s[0].data, 4) + 50); }, "compressed data ends"},
+        {"character size less than the structures",
+         [](auto& s) { put32(s[0].data, 4, formattest::get32(s[0].data, 4) - 30); },
+         "state 0 (stream 'char.acf', decompressed)"},
+        {"animation size more than the data holds",
+         [](auto& s) { put32(s[2].data, 9, formattest::get32(s[2].data, 9) + 1); },
+         "stream 'anim2.aaf' at offset 17"},
+        {"animation cut in its header", [](auto& s) { s[1].data.truncate(12); }, "stream 'anim1.aaf' header"},
+    };
+    for (const StreamDamage& d : table) {
+        SCOPED_TRACE(d.name);
+        QList<formattest::CfbStream> streams = formattest::acs15Streams(formattest::tinyCharacter());
+        d.apply(streams);
+        AcsFile f;
+        ASSERT_FALSE(f.loadData(formattest::buildCompoundFile(streams)));
+        EXPECT_FALSE(f.isLoaded());
+        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+    }
+}
+
+TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
+    Acs15Spec spec = formattest::tinyCharacter();
+    spec.width = spec.height = 200;  // 40,000 pixels an image, compressed to a few hundred bytes
+    const QByteArray doc = formattest::buildAcs15(spec);
+    Limits limits;
+    limits.maxFileSize = 100000;
+    ASSERT_LT(doc.size(), 100000);
+    AcsFile f;
+    ASSERT_FALSE(f.loadData(doc, limits));
+    EXPECT_TRUE(f.errorString().contains(QStringLiteral("more than the limit of 100000 bytes")))
+        << f.errorString().toStdString();
+    limits.maxFileSize = 1000000;
+    EXPECT_TRUE(f.loadData(doc, limits)) << f.errorString().toStdString();
+}
+
+TEST(Acs15File, AFailedLoadLeavesNothingBehind) {
+    AcsFile f;
+    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter()));
+    Acs15Spec broken = formattest::tinyCharacter();
+    broken.animations[1].frames[0].image = 9;
+    ASSERT_FALSE(loadSpec(f, broken));
+    EXPECT_TRUE(f.animations().isEmpty());
+    EXPECT_TRUE(f.data().isEmpty());
+    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter()));
+    EXPECT_EQ(f.animations().size(), 2);
+}
+
+class Acs15Genuine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (formattest::acsDir().isEmpty()) {
+            GTEST_SKIP() << "character test files not found";
+        }
+    }
+    static QByteArray bytesOf(const char* name) {
+        QFile file(formattest::acsPath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+struct Expected {
+    const char* file;
+    const char* name;
+    int width, height;
+    int animations, frames, images, sounds, states, overlays;
+};
+
+TEST_F(Acs15Genuine, ReadsCountsNamesAndSizesOfEveryFile) {
+    const Expected table[] = {
+        {"gnome.acs", "Gnome", 100, 259, 1, 1, 8, 0, 2, 7},
+        {"MAX.ACS", "Max", 128, 128, 20, 142, 140, 0, 10, 7},
+        {"MIKU.ACS", "Miku", 128, 256, 4, 4, 11, 0, 3, 7},
+        {"spaceman.acs", "Spaceman", 128, 128, 35, 168, 155, 22, 11, 13},
+    };
+    for (const Expected& e : table) {
+        SCOPED_TRACE(e.file);
+        AcsFile f;
+        ASSERT_TRUE(f.load(formattest::acsPath(e.file))) << f.errorString().toStdString();
+        const CharacterInfo& ci = f.info();
+        EXPECT_EQ(ci.majorVersion, 1);
+        EXPECT_EQ(ci.width, e.width);
+        EXPECT_EQ(ci.height, e.height);
+        EXPECT_EQ(ci.palette.size(), 256);
+        ASSERT_NE(f.localized(), nullptr);
+        EXPECT_EQ(f.localized()->name, QLatin1String(e.name));
+        EXPECT_TRUE(ci.voice);
+        ASSERT_TRUE(ci.balloon);
+        EXPECT_EQ(f.animations().size(), e.animations);
+        int frames = 0;
+        int overlays = 0;
+        for (const Animation& a : f.animations()) {
+            frames += int(a.frames.size());
+            for (const Frame& fr : a.frames) {
+                overlays += int(fr.overlays.size());
+                for (const Branch& b : fr.branches) {
+                    EXPECT_LT(b.frame, a.frames.size()) << a.name.toStdString();
+                }
+                if (fr.sound != kNoSound) {
+                    EXPECT_TRUE(f.sound(fr.sound).startsWith("RIFF")) << a.name.toStdString();
+                }
+            }
+            if (!a.returnAnimation.isEmpty()) {
+                EXPECT_NE(f.animation(a.returnAnimation), nullptr) << a.name.toStdString();
+            }
+        }
+        EXPECT_EQ(frames, e.frames);
+        EXPECT_EQ(overlays, e.overlays);
+        EXPECT_EQ(f.images().size(), e.images);
+        EXPECT_EQ(f.sounds().size(), e.sounds);
+        EXPECT_EQ(ci.states.size(), e.states);
+        for (const State& s : ci.states) {
+            for (const QString& a : s.animations) {
+                EXPECT_NE(f.animation(a), nullptr) << s.name.toStdString() << " -> " << a.toStdString();
+            }
+        }
+        for (int i = 0; i < f.images().size(); ++i) {
+            QString error;
+            const QImage img = f.image(i, &error);
+            ASSERT_FALSE(img.isNull()) << error.toStdString();
+            // Full-size images carry their outline; a region is a Windows RGNDATA of rectangles.
+            const QByteArray region = f.region(i);
+            if (!region.isEmpty()) {
+                ASSERT_GE(region.size(), 32);
+                EXPECT_EQ(formattest::get32(region, 0), 32u);
+                EXPECT_EQ(formattest::get32(region, 4), 1u);
+                EXPECT_EQ(qsizetype(formattest::get32(region, 8)) * 16 + 32, region.size());
+            }
+        }
+    }
+}
+
+// The rectangles of a Windows RGNDATA, top row first.
+QList<QRect> regionRects(const QByteArray& region) {
+    QList<QRect> rects;
+    const std::uint32_t count = region.size() >= 32 ? formattest::get32(region, 8) : 0;
+    for (std::uint32_t i = 0; i < count && 32 + 16 * qsizetype(i + 1) <= region.size(); ++i) {
+        const qsizetype at = 32 + 16 * qsizetype(i);
+        const int left = int(formattest::get32(region, at));
+        const int top = int(formattest::get32(region, at + 4));
+        rects.append(QRect(QPoint(left, top), QPoint(int(formattest::get32(region, at + 8)) - 1,
+                                                     int(formattest::get32(region, at + 12)) - 1)));
+    }
+    return rects;
+}
+
+TEST_F(Acs15Genuine, EveryFrameComposesIntoTheOutlineItsImageStates) {
+    for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
+        SCOPED_TRACE(name);
+        AcsFile f;
+        ASSERT_TRUE(f.load(formattest::acsPath(name))) << f.errorString().toStdString();
+        FrameComposer composer(f);
+        for (int a = 0; a < f.animations().size(); ++a) {
+            const Animation& anim = f.animations()[a];
+            int mostOpaque = 0;
+            for (int i = 0; i < anim.frames.size(); ++i) {
+                SCOPED_TRACE(anim.name.toStdString() + " frame " + std::to_string(i));
+                QString error;
+                const QImage frame = composer.compose(a, i, -1, &error);
+                ASSERT_FALSE(frame.isNull()) << error.toStdString();
+                ASSERT_EQ(frame.size(), QSize(f.info().width, f.info().height));
+                // Each image comes with the outline of its visible pixels, written by the character's maker:
+                // the composed frame must cover exactly that, or rows, colours or transparency are wrong.
+                ASSERT_EQ(anim.frames[i].images.size(), 1);
+                std::vector<bool> inside(std::size_t(frame.width() * frame.height()), false);
+                for (const QRect& r : regionRects(f.region(int(anim.frames[i].images[0].image)))) {
+                    const QRect clipped = r.intersected(frame.rect());
+                    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+                        for (int x = clipped.left(); x <= clipped.right(); ++x) {
+                            inside[std::size_t(y * frame.width() + x)] = true;
+                        }
+                    }
+                }
+                int opaque = 0;
+                int mismatched = 0;
+                for (int y = 0; y < frame.height(); ++y) {
+                    for (int x = 0; x < frame.width(); ++x) {
+                        const bool shown = qAlpha(frame.pixel(x, y)) != 0;
+                        opaque += shown;
+                        mismatched += shown != inside[std::size_t(y * frame.width() + x)];
+                    }
+                }
+                EXPECT_EQ(mismatched, 0);
+                mostOpaque = std::max(mostOpaque, opaque);
+            }
+            // Frames may fade to nothing (the end of Hide), but every animation shows the character
+            // somewhere.
+            EXPECT_GT(mostOpaque, f.info().width * f.info().height / 50) << anim.name.toStdString();
+        }
+    }
+}
+
+TEST_F(Acs15Genuine, MouthOverlaysDrawOnlyInsideTheirArea) {
+    for (const char* name : {"MIKU.ACS", "MAX.ACS"}) {
+        SCOPED_TRACE(name);
+        AcsFile f;
+        ASSERT_TRUE(f.load(formattest::acsPath(name)));
+        FrameComposer composer(f);
+        int changed = 0;
+        const Animation* speaking = f.animation(f.state(u"Speaking")->animations.first());
+        ASSERT_NE(speaking, nullptr);
+        const int a = f.animationIndex(speaking->name);
+        ASSERT_FALSE(speaking->frames[0].overlays.isEmpty());
+        const QImage plain = composer.compose(a, 0);
+        for (const MouthOverlay& o : speaking->frames[0].overlays) {
+            const QImage mouth = composer.compose(a, 0, o.shape);
+            ASSERT_FALSE(mouth.isNull());
+            const QRect area(o.x, o.y, f.images()[o.image].width, f.images()[o.image].height);
+            EXPECT_TRUE(QRect(0, 0, f.info().width, f.info().height).contains(area));
+            bool differs = false;
+            for (int y = 0; y < plain.height(); ++y) {
+                for (int x = 0; x < plain.width(); ++x) {
+                    if (!area.contains(x, y)) {
+                        ASSERT_EQ(plain.pixel(x, y), mouth.pixel(x, y)) << x << "," << y;
+                    } else {
+                        differs = differs || plain.pixel(x, y) != mouth.pixel(x, y);
+                    }
+                }
+            }
+            changed += differs;
+        }
+        EXPECT_GT(changed, 0);
+    }
+}
+
+TEST_F(Acs15Genuine, KnownDetails) {
+    AcsFile max;
+    ASSERT_TRUE(max.load(formattest::acsPath("MAX.ACS")));
+    EXPECT_EQ(max.info().transparentIndex, 127);
+    EXPECT_EQ(max.animation(u"alert")->returnAnimation, QStringLiteral("AlertReturn"));
+    EXPECT_EQ(max.animation(u"Wave")->frames.size(), 16);
+    EXPECT_TRUE(max.localized()->description.endsWith(QStringLiteral("Rayflex Animation")));
+    EXPECT_EQ(max.info().balloon->background, qRgb(255, 255, 225));
+    EXPECT_EQ(max.image(0).pixelIndex(0, 0), 127);
+
+    AcsFile spaceman;
+    ASSERT_TRUE(spaceman.load(formattest::acsPath("spaceman.acs")));
+    EXPECT_EQ(spaceman.info().balloon->fontName, QStringLiteral("X-Files"));
+    EXPECT_TRUE(spaceman.info().flags & flags::kBalloonSizeToText);
+    // Processing loops back to its start for ever.
+    const Animation* processing = spaceman.animation(u"Processing");
+    ASSERT_NE(processing, nullptr);
+    EXPECT_EQ(processing->frames.last().branches, (QList<Branch>{{0, 100}}));
+    // Dropit has two sounds of its own, which come after the sounds of the animations before it.
+    const Animation* dropit = spaceman.animation(u"Dropit");
+    ASSERT_NE(dropit, nullptr);
+    EXPECT_EQ(dropit->frames[1].sound + 1, dropit->frames[6].sound);
+    EXPECT_NE(spaceman.sound(dropit->frames[1].sound), spaceman.sound(dropit->frames[6].sound));
+}
+
+TEST_F(Acs15Genuine, DamagedFilesAreRefusedCleanly) {
+    const QByteArray gnome = bytesOf("gnome.acs");
+    ASSERT_FALSE(gnome.isEmpty());
+    const qsizetype character = gnome.indexOf(QByteArray::fromHex("C1ABCDAB"));
+    ASSERT_GT(character, 0);
+    const std::uint32_t sectorShift = 9;
+    const std::uint32_t firstFat = formattest::get32(gnome, 76);
+    auto fatEntry = [&](std::uint32_t s) { return qsizetype(firstFat + 1) * (1 << sectorShift) + 4 * s; };
+    const struct {
+        const char* name;
+        std::function<void(QByteArray&)> apply;
+        const char* error;
+    } table[] = {
+        {"cut in half", [](QByteArray& b) { b.truncate(b.size() / 2); }, "OLE compound document"},
+        {"cut in the last sector", [](QByteArray& b) { b.chop(300); }, "runs past the end"},
+        // The animation's stream starts at sector 6; its next sector leads back to it.
+        {"a sector chain cycle", [&](QByteArray& b) { put32(b, fatEntry(7), 6); }, "a cycle"},
+        {"char.acf size huge", [&](QByteArray& b) { put32(b, character + 4, 0x7FFFFFF0); },
+         "would take more than the limit"},
+        {"char.acf stored size past its stream", [&](QByteArray& b) { put32(b, character + 8, 5000); },
+         "only 971 follow the header"},
+    };
+    for (const auto& d : table) {
+        SCOPED_TRACE(d.name);
+        QByteArray damaged = gnome;
+        d.apply(damaged);
+        AcsFile f;
+        ASSERT_FALSE(f.loadData(damaged));
+        EXPECT_FALSE(f.isLoaded());
+        EXPECT_TRUE(f.errorString().startsWith(QStringLiteral("version 1.5 character: ")))
+            << f.errorString().toStdString();
+        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+    }
+    // Every prefix of a genuine file fails or reads; none crashes or hangs.
+    for (qsizetype size = 0; size < gnome.size(); size += 509) {
+        AcsFile f;
+        if (!f.loadData(gnome.left(size))) {
+            EXPECT_FALSE(f.errorString().isEmpty());
+        }
+    }
+}
+
+}  // namespace

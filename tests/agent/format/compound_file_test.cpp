@@ -1,0 +1,245 @@
+// The compound document reader on documents built here (streams in the mini stream and in sectors of their
+// own, a FAT long enough to need DIFAT sectors, every kind of damage) and on the genuine version 1.5
+// characters.
+#include "agent/format/compound_file.h"
+#include "tests/agent/format/acs15_builder.h"
+#include "tests/agent/format/acs_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <functional>
+
+using namespace agent::format;
+using formattest::buildCompoundFile;
+using formattest::CfbLayout;
+using formattest::CfbStream;
+using formattest::put32;
+
+namespace {
+
+QByteArray pattern(int size, int seed) {
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i) {
+        b[i] = char((i * 7 + seed) % 251);
+    }
+    return b;
+}
+
+const QList<CfbStream> kStreams = {
+    {QStringLiteral("small"), pattern(100, 1)},     // two mini sectors, the last one partly used
+    {QStringLiteral("Exact"), pattern(64 * 3, 2)},  // three whole mini sectors
+    {QStringLiteral("large"), pattern(5000, 3)},    // ten regular sectors, the last one partly used
+    {QStringLiteral("cutoff"), pattern(4096, 4)},   // exactly at the cutoff: regular sectors
+    {QStringLiteral("empty"), QByteArray()},
+};
+
+TEST(CompoundFile, ReadsStreamsFromTheMiniStreamAndFromSectors) {
+    const QByteArray doc = buildCompoundFile(kStreams);
+    CompoundFile file;
+    ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
+    EXPECT_EQ(file.streamNames(),
+              QStringList({QStringLiteral("small"), QStringLiteral("Exact"), QStringLiteral("large"),
+                           QStringLiteral("cutoff"), QStringLiteral("empty")}));
+    for (const CfbStream& s : kStreams) {
+        SCOPED_TRACE(s.name.toStdString());
+        QByteArray out("stale");
+        QString error;
+        ASSERT_TRUE(file.readStream(s.name, &out, &error)) << error.toStdString();
+        EXPECT_EQ(out, s.data);
+    }
+    // Names are matched without regard to case; an absent name is an error that says so.
+    QByteArray out;
+    EXPECT_TRUE(file.readStream(u"EXACT", &out));
+    EXPECT_EQ(out, kStreams[1].data);
+    QString error;
+    EXPECT_FALSE(file.readStream(u"missing", &out, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("no stream 'missing'"))) << error.toStdString();
+}
+
+TEST(CompoundFile, ReadsAFatWhoseSectorNumbersGoOnIntoDifatSectors) {
+    CfbLayout at;
+    const QByteArray doc =
+        buildCompoundFile(kStreams, &at, 300);  // 109 in the header, 191 in two DIFAT sectors
+    ASSERT_EQ(at.fatSectors.size(), 300);
+    CompoundFile file;
+    ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
+    QByteArray out;
+    ASSERT_TRUE(file.readStream(u"large", &out));
+    EXPECT_EQ(out, kStreams[2].data);
+    ASSERT_TRUE(file.readStream(u"small", &out));
+    EXPECT_EQ(out, kStreams[0].data);
+}
+
+TEST(CompoundFile, SignatureIsTheFirstEightBytes) {
+    EXPECT_TRUE(CompoundFile::hasSignature(QByteArray::fromHex("D0CF11E0A1B11AE100")));
+    EXPECT_FALSE(CompoundFile::hasSignature(QByteArray::fromHex("D0CF11E0A1B11A")));
+    EXPECT_FALSE(CompoundFile::hasSignature(QByteArray::fromHex("C3ABCDAB00000000")));
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(QByteArray&, const CfbLayout&)> apply;
+    const char* stream;  // read after opening; nullptr when opening itself must fail
+    const char* error;   // part of the expected message
+};
+
+TEST(CompoundFile, EachDamageGivesItsError) {
+    auto put16 = [](QByteArray& b, qsizetype at, std::uint16_t v) { qToLittleEndian(v, b.data() + at); };
+    const std::vector<Damage> table = {
+        {"shorter than a header", [](QByteArray& b, const CfbLayout&) { b.truncate(300); }, nullptr,
+         "shorter than its 512-byte header"},
+        {"wrong signature", [](QByteArray& b, const CfbLayout&) { b[7] = 0; }, nullptr, "signature"},
+        {"unknown version", [&](QByteArray& b, const CfbLayout&) { put16(b, 26, 5); }, nullptr,
+         "header at offset 26: major version 5"},
+        {"byte order", [&](QByteArray& b, const CfbLayout&) { put16(b, 28, 0xFEFF); }, nullptr,
+         "header at offset 28: byte order"},
+        {"sector shift", [&](QByteArray& b, const CfbLayout&) { put16(b, 30, 12); }, nullptr,
+         "sector shift 12 does not fit version 3"},
+        {"mini stream cutoff", [](QByteArray& b, const CfbLayout&) { put32(b, 56, 512); }, nullptr,
+         "cutoff 512 is not 4096"},
+        {"FAT sector count huge", [](QByteArray& b, const CfbLayout&) { put32(b, 44, 0x7FFFFFFF); }, nullptr,
+         "FAT sectors are more than the"},
+        {"FAT sector past the end", [](QByteArray& b, const CfbLayout&) { put32(b, 76, 5000); }, nullptr,
+         "FAT sector 5000 is past the"},
+        {"directory past the end", [](QByteArray& b, const CfbLayout&) { put32(b, 48, 4000); }, nullptr,
+         "directory: the sector chain starts at sector 4000, past the"},
+        {"directory chain cycle",
+         [](QByteArray& b, const CfbLayout& at) {
+             put32(b, at.fatEntry(at.directoryStart), at.directoryStart);
+         },
+         nullptr, "directory: the sector chain leads from sector"},
+        {"mini FAT chain into a free sector",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, 60, at.fatSectors.size() + 200); }, nullptr,
+         "mini FAT: the sector chain starts at"},
+        {"root is not the root", [](QByteArray& b, const CfbLayout& at) { b[at.directoryEntry(0) + 66] = 2; },
+         nullptr, "type 2 is not the root storage"},
+        {"odd name length",
+         [&](QByteArray& b, const CfbLayout& at) { put16(b, at.directoryEntry(1) + 64, 65); }, nullptr,
+         "name length 65"},
+        {"unknown object type", [](QByteArray& b, const CfbLayout& at) { b[at.directoryEntry(2) + 66] = 9; },
+         nullptr, "object type 9 is not known"},
+        {"sibling past the entries",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.directoryEntry(1) + 72, 99); }, nullptr,
+         "the tree names entry 99, past the"},
+        {"directory tree cycle",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.directoryEntry(3) + 72, 1); }, nullptr,
+         "the tree comes to entry 1 a second time (a cycle)"},
+        {"stream chain cycle",
+         [](QByteArray& b, const CfbLayout& at) {
+             put32(b, at.fatEntry(at.streamStart[2] + 3), at.streamStart[2] + 1);
+         },
+         "large", "stream 'large': the sector chain leads from sector"},
+        {"stream chain into the free marker",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2]), 0xFFFFFFFF); },
+         "large", "the free-sector marker instead of a sector number"},
+        {"stream chain past the sectors",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2]), 100000); },
+         "large", "sector 100000, past the"},
+        {"stream chain ends early",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2] + 4), 0xFFFFFFFE); },
+         "large", "ends after 5 of the 10 sectors"},
+        {"mini chain cycle",
+         [](QByteArray& b, const CfbLayout& at) {
+             put32(b, at.miniFatEntry(at.streamStart[1] + 1), at.streamStart[1]);
+         },
+         "Exact", "(in the mini stream): the sector chain leads from sector"},
+        {"stream larger than the document",
+         [](QByteArray& b, const CfbLayout& at) { put32(b, at.directoryEntry(3) + 120, 0x7FFFFFF0); },
+         "large", "ends after 10 of the"},
+        {"document cut inside a stream",
+         [](QByteArray& b, const CfbLayout& at) {
+             b.truncate(CfbLayout::sectorOffset(at.streamStart[2] + 9) + 100);
+         },
+         "large", "runs past the end of the"},
+    };
+    for (const Damage& d : table) {
+        SCOPED_TRACE(d.name);
+        CfbLayout at;
+        QByteArray doc = buildCompoundFile(kStreams, &at);
+        d.apply(doc, at);
+        CompoundFile file;
+        QString error;
+        if (d.stream == nullptr) {
+            ASSERT_FALSE(file.open(doc));
+            EXPECT_FALSE(file.isOpen());
+            EXPECT_TRUE(file.streamNames().isEmpty());
+            error = file.errorString();
+        } else {
+            ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
+            QByteArray out;
+            ASSERT_FALSE(file.readStream(QString::fromLatin1(d.stream), &out, &error));
+            EXPECT_TRUE(out.isEmpty());
+        }
+        EXPECT_TRUE(error.startsWith(QStringLiteral("OLE compound document: "))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
+    }
+}
+
+TEST(CompoundFile, DifatCycleIsAnError) {
+    CfbLayout at;
+    QByteArray doc = buildCompoundFile(kStreams, &at, 300);
+    const std::uint32_t firstDifat = std::uint32_t(at.fatSectors.size());
+    put32(doc, CfbLayout::sectorOffset(firstDifat) + 127 * 4, firstDifat);
+    CompoundFile file;
+    ASSERT_FALSE(file.open(doc));
+    EXPECT_TRUE(file.errorString().contains(
+        QStringLiteral("DIFAT: the chain comes to sector %1 a second time").arg(firstDifat)))
+        << file.errorString().toStdString();
+}
+
+TEST(CompoundFile, EveryTruncationFailsCleanly) {
+    const QByteArray doc = buildCompoundFile(kStreams);
+    for (qsizetype size = 0; size < doc.size(); size += 97) {
+        CompoundFile file;
+        if (!file.open(doc.left(size))) {
+            EXPECT_FALSE(file.errorString().isEmpty());
+            continue;
+        }
+        // What opens must either read each stream whole or say why not.
+        for (const CfbStream& s : kStreams) {
+            QByteArray out;
+            QString error;
+            if (file.readStream(s.name, &out, &error)) {
+                EXPECT_EQ(out, s.data);
+            } else {
+                EXPECT_FALSE(error.isEmpty());
+            }
+        }
+    }
+}
+
+TEST(CompoundFile, GenuineCharactersHoldTheirStreams) {
+    if (formattest::acsDir().isEmpty()) {
+        GTEST_SKIP() << "character test files not found";
+    }
+    const struct {
+        const char* file;
+        int animations;
+        qsizetype characterSize;
+    } table[] = {
+        {"gnome.acs", 1, 983}, {"MAX.ACS", 20, 1396}, {"MIKU.ACS", 4, 742}, {"spaceman.acs", 35, 1950}};
+    for (const auto& e : table) {
+        SCOPED_TRACE(e.file);
+        QFile f(formattest::acsPath(e.file));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        CompoundFile file;
+        ASSERT_TRUE(file.open(f.readAll())) << file.errorString().toStdString();
+        QStringList expected{QStringLiteral("char.acf")};
+        for (int i = 1; i <= e.animations; ++i) {
+            expected.append(QStringLiteral("anim%1.aaf").arg(i));
+        }
+        EXPECT_EQ(file.streamNames(), expected);
+        QByteArray out;
+        ASSERT_TRUE(file.readStream(u"char.acf", &out));
+        EXPECT_EQ(out.size(), e.characterSize);
+        EXPECT_TRUE(out.startsWith(QByteArray::fromHex("C1ABCDAB")));
+        for (const QString& name : expected) {
+            QString error;
+            EXPECT_TRUE(file.readStream(name, &out, &error)) << error.toStdString();
+        }
+    }
+}
+
+}  // namespace
