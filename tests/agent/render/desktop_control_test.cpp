@@ -1,5 +1,6 @@
 #include "agent/render/desktop_control.h"
 #include "agent/format/acs_writer.h"
+#include "agent/format/frame_composer.h"
 #include "agent/render/command_menu.h"
 #include "agent/render/user_language.h"
 #include "tests/agent/format/sample_character.h"
@@ -406,6 +407,53 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
         ++shown;
     }
     EXPECT_GE(shown, 8);
+}
+
+// The characters of the older version 1.5: each shows, speaks and plays every one of its animations, and the
+// window always shows the frame's pixels: a picture is empty only where the file draws nothing (a ship that
+// has flown off, say).
+TEST_F(EngineTest, OlderCharactersShowSpeakAndPlayEveryAnimation) {
+    const QDir data(testsupport::acsTestDataDir());
+    for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
+        SCOPED_TRACE(name);
+        const QString id = QFileInfo(name).baseName();
+        ASSERT_TRUE(control->load(id, data.filePath(name))) << control->lastError().toStdString();
+        DesktopCharacter* c = control->character(id);
+        c->moveTo(50, 300);
+        c->show();
+        c->speak("Hello there");
+        settle(c);
+        ASSERT_TRUE(c->player().isSpeaking());
+        voices.back()->start("Hello there");
+        voices.back()->word(5);
+        EXPECT_TRUE(c->balloon().isVisible());
+        voices.back()->finish();
+        control->advance(0);
+        agent::format::FrameComposer composer(c->file(), 0);
+        auto empty = [](const QImage& picture) {
+            return opaquePoint(picture).x() < 0 && opaquePoint(picture.mirrored()).x() < 0;
+        };
+        int wrong = 0;
+        int shown = 0;
+        for (const auto& animation : c->file().animations()) {
+            c->play(animation.name);
+            for (int t = 0; t < 20000 && c->player().isBusy(); t += 10) {
+                control->advance(10);
+                const int a = c->file().animationIndex(c->player().pictureAnimation());
+                if (c->window().isVisible() && a >= 0 && c->player().mouth() < 0) {
+                    ++shown;
+                    const QImage drawn = composer.compose(a, c->player().pictureFrame());
+                    wrong += empty(c->window().picture()) != empty(drawn);
+                }
+            }
+            c->stop();  // an animation that loops for ever holds its request until then
+            settle(c);
+        }
+        EXPECT_GT(shown, 0);
+        EXPECT_EQ(wrong, 0) << "of " << shown << " pictures";
+        EXPECT_TRUE(c->window().isVisible()) << "the animations leave the character in view";
+        control->unload(id);
+    }
 }
 
 TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
