@@ -163,6 +163,9 @@ bool AcsFile::decodeIndices(int index, std::uint8_t* out, std::size_t outSize, Q
     if (outSize < size) {
         return report(QStringLiteral("buffer too small"));
     }
+    if (size == 0) {
+        return true;  // an image of no pixels; `out` may then be null, which the copies below must not see
+    }
     const auto* src = reinterpret_cast<const std::uint8_t*>(data_.constData()) + img.dataOffset;
     if (!img.compressed) {
         if (img.dataSize < size) {

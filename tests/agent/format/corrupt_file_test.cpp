@@ -15,6 +15,7 @@
 #include <QtEndian>
 
 #include <functional>
+#include <vector>
 
 using namespace agent::format;
 
@@ -410,6 +411,12 @@ TEST(AcsFileCorrupt, KeptFuzzerFindingsAreRefused) {
             EXPECT_FALSE(file.errorString().isEmpty()) << name.toStdString();
         } else {
             expectEveryFrameDrawsOrFails(file, name.toStdString());
+            // Decoding into a buffer of exactly the image's size, which for an image of no pixels is null.
+            for (int i = 0; i < file.images().size(); ++i) {
+                std::vector<std::uint8_t> pixels(std::size_t(rowStride(file.images()[i].width)) *
+                                                 file.images()[i].height);
+                file.decodeIndices(i, pixels.data(), pixels.size());
+            }
         }
     }
 }
