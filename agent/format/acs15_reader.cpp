@@ -55,24 +55,6 @@ QString plainString(ByteReader& r, std::uint32_t maxChars) {
     return s;
 }
 
-// Windows RGBQUAD: blue, green, red, reserved.
-QRgb readRgbQuad(ByteReader& r) {
-    const std::uint8_t b = r.u8();
-    const std::uint8_t g = r.u8();
-    const std::uint8_t red = r.u8();
-    r.u8();
-    return qRgb(red, g, b);
-}
-
-// Windows COLORREF: red, green, blue, reserved.
-QRgb readColorRef(ByteReader& r) {
-    const std::uint8_t red = r.u8();
-    const std::uint8_t g = r.u8();
-    const std::uint8_t b = r.u8();
-    r.u8();
-    return qRgb(red, g, b);
-}
-
 class Reader {
 public:
     Reader(const Limits& limits, ParsedCharacter* out) : limits_(limits), out_(*out) {}
@@ -192,13 +174,7 @@ private:
         ci.height = r.u16();
         ci.transparentIndex = r.u8();
         ci.flags = r.u32();
-        if (r.ok() && (ci.width == 0 || ci.height == 0 || ci.width > limits_.maxImageSide ||
-                       ci.height > limits_.maxImageSide)) {
-            r.fail(QStringLiteral("character size %1x%2 is outside 1..%3")
-                       .arg(ci.width)
-                       .arg(ci.height)
-                       .arg(limits_.maxImageSide));
-        }
+        checkCharacterSize(r, ci, limits_);
         if (ci.flags & flags::kVoiceOutput) {
             r.setContext(QStringLiteral("voice info") + where);
             VoiceInfo v;
@@ -210,23 +186,12 @@ private:
         }
         if (ci.flags & flags::kBalloonEnabled) {
             r.setContext(QStringLiteral("balloon info") + where);
-            BalloonInfo b;
-            b.lines = r.u8();
-            b.charsPerLine = r.u8();
-            b.foreground = readColorRef(r);
-            b.background = readColorRef(r);
-            b.border = readColorRef(r);
-            b.fontName = plainString(r, limits_.maxStringChars);
-            b.fontHeight = r.s32();
-            b.fontWeight = r.s32();
-            b.italic = r.u8() != 0;
-            b.extraFlag = r.u8();
-            ci.balloon = b;
+            ci.balloon = readBalloonBlock(r, plainString, limits_.maxStringChars);
         }
         r.setContext(QStringLiteral("palette") + where);
         const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
         for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
-            ci.palette.append(readRgbQuad(r));
+            ci.palette.append(r.rgbQuad());
         }
         r.setContext(QStringLiteral("state list") + where);
         const std::uint32_t stateCount = r.count(r.u16(), 6, limits_.maxStates, "state");

@@ -37,24 +37,6 @@ bool locatorFits(const Locator& l, qsizetype fileSize) {
     return std::uint64_t(l.offset) + l.size <= std::uint64_t(fileSize);
 }
 
-// Windows RGBQUAD: blue, green, red, reserved.
-QRgb readRgbQuad(ByteReader& r) {
-    std::uint8_t b = r.u8();
-    std::uint8_t g = r.u8();
-    std::uint8_t red = r.u8();
-    r.u8();
-    return qRgb(red, g, b);
-}
-
-// Windows COLORREF: red, green, blue, reserved.
-QRgb readColorRef(ByteReader& r) {
-    std::uint8_t red = r.u8();
-    std::uint8_t g = r.u8();
-    std::uint8_t b = r.u8();
-    r.u8();
-    return qRgb(red, g, b);
-}
-
 class Parser {
 public:
     Parser(const QByteArray& data, const Limits& limits, ParsedCharacter& out)
@@ -156,13 +138,7 @@ bool Parser::readCharacterInfo(const Locator& loc) {
     if (r.ok() && ci.majorVersion != 2) {
         r.fail(QStringLiteral("format version %1.%2 is not 2.x").arg(ci.majorVersion).arg(ci.minorVersion));
     }
-    if (r.ok() && (ci.width == 0 || ci.height == 0 || ci.width > limits_.maxImageSide ||
-                   ci.height > limits_.maxImageSide)) {
-        r.fail(QStringLiteral("character size %1x%2 is outside 1..%3")
-                   .arg(ci.width)
-                   .arg(ci.height)
-                   .arg(limits_.maxImageSide));
-    }
+    checkCharacterSize(r, ci, limits_);
     if (ci.flags & flags::kVoiceOutput) {
         readVoice(r);
     }
@@ -194,18 +170,9 @@ void Parser::readVoice(ByteReader& r) {
 
 void Parser::readBalloon(ByteReader& r) {
     r.setContext(QStringLiteral("balloon info"));
-    BalloonInfo b;
-    b.lines = r.u8();
-    b.charsPerLine = r.u8();
-    b.foreground = readColorRef(r);
-    b.background = readColorRef(r);
-    b.border = readColorRef(r);
-    b.fontName = string(r);
-    b.fontHeight = r.s32();
-    b.fontWeight = r.s32();
-    b.italic = r.u8() != 0;
-    b.extraFlag = r.u8();
-    out_.info.balloon = b;
+    out_.info.balloon = readBalloonBlock(
+        r, [](ByteReader& in, std::uint32_t maxChars) { return in.string(maxChars); },
+        limits_.maxStringChars);
 }
 
 void Parser::readPaletteAndTrayIcon(ByteReader& r) {
@@ -214,7 +181,7 @@ void Parser::readPaletteAndTrayIcon(ByteReader& r) {
     const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
     palette.reserve(paletteCount);
     for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
-        palette.append(readRgbQuad(r));
+        palette.append(r.rgbQuad());
     }
     r.setContext(QStringLiteral("tray icon"));
     if (r.u8() != 0) {
@@ -458,6 +425,31 @@ void Parser::readOverlay(ByteReader& a, MouthOverlay* o) {
 }
 
 }  // namespace
+
+BalloonInfo readBalloonBlock(ByteReader& r, StringReader string, std::uint32_t maxChars) {
+    BalloonInfo b;
+    b.lines = r.u8();
+    b.charsPerLine = r.u8();
+    b.foreground = r.colorRef();
+    b.background = r.colorRef();
+    b.border = r.colorRef();
+    b.fontName = string(r, maxChars);
+    b.fontHeight = r.s32();
+    b.fontWeight = r.s32();
+    b.italic = r.u8() != 0;
+    b.extraFlag = r.u8();
+    return b;
+}
+
+void checkCharacterSize(ByteReader& r, const CharacterInfo& ci, const Limits& limits) {
+    if (r.ok() && (ci.width == 0 || ci.height == 0 || ci.width > limits.maxImageSide ||
+                   ci.height > limits.maxImageSide)) {
+        r.fail(QStringLiteral("character size %1x%2 is outside 1..%3")
+                   .arg(ci.width)
+                   .arg(ci.height)
+                   .arg(limits.maxImageSide));
+    }
+}
 
 bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error) {
     *out = ParsedCharacter();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agent/format/acs_file.h"
+#include "agent/format/byte_reader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,5 +21,11 @@ struct ParsedCharacter {
 // False and an error naming the structure and its offset when the file cannot be read; `out` then holds
 // whatever was read before the error and must not be used.
 bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error);
+
+// Structures both versions of the format store alike, but for how a string is written.
+using StringReader = QString (*)(ByteReader& r, std::uint32_t maxChars);
+BalloonInfo readBalloonBlock(ByteReader& r, StringReader string, std::uint32_t maxChars);
+// Fails the reader when the character's frame size is empty or over the limits.
+void checkCharacterSize(ByteReader& r, const CharacterInfo& ci, const Limits& limits);
 
 }  // namespace agent::format

@@ -72,6 +72,22 @@ public:
         }
         return g;
     }
+    // Windows RGBQUAD: blue, green, red, reserved.
+    QRgb rgbQuad() {
+        const std::uint8_t b = u8();
+        const std::uint8_t g = u8();
+        const std::uint8_t r = u8();
+        u8();
+        return qRgb(r, g, b);
+    }
+    // Windows COLORREF: red, green, blue, reserved.
+    QRgb colorRef() {
+        const std::uint8_t r = u8();
+        const std::uint8_t g = u8();
+        const std::uint8_t b = u8();
+        u8();
+        return qRgb(r, g, b);
+    }
     // A count of UTF-16 units, the units, and a terminating zero unless the count is zero.
     QString string(std::uint32_t maxChars) {
         std::uint32_t count = u32();
