@@ -1,7 +1,7 @@
 // Damaged files: each structure cut short, counts and offsets out of range, a back-reference before the
-// start of an image, the older OLE container. Each must give an error that names what was being read,
-// never a crash or a hang. The damage is applied to our own sample file at offsets worked out from its
-// layout, so these tests run without the genuine files.
+// start of an image, a version 2 file behind the signature of the compound documents version 1.5 lives in.
+// Each must give an error that names what was being read, never a crash or a hang. The damage is applied to
+// our own sample file at offsets worked out from its layout, so these tests run without the genuine files.
 #include "agent/format/acs_file.h"
 #include "agent/format/acs_writer.h"
 #include "agent/format/frame_composer.h"
@@ -94,7 +94,7 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
          "file header at offset 20"},
         {"wrong signature", [](QByteArray& b, const Layout&) { put32(b, 0, 0x12345678); },
          "not a character file"},
-        {"OLE container",
+        {"compound document signature over a version 2 file",
          [](QByteArray& b, const Layout&) { b.replace(0, 8, QByteArray::fromHex("D0CF11E0A1B11AE1")); },
          "OLE compound document"},
         {"character info past the end",
