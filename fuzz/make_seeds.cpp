@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const formattest::Acs15Spec tiny = formattest::tinyCharacter();
+    const formattest::Acs15Recipe tiny = formattest::tinyCharacter();
     const struct {
         const char* name;
         QByteArray bytes;

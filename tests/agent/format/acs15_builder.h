@@ -210,7 +210,7 @@ inline QByteArray buildCompoundFile(const QList<CfbStream>& streams, CfbLayout* 
 }
 
 // A version 1.5 character, described plainly; the defaults make a valid two-animation character.
-struct Acs15Spec {
+struct Acs15Recipe {
     struct Overlay {
         std::uint8_t shape = 0;
         std::int16_t x = 1, y = 1;
@@ -250,14 +250,14 @@ inline QByteArray tinyWave(int samples) {
     return w.out;
 }
 
-inline Acs15Spec tinyCharacter() {
-    Acs15Spec s;
-    Acs15Spec::AnimSpec rest;
+inline Acs15Recipe tinyCharacter() {
+    Acs15Recipe s;
+    Acs15Recipe::AnimSpec rest;
     rest.name = QStringLiteral("RestPose");
     rest.imagePixels = {3};
-    rest.frames = {Acs15Spec::FrameSpec{}};
+    rest.frames = {Acs15Recipe::FrameSpec{}};
     rest.frames[0].overlays = {{0, 2, 1, 4, 2, 9}, {1, 2, 1, 4, 2, 10}};
-    Acs15Spec::AnimSpec wave;
+    Acs15Recipe::AnimSpec wave;
     wave.name = QStringLiteral("Wave");
     wave.returnName = QStringLiteral("RestPose");
     wave.sounds = {tinyWave(10)};
@@ -272,11 +272,11 @@ inline Acs15Spec tinyCharacter() {
     return s;
 }
 
-inline QByteArray acs15CharacterBlock(const Acs15Spec& s) {
+inline QByteArray acs15CharacterBlock(const Acs15Recipe& s) {
     Bytes c;
     c.u16(0x1F).u16(s.majorVersion).u16(std::uint32_t(s.animations.size()));
     for (int i = 0; i < s.animations.size(); ++i) {
-        const Acs15Spec::AnimSpec& a = s.animations[i];
+        const Acs15Recipe::AnimSpec& a = s.animations[i];
         c.str(a.name).str(QStringLiteral("anim%1.aaf").arg(i + 1)).str(a.returnName).u32(a.checksum);
     }
     c.bytes(QByteArray(16, char(0x42)))
@@ -308,7 +308,7 @@ inline QByteArray acs15CharacterBlock(const Acs15Spec& s) {
     return c.out;
 }
 
-inline QByteArray acs15AnimationBlock(const Acs15Spec& s, const Acs15Spec::AnimSpec& a) {
+inline QByteArray acs15AnimationBlock(const Acs15Recipe& s, const Acs15Recipe::AnimSpec& a) {
     Bytes b;
     b.u16(std::uint32_t(a.sounds.size()));
     for (const QByteArray& w : a.sounds) {
@@ -326,13 +326,13 @@ inline QByteArray acs15AnimationBlock(const Acs15Spec& s, const Acs15Spec::AnimS
         b.u32(std::uint32_t(pixels.size())).u8(a.imageFlag).bytes(pixels).u32(0);
     }
     b.u16(std::uint32_t(a.frames.size()));
-    for (const Acs15Spec::FrameSpec& f : a.frames) {
+    for (const Acs15Recipe::FrameSpec& f : a.frames) {
         b.u16(f.image).u16(f.sound).u16(f.duration).u32(0).u8(std::uint32_t(f.branches.size()));
         for (const auto& [frame, probability] : f.branches) {
             b.u16(frame).u16(probability);
         }
         b.u8(std::uint32_t(f.overlays.size()));
-        for (const Acs15Spec::Overlay& o : f.overlays) {
+        for (const Acs15Recipe::Overlay& o : f.overlays) {
             const QByteArray pixels(((o.width + 3) & ~3) * o.height, char(o.pixel));
             b.u8(o.shape)
                 .u32(std::uint32_t(pixels.size()))
@@ -355,14 +355,14 @@ inline QByteArray acs15CharacterStream(const QByteArray& block) {
         .out;
 }
 
-inline QByteArray acs15AnimationStream(const Acs15Spec::AnimSpec& a, const QByteArray& block) {
+inline QByteArray acs15AnimationStream(const Acs15Recipe::AnimSpec& a, const QByteArray& block) {
     const QByteArray packed = agent::format::compress(block);
     Bytes h;
     h.u16(0x1F).u16(1).u32(a.streamChecksum).u8(a.compressedFlag).u32(std::uint32_t(block.size()));
     return h.u32(std::uint32_t(packed.size())).bytes(packed).out;
 }
 
-inline QList<CfbStream> acs15Streams(const Acs15Spec& s) {
+inline QList<CfbStream> acs15Streams(const Acs15Recipe& s) {
     QList<CfbStream> streams{{QStringLiteral("char.acf"), acs15CharacterStream(acs15CharacterBlock(s))}};
     for (int i = 0; i < s.animations.size(); ++i) {
         streams.append({QStringLiteral("anim%1.aaf").arg(i + 1),
@@ -371,7 +371,7 @@ inline QList<CfbStream> acs15Streams(const Acs15Spec& s) {
     return streams;
 }
 
-inline QByteArray buildAcs15(const Acs15Spec& s, CfbLayout* layout = nullptr) {
+inline QByteArray buildAcs15(const Acs15Recipe& s, CfbLayout* layout = nullptr) {
     return buildCompoundFile(acs15Streams(s), layout);
 }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 using namespace agent::format;
-using formattest::Acs15Spec;
+using formattest::Acs15Recipe;
 using formattest::CfbLayout;
 using formattest::put32;
 
@@ -25,13 +25,13 @@ QRgb paletteColour(int i) {
     return qRgb(i, 255 - i, i / 2);
 }
 
-bool loadSpec(AcsFile& f, const Acs15Spec& spec) {
-    return f.loadData(formattest::buildAcs15(spec));
+bool loadRecipe(AcsFile& f, const Acs15Recipe& recipe) {
+    return f.loadData(formattest::buildAcs15(recipe));
 }
 
 TEST(Acs15File, TinyCharacterReadsAsBuilt) {
     AcsFile f;
-    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter())) << f.errorString().toStdString();
+    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter())) << f.errorString().toStdString();
     const CharacterInfo& ci = f.info();
     EXPECT_EQ(ci.majorVersion, 1);
     EXPECT_EQ(ci.width, 8);
@@ -87,11 +87,11 @@ TEST(Acs15File, TinyCharacterReadsAsBuilt) {
 }
 
 TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
-    Acs15Spec spec = formattest::tinyCharacter();
-    spec.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
-    spec.animations[0].frames[0].sound = 1;
+    Acs15Recipe recipe = formattest::tinyCharacter();
+    recipe.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
+    recipe.animations[0].frames[0].sound = 1;
     AcsFile f;
-    ASSERT_TRUE(loadSpec(f, spec)) << f.errorString().toStdString();
+    ASSERT_TRUE(loadRecipe(f, recipe)) << f.errorString().toStdString();
     ASSERT_EQ(f.sounds().size(), 3);
     EXPECT_EQ(f.animations()[0].frames[0].sound, 1);
     EXPECT_EQ(f.animations()[1].frames[0].sound, 2);
@@ -101,45 +101,45 @@ TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
 
 struct SpecDamage {
     const char* name;
-    std::function<void(Acs15Spec&)> apply;
+    std::function<void(Acs15Recipe&)> apply;
     const char* error;
 };
 
 TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
     const std::vector<SpecDamage> table = {
-        {"frame image past the animation's", [](Acs15Spec& s) { s.animations[1].frames[1].image = 5; },
+        {"frame image past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 5; },
          "animation 'Wave' frame 1 (stream 'anim2.aaf', decompressed) at offset"},
-        {"frame image message", [](Acs15Spec& s) { s.animations[1].frames[1].image = 2; },
+        {"frame image message", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 2; },
          "image 2 is past the animation's 2 images"},
-        {"frame sound past the animation's", [](Acs15Spec& s) { s.animations[1].frames[1].sound = 1; },
+        {"frame sound past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].sound = 1; },
          "sound 1 is past the animation's 1 sounds"},
-        {"sound that is not a wave", [](Acs15Spec& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
+        {"sound that is not a wave", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
          "sound 0 is not RIFF WAVE data"},
-        {"sound too short", [](Acs15Spec& s) { s.animations[1].sounds = {QByteArray("RIFF")}; },
+        {"sound too short", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray("RIFF")}; },
          "too short for RIFF WAVE"},
         {"branch past the frames",
-         [](Acs15Spec& s) {
+         [](Acs15Recipe& s) {
              s.animations[1].frames[2].branches = {{3, 100}};
          },
          "branch to frame 3 is past the 3 frames"},
-        {"stream checksum differs", [](Acs15Spec& s) { s.animations[1].streamChecksum = 1; },
+        {"stream checksum differs", [](Acs15Recipe& s) { s.animations[1].streamChecksum = 1; },
          "stream 'anim2.aaf' header at offset 4: checksum 0x00000001 differs from the animation list's "
          "0xcafef00d"},
-        {"stream stored plain", [](Acs15Spec& s) { s.animations[0].compressedFlag = 0; },
+        {"stream stored plain", [](Acs15Recipe& s) { s.animations[0].compressedFlag = 0; },
          "stream 'anim1.aaf' header at offset 8: storage flag 0 is not 1"},
-        {"image stored otherwise", [](Acs15Spec& s) { s.animations[1].imageFlag = 1; },
+        {"image stored otherwise", [](Acs15Recipe& s) { s.animations[1].imageFlag = 1; },
          "animation 'Wave' image 0 (stream 'anim2.aaf', decompressed) at offset 67: storage flag 1 is not 0"},
-        {"version 2 inside", [](Acs15Spec& s) { s.majorVersion = 2; }, "format version 2.31 is not 1.x"},
-        {"zero width", [](Acs15Spec& s) { s.width = 0; }, "character size 0x6 is outside"},
-        {"huge overlay", [](Acs15Spec& s) { s.animations[0].frames[0].overlays[0].width = 5000; },
+        {"version 2 inside", [](Acs15Recipe& s) { s.majorVersion = 2; }, "format version 2.31 is not 1.x"},
+        {"zero width", [](Acs15Recipe& s) { s.width = 0; }, "character size 0x6 is outside"},
+        {"huge overlay", [](Acs15Recipe& s) { s.animations[0].frames[0].overlays[0].width = 5000; },
          "frame 0 mouth overlay 0 (stream 'anim1.aaf', decompressed) at offset"},
     };
     for (const SpecDamage& d : table) {
         SCOPED_TRACE(d.name);
-        Acs15Spec spec = formattest::tinyCharacter();
-        d.apply(spec);
+        Acs15Recipe recipe = formattest::tinyCharacter();
+        d.apply(recipe);
         AcsFile f;
-        ASSERT_FALSE(loadSpec(f, spec));
+        ASSERT_FALSE(loadRecipe(f, recipe));
         EXPECT_FALSE(f.isLoaded());
         EXPECT_TRUE(f.animations().isEmpty());
         EXPECT_TRUE(f.images().isEmpty());
@@ -191,9 +191,9 @@ TEST(Acs15File, EachDamageToTheStreamsGivesItsError) {
 }
 
 TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
-    Acs15Spec spec = formattest::tinyCharacter();
-    spec.width = spec.height = 200;  // 40,000 pixels an image, compressed to a few hundred bytes
-    const QByteArray doc = formattest::buildAcs15(spec);
+    Acs15Recipe recipe = formattest::tinyCharacter();
+    recipe.width = recipe.height = 200;  // 40,000 pixels an image, compressed to a few hundred bytes
+    const QByteArray doc = formattest::buildAcs15(recipe);
     Limits limits;
     limits.maxFileSize = 100000;
     ASSERT_LT(doc.size(), 100000);
@@ -207,13 +207,13 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
 
 TEST(Acs15File, AFailedLoadLeavesNothingBehind) {
     AcsFile f;
-    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter()));
-    Acs15Spec broken = formattest::tinyCharacter();
+    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter()));
+    Acs15Recipe broken = formattest::tinyCharacter();
     broken.animations[1].frames[0].image = 9;
-    ASSERT_FALSE(loadSpec(f, broken));
+    ASSERT_FALSE(loadRecipe(f, broken));
     EXPECT_TRUE(f.animations().isEmpty());
     EXPECT_TRUE(f.data().isEmpty());
-    ASSERT_TRUE(loadSpec(f, formattest::tinyCharacter()));
+    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter()));
     EXPECT_EQ(f.animations().size(), 2);
 }
 
