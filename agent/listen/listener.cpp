@@ -1,0 +1,7 @@
+#include "agent/listen/listener.h"
+
+namespace agent::listen {
+
+Listener::~Listener() = default;
+
+}  // namespace agent::listen
