@@ -15,7 +15,8 @@ class Listener : public QObject {
 public:
     enum class Mode {
         UntilStopped,  // a listening key is held: the utterance ends with stop()
-        UntilSilence,  // no key (the menu's Listen): the utterance ends when the speech is followed by silence
+        UntilSilence,  // no key (the menu's Listen): the utterance ends when the speech is followed by
+                       // silence
     };
 
     using QObject::QObject;

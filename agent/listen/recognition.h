@@ -16,10 +16,10 @@ struct VoiceCommand {
 };
 
 struct Recognition {
-    QString command;          // the name of the command heard; empty when the speech was no command
-    double confidence = 0.0;  // 0 to 1, how sure the recognizer is of `command`
-    QStringList alternatives; // other commands that came close, most likely first
-    QString words;            // the words the recognizer heard, command or not
+    QString command;           // the name of the command heard; empty when the speech was no command
+    double confidence = 0.0;   // 0 to 1, how sure the recognizer is of `command`
+    QStringList alternatives;  // other commands that came close, most likely first
+    QString words;             // the words the recognizer heard, command or not
     bool accepted() const { return !command.isEmpty(); }
 };
 

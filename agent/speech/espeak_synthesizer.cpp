@@ -401,6 +401,35 @@ bool EspeakSynthesizer::withEngine(const std::function<void()>& work, QString* e
     return true;
 }
 
+std::optional<QString> EspeakSynthesizer::phonemes(const QString& text, const QString& voiceName,
+                                                   QString* error) {
+    std::lock_guard lock(espeakMutex());
+    if (!ensureReady(dataPath_, error)) {
+        return std::nullopt;
+    }
+    // The synthesizer keeps the voice it loaded last; it must load its own again.
+    g_state.voiceKey.clear();
+    if (espeak_SetVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
+        *error = QStringLiteral("espeak-ng has no voice \"%1\"").arg(voiceName);
+        return std::nullopt;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    const void* cursor = utf8.constData();
+    QStringList clauses;
+    constexpr int kIpaWithSeparator = espeakPHONEMES_IPA | ('_' << 8);
+    while (cursor != nullptr) {
+        const char* clause = espeak_TextToPhonemes(&cursor, espeakCHARS_UTF8, kIpaWithSeparator);
+        if (clause == nullptr) {
+            break;
+        }
+        const QString trimmed = QString::fromUtf8(clause).trimmed();
+        if (!trimmed.isEmpty()) {
+            clauses << trimmed;
+        }
+    }
+    return clauses.join(u' ');
+}
+
 std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, const VoiceChoice& voice,
                                                        QString* error) {
     std::lock_guard lock(espeakMutex());

@@ -36,6 +36,10 @@ public:
     // when the voice data is missing.
     bool withEngine(const std::function<void()>& work, QString* error);
 
+    // How a voice pronounces a text, in IPA, one word after another separated by spaces and each word's
+    // sounds separated by '_' ("h_ɔː_ɹ_ˈeɪ_l_i_ə"). Nothing, with *error, when the data or voice is missing.
+    std::optional<QString> phonemes(const QString& text, const QString& voiceName, QString* error);
+
 private:
     QString dataPath_;
 };

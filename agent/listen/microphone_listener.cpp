@@ -1,0 +1,233 @@
+#include "agent/listen/microphone_listener.h"
+
+#include <QAudioDevice>
+#include <QAudioSource>
+#include <QMediaDevices>
+#include <QMetaObject>
+#include <span>
+
+#include "agent/listen/sample_rate.h"
+
+namespace agent::listen {
+
+// What lives on the recognition thread; only jobs posted there touch it.
+struct MicrophoneListener::Worker {
+    QObject context;
+    std::unique_ptr<Recognizer> recognizer;
+    QList<VoiceCommand> commands;
+    bool commandsSet = false;
+};
+
+namespace {
+
+std::vector<std::int16_t> toMono(const QByteArray& data, const QAudioFormat& format) {
+    const int channels = std::max(1, format.channelCount());
+    const int bytes = format.bytesPerSample();
+    const qsizetype frames = data.size() / (bytes * channels);
+    std::vector<std::int16_t> mono(static_cast<std::size_t>(frames));
+    for (qsizetype f = 0; f < frames; ++f) {
+        double sum = 0;
+        for (int c = 0; c < channels; ++c) {
+            const char* p = data.constData() + (f * channels + c) * bytes;
+            switch (format.sampleFormat()) {
+                case QAudioFormat::Int16:
+                    sum += *reinterpret_cast<const qint16*>(p);
+                    break;
+                case QAudioFormat::Int32:
+                    sum += *reinterpret_cast<const qint32*>(p) / 65536.0;
+                    break;
+                case QAudioFormat::Float:
+                    sum += *reinterpret_cast<const float*>(p) * 32767.0;
+                    break;
+                case QAudioFormat::UInt8:
+                    sum += (static_cast<int>(*reinterpret_cast<const quint8*>(p)) - 128) * 256;
+                    break;
+                default:
+                    break;
+            }
+        }
+        mono[static_cast<std::size_t>(f)] =
+            static_cast<std::int16_t>(std::clamp(sum / channels, -32768.0, 32767.0));
+    }
+    return mono;
+}
+
+}  // namespace
+
+MicrophoneListener::MicrophoneListener(RecognizerModel model, QObject* parent)
+    : Listener(parent), model_(std::move(model)), worker_(std::make_shared<Worker>()) {
+    thread_.setObjectName(QStringLiteral("speech input"));
+    worker_->context.moveToThread(&thread_);
+    thread_.start();
+    if (model_.missing().isEmpty()) {
+        post([this, model = model_](Worker& w) {
+            QString error;
+            w.recognizer = Recognizer::create(model, &error);
+            if (!w.recognizer) {
+                QMetaObject::invokeMethod(
+                    this, [this, error] { loadError_ = error; }, Qt::QueuedConnection);
+            }
+        });
+    }
+}
+
+MicrophoneListener::~MicrophoneListener() {
+    endAudio();
+    thread_.quit();
+    thread_.wait();
+    // The thread has ended: the worker and its context are ours to destroy here.
+    worker_->context.moveToThread(QThread::currentThread());
+}
+
+void MicrophoneListener::post(std::function<void(Worker&)> job) {
+    QMetaObject::invokeMethod(
+        &worker_->context, [worker = worker_, job = std::move(job)] { job(*worker); }, Qt::QueuedConnection);
+}
+
+QString MicrophoneListener::unavailableReason() const {
+    if (const QString missing = model_.missing(); !missing.isEmpty()) {
+        return missing;
+    }
+    if (!loadError_.isEmpty()) {
+        return loadError_;
+    }
+    if (QMediaDevices::audioInputs().isEmpty()) {
+        return QStringLiteral("no microphone: the sound server offers no sound input");
+    }
+    return {};
+}
+
+void MicrophoneListener::setCommands(const QList<VoiceCommand>& commands) {
+    if (commands == commands_) {
+        return;
+    }
+    commands_ = commands;
+    post([this, commands](Worker& w) {
+        w.commands = commands;
+        w.commandsSet = false;
+        if (!w.recognizer) {
+            return;
+        }
+        QStringList warnings;
+        w.recognizer->setCommands(commands, &warnings);
+        w.commandsSet = true;
+        if (!warnings.isEmpty()) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, warnings] {
+                    for (const QString& message : warnings) {
+                        emit warning(message);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void MicrophoneListener::start(Mode mode) {
+    cancel();
+    if (const QString why = unavailableReason(); !why.isEmpty()) {
+        emit failed(why);
+        return;
+    }
+    QAudioDevice device = QMediaDevices::defaultAudioInput();
+    for (const QAudioDevice& input : QMediaDevices::audioInputs()) {
+        if (!deviceId_.isEmpty() && input.id() == deviceId_) {
+            device = input;
+        }
+    }
+    QAudioFormat wanted;
+    wanted.setSampleRate(Recognizer::kSampleRate);
+    wanted.setChannelCount(1);
+    wanted.setSampleFormat(QAudioFormat::Int16);
+    format_ = device.isFormatSupported(wanted) ? wanted : device.preferredFormat();
+    mode_ = mode;
+    heard_.clear();
+    detector_.emplace(format_.sampleRate());
+    source_ = new QAudioSource(device, format_, this);
+    io_ = source_->start();
+    if (io_ == nullptr || source_->error() != QAudio::NoError) {
+        endAudio();
+        emit failed(QStringLiteral("the microphone \"%1\" could not be opened").arg(device.description()));
+        return;
+    }
+    connect(io_, &QIODevice::readyRead, this, &MicrophoneListener::takeSound);
+}
+
+void MicrophoneListener::takeSound() {
+    if (!source_ || !io_) {
+        return;
+    }
+    std::vector<std::int16_t> mono = toMono(io_->readAll(), format_);
+    const bool wasInSpeech = detector_->inSpeech();
+    detector_->feed(mono);
+    heard_.insert(heard_.end(), mono.begin(), mono.end());
+    if (detector_->inSpeech() != wasInSpeech) {
+        emit hearing(detector_->inSpeech());
+    }
+    const std::int64_t ms = detector_->elapsedMs();
+    const bool endedBySilence =
+        mode_ == Mode::UntilSilence && detector_->heardSpeech() && !detector_->inSpeech();
+    const bool gaveUp = mode_ == Mode::UntilSilence && !detector_->heardSpeech() && ms >= kWaitForSpeechMs;
+    if (endedBySilence || gaveUp || ms >= kMaxUtteranceMs) {
+        stop();
+    }
+}
+
+void MicrophoneListener::endAudio() {
+    if (source_) {
+        if (io_) {
+            disconnect(io_, nullptr, this, nullptr);
+        }
+        source_->stop();
+        delete source_;
+        source_ = nullptr;
+    }
+}
+
+void MicrophoneListener::stop() {
+    if (!source_) {
+        return;
+    }
+    if (io_) {
+        takeSound();
+        if (!source_) {
+            return;  // taking the last sound ended the utterance already
+        }
+    }
+    const bool heardSpeech = detector_ && detector_->heardSpeech();
+    if (detector_ && detector_->inSpeech()) {
+        emit hearing(false);
+    }
+    endAudio();
+    if (!heardSpeech) {
+        emit finished(Recognition{});
+        return;
+    }
+    recognizeSamples(resample(heard_, format_.sampleRate(), Recognizer::kSampleRate));
+    heard_.clear();
+}
+
+void MicrophoneListener::cancel() {
+    endAudio();
+    heard_.clear();
+}
+
+void MicrophoneListener::recognizeSamples(std::vector<std::int16_t> samples) {
+    post([this, samples = std::move(samples), threshold = threshold_](Worker& w) {
+        Recognition result;
+        if (w.recognizer) {
+            if (!w.commandsSet) {
+                QStringList ignored;
+                w.recognizer->setCommands(w.commands, &ignored);
+                w.commandsSet = true;
+            }
+            w.recognizer->setThreshold(threshold);
+            result = w.recognizer->recognize(samples);
+        }
+        QMetaObject::invokeMethod(
+            this, [this, result] { emit finished(result); }, Qt::QueuedConnection);
+    });
+}
+
+}  // namespace agent::listen

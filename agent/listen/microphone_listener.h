@@ -1,0 +1,68 @@
+// The listener the program uses: sound from a QAudioSource (the default input of PulseAudio or PipeWire, or
+// the one the user chose), speech told from quiet by a SpeechDetector, and recognition on a thread of its own
+// so the windows never wait for it. The acoustic model loads on that thread as soon as the listener is made.
+#pragma once
+
+#include <QAudioFormat>
+#include <QByteArray>
+#include <QPointer>
+#include <QThread>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "agent/listen/listener.h"
+#include "agent/listen/recognizer.h"
+#include "agent/listen/speech_detector.h"
+
+class QAudioSource;
+class QIODevice;
+
+namespace agent::listen {
+
+class MicrophoneListener final : public Listener {
+    Q_OBJECT
+public:
+    // The longest an utterance may be, and how long the menu's Listen waits for speech to begin.
+    static constexpr int kMaxUtteranceMs = 15000;
+    static constexpr int kWaitForSpeechMs = 6000;
+
+    explicit MicrophoneListener(RecognizerModel model = RecognizerModel::installed(),
+                                QObject* parent = nullptr);
+    ~MicrophoneListener() override;
+
+    QString unavailableReason() const override;
+    void setCommands(const QList<VoiceCommand>& commands) override;
+    void setThreshold(double threshold) override { threshold_ = threshold; }
+    void setInputDevice(const QByteArray& id) override { deviceId_ = id; }
+    void start(Mode mode) override;
+    void stop() override;
+    void cancel() override;
+    bool isListening() const override { return source_ != nullptr; }
+
+    // Recognizes samples as if they had been heard (16 kHz mono): the console's Hear and the benches.
+    void recognizeSamples(std::vector<std::int16_t> samples);
+
+private:
+    struct Worker;
+    void takeSound();
+    void endAudio();
+    void post(std::function<void(Worker&)> job);
+
+    RecognizerModel model_;
+    QThread thread_;
+    std::shared_ptr<Worker> worker_;
+    QString loadError_;  // set once the model failed to load
+    QList<VoiceCommand> commands_;
+    double threshold_ = 0.5;
+    QByteArray deviceId_;
+
+    Mode mode_ = Mode::UntilStopped;
+    QAudioSource* source_ = nullptr;
+    QPointer<QIODevice> io_;
+    QAudioFormat format_;
+    std::optional<SpeechDetector> detector_;
+    std::vector<std::int16_t> heard_;  // mono, at format_'s rate
+};
+
+}  // namespace agent::listen

@@ -1,0 +1,457 @@
+#include "agent/listen/recognizer.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/err.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/jsgf.h>
+#include <sphinxbase/ngram_model.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "agent/listen/pronunciation.h"
+#include "agent/listen/voice_grammar.h"
+#include "agent/speech/espeak_synthesizer.h"
+
+namespace agent::listen {
+
+namespace {
+
+constexpr const char* kSearch = "spoken";
+constexpr int kAlternativesLooked = 3;
+constexpr QLatin1StringView kLoopSuffix("_");
+// A command with no reading that is no command among the next best: as sure as can be.
+constexpr double kNoRivalLead = 50.0;
+// PocketSphinx's language weight, applied to grammar probabilities as the decoder does to its own.
+constexpr float kLanguageWeight = 6.5f;
+
+void silencePocketSphinx() {
+    static const bool silenced = [] {
+        err_set_logfp(nullptr);
+        return true;
+    }();
+    (void)silenced;
+}
+
+// The dictionary's pronunciations of the given words: "word" and its alternatives "word(2)", ...
+QHash<QString, QList<QStringList>> lookUp(const QString& path, const QSet<QString>& words) {
+    QHash<QString, QList<QStringList>> found;
+    QFile file(path);
+    if (words.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        return found;
+    }
+    const QByteArray all = file.readAll();
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf('\n', start);
+        if (end < 0) {
+            end = all.size();
+        }
+        const QByteArrayView line(all.constData() + start, end - start);
+        start = end + 1;
+        const qsizetype space = line.indexOf(' ');
+        if (space <= 0) {
+            continue;
+        }
+        QByteArrayView head = line.first(space);
+        if (const qsizetype paren = head.indexOf('('); paren > 0) {
+            head = head.first(paren);
+        }
+        const QString word = QString::fromUtf8(head);
+        if (words.contains(word)) {
+            const QString phones = QString::fromUtf8(line.sliced(space + 1)).trimmed();
+            // a comment may follow the phones after '#'
+            found[word].append(phones.section(u'#', 0, 0).simplified().split(u' ', Qt::SkipEmptyParts));
+        }
+    }
+    return found;
+}
+
+// The language model's most likely words that a dictionary can say: plain words, no tags or contractions.
+QStringList commonWords(const QString& languageModel, int count) {
+    logmath_t* math = logmath_init(1.0001, 0, 0);
+    ngram_model_t* model =
+        ngram_model_read(nullptr, QFile::encodeName(languageModel).constData(), NGRAM_AUTO, math);
+    QStringList result;
+    if (model != nullptr) {
+        const uint32* counts = ngram_model_get_counts(model);
+        QList<QPair<int, QString>> ranked;
+        for (uint32 id = 0; id < counts[0]; ++id) {
+            const char* word = ngram_word(model, int32(id));
+            if (word == nullptr ||
+                !std::all_of(word, word + std::strlen(word), [](char c) { return c >= 'a' && c <= 'z'; })) {
+                continue;
+            }
+            int32 used = 0;
+            ranked.append({ngram_ng_prob(model, int32(id), nullptr, 0, &used), QString::fromLatin1(word)});
+        }
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (qsizetype i = 0; i < ranked.size() && result.size() < count; ++i) {
+            result << ranked[i].second;
+        }
+        ngram_model_free(model);
+    }
+    logmath_free(math);
+    return result;
+}
+
+int editDistance(const QStringList& a, const QStringList& b) {
+    std::vector<int> row(static_cast<std::size_t>(b.size() + 1));
+    for (qsizetype j = 0; j <= b.size(); ++j) {
+        row[static_cast<std::size_t>(j)] = int(j);
+    }
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[static_cast<std::size_t>(j)];
+            row[static_cast<std::size_t>(j)] = std::min({above + 1, row[static_cast<std::size_t>(j - 1)] + 1,
+                                                         diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+// Whether a common word could pass for a command word: nearly the same sounds, or the start or end of them.
+bool soundsAlike(const QStringList& common, const QStringList& command) {
+    const auto startsOrEnds = [](const QStringList& whole, const QStringList& part) {
+        return part.size() <= whole.size() &&
+               (std::equal(part.begin(), part.end(), whole.begin()) ||
+                std::equal(part.begin(), part.end(), whole.end() - part.size()));
+    };
+    // a short command word is told from common words by one or two sounds only
+    const int near = command.size() <= 4 ? 2 : 1;
+    return editDistance(common, command) <= near || startsOrEnds(command, common) ||
+           startsOrEnds(common, command);
+}
+
+QString ruleName(jsgf_rule_t* rule) {
+    // sphinxbase names rules "<grammar.rule>"
+    QString name = QString::fromUtf8(jsgf_rule_name(rule));
+    name.remove(u'<').remove(u'>');
+    return name.section(u'.', -1);
+}
+
+fsg_model_t* buildSearch(jsgf_t* grammar, const QString& rule, logmath_t* math) {
+    for (jsgf_rule_iter_t* it = jsgf_rule_iter(grammar); it != nullptr; it = jsgf_rule_iter_next(it)) {
+        jsgf_rule_t* candidate = jsgf_rule_iter_rule(it);
+        if (ruleName(candidate) == rule) {
+            jsgf_rule_iter_free(it);
+            return jsgf_build_fsg(grammar, candidate, math, kLanguageWeight);
+        }
+    }
+    return nullptr;
+}
+
+// Makes each of `words` cost `logPenalty` more wherever the grammar says it.
+void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logPenalty) {
+    for (int32 state = 0; state < fsg_model_n_state(fsg); ++state) {
+        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
+            fsg_link_t* link = fsg_arciter_get(it);
+            if (link->wid >= 0 && words.contains(QString::fromUtf8(fsg_model_word_str(fsg, link->wid)))) {
+                link->logs2prob += logPenalty;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+RecognizerModel RecognizerModel::installed() {
+    QString root = qEnvironmentVariable("HORALIA_SPEECH_MODEL");
+    if (root.isEmpty()) {
+        root = QStringLiteral("/usr/share/pocketsphinx/model/en-us");
+    }
+    const QDir dir(root);
+    return {dir.filePath(QStringLiteral("en-us")), dir.filePath(QStringLiteral("cmudict-en-us.dict")),
+            dir.filePath(QStringLiteral("en-us.lm.bin"))};
+}
+
+QString RecognizerModel::missing() const {
+    QStringList absent;
+    if (!QFileInfo::exists(acousticModel + QStringLiteral("/mdef"))) {
+        absent << acousticModel;
+    }
+    for (const QString& file : {dictionary, languageModel}) {
+        if (!QFileInfo(file).isFile()) {
+            absent << file;
+        }
+    }
+    if (absent.isEmpty()) {
+        return {};
+    }
+    return QStringLiteral("no acoustic model for speech input (missing %1; install pocketsphinx-en-us)")
+        .arg(absent.join(QStringLiteral(", ")));
+}
+
+std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QString* error,
+                                               RecognizerTuning tuning) {
+    if (const QString missing = model.missing(); !missing.isEmpty()) {
+        *error = missing;
+        return nullptr;
+    }
+    silencePocketSphinx();
+    const QStringList common = commonWords(model.languageModel, tuning.fillerWords);
+    const QHash<QString, QList<QStringList>> known =
+        lookUp(model.dictionary, QSet<QString>(common.begin(), common.end()));
+
+    // The decoder starts with the common words only; the commands' words are added as commands come.
+    QTemporaryFile dictionary(QDir::tempPath() + QStringLiteral("/horalia-words-XXXXXX.dict"));
+    if (!dictionary.open()) {
+        *error =
+            QStringLiteral("cannot write a dictionary for speech input: %1").arg(dictionary.errorString());
+        return nullptr;
+    }
+    QList<QPair<QString, QStringList>> fillers;
+    for (const QString& word : common) {
+        const QList<QStringList> prons = known.value(word);
+        for (qsizetype i = 0; i < prons.size(); ++i) {
+            const QString name = i == 0 ? word : QStringLiteral("%1(%2)").arg(word).arg(i + 1);
+            dictionary.write((name + u' ' + prons[i].join(u' ') + u'\n').toUtf8());
+        }
+        if (!prons.isEmpty() && prons.front().size() >= tuning.minFillerPhones) {
+            fillers.append({word, prons.front()});
+        }
+    }
+    dictionary.flush();
+
+    const QByteArray hmm = QFile::encodeName(model.acousticModel);
+    const QByteArray dict = QFile::encodeName(dictionary.fileName());
+    cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict",
+                                   dict.constData(), "-samprate", "16000", nullptr);
+    ps_decoder_t* decoder = config ? ps_init(config) : nullptr;
+    if (config) {
+        cmd_ln_free_r(config);
+    }
+    if (decoder == nullptr) {
+        *error =
+            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel);
+        return nullptr;
+    }
+    std::unique_ptr<Recognizer> recognizer(new Recognizer(decoder, tuning));
+    recognizer->dictionaryPath_ = model.dictionary;
+    recognizer->fillers_ = fillers;
+    return recognizer;
+}
+
+Recognizer::Recognizer(ps_decoder_s* decoder, RecognizerTuning tuning)
+    : decoder_(decoder), tuning_(tuning), espeak_(std::make_unique<speech::EspeakSynthesizer>()) {}
+
+Recognizer::~Recognizer() {
+    ps_free(decoder_);
+}
+
+bool Recognizer::addPronunciations(const QStringList& words) {
+    QSet<QString> wanted;
+    for (const QString& word : words) {
+        if (!pronunciations_.contains(word)) {
+            wanted.insert(word);
+        }
+    }
+    if (wanted.isEmpty()) {
+        return true;
+    }
+    const QHash<QString, QList<QStringList>> known = lookUp(dictionaryPath_, wanted);
+    bool allSaid = true;
+    for (const QString& word : words) {
+        if (!wanted.contains(word)) {
+            continue;
+        }
+        QList<QStringList> prons = known.value(word);
+        QString error;
+        const std::optional<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"), &error);
+        const QStringList spoken = ipa ? phonesFromIpa(*ipa) : QStringList();
+        if (!spoken.isEmpty() && !prons.contains(spoken)) {
+            prons.append(spoken);
+        }
+        if (prons.isEmpty()) {
+            allSaid = false;
+            continue;
+        }
+        // Words the decoder knows already (common words) keep their entries; only the new ones are added.
+        int alternative = 1;
+        for (const QStringList& phones : std::as_const(prons)) {
+            const QString name =
+                alternative == 1 ? word : QStringLiteral("%1(%2)").arg(word).arg(alternative);
+            ++alternative;
+            if (ps_lookup_word(decoder_, name.toUtf8().constData()) != nullptr) {
+                continue;
+            }
+            ps_add_word(decoder_, name.toUtf8().constData(), phones.join(u' ').toUtf8().constData(), FALSE);
+        }
+        pronunciations_.insert(word, prons);
+    }
+}
+return allSaid;
+}
+
+bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
+    ready_ = false;
+    sayings_.clear();
+    QStringList rules;
+    QStringList alternatives;
+    QStringList words;
+    for (const VoiceCommand& command : commands) {
+        QString error;
+        const std::optional<VoicePhrase> phrase = VoicePhrase::parse(command.voice, &error);
+        if (!phrase) {
+            warnings->append(QStringLiteral("command \"%1\": its phrase \"%2\" is left out: %3")
+                                 .arg(command.name, command.voice, error));
+            continue;
+        }
+        const QString rule = QStringLiteral("command%1").arg(rules.size());
+        rules << QStringLiteral("<%1> = %2;").arg(rule, phrase->jsgf());
+        alternatives << u'<' + rule + u'>';
+        const QStringList sayings = phrase->sayings();
+        sayings_.append({command.name, QSet<QString>(sayings.begin(), sayings.end())});
+        for (const QString& word : phrase->words()) {
+            if (!words.contains(word)) {
+                words << word;
+            }
+        }
+    }
+    if (rules.isEmpty()) {
+        grammar_.clear();
+        return false;
+    }
+    if (!addPronunciations(words)) {
+        for (const QString& word : words) {
+            if (ps_lookup_word(decoder_, word.toUtf8().constData()) == nullptr) {
+                warnings->append(QStringLiteral("no pronunciation for \"%1\"").arg(word));
+            }
+        }
+    }
+    // A common word that sounds like part of a command would take that command's place.
+    QList<QStringList> commandSounds;
+    for (const QString& word : std::as_const(words)) {
+        commandSounds.append(pronunciations_.value(word));
+    }
+    QStringList others;
+    for (const auto& [word, phones] : std::as_const(fillers_)) {
+        const bool alike = std::any_of(commandSounds.begin(), commandSounds.end(),
+                                       [&](const QStringList& c) { return soundsAlike(phones, c); });
+        if (!words.contains(word) && !alike) {
+            others << word;
+        }
+    }
+    {
+        // "other" may say the commands' words too ("what is the" is half of many sentences), under names of
+        // its own so that only there they pay the penalty.
+        for (const QString& word : std::as_const(words)) {
+            const QString loopName = word + kLoopSuffix;
+            const QList<QStringList> prons = pronunciations_.value(word);
+            for (qsizetype i = 0; i < prons.size(); ++i) {
+                const QString name = i == 0 ? loopName : QStringLiteral("%1(%2)").arg(loopName).arg(i + 1);
+                if (ps_lookup_word(decoder_, name.toUtf8().constData()) == nullptr) {
+                    ps_add_word(decoder_, name.toUtf8().constData(), prons[i].join(u' ').toUtf8().constData(),
+                                FALSE);
+                }
+            }
+            if (!prons.isEmpty()) {
+                others << loopName;
+            }
+        }
+    }
+    grammar_ = QStringLiteral(
+                   "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
+                   "<command> = %1;\n<other> = <word>+;\n<word> = %2;\n%3\n")
+                   .arg(alternatives.join(QStringLiteral(" | ")), others.join(QStringLiteral(" | ")),
+                        rules.join(u'\n'));
+
+    jsgf_t* jsgf = jsgf_parse_string(grammar_.toUtf8().constData(), nullptr);
+    if (jsgf == nullptr) {
+        warnings->append(QStringLiteral("the commands' grammar could not be read"));
+        return false;
+    }
+    logmath_t* math = ps_get_logmath(decoder_);
+    fsg_model_t* fsg = buildSearch(jsgf, QStringLiteral("utterance"), math);
+    jsgf_grammar_free(jsgf);
+    if (fsg == nullptr) {
+        warnings->append(QStringLiteral("the commands' grammar could not be built"));
+        return false;
+    }
+    penalize(fsg, QSet<QString>(others.begin(), others.end()),
+             int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
+    ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
+    fsg_model_free(fsg);
+    return ready_;
+}
+
+Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
+    Recognition result;
+    if (!ready_ || samples.empty() || ps_start_utt(decoder_) != 0) {
+        return result;
+    }
+    ps_process_raw(decoder_, samples.data(), samples.size(), FALSE, TRUE);
+    ps_end_utt(decoder_);
+    int32 score = 0;
+    const char* hyp = ps_get_hyp(decoder_, &score);
+    result.words = hyp ? QString::fromUtf8(hyp).simplified() : QString();
+    if (result.words.isEmpty()) {
+        return result;
+    }
+    // A command said whole, or after one word of hesitation ("well, home"), as the search lets a common word
+    // lead into a command.
+    const auto commandOf = [this](const QString& words) {
+        const QString afterOne = words.section(u' ', 1);
+        for (const auto& [name, sayings] : std::as_const(sayings_)) {
+            if (sayings.contains(words) || (!afterOne.isEmpty() && sayings.contains(afterOne))) {
+                return name;
+            }
+        }
+        return QString();
+    };
+    const QString best = commandOf(result.words);
+    // The readings of the sound next best to the one found, scored alike: the confidence is how far the best
+    // command leads the best reading that is no command.
+    std::optional<qint64> commandScore;
+    std::optional<qint64> otherScore;
+    if (best.isEmpty()) {
+        otherScore = score;
+    } else {
+        commandScore = score;
+    }
+    int looked = 0;
+    for (ps_nbest_t* nb = ps_nbest(decoder_); nb != nullptr; nb = ps_nbest_next(nb)) {
+        if (++looked > kAlternativesLooked) {
+            ps_nbest_free(nb);
+            break;
+        }
+        int32 nbScore = 0;
+        const char* text = ps_nbest_hyp(nb, &nbScore);
+        if (text == nullptr) {
+            continue;
+        }
+        const QString name = commandOf(QString::fromUtf8(text).simplified());
+        if (name.isEmpty()) {
+            otherScore = std::max(otherScore.value_or(nbScore), qint64(nbScore));
+        } else if (name != best && !result.alternatives.contains(name)) {
+            result.alternatives << name;
+        }
+        if (!name.isEmpty() && !best.isEmpty()) {
+            commandScore = std::max(*commandScore, qint64(nbScore));
+        }
+    }
+    // The path found decides whether a command was heard; how far it leads the best rival reading says how
+    // sure that is: 0.5 for a tie, towards 1 as the lead grows (towards 0 for the command that lost).
+    const int frames = std::max(1, ps_get_n_frames(decoder_));
+    double lead = 0;
+    if (!best.isEmpty()) {
+        lead = otherScore ? std::max(0.0, double(*commandScore - *otherScore) / frames) : kNoRivalLead;
+        result.confidence = 0.5 + 0.5 * std::tanh(lead / tuning_.confidenceScale);
+    }
+    if (!best.isEmpty() && result.confidence >= threshold_) {
+        result.command = best;
+    } else if (!best.isEmpty()) {
+        result.alternatives.prepend(best);
+    }
+    return result;
+}
+
+}  // namespace agent::listen

@@ -1,0 +1,90 @@
+// Offline recognition of spoken commands with PocketSphinx and its American English model.
+//
+// The commands' phrases become one JSGF grammar, <command>, and beside it the grammar says <other>: any run
+// of a few hundred common English words, each paying a penalty. An utterance is one search through both; when
+// the best reading is <other>, nothing was commanded. So a sentence that is no command ("good afternoon,
+// Sam") is refused rather than forced onto the command that sounds least unlike it. The confidence says how
+// far the command led the best reading that is no command.
+//
+// Words the dictionary lacks get espeak-ng's pronunciation; the words of commands get it beside the
+// dictionary's own, so both a person and our own voice are understood. A recognizer is used from one thread
+// at a time; it blocks while it decodes (a few tens of milliseconds for a short command).
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "agent/listen/recognition.h"
+
+struct ps_decoder_s;
+
+namespace agent::speech {
+class EspeakSynthesizer;
+}
+
+namespace agent::listen {
+
+struct RecognizerModel {
+    QString acousticModel;  // the folder with mdef, means, ...
+    QString dictionary;     // the pronouncing dictionary (cmudict)
+    QString languageModel;  // the general language model, only read for its most common words
+
+    // The model Debian's pocketsphinx-en-us installs; HORALIA_SPEECH_MODEL names another folder laid out
+    // alike.
+    static RecognizerModel installed();
+    // Empty when every file is there; otherwise a message naming what is missing.
+    QString missing() const;
+};
+
+struct RecognizerTuning {
+    int fillerWords = 300;         // how many common words make up "other"
+    int minFillerPhones = 3;       // shorter words fit any scrap of sound and are left out
+    double fillerPenalty = 0.003;  // the probability each of them pays
+    double confidenceScale = 5.0;  // the lead per frame (decoder score units) that gives a confidence of 0.88
+};
+
+class Recognizer {
+public:
+    static constexpr int kSampleRate = 16000;
+
+    // Nothing, with *error, when the model is missing or PocketSphinx will not start.
+    static std::unique_ptr<Recognizer> create(const RecognizerModel& model, QString* error,
+                                              RecognizerTuning tuning = {});
+    ~Recognizer();
+
+    // The commands to listen for from now on. A phrase that cannot be read is left out, with a message in
+    // *warnings naming the command; false when no command is left to listen for.
+    bool setCommands(const QList<VoiceCommand>& commands, QStringList* warnings);
+    // The grammar last set, as JSGF.
+    const QString& grammar() const { return grammar_; }
+
+    // Below this confidence (0 to 1; 0.5 when not set) an utterance counts as no command.
+    void setThreshold(double threshold) { threshold_ = std::clamp(threshold, 0.0, 1.0); }
+
+    // Recognizes one utterance of 16 kHz mono samples. Rejected (command empty) for silence, for speech that
+    // is no command, or when no command is set.
+    Recognition recognize(std::span<const std::int16_t> samples);
+
+private:
+    Recognizer(ps_decoder_s* decoder, RecognizerTuning tuning);
+    bool addPronunciations(const QStringList& words);
+    ps_decoder_s* decoder_;
+    RecognizerTuning tuning_;
+    QString dictionaryPath_;
+    QList<QPair<QString, QStringList>> fillers_;         // the common words and how each is said
+    QHash<QString, QList<QStringList>> pronunciations_;  // of the commands' words, once looked up
+    std::unique_ptr<speech::EspeakSynthesizer> espeak_;
+    QString grammar_;
+    QList<QPair<QString, QSet<QString>>> sayings_;  // each command's name and the ways it can be said
+    double threshold_ = 0.5;
+    bool ready_ = false;
+};
+
+}  // namespace agent::listen
