@@ -224,7 +224,7 @@ void VoiceInput::tell(DesktopCharacter* character, const QString& text, Listenin
 void VoiceInput::warnOnce(const QString& message) {
     if (!warned_.contains(message)) {
         warned_.insert(message);
-        qWarning("speech input: %s", qPrintable(message));
+        qWarning("character engine: %s", qPrintable(message));
     }
 }
 
