@@ -35,19 +35,40 @@ int AnimationPlayer::enqueue(Request r) {
 }
 
 int AnimationPlayer::show() {
-    return enqueue({0, RequestKind::Show, {}, {}});
+    return enqueue({0, RequestKind::Show, {}, {}, false});
 }
 
 int AnimationPlayer::hide() {
-    return enqueue({0, RequestKind::Hide, {}, {}});
+    return enqueue({0, RequestKind::Hide, {}, {}, false});
 }
 
 int AnimationPlayer::play(const QString& name) {
-    return enqueue({0, RequestKind::Play, name, {}});
+    return enqueue({0, RequestKind::Play, name, {}, false});
+}
+
+int AnimationPlayer::playState(const QString& state) {
+    return enqueue({0, RequestKind::Play, state, {}, true});
+}
+
+void AnimationPlayer::finish(int id) {
+    const auto waiting =
+        std::find_if(queue_.begin(), queue_.end(), [id](const Request& r) { return r.id == id; });
+    if (waiting != queue_.end()) {
+        const Request r = *waiting;
+        queue_.erase(waiting);
+        report({r.id, r.kind, true});
+        return;
+    }
+    if (current_ && current_->id == id && current_->kind == RequestKind::Play) {
+        stopped_ = true;
+        if (playing_) {
+            exiting_ = true;
+        }
+    }
 }
 
 int AnimationPlayer::speak(const QString& text) {
-    return enqueue({0, RequestKind::Speak, text, {}});
+    return enqueue({0, RequestKind::Speak, text, {}, false});
 }
 
 void AnimationPlayer::speechStarted(int id, qint64 durationMs) {
@@ -93,7 +114,7 @@ qint64 AnimationPlayer::msUntilNextEvent() const {
 }
 
 int AnimationPlayer::moveTo(QPoint target) {
-    return enqueue({0, RequestKind::Move, {}, target});
+    return enqueue({0, RequestKind::Move, {}, target, false});
 }
 
 void AnimationPlayer::stop() {
@@ -335,7 +356,7 @@ void AnimationPlayer::startRequest() {
             anim = stateAnimation(QStringLiteral("Hiding"));
             break;
         case RequestKind::Play:
-            anim = file_.animation(r.name);
+            anim = r.state ? stateAnimation(r.name) : file_.animation(r.name);
             break;
         case RequestKind::Speak: {
             // The last frame shown speaks when it has mouths; otherwise the Speaking state's pose does.

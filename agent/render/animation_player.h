@@ -54,6 +54,11 @@ public:
     // Case ignored; an unknown name completes at its turn without playing. An animation that loops through
     // its branches holds the queue until stop(), as the character's author meant it to.
     int play(const QString& name);
+    // Plays one of a state's animations ("Listening", "Hearing"), chosen when its turn comes; a state the
+    // file lacks completes at its turn without playing.
+    int playState(const QString& state);
+    // Ends request `id` alone: dropped while it waits, or left through its animation's exit branches.
+    void finish(int id);
     // Holds a speaking frame until endSpeech(): the voice decides how long a statement takes, and it only
     // starts when the request's turn comes (see setRequestStartHandler). A voice that never starts or never
     // ends cannot hold the queue: a statement lasts at most kVoiceStartLimitMs until its voice starts, and
@@ -122,6 +127,7 @@ private:
         RequestKind kind = RequestKind::Play;
         QString name;  // animation, or text to speak
         QPoint target;
+        bool state = false;  // a Play whose name is a state's
     };
 
     int enqueue(Request r);

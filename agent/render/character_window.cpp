@@ -42,6 +42,7 @@ void CharacterWindow::paintEvent(QPaintEvent*) {
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event) {
+    emit pressed();
     if (event->button() == Qt::RightButton) {
         emit menuRequested(event->globalPosition().toPoint());
         return;

@@ -24,6 +24,8 @@ public:
     bool isDragging() const { return dragging_; }
 
 signals:
+    // Any mouse button went down on the character.
+    void pressed();
     void menuRequested(QPoint globalPos);
     void dragMoved(QPoint topLeft);
     void dragFinished(QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

@@ -3,7 +3,7 @@
 namespace agent::render {
 
 QList<MenuEntry> commandMenuEntries(const QString& caption, bool commandsVisible,
-                                    const QList<Command>& commands) {
+                                    const QList<Command>& commands, bool listenOffered) {
     QList<MenuEntry> entries;
     if (commandsVisible) {
         QList<MenuEntry> shown;
@@ -19,6 +19,9 @@ QList<MenuEntry> commandMenuEntries(const QString& caption, bool commandsVisible
             entries.append(shown);
             entries.append({MenuEntry::Kind::Separator, {}, {}, false});
         }
+    }
+    if (listenOffered) {
+        entries.append({MenuEntry::Kind::Listen, kListenCaption, {}, true});
     }
     entries.append({MenuEntry::Kind::Hide, kHideCaption, {}, true});
     return entries;

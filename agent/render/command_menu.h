@@ -1,5 +1,6 @@
 // What a character's pop-up menu offers: the heading of its commands, the commands the program left visible,
-// a separator and "Hide". Kept apart from QMenu so the order and the rules can be checked without a window.
+// a separator, "Listen" while speech input is on, and "Hide". Kept apart from QMenu so the order and the
+// rules can be checked without a window.
 #pragma once
 
 #include <QList>
@@ -10,7 +11,7 @@
 namespace agent::render {
 
 struct MenuEntry {
-    enum class Kind { Heading, Command, Separator, Hide };
+    enum class Kind { Heading, Command, Separator, Listen, Hide };
     Kind kind = Kind::Command;
     QString text;
     QString name;  // the command's name, for Kind::Command
@@ -19,9 +20,10 @@ struct MenuEntry {
 };
 
 inline const QString kHideCaption = QStringLiteral("Hide");
+inline const QString kListenCaption = QStringLiteral("Listen");
 
 // Commands with an empty caption have no place in a menu; a heading and separator only appear above commands.
 QList<MenuEntry> commandMenuEntries(const QString& caption, bool commandsVisible,
-                                    const QList<Command>& commands);
+                                    const QList<Command>& commands, bool listenOffered = false);
 
 }  // namespace agent::render

@@ -73,6 +73,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
         }
     });
 
+    connect(&window_, &CharacterWindow::pressed, this, &DesktopCharacter::addressed);
     connect(&window_, &CharacterWindow::menuRequested, this, &DesktopCharacter::openMenu);
     connect(&window_, &CharacterWindow::dragMoved, this, [this](QPoint topLeft) {
         player_.setPosition(topLeft);
@@ -169,6 +170,23 @@ void DesktopCharacter::addCommand(const Command& command) {
     commands_.append(command);
 }
 
+void DesktopCharacter::chooseCommand(const QString& name) {
+    if (hooks_.command) {
+        hooks_.command(name);
+    }
+}
+
+int DesktopCharacter::playState(const QString& state) {
+    const int id = player_.playState(state);
+    wake();
+    return id;
+}
+
+void DesktopCharacter::finishRequest(int id) {
+    player_.finish(id);
+    wake();
+}
+
 QString DesktopCharacter::voicedText(const QString& text) const {
     int wpm = kDefaultWordsPerMinute;
     int pitch = 0;
@@ -202,6 +220,7 @@ void DesktopCharacter::requestStarted(int id, RequestKind kind, const QString& t
             }
             voiceStatement_ = id;
             voice_->speak(voicedText(text));
+            emit addressed();
             break;
         case RequestKind::Hide:
             closeBalloon();
@@ -294,10 +313,12 @@ void DesktopCharacter::showFrame() {
 }
 
 void DesktopCharacter::openMenu(QPoint globalPos) {
+    emit addressed();
     delete menu_;
     menu_ = new QMenu(&window_);
     menu_->setAttribute(Qt::WA_DeleteOnClose);
-    for (const MenuEntry& e : commandMenuEntries(commandsCaption_, commandsVisible_, commands_)) {
+    const bool listen = listenOffered_ && options_.listenOn;
+    for (const MenuEntry& e : commandMenuEntries(commandsCaption_, commandsVisible_, commands_, listen)) {
         switch (e.kind) {
             case MenuEntry::Kind::Heading: {
                 QAction* heading = menu_->addAction(e.text);
@@ -311,15 +332,15 @@ void DesktopCharacter::openMenu(QPoint globalPos) {
                 QAction* action = menu_->addAction(e.text);
                 action->setEnabled(e.enabled);
                 const QString name = e.name;
-                connect(action, &QAction::triggered, this, [this, name] {
-                    if (hooks_.command) {
-                        hooks_.command(name);
-                    }
-                });
+                connect(action, &QAction::triggered, this, [this, name] { chooseCommand(name); });
                 break;
             }
             case MenuEntry::Kind::Separator:
                 menu_->addSeparator();
+                break;
+            case MenuEntry::Kind::Listen:
+                connect(menu_->addAction(e.text), &QAction::triggered, this,
+                        &DesktopCharacter::listenRequested);
                 break;
             case MenuEntry::Kind::Hide:
                 connect(menu_->addAction(e.text), &QAction::triggered, this, [this] { hide(); });

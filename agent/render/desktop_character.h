@@ -56,6 +56,15 @@ public:
     void addCommand(const Command& command) override;
     void setCommandsCaption(const QString& caption) override { commandsCaption_ = caption; }
     void setCommandsVisible(bool visible) override { commandsVisible_ = visible; }
+    const QList<Command>& commands() const { return commands_; }
+    // Raises the command as choosing it from the menu does.
+    void chooseCommand(const QString& name);
+
+    // Plays a state's animation in turn with the other requests; finishRequest() ends it early.
+    int playState(const QString& state);
+    void finishRequest(int id);
+    // Whether the menu offers "Listen" (speech input must be on in the options too).
+    void setListenOffered(bool offered) { listenOffered_ = offered; }
 
     void advance(int ms);
     // How long the character can be left alone; -1 when it needs no time at all (hidden, nothing asked).
@@ -71,6 +80,12 @@ public:
 
     // The text a statement is handed to the voice with: the character's speed and pitch in front of it.
     QString voicedText(const QString& text) const;
+
+signals:
+    // The user clicked the character or opened its menu, or it began to speak: the one to talk to next.
+    void addressed();
+    // The menu's Listen was chosen.
+    void listenRequested();
 
 private:
     void requestStarted(int id, RequestKind kind, const QString& text);
@@ -99,6 +114,7 @@ private:
     QList<Command> commands_;
     QString commandsCaption_;
     bool commandsVisible_ = true;
+    bool listenOffered_ = false;
     QPointer<QMenu> menu_;
 
     quint64 shownKey_ = ~0ull;

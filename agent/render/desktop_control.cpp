@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "agent/render/options_window.h"
+#include "agent/render/voice_input.h"
 
 namespace agent::render {
 
@@ -30,7 +31,13 @@ DesktopControl::DesktopControl(DesktopEnvironment environment, QObject* parent)
     }
 }
 
-DesktopControl::~DesktopControl() = default;
+DesktopControl::~DesktopControl() {
+    if (env_.voiceInput) {
+        for (const auto& c : std::as_const(characters_)) {
+            env_.voiceInput->remove(c.get());
+        }
+    }
+}
 
 QString DesktopControl::resolve(const QString& fileName) const {
     const QFileInfo info(fileName);
@@ -83,12 +90,19 @@ bool DesktopControl::load(const QString& id, const QString& fileName) {
             raiseDragComplete({id, int(button), int(modifiers >> 25), topLeft.x(), topLeft.y()});
         },
     });
+    if (env_.voiceInput) {
+        env_.voiceInput->add(character.get());
+    }
     characters_.insert(key, std::move(character));
     lastError_.clear();
     return true;
 }
 
 void DesktopControl::unload(const QString& id) {
+    const auto found = characters_.constFind(id.toLower());
+    if (found != characters_.constEnd() && env_.voiceInput) {
+        env_.voiceInput->remove(found->get());
+    }
     characters_.remove(id.toLower());
     schedule();
 }

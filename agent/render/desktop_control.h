@@ -18,6 +18,7 @@
 namespace agent::render {
 
 class SoundEffects;
+class VoiceInput;
 
 struct DesktopEnvironment {
     QString characterFolder;  // where a bare file name is looked for
@@ -25,7 +26,8 @@ struct DesktopEnvironment {
     std::function<std::unique_ptr<CharacterVoice>()> makeVoice;
     std::shared_ptr<SoundEffects> effects;  // may be null
     const speech::MonotonicClock* clock = nullptr;
-    std::function<RandomSource()> random;  // empty: a random seed per character
+    std::function<RandomSource()> random;    // empty: a random seed per character
+    std::shared_ptr<VoiceInput> voiceInput;  // may be null (no spoken commands)
 };
 
 class DesktopControl final : public QObject, public Control {

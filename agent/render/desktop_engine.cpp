@@ -2,6 +2,7 @@
 
 #include "agent/render/sound_effects.h"
 #include "agent/render/speaker_voice.h"
+#include "agent/render/unavailable_listener.h"
 #include "agent/speech/speech_thread.h"
 
 namespace agent::render {
@@ -16,7 +17,8 @@ DesktopEngine::DesktopEngine(QString characterFolder, QString optionsPath)
       options_(std::make_shared<OptionsStore>(std::move(optionsPath))),
       thread_(std::make_unique<speech::SpeechThread>()),
       effectsOutput_(std::make_unique<speech::SinkOutput>()),
-      effects_(std::make_shared<SoundEffects>(*effectsOutput_)) {}
+      effects_(std::make_shared<SoundEffects>(*effectsOutput_)),
+      makeListener_(makeUnavailableListener) {}
 
 DesktopEngine::~DesktopEngine() = default;
 
@@ -27,6 +29,15 @@ std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
     env.options = options_;
     env.effects = effects_;
     env.clock = &clock_;
+    if (!voiceInput_) {
+        VoiceInputSetup setup;
+        setup.options = options_;
+        setup.makeListener = makeListener_;
+        setup.key = makeDesktopListeningKey();
+        setup.clock = &clock_;
+        voiceInput_ = std::make_shared<VoiceInput>(std::move(setup));
+    }
+    env.voiceInput = voiceInput_;
     env.makeVoice = [self]() -> std::unique_ptr<CharacterVoice> {
         return std::make_unique<SpeakerVoice>(*self->thread_, std::make_unique<speech::SinkOutput>(),
                                               self->clock_);

@@ -1,11 +1,13 @@
 // What the desktop engine's controls share in a running program: the speech thread, the clock the voices
-// pace themselves by when there is no sound, the options and their window, and the frame sounds.
+// pace themselves by when there is no sound, the options and their window, the frame sounds, and spoken
+// commands (the listening key, the tip and the listener).
 #pragma once
 
 #include <QString>
 #include <memory>
 
 #include "agent/render/desktop_control.h"
+#include "agent/render/voice_input.h"
 #include "agent/speech/audio_output.h"
 
 namespace agent::speech {
@@ -25,6 +27,10 @@ public:
 
     OptionsStore& options() { return *options_; }
 
+    // What spoken commands are recognized with; made on the first attempt to listen. Set before the first
+    // control is made. The default is a listener that is never available.
+    void setListenerFactory(ListenerFactory makeListener) { makeListener_ = std::move(makeListener); }
+
 private:
     DesktopEngine(QString characterFolder, QString optionsPath);
 
@@ -34,6 +40,8 @@ private:
     speech::SteadyClock clock_;
     std::unique_ptr<speech::AudioOutput> effectsOutput_;
     std::shared_ptr<SoundEffects> effects_;
+    ListenerFactory makeListener_;
+    std::shared_ptr<VoiceInput> voiceInput_;  // made with the first control: it needs the application
 };
 
 }  // namespace agent::render

@@ -19,11 +19,17 @@ const QString kSpeechOn = QStringLiteral("SpeechOn");
 const QString kSoundEffectsOn = QStringLiteral("SoundEffectsOn");
 const QString kSpeedPercent = QStringLiteral("SpeedPercent");
 const QString kVoice = QStringLiteral("Voice");
+const QString kListenOn = QStringLiteral("SpeechInputOn");
+const QString kListeningKey = QStringLiteral("ListeningKey");
+const QString kInputDevice = QStringLiteral("InputDevice");
+const QString kThreshold = QStringLiteral("SpeechInputThreshold");
 
 // A balloon font outside these sizes would hide the character or be unreadable.
 constexpr double kMinFontPoints = 4;
 constexpr double kMaxFontPoints = 72;
 constexpr int kMaxVoiceNameLength = 100;
+// Sound servers name their sources in well under this ("alsa_input.pci-0000_00_1f.3.analog-stereo").
+constexpr int kMaxInputDeviceIdLength = 300;
 
 bool readBool(const QSettings& settings, const QString& key, bool fallback) {
     const QString text = settings.value(key).toString().trimmed().toLower();
@@ -41,6 +47,17 @@ int readSpeed(const QSettings& settings, const QString& key, int fallback) {
     const int value = settings.value(key).toString().trimmed().toInt(&ok);
     return ok ? std::clamp(value, EngineOptions::kMinSpeedPercent, EngineOptions::kMaxSpeedPercent)
               : fallback;
+}
+
+int readPercent(const QSettings& settings, const QString& key, int fallback) {
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    return ok ? std::clamp(value, 0, 100) : fallback;
+}
+
+QString checkedKeyName(const QString& name) {
+    const ListeningKeyName* key = findListeningKey(name);
+    return key ? key->name : kDefaultListeningKey;
 }
 
 }  // namespace
@@ -81,6 +98,13 @@ bool isVoiceName(const QString& text) {
     });
 }
 
+bool isInputDeviceId(const QString& text) {
+    if (text.isEmpty() || text.size() > kMaxInputDeviceIdLength) {
+        return false;
+    }
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
 OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {
     if (!QFileInfo(path_).isFile()) {
         return;
@@ -96,6 +120,11 @@ OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), pat
     options_.speedPercent = readSpeed(settings, prefix + kSpeedPercent, defaults.speedPercent);
     const QString voice = settings.value(prefix + kVoice).toString().trimmed();
     options_.voice = isVoiceName(voice) ? voice : QString();
+    options_.listenOn = readBool(settings, prefix + kListenOn, defaults.listenOn);
+    options_.listeningKey = checkedKeyName(settings.value(prefix + kListeningKey).toString());
+    const QString device = settings.value(prefix + kInputDevice).toString();
+    options_.inputDevice = isInputDeviceId(device) ? device : QString();
+    options_.thresholdPercent = readPercent(settings, prefix + kThreshold, defaults.thresholdPercent);
 }
 
 bool OptionsStore::set(const EngineOptions& options) {
@@ -105,6 +134,11 @@ bool OptionsStore::set(const EngineOptions& options) {
     if (!isVoiceName(checked.voice)) {
         checked.voice.clear();
     }
+    checked.listeningKey = checkedKeyName(checked.listeningKey);
+    if (!isInputDeviceId(checked.inputDevice)) {
+        checked.inputDevice.clear();
+    }
+    checked.thresholdPercent = std::clamp(checked.thresholdPercent, 0, 100);
     const bool differs = !(checked == options_);
     options_ = checked;
     error_.clear();
@@ -124,6 +158,10 @@ bool OptionsStore::set(const EngineOptions& options) {
         settings.setValue(kSoundEffectsOn, checked.soundEffectsOn);
         settings.setValue(kSpeedPercent, checked.speedPercent);
         settings.setValue(kVoice, checked.voice);
+        settings.setValue(kListenOn, checked.listenOn);
+        settings.setValue(kListeningKey, checked.listeningKey);
+        settings.setValue(kInputDevice, checked.inputDevice);
+        settings.setValue(kThreshold, checked.thresholdPercent);
         settings.endGroup();
         settings.sync();
         written = settings.status() != QSettings::AccessError;

@@ -1,5 +1,6 @@
 // The engine's own options, the ones its "Character Options" window edits: word balloon, spoken output,
-// sound effects, speaking speed and voice. They live in an INI file of their own beside the program's
+// sound effects, speaking speed and voice, and speech input (on or off, the listening key, the microphone and
+// how sure the recognizer must be). They live in an INI file of their own beside the program's
 // settings, and one store is shared by every character control of a process so a change reaches all
 // characters at once. No widgets here.
 #pragma once
@@ -10,11 +11,14 @@
 
 #include <optional>
 
+#include "agent/render/listening_key_names.h"
+
 namespace agent::render {
 
 struct EngineOptions {
     static constexpr int kMinSpeedPercent = 50;
     static constexpr int kMaxSpeedPercent = 200;
+    static constexpr int kDefaultThresholdPercent = 40;
 
     bool balloonOn = true;
     std::optional<QFont> balloonFont;  // none: the character's own font
@@ -22,6 +26,10 @@ struct EngineOptions {
     bool soundEffectsOn = true;
     int speedPercent = 100;  // of the character's own speaking speed
     QString voice;           // an espeak-ng voice name; empty: the one the character file describes
+    bool listenOn = true;    // speech input: the listening key and the menu's Listen
+    QString listeningKey = kDefaultListeningKey;  // one of listeningKeyNames(), by its X keysym name
+    QString inputDevice = {};  // the microphone's device id; empty: the desktop's default input
+    int thresholdPercent = kDefaultThresholdPercent;  // 0-100: below this confidence a command is not taken
 
     bool operator==(const EngineOptions&) const = default;
 };
@@ -34,6 +42,8 @@ std::optional<QFont> fontFromText(const QString& text);
 // Whether a text can be an espeak-ng voice name ("gmw/en-US", "en-gb+f3"): a stored name is handed to
 // espeak-ng, which opens files by it.
 bool isVoiceName(const QString& text);
+// Whether a text can be an audio input device's id (the sound server's source name): printable, one line.
+bool isInputDeviceId(const QString& text);
 
 class OptionsStore : public QObject {
     Q_OBJECT

@@ -1,8 +1,9 @@
-// Built in code rather than from a .ui file: a dozen controls, and tests find them by object name. The
+// Built in code rather than from a .ui file: a score of controls, and tests find them by object name. The
 // window keeps no copy of the options besides the chosen font; everything else is read from the controls.
 #include "agent/render/options_window.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,8 +13,10 @@
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
+#include <QMediaDevices>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace agent::render {
@@ -60,6 +63,30 @@ QList<VoiceEntry> voiceEntries(const QList<speech::InstalledVoice>& installed, c
     return entries;
 }
 
+QList<InputDevice> audioInputDevices() {
+    QList<InputDevice> inputs;
+    for (const QAudioDevice& device : QMediaDevices::audioInputs()) {
+        inputs.append({QString::fromUtf8(device.id()), device.description()});
+    }
+    return inputs;
+}
+
+QList<VoiceEntry> inputEntries(const QList<InputDevice>& inputs, const QString& chosen) {
+    QList<VoiceEntry> entries{{QStringLiteral("Default input"), QString()}};
+    bool chosenListed = chosen.isEmpty();
+    for (const InputDevice& input : inputs) {
+        if (!isInputDeviceId(input.id)) {
+            continue;  // could not be stored
+        }
+        entries.append({input.description.isEmpty() ? input.id : input.description, input.id});
+        chosenListed = chosenListed || input.id == chosen;
+    }
+    if (!chosenListed) {
+        entries.append({QStringLiteral("%1 (not connected)").arg(chosen), chosen});
+    }
+    return entries;
+}
+
 QString fontDescription(const std::optional<QFont>& font) {
     if (!font) {
         return QStringLiteral("Character's own font");
@@ -94,6 +121,64 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     const QList<speech::InstalledVoice> voices =
         setup_.listVoices ? setup_.listVoices() : speech::installedVoices();
 
+    error_ = new QLabel;
+    error_->setObjectName(QStringLiteral("error"));
+    error_->setWordWrap(true);
+    error_->setStyleSheet(QStringLiteral("color: #b00000"));
+    error_->hide();
+    buttons_ =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply);
+
+    auto* pages = new QTabWidget;
+    pages->setObjectName(QStringLiteral("pages"));
+    pages->addTab(makeOutputPage(), QStringLiteral("Output"));
+    pages->addTab(makeSpeechInputPage(), QStringLiteral("Speech Input"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages);
+    layout->addWidget(error_);
+    layout->addWidget(buttons_);
+
+    const EngineOptions& current = store.options();
+    for (const VoiceEntry& entry : voiceEntries(voices, current.voice)) {
+        voice_->addItem(entry.text, entry.name);
+    }
+    const QList<InputDevice> inputs = setup_.listInputs ? setup_.listInputs() : audioInputDevices();
+    for (const VoiceEntry& entry : inputEntries(inputs, current.inputDevice)) {
+        inputDevice_->addItem(entry.text, entry.name);
+    }
+    load(current);
+
+    connect(balloon_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(speech_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(sounds_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(speed_, &QSlider::valueChanged, this, &OptionsWindow::refresh);
+    connect(voice_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
+    connect(listen_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(listeningKey_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
+    connect(inputDevice_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
+    connect(threshold_, &QSlider::valueChanged, this, &OptionsWindow::refresh);
+    connect(fontButton_, &QPushButton::clicked, this, &OptionsWindow::chooseFont);
+    connect(ownFontButton_, &QPushButton::clicked, this, [this] {
+        font_.reset();
+        showFont();
+        refresh();
+    });
+    connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
+        if (save()) {
+            accept();
+        }
+    });
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons_->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { save(); });
+    connect(&store, &OptionsStore::changed, this, &OptionsWindow::refresh);
+    connect(&store, &QObject::destroyed, this, [this] {
+        store_.clear();
+        close();
+    });
+    refresh();
+}
+
+QWidget* OptionsWindow::makeOutputPage() {
     auto* output = new QGroupBox(QStringLiteral("Output"));
     balloon_ = new QCheckBox(QStringLiteral("Display word &balloon"));
     balloon_->setObjectName(QStringLiteral("balloon"));
@@ -141,50 +226,55 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     voiceLayout->addRow(speedCaption, speedRow);
     voiceLayout->addRow(QStringLiteral("&Voice:"), voice_);
 
-    error_ = new QLabel;
-    error_->setObjectName(QStringLiteral("error"));
-    error_->setWordWrap(true);
-    error_->setStyleSheet(QStringLiteral("color: #b00000"));
-    error_->hide();
-    buttons_ =
-        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply);
-
-    auto* layout = new QVBoxLayout(this);
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
     layout->addWidget(output);
     layout->addWidget(voiceBox);
-    layout->addWidget(error_);
-    layout->addWidget(buttons_);
+    layout->addStretch(1);
+    return page;
+}
 
-    const EngineOptions& current = store.options();
-    for (const VoiceEntry& entry : voiceEntries(voices, current.voice)) {
-        voice_->addItem(entry.text, entry.name);
+QWidget* OptionsWindow::makeSpeechInputPage() {
+    auto* page = new QWidget;
+    listen_ = new QCheckBox(QStringLiteral("Listen for spoken &commands"));
+    listen_->setObjectName(QStringLiteral("listen"));
+    listeningKey_ = new QComboBox;
+    listeningKey_->setObjectName(QStringLiteral("listeningKey"));
+    for (const ListeningKeyName& key : listeningKeyNames()) {
+        listeningKey_->addItem(key.caption, key.name);
     }
-    load(current);
+    inputDevice_ = new QComboBox;
+    inputDevice_->setObjectName(QStringLiteral("inputDevice"));
+    threshold_ = new QSlider(Qt::Horizontal);
+    threshold_->setObjectName(QStringLiteral("threshold"));
+    threshold_->setRange(0, 100);
+    threshold_->setSingleStep(5);
+    threshold_->setPageStep(10);
+    threshold_->setTickInterval(10);
+    threshold_->setTickPosition(QSlider::TicksBelow);
+    thresholdLabel_ = new QLabel;
+    thresholdLabel_->setMinimumWidth(
+        thresholdLabel_->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+    auto* hint = new QLabel(QStringLiteral(
+        "Hold the listening key while you say a command, or choose Listen from a character's menu. A higher "
+        "level refuses more of what was not quite heard."));
+    hint->setWordWrap(true);
 
-    connect(balloon_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
-    connect(speech_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
-    connect(sounds_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
-    connect(speed_, &QSlider::valueChanged, this, &OptionsWindow::refresh);
-    connect(voice_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
-    connect(fontButton_, &QPushButton::clicked, this, &OptionsWindow::chooseFont);
-    connect(ownFontButton_, &QPushButton::clicked, this, [this] {
-        font_.reset();
-        showFont();
-        refresh();
-    });
-    connect(buttons_, &QDialogButtonBox::accepted, this, [this] {
-        if (save()) {
-            accept();
-        }
-    });
-    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons_->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { save(); });
-    connect(&store, &OptionsStore::changed, this, &OptionsWindow::refresh);
-    connect(&store, &QObject::destroyed, this, [this] {
-        store_.clear();
-        close();
-    });
-    refresh();
+    auto* thresholdRow = new QHBoxLayout;
+    thresholdRow->addWidget(threshold_, 1);
+    thresholdRow->addWidget(thresholdLabel_);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Listening &key:"), listeningKey_);
+    form->addRow(QStringLiteral("&Microphone:"), inputDevice_);
+    auto* thresholdCaption = new QLabel(QStringLiteral("&Sureness needed:"));
+    thresholdCaption->setBuddy(threshold_);
+    form->addRow(thresholdCaption, thresholdRow);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(listen_);
+    layout->addLayout(form);
+    layout->addWidget(hint);
+    layout->addStretch(1);
+    return page;
 }
 
 void OptionsWindow::done(int result) {
@@ -202,6 +292,10 @@ void OptionsWindow::load(const EngineOptions& options) {
     sounds_->setChecked(options.soundEffectsOn);
     speed_->setValue(options.speedPercent);
     voice_->setCurrentIndex(std::max(0, voice_->findData(options.voice)));
+    listen_->setChecked(options.listenOn);
+    listeningKey_->setCurrentIndex(std::max(0, listeningKey_->findData(options.listeningKey)));
+    inputDevice_->setCurrentIndex(std::max(0, inputDevice_->findData(options.inputDevice)));
+    threshold_->setValue(options.thresholdPercent);
     showFont();
 }
 
@@ -213,6 +307,10 @@ EngineOptions OptionsWindow::edited() const {
     options.soundEffectsOn = sounds_->isChecked();
     options.speedPercent = speed_->value();
     options.voice = voice_->currentData().toString();
+    options.listenOn = listen_->isChecked();
+    options.listeningKey = listeningKey_->currentData().toString();
+    options.inputDevice = inputDevice_->currentData().toString();
+    options.thresholdPercent = threshold_->value();
     return options;
 }
 
@@ -250,6 +348,11 @@ void OptionsWindow::refresh() {
     speed_->setEnabled(speech_->isChecked());
     voice_->setEnabled(speech_->isChecked());
     speedLabel_->setText(QStringLiteral("%1 %").arg(speed_->value()));
+    for (QWidget* w : {static_cast<QWidget*>(listeningKey_), static_cast<QWidget*>(inputDevice_),
+                       static_cast<QWidget*>(threshold_), static_cast<QWidget*>(thresholdLabel_)}) {
+        w->setEnabled(listen_->isChecked());
+    }
+    thresholdLabel_->setText(QStringLiteral("%1 %").arg(threshold_->value()));
     buttons_->button(QDialogButtonBox::Apply)->setEnabled(store_ && !(edited() == store_->options()));
 }
 

@@ -1,6 +1,8 @@
-// The engine's "Character Options" window: word balloon and its font, spoken output, sound effects, speaking
-// speed and voice. It edits an OptionsStore; OK and Apply store what it shows, Cancel forgets it. A store has
-// at most one such window: asking again raises the open one.
+// The engine's "Character Options" window: on its Output page word balloon and its font, spoken output, sound
+// effects, speaking speed and voice; on its Speech Input page whether characters listen for spoken commands,
+// the listening key, the microphone and how sure the recognizer must be. It edits an OptionsStore; OK and
+// Apply store what it shows, Cancel forgets it. A store has at most one such window: asking again raises the
+// open one.
 #pragma once
 
 #include "agent/render/engine_options.h"
@@ -20,6 +22,7 @@ class QDialogButtonBox;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QTabWidget;
 
 namespace agent::render {
 
@@ -28,10 +31,19 @@ using FontChooser = std::function<std::optional<QFont>(const QFont& initial, QWi
 // QFontDialog.
 FontChooser fontDialogChooser();
 
+// An audio input the desktop offers: its id (what is stored) and its description (what the user reads).
+struct InputDevice {
+    QString id;
+    QString description;
+};
+// The desktop's audio inputs, from Qt Multimedia.
+QList<InputDevice> audioInputDevices();
+
 // What the window needs from outside, given when it is first opened.
 struct OptionsWindowSetup {
     FontChooser chooseFont;                                     // default: fontDialogChooser()
     std::function<QList<speech::InstalledVoice>()> listVoices;  // default: speech::installedVoices()
+    std::function<QList<InputDevice>()> listInputs;             // default: audioInputDevices()
 };
 
 // One entry of the voice box: its text and the voice name it stores (empty: the character's own voice).
@@ -44,6 +56,9 @@ struct VoiceEntry {
 // The character's own voice first, then the installed voices; a chosen voice that is no longer installed is
 // kept as an entry of its own, so that OK does not quietly drop it.
 QList<VoiceEntry> voiceEntries(const QList<speech::InstalledVoice>& installed, const QString& chosen);
+// The same for the input box: "Default input" first (empty id), then the desktop's inputs; a chosen input
+// that is not connected now stays choosable.
+QList<VoiceEntry> inputEntries(const QList<InputDevice>& inputs, const QString& chosen);
 // "Character's own font", or the font's family and size.
 QString fontDescription(const std::optional<QFont>& font);
 
@@ -70,6 +85,8 @@ private:
     void chooseFont();
     void showFont();
     void refresh();
+    QWidget* makeOutputPage();
+    QWidget* makeSpeechInputPage();
 
     QPointer<OptionsStore> store_;
     OptionsWindowSetup setup_;
@@ -84,6 +101,11 @@ private:
     QSlider* speed_ = nullptr;
     QLabel* speedLabel_ = nullptr;
     QComboBox* voice_ = nullptr;
+    QCheckBox* listen_ = nullptr;
+    QComboBox* listeningKey_ = nullptr;
+    QComboBox* inputDevice_ = nullptr;
+    QSlider* threshold_ = nullptr;
+    QLabel* thresholdLabel_ = nullptr;
     QLabel* error_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };

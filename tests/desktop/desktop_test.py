@@ -239,6 +239,47 @@ class Checks:
         self.say(f"the date: {text!r}, the voice takes {ref:.2f} s")
         self.check(0.5 * ref <= length <= 2.0 * ref + 0.3, "what was said is not the date's length")
 
+    def listening_tip(self):
+        for n in (0, 1):
+            w = self.desktop.window(self.clock.names[n] + ": listening tip")
+            if w:
+                return w
+        return None
+
+    def listening_key_shows_the_tip(self):
+        """Scroll Lock held anywhere: the character talked to shows its listening tip. This build has no
+        recognizer, so the tip says why it cannot listen, and standard error says so once."""
+        self.quiet()
+        self.check(self.listening_tip() is None, "a listening tip before the key was pressed")
+        for attempt in (1, 2):
+            self.desktop.xdotool("keydown", "Scroll_Lock")
+            try:
+                w = poll("the listening tip while Scroll Lock is held", self.listening_tip, 5)
+                self.say(f"Scroll Lock held ({attempt}): {w}")
+                if attempt == 1:
+                    self.shot("desktop-listening-tip")
+            finally:
+                self.desktop.xdotool("keyup", "Scroll_Lock")
+            poll("the listening tip gone", lambda: self.listening_tip() is None, 10)
+        said = self.clock.output().count("speech input is not available")
+        self.say(f"standard error says speech input is not available {said} time(s)")
+        self.check(said == 1, "the reason is not written once to standard error")
+
+    def menu_listens(self):
+        """The character's menu ends with Listen and Hide: Listen shows the listening tip."""
+        self.quiet()
+        x, y = self.opaque_point(1)
+        known = {w.wid for w in self.desktop.windows()}
+        self.desktop.xdotool("mousemove", x, y, "click", 3)
+        menu = self.popup(known)
+        self.say(f"{self.clock.names[1]}'s menu {menu}")
+        self.desktop.xdotool("key", "Up", "Up", "Return")
+        w = poll("the listening tip after the menu's Listen",
+                 lambda: self.desktop.window(self.clock.names[1] + ": listening tip"), 5)
+        self.say(f"Listen chosen: {w}")
+        self.shot("desktop-menu-listen")
+        poll("the listening tip gone", lambda: self.listening_tip() is None, 10)
+
     def tray_icon(self):
         for w in self.desktop.windows(tree=True):
             if w.name == "horalia" and w.width <= 32 and w.y < 30 and w.x > 0:
@@ -357,8 +398,8 @@ def main():
         checks = Checks(clock, build, args.shots)
         steps = [checks.characters_appear, checks.greeting_heard, checks.at_home, checks.drawn]
         if args.case == "built":
-            steps += [checks.drag_brings_a_comment, checks.menu_speaks_the_date, checks.tray_speaks_the_time,
-                      checks.settings_dialog_closes_and_opens_afresh]
+            steps += [checks.drag_brings_a_comment, checks.menu_speaks_the_date, checks.listening_key_shows_the_tip,
+                      checks.menu_listens, checks.tray_speaks_the_time, checks.settings_dialog_closes_and_opens_afresh]
         elif args.case == "genuine":
             steps += [checks.drag_brings_a_comment]
         steps += [checks.exit_from_the_clock_menu]

@@ -37,7 +37,11 @@ EngineOptions changedOptions() {
                     .speechOn = false,
                     .soundEffectsOn = false,
                     .speedPercent = 175,
-                    .voice = QStringLiteral("gmw/en-GB-x-rp+f2")};
+                    .voice = QStringLiteral("gmw/en-GB-x-rp+f2"),
+                    .listenOn = false,
+                    .listeningKey = QStringLiteral("F9"),
+                    .inputDevice = QStringLiteral("alsa_input.usb-Blue_Yeti-00.analog-stereo"),
+                    .thresholdPercent = 65};
     o.balloonFont->setPointSizeF(13.5);
     o.balloonFont->setBold(true);
     return o;
@@ -94,6 +98,14 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
         {"BalloonFont", "\"Sans,abc,-1,5,400,0,0,0,0,0,0,0,0,0,0,1\"", noFont},
         {"Voice", "../../../etc/passwd", [](EngineOptions& o) { o.voice.clear(); }},
         {"Voice", "en us; rm", [](EngineOptions& o) { o.voice.clear(); }},
+        {"SpeechInputOn", "sometimes", [](EngineOptions& o) { o.listenOn = true; }},
+        {"ListeningKey", "Caps_Lock", [](EngineOptions& o) { o.listeningKey = "Scroll_Lock"; }},
+        {"ListeningKey", "\"\"", [](EngineOptions& o) { o.listeningKey = "Scroll_Lock"; }},
+        {"ListeningKey", "pause", [](EngineOptions& o) { o.listeningKey = "Pause"; }},
+        {"InputDevice", "\"mic\\tone\"", [](EngineOptions& o) { o.inputDevice.clear(); }},
+        {"SpeechInputThreshold", "loud", [](EngineOptions& o) { o.thresholdPercent = 40; }},
+        {"SpeechInputThreshold", "250", [](EngineOptions& o) { o.thresholdPercent = 100; }},
+        {"SpeechInputThreshold", "-3", [](EngineOptions& o) { o.thresholdPercent = 0; }},
     };
     const QString file = dir.filePath(QStringLiteral("engine.ini"));
     ASSERT_TRUE(OptionsStore(file).set(changedOptions()));
@@ -153,9 +165,15 @@ TEST_F(OptionsStoreTest, ValuesOutsideTheirRangeAreCorrectedWhenSet) {
     EngineOptions wild;
     wild.speedPercent = 5000;
     wild.voice = QStringLiteral("no such/../voice");
+    wild.listeningKey = QStringLiteral("a");
+    wild.inputDevice = QStringLiteral("two\nlines");
+    wild.thresholdPercent = 101;
     ASSERT_TRUE(store.set(wild));
     EXPECT_EQ(store.options().speedPercent, 200);
     EXPECT_TRUE(store.options().voice.isEmpty());
+    EXPECT_EQ(store.options().listeningKey, "Scroll_Lock");
+    EXPECT_TRUE(store.options().inputDevice.isEmpty());
+    EXPECT_EQ(store.options().thresholdPercent, 100);
     EXPECT_EQ(OptionsStore(path).options(), store.options());
 }
 
@@ -174,6 +192,27 @@ TEST(EngineOptionsText, FontsAndVoiceNames) {
     for (const char* bad : {"", "en us", "../x", "en\n", "\"en\""}) {
         EXPECT_FALSE(isVoiceName(QLatin1String(bad))) << bad;
     }
+}
+
+TEST(EngineOptionsText, ListeningKeysAreFoundByTheirXNameWhateverTheCase) {
+    using namespace agent::render;
+    ASSERT_FALSE(listeningKeyNames().isEmpty());
+    EXPECT_EQ(listeningKeyNames().first().name, kDefaultListeningKey) << "the default is offered first";
+    EXPECT_EQ(EngineOptions{}.listeningKey, kDefaultListeningKey);
+    ASSERT_NE(findListeningKey(QStringLiteral("scroll_lock")), nullptr);
+    EXPECT_EQ(findListeningKey(QStringLiteral("scroll_lock"))->keysym, 0xff14u);
+    EXPECT_EQ(findListeningKey(QStringLiteral("Pause"))->keysym, 0xff13u);
+    EXPECT_EQ(findListeningKey(QStringLiteral("F1"))->keysym, 0xffbeu);
+    EXPECT_EQ(findListeningKey(QStringLiteral("F12"))->keysym, 0xffc9u);
+    for (const char* bad : {"", "a", "Return", "F13", "Scroll Lock"}) {
+        EXPECT_EQ(findListeningKey(QLatin1String(bad)), nullptr) << bad;
+    }
+    for (const char* good : {"default", "alsa_input.pci-0000_00_1f.3.analog-stereo", "Mic (USB) #2"}) {
+        EXPECT_TRUE(isInputDeviceId(QLatin1String(good))) << good;
+    }
+    EXPECT_FALSE(isInputDeviceId(QString()));
+    EXPECT_FALSE(isInputDeviceId(QStringLiteral("a\rb")));
+    EXPECT_FALSE(isInputDeviceId(QString(400, u'x')));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,7 @@
 #include <memory>
 
 using agent::render::EngineOptions;
+using agent::render::InputDevice;
 using agent::render::OptionsStore;
 using agent::render::OptionsWindow;
 using agent::render::OptionsWindowSetup;
@@ -32,6 +34,12 @@ const QList<InstalledVoice> kVoices = {
      VoiceGender::Unspecified},
 };
 
+const QList<InputDevice> kInputs = {
+    {QStringLiteral("alsa_input.pci-0000_00_1f.3.analog-stereo"),
+     QStringLiteral("Built-in Audio Analog Stereo")},
+    {QStringLiteral("alsa_input.usb-Blue_Yeti-00.analog-stereo"), QStringLiteral("Yeti Stereo Microphone")},
+};
+
 void processDeletions() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -41,6 +49,7 @@ protected:
     void SetUp() override {
         store = std::make_unique<OptionsStore>(dir.filePath(QStringLiteral("engine.ini")));
         setup.listVoices = [] { return kVoices; };
+        setup.listInputs = [] { return kInputs; };
         setup.chooseFont = [this](const QFont& initial, QWidget*) {
             offered.append(initial);
             return nextFont;
@@ -211,6 +220,64 @@ TEST_F(OptionsWindowTest, AFailedSaveIsShownAndKeepsTheWindowOpen) {
     EXPECT_TRUE(error->isVisible());
     EXPECT_TRUE(error->text().contains(folder)) << error->text().toStdString();
     w->close();
+}
+
+TEST_F(OptionsWindowTest, TheSpeechInputPageKeepsItsOptionsInTheFile) {
+    EngineOptions stored;
+    stored.listeningKey = QStringLiteral("Pause");
+    stored.inputDevice = kInputs[1].id;
+    stored.thresholdPercent = 70;
+    ASSERT_TRUE(store->set(stored));
+    OptionsWindow* w = open();
+    auto* pages = child<QTabWidget>(w, "pages");
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Speech Input"));
+    pages->setCurrentIndex(1);
+    auto* listen = child<QCheckBox>(w, "listen");
+    auto* key = child<QComboBox>(w, "listeningKey");
+    auto* device = child<QComboBox>(w, "inputDevice");
+    auto* threshold = child<QSlider>(w, "threshold");
+    EXPECT_TRUE(listen->isChecked());
+    EXPECT_EQ(key->currentText(), QStringLiteral("Pause"));
+    EXPECT_EQ(key->itemText(0), QStringLiteral("Scroll Lock"));
+    EXPECT_EQ(device->currentText(), QStringLiteral("Yeti Stereo Microphone"));
+    EXPECT_EQ(device->itemText(0), QStringLiteral("Default input"));
+    EXPECT_EQ(threshold->value(), 70);
+    EXPECT_EQ(w->edited(), stored);
+
+    // Off: the rest of the page waits for it.
+    click(listen);
+    EXPECT_FALSE(key->isEnabled());
+    EXPECT_FALSE(device->isEnabled());
+    EXPECT_FALSE(threshold->isEnabled());
+    click(listen);
+    EXPECT_TRUE(key->isEnabled());
+
+    key->setCurrentIndex(key->findData(QStringLiteral("F8")));
+    device->setCurrentIndex(0);
+    QTest::keyClick(threshold, Qt::Key_Home);
+    click(listen);
+    click(button(w, QDialogButtonBox::Ok));
+    EngineOptions expected;
+    expected.listenOn = false;
+    expected.listeningKey = QStringLiteral("F8");
+    expected.inputDevice.clear();
+    expected.thresholdPercent = 0;
+    EXPECT_EQ(store->options(), expected);
+    EXPECT_EQ(OptionsStore(store->path()).options(), expected);
+}
+
+TEST(OptionsWindowText, InputEntries) {
+    const QList<VoiceEntry> entries = {{"Default input", ""},
+                                       {"Built-in Audio Analog Stereo", kInputs[0].id},
+                                       {"Yeti Stereo Microphone", kInputs[1].id}};
+    EXPECT_EQ(agent::render::inputEntries(kInputs, QString()), entries);
+    EXPECT_EQ(agent::render::inputEntries(kInputs, kInputs[1].id), entries);
+    // A microphone unplugged since it was chosen stays choosable; one without a description shows its id.
+    EXPECT_EQ(
+        agent::render::inputEntries({{"usb-mic", ""}}, QStringLiteral("bt-headset")),
+        (QList<VoiceEntry>{
+            {"Default input", ""}, {"usb-mic", "usb-mic"}, {"bt-headset (not connected)", "bt-headset"}}));
 }
 
 TEST(OptionsWindowText, VoiceEntries) {
