@@ -287,8 +287,7 @@ bool Recognizer::addPronunciations(const QStringList& words) {
         }
         pronunciations_.insert(word, prons);
     }
-}
-return allSaid;
+    return allSaid;
 }
 
 bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
@@ -408,6 +407,14 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
         return QString();
     };
     const QString best = commandOf(result.words);
+    // What was heard reads as words, whichever part of the grammar said them.
+    QStringList heard = result.words.split(u' ');
+    for (QString& word : heard) {
+        if (word.endsWith(kLoopSuffix)) {
+            word.chop(kLoopSuffix.size());
+        }
+    }
+    result.words = heard.join(u' ');
     // The readings of the sound next best to the one found, scored alike: the confidence is how far the best
     // command leads the best reading that is no command.
     std::optional<qint64> commandScore;
