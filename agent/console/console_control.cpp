@@ -21,12 +21,15 @@ public:
 
     void setSoundEffectsOn(bool on) override { print(QStringLiteral("SoundEffectsOn"), {on}); }
     void addCommand(const Command& c) override {
+        commands_.append(c);
         print(QStringLiteral("Commands.Add"), {c.name, c.caption, c.voice, c.enabled, c.visible});
     }
     void setCommandsCaption(const QString& caption) override {
         print(QStringLiteral("Commands.Caption"), {caption});
     }
     void setCommandsVisible(bool visible) override { print(QStringLiteral("Commands.Visible"), {visible}); }
+
+    const QList<Command>& commands() const { return commands_; }
 
 private:
     void print(const QString& operation, const QList<Arg>& args = {}) {
@@ -36,6 +39,7 @@ private:
     QString control_;
     QString id_;
     Sink& sink_;
+    QList<Command> commands_;
 };
 
 ConsoleControl::ConsoleControl(QString name, Sink& sink) : name_(std::move(name)), sink_(sink) {}
@@ -75,6 +79,22 @@ void ConsoleControl::chooseCommand(const QString& characterId, const QString& co
 void ConsoleControl::dragCharacter(const QString& characterId, int x, int y) {
     if (item(characterId) != nullptr) {
         raiseDragComplete(DragEvent{characterId, 1, 0, x, y});
+    }
+}
+
+QList<Command> ConsoleControl::commands(const QString& characterId) const {
+    auto it = characters_.constFind(characterId.toLower());
+    return it == characters_.constEnd() ? QList<Command>() : (*it)->commands();
+}
+
+void ConsoleControl::heard(const QString& characterId, const QString& phrase, const QString& command,
+                           double confidence, const QString& words) {
+    if (item(characterId) == nullptr) {
+        return;
+    }
+    sink_.line(name_, QStringLiteral("Heard"), {phrase, command, qint64(qRound(confidence * 100)), words});
+    if (!command.isEmpty()) {
+        raiseCommand(UserInput{command, characterId});
     }
 }
 

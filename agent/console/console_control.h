@@ -33,6 +33,14 @@ public:
     void chooseCommand(const QString& characterId, const QString& commandName);
     void dragCharacter(const QString& characterId, int x, int y);
 
+    // The commands the program gave a character, in the order given; none for an id not loaded.
+    QList<Command> commands(const QString& characterId) const;
+    // What a recognizer made of a phrase spoken to a character: printed as "Heard PHRASE COMMAND PERCENT
+    // WORDS" (COMMAND empty when nothing was understood), and a command understood is chosen as from the
+    // menu.
+    void heard(const QString& characterId, const QString& phrase, const QString& command, double confidence,
+               const QString& words);
+
 private:
     class ConsoleCharacter;
     QString name_;

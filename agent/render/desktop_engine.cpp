@@ -1,8 +1,8 @@
 #include "agent/render/desktop_engine.h"
 
+#include "agent/listen/microphone_listener.h"
 #include "agent/render/sound_effects.h"
 #include "agent/render/speaker_voice.h"
-#include "agent/render/unavailable_listener.h"
 #include "agent/speech/speech_thread.h"
 
 namespace agent::render {
@@ -18,7 +18,7 @@ DesktopEngine::DesktopEngine(QString characterFolder, QString optionsPath)
       thread_(std::make_unique<speech::SpeechThread>()),
       effectsOutput_(std::make_unique<speech::SinkOutput>()),
       effects_(std::make_shared<SoundEffects>(*effectsOutput_)),
-      makeListener_(makeUnavailableListener) {}
+      makeListener_([] { return std::make_unique<listen::MicrophoneListener>(); }) {}
 
 DesktopEngine::~DesktopEngine() = default;
 

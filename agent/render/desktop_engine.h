@@ -28,7 +28,7 @@ public:
     OptionsStore& options() { return *options_; }
 
     // What spoken commands are recognized with; made on the first attempt to listen. Set before the first
-    // control is made. The default is a listener that is never available.
+    // control is made. The default listens through the microphone.
     void setListenerFactory(ListenerFactory makeListener) { makeListener_ = std::move(makeListener); }
 
 private:

@@ -31,6 +31,20 @@ bool ConsoleScript::run(const QString& line) {
             control->chooseCommand(id, words[2]);
             return true;
         }
+        if (words[1] == u"Hear" && words.size() >= 3) {
+            QString phrase = rest.section(u' ', 1).trimmed();
+            if (phrase.size() >= 2 && phrase.startsWith(u'"') && phrase.endsWith(u'"')) {
+                phrase = phrase.mid(1, phrase.size() - 2);
+            }
+            QString why;
+            const auto result = hearing_.hear(phrase, control->commands(id), &why);
+            if (!result) {
+                error_ = verb + QStringLiteral(" cannot listen: ") + why;
+                return false;
+            }
+            control->heard(id, phrase, result->command, result->confidence, result->words);
+            return true;
+        }
         if (words[1] == u"DragComplete" && words.size() == 2) {
             control->dragCharacter(id, 0, 0);
             return true;

@@ -2,6 +2,7 @@
 //
 //   Agent1 Command Date        a command chosen from character 1's menu (Agent2 likewise)
 //   Agent2 DragComplete        character 2 dragged and let go
+//   Agent1 Hear "what is the date"  the phrase said to character 1 in our own voice and recognized
 //   menu mnu_movehome          an item of the clock's menu
 //   tray hide                  an item of the tray menu by its key; "tray left" / "tray right" click the icon
 //   clock doubleclick          a double-click on the time
@@ -18,6 +19,7 @@
 #include <functional>
 
 #include "src/app/console_dialogs.h"
+#include "src/app/console_hearing.h"
 #include "src/app/console_settings.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/pause.h"
@@ -49,6 +51,7 @@ private:
     ConsoleDialogs& dialogs_;
     platform::Pause& pause_;
     Tray tray_;
+    ConsoleHearing hearing_;
     QString error_;
 };
 

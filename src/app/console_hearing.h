@@ -1,0 +1,37 @@
+// The console's "Hear": a phrase spoken by our own voice and passed through the recognizer, so the whole path
+// of a spoken command runs without a microphone. The voice and the recognizer are made on first use.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "agent/character.h"
+#include "agent/listen/recognition.h"
+
+namespace agent::listen {
+class Recognizer;
+}
+namespace agent::speech {
+class EspeakSynthesizer;
+}
+
+namespace horalia::app {
+
+class ConsoleHearing {
+public:
+    ConsoleHearing();
+    ~ConsoleHearing();
+
+    // What the recognizer understands of the phrase among the commands (those enabled and with a phrase).
+    // Nothing, with *error, when the voice or the recognizer cannot be had.
+    std::optional<agent::listen::Recognition> hear(const QString& phrase,
+                                                   const QList<agent::Command>& commands, QString* error);
+
+private:
+    std::unique_ptr<agent::speech::EspeakSynthesizer> voice_;
+    std::unique_ptr<agent::listen::Recognizer> recognizer_;
+};
+
+}  // namespace horalia::app
