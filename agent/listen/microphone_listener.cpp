@@ -74,9 +74,8 @@ MicrophoneListener::MicrophoneListener(RecognizerModel model, QObject* parent)
 MicrophoneListener::~MicrophoneListener() {
     endAudio();
     thread_.quit();
+    // The thread has ended, and with it every job: the worker may go with the last job that held it.
     thread_.wait();
-    // The thread has ended: the worker and its context are ours to destroy here.
-    worker_->context.moveToThread(QThread::currentThread());
 }
 
 void MicrophoneListener::post(std::function<void(Worker&)> job) {
