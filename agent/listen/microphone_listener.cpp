@@ -157,12 +157,11 @@ void MicrophoneListener::takeSound() {
     if (!source_ || !io_) {
         return;
     }
-    std::vector<std::int16_t> mono = toMono(io_->readAll(), format_);
-    const bool wasInSpeech = detector_->inSpeech();
-    detector_->feed(mono);
-    heard_.insert(heard_.end(), mono.begin(), mono.end());
-    if (detector_->inSpeech() != wasInSpeech) {
+    if (readSound()) {
         emit hearing(detector_->inSpeech());
+        if (!source_) {
+            return;  // whoever heard that ended the utterance
+        }
     }
     const std::int64_t ms = detector_->elapsedMs();
     const bool endedBySilence =
@@ -173,13 +172,22 @@ void MicrophoneListener::takeSound() {
     }
 }
 
+bool MicrophoneListener::readSound() {
+    std::vector<std::int16_t> mono = toMono(io_->readAll(), format_);
+    const bool wasInSpeech = detector_->inSpeech();
+    detector_->feed(mono);
+    heard_.insert(heard_.end(), mono.begin(), mono.end());
+    return detector_->inSpeech() != wasInSpeech;
+}
+
 void MicrophoneListener::endAudio() {
     if (source_) {
         if (io_) {
             disconnect(io_, nullptr, this, nullptr);
         }
         source_->stop();
-        delete source_;
+        // The utterance may end inside the device's own signal: the source goes once that has returned.
+        source_->deleteLater();
         source_ = nullptr;
     }
 }
@@ -188,17 +196,17 @@ void MicrophoneListener::stop() {
     if (!source_) {
         return;
     }
+    const bool wasInSpeech = detector_->inSpeech();
     if (io_) {
-        takeSound();
-        if (!source_) {
-            return;  // taking the last sound ended the utterance already
-        }
+        readSound();  // what the device still held
     }
-    const bool heardSpeech = detector_ && detector_->heardSpeech();
-    if (detector_ && detector_->inSpeech()) {
+    const bool heardSpeech = detector_->heardSpeech();
+    const bool inSpeech = wasInSpeech || detector_->inSpeech();
+    // The audio ends before anyone hears of it, so a listener told of the end cannot end it twice.
+    endAudio();
+    if (inSpeech) {
         emit hearing(false);
     }
-    endAudio();
     if (!heardSpeech) {
         emit finished(Recognition{});
         return;

@@ -45,7 +45,8 @@ public:
 
 private:
     struct Worker;
-    void takeSound();
+    void takeSound();  // reads what came in and ends the utterance where it is over
+    bool readSound();  // true when speech began or ended in what was read
     void endAudio();
     void post(std::function<void(Worker&)> job);
 

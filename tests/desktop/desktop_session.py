@@ -232,10 +232,16 @@ class Desktop:
     def _start_sound(self):
         self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
                      "--log-target=stderr", "-L", "module-native-protocol-unix",
-                     "-L", "module-null-sink sink_name=horalia_test rate=22050"],
+                     "-L", "module-null-sink sink_name=horalia_test rate=22050",
+                     # the microphone: what is played into a second sink comes out of a source of its own (a
+                     # monitor would not do: programs do not offer monitors as microphones)
+                     "-L", "module-null-sink sink_name=horalia_mic_sink rate=16000",
+                     "-L", "module-virtual-source source_name=horalia_mic master=horalia_mic_sink.monitor"],
                     stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "pulse.log"), "w"))
         poll("the sound server", lambda: subprocess.run(["pactl", "info"], env=self.env,
                                                         capture_output=True).returncode == 0, 15)
+        run("pactl", "set-default-sink", "horalia_test", env=self.env)
+        run("pactl", "set-default-source", "horalia_mic", env=self.env)
         self.audio = Audio(os.path.join(self.work, "sound.raw"), self.env)
 
     def _start_tray(self):
@@ -307,6 +313,10 @@ class Desktop:
         run("import", "-window", "root", path, env=self.env)
 
     # -- acting as the user
+
+    def play_into_microphone(self, wav):
+        """Plays a WAV file into the microphone's sink and returns when it has been played."""
+        run("paplay", "--device=horalia_mic_sink", wav, env=self.env)
 
     def xdotool(self, *args):
         run("xdotool", *[str(a) for a in args], env=self.env)

@@ -189,7 +189,8 @@ TEST_F(RecognitionAccuracy, EverySayingOfEveryCommandIsUnderstood) {
     for (const QString& miss : misses) {
         std::printf("  missed %s\n", qPrintable(miss));
     }
-    // Whispered, fast and noisy speech is where the misses are; what it reaches today, so it only gets better.
+    // Whispered, fast and noisy speech is where the misses are; what it reaches today, so it only gets
+    // better.
     EXPECT_GE(rate, 0.85);
 }
 

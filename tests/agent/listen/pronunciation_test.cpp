@@ -1,0 +1,151 @@
+// Pronunciations from espeak-ng's IPA: each sound onto the acoustic model's ARPAbet phones, with stress and
+// length marks dropped and sounds it has no phone for left out.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QSet>
+#include <vector>
+
+#include "agent/listen/pronunciation.h"
+#include "agent/speech/espeak_synthesizer.h"
+#include "tests/support/qt_printers.h"
+
+namespace agent::listen {
+namespace {
+
+struct IpaCase {
+    const char* ipa;
+    const char* phones;  // separated by spaces
+};
+
+void PrintTo(const IpaCase& c, std::ostream* os) {
+    *os << '"' << c.ipa << '"';
+}
+
+QStringList phonesOf(const char* text) {
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+class IpaToPhones : public ::testing::TestWithParam<IpaCase> {};
+
+TEST_P(IpaToPhones, GivesTheModelsPhones) {
+    const QStringList phones = phonesFromIpa(QString::fromUtf8(GetParam().ipa));
+    EXPECT_EQ(phones, phonesOf(GetParam().phones));
+    const QSet<QString> model(modelPhones().begin(), modelPhones().end());
+    for (const QString& phone : phones) {
+        EXPECT_TRUE(model.contains(phone)) << phone.toStdString() << " is no phone of the model";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, IpaToPhones,
+                         ::testing::Values(IpaCase{"h_oː_ɹ_ˈeɪ_l_iə", "HH AO R EY L IY AH"},     // horalia
+                                           IpaCase{"p_ɹ_ˈɑː_p_ɚ_ɾ_i_z", "P R AA P ER T IY Z"},   // properties
+                                           IpaCase{"f_j_ˈuː_tʃ_ɚ", "F Y UW CH ER"},              // future
+                                           IpaCase{"dʒ_ˈiː_n_i", "JH IY N IY"},                  // genie
+                                           IpaCase{"b_ˈʌ_ʔ_n̩", "B AH T AH N"},                   // button
+                                           IpaCase{"j_ˈɪɹ", "Y IH R"},                           // year
+                                           IpaCase{"ˌɪ_n_t_ɹ_ə_d_ˈuː_s", "IH N T R AH D UW S"},  // introduce
+                                           IpaCase{"ð_ə", "DH AH"},                              // the
+                                           IpaCase{"θ_ˈɪ_ŋ_k", "TH IH NG K"},                    // think
+                                           IpaCase{"m_ˈɛ_ʒ_ɚ", "M EH ZH ER"},                    // measure
+                                           IpaCase{"ʃ_ˈʌ_t", "SH AH T"},                         // shut
+                                           IpaCase{"k_w_ˈaɪə_t", "K W AY AH T"},                 // quiet
+                                           IpaCase{"ɡ_ˈʊ_d", "G UH D"},                          // good
+                                           IpaCase{"v_ˈɔɪ_s", "V OY S"},                         // voice
+                                           IpaCase{"n_ˈaʊ", "N AW"},                             // now
+                                           IpaCase{"h_ˈoʊ_m", "HH OW M"},                        // home
+                                           IpaCase{"d_ˈeɪ_t", "D EY T"},                         // date
+                                           IpaCase{"ˈɛ_ɡ_z_ɪ_t", "EH G Z IH T"},                 // exit
+                                           IpaCase{"k_ˈæ_ɹ_ə_k_t_ɚ", "K AE R AH K T ER"},        // character
+                                           IpaCase{"w_ˈɜː_l_d", "W ER L D"},                     // world
+                                           IpaCase{"ʍ_ˈɑː_t", "W AA T"},                         // what
+                                           IpaCase{"ə_k_l_ˈɑː_k", "AH K L AA K"},                // o'clock
+                                           IpaCase{"f_ˈɔːɹ", "F AO R"},                          // four
+                                           IpaCase{"t_ʃ_ˈɛɹ", "T SH EH R"},      // t and sh written apart
+                                           IpaCase{"b_ˈɑːɹ", "B AA R"},          // bar
+                                           IpaCase{"l_ˈɪ_t_əl", "L IH T AH L"},  // little
+                                           IpaCase{"b_ˈɑː_ʔ_l̩", "B AA T AH L"},  // bottle
+                                           IpaCase{"f_ˈaɪɚ", "F AY ER"},         // fire
+                                           IpaCase{"t_ˈuː_ɹ_ᵻ_s_t", "T UW R IH S T"},  // tourist
+                                           IpaCase{"ɐ_b_ˈaʊ_t", "AH B AW T"},          // about
+                                           IpaCase{"ɹ_ɪ_ð_ˈɛ_m", "R IH DH EH M"}));    // rhythm
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, IpaToPhones,
+    ::testing::Values(IpaCase{"ˈa_ˌa_aː_aˑ", "AE AE AE AE"},  // stress and length marks only
+                      IpaCase{"ˈˌːa", "AE"},                  // several marks on one sound
+                      IpaCase{"ɑː_ˈɹ", "AA R"},               // a mark between two sounds
+                      IpaCase{"t͡ʃ_ˈiː_z", "CH IY Z"},         // a tie bar inside a sound
+                      IpaCase{"h_ə.l_ˈoʊ", "HH AH L OW"}));   // a syllable mark inside a sound
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownSounds, IpaToPhones,
+    ::testing::Values(IpaCase{"ʘ_k_ˈæ_t", "K AE T"},  // a click before the word
+                      IpaCase{"k_ˈæ_ʘ_t", "K AE T"},  // and inside it
+                      IpaCase{"k_ˈæ_t_ʘ", "K AE T"},  // and after it
+                      IpaCase{"tʰ_ˈɒ_p", "T AA P"},   // an aspiration mark the model has no phone for
+                      IpaCase{"ʘ_ǀ_ʕ", ""},           // nothing known at all
+                      IpaCase{"", ""},                // nothing
+                      IpaCase{"_", ""},               // separators only
+                      IpaCase{"ˈ_ː", ""},             // marks only
+                      IpaCase{"__k__æ__t__", "K AE T"}));
+
+// espeak-ng gives the sounds of a whole text with spaces between the words; a space is no sound, takes no
+// sound with it and does not join the sounds on its two sides into one.
+INSTANTIATE_TEST_SUITE_P(WordBreaks, IpaToPhones,
+                         ::testing::Values(IpaCase{"t_ə_b_i k_w_ˈaɪə_t", "T AH B IY K W AY AH T"},
+                                           IpaCase{"h_ˈoʊ_m ˈɛ_ɡ_z_ɪ_t", "HH OW M EH G Z IH T"},
+                                           IpaCase{"ð_ə ˈeɪ_t", "DH AH EY T"}, IpaCase{"n_ˈoʊ ɹ", "N OW R"}));
+
+TEST(ModelPhones, AreTheThirtyNineOfAmericanEnglish) {
+    const QStringList& phones = modelPhones();
+    EXPECT_EQ(phones.size(), 39);
+    EXPECT_EQ(QSet<QString>(phones.begin(), phones.end()).size(), phones.size()) << "a phone listed twice";
+    for (const char* phone : {"AA", "AH", "ER", "HH", "NG", "ZH", "Y"}) {
+        EXPECT_TRUE(phones.contains(QString::fromLatin1(phone))) << phone;
+    }
+    EXPECT_FALSE(phones.contains("SIL"));
+    EXPECT_FALSE(phones.contains("AX")) << "not in the 39-phone set";
+}
+
+// Everything espeak-ng says for the clock's words and a broad sample of English maps onto the model, sound by
+// sound: no sound of an American English voice is dropped for want of a phone.
+TEST(EspeakPronunciations, EverySoundOfAmericanEnglishHasAPhone) {
+    speech::EspeakSynthesizer synthesizer;
+    QString error;
+    if (!synthesizer.hasVoice("en-us", &error)) {
+        GTEST_SKIP() << "espeak-ng data missing: " << error.toStdString();
+    }
+    const QStringList words =
+        QStringLiteral(
+            "horalia properties character introduction introduce move me home what is the "
+            "date tell shut up future exit to be quiet alarm clock o'clock morning evening "
+            "bird thought about pleasure judge sing thing this yes wall cure poor tour fire "
+            "hour our near hair air start north force nurse letter button bottle little "
+            "oil boy cow go goat face price choice mouth square lot cloth palm bath trap "
+            "kit dress strut foot goose fleece happy comma rhythm measure vision church "
+            "whether which anywhere water butter garden nation")
+            .split(u' ');
+    const QSet<QString> model(modelPhones().begin(), modelPhones().end());
+    for (const QString& word : words) {
+        const std::optional<QString> ipa = synthesizer.phonemes(word, "en-us", &error);
+        ASSERT_TRUE(ipa) << error.toStdString();
+        const QStringList phones = phonesFromIpa(*ipa);
+        EXPECT_FALSE(phones.isEmpty()) << word.toStdString() << " " << ipa->toStdString();
+        for (const QString& phone : phones) {
+            EXPECT_TRUE(model.contains(phone)) << word.toStdString() << ": " << phone.toStdString();
+        }
+        for (const QString& sound : ipa->split(QRegularExpression("[_ ]"), Qt::SkipEmptyParts)) {
+            QString bare = sound;
+            bare.remove(QRegularExpression(QStringLiteral("[ˈˌːˑ.]")));
+            if (!bare.isEmpty()) {
+                EXPECT_FALSE(phonesFromIpa(sound).isEmpty())
+                    << word.toStdString() << " (" << ipa->toStdString() << "): no phone for \""
+                    << sound.toStdString() << '"';
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace agent::listen
