@@ -15,6 +15,7 @@ namespace agent::listen {
 namespace {
 
 constexpr qsizetype kChunkHeader = 8;
+constexpr int kExtensible = 0xFFFE;
 
 quint16 u16(const QByteArray& data, qsizetype at) {
     return qFromLittleEndian<quint16>(data.constData() + at);
@@ -52,6 +53,10 @@ std::optional<std::vector<std::int16_t>> readWavForRecognizer(const QString& pat
             channels = u16(data, body + 2);
             rate = static_cast<int>(u32(data, body + 4));
             bits = u16(data, body + 14);
+            // WAVE_FORMAT_EXTENSIBLE says the format again in its sub-format's first two bytes
+            if (format == kExtensible && available >= 26) {
+                format = u16(data, body + 24);
+            }
         } else if (id == "data") {
             pcm = QByteArrayView(data.constData() + body, available);
         }

@@ -10,6 +10,7 @@ namespace {
 // Speech is this many times the noise, and never quieter than a whisper into a fair microphone.
 constexpr double kOverNoise = 3.0;
 constexpr double kFloor = 120.0;
+constexpr double kRiseWhileLoud = 0.004;  // per 10 ms: a steady sound becomes the noise in about 3 s
 
 }  // namespace
 
@@ -39,10 +40,9 @@ SpeechDetector::Event SpeechDetector::frame(double rms) {
         noise_ = std::min(rms, 4 * kFloor);
     }
     const bool loud = rms > std::max(kFloor, noise_ * kOverNoise);
-    if (!loud) {
-        // the noise level follows quiet frames quickly and loud ones not at all
-        noise_ = 0.9 * noise_ + 0.1 * rms;
-    }
+    // The noise level follows quiet frames quickly and loud ones slowly: speech is over in a few seconds,
+    // while a fan that starts keeps on, and after a while it is the room's noise.
+    noise_ += (loud ? kRiseWhileLoud : 0.1) * (rms - noise_);
     loud_ = loud ? loud_ + 1 : 0;
     quiet_ = loud ? 0 : quiet_ + 1;
     if (!inSpeech_ && loud_ >= kStartFrames) {

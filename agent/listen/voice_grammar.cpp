@@ -77,7 +77,17 @@ private:
                 while (pos_ < text_.size() && isWordChar(text_[pos_])) {
                     ++pos_;
                 }
-                seq.parts.push_back(PhraseNode{Kind::Word, text_.mid(start, pos_ - start).toLower(), {}});
+                // an apostrophe belongs to a word only inside it ("o'clock"); around it, it quotes
+                QString word = text_.mid(start, pos_ - start).toLower();
+                while (word.startsWith(u'\'')) {
+                    word.remove(0, 1);
+                }
+                while (word.endsWith(u'\'')) {
+                    word.chop(1);
+                }
+                if (!word.isEmpty()) {
+                    seq.parts.push_back(PhraseNode{Kind::Word, word, {}});
+                }
             } else {
                 ++pos_;  // spaces and punctuation only part words
             }
@@ -224,6 +234,14 @@ QString nonEmptyExpansion(const PhraseNode& node) {
 
 using Saying = QStringList;
 
+// Adds a saying unless it is there already, so the limit counts different sayings.
+void addSaying(QList<Saying>* sayings, QSet<QString>* seen, const Saying& saying) {
+    if (!seen->contains(saying.join(u' '))) {
+        seen->insert(saying.join(u' '));
+        sayings->append(saying);
+    }
+}
+
 QList<Saying> sayingsOf(const PhraseNode& node, int limit) {
     switch (node.kind) {
         case Kind::Word:
@@ -235,23 +253,26 @@ QList<Saying> sayingsOf(const PhraseNode& node, int limit) {
         }
         case Kind::Choice: {
             QList<Saying> result;
+            QSet<QString> seen;
             for (const PhraseNode& alt : node.parts) {
-                result.append(sayingsOf(alt, limit));
-                if (result.size() >= limit) {
-                    break;
+                for (const Saying& saying : sayingsOf(alt, limit)) {
+                    if (result.size() < limit) {
+                        addSaying(&result, &seen, saying);
+                    }
                 }
             }
-            return result.mid(0, limit);
+            return result;
         }
         case Kind::Sequence: {
             QList<Saying> result{Saying{}};
             for (const PhraseNode& part : node.parts) {
                 const QList<Saying> tails = sayingsOf(part, limit);
                 QList<Saying> grown;
+                QSet<QString> seen;
                 for (const Saying& head : result) {
                     for (const Saying& tail : tails) {
                         if (grown.size() < limit) {
-                            grown.append(head + tail);
+                            addSaying(&grown, &seen, head + tail);
                         }
                     }
                 }
