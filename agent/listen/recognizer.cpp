@@ -290,6 +290,39 @@ bool Recognizer::addPronunciations(const QStringList& words) {
     return allSaid;
 }
 
+QStringList Recognizer::otherWords(const QStringList& commandWords) {
+    // A common word that sounds like part of a command would take that command's place.
+    QList<QStringList> commandSounds;
+    for (const QString& word : commandWords) {
+        commandSounds.append(pronunciations_.value(word));
+    }
+    QStringList others;
+    for (const auto& [word, phones] : std::as_const(fillers_)) {
+        const bool alike = std::any_of(commandSounds.begin(), commandSounds.end(),
+                                       [&](const QStringList& c) { return soundsAlike(phones, c); });
+        if (!commandWords.contains(word) && !alike) {
+            others << word;
+        }
+    }
+    // The commands' words are said in <other> too ("what is the" is half of many sentences), under names of
+    // their own so that only there they pay the penalty.
+    for (const QString& word : commandWords) {
+        const QString loopName = word + kLoopSuffix;
+        const QList<QStringList> prons = pronunciations_.value(word);
+        for (qsizetype i = 0; i < prons.size(); ++i) {
+            const QString name = i == 0 ? loopName : QStringLiteral("%1(%2)").arg(loopName).arg(i + 1);
+            if (ps_lookup_word(decoder_, name.toUtf8().constData()) == nullptr) {
+                ps_add_word(decoder_, name.toUtf8().constData(), prons[i].join(u' ').toUtf8().constData(),
+                            FALSE);
+            }
+        }
+        if (!prons.isEmpty()) {
+            others << loopName;
+        }
+    }
+    return others;
+}
+
 bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
     ready_ = false;
     sayings_.clear();
@@ -326,37 +359,7 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
             }
         }
     }
-    // A common word that sounds like part of a command would take that command's place.
-    QList<QStringList> commandSounds;
-    for (const QString& word : std::as_const(words)) {
-        commandSounds.append(pronunciations_.value(word));
-    }
-    QStringList others;
-    for (const auto& [word, phones] : std::as_const(fillers_)) {
-        const bool alike = std::any_of(commandSounds.begin(), commandSounds.end(),
-                                       [&](const QStringList& c) { return soundsAlike(phones, c); });
-        if (!words.contains(word) && !alike) {
-            others << word;
-        }
-    }
-    {
-        // "other" may say the commands' words too ("what is the" is half of many sentences), under names of
-        // its own so that only there they pay the penalty.
-        for (const QString& word : std::as_const(words)) {
-            const QString loopName = word + kLoopSuffix;
-            const QList<QStringList> prons = pronunciations_.value(word);
-            for (qsizetype i = 0; i < prons.size(); ++i) {
-                const QString name = i == 0 ? loopName : QStringLiteral("%1(%2)").arg(loopName).arg(i + 1);
-                if (ps_lookup_word(decoder_, name.toUtf8().constData()) == nullptr) {
-                    ps_add_word(decoder_, name.toUtf8().constData(), prons[i].join(u' ').toUtf8().constData(),
-                                FALSE);
-                }
-            }
-            if (!prons.isEmpty()) {
-                others << loopName;
-            }
-        }
-    }
+    const QStringList others = otherWords(words);
     grammar_ = QStringLiteral(
                    "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
                    "<command> = %1;\n<other> = <word>+;\n<word> = %2;\n%3\n")

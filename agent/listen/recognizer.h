@@ -75,6 +75,8 @@ public:
 private:
     Recognizer(ps_decoder_s* decoder, RecognizerTuning tuning);
     bool addPronunciations(const QStringList& words);
+    // The words of <other> beside these commands' words.
+    QStringList otherWords(const QStringList& commandWords);
     ps_decoder_s* decoder_;
     RecognizerTuning tuning_;
     QString dictionaryPath_;
