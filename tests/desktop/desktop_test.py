@@ -254,20 +254,30 @@ class Checks:
         wav = os.path.join(tempfile.mkdtemp(prefix="horalia-mic-"), "what-is-the-date.wav")
         subprocess.run([os.path.join(self.build, "bin", "agentsay"), "--wav", wav, "what is the date"],
                        check=True, capture_output=True)
-        # the answer may begin before the key is up: the recognizer may end the utterance at the silence
-        since, seen = self.audio.now(), self.clock.since()
-        self.desktop.xdotool("keydown", "Scroll_Lock")
-        try:
-            w = poll("the listening tip while Scroll Lock is held", self.listening_tip, 5)
-            self.say(f"Scroll Lock held: {w}")
-            self.shot("desktop-listening-tip")
-            time.sleep(0.3)
-            self.desktop.play_into_microphone(wav)
-            time.sleep(0.3)
-        finally:
-            self.desktop.xdotool("keyup", "Scroll_Lock")
         what = "\"what is the date\" said while Scroll Lock was held"
-        t, b = poll(f"{self.clock.names[0]}'s balloon after {what}", lambda: self.clock.balloon_seen(0, seen), 10)
+        # A person may have to say it twice; so may the test, but it says so.
+        for attempt in (1, 2):
+            # the answer may begin before the key is up: the recognizer may end the utterance at the silence
+            since, seen = self.audio.now(), self.clock.since()
+            self.desktop.xdotool("keydown", "Scroll_Lock")
+            try:
+                w = poll("the listening tip while Scroll Lock is held", self.listening_tip, 5)
+                self.say(f"Scroll Lock held ({attempt}): {w}")
+                self.shot("desktop-listening-tip")
+                time.sleep(1.0)  # the microphone opens
+                self.desktop.play_into_microphone(wav)
+                time.sleep(0.5)
+            finally:
+                self.desktop.xdotool("keyup", "Scroll_Lock")
+            try:
+                t, b = poll(f"{self.clock.names[0]}'s balloon after {what}",
+                            lambda: self.clock.balloon_seen(0, seen), 10)
+                break
+            except CheckFailed:
+                if attempt == 2:
+                    raise
+                self.say("not understood the first time; once more")
+                poll("the listening tip gone", lambda: self.listening_tip() is None, 10)
         start, length, rms = self.audio.next_sentence(since, 20)
         self.say(f"after {what}: {self.clock.names[0]}'s balloon after {t - seen:.1f} s: {b}; "
                  f"{length:.2f} s of sound, rms {rms:.0f}")
