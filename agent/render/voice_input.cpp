@@ -1,5 +1,7 @@
 #include "agent/render/voice_input.h"
 
+#include "agent/listen/spoken_commands.h"
+
 #include <QDebug>
 
 #include <algorithm>
@@ -13,16 +15,6 @@ namespace {
 
 const QString kListeningState = QStringLiteral("Listening");
 const QString kHearingState = QStringLiteral("Hearing");
-
-QList<listen::VoiceCommand> voiceCommands(const DesktopCharacter& character) {
-    QList<listen::VoiceCommand> commands;
-    for (const Command& c : character.commands()) {
-        if (c.enabled && !c.voice.trimmed().isEmpty()) {
-            commands.append({c.name, c.voice});
-        }
-    }
-    return commands;
-}
 
 }  // namespace
 
@@ -132,7 +124,7 @@ void VoiceInput::listen(DesktopCharacter* character, listen::Listener::Mode mode
     stateRequest_ = character->playState(kListeningState);
     tell(character, listeningText(character->name()), ListeningTip::Linger::Held);
     const EngineOptions& o = options_->options();
-    l->setCommands(voiceCommands(*character));
+    l->setCommands(listen::spokenCommands(character->commands()));
     l->setThreshold(o.thresholdPercent / 100.0);
     l->setInputDevice(o.inputDevice.toUtf8());
     l->start(mode);
@@ -184,8 +176,7 @@ void VoiceInput::finished(const listen::Recognition& result) {
     }
     const QList<Command>& commands = character->commands();
     const auto chosen = std::find_if(commands.cbegin(), commands.cend(), [&](const Command& c) {
-        return c.enabled && !c.voice.trimmed().isEmpty() &&
-               c.name.compare(result.command, Qt::CaseInsensitive) == 0;
+        return listen::canBeSpoken(c) && c.name.compare(result.command, Qt::CaseInsensitive) == 0;
     });
     if (!result.accepted() || chosen == commands.cend()) {
         tell(character, notUnderstoodText(character->name(), result.words), ListeningTip::Linger::Brief);

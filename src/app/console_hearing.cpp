@@ -2,6 +2,7 @@
 
 #include "agent/listen/recognizer.h"
 #include "agent/listen/sound_input.h"
+#include "agent/listen/spoken_commands.h"
 #include "agent/speech/espeak_synthesizer.h"
 
 namespace horalia::app {
@@ -19,14 +20,8 @@ std::optional<agent::listen::Recognition> ConsoleHearing::hear(const QString& ph
         }
         voice_ = std::make_unique<agent::speech::EspeakSynthesizer>();
     }
-    QList<agent::listen::VoiceCommand> spoken;
-    for (const agent::Command& command : commands) {
-        if (command.enabled && !command.voice.trimmed().isEmpty()) {
-            spoken.append({command.name, command.voice});
-        }
-    }
     QStringList warnings;
-    if (!recognizer_->setCommands(spoken, &warnings)) {
+    if (!recognizer_->setCommands(agent::listen::spokenCommands(commands), &warnings)) {
         *error = QStringLiteral("no command to listen for");
         return std::nullopt;
     }
