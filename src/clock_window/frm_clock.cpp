@@ -6,45 +6,11 @@
 #include "src/core/clock_layout.h"
 #include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
+#include "src/platform/colour_number.h"
 
 namespace horalia::clock_window {
 
 namespace keys = core::keys;
-
-namespace {
-
-// A stored colour number: red in the low byte, green, blue; 0x80000000 plus an index is one of the desktop's
-// own colours.
-std::optional<QColor> colourFromNumber(qint32 number, const QPalette& palette) {
-    const auto value = static_cast<quint32>(number);
-    if ((value & 0xffffff00u) == 0x80000000u) {
-        switch (value & 0xffu) {
-            case 5:
-                return palette.color(QPalette::Base);  // window background
-            case 8:
-                return palette.color(QPalette::Text);  // window text
-            case 15:
-                return palette.color(QPalette::Button);  // button face
-            case 18:
-                return palette.color(QPalette::ButtonText);  // button text
-            case 13:
-                return palette.color(QPalette::Highlight);  // highlight
-            case 14:
-                return palette.color(QPalette::HighlightedText);  // highlighted text
-            case 17:
-                return palette.color(QPalette::PlaceholderText);  // grey text
-            default:
-                return palette.color(QPalette::Window);
-        }
-    }
-    if ((value & 0xff000000u) != 0) {
-        return std::nullopt;
-    }
-    return QColor(static_cast<int>(value & 0xff), static_cast<int>((value >> 8) & 0xff),
-                  static_cast<int>((value >> 16) & 0xff));
-}
-
-}  // namespace
 
 frm_clock::frm_clock(platform::Platform& platform, AppWindows& windows, tray::TrayBackend& tray,
                      quintptr trayIcon)
@@ -150,12 +116,12 @@ void frm_clock::setTimeFormat(bool twentyFourHour) {
 void frm_clock::setColours(std::optional<qint32> fore, std::optional<qint32> back) {
     QPalette palette = lab_time_->palette();
     if (fore) {
-        if (std::optional<QColor> colour = colourFromNumber(*fore, palette)) {
+        if (std::optional<QColor> colour = platform::colourFromNumber(*fore, palette)) {
             palette.setColor(QPalette::WindowText, *colour);
         }
     }
     if (back) {
-        if (std::optional<QColor> colour = colourFromNumber(*back, palette)) {
+        if (std::optional<QColor> colour = platform::colourFromNumber(*back, palette)) {
             palette.setColor(QPalette::Window, *colour);
             QPalette own = this->palette();
             own.setColor(QPalette::Window, *colour);

@@ -14,9 +14,4 @@ public:
     virtual qint32 choose() = 0;
 };
 
-// Colour numbers keep red in the lowest byte, green in the next and blue in the third.
-inline qint32 colourNumber(int red, int green, int blue) {
-    return static_cast<qint32>((red & 0xff) | ((green & 0xff) << 8) | ((blue & 0xff) << 16));
-}
-
 }  // namespace horalia::platform

@@ -2,13 +2,15 @@
 
 #include <QColorDialog>
 
+#include "src/platform/colour_number.h"
+
 namespace horalia::platform {
 
 qint32 QtColourChooser::choose() {
-    const QColor start(held_ & 0xff, (held_ >> 8) & 0xff, (held_ >> 16) & 0xff);
+    const QColor start = rgbFromNumber(held_);
     const QColor chosen = QColorDialog::getColor(start);
     if (chosen.isValid()) {
-        held_ = colourNumber(chosen.red(), chosen.green(), chosen.blue());
+        held_ = colourNumber(chosen);
     }
     return held_;
 }

@@ -1,5 +1,6 @@
 // The characters, colours, type-and-speak and misc pages.
 #include "src/core/settings_keys.h"
+#include "src/platform/colour_number.h"
 #include "src/settings_dialog/settings_logic.h"
 
 namespace horalia::settings_dialog {
@@ -67,7 +68,7 @@ void SettingsLogic::changeCharacter(int character) {
 void SettingsLogic::changeColour(bool text) {
     // A cancelled dialog still hands back the colour it held, and that one is applied and stored.
     const qint32 colour = context_.colours.choose();
-    const QColor shown(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
+    const QColor shown = platform::rgbFromNumber(colour);
     controls_.setBackground(text ? QStringLiteral("txt_forecolour") : QStringLiteral("txt_backcolour"),
                             shown);
     if (core::ClockView* view = context_.clock.view) {

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "src/platform/colour_number.h"
+
 namespace horalia::setup {
 
 QString waitText() {
@@ -13,20 +15,12 @@ QString waitText() {
         "seconds");
 }
 
-namespace {
-
-QColor fromColourValue(qint32 value) {
-    return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
-}
-
-}  // namespace
-
 frm_wait::frm_wait(platform::Platform& platform, const QString& programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint),
       label1_(new QLabel(waitText(), this)),
       screen_(platform, programFolder, [this](qint32 colour) {
           QPalette p = palette();
-          p.setColor(QPalette::Window, fromColourValue(colour));
+          p.setColor(QPalette::Window, platform::rgbFromNumber(colour));
           setPalette(p);
       }) {
     setObjectName(QStringLiteral("frm_wait"));
