@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "src/settings_dialog/control_table.h"
 #include "src/settings_dialog/help_text.h"
 
 namespace horalia::settings_dialog {
@@ -95,6 +96,7 @@ frm_settings::frm_settings(DialogContext context, QWidget* parent)
     resize(720, 480);
     unload_ = context.clock.closeDialog;
     logic_ = std::make_unique<SettingsLogic>(std::move(context), *this);
+    findControls();
     connectHandlers();
 }
 
@@ -295,55 +297,72 @@ void frm_settings::buildMiscPage() {
     tabs_->addTab(page, QStringLiteral("Misc"));
 }
 
+void frm_settings::findControls() {
+    // A parent comes before its children, so a combo box is found under its name, not its edit field.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (!w->objectName().isEmpty() && !controls_.contains(w->objectName())) {
+            controls_.insert(w->objectName(), w);
+        }
+    }
+}
+
+QWidget* frm_settings::control(const QString& name) const {
+    QWidget* w = controls_.value(name);
+    if (w == nullptr) {
+        qCritical("frm_settings: no control is named \"%s\"", qPrintable(name));
+    }
+    return w;
+}
+
 void frm_settings::connectHandlers() {
     SettingsLogic* logic = logic_.get();
-    auto click = [this](const QString& name, auto handler) {
-        if (auto* b = findChild<QPushButton*>(name)) {
-            connect(b, &QPushButton::clicked, this, handler);
-        }
-    };
-    // A box changes on a click and when a handler or the load sets it; only the user's change is a click.
-    auto toggle = [this](const QString& name, auto handler) {
-        if (auto* b = findChild<QCheckBox*>(name)) {
-            connect(b, &QCheckBox::toggled, this, [this, handler] {
-                if (!settingBox_) {
-                    handler();
+    for (const ControlHandler& entry : controlHandlers()) {
+        QWidget* w = control(entry.name);
+        const auto handle = [logic, h = entry.handle] { h(*logic); };
+        auto* button = qobject_cast<QPushButton*>(w);
+        auto* check = qobject_cast<QCheckBox*>(w);
+        auto* line = qobject_cast<QLineEdit*>(w);
+        auto* combo = qobject_cast<QComboBox*>(w);
+        bool wired = true;
+        switch (entry.kind) {
+            case ControlKind::Button:
+                wired = button != nullptr && connect(button, &QPushButton::clicked, this, handle);
+                break;
+            case ControlKind::CheckBox:
+                // A box changes on a click and when a handler or the load sets it; only the user's change
+                // is a click.
+                wired = check != nullptr && connect(check, &QCheckBox::toggled, this, [this, handle] {
+                            if (!settingBox_) {
+                                handle();
+                            }
+                        });
+                break;
+            case ControlKind::Text:
+                wired = line != nullptr && connect(line, &QLineEdit::textChanged, this, handle);
+                break;
+            case ControlKind::Interval:
+                wired = combo != nullptr && connect(combo, &QComboBox::editTextChanged, this, handle);
+                if (wired) {
+                    combo->installEventFilter(this);
                 }
-            });
+                break;
+            case ControlKind::Entry:
+                wired = line != nullptr || combo != nullptr || qobject_cast<QPlainTextEdit*>(w) != nullptr;
+                break;
+            case ControlKind::Label:
+                wired = qobject_cast<QLabel*>(w) != nullptr;
+                if (wired) {
+                    w->installEventFilter(this);
+                }
+                break;
         }
-    };
-    auto edited = [this](const QString& name, auto handler) {
-        if (auto* b = findChild<QLineEdit*>(name)) {
-            connect(b, &QLineEdit::textChanged, this, handler);
+        if (w != nullptr && !wired) {
+            qCritical("frm_settings: \"%s\" is not the kind of control its handler wants",
+                      qPrintable(entry.name));
         }
-    };
-    for (int i = 1; i <= 2; ++i) {
-        click(n("com_set", i), [logic, i] { logic->setAlarm(i); });
-        click(n("com_clear", i), [logic, i] { logic->clearAlarm(i); });
-        click(n("com_change", i), [logic, i] { logic->changeLaunch(i); });
-        click(n("com_changechar", i), [logic, i] { logic->changeCharacter(i); });
-        toggle(n("chk_repeat", i), [logic, i] { logic->repeatClicked(i); });
-        toggle(n("chk_hide", i), [logic, i] { logic->hideClicked(i); });
-        toggle(n("chk_effects", i), [logic, i] { logic->effectsClicked(i); });
-        edited(n("txt_message", i), [logic, i] { logic->messageChanged(i); });
-    }
-    toggle(QStringLiteral("chk_LWW"), [logic] { logic->startWithLoginClicked(); });
-    click(QStringLiteral("com_changefore"), [logic] { logic->changeColour(true); });
-    click(QStringLiteral("com_changeback"), [logic] { logic->changeColour(false); });
-    click(QStringLiteral("com_speak"), [logic] { logic->speak(); });
-    click(QStringLiteral("Command2"), [logic] { logic->setFormat(); });
-    click(QStringLiteral("com_setquiet"), [logic] { logic->setQuiet(); });
-    edited(QStringLiteral("txt_startupmessage"), [logic] { logic->startupMessageChanged(); });
-    edited(QStringLiteral("txt_username"), [logic] { logic->userNameChanged(); });
-    if (auto* interval = findChild<QComboBox*>(QStringLiteral("Combo2"))) {
-        connect(interval, &QComboBox::editTextChanged, this, [logic] { logic->intervalChanged(); });
-        interval->installEventFilter(this);
-    }
-    if (auto* mode = findChild<QLabel*>(QStringLiteral("lab_mode"))) {
-        mode->installEventFilter(this);
     }
     for (const char* name : kSelectAllBoxes) {
-        if (auto* w = findChild<QWidget*>(QString::fromLatin1(name))) {
+        if (QWidget* w = control(QString::fromLatin1(name))) {
             w->installEventFilter(this);
         }
     }
@@ -351,8 +370,9 @@ void frm_settings::connectHandlers() {
 
 bool frm_settings::eventFilter(QObject* watched, QEvent* event) {
     const QString name = watched->objectName();
-    if (event->type() == QEvent::MouseButtonRelease && name == u"lab_mode") {
-        logic_->modeLabelClicked();
+    const ControlHandler* entry = findControlHandler(name);
+    if (event->type() == QEvent::MouseButtonRelease && entry && entry->kind == ControlKind::Label) {
+        entry->handle(*logic_);
         return true;
     }
     if (event->type() == QEvent::FocusOut) {
@@ -369,10 +389,9 @@ bool frm_settings::eventFilter(QObject* watched, QEvent* event) {
         if (back) {
             return QWidget::eventFilter(watched, event);
         }
-        auto* combo = findChild<QComboBox*>(QStringLiteral("Combo2"));
-        if (combo != nullptr && watched == combo) {
+        if (entry && entry->focused) {
             // The edit field passes its focus on to the combo box, so this is one hint per focus.
-            logic_->intervalFocused();
+            entry->focused(*logic_);
         } else if (auto* line = qobject_cast<QLineEdit*>(watched)) {
             line->selectAll();
         } else if (auto* text = qobject_cast<QPlainTextEdit*>(watched)) {
@@ -407,36 +426,37 @@ void frm_settings::showPage(int page) {
 }
 
 QString frm_settings::text(const QString& name) const {
-    if (auto* line = findChild<QLineEdit*>(name)) {
-        // A combo box's edit field is found under the combo box's own name.
+    QWidget* w = control(name);
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
         return line->text();
     }
-    if (auto* c = findChild<QComboBox*>(name)) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
         return c->currentText();
     }
-    if (auto* t = findChild<QPlainTextEdit*>(name)) {
+    if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
         return t->toPlainText();
     }
-    if (auto* l = findChild<QLabel*>(name)) {
+    if (auto* l = qobject_cast<QLabel*>(w)) {
         return l->text();
     }
     return {};
 }
 
 void frm_settings::setText(const QString& name, const QString& text) {
-    if (auto* line = findChild<QLineEdit*>(name)) {
+    QWidget* w = control(name);
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
         line->setText(text);
-    } else if (auto* c = findChild<QComboBox*>(name)) {
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         c->setEditText(text);
-    } else if (auto* t = findChild<QPlainTextEdit*>(name)) {
+    } else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
         t->setPlainText(text);
-    } else if (auto* l = findChild<QLabel*>(name)) {
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
         l->setText(text);
     }
 }
 
 void frm_settings::setChecked(const QString& name, bool checked) {
-    if (auto* b = findChild<QCheckBox*>(name)) {
+    if (auto* b = qobject_cast<QCheckBox*>(control(name))) {
         const bool before = settingBox_;
         settingBox_ = true;
         b->setChecked(checked);
@@ -445,7 +465,7 @@ void frm_settings::setChecked(const QString& name, bool checked) {
 }
 
 void frm_settings::setItems(const QString& name, const QStringList& items) {
-    if (auto* c = findChild<QComboBox*>(name)) {
+    if (auto* c = qobject_cast<QComboBox*>(control(name))) {
         // Filling the list would put its first entry into the edit field.
         const QString kept = c->currentText();
         c->clear();
@@ -455,7 +475,7 @@ void frm_settings::setItems(const QString& name, const QStringList& items) {
 }
 
 void frm_settings::setShown(const QString& name, bool shown) {
-    if (auto* w = findChild<QWidget*>(name)) {
+    if (QWidget* w = control(name)) {
         w->setVisible(shown);
     }
 }
@@ -465,7 +485,7 @@ void frm_settings::setPageEnabled(int page, bool enabled) {
 }
 
 void frm_settings::setBackground(const QString& name, const QColor& colour) {
-    if (auto* w = findChild<QWidget*>(name)) {
+    if (QWidget* w = control(name)) {
         QPalette palette = w->palette();
         palette.setColor(QPalette::Window, colour);
         palette.setColor(QPalette::Base, colour);

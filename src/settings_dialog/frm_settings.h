@@ -3,6 +3,7 @@
 // stores the option at once; there is no OK or Cancel.
 #pragma once
 
+#include <QHash>
 #include <QTabWidget>
 #include <QWidget>
 #include <functional>
@@ -39,6 +40,9 @@ private:
     void buildHelpPage();
     void buildTypeAndSpeakPage();
     void buildMiscPage();
+    void findControls();
+    // The control of that name; a missing one is a fault in the dialog, said on standard error.
+    QWidget* control(const QString& name) const;
     void connectHandlers();
 
 public:
@@ -53,6 +57,7 @@ public:
 
 private:
     QTabWidget* tabs_;
+    QHash<QString, QWidget*> controls_;
     std::unique_ptr<SettingsLogic> logic_;
     // The owner's way of unloading this dialog, the same one a character change uses.
     std::function<void()> unload_;

@@ -155,3 +155,28 @@ TEST(ConsoleMode, AWholeScriptedSession) {
     // Nothing happens once the program has ended: not the about box, not the next minute.
     EXPECT_EQ(lines.last(), "10:01:18 Program End");
 }
+
+TEST(ConsoleMode, TheSettingsDialogTakesTypingAndClicksByTheControlsNames) {
+    QTemporaryDir home;
+    const QByteArray script =
+        "menu mnu_settings1\n"
+        "settings type txt_hour1 07\nsettings type txt_min1 45\nsettings click com_set1\n"
+        "settings type txt_username Alice\n"
+        "settings click chk_repeat1\n";
+    auto run = runProgram(home, {"--console", "--from", "2026-12-04T10:00:00", "--for", "1m"}, script);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_EQ(runProgram(home, {"config", "get", "Data", "AlarmTime1"}).out.trimmed(), "0745");
+    EXPECT_EQ(runProgram(home, {"config", "get", "Data", "UserName"}).out.trimmed(), "Alice");
+
+    // A box cannot be clicked, a button takes no typing, and a name the dialog does not have is a line the
+    // program cannot read.
+    for (const QByteArray& wrong :
+         {QByteArray("settings click txt_hour1\n"), QByteArray("settings type com_set1 7\n"),
+          QByteArray("settings click com_nothing\n")}) {
+        QTemporaryDir other;
+        auto bad = runProgram(other, {"--console", "--from", "2026-12-04T10:00:00", "--for", "1m"},
+                              "menu mnu_settings1\n" + wrong);
+        EXPECT_TRUE(bad.err.contains("cannot read \"" + wrong.trimmed() + "\"")) << bad.err.toStdString();
+    }
+}

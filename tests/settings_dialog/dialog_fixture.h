@@ -22,7 +22,23 @@ namespace testsupport {
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    SettingsDialogTest() : fake(at(0, 7)) {}
+    SettingsDialogTest() : fake(at(0, 7)) {
+        faults().clear();
+        previous_ =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtCriticalMsg) {
+                    faults() << text;
+                }
+            });
+    }
+    ~SettingsDialogTest() override { qInstallMessageHandler(previous_); }
+    // A control the logic names that the window lacks, or one of the wrong kind, fails the test at hand.
+    void TearDown() override { EXPECT_TRUE(faults().isEmpty()) << faults().join(u'\n').toStdString(); }
+    static QStringList& faults() {
+        static QStringList log;
+        return log;
+    }
+    QtMessageHandler previous_ = nullptr;
 
     void open(int page = 0) {
         dialog = make([this] { calls << "closeDialog"; });
