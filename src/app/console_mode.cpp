@@ -1,4 +1,5 @@
 #include "src/app/console_mode.h"
+#include "src/app/clock_links.h"
 
 #include <unistd.h>
 
@@ -65,16 +66,9 @@ struct Session {
         const QStringList restartArguments =
             options.from ? QStringList() : QStringList{QStringLiteral("--console")};
         windows.setSettingsFactory([this, restartArguments] {
-            settings_dialog::ClockLink link;
-            link.say = [this](const QString& talk, const QString& who) { controller.say(talk, who); };
-            link.view = &view;
-            link.timeForeColour = [] { return QColor(Qt::black); };
-            link.timeBackColour = [] { return QColor(Qt::white); };
-            link.newcharacter = [this] { return controller.newcharacter(); };
-            link.newcharacter2 = [this] { return controller.newcharacter2(); };
-            link.unloadClock = [this] { controller.unload(); };
-            link.closeDialog = [this] { windows.closeSettings(); };
-            link.restartArguments = restartArguments;
+            settings_dialog::ClockLink link = settingsClockLink(
+                controller, view, windows,
+                {[] { return QColor(Qt::black); }, [] { return QColor(Qt::white); }}, restartArguments);
             return std::make_unique<ConsoleSettings>(
                 log, settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
         });
@@ -95,13 +89,10 @@ struct Session {
     // installer screen on a first run, the end for a second copy.
     void firstRunOrStart(bool anotherInstance) {
         const QStringList restartArguments{QStringLiteral("--console")};
-        setup::New_User::Links links;
-        links.anotherInstance = [anotherInstance] { return anotherInstance; };
-        links.showClock = [this] {
+        setup::New_User::Links links = newUserLinks(controller, anotherInstance, [this] {
             controller.load();
             view.setVisible(true);
-        };
-        links.checkboxes = [this] { controller.checkboxes(); };
+        });
         links.showAgreement = [this] {
             agreementShown = true;
             log.line(QStringLiteral("New_User"), QStringLiteral("Show"), {});

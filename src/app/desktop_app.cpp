@@ -1,4 +1,5 @@
 #include "src/app/desktop_app.h"
+#include "src/app/clock_links.h"
 
 #include <QPainter>
 
@@ -68,17 +69,9 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::QtColourChooser colours;
     platform::AutostartEntry autostart;
     windows.setSettingsFactory([&] {
-        settings_dialog::ClockLink link;
-        link.say = [&frmClock](const QString& talk, const QString& who) { frmClock.say(talk, who); };
-        link.view = &frmClock;
-        link.timeForeColour = [&frmClock] {
-            return frmClock.lab_time()->palette().color(QPalette::WindowText);
-        };
-        link.timeBackColour = [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::Window); };
-        link.newcharacter = [&frmClock] { return frmClock.newcharacter(); };
-        link.newcharacter2 = [&frmClock] { return frmClock.newcharacter2(); };
-        link.unloadClock = [&frmClock] { frmClock.controller().unload(); };
-        link.closeDialog = [&windows] { windows.closeSettings(); };
+        ShownColours shown{[&frmClock] { return frmClock.lab_time()->palette().color(QPalette::WindowText); },
+                           [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::Window); }};
+        settings_dialog::ClockLink link = settingsClockLink(frmClock.controller(), frmClock, windows, shown);
         return std::make_unique<settings_dialog::frm_settings>(
             settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
     });
@@ -87,13 +80,10 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     std::unique_ptr<setup::AgreementWindow> agreement;
     std::unique_ptr<setup::frm_wait> wait;
     setup::New_User* newUser = nullptr;
-    setup::New_User::Links links;
-    links.anotherInstance = [anotherInstance] { return anotherInstance; };
-    links.showClock = [&frmClock] {
+    setup::New_User::Links links = newUserLinks(frmClock.controller(), anotherInstance, [&frmClock] {
         frmClock.load();
         frmClock.show();
-    };
-    links.checkboxes = [&frmClock] { frmClock.checkboxes(); };
+    });
     links.showAgreement = [&] {
         agreement = std::make_unique<setup::AgreementWindow>([&newUser] { newUser->Command3_Click(); },
                                                              [&newUser] { newUser->Command1_Click(); });
