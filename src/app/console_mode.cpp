@@ -1,5 +1,4 @@
 #include "src/app/console_mode.h"
-#include "src/app/clock_links.h"
 
 #include <unistd.h>
 
@@ -7,6 +6,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include "src/app/clock_links.h"
 #include "src/app/console_dialogs.h"
 #include "src/app/console_log.h"
 #include "src/app/console_platform.h"

@@ -1,8 +1,8 @@
 #include "src/app/desktop_app.h"
-#include "src/app/clock_links.h"
 
 #include <QPainter>
 
+#include "src/app/clock_links.h"
 #include "src/app/desktop_engine_factory.h"
 #include "src/app/desktop_windows.h"
 #include "src/clock_window/frm_clock.h"
