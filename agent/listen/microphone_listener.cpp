@@ -4,11 +4,41 @@
 #include <QAudioSource>
 #include <QMediaDevices>
 #include <QMetaObject>
+#include <QMutex>
 #include <span>
 
 #include "agent/listen/sample_rate.h"
 
 namespace agent::listen {
+
+// Collects what the audio source writes, whichever thread it writes from, and tells the listener on its own.
+class CaptureDevice final : public QIODevice {
+public:
+    CaptureDevice(std::function<void()> arrived, QObject* parent)
+        : QIODevice(parent), arrived_(std::move(arrived)) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    QByteArray take() {
+        const QMutexLocker lock(&mutex_);
+        return std::exchange(data_, {});
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        {
+            const QMutexLocker lock(&mutex_);
+            data_.append(data, size);
+        }
+        QMetaObject::invokeMethod(parent(), arrived_, Qt::QueuedConnection);
+        return size;
+    }
+
+private:
+    std::function<void()> arrived_;
+    QMutex mutex_;
+    QByteArray data_;
+};
 
 // What lives on the recognition thread; only jobs posted there touch it.
 struct MicrophoneListener::Worker {
@@ -144,17 +174,24 @@ void MicrophoneListener::start(Mode mode) {
     heard_.clear();
     detector_.emplace(format_.sampleRate());
     source_ = new QAudioSource(device, format_, this);
-    io_ = source_->start();
-    if (io_ == nullptr || source_->error() != QAudio::NoError) {
+    capture_ = new CaptureDevice(
+        [this, source = QPointer<QAudioSource>(source_)] {
+            // only sound of the utterance that is going on
+            if (source && source == source_) {
+                takeSound();
+            }
+        },
+        this);
+    source_->start(capture_);
+    if (source_->error() != QAudio::NoError) {
         endAudio();
         emit failed(QStringLiteral("the microphone \"%1\" could not be opened").arg(device.description()));
         return;
     }
-    connect(io_, &QIODevice::readyRead, this, &MicrophoneListener::takeSound);
 }
 
 void MicrophoneListener::takeSound() {
-    if (!source_ || !io_) {
+    if (!source_ || !capture_) {
         return;
     }
     if (readSound()) {
@@ -173,7 +210,7 @@ void MicrophoneListener::takeSound() {
 }
 
 bool MicrophoneListener::readSound() {
-    std::vector<std::int16_t> mono = toMono(io_->readAll(), format_);
+    std::vector<std::int16_t> mono = toMono(capture_->take(), format_);
     const bool wasInSpeech = detector_->inSpeech();
     detector_->feed(mono);
     heard_.insert(heard_.end(), mono.begin(), mono.end());
@@ -182,13 +219,14 @@ bool MicrophoneListener::readSound() {
 
 void MicrophoneListener::endAudio() {
     if (source_) {
-        if (io_) {
-            disconnect(io_, nullptr, this, nullptr);
-        }
         source_->stop();
         // The utterance may end inside the device's own signal: the source goes once that has returned.
         source_->deleteLater();
         source_ = nullptr;
+    }
+    if (capture_) {
+        capture_->deleteLater();
+        capture_ = nullptr;
     }
 }
 
@@ -197,7 +235,7 @@ void MicrophoneListener::stop() {
         return;
     }
     const bool wasInSpeech = detector_->inSpeech();
-    if (io_) {
+    if (capture_) {
         readSound();  // what the device still held
     }
     const bool heardSpeech = detector_->heardSpeech();

@@ -16,9 +16,10 @@
 #include "agent/listen/speech_detector.h"
 
 class QAudioSource;
-class QIODevice;
 
 namespace agent::listen {
+
+class CaptureDevice;
 
 class MicrophoneListener final : public Listener {
     Q_OBJECT
@@ -60,7 +61,9 @@ private:
 
     Mode mode_ = Mode::UntilStopped;
     QAudioSource* source_ = nullptr;
-    QPointer<QIODevice> io_;
+    // Where the source writes what it hears. Qt's PulseAudio source in push mode (start() without a device)
+    // signals sound but mostly hands out none, so the source is given a device to write into.
+    QPointer<CaptureDevice> capture_;
     QAudioFormat format_;
     std::optional<SpeechDetector> detector_;
     std::vector<std::int16_t> heard_;  // mono, at format_'s rate
