@@ -181,14 +181,7 @@ int AnimationPlayer::idleLevel() const {
     return idleMs_ >= idle_.level2Ms ? 2 : 1;
 }
 
-QList<Completion> AnimationPlayer::takeCompletions() {
-    QList<Completion> out;
-    out.swap(completions_);
-    return out;
-}
-
 void AnimationPlayer::report(const Completion& c) {
-    completions_.append(c);
     if (onComplete_) {
         onComplete_(c);
     }

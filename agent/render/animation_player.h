@@ -116,8 +116,6 @@ public:
     }
     // Called with the sound index of each frame entered that has a sound.
     void setFrameSoundHandler(std::function<void(int sound)> handler) { onSound_ = std::move(handler); }
-    // Completions not yet taken, oldest first.
-    QList<Completion> takeCompletions();
 
 private:
     enum class Role { Request, Return, Idle };
@@ -180,7 +178,6 @@ private:
     std::function<void(const Completion&)> onComplete_;
     std::function<void(int, RequestKind, const QString&)> onStart_;
     std::function<void(int)> onSound_;
-    QList<Completion> completions_;
 };
 
 }  // namespace agent::render

@@ -86,7 +86,20 @@ struct Timed {
 };
 
 // Advances a millisecond at a time, noting when each request completes.
-QList<Timed> run(AnimationPlayer& player, int ms, int* clock) {
+// A player whose reports are kept until the test takes them.
+class RecordingPlayer : public AnimationPlayer {
+public:
+    explicit RecordingPlayer(const agent::format::AcsFile& file, agent::render::RandomSource random = {})
+        : AnimationPlayer(file, std::move(random)) {
+        setCompletionHandler([this](const Completion& c) { reported_ << c; });
+    }
+    QList<Completion> takeCompletions() { return std::exchange(reported_, {}); }
+
+private:
+    QList<Completion> reported_;
+};
+
+QList<Timed> run(RecordingPlayer& player, int ms, int* clock) {
     QList<Timed> out;
     for (int i = 0; i < ms; ++i) {
         player.advance(1);
@@ -99,7 +112,7 @@ QList<Timed> run(AnimationPlayer& player, int ms, int* clock) {
 }
 
 // Shows the character and lets the Showing animation finish.
-void showNow(AnimationPlayer& player) {
+void showNow(RecordingPlayer& player) {
     player.show();
     player.advance(200);
     ASSERT_FALSE(player.isBusy());
@@ -113,7 +126,7 @@ protected:
 };
 
 TEST_F(PlayerTest, RequestsReturnAtOnceAndRunInOrder) {
-    AnimationPlayer player(file, agent::render::seededRandom(1));
+    RecordingPlayer player(file, agent::render::seededRandom(1));
     const int show = player.show();
     const int wave = player.play("WAVE");
     const int unknown = player.play("NoSuchAnimation");
@@ -144,7 +157,7 @@ TEST_F(PlayerTest, RequestsReturnAtOnceAndRunInOrder) {
 }
 
 TEST_F(PlayerTest, OneLongAdvanceMatchesManyShortOnes) {
-    AnimationPlayer player(file, agent::render::seededRandom(3));
+    RecordingPlayer player(file, agent::render::seededRandom(3));
     QList<Completion> seen;
     player.setCompletionHandler([&](const Completion& c) { seen.append(c); });
     player.show();
@@ -159,7 +172,7 @@ TEST_F(PlayerTest, OneLongAdvanceMatchesManyShortOnes) {
 }
 
 TEST_F(PlayerTest, StopDropsTheQueueAndLeavesThroughTheExitBranch) {
-    AnimationPlayer player(file, agent::render::seededRandom(7));
+    RecordingPlayer player(file, agent::render::seededRandom(7));
     const int greet = player.play("Greet");
     const int after = player.play("Wave");
     int clock = 0;
@@ -190,7 +203,7 @@ TEST_F(PlayerTest, StopDropsTheQueueAndLeavesThroughTheExitBranch) {
 
 TEST_F(PlayerTest, BranchesFollowTheRandomSourceThenTheReturnAnimationPlays) {
     // Idle's first frame goes to frame 1 on a roll below 60 and back to itself otherwise.
-    AnimationPlayer player(file, scripted({70, 59}));
+    RecordingPlayer player(file, scripted({70, 59}));
     const int id = player.play("idle");
     int clock = 0;
     run(player, 100, &clock);
@@ -213,7 +226,7 @@ TEST_F(PlayerTest, ASeedGivesTheSameBranchEveryTime) {
     int moved = 0;
     for (std::uint32_t seed = 1; seed <= 20; ++seed) {
         const int roll = agent::render::seededRandom(seed)(100);
-        AnimationPlayer player(file, agent::render::seededRandom(seed));
+        RecordingPlayer player(file, agent::render::seededRandom(seed));
         player.play("Idle");
         player.advance(100);
         EXPECT_EQ(player.currentAnimation(), "Idle");
@@ -226,7 +239,7 @@ TEST_F(PlayerTest, ASeedGivesTheSameBranchEveryTime) {
 }
 
 TEST_F(PlayerTest, ZeroLengthFramesPassAtOnce) {
-    AnimationPlayer player(file, agent::render::seededRandom(1));
+    RecordingPlayer player(file, agent::render::seededRandom(1));
     const int id = player.play("Zero");
     player.advance(0);
     EXPECT_EQ(player.currentFrame(), 2);
@@ -241,7 +254,7 @@ TEST_F(PlayerTest, ZeroLengthFramesPassAtOnce) {
 }
 
 TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
-    AnimationPlayer player(file, agent::render::seededRandom(5));
+    RecordingPlayer player(file, agent::render::seededRandom(5));
     player.setIdleTimes(IdleTimes{1000, 500, 5000, 10000});
     player.show();
     int clock = 0;
@@ -290,7 +303,7 @@ TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
 }
 
 TEST_F(PlayerTest, AHiddenCharacterDoesNotIdle) {
-    AnimationPlayer player(file, agent::render::seededRandom(5));
+    RecordingPlayer player(file, agent::render::seededRandom(5));
     player.setIdleTimes(IdleTimes{10, 10, 20, 30});
     player.advance(100000);
     EXPECT_FALSE(player.isAnimating());
@@ -298,7 +311,7 @@ TEST_F(PlayerTest, AHiddenCharacterDoesNotIdle) {
 }
 
 TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
-    AnimationPlayer player(file, agent::render::seededRandom(9));
+    RecordingPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({0, 0});
     showNow(player);
     player.setMoveSpeed(100);
@@ -337,7 +350,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
     c.info.states.append(State{"MovingRight", {"Stride"}});
     AcsFile walker;
     loadInto(&walker, c);
-    AnimationPlayer player(walker, agent::render::seededRandom(3));
+    RecordingPlayer player(walker, agent::render::seededRandom(3));
     player.setPosition({0, 0});
     showNow(player);
     player.setMoveSpeed(100);
@@ -361,7 +374,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
 }
 
 TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
-    AnimationPlayer player(file, agent::render::seededRandom(9));
+    RecordingPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({0, 0});
     showNow(player);
     player.setMoveSpeed(100);
@@ -374,7 +387,7 @@ TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
 }
 
 TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
-    AnimationPlayer player(file, agent::render::seededRandom(9));
+    RecordingPlayer player(file, agent::render::seededRandom(9));
     const int id = player.moveTo({-300, 40});
     player.advance(0);
     EXPECT_EQ(player.position(), QPoint(-300, 40));
@@ -383,7 +396,7 @@ TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
 }
 
 TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
-    AnimationPlayer player(file, agent::render::seededRandom(9));
+    RecordingPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({10, 500});
     showNow(player);
     player.setMoveSpeed(200);
@@ -400,7 +413,7 @@ TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
 }
 
 TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
-    AnimationPlayer player(file, agent::render::seededRandom(9));
+    RecordingPlayer player(file, agent::render::seededRandom(9));
     player.setPosition({0, 0});
     showNow(player);
     player.setMoveSpeed(100);
@@ -416,7 +429,7 @@ TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
 }
 
 TEST_F(PlayerTest, SpeakHoldsTheSpeakingStatesFrameWhenTheLastFrameHasNoMouths) {
-    AnimationPlayer player(file, agent::render::seededRandom(2));
+    RecordingPlayer player(file, agent::render::seededRandom(2));
     player.speak("Hello there");
     player.advance(0);
     EXPECT_TRUE(player.isSpeaking());
@@ -430,7 +443,7 @@ TEST_F(PlayerTest, SpeakHoldsTheSpeakingStatesFrameWhenTheLastFrameHasNoMouths) 
 }
 
 TEST_F(PlayerTest, SpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
-    AnimationPlayer player(file, agent::render::seededRandom(4));
+    RecordingPlayer player(file, agent::render::seededRandom(4));
     QStringList started;
     player.setRequestStartHandler([&](int, RequestKind kind, const QString& text) {
         if (kind == RequestKind::Speak) {
@@ -519,7 +532,7 @@ TEST_F(PlayerTest, NoStatementsEndIsLostWhateverTheOrderOfEvents) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        AnimationPlayer player(file, agent::render::seededRandom(3));
+        RecordingPlayer player(file, agent::render::seededRandom(3));
         QList<int> ids;
         int gestureAt = -1;
         int clock = 0;
@@ -551,7 +564,7 @@ TEST_F(PlayerTest, NoStatementsEndIsLostWhateverTheOrderOfEvents) {
 }
 
 TEST_F(PlayerTest, AnEndForAnotherStatementEndsNothing) {
-    AnimationPlayer player(file, agent::render::seededRandom(4));
+    RecordingPlayer player(file, agent::render::seededRandom(4));
     showNow(player);
     const int old = player.speak("Cut short");
     player.advance(0);
@@ -574,7 +587,7 @@ TEST_F(PlayerTest, AnEndForAnotherStatementEndsNothing) {
 }
 
 TEST_F(PlayerTest, StopBetweenTheTurnAndTheVoicesEndDropsTheStatementAtOnce) {
-    AnimationPlayer player(file, agent::render::seededRandom(4));
+    RecordingPlayer player(file, agent::render::seededRandom(4));
     showNow(player);
     int id = 0;
     player.setRequestStartHandler([&](int started, RequestKind kind, const QString&) {
@@ -592,7 +605,7 @@ TEST_F(PlayerTest, StopBetweenTheTurnAndTheVoicesEndDropsTheStatementAtOnce) {
 }
 
 TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequest) {
-    AnimationPlayer player(file, agent::render::seededRandom(4));
+    RecordingPlayer player(file, agent::render::seededRandom(4));
     player.setRequestStartHandler([&](int, RequestKind kind, const QString&) {
         if (kind == RequestKind::Play) {
             player.stop();
@@ -613,7 +626,7 @@ TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
     c.sounds.resize(8);
     AcsFile noisy;
     loadInto(&noisy, c);
-    AnimationPlayer player(noisy, agent::render::seededRandom(1));
+    RecordingPlayer player(noisy, agent::render::seededRandom(1));
     QList<int> sounds;
     player.setFrameSoundHandler([&](int s) { sounds << s; });
     player.play("Clang");
@@ -624,7 +637,7 @@ TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
 }
 
 TEST_F(PlayerTest, TimeToNextEventTellsADriverHowLongToSleep) {
-    AnimationPlayer player(file, agent::render::seededRandom(5));
+    RecordingPlayer player(file, agent::render::seededRandom(5));
     EXPECT_EQ(player.msUntilNextEvent(), -1) << "hidden and asked nothing: no time needed";
     player.show();
     EXPECT_EQ(player.msUntilNextEvent(), 0);
@@ -658,7 +671,7 @@ TEST(PlayerGenuineFiles, ShowMoveHideComplete) {
         }
         ++played;
         for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-            AnimationPlayer player(file, agent::render::seededRandom(seed));
+            RecordingPlayer player(file, agent::render::seededRandom(seed));
             player.setPosition({400, 300});
             player.show();
             player.moveTo({100, 250});

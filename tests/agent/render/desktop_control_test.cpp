@@ -63,7 +63,11 @@ protected:
 
     DesktopCharacter* loadGenie() {
         EXPECT_TRUE(control->load("Genie", "genie.acs")) << control->lastError().toStdString();
-        return control->character("genie");
+        DesktopCharacter* genie = control->character("genie");
+        if (genie != nullptr) {
+            completions(genie);
+        }
+        return genie;
     }
 
     // Runs time in frame-sized steps until the character has nothing left to do (or the limit passes).
@@ -73,7 +77,14 @@ protected:
         }
     }
 
-    QList<Completion> completions(DesktopCharacter* c) { return c->player().takeCompletions(); }
+    // What the character's player reported since the last call (the record starts with the load).
+    QList<Completion> completions(DesktopCharacter* c) {
+        if (!recorded.contains(c)) {
+            c->player().setCompletionHandler([this, c](const Completion& done) { recorded[c] << done; });
+        }
+        return std::exchange(recorded[c], {});
+    }
+    QHash<DesktopCharacter*, QList<Completion>> recorded;
 
     QTemporaryDir folder;
     std::shared_ptr<OptionsStore> options;
