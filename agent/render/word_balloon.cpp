@@ -238,7 +238,6 @@ void WordBalloon::applyPlacement() {
 }
 
 void WordBalloon::requestRepaint() {
-    ++repaintRequests_;
     update();
 }
 

@@ -64,8 +64,6 @@ public:
     const BalloonPlacement& placement() const { return placement_; }
     // The body's size for the current statement and style.
     QSize bodySize() const { return bodySize_; }
-    // How many times the balloon has asked to be repainted; for tests of its cheapness.
-    int repaintRequests() const { return repaintRequests_; }
 
     static constexpr BalloonShape kShape{};
     static constexpr int kPaddingX = 8;
@@ -101,7 +99,6 @@ private:
     std::optional<QRect> screen_;  // given by the caller; else the screen under the character
     QRect screenArea_;             // the available area the body was sized and placed for
     BalloonPlacement placement_;
-    int repaintRequests_ = 0;
 };
 
 }  // namespace agent::render
