@@ -417,15 +417,10 @@ bool AnimationPlayer::settleOnce() {
             complete(stopped_);
             return true;
         }
-        if (current_->kind == RequestKind::Move && moveElapsedMs_ >= moveTotalMs_) {
-            if (playing_ && !exiting_) {
-                exiting_ = true;
-                return true;
-            }
-            if (!playing_) {
-                complete(stopped_);
-                return true;
-            }
+        // (an arrival while frames still play turned to its exit branches above)
+        if (current_->kind == RequestKind::Move && moveElapsedMs_ >= moveTotalMs_ && !playing_) {
+            complete(stopped_);
+            return true;
         }
         return false;
     }
