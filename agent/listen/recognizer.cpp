@@ -402,11 +402,12 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     if (result.words.isEmpty()) {
         return result;
     }
-    // A reading through <command> is one of the sayings; a reading through <other> never is, as the
-    // commands' words have names of their own there.
+    // A command said whole, or after one word of hesitation ("well, home"), as the search lets a common word
+    // lead into a command.
     const auto commandOf = [this](const QString& words) {
+        const QString afterOne = words.section(u' ', 1);
         for (const auto& [name, sayings] : std::as_const(sayings_)) {
-            if (sayings.contains(words)) {
+            if (sayings.contains(words) || (!afterOne.isEmpty() && sayings.contains(afterOne))) {
                 return name;
             }
         }
