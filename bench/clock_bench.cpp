@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 
 #include "agent/console/console_control.h"
+#include "src/app/console_tray_backend.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/virtual_clock.h"
-#include "src/tray/console_tray_backend.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ struct Fixture {
     NullView view;
     NullWindows windows;
     NullSink traySink;
-    tray::ConsoleTrayBackend tray{traySink};
+    app::ConsoleTrayBackend tray{traySink};
     clock_window::ClockController controller{platform, view, windows, tray, 1};
 };
 

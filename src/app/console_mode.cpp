@@ -11,6 +11,7 @@
 #include "src/app/console_log.h"
 #include "src/app/console_platform.h"
 #include "src/app/console_script.h"
+#include "src/app/console_tray_backend.h"
 #include "src/app/console_windows.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/event_loop_pause.h"
@@ -23,7 +24,6 @@
 #include "src/setup/agreement_text.h"
 #include "src/setup/new_user.h"
 #include "src/setup/wait_screen.h"
-#include "src/tray/console_tray_backend.h"
 
 namespace horalia::app {
 
@@ -154,7 +154,7 @@ struct Session {
     ConsoleClockView view;
     ConsoleColourChooser colours{log};
     platform::AutostartEntry autostart;
-    tray::ConsoleTrayBackend tray;
+    ConsoleTrayBackend tray;
     static constexpr quintptr kTrayIcon = 1;
     clock_window::ClockController controller;
     ConsoleScript script;

@@ -8,7 +8,7 @@ const QString kSettings = QStringLiteral("frm_settings");
 
 ConsoleWindows::ConsoleWindows(agent::console::Sink& sink, platform::Shell& shell, platform::Dialogs& dialogs)
     : sink_(sink), about_(shell, dialogs, [this](std::function<void(const QString&)> openLink) {
-          auto view = std::make_unique<about::ConsoleAboutView>(sink_, std::move(openLink));
+          auto view = std::make_unique<ConsoleAboutView>(sink_, std::move(openLink));
           aboutView_ = view.get();
           return view;
       }) {}

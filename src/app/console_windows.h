@@ -2,8 +2,8 @@
 #pragma once
 
 #include "agent/console/console_sink.h"
-#include "src/about/console_about_view.h"
 #include "src/app/about_windows.h"
+#include "src/app/console_about_view.h"
 #include "src/app/console_settings.h"
 #include "src/clock_window/app_windows.h"
 
@@ -26,7 +26,7 @@ public:
     // The settings dialog while it is loaded.
     ConsoleSettings* settings() const { return settings_.get(); }
     // The about box's window, once it was loaded; its links can be clicked from the console script.
-    about::ConsoleAboutView* aboutView() const { return aboutView_; }
+    ConsoleAboutView* aboutView() const { return aboutView_; }
 
 private:
     agent::console::Sink& sink_;
@@ -34,7 +34,7 @@ private:
     std::unique_ptr<ConsoleSettings> settings_;
     // A dialog closed by one of its own handlers lives until that handler has returned.
     std::unique_ptr<ConsoleSettings> closed_;
-    about::ConsoleAboutView* aboutView_ = nullptr;
+    ConsoleAboutView* aboutView_ = nullptr;
     AboutWindows about_;
 };
 

@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "src/about/about_box.h"
-#include "src/about/console_about_view.h"
 #include "src/about/frm_about.h"
 #include "src/about/link_label.h"
 #include "src/about/web_addresses.h"
@@ -163,21 +162,6 @@ TEST_F(FrmAboutTest, OtherButtonsAndDragsOffTheLinkOpenNothing) {
     QTest::mouseRelease(window.link_siteweb, Qt::LeftButton, {}, QPoint(-5, -5));
     QTest::mouseRelease(window.link_siteweb, Qt::LeftButton);  // a release with no press before it
     EXPECT_TRUE(opened.isEmpty());
-}
-
-// --- The console view ---
-
-TEST(ConsoleAboutView, PrintsItsWindowAndPlaysLinkClicks) {
-    testsupport::RecordingSink sink;
-    QStringList opened;
-    horalia::about::ConsoleAboutView view(sink, [&](const QString& address) { opened << address; });
-    view.setVersionText(QStringLiteral("3.6.1"));
-    view.showWindow();
-    EXPECT_TRUE(view.clickLink(QStringLiteral("link_sisterapp")));
-    EXPECT_FALSE(view.clickLink(QStringLiteral("lab_vers")));
-    EXPECT_EQ(sink.lines, (QStringList{"frm_about Load", "lab_version Caption \"3.6.1\"", "frm_about Show",
-                                       "link_sisterapp Click"}));
-    EXPECT_EQ(opened, QStringList{horalia::about::kSisterWebSite});
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include "agent/console/console_sink.h"
 #include "src/about/about_view.h"
 
-namespace horalia::about {
+namespace horalia::app {
 
-class ConsoleAboutView : public AboutView {
+class ConsoleAboutView : public about::AboutView {
 public:
     // Prints "frm_about Load".
     ConsoleAboutView(agent::console::Sink& sink, std::function<void(const QString&)> openLink);
@@ -25,4 +25,4 @@ private:
     std::function<void(const QString&)> openLink_;
 };
 
-}  // namespace horalia::about
+}  // namespace horalia::app

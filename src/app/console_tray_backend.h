@@ -7,14 +7,14 @@
 #include "agent/console/console_sink.h"
 #include "src/tray/tray_backend.h"
 
-namespace horalia::tray {
+namespace horalia::app {
 
-class ConsoleTrayBackend : public TrayBackend {
+class ConsoleTrayBackend : public tray::TrayBackend {
 public:
     explicit ConsoleTrayBackend(agent::console::Sink& sink) : sink_(sink) {}
 
-    bool notifyIcon(NotifyMessage message, const NotifyIconData& data) override;
-    void showMenu(const TrayMenu& menu) override;
+    bool notifyIcon(tray::NotifyMessage message, const tray::NotifyIconData& data) override;
+    void showMenu(const tray::TrayMenu& menu) override;
 
     // A mouse message on the icon (wm::kLButtonDown, ...); nothing happens while there is no icon.
     void mouseMessage(quint32 message);
@@ -30,7 +30,7 @@ public:
 private:
     agent::console::Sink& sink_;
     bool shown_ = false;
-    std::optional<TrayMenu> openMenu_;
+    std::optional<tray::TrayMenu> openMenu_;
 };
 
-}  // namespace horalia::tray
+}  // namespace horalia::app

@@ -1,8 +1,8 @@
-#include "src/about/console_about_view.h"
+#include "src/app/console_about_view.h"
 
 #include "src/about/web_addresses.h"
 
-namespace horalia::about {
+namespace horalia::app {
 
 ConsoleAboutView::ConsoleAboutView(agent::console::Sink& sink, std::function<void(const QString&)> openLink)
     : sink_(sink), openLink_(std::move(openLink)) {
@@ -20,9 +20,9 @@ void ConsoleAboutView::showWindow() {
 bool ConsoleAboutView::clickLink(const QString& linkName) {
     QString address;
     if (linkName == u"link_siteweb") {
-        address = kProductWebSite;
+        address = about::kProductWebSite;
     } else if (linkName == u"link_sisterapp") {
-        address = kSisterWebSite;
+        address = about::kSisterWebSite;
     } else {
         return false;
     }
@@ -33,4 +33,4 @@ bool ConsoleAboutView::clickLink(const QString& linkName) {
     return true;
 }
 
-}  // namespace horalia::about
+}  // namespace horalia::app

@@ -1,6 +1,13 @@
-#include "src/tray/console_tray_backend.h"
+#include "src/app/console_tray_backend.h"
 
-namespace horalia::tray {
+namespace horalia::app {
+
+using tray::NotifyIconData;
+using tray::NotifyMessage;
+using tray::TrayMenu;
+using tray::TrayMenuItem;
+namespace wm = tray::wm;
+namespace nif = tray::nif;
 
 namespace {
 const QString kObject = QStringLiteral("Tray");
@@ -71,4 +78,4 @@ bool ConsoleTrayBackend::chooseMenuItem(const QString& key) {
     return false;
 }
 
-}  // namespace horalia::tray
+}  // namespace horalia::app

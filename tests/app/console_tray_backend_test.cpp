@@ -1,11 +1,11 @@
 // The console backend: the lines a session prints, and the console driver playing the user.
 #include <gtest/gtest.h>
 
-#include "src/tray/console_tray_backend.h"
+#include "src/app/console_tray_backend.h"
 #include "src/tray/sys_tray.h"
 #include "tests/support/recording_engine.h"
 
-using horalia::tray::ConsoleTrayBackend;
+using horalia::app::ConsoleTrayBackend;
 using horalia::tray::frmSysTray;
 namespace wm = horalia::tray::wm;
 
