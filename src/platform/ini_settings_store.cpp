@@ -16,6 +16,16 @@ namespace {
 
 constexpr int kLockTimeoutMs = 5000;
 
+// A writer killed between making its lock file and writing its process id into it leaves a lock that names
+// no process, which QLockFile would only take as stale after its stale time. One that has stayed so for a
+// while is taken over.
+bool takeOverEmptyLock(QLockFile& lock) {
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    return !lock.getLockInfo(&pid, &host, &app) && lock.removeStaleLockFile();
+}
+
 // The rename that replaced the file is durable only once the folder holding it is on disk too.
 void syncFolder(const QString& folder) {
     int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -89,7 +99,7 @@ bool IniSettingsStore::write(const QString& section, const QString& key, const Q
     // two changes would be lost.
     QLockFile lock(path_ + QStringLiteral(".lock"));
     lock.setStaleLockTime(30000);
-    if (!lock.tryLock(kLockTimeoutMs)) {
+    if (!lock.tryLock(kLockTimeoutMs) && !(takeOverEmptyLock(lock) && lock.tryLock(kLockTimeoutMs))) {
         error_ = QStringLiteral("%1 is locked by another process").arg(path_);
         return false;
     }
