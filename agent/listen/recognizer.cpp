@@ -149,13 +149,32 @@ fsg_model_t* buildSearch(jsgf_t* grammar, const QString& rule, logmath_t* math) 
     return nullptr;
 }
 
-// Makes each of `words` cost `logPenalty` more wherever the grammar says it.
-void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logPenalty) {
+// The states reached from the start without saying a word.
+QSet<int32> silentlyReached(fsg_model_t* fsg) {
+    QSet<int32> reached{fsg_model_start_state(fsg)};
+    QList<int32> todo{fsg_model_start_state(fsg)};
+    while (!todo.isEmpty()) {
+        const int32 state = todo.takeLast();
+        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
+            const fsg_link_t* link = fsg_arciter_get(it);
+            if (link->wid < 0 && !reached.contains(link->to_state)) {
+                reached.insert(link->to_state);
+                todo.append(link->to_state);
+            }
+        }
+    }
+    return reached;
+}
+
+// Makes each of `words` cost `logPenalty` more wherever the grammar says it, and `logEntry` instead where it
+// is the utterance's first word.
+void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logEntry, int32 logPenalty) {
+    const QSet<int32> first = silentlyReached(fsg);
     for (int32 state = 0; state < fsg_model_n_state(fsg); ++state) {
         for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
             fsg_link_t* link = fsg_arciter_get(it);
             if (link->wid >= 0 && words.contains(QString::fromUtf8(fsg_model_word_str(fsg, link->wid)))) {
-                link->logs2prob += logPenalty;
+                link->logs2prob += first.contains(state) ? logEntry : logPenalty;
             }
         }
     }
@@ -366,7 +385,8 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     const QStringList others = otherWords(words);
     grammar_ = QStringLiteral(
                    "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
-                   "<command> = %1;\n<other> = <word>+;\n<word> = %2;\n%3\n")
+                   // <word> twice, so that the first word of <other> has links of its own to penalize
+                   "<command> = %1;\n<other> = <word> <word>*;\n<word> = %2;\n%3\n")
                    .arg(alternatives.join(QStringLiteral(" | ")), others.join(QStringLiteral(" | ")),
                         rules.join(u'\n'));
 
@@ -383,6 +403,7 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
         return false;
     }
     penalize(fsg, QSet<QString>(others.begin(), others.end()),
+             int32(logmath_log(math, tuning_.entryPenalty) * kLanguageWeight),
              int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
     ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
     fsg_model_free(fsg);

@@ -1,7 +1,9 @@
 // Offline recognition of spoken commands with PocketSphinx and its American English model.
 //
 // The commands' phrases become one JSGF grammar, <command>, and beside it the grammar says <other>: any run
-// of a few hundred common English words, each paying a penalty. An utterance is one search through both; when
+// of a few hundred common English words, each paying a penalty. The first of them pays most: a one-word
+// command is then not lost to one common word that sounds a little like it, while a sentence, which runs
+// through many common words, pays little for each of the rest. An utterance is one search through both; when
 // the best reading is <other>, nothing was commanded. So a sentence that is no command ("good afternoon,
 // Sam") is refused rather than forced onto the command that sounds least unlike it. The confidence says how
 // far the command led the best reading that is no command.
@@ -46,7 +48,8 @@ struct RecognizerModel {
 struct RecognizerTuning {
     int fillerWords = 300;         // how many common words make up "other"
     int minFillerPhones = 3;       // shorter words fit any scrap of sound and are left out
-    double fillerPenalty = 0.003;  // the probability each of them pays
+    double entryPenalty = 1e-4;    // the probability the first of them pays
+    double fillerPenalty = 1e-2;   // the probability each further one pays
     double confidenceScale = 5.0;  // the lead per frame (decoder score units) that gives a confidence of 0.88
 };
 

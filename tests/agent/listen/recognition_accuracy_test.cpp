@@ -190,8 +190,8 @@ TEST_F(RecognitionAccuracy, EverySayingOfEveryCommandIsUnderstood) {
         std::printf("  missed %s\n", qPrintable(miss));
     }
     // Whispered, fast and noisy speech is where the misses are; what it reaches today, so it only gets
-    // better (90.7 % when it was written).
-    EXPECT_GE(rate, 0.90);
+    // better (92.0 % when it was written).
+    EXPECT_GE(rate, 0.915);
 }
 
 TEST_F(RecognitionAccuracy, SentencesThatAreNoCommandAreRefused) {
@@ -223,7 +223,8 @@ TEST_F(RecognitionAccuracy, SentencesThatAreNoCommandAreRefused) {
     for (const QString& a : accepted) {
         std::printf("  accepted %s\n", qPrintable(a));
     }
-    EXPECT_GE(rate, 0.90);
+    // 97.5 % when it was written
+    EXPECT_GE(rate, 0.95);
 }
 
 }  // namespace
