@@ -1,12 +1,16 @@
-// The options file is an INI file read and written through QSettings, which replaces it atomically and keeps
-// keys it does not know. Every value is checked on its own, since people edit these files by hand.
+// The options file is an INI file edited in place: a write changes only our keys' lines, keeps what it does
+// not know, and replaces the file atomically. Every value is checked on its own, since people edit these
+// files by hand.
 #include "agent/render/engine_options.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QSaveFile>
 
 #include <algorithm>
+
+#include "agent/ini/ini_document.h"
 
 namespace agent::render {
 
@@ -28,11 +32,19 @@ const QString kThreshold = QStringLiteral("SpeechInputThreshold");
 constexpr double kMinFontPoints = 4;
 constexpr double kMaxFontPoints = 72;
 constexpr int kMaxVoiceNameLength = 100;
+// An options file is a few hundred bytes; anything much larger is not ours and is not read.
+constexpr qint64 kMaxFileSize = 1 << 20;
 // Sound servers name their sources in well under this ("alsa_input.pci-0000_00_1f.3.analog-stereo").
 constexpr int kMaxInputDeviceIdLength = 300;
 
-bool readBool(const QSettings& settings, const QString& key, bool fallback) {
-    const QString text = settings.value(key).toString().trimmed().toLower();
+using agent::ini::IniDocument;
+
+QString valueOf(const IniDocument& doc, const QString& key) {
+    return doc.value(kGroup, key).value_or(QString());
+}
+
+bool readBool(const IniDocument& doc, const QString& key, bool fallback) {
+    const QString text = valueOf(doc, key).trimmed().toLower();
     if (text == u"true" || text == u"1" || text == u"yes" || text == u"on") {
         return true;
     }
@@ -42,17 +54,30 @@ bool readBool(const QSettings& settings, const QString& key, bool fallback) {
     return fallback;
 }
 
-int readSpeed(const QSettings& settings, const QString& key, int fallback) {
+int readSpeed(const IniDocument& doc, const QString& key, int fallback) {
     bool ok = false;
-    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    const int value = valueOf(doc, key).trimmed().toInt(&ok);
     return ok ? std::clamp(value, EngineOptions::kMinSpeedPercent, EngineOptions::kMaxSpeedPercent)
               : fallback;
 }
 
-int readPercent(const QSettings& settings, const QString& key, int fallback) {
+int readPercent(const IniDocument& doc, const QString& key, int fallback) {
     bool ok = false;
-    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    const int value = valueOf(doc, key).trimmed().toInt(&ok);
     return ok ? std::clamp(value, 0, 100) : fallback;
+}
+
+// The file as it is now; nothing when it is missing, unreadable or too large to be ours.
+std::optional<IniDocument> readFile(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return IniDocument::parse(file.read(kMaxFileSize));
+}
+
+QString boolText(bool on) {
+    return on ? QStringLiteral("true") : QStringLiteral("false");
 }
 
 QString checkedKeyName(const QString& name) {
@@ -106,25 +131,23 @@ bool isInputDeviceId(const QString& text) {
 }
 
 OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {
-    if (!QFileInfo(path_).isFile()) {
+    const std::optional<IniDocument> doc = readFile(path_);
+    if (!doc) {
         return;
     }
-    // Only read: a QSettings with nothing set never writes its file.
-    const QSettings settings(path_, QSettings::IniFormat);
     const EngineOptions defaults;
-    const QString prefix = kGroup + u'/';
-    options_.balloonOn = readBool(settings, prefix + kBalloonOn, defaults.balloonOn);
-    options_.balloonFont = fontFromText(settings.value(prefix + kBalloonFont).toString());
-    options_.speechOn = readBool(settings, prefix + kSpeechOn, defaults.speechOn);
-    options_.soundEffectsOn = readBool(settings, prefix + kSoundEffectsOn, defaults.soundEffectsOn);
-    options_.speedPercent = readSpeed(settings, prefix + kSpeedPercent, defaults.speedPercent);
-    const QString voice = settings.value(prefix + kVoice).toString().trimmed();
+    options_.balloonOn = readBool(*doc, kBalloonOn, defaults.balloonOn);
+    options_.balloonFont = fontFromText(valueOf(*doc, kBalloonFont));
+    options_.speechOn = readBool(*doc, kSpeechOn, defaults.speechOn);
+    options_.soundEffectsOn = readBool(*doc, kSoundEffectsOn, defaults.soundEffectsOn);
+    options_.speedPercent = readSpeed(*doc, kSpeedPercent, defaults.speedPercent);
+    const QString voice = valueOf(*doc, kVoice).trimmed();
     options_.voice = isVoiceName(voice) ? voice : QString();
-    options_.listenOn = readBool(settings, prefix + kListenOn, defaults.listenOn);
-    options_.listeningKey = checkedKeyName(settings.value(prefix + kListeningKey).toString());
-    const QString device = settings.value(prefix + kInputDevice).toString();
+    options_.listenOn = readBool(*doc, kListenOn, defaults.listenOn);
+    options_.listeningKey = checkedKeyName(valueOf(*doc, kListeningKey));
+    const QString device = valueOf(*doc, kInputDevice);
     options_.inputDevice = isInputDeviceId(device) ? device : QString();
-    options_.thresholdPercent = readPercent(settings, prefix + kThreshold, defaults.thresholdPercent);
+    options_.thresholdPercent = readPercent(*doc, kThreshold, defaults.thresholdPercent);
 }
 
 bool OptionsStore::set(const EngineOptions& options) {
@@ -150,23 +173,24 @@ bool OptionsStore::set(const EngineOptions& options) {
     } else if (info.isDir()) {
         error_ = QStringLiteral("%1: is a folder").arg(path_);
     } else {
-        QSettings settings(path_, QSettings::IniFormat);
-        settings.beginGroup(kGroup);
-        settings.setValue(kBalloonOn, checked.balloonOn);
-        settings.setValue(kBalloonFont, checked.balloonFont ? fontToText(*checked.balloonFont) : QString());
-        settings.setValue(kSpeechOn, checked.speechOn);
-        settings.setValue(kSoundEffectsOn, checked.soundEffectsOn);
-        settings.setValue(kSpeedPercent, checked.speedPercent);
-        settings.setValue(kVoice, checked.voice);
-        settings.setValue(kListenOn, checked.listenOn);
-        settings.setValue(kListeningKey, checked.listeningKey);
-        settings.setValue(kInputDevice, checked.inputDevice);
-        settings.setValue(kThreshold, checked.thresholdPercent);
-        settings.endGroup();
-        settings.sync();
-        written = settings.status() != QSettings::AccessError;
+        // Read again just before writing, so that what another program wrote meanwhile is kept.
+        IniDocument doc = readFile(path_).value_or(IniDocument{});
+        doc.setValue(kGroup, kBalloonOn, boolText(checked.balloonOn));
+        doc.setValue(kGroup, kBalloonFont,
+                     checked.balloonFont ? fontToText(*checked.balloonFont) : QString());
+        doc.setValue(kGroup, kSpeechOn, boolText(checked.speechOn));
+        doc.setValue(kGroup, kSoundEffectsOn, boolText(checked.soundEffectsOn));
+        doc.setValue(kGroup, kSpeedPercent, QString::number(checked.speedPercent));
+        doc.setValue(kGroup, kVoice, checked.voice);
+        doc.setValue(kGroup, kListenOn, boolText(checked.listenOn));
+        doc.setValue(kGroup, kListeningKey, checked.listeningKey);
+        doc.setValue(kGroup, kInputDevice, checked.inputDevice);
+        doc.setValue(kGroup, kThreshold, QString::number(checked.thresholdPercent));
+        QSaveFile file(path_);
+        const QByteArray text = doc.serialize();
+        written = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
         if (!written) {
-            error_ = QStringLiteral("%1: cannot be written").arg(path_);
+            error_ = QStringLiteral("%1: cannot be written: %2").arg(path_, file.errorString());
         }
     }
     if (differs) {

@@ -21,7 +21,7 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
                      QTextStream& err) {
     const QString verb = args.value(0);
     if (verb == u"get" && args.size() == 3) {
-        std::optional<platform::IniDocument> doc = store.load();
+        std::optional<agent::ini::IniDocument> doc = store.load();
         if (!doc) {
             return fail(err, store.lastError());
         }
@@ -34,10 +34,10 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
         return 0;
     }
     if (verb == u"set" && args.size() == 4) {
-        if (!platform::IniDocument::isValidSectionName(args[1])) {
+        if (!agent::ini::IniDocument::isValidSectionName(args[1])) {
             return fail(err, QStringLiteral("not a section name: \"%1\"").arg(args[1]));
         }
-        if (!platform::IniDocument::isValidKeyName(args[2])) {
+        if (!agent::ini::IniDocument::isValidKeyName(args[2])) {
             return fail(err, QStringLiteral("not a key name: \"%1\"").arg(args[2]));
         }
         if (!store.write(args[1], args[2], args[3])) {
@@ -46,19 +46,19 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
         return 0;
     }
     if (verb == u"list" && args.size() == 1) {
-        std::optional<platform::IniDocument> doc = store.load();
+        std::optional<agent::ini::IniDocument> doc = store.load();
         if (!doc) {
             return fail(err, store.lastError());
         }
         QString section;
         bool first = true;
-        for (const platform::IniDocument::Entry& entry : doc->entries()) {
+        for (const agent::ini::IniDocument::Entry& entry : doc->entries()) {
             if (first || entry.section != section) {
                 out << (first ? "" : "\n") << '[' << entry.section << "]\n";
                 section = entry.section;
                 first = false;
             }
-            out << entry.key << '=' << QString::fromUtf8(platform::IniDocument::encodeValue(entry.value))
+            out << entry.key << '=' << QString::fromUtf8(agent::ini::IniDocument::encodeValue(entry.value))
                 << '\n';
         }
         out.flush();

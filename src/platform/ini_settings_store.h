@@ -9,10 +9,12 @@
 #include <QString>
 #include <optional>
 
-#include "src/platform/ini_document.h"
+#include "agent/ini/ini_document.h"
 #include "src/platform/settings_store.h"
 
 namespace horalia::platform {
+
+using agent::ini::IniDocument;
 
 class IniSettingsStore : public SettingsStore {
 public:

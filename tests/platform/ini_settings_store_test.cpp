@@ -14,7 +14,7 @@
 
 #include "src/platform/ini_settings_store.h"
 
-using horalia::platform::IniDocument;
+using agent::ini::IniDocument;
 using horalia::platform::IniSettingsStore;
 
 namespace {

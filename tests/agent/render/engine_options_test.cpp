@@ -75,6 +75,33 @@ TEST_F(OptionsStoreTest, WhatIsSetIsReadBackByTheNextRunKeepingUnknownKeys) {
     EXPECT_EQ(OptionsStore(path).options(), EngineOptions{});
 }
 
+TEST_F(OptionsStoreTest, AHandEditedFileIsReadWhateverTheCaseAndKeptAsWrittenAroundOurKeys) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    // Written by hand or by another program: a comment, names in other cases, a value with backslashes and
+    // commas that must stay exactly as typed.
+    const QByteArray before =
+        "; my options\n[options]\nspeedpercent=70\nVOICE=en-gb+f3\n[Greeting]\nText=\\Spd=120\\Hello, you\n";
+    writeAll(path, before);
+    OptionsStore store(path);
+    EXPECT_EQ(store.options().speedPercent, 70);
+    EXPECT_EQ(store.options().voice, "en-gb+f3");
+
+    // Another program adds a key after we read the file; our write keeps it.
+    writeAll(path, before + "[Later]\nAdded=yes\n");
+    EngineOptions louder = store.options();
+    louder.speedPercent = 90;
+    ASSERT_TRUE(store.set(louder)) << store.errorString().toStdString();
+    const QByteArray after = readAll(path);
+    EXPECT_TRUE(after.startsWith("; my options\n[options]\nspeedpercent=90\nVOICE=en-gb+f3\n"))
+        << after.constData();
+    EXPECT_TRUE(after.contains("[Greeting]\nText=\\Spd=120\\Hello, you\n")) << after.constData();
+    EXPECT_TRUE(after.contains("[Later]\nAdded=yes\n"));
+    EXPECT_EQ(after.toLower().count("speedpercent="), 1) << "one key, not one per spelling";
+    EXPECT_EQ(OptionsStore(path).options(), louder);
+    // No lock file or temporary copy is left beside it.
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files), QStringList{"engine.ini"});
+}
+
 TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
     // One line spoiled at a time; every other option keeps its stored, non-default value.
     const auto noFont = [](EngineOptions& o) { o.balloonFont.reset(); };

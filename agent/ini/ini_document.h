@@ -1,4 +1,9 @@
-// The text of the settings file: INI sections and keys, edited in place.
+// INI text, sections and keys, edited in place: the clock's settings file and the engine's options file.
+//
+// Not QSettings, whose INI format is not the one people and older tools write: it takes a backslash as an
+// escape (speech tags such as \Spd=120\ are stored as typed), splits a value with commas into a list (the
+// balloon's font, lists of names), %-escapes key names it finds unusual, matches names with case, and leaves
+// a lock file beside the settings. Nor does it see a change another process made until it syncs.
 //
 // Lines are kept as the bytes they were read as, so a write changes only the line of the key it writes and a
 // hand-edited file keeps its comments, its order and even lines that make no sense to us. Section and key
@@ -12,7 +17,7 @@
 #include <QString>
 #include <optional>
 
-namespace horalia::platform {
+namespace agent::ini {
 
 class IniDocument {
 public:
@@ -54,4 +59,4 @@ private:
     QList<Line> lines_;
 };
 
-}  // namespace horalia::platform
+}  // namespace agent::ini

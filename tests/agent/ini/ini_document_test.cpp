@@ -4,9 +4,9 @@
 
 #include "tests/support/qt_printers.h"
 
-#include "src/platform/ini_document.h"
+#include "agent/ini/ini_document.h"
 
-using horalia::platform::IniDocument;
+using agent::ini::IniDocument;
 
 namespace {
 

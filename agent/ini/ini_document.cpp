@@ -1,6 +1,6 @@
-#include "src/platform/ini_document.h"
+#include "agent/ini/ini_document.h"
 
-namespace horalia::platform {
+namespace agent::ini {
 
 namespace {
 
@@ -269,4 +269,4 @@ bool IniDocument::isValidKeyName(const QString& name) {
            !name.startsWith(u';') && !name.startsWith(u'#') && !name.startsWith(u'[');
 }
 
-}  // namespace horalia::platform
+}  // namespace agent::ini
