@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
 namespace art {
@@ -26,11 +27,28 @@ public:
     const QSet<QString>& missingColors() const { return missing_; }
 
 protected:
+    // How large a figure draws its mouths: the open shapes 1-6 (width, height), and the pose's own closed
+    // ones (half width, then how far the middle bends).
+    struct MouthSizes {
+        double open[7][2];
+        double smile[2];
+        double frown[2];
+        double flat;
+        double wavy;
+        double grin[2];
+        double o[2];         // width, height: an open mouth of surprise
+        double fallback[2];  // width, height: a mouth name we do not know
+    };
+
     QColor color(const QString& name);
     QPen outlinePen(double width = 2.0);
     // Effects drawn around the figure in frame coordinates: sparkles, confetti, a question mark, sleep.
     void drawEffect(QPainter& p, const Pose& pose);
     void star(QPainter& p, QPointF at, double r, const QString& fill);
+    // The mouth of `shape` while speaking, or the pose's own. Lines are drawn with `line`; `open` draws an
+    // open mouth of a size in the figure's own style.
+    void drawMouth(QPainter& p, const Pose& pose, int shape, QPointF c, const MouthSizes& size,
+                   const QPen& line, const std::function<void(double, double)>& open);
 
 private:
     QMap<QString, QColor> colors_;
@@ -39,5 +57,7 @@ private:
 
 // "robot" (max) or "plane" (plany); null for a name we have no drawing for.
 std::unique_ptr<Figure> makeFigure(const QString& name, const QList<QPair<QString, QRgb>>& colors);
+std::unique_ptr<Figure> makeRobot(const QList<QPair<QString, QRgb>>& colors);
+std::unique_ptr<Figure> makePlane(const QList<QPair<QString, QRgb>>& colors);
 
 }  // namespace art
