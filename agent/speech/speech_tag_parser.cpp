@@ -139,104 +139,118 @@ qsizetype findTagEnd(const QString& text, qsizetype from) {
     return text.indexOf(u'\\', from);
 }
 
-// Carries out one tag; returns false when it is unknown or malformed, which leaves everything as it was.
-bool applyTag(QStringView body, Builder& builder, const SpeechText& last) {
-    const qsizetype eq = body.indexOf(u'=');
-    const QString name = body.left(eq < 0 ? body.size() : eq).trimmed().toString().toLower();
-    const bool hasArgs = eq >= 0;
-    QStringList args;
-    bool allQuoted = false;
-    if (hasArgs) {
-        auto split = splitArguments(body.mid(eq + 1), &allQuoted);
-        if (!split) {
-            return false;
+// The tags without arguments: emphasis, a reset, and the last statement again.
+bool applyBareTag(const QString& name, Builder& builder, const SpeechText& last) {
+    if (name == u"emp") {
+        builder.emphasizeNextWord();
+    } else if (name == u"rst") {
+        builder.changeSettings(VoiceSettings{});
+    } else if (name == u"lst") {
+        for (const SpeechElement& element : last.elements) {
+            builder.appendElement(element);
         }
-        args = *split;
-    }
-    auto oneInteger = [&]() -> std::optional<qint64> {
-        return args.size() == 1 ? toInteger(args[0]) : std::nullopt;
-    };
-
-    VoiceSettings next = builder.settings;
-    if (name == u"emp" || name == u"rst" || name == u"lst") {
-        if (hasArgs) {
-            return false;
-        }
-        if (name == u"emp") {
-            builder.emphasizeNextWord();
-        } else if (name == u"rst") {
-            builder.changeSettings(VoiceSettings{});
-        } else {
-            for (const SpeechElement& element : last.elements) {
-                builder.appendElement(element);
-            }
-        }
-        return true;
-    }
-    if (!hasArgs) {
+    } else {
         return false;
     }
+    return true;
+}
+
+// The value of a tag that takes one word of a fixed list, found without regard to case.
+template <typename T>
+std::optional<T> oneOf(const QStringList& args, std::initializer_list<std::pair<QStringView, T>> words) {
+    if (args.size() != 1) {
+        return std::nullopt;
+    }
+    for (const auto& [word, value] : words) {
+        if (args[0].compare(word, Qt::CaseInsensitive) == 0) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> oneInteger(const QStringList& args) {
+    return args.size() == 1 ? toInteger(args[0]) : std::nullopt;
+}
+
+// The tags that change how the rest is spoken; false, leaving `next` as it was, for a value out of range.
+bool applySetting(const QString& name, const QStringList& args, VoiceSettings& next) {
     if (name == u"chr") {
-        if (args.size() != 1) {
+        const auto value = oneOf<VoiceCharacter>(args, {{u"normal", VoiceCharacter::Normal},
+                                                        {u"monotone", VoiceCharacter::Monotone},
+                                                        {u"whisper", VoiceCharacter::Whisper}});
+        if (!value) {
             return false;
         }
-        const QString value = args[0].toLower();
-        if (value == u"normal") {
-            next.character = VoiceCharacter::Normal;
-        } else if (value == u"monotone") {
-            next.character = VoiceCharacter::Monotone;
-        } else if (value == u"whisper") {
-            next.character = VoiceCharacter::Whisper;
-        } else {
-            return false;
-        }
+        next.character = *value;
     } else if (name == u"ctx") {
-        if (args.size() != 1) {
+        const auto value = oneOf<TextContext>(args, {{u"unknown", TextContext::Unknown},
+                                                     {u"address", TextContext::Address},
+                                                     {u"email", TextContext::Email}});
+        if (!value) {
             return false;
         }
-        const QString value = args[0].toLower();
-        if (value == u"unknown") {
-            next.context = TextContext::Unknown;
-        } else if (value == u"address") {
-            next.context = TextContext::Address;
-        } else if (value == u"email") {
-            next.context = TextContext::Email;
-        } else {
-            return false;
-        }
-    } else if (name == u"map") {
-        if (args.size() != 2 || !allQuoted) {
-            return false;
-        }
-        builder.appendMapped(args[0], args[1]);
-        return true;
-    } else if (name == u"mrk") {
-        const auto id = oneInteger();
-        if (!id || *id < INT32_MIN || *id > INT32_MAX) {
-            return false;
-        }
-        builder.appendElement(Bookmark{static_cast<int>(*id)});
-        return true;
-    } else if (name == u"pau") {
-        const auto ms = oneInteger();
-        if (!ms || *ms < 0) {
-            return false;
-        }
-        builder.appendElement(Pause{static_cast<int>(std::min<qint64>(*ms, SpeechTagParser::kMaxPauseMs))});
-        return true;
+        next.context = *value;
     } else if (name == u"pit" || name == u"spd") {
-        const auto value = oneInteger();
+        const auto value = oneInteger(args);
         if (!value || *value <= 0 || *value > 100000) {
             return false;
         }
         (name == u"pit" ? next.pitchHz : next.speedWpm) = static_cast<int>(*value);
     } else if (name == u"vol") {
-        const auto value = oneInteger();
+        const auto value = oneInteger(args);
         if (!value || *value < 0 || *value > 65535) {
             return false;
         }
         next.volume = static_cast<int>(*value);
     } else {
+        return false;
+    }
+    return true;
+}
+
+// The tags that put something into the text: a mapped word, a bookmark, a pause.
+bool applyInsertion(const QString& name, const QStringList& args, bool allQuoted, Builder& builder) {
+    if (name == u"map") {
+        if (args.size() != 2 || !allQuoted) {
+            return false;
+        }
+        builder.appendMapped(args[0], args[1]);
+    } else if (name == u"mrk") {
+        const auto id = oneInteger(args);
+        if (!id || *id < INT32_MIN || *id > INT32_MAX) {
+            return false;
+        }
+        builder.appendElement(Bookmark{static_cast<int>(*id)});
+    } else if (name == u"pau") {
+        const auto ms = oneInteger(args);
+        if (!ms || *ms < 0) {
+            return false;
+        }
+        builder.appendElement(Pause{static_cast<int>(std::min<qint64>(*ms, SpeechTagParser::kMaxPauseMs))});
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Carries out one tag; returns false when it is unknown or malformed, which leaves everything as it was.
+bool applyTag(QStringView body, Builder& builder, const SpeechText& last) {
+    const qsizetype eq = body.indexOf(u'=');
+    const QString name = body.left(eq < 0 ? body.size() : eq).trimmed().toString().toLower();
+    if (eq < 0) {
+        return applyBareTag(name, builder, last);
+    }
+    bool allQuoted = false;
+    const std::optional<QStringList> args = splitArguments(body.mid(eq + 1), &allQuoted);
+    if (!args) {
+        return false;
+    }
+    if (applyInsertion(name, *args, allQuoted, builder)) {
+        return true;
+    }
+    VoiceSettings next = builder.settings;
+    if (!applySetting(name, *args, next)) {
         return false;
     }
     builder.changeSettings(next);
