@@ -160,20 +160,23 @@ bool decodeMsAdpcm(const Format& f, const std::uint8_t* data, std::uint32_t size
     return true;
 }
 
-}  // namespace
+// Where the format and the samples are in a RIFF WAVE file.
+struct Chunks {
+    Format format;
+    const std::uint8_t* data = nullptr;
+    std::uint32_t dataSize = 0;
+};
 
-std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
+std::optional<Chunks> findChunks(const QByteArray& bytes, QString* error) {
     const std::uint64_t total = std::uint64_t(bytes.size());
     if (total < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
         failWith(error, QStringLiteral("not a RIFF WAVE file"));
         return std::nullopt;
     }
     std::optional<Format> format;
-    std::uint64_t dataAt = 0;
-    std::uint32_t dataSize = 0;
-    bool haveData = false;
+    std::optional<Chunks> found;
     std::uint64_t pos = 12;
-    while (pos + 8 <= total && !haveData) {
+    while (pos + 8 <= total && !found) {
         format::ByteReader header(bytes, pos, pos + 8);
         const QByteArray id = bytes.mid(qsizetype(pos), 4);
         header.skip(4);
@@ -194,9 +197,8 @@ std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
             }
             format = f;
         } else if (id == "data") {
-            dataAt = body;
-            dataSize = size;
-            haveData = true;
+            // the samples are read once the format is known, which must come before them
+            found = Chunks{{}, reinterpret_cast<const std::uint8_t*>(bytes.constData()) + body, size};
         }
         pos = body + size + (size & 1u);
     }
@@ -204,55 +206,42 @@ std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
         failWith(error, QStringLiteral("WAVE file has no format chunk before its data"));
         return std::nullopt;
     }
-    if (!haveData) {
+    if (!found) {
         failWith(error, QStringLiteral("WAVE file has no data chunk"));
         return std::nullopt;
     }
-    if (format->tag != kFormatPcm && format->tag != kFormatMsAdpcm) {
-        failWith(error, QStringLiteral("WAVE format %1 is neither PCM nor ADPCM").arg(format->tag));
-        return std::nullopt;
-    }
-    if (format->channels == 0 || format->channels > kMaxChannels) {
-        failWith(error, QStringLiteral("WAVE file with %1 channels").arg(format->channels));
-        return std::nullopt;
-    }
-    if (format->rate == 0 || format->rate > kMaxRate) {
-        failWith(error, QStringLiteral("WAVE sample rate %1 Hz").arg(format->rate));
-        return std::nullopt;
-    }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData()) + dataAt;
-    if (format->tag == kFormatMsAdpcm) {
-        WaveSound sound;
-        sound.sampleRate = int(format->rate);
-        if (!decodeMsAdpcm(*format, data, dataSize, &sound, error)) {
-            return std::nullopt;
-        }
-        if (sound.samples.empty()) {
-            failWith(error, QStringLiteral("WAVE file holds no samples"));
-            return std::nullopt;
-        }
-        return sound;
-    }
-    if (format->bits != 8 && format->bits != 16) {
-        failWith(error, QStringLiteral("WAVE samples of %1 bits (8 or 16 are played)").arg(format->bits));
-        return std::nullopt;
-    }
-    const std::uint32_t bytesPerSample = format->bits / 8u;
-    const std::uint32_t frameSize = bytesPerSample * format->channels;
-    // A last partial frame, as some writers leave, is dropped.
-    const std::uint32_t frames = dataSize / frameSize;
-    if (frames == 0) {
-        failWith(error, QStringLiteral("WAVE file holds no samples"));
-        return std::nullopt;
-    }
+    found->format = *format;
+    return found;
+}
 
-    WaveSound sound;
-    sound.sampleRate = int(format->rate);
-    sound.samples.resize(frames);
+bool checkFormat(const Format& format, QString* error) {
+    if (format.tag != kFormatPcm && format.tag != kFormatMsAdpcm) {
+        return failWith(error, QStringLiteral("WAVE format %1 is neither PCM nor ADPCM").arg(format.tag));
+    }
+    if (format.channels == 0 || format.channels > kMaxChannels) {
+        return failWith(error, QStringLiteral("WAVE file with %1 channels").arg(format.channels));
+    }
+    if (format.rate == 0 || format.rate > kMaxRate) {
+        return failWith(error, QStringLiteral("WAVE sample rate %1 Hz").arg(format.rate));
+    }
+    if (format.tag == kFormatPcm && format.bits != 8 && format.bits != 16) {
+        return failWith(error,
+                        QStringLiteral("WAVE samples of %1 bits (8 or 16 are played)").arg(format.bits));
+    }
+    return true;
+}
+
+// 8-bit (unsigned) or 16-bit (signed) samples, the channels mixed to one.
+void decodePcm(const Format& format, const std::uint8_t* data, std::uint32_t size, WaveSound* out) {
+    const std::uint32_t bytesPerSample = format.bits / 8u;
+    const std::uint32_t frameSize = bytesPerSample * format.channels;
+    // A last partial frame, as some writers leave, is dropped.
+    const std::uint32_t frames = size / frameSize;
+    out->samples.resize(frames);
     const std::uint8_t* p = data;
     for (std::uint32_t i = 0; i < frames; ++i) {
         std::int32_t sum = 0;
-        for (std::uint16_t c = 0; c < format->channels; ++c) {
+        for (std::uint16_t c = 0; c < format.channels; ++c) {
             if (bytesPerSample == 1) {
                 sum += (std::int32_t(p[0]) - 128) * 256;
             } else {
@@ -260,7 +249,29 @@ std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
             }
             p += bytesPerSample;
         }
-        sound.samples[i] = std::int16_t(sum / format->channels);
+        out->samples[i] = std::int16_t(sum / format.channels);
+    }
+}
+
+}  // namespace
+
+std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
+    const std::optional<Chunks> chunks = findChunks(bytes, error);
+    if (!chunks || !checkFormat(chunks->format, error)) {
+        return std::nullopt;
+    }
+    WaveSound sound;
+    sound.sampleRate = int(chunks->format.rate);
+    if (chunks->format.tag == kFormatMsAdpcm) {
+        if (!decodeMsAdpcm(chunks->format, chunks->data, chunks->dataSize, &sound, error)) {
+            return std::nullopt;
+        }
+    } else {
+        decodePcm(chunks->format, chunks->data, chunks->dataSize, &sound);
+    }
+    if (sound.samples.empty()) {
+        failWith(error, QStringLiteral("WAVE file holds no samples"));
+        return std::nullopt;
     }
     return sound;
 }
