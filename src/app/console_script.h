@@ -1,18 +1,21 @@
 // The user's side of the console mode, one line of text per action, so a whole session can be scripted:
 //
-//   Agent1 Command Date        a command chosen from character 1's menu (Agent2 likewise)
-//   Agent2 DragComplete        character 2 dragged and let go
-//   Agent1 Hear "what is the date"  the phrase said to character 1 in our own voice and recognized
-//   menu mnu_movehome          an item of the clock's menu
-//   tray hide                  an item of the tray menu by its key; "tray left" / "tray right" click the icon
-//   clock doubleclick          a double-click on the time
-//   about link_siteweb         a click on a link of the about box (once it has been opened)
-//   settings type txt_hour1 07 text typed into a control of the settings dialog (once it is open)
-//   settings click com_set1    a click on a button, check box or the mode label of the settings dialog
-//   agreement click Command3   a button of the first run's agreement: Command3 "I AGREE", Command1 "I DON`T
-//   AGREE" answer yes                 the answer to the next message box (yes, no, ok) choose /path/max.acs
-//   the file the next open-file dialog returns ("choose" alone cancels) wait 90s                   let time
-//   pass (s, m, h, d) # comment
+//   Agent1 Command Date              a command chosen from character 1's menu (Agent2 likewise)
+//   Agent2 DragComplete              character 2 dragged and let go
+//   Agent1 Hear "what is the date"   the phrase said to character 1 in our own voice and recognized
+//   menu mnu_movehome                an item of the clock's menu
+//   tray hide                        an item of the tray menu by its key; "tray left" and "tray right"
+//                                    click the icon
+//   clock doubleclick                a double-click on the time
+//   about link_siteweb               a click on a link of the about box (once it has been opened)
+//   settings type txt_hour1 07       text typed into a control of the settings dialog (once it is open)
+//   settings click com_set1          a click on a button, check box or the mode label of the settings dialog
+//   agreement click Command3         a button of the first run's agreement: Command3 "I AGREE",
+//                                    Command1 "I DON`T AGREE"
+//   answer yes                       the answer to the next message box (yes, no, ok)
+//   choose /path/max.acs             the file the next open-file dialog returns ("choose" alone cancels)
+//   wait 90s                         let time pass (s, m, h, d)
+//   # comment
 #pragma once
 
 #include <QString>
@@ -47,6 +50,14 @@ public:
     const QString& error() const { return error_; }
 
 private:
+    // Each kind of line. False when the line cannot be carried out; error_ says why, or stays empty when
+    // the line is simply not understood.
+    bool runAgent(const QStringList& words, const QString& rest);
+    bool runTray(const QString& what);
+    bool runSettings(const QStringList& words, const QString& line);
+    bool runAnswer(const QString& answer);
+    bool runWait(const QString& span);
+
     clock_window::ClockController& clock_;
     ConsoleDialogs& dialogs_;
     platform::Pause& pause_;
