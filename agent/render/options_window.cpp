@@ -118,9 +118,14 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     if (!setup_.chooseFont) {
         setup_.chooseFont = fontDialogChooser();
     }
-    const QList<speech::InstalledVoice> voices =
-        setup_.listVoices ? setup_.listVoices() : speech::installedVoices();
+    makeLayout();
+    fillLists(store.options());
+    load(store.options());
+    connectControls();
+    refresh();
+}
 
+void OptionsWindow::makeLayout() {
     error_ = new QLabel;
     error_->setObjectName(QStringLiteral("error"));
     error_->setWordWrap(true);
@@ -137,8 +142,11 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     layout->addWidget(pages);
     layout->addWidget(error_);
     layout->addWidget(buttons_);
+}
 
-    const EngineOptions& current = store.options();
+void OptionsWindow::fillLists(const EngineOptions& current) {
+    const QList<speech::InstalledVoice> voices =
+        setup_.listVoices ? setup_.listVoices() : speech::installedVoices();
     for (const VoiceEntry& entry : voiceEntries(voices, current.voice)) {
         voice_->addItem(entry.text, entry.name);
     }
@@ -146,8 +154,9 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     for (const VoiceEntry& entry : inputEntries(inputs, current.inputDevice)) {
         inputDevice_->addItem(entry.text, entry.name);
     }
-    load(current);
+}
 
+void OptionsWindow::connectControls() {
     connect(balloon_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
     connect(speech_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
     connect(sounds_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
@@ -170,12 +179,11 @@ OptionsWindow::OptionsWindow(OptionsStore& store, OptionsWindowSetup setup, QWid
     });
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons_->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { save(); });
-    connect(&store, &OptionsStore::changed, this, &OptionsWindow::refresh);
-    connect(&store, &QObject::destroyed, this, [this] {
+    connect(store_.data(), &OptionsStore::changed, this, &OptionsWindow::refresh);
+    connect(store_.data(), &QObject::destroyed, this, [this] {
         store_.clear();
         close();
     });
-    refresh();
 }
 
 QWidget* OptionsWindow::makeOutputPage() {

@@ -85,6 +85,10 @@ private:
     void chooseFont();
     void showFont();
     void refresh();
+    // The constructor's steps: the pages and buttons, the lists of voices and microphones, the signals.
+    void makeLayout();
+    void fillLists(const EngineOptions& current);
+    void connectControls();
     QWidget* makeOutputPage();
     QWidget* makeSpeechInputPage();
 
