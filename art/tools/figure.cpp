@@ -136,6 +136,21 @@ void Figure::drawEffect(QPainter& p, const Pose& pose) {
     p.restore();
 }
 
+void Figure::drawBook(QPainter& p, QPointF m, double lastLineShorter) {
+    p.setPen(outlinePen());
+    p.setBrush(color(QStringLiteral("book")));
+    p.drawRoundedRect(QRectF(m.x() - 16, m.y() - 11, 32, 21), 2, 2);
+    p.setBrush(color(QStringLiteral("white")));
+    p.drawRect(QRectF(m.x() - 14, m.y() - 10, 14, 17));
+    p.drawRect(QRectF(m.x(), m.y() - 10, 14, 17));
+    p.setPen(QPen(color(QStringLiteral("ink")), 1));
+    for (int row = 0; row < 4; ++row) {
+        const double y = m.y() - 6 + row * 3.5;
+        p.drawLine(QPointF(m.x() - 12, y), QPointF(m.x() - 3, y));
+        p.drawLine(QPointF(m.x() + 3, y), QPointF(m.x() + 12 - (row == 3 ? lastLineShorter : 0), y));
+    }
+}
+
 void Figure::drawMouth(QPainter& p, const Pose& pose, int shape, QPointF c, const MouthSizes& size,
                        const QPen& line, const std::function<void(double, double)>& open) {
     QString own = pose.word(QStringLiteral("mouth"), QStringLiteral("smile"));

@@ -45,6 +45,9 @@ protected:
     // Effects drawn around the figure in frame coordinates: sparkles, confetti, a question mark, sleep.
     void drawEffect(QPainter& p, const Pose& pose);
     void star(QPainter& p, QPointF at, double r, const QString& fill);
+    // An open book held at `middle`, four lines of text a page; the last line of the right page may end
+    // early.
+    void drawBook(QPainter& p, QPointF middle, double lastLineShorter);
     // The mouth of `shape` while speaking, or the pose's own. Lines are drawn with `line`; `open` draws an
     // open mouth of a size in the figure's own style.
     void drawMouth(QPainter& p, const Pose& pose, int shape, QPointF c, const MouthSizes& size,

@@ -74,7 +74,7 @@ public:
         wing(p, QPointF(0, 5), pose.number(QStringLiteral("armR"), -15), QStringLiteral("wing"));
         // Held up by the near wing, whose tip tucks behind it.
         if (pose.word(QStringLiteral("prop"), QStringLiteral("none")) == QLatin1String("book")) {
-            drawBook(p);
+            drawBook(p, QPointF(17, 27), 0);
         }
         p.restore();
         drawEffect(p, pose);
@@ -194,22 +194,6 @@ private:
         p.setPen(outlinePen());
         p.setBrush(color(QStringLiteral("metal")));
         p.drawEllipse(QPointF(40, 0), 4.5, 6.5);
-    }
-
-    void drawBook(QPainter& p) {
-        const QPointF m(17, 27);
-        p.setPen(outlinePen());
-        p.setBrush(color(QStringLiteral("book")));
-        p.drawRoundedRect(QRectF(m.x() - 16, m.y() - 11, 32, 21), 2, 2);
-        p.setBrush(color(QStringLiteral("white")));
-        p.drawRect(QRectF(m.x() - 14, m.y() - 10, 14, 17));
-        p.drawRect(QRectF(m.x(), m.y() - 10, 14, 17));
-        p.setPen(QPen(color(QStringLiteral("ink")), 1));
-        for (int row = 0; row < 4; ++row) {
-            const double y = m.y() - 6 + row * 3.5;
-            p.drawLine(QPointF(m.x() - 12, y), QPointF(m.x() - 3, y));
-            p.drawLine(QPointF(m.x() + 3, y), QPointF(m.x() + 12, y));
-        }
     }
 };
 

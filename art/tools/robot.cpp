@@ -156,19 +156,7 @@ private:
             tube(p, arms[i], 4, outlinePen(), metal);
         }
         if (prop == QLatin1String("book")) {
-            const QPointF m = (hands[0] + hands[1]) / 2 + QPointF(0, -4);
-            p.setPen(outlinePen());
-            p.setBrush(color(QStringLiteral("book")));
-            p.drawRoundedRect(QRectF(m.x() - 16, m.y() - 11, 32, 21), 2, 2);
-            p.setBrush(color(QStringLiteral("white")));
-            p.drawRect(QRectF(m.x() - 14, m.y() - 10, 14, 17));
-            p.drawRect(QRectF(m.x(), m.y() - 10, 14, 17));
-            p.setPen(QPen(color(QStringLiteral("ink")), 1));
-            for (int row = 0; row < 4; ++row) {
-                const double y = m.y() - 6 + row * 3.5;
-                p.drawLine(QPointF(m.x() - 12, y), QPointF(m.x() - 3, y));
-                p.drawLine(QPointF(m.x() + 3, y), QPointF(m.x() + 12 - (row == 3 ? 4 : 0), y));
-            }
+            drawBook(p, (hands[0] + hands[1]) / 2 + QPointF(0, -4), 4);
         } else if (prop == QLatin1String("wand")) {
             const QPointF tip = along(hands[1], 16, foreAngle[1], 1);
             tube(p, QPolygonF{hands[1], tip}, 2, outlinePen(), color(QStringLiteral("ink")));
