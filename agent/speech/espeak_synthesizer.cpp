@@ -15,205 +15,13 @@
 #include <mutex>
 #include <string>
 
+#include "agent/speech/espeak_engine.h"
+
 namespace agent::speech {
 
 namespace {
 
-struct RawEvent {
-    espeak_EVENT_TYPE type;
-    int textPosition;
-    int length;
-    int audioMs;
-    std::string name;
-};
-
-struct Collector {
-    std::vector<std::int16_t>* samples = nullptr;
-    std::vector<RawEvent> events;
-};
-
-// Guarded by espeakMutex(), like everything else of libespeak-ng.
-Collector* g_collector = nullptr;
-
-struct GlobalState {
-    bool ready = false;
-    QString dataDir;  // the data folder espeak-ng uses, as it reports it
-    QString requestedPath;
-    int sampleRate = 0;
-    QString voiceKey;  // the voice currently loaded, to skip reloading it for every run
-};
-GlobalState g_state;
-
-std::mutex& espeakMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-int onSynth(short* wav, int count, espeak_EVENT* events) {
-    if (g_collector == nullptr) {
-        return 0;
-    }
-    if (wav != nullptr && count > 0) {
-        g_collector->samples->insert(g_collector->samples->end(), wav, wav + count);
-    }
-    for (espeak_EVENT* ev = events; ev != nullptr && ev->type != espeakEVENT_LIST_TERMINATED; ++ev) {
-        RawEvent raw{ev->type, ev->text_position, ev->length, ev->audio_position, {}};
-        if (ev->type == espeakEVENT_PHONEME) {
-            raw.name.assign(ev->id.string, strnlen(ev->id.string, sizeof(ev->id.string)));
-        } else if (ev->type == espeakEVENT_MARK && ev->id.name != nullptr) {
-            raw.name = ev->id.name;
-        } else if (ev->type != espeakEVENT_WORD) {
-            continue;
-        }
-        g_collector->events.push_back(std::move(raw));
-    }
-    return 0;
-}
-
-bool hasPhonemeData(const QString& dir) {
-    return QFileInfo::exists(dir + QStringLiteral("/phontab"));
-}
-
-// Loads espeak-ng once per data folder. Must hold espeakMutex().
-bool ensureReady(const QString& requested, QString* error) {
-    if (g_state.ready && g_state.requestedPath == requested) {
-        return true;
-    }
-    QByteArray path;
-    if (!requested.isEmpty()) {
-        // espeak-ng quietly falls back to the installed data when a given folder is unusable; say so instead.
-        if (!hasPhonemeData(requested) && !hasPhonemeData(requested + QStringLiteral("/espeak-ng-data"))) {
-            *error = QStringLiteral("espeak-ng voice data not found in %1 (no phontab)").arg(requested);
-            return false;
-        }
-        path = QFile::encodeName(requested);
-    }
-    const int rate =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 100, path.isEmpty() ? nullptr : path.constData(),
-                          espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
-    const char* dataDir = nullptr;
-    espeak_Info(&dataDir);
-    const QString dir = dataDir ? QFile::decodeName(dataDir) : QString();
-    if (rate <= 0 || !hasPhonemeData(dir)) {
-        *error = QStringLiteral("espeak-ng voice data not found%1 (install espeak-ng-data)")
-                     .arg(dir.isEmpty() ? QString() : QStringLiteral(" in ") + dir);
-        g_state = GlobalState{};
-        return false;
-    }
-    espeak_SetSynthCallback(onSynth);
-    g_state = GlobalState{true, dir, requested, rate, {}};
-    return true;
-}
-
-QString baseVoiceName(const QString& name) {
-    const qsizetype plus = name.indexOf(u'+');
-    return plus < 0 ? name : name.left(plus);
-}
-
-// Whether some voice speaks the language, or a more or less specific form of it ("de-at" and "de"). A voice
-// lists its languages as a priority byte and a name each, ending with an empty name.
-bool languageHasVoice(const QByteArray& language) {
-    const QByteArray wanted = language.toLower();
-    if (wanted.isEmpty()) {
-        return false;
-    }
-    const espeak_VOICE** voices = espeak_ListVoices(nullptr);
-    for (int i = 0; voices != nullptr && voices[i] != nullptr; ++i) {
-        for (const char* p = voices[i]->languages; p != nullptr && *p != 0;) {
-            const QByteArray listed = QByteArray(p + 1).toLower();
-            if (listed == wanted || wanted.startsWith(listed + '-') || listed.startsWith(wanted + '-')) {
-                return true;
-            }
-            p += 1 + std::strlen(p + 1) + 1;
-        }
-    }
-    return false;
-}
-
-// Loads a voice by language, gender and age. espeak-ng is left in a poor state by a request for a language it
-// has no voice for, so that is never asked: such a language speaks English instead of leaving the character
-// mute.
-bool selectByProperties(const QString& language, VoiceGender gender, int age) {
-    QByteArray wantedLanguage = language.toLower().toUtf8();
-    if (wantedLanguage.isEmpty() || !languageHasVoice(wantedLanguage)) {
-        wantedLanguage = "en";
-    }
-    espeak_VOICE wanted{};
-    wanted.languages = wantedLanguage.constData();
-    wanted.gender = static_cast<unsigned char>(gender);
-    wanted.age = static_cast<unsigned char>(std::clamp(age, 0, 255));
-    return espeak_SetVoiceByProperties(&wanted) == EE_OK;
-}
-
-// The voice file of the loaded voice without its variant ("gmw/en-US" of "gmw/en-US+f2").
-QByteArray currentVoiceFile() {
-    const espeak_VOICE* current = espeak_GetCurrentVoice();
-    if (current == nullptr || current->identifier == nullptr) {
-        return {};
-    }
-    QByteArray id(current->identifier);
-    const qsizetype plus = id.indexOf('+');
-    return plus < 0 ? id : id.left(plus);
-}
-
-// Loads the voice for a run unless it is already loaded. Must hold espeakMutex().
-bool applyVoice(const VoiceChoice& voice, bool whisper, QString* error) {
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
-                            .arg(voice.name, voice.language.toLower())
-                            .arg(static_cast<int>(voice.gender))
-                            .arg(voice.age)
-                            .arg(whisper ? 1 : 0);
-    if (key == g_state.voiceKey) {
-        return true;
-    }
-    g_state.voiceKey.clear();
-    QString variant;
-    if (!voice.name.isEmpty()) {
-        // A name is a voice name, a voice file, or a language ("en-gb" has no file of its own), with a
-        // variant.
-        const QString base = baseVoiceName(voice.name);
-        variant = voice.name.mid(base.size() + 1);
-        if (espeak_SetVoiceByName(base.toUtf8().constData()) != EE_OK &&
-            !(languageHasVoice(base.toLower().toUtf8()) &&
-              selectByProperties(base, VoiceGender::Unspecified, 0))) {
-            *error = QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name);
-            return false;
-        }
-    } else if (!selectByProperties(voice.language, voice.gender, voice.age)) {
-        *error = QStringLiteral("no espeak-ng voice for language \"%1\"").arg(voice.language);
-        return false;
-    }
-    // The whisper variant replaces any other, such as the female variant a gender choice brings.
-    if (whisper) {
-        variant = QStringLiteral("whisper");
-    }
-    if (!variant.isEmpty()) {
-        const QByteArray withVariant = currentVoiceFile() + '+' + variant.toUtf8();
-        if (espeak_SetVoiceByName(withVariant.constData()) != EE_OK) {
-            *error = QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name);
-            return false;
-        }
-    }
-    g_state.voiceKey = key;
-    return true;
-}
-
-void applySettings(const VoiceSettings& settings) {
-    const int rate = settings.speedWpm > 0
-                         ? std::clamp(settings.speedWpm, espeakRATE_MINIMUM, espeakRATE_MAXIMUM)
-                         : espeakRATE_NORMAL;
-    int pitch = 50;
-    if (settings.pitchHz > 0) {
-        // espeak-ng's pitch scale doubles the voice's base pitch every 50 steps either way.
-        const double steps =
-            50.0 * std::log2(static_cast<double>(settings.pitchHz) / EspeakSynthesizer::kVoiceBasePitchHz);
-        pitch = std::clamp(static_cast<int>(std::lround(50.0 + steps)), 0, 100);
-    }
-    espeak_SetParameter(espeakRATE, rate, 0);
-    espeak_SetParameter(espeakPITCH, pitch, 0);
-    espeak_SetParameter(espeakRANGE, settings.character == VoiceCharacter::Monotone ? 0 : 50, 0);
-    espeak_SetParameter(espeakVOLUME, static_cast<int>(std::lround(settings.volume * 100.0 / 65535.0)), 0);
-}
+using espeak::RawEvent;
 
 // Where one code point of a run's SSML came from.
 struct SourceChar {
@@ -269,7 +77,7 @@ int msOfSamples(size_t samples, int rate) {
     return static_cast<int>(static_cast<std::int64_t>(samples) * 1000 / rate);
 }
 
-// Synthesizes one run onto the end of the utterance. Must hold espeakMutex().
+// Synthesizes one run onto the end of the utterance. Must hold espeak::mutex().
 bool synthesizeRun(Run& run, const VoiceChoice& voice, Utterance& out, std::vector<RawEvent>& phonemes,
                    QString* error) {
     const int startMs = msOfSamples(out.samples.size(), out.sampleRate);
@@ -279,26 +87,18 @@ bool synthesizeRun(Run& run, const VoiceChoice& voice, Utterance& out, std::vect
         }
         return true;
     }
-    if (!applyVoice(voice, run.settings.character == VoiceCharacter::Whisper, error)) {
+    if (!espeak::applyVoice(voice, run.settings.character == VoiceCharacter::Whisper, error)) {
         return false;
     }
-    applySettings(run.settings);
+    espeak::applySettings(run.settings);
 
-    Collector collector;
-    collector.samples = &out.samples;
-    const QByteArray utf8 = run.ssml.toUtf8();
-    g_collector = &collector;
-    const espeak_ERROR status =
-        espeak_Synth(utf8.constData(), static_cast<size_t>(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8 | espeakSSML, nullptr, nullptr);
-    g_collector = nullptr;
-    if (status != EE_OK) {
-        *error = QStringLiteral("espeak-ng could not synthesize the text (error %1)").arg(status);
+    std::vector<RawEvent> events;
+    if (!espeak::synthesize(run.ssml.toUtf8(), &out.samples, &events, error)) {
         return false;
     }
 
     std::vector<int> marksSeen;
-    for (RawEvent& ev : collector.events) {
+    for (RawEvent& ev : events) {
         const int ms = startMs + ev.audioMs;
         if (ev.type == espeakEVENT_PHONEME) {
             ev.audioMs = ms;
@@ -383,18 +183,18 @@ void buildMouths(const std::vector<RawEvent>& phonemes, const std::vector<std::p
 EspeakSynthesizer::EspeakSynthesizer(QString dataPath) : dataPath_(std::move(dataPath)) {}
 
 bool EspeakSynthesizer::hasVoice(const QString& name, QString* error) {
-    std::lock_guard lock(espeakMutex());
-    if (!ensureReady(dataPath_, error)) {
+    std::lock_guard lock(espeak::mutex());
+    if (!espeak::ensureReady(dataPath_, error)) {
         return false;
     }
     VoiceChoice voice;
     voice.name = name;
-    return applyVoice(voice, false, error);
+    return espeak::applyVoice(voice, false, error);
 }
 
 bool EspeakSynthesizer::withEngine(const std::function<void()>& work, QString* error) {
-    std::lock_guard lock(espeakMutex());
-    if (!ensureReady(dataPath_, error)) {
+    std::lock_guard lock(espeak::mutex());
+    if (!espeak::ensureReady(dataPath_, error)) {
         return false;
     }
     work();
@@ -403,12 +203,12 @@ bool EspeakSynthesizer::withEngine(const std::function<void()>& work, QString* e
 
 std::optional<QString> EspeakSynthesizer::phonemes(const QString& text, const QString& voiceName,
                                                    QString* error) {
-    std::lock_guard lock(espeakMutex());
-    if (!ensureReady(dataPath_, error)) {
+    std::lock_guard lock(espeak::mutex());
+    if (!espeak::ensureReady(dataPath_, error)) {
         return std::nullopt;
     }
     // The synthesizer keeps the voice it loaded last; it must load its own again.
-    g_state.voiceKey.clear();
+    espeak::forgetVoice();
     if (espeak_SetVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
         *error = QStringLiteral("espeak-ng has no voice \"%1\"").arg(voiceName);
         return std::nullopt;
@@ -432,12 +232,12 @@ std::optional<QString> EspeakSynthesizer::phonemes(const QString& text, const QS
 
 std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, const VoiceChoice& voice,
                                                        QString* error) {
-    std::lock_guard lock(espeakMutex());
-    if (!ensureReady(dataPath_, error)) {
+    std::lock_guard lock(espeak::mutex());
+    if (!espeak::ensureReady(dataPath_, error)) {
         return std::nullopt;
     }
     Utterance out;
-    out.sampleRate = g_state.sampleRate;
+    out.sampleRate = espeak::sampleRate();
     out.spokenText = text.spoken();
     out.shownText = text.shown();
 
