@@ -130,7 +130,8 @@ struct Fixture {
     ConsoleEngines engines;
     NullDialogs dialogs;
     NullProgram program;
-    platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program};
+    platform::NoTimeChanges timeChanges;
+    platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program, timeChanges};
     NullView view;
     NullWindows windows;
     NullSink traySink;

@@ -16,6 +16,7 @@
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
+#include "src/platform/linux_time_changes.h"
 #include "src/platform/local_files.h"
 #include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
@@ -32,7 +33,7 @@ namespace {
 // The whole program on console stand-ins, on whichever clock it is given.
 struct Session {
     Session(const ConsoleOptions& options, platform::Clock& clock, platform::Pause& pause,
-            platform::Shell* realShell, QTextStream& out)
+            platform::TimeChanges& timeChanges, platform::Shell* realShell, QTextStream& out)
         : settings(options.settingsFile.isEmpty() ? platform::IniSettingsStore::defaultFilePath()
                                                   : options.settingsFile),
           log(clock, out),
@@ -40,7 +41,7 @@ struct Session {
           engines(log),
           dialogs(log),
           program(log),
-          platform{settings, clock, pause, shell, screen, engines, dialogs, program},
+          platform{settings, clock, pause, shell, screen, engines, dialogs, program, timeChanges},
           windows(log, shell, dialogs),
           view(log),
           tray(log),
@@ -175,7 +176,8 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
         // A preview: nothing is started for real, and the run ends when the span is over.
         platform::VirtualClock clock(*options.from);
         platform::VirtualPause pause(clock);
-        Session session(options, clock, pause, nullptr, out);
+        platform::NoTimeChanges timeChanges;
+        Session session(options, clock, pause, timeChanges, nullptr, out);
         const qint64 end = clock.nowMs() + options.forMs.value_or(24LL * 3600 * 1000);
         session.start();
         if (scripted) {
@@ -196,7 +198,8 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
     platform::SystemClock clock;
     platform::EventLoopPause pause;
     platform::ProcessShell realShell;
-    Session session(options, clock, pause, &realShell, out);
+    platform::LinuxTimeChanges timeChanges;
+    Session session(options, clock, pause, timeChanges, &realShell, out);
     std::unique_ptr<platform::Timer> stopTimer = clock.createTimer();
     if (options.forMs) {
         constexpr qint64 kMaxTimerMs = std::numeric_limits<int>::max();

@@ -9,6 +9,7 @@
 #include "src/platform/autostart_entry.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
+#include "src/platform/linux_time_changes.h"
 #include "src/platform/local_files.h"
 #include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
@@ -58,7 +59,9 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::QtDialogs dialogs;
     platform::QtProgram program;
     DesktopEngineFactory engines;
-    platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
+    platform::LinuxTimeChanges timeChanges;
+    platform::Platform platform{settings, clock,   pause,   shell,      screen,
+                                engines,  dialogs, program, timeChanges};
 
     tray::QtTrayBackend tray;
     const quintptr trayIcon = tray.registerIcon(icon);

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Horalia Deluxe, the talking clock.\n"
-        "  horalia config get SECTION KEY | set SECTION KEY VALUE | list   read or change a setting"));
+        "  horalia config get SECTION KEY | set SECTION KEY VALUE | list   read or change a setting\n"
+        "The manual page horalia(1) says more: the console's input, the settings, files and environment."));
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption consoleOption(

@@ -21,7 +21,7 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
       speaker_(platform.settings, platform.clock, cast_),
       announcer_(platform.settings, platform.clock, platform.pause, view,
                  [this](const QString& talk, const QString& who) { say(talk, who); }),
-      tick_(platform.settings, platform.clock, platform.pause, platform.shell, view,
+      tick_(platform.settings, platform.clock, platform.pause, platform.shell, platform.timeChanges, view,
             core::Tick::Actions{[this] { saytime(); }, [this](const QString& who) { alarmclock(who); }}),
       setup_(platform, cast_, speaker_, view),
       homing_(platform, cast_, speaker_, setup_, view),

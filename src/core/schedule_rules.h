@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace horalia::core {
 
@@ -14,5 +15,8 @@ bool announcementDue(int minute, const QString& announceSetting);
 // Whether an alarm time HHMM (characters 1-2 the hour, 3-4 the minute) is this hour and minute. "9999" and a
 // time whose parts are not numbers never match.
 bool alarmDue(const QString& alarmTime, int hour, int minute);
+
+// The minute of the day (0-1439) at which an alarm time HHMM sounds; nullopt for one that never sounds.
+std::optional<int> alarmMinuteOfDay(const QString& alarmTime);
 
 }  // namespace horalia::core

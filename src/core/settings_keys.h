@@ -38,6 +38,10 @@ inline const QString kStartupMessage = QStringLiteral("StartupMessage");
 inline const QString kLoadWithWindows = QStringLiteral("LoadWithWindows");
 inline const QString kCalendarStart = QStringLiteral("CalendarStart");
 inline const QString kCountdownStart = QStringLiteral("CountdownStart");
+// How many minutes after an alarm's time a computer that slept through it (or a clock set past it) still
+// sounds it; 0 never does.
+inline const QString kMissedAlarmWindow = QStringLiteral("MissedAlarmWindow");
+inline const QString kDefaultMissedAlarmWindow = QStringLiteral("60");
 
 inline const QString kTrue = QStringLiteral("True");
 inline const QString kFalse = QStringLiteral("False");

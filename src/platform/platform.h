@@ -9,6 +9,7 @@
 #include "src/platform/screen_metrics.h"
 #include "src/platform/settings_store.h"
 #include "src/platform/shell.h"
+#include "src/platform/time_changes.h"
 
 namespace horalia::platform {
 
@@ -21,6 +22,7 @@ struct Platform {
     EngineFactory& engines;
     Dialogs& dialogs;
     Program& program;
+    TimeChanges& timeChanges;
 };
 
 }  // namespace horalia::platform

@@ -40,7 +40,8 @@ VirtualClock::~VirtualClock() {
 }
 
 QDateTime VirtualClock::now() const {
-    return QDateTime::fromMSecsSinceEpoch(now_);
+    return zone_.isValid() ? QDateTime::fromMSecsSinceEpoch(now_, zone_)
+                           : QDateTime::fromMSecsSinceEpoch(now_);
 }
 
 std::unique_ptr<Timer> VirtualClock::createTimer() {
@@ -53,6 +54,13 @@ void VirtualClock::advanceBy(qint64 milliseconds) {
 
 void VirtualClock::advanceTo(const QDateTime& time) {
     advanceToMs(time.toMSecsSinceEpoch());
+}
+
+void VirtualClock::jumpBy(qint64 milliseconds) {
+    now_ += milliseconds;
+    for (VirtualTimer* timer : timers_) {
+        timer->due_ += milliseconds;
+    }
 }
 
 void VirtualClock::advanceToMs(qint64 target) {

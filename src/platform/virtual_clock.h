@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <QTimeZone>
 
 #include "src/platform/clock.h"
 #include "src/platform/pause.h"
@@ -22,6 +23,11 @@ public:
     // callback may itself advance the clock (a pause); time never runs backwards.
     void advanceBy(qint64 milliseconds);
     void advanceTo(const QDateTime& time);
+    // Moves the wall clock without moving the timers on: each keeps the time it has left, as when the
+    // computer sleeps or the clock is set (backwards too). Nothing fires on the way.
+    void jumpBy(qint64 milliseconds);
+    // Local time from now on is this zone's (the process's own zone until then).
+    void setTimeZone(const QTimeZone& zone) { zone_ = zone; }
     // How many timer callbacks have run so far.
     quint64 firedCount() const { return fired_; }
 
@@ -34,6 +40,7 @@ private:
     void advanceToMs(qint64 target);
 
     qint64 now_;
+    QTimeZone zone_;
     quint64 sequence_ = 0;
     quint64 fired_ = 0;
     QList<VirtualTimer*> timers_;

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
@@ -32,6 +34,13 @@ QIcon fallbackIcon() {
     return QIcon(pixmap);
 }
 
+// Qt itself takes the registered watcher as the sign of a StatusNotifierItem tray, and so do we.
+bool statusNotifierHostRunning() {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() != nullptr &&
+           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value();
+}
+
 }  // namespace
 
 QtTrayBackend::QtTrayBackend(std::function<void(const QString&)> warn)
@@ -40,6 +49,7 @@ QtTrayBackend::QtTrayBackend(std::function<void(const QString&)> warn)
 QtTrayBackend::~QtTrayBackend() {
     delete icon_.data();
     delete menu_.data();
+    delete exported_.data();
 }
 
 quintptr QtTrayBackend::registerIcon(const QIcon& icon) {
@@ -94,8 +104,10 @@ bool QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data
                 QObject::connect(icon_.data(), &QSystemTrayIcon::activated, icon_.data(),
                                  [this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
             }
+            hostShowsMenu_ = statusNotifierHostRunning();
             icon_->setIcon(iconFor(data.hIcon));
             icon_->setToolTip(data.tipText());
+            exportMenu();
             icon_->show();
             return QSystemTrayIcon::isSystemTrayAvailable();
         }
@@ -123,30 +135,52 @@ bool QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data
     return false;
 }
 
-void QtTrayBackend::showMenu(const TrayMenu& menu) {
-    // The previous menu may be the one whose choice led here: it goes once its signal is done.
-    if (menu_ != nullptr) {
-        menu_->deleteLater();
-    }
-    menu_ = new QMenu;
-    menu_->setAttribute(Qt::WA_DeleteOnClose, false);
+QMenu* QtTrayBackend::buildMenu(const TrayMenu& menu) {
+    auto* built = new QMenu;
+    built->setAttribute(Qt::WA_DeleteOnClose, false);
     for (const TrayMenuItem& item : menu.items) {
         if (!item.visible) {
             continue;
         }
-        QAction* action = item.separator ? menu_->addSeparator() : menu_->addAction(item.caption);
+        QAction* action = item.separator ? built->addSeparator() : built->addAction(item.caption);
         action->setEnabled(item.enabled);
         if (item.separator) {
             continue;
         }
         const int index = item.index;
-        QObject::connect(action, &QAction::triggered, menu_.data(),
-                         [this, index] { reportMenuChoice(index); });
+        QObject::connect(action, &QAction::triggered, built, [this, index] { reportMenuChoice(index); });
         if (item.index == menu.defaultIndex) {
-            menu_->setDefaultAction(action);
+            built->setDefaultAction(action);
         }
     }
+    return built;
+}
+
+void QtTrayBackend::showMenu(const TrayMenu& menu) {
+    // The previous menu may be the one whose choice led here: it goes once its signal is done.
+    if (menu_ != nullptr) {
+        menu_->deleteLater();
+    }
+    menu_ = buildMenu(menu);
     menu_->popup(QCursor::pos());
+}
+
+void QtTrayBackend::menuChanged(const TrayMenu& menu) {
+    lastMenu_ = menu;
+    exportMenu();
+}
+
+void QtTrayBackend::exportMenu() {
+    if (icon_ == nullptr || !hostShowsMenu_) {
+        return;
+    }
+    // A choice from the old menu may be what changed it: the old one goes once its signal is done.
+    QPointer<QMenu> old = exported_;
+    exported_ = buildMenu(lastMenu_);
+    icon_->setContextMenu(exported_);
+    if (old != nullptr) {
+        old->deleteLater();
+    }
 }
 
 }  // namespace horalia::tray

@@ -27,10 +27,15 @@ public:
 
     bool notifyIcon(NotifyMessage message, const NotifyIconData& data) override;
     void showMenu(const TrayMenu& menu) override;
+    // On a StatusNotifierItem host the menu is handed to Qt, which exports it over D-Bus for the host to
+    // show; under an XEmbed tray Qt would pop it up itself beside ours, so it is kept back there.
+    void menuChanged(const TrayMenu& menu) override;
 
     // The icon while it is added, and the menu last popped up; null otherwise.
     QSystemTrayIcon* trayIcon() const { return icon_; }
     QMenu* popupMenu() const { return menu_; }
+    // The menu handed to a StatusNotifierItem host; null under other trays.
+    QMenu* exportedMenu() const { return exported_; }
 
     // What Qt's activation reasons mean as mouse messages on the icon, in the order the desktop sends them.
     static QList<quint32> mouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
@@ -38,6 +43,8 @@ public:
 private:
     QIcon iconFor(quintptr handle) const;
     void onActivated(QSystemTrayIcon::ActivationReason reason);
+    QMenu* buildMenu(const TrayMenu& menu);
+    void exportMenu();
 
     std::function<void(const QString&)> warn_;
     bool warned_ = false;
@@ -45,6 +52,9 @@ private:
     quintptr nextHandle_ = 1;
     QPointer<QSystemTrayIcon> icon_;
     QPointer<QMenu> menu_;
+    bool hostShowsMenu_ = false;
+    TrayMenu lastMenu_;
+    QPointer<QMenu> exported_;
 };
 
 }  // namespace horalia::tray

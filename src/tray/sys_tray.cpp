@@ -92,6 +92,7 @@ int frmSysTray::AddMenuItem(const QString& sCaption, const QString& sKey, bool b
     if (bDefault) {
         defaultIndex_ = index;
     }
+    backend_.menuChanged(menu());
     return index;
 }
 
@@ -99,6 +100,7 @@ void frmSysTray::EnableMenuItem(int lIndex, bool bState) {
     ensureLoaded();
     if (isValidIndex(lIndex)) {
         items_[lIndex].enabled = bState;
+        backend_.menuChanged(menu());
     }
 }
 
@@ -110,6 +112,7 @@ int frmSysTray::RemoveMenuItem(int iIndex) {
     if (iIndex == 0) {
         // The first element can never be destroyed: it only loses its caption.
         items_[0].caption.clear();
+        backend_.menuChanged(menu());
         return 0;
     }
     for (qsizetype i = iIndex + 1; i < items_.size(); ++i) {
@@ -117,12 +120,14 @@ int frmSysTray::RemoveMenuItem(int iIndex) {
         items_[i - 1].tag = items_[i].tag;
     }
     items_.removeLast();
+    backend_.menuChanged(menu());
     return 0;
 }
 
 void frmSysTray::setDefaultMenuIndex(int lIndex) {
     ensureLoaded();
     defaultIndex_ = isValidIndex(lIndex) ? lIndex : 0;
+    backend_.menuChanged(menu());
 }
 
 TrayMenu frmSysTray::menu() const {

@@ -39,6 +39,9 @@ public:
     virtual bool notifyIcon(NotifyMessage message, const NotifyIconData& data) = 0;
     // Pops the menu up at the pointer; a choice comes back through the client, possibly later.
     virtual void showMenu(const TrayMenu& menu) = 0;
+    // The menu as it is now, after every change. A desktop that shows the menu itself (a StatusNotifierItem
+    // host reads it over D-Bus) needs it before any click; the others wait for showMenu.
+    virtual void menuChanged(const TrayMenu& /*menu*/) {}
 
     // One component at a time listens to a backend.
     void attach(TrayBackendClient* client) { client_ = client; }

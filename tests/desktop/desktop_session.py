@@ -1,6 +1,6 @@
 """A private desktop for one run of the real clock: an Xvfb display, a PulseAudio server with a null sink whose
-monitor is recorded, an XEmbed tray host and a home folder of its own, all started here and all ended at the
-end. Everything the tests learn about the program they learn from outside, as a user would: from the X server,
+monitor is recorded, a tray host (XEmbed's trayer, or a StatusNotifierItem host on the session bus the test
+runs in) and a home folder of its own, all started here and all ended at the end. Everything the tests learn about the program they learn from outside, as a user would: from the X server,
 from the screen's pixels and from the sound that reaches the sound server."""
 
 import array
@@ -8,6 +8,7 @@ import ctypes
 import math
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -156,6 +157,41 @@ class Watcher(threading.Thread):
         self.running = False
 
 
+class StatusNotifierHost:
+    """sni_watcher, the part of a panel that applications talk to over D-Bus, asked one line at a time."""
+
+    def __init__(self, desktop, program):
+        self.process = desktop._spawn([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                      stderr=open(os.path.join(desktop.work, "sni_watcher.log"), "w"))
+        self.buffer = b""
+        line = self._line(10)
+        if line != "ready":
+            raise CheckFailed(f"the StatusNotifierWatcher did not start: {line!r}")
+
+    def _line(self, timeout):
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.process.stdout], [], [], left)[0]:
+                raise CheckFailed(f"the StatusNotifierWatcher gave no answer within {timeout:g} s")
+            chunk = os.read(self.process.stdout.fileno(), 4096)
+            if not chunk:
+                raise CheckFailed("the StatusNotifierWatcher ended")
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode()
+
+    def ask(self, command, timeout=10):
+        """Sends one command and returns its answer without the answer's first word; an error fails."""
+        self.process.stdin.write(command.encode() + b"\n")
+        self.process.stdin.flush()
+        answer = self._line(timeout)
+        word, _, rest = answer.partition(" ")
+        if word == "error":
+            raise CheckFailed(f"{command}: {rest}")
+        return rest
+
+
 class XClientMessageEvent(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
@@ -171,12 +207,16 @@ class Desktop:
 
     DESKTOP_RGB = (0x3A, 0x6E, 0xA5)
 
-    def __init__(self, size="800x480"):
+    def __init__(self, size="800x480", status_notifier_host=None):
+        """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
+        session bus the test was started in; otherwise trayer, with no session bus at all."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
         self.env = dict(os.environ)
-        for key in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "PULSE_SERVER", "SESSION_MANAGER"):
+        for key in ("WAYLAND_DISPLAY", "PULSE_SERVER", "SESSION_MANAGER"):
             self.env.pop(key, None)
+        if not status_notifier_host:
+            self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.home = os.path.join(self.work, "home")
         runtime = os.path.join(self.work, "runtime")
         os.makedirs(self.home)
@@ -189,7 +229,10 @@ class Desktop:
         try:
             self._start_display(size)
             self._start_sound()
-            self._start_tray()
+            if status_notifier_host:
+                self.tray_host = StatusNotifierHost(self, status_notifier_host)
+            else:
+                self._start_tray()
         except BaseException:
             self.stop()
             raise
@@ -197,7 +240,8 @@ class Desktop:
     # -- the pieces of the desktop
 
     def _spawn(self, args, **kwargs):
-        p = subprocess.Popen(args, env=self.env, stdin=subprocess.DEVNULL, start_new_session=True, **kwargs)
+        kwargs.setdefault("stdin", subprocess.DEVNULL)
+        p = subprocess.Popen(args, env=self.env, start_new_session=True, **kwargs)
         self.processes.append(p)
         return p
 

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """The real clock on a private desktop, checked from outside as a user sees and hears it.
 
-Usage: desktop_test.py --build BUILD --case built|installed|genuine [--testdata DIR] [--shots DIR]
+Usage: desktop_test.py --build BUILD --case built|installed|genuine|statusnotifier [--testdata DIR] [--shots DIR]
 
-  built      the build's own program with max and plany: every check
-  installed  the copy `cmake --install` puts into a temporary prefix, with max and plany
-  genuine    the build's program with Genie and Merlin from the test data (skipped when absent)
+  built           the build's own program with max and plany: every check
+  installed       the copy `cmake --install` puts into a temporary prefix, with max and plany
+  genuine         the build's program with Genie and Merlin from the test data (skipped when absent)
+  statusnotifier  the build's program under a StatusNotifierItem host instead of trayer: run it inside
+                  dbus-run-session, whose session bus the host and the program share
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
@@ -89,6 +91,11 @@ def reference_length(build, text):
         run(os.path.join(build, "bin/agentsay"), "--wav", f.name, text)
         with wave.open(f.name) as w:
             return w.getnframes() / w.getframerate()
+
+
+def plain(label):
+    """A menu label without its access key's mark."""
+    return label.replace("&", "").replace("_", "")
 
 
 def greeting():
@@ -323,6 +330,45 @@ class Checks:
         self.say(f"after the tray click: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
         self.check(length > 0.8, "the time was not spoken")
 
+    def status_notifier_item(self):
+        host = self.desktop.tray_host
+        item = host.ask("item", 15)
+        self.say(f"registered with the StatusNotifierWatcher: {item}")
+        tip = host.ask("tooltip")
+        self.say(f"its tip: {tip!r}")
+        self.check(tip == "Click me for options. Horalia Deluxe 3.6.1", "the item's tip is not the clock's")
+        menu = host.ask("menu").split("|")
+        self.say(f"its exported menu: {menu}")
+        # dbusmenu marks the access key with "_" where Qt has "&"
+        self.check([plain(label) for label in menu] == ["Hide the clock", "-", "Show the clock", "-", "Main Options",
+                                                        "-", "About Horalia", "-", "Exit"],
+                   "the exported menu is not the tray's")
+        self.exported_menu = menu
+
+    def status_notifier_activation_speaks_the_time(self):
+        self.quiet()
+        since, seen = self.audio.now(), self.clock.since()
+        self.desktop.tray_host.ask("activate")
+
+        def someone_speaks():
+            return self.clock.balloon_seen(0, seen) or self.clock.balloon_seen(1, seen)
+
+        t, b = poll("a balloon after Activate", someone_speaks, 10)
+        start, length, rms = self.audio.next_sentence(since, 20)
+        self.say(f"after Activate: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
+        self.check(length > 0.8, "the time was not spoken")
+
+    def status_notifier_menu_opens_main_options(self):
+        self.quiet()
+        label = next(label for label in self.exported_menu if plain(label) == "Main Options")
+        self.desktop.tray_host.ask(f"click {label}")
+        dialog = poll("the settings dialog", lambda: self.desktop.window("General Settings"), 10)
+        self.say(f"the exported menu's Main Options opened {dialog}")
+        self.answer(0, "Main Options from the exported menu")
+        self.shot("desktop-statusnotifier-settings")
+        self.desktop.close_request(dialog)
+        poll("the settings dialog closed", lambda: not self.desktop.exists(dialog), 10)
+
     def open_main_options(self):
         icon = self.tray_icon()
         known = {w.wid for w in self.desktop.windows()}
@@ -383,7 +429,7 @@ class Checks:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
-    parser.add_argument("--case", required=True, choices=["built", "installed", "genuine"])
+    parser.add_argument("--case", required=True, choices=["built", "installed", "genuine", "statusnotifier"])
     parser.add_argument("--testdata")
     parser.add_argument("--shots")
     args = parser.parse_args()
@@ -392,6 +438,12 @@ def main():
     for tool in ("Xvfb", "pulseaudio", "parec", "pactl", "trayer", "xdotool", "xwininfo", "import"):
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
+            return SKIP
+    host = None
+    if args.case == "statusnotifier":
+        host = os.path.join(build, "bin/sni_watcher")
+        if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+            print("SKIP: no session bus; run this case inside dbus-run-session")
             return SKIP
     program = os.path.join(build, "bin/horalia")
     files = [os.path.join(build, "bin/max.acs"), os.path.join(build, "bin/plany.acs")]
@@ -414,7 +466,7 @@ def main():
             program = os.path.join(prefix, "bin/horalia")
             files = [os.path.join(prefix, "lib/horalia/max.acs"), os.path.join(prefix, "lib/horalia/plany.acs")]
             print(f"installed into {prefix}; running {program}")
-        desktop = Desktop()
+        desktop = Desktop(status_notifier_host=host)
         print(f"display {desktop.env['DISPLAY']}, home {desktop.home}")
         clock = Clock(desktop, program, build, names, files)
         checks = Checks(clock, build, args.shots)
@@ -424,6 +476,9 @@ def main():
                       checks.tray_speaks_the_time, checks.settings_dialog_closes_and_opens_afresh, checks.menu_listens]
         elif args.case == "genuine":
             steps += [checks.drag_brings_a_comment]
+        elif args.case == "statusnotifier":
+            steps += [checks.status_notifier_item, checks.status_notifier_activation_speaks_the_time,
+                      checks.status_notifier_menu_opens_main_options]
         steps += [checks.exit_from_the_clock_menu]
         for step in steps:
             step()

@@ -76,3 +76,36 @@ TEST(VirtualClock, PauseIsClampedToTheRoutinesRange) {
     pause.pause(1000);
     EXPECT_EQ(clock.now(), kStart.addSecs(255));
 }
+
+TEST(VirtualClock, AJumpMovesTheWallClockButNotTheTimersLeftTimeEitherWay) {
+    for (qint64 jump : {8LL * 3600 * 1000, -20LL * 60 * 1000}) {
+        SCOPED_TRACE(jump);
+        VirtualClock clock(kStart);
+        auto timer = clock.createTimer();
+        qint64 firedAt = 0;
+        timer->start(50000, [&] { firedAt = clock.nowMs(); });
+        clock.advanceBy(10000);
+        clock.jumpBy(jump);  // nothing fires on the way, however far
+        EXPECT_EQ(firedAt, 0);
+        EXPECT_EQ(clock.now(), kStart.addMSecs(10000 + jump));
+        clock.advanceBy(39999);
+        EXPECT_EQ(firedAt, 0);
+        clock.advanceBy(1);
+        EXPECT_EQ(firedAt, kStart.addMSecs(50000 + jump).toMSecsSinceEpoch());
+    }
+}
+
+TEST(VirtualClock, ATimeZoneChangesTheFaceNotTheInstant) {
+    const QTimeZone london("Europe/London");
+    const QTimeZone tokyo("Asia/Tokyo");
+    if (!london.isValid() || !tokyo.isValid()) {
+        GTEST_SKIP() << "no time zone data";
+    }
+    VirtualClock clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0), london));
+    clock.setTimeZone(london);
+    EXPECT_EQ(clock.now().time(), QTime(10, 0));
+    const qint64 instant = clock.nowMs();
+    clock.setTimeZone(tokyo);
+    EXPECT_EQ(clock.now().time(), QTime(19, 0));
+    EXPECT_EQ(clock.now().toMSecsSinceEpoch(), instant);
+}

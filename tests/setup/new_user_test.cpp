@@ -262,8 +262,9 @@ TEST_F(NewUserTest, IAgreeAnsweredYesPlacesTheAutostartEntryBeforeStoringTrue) {
 
 TEST_F(NewUserTest, FailingWritesAndAFailingRestartStillEndTheProgram) {
     ReadOnlySettings readOnly;
-    horalia::platform::Platform platform{readOnly,    fake.clock,   fake.pause,   fake.shell,
-                                         fake.screen, fake.engines, fake.dialogs, fake.program};
+    horalia::platform::Platform platform{readOnly,     fake.clock,   fake.pause,
+                                         fake.shell,   fake.screen,  fake.engines,
+                                         fake.dialogs, fake.program, fake.timeChanges};
     fake.shell.failing.insert(where.programFolder + "/reboot");
     fake.dialogs.answers = {Answer::Yes};
     New_User newUser = make(platform);

@@ -81,6 +81,23 @@ public:
     int ends = 0;
 };
 
+// The system's word that the wall clock jumped, given when the test says so.
+class FakeTimeChanges : public horalia::platform::TimeChanges {
+public:
+    void setHandler(std::function<void(horalia::platform::TimeChange)> handler) override {
+        handler_ = std::move(handler);
+    }
+    void notify(horalia::platform::TimeChange change) {
+        if (handler_) {
+            handler_(change);
+        }
+    }
+    bool listened() const { return static_cast<bool>(handler_); }
+
+private:
+    std::function<void(horalia::platform::TimeChange)> handler_;
+};
+
 // A clock window that remembers what was done to it and when.
 class RecordingView : public horalia::core::ClockView {
 public:
@@ -165,7 +182,9 @@ struct FakePlatform {
     RecordingEngineFactory engines;
     ScriptedDialogs dialogs;
     FakeProgram program;
-    horalia::platform::Platform platform{settings, clock, pause, shell, screen, engines, dialogs, program};
+    FakeTimeChanges timeChanges;
+    horalia::platform::Platform platform{settings, clock,   pause,   shell,      screen,
+                                         engines,  dialogs, program, timeChanges};
 };
 
 }  // namespace testsupport

@@ -17,6 +17,7 @@ public:
 
     bool notifyIcon(horalia::tray::NotifyMessage message, const horalia::tray::NotifyIconData& data) override;
     void showMenu(const horalia::tray::TrayMenu& menu) override { menus.append(menu); }
+    void menuChanged(const horalia::tray::TrayMenu& menu) override { changedMenus.append(menu); }
 
     void mouse(quint32 message) { reportMouseMessage(message); }
     void choose(int index) { reportMenuChoice(index); }
@@ -26,6 +27,8 @@ public:
 
     QList<Call> calls;
     QList<horalia::tray::TrayMenu> menus;
+    QList<horalia::tray::TrayMenu>
+        changedMenus;  // the menu after each change, as a host that shows it sees it
 };
 
 }  // namespace testsupport

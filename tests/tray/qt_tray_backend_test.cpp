@@ -128,6 +128,9 @@ TEST_F(QtTrayBackendTest, TheMenuShowsTheVisibleItemsWithTheDefaultInBoldAndRepo
     actions[2]->trigger();
     actions[0]->trigger();
     EXPECT_EQ(events, (QStringList{"menu 2 settings", "menu 0 show"}));
+    // With no StatusNotifierItem host the menu is never handed to Qt, which would pop it up a second time.
+    EXPECT_EQ(backend.exportedMenu(), nullptr);
+    EXPECT_EQ(backend.trayIcon()->contextMenu(), nullptr);
 }
 
 TEST_F(QtTrayBackendTest, EachShowBuildsTheMenuAfreshAndAChoiceMayEndTheComponent) {

@@ -177,6 +177,26 @@ TEST_F(FourItems, ADefaultLeftBehindByARemovalMakesNoItemBold) {
     EXPECT_EQ(backend.menus.first().items.size(), 3);
 }
 
+TEST_F(FourItems, AHostThatShowsTheMenuItselfIsGivenItAfterEveryChangeAndOnlyThen) {
+    ASSERT_EQ(backend.changedMenus.size(), 4);
+    EXPECT_EQ(captions(backend.changedMenus.last()), (QStringList{"A", "B", "C", "D"}));
+    tray->EnableMenuItem(2, false);
+    EXPECT_FALSE(backend.changedMenus.last().items[2].enabled);
+    tray->setDefaultMenuIndex(3);
+    EXPECT_EQ(backend.changedMenus.last().defaultIndex, 3);
+    tray->RemoveMenuItem(1);
+    EXPECT_EQ(captions(backend.changedMenus.last()), (QStringList{"A", "C", "D"}));
+    tray->RemoveMenuItem(0);
+    EXPECT_EQ(captions(backend.changedMenus.last()), (QStringList{"", "C", "D"}));
+    ASSERT_EQ(backend.changedMenus.size(), 8);
+    // What changes nothing sends nothing; the tip, the icon and a popup are not the menu's changes.
+    tray->EnableMenuItem(9, true);
+    tray->RemoveMenuItem(-1);
+    tray->setToolTip(QStringLiteral("tip"));
+    tray->ShowMenu();
+    EXPECT_EQ(backend.changedMenus.size(), 8);
+}
+
 // --- Tip and icon: one modify per request, with the single flag of what changes ---
 
 TEST_F(SysTrayTest, ATipIsCutTo63CharactersAndReadsBackWithoutItsNulOrPadding) {
