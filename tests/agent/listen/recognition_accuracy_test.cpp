@@ -141,8 +141,8 @@ protected:
     }
 
     std::vector<std::int16_t> say(const QString& text, const Condition& c) {
-        // espeak-ng breathes and whispers with the C library's random numbers: seeded from the utterance, each
-        // one sounds the same whichever test runs first or alone.
+        // espeak-ng breathes and whispers with the C library's random numbers: seeded from the utterance,
+        // each one sounds the same whichever test runs first or alone.
         std::srand(static_cast<unsigned>(qHash(text + c.describe(), 0)));
         QString error;
         auto samples = speakForRecognizer(synthesizer_, spoken(text, c), c.voice, &error);
