@@ -67,8 +67,8 @@ private:
     std::unique_ptr<platform::Timer> timer_;
     bool firstTick_ = true;
     int lastMinute_ = 0;
-    // Minutes counted on the wall clock (the Julian day number times 1440 plus the minute of the day), so that
-    // a new time zone moves them as it moves the clock's face.
+    // Minutes counted on the wall clock (the Julian day number times 1440 plus the minute of the day), so
+    // that a new time zone moves them as it moves the clock's face.
     qint64 lastTickWallMinute_ = 0;
     // The wall minute each alarm last sounded for, so that a jump back and forth never sounds it twice.
     std::optional<qint64> lastSounded_[2];
