@@ -106,6 +106,8 @@ bool AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
     images_ = std::move(parsed.images);
     sounds_ = std::move(parsed.sounds);
     // Of two entries with one name, the later is the one found.
+    animationByName_.reserve(animations_.size());
+    stateByName_.reserve(info_.states.size());
     for (int i = 0; i < animations_.size(); ++i) {
         animationByName_.insert(key(animations_[i].name), i);
     }
