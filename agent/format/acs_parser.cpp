@@ -347,12 +347,11 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
     anim.transition = a.u8();
     anim.returnAnimation = string(a);
     const std::uint32_t frameCount = a.count(a.u16(), 10, limits_.maxFrames, "frame");
-    anim.frames.reserve(frameCount);
+    anim.frames = QList<Frame>(qsizetype(frameCount));
+    Frame* frames = anim.frames.data();
     for (std::uint32_t f = 0; f < frameCount && a.ok(); ++f) {
         a.setContext({.what = "animation", .name = &anim.name, .part = "frame", .partIndex = f});
-        Frame frame;
-        readFrame(a, &frame);
-        anim.frames.append(std::move(frame));
+        readFrame(a, &frames[f]);
     }
     // Entries may point at one block many times; count what is read, so that the parsed structures stay
     // within a small multiple of the file's size.
@@ -369,41 +368,41 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
     return true;
 }
 
+// The lists are made at their checked sizes and filled in place: a genuine file has thousands of frames,
+// and growing each list entry by entry was a good part of the time a file took to open.
 void Parser::readFrame(ByteReader& a, Frame* frame) {
     const auto imageCount = std::uint32_t(out_.images.size());
     const std::uint32_t n = a.count(a.u16(), 8, 65535, "frame image");
-    frame->images.reserve(n);
+    frame->images = QList<FrameImage>(qsizetype(n));
+    FrameImage* images = frame->images.data();
     for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
-        FrameImage fi;
+        FrameImage& fi = images[k];
         fi.image = a.u32();
         fi.x = a.s16();
         fi.y = a.s16();
         if (a.ok() && fi.image >= imageCount) {
             a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
         }
-        frame->images.append(fi);
     }
     frame->sound = a.u16();
     frame->duration = a.u16();
     frame->exitFrame = a.s16();
     const std::uint32_t branchCount = a.count(a.u8(), 4, 255, "branch");
     if (branchCount != 0) {
-        frame->branches.reserve(branchCount);
-    }
-    for (std::uint32_t k = 0; k < branchCount && a.ok(); ++k) {
-        Branch b;
-        b.frame = a.u16();
-        b.probability = a.u16();
-        frame->branches.append(b);
+        frame->branches = QList<Branch>(qsizetype(branchCount));
+        Branch* branches = frame->branches.data();
+        for (std::uint32_t k = 0; k < branchCount && a.ok(); ++k) {
+            branches[k].frame = a.u16();
+            branches[k].probability = a.u16();
+        }
     }
     const std::uint32_t overlayCount = a.count(a.u8(), 14, 255, "mouth overlay");
     if (overlayCount != 0) {
-        frame->overlays.reserve(overlayCount);
-    }
-    for (std::uint32_t k = 0; k < overlayCount && a.ok(); ++k) {
-        MouthOverlay o;
-        readOverlay(a, &o);
-        frame->overlays.append(std::move(o));
+        frame->overlays = QList<MouthOverlay>(qsizetype(overlayCount));
+        MouthOverlay* overlays = frame->overlays.data();
+        for (std::uint32_t k = 0; k < overlayCount && a.ok(); ++k) {
+            readOverlay(a, &overlays[k]);
+        }
     }
 }
 

@@ -69,31 +69,26 @@ public:
     void setContext(const char* what, qint64 index = -1) {
         context_ = ReadContext{.what = what, .index = index};
     }
-    void fail(const QString& message) {
+    // Kept out of line, as are the other failure paths, so that the checks on the way of every read stay
+    // small enough to be inlined.
+    [[gnu::noinline, gnu::cold]] void fail(const QString& message) {
         if (ok()) {
             failed_ = true;
             error_ = QStringLiteral("%1 at offset %2: %3").arg(context_.toString()).arg(pos_).arg(message);
         }
     }
 
-    std::uint8_t u8() { return std::uint8_t(little<1>()); }
-    std::uint16_t u16() { return std::uint16_t(little<2>()); }
-    std::uint32_t u32() { return std::uint32_t(little<4>()); }
+    [[gnu::always_inline]] std::uint8_t u8() { return std::uint8_t(little<1>()); }
+    [[gnu::always_inline]] std::uint16_t u16() { return std::uint16_t(little<2>()); }
+    [[gnu::always_inline]] std::uint32_t u32() { return std::uint32_t(little<4>()); }
     std::int16_t s16() { return std::int16_t(u16()); }
     std::int32_t s32() { return std::int32_t(u32()); }
 
-    bool need(std::uint64_t n, const char* what) {
-        if (failed_) {
-            return false;
+    [[gnu::always_inline]] bool need(std::uint64_t n, const char* what) {
+        if (!failed_ && n <= end_ - pos_) [[likely]] {
+            return true;
         }
-        if (n > end_ - pos_) [[unlikely]] {
-            fail(QStringLiteral("%1 needs %2 bytes but only %3 remain")
-                     .arg(QLatin1String(what))
-                     .arg(n)
-                     .arg(end_ - pos_));
-            return false;
-        }
-        return true;
+        return missing(n, what);
     }
     void skip(std::uint64_t n) {
         if (need(n, "data")) {
@@ -134,17 +129,8 @@ public:
     }
     // A count of UTF-16 units, the units, and a terminating zero unless the count is zero.
     QString string(std::uint32_t maxChars) {
-        std::uint32_t count = u32();
-        if (!ok() || count == 0) {
-            return {};
-        }
-        if (count > maxChars) {
-            fail(QStringLiteral("string of %1 characters is longer than the limit of %2")
-                     .arg(count)
-                     .arg(maxChars));
-            return {};
-        }
-        if (!need((std::uint64_t(count) + 1) * 2, "string")) {
+        const std::uint32_t count = stringLength(maxChars);
+        if (count == 0) {
             return {};
         }
         QString s(qsizetype(count), Qt::Uninitialized);
@@ -154,23 +140,41 @@ public:
     }
     // Passes over a string read as string() reads it, for copies of a name that are not kept.
     void skipString(std::uint32_t maxChars) {
-        const std::uint32_t count = u32();
-        if (failed_ || count == 0) {
-            return;
-        }
-        if (count > maxChars) {
-            fail(QStringLiteral("string of %1 characters is longer than the limit of %2")
-                     .arg(count)
-                     .arg(maxChars));
-            return;
-        }
-        if (need((std::uint64_t(count) + 1) * 2, "string")) {
+        const std::uint32_t count = stringLength(maxChars);
+        if (count != 0) {
             pos_ += (std::uint64_t(count) + 1) * 2;
         }
     }
     // A list count, checked so that `count` elements of at least `minSize` bytes fit in what remains.
     std::uint32_t count(std::uint32_t raw, std::uint64_t minSize, std::uint32_t limit, const char* what) {
-        if (!ok()) {
+        if (!failed_ && raw <= limit && std::uint64_t(raw) * minSize <= end_ - pos_) [[likely]] {
+            return raw;
+        }
+        return badCount(raw, limit, what);
+    }
+
+private:
+    // The string's count of units once it is known to fit with its terminating zero; 0 for the empty
+    // string and on failure.
+    std::uint32_t stringLength(std::uint32_t maxChars) {
+        const std::uint32_t count = u32();
+        if (failed_ || count == 0) {
+            return 0;
+        }
+        if (count > maxChars) [[unlikely]] {
+            tooLong(count, maxChars);
+            return 0;
+        }
+        return need((std::uint64_t(count) + 1) * 2, "string") ? count : 0;
+    }
+    [[gnu::noinline, gnu::cold]] void tooLong(std::uint32_t count, std::uint32_t maxChars) {
+        fail(QStringLiteral("string of %1 characters is longer than the limit of %2")
+                 .arg(count)
+                 .arg(maxChars));
+    }
+    [[gnu::noinline, gnu::cold]] std::uint32_t badCount(std::uint32_t raw, std::uint32_t limit,
+                                                        const char* what) {
+        if (failed_) {
             return 0;
         }
         if (raw > limit) {
@@ -180,25 +184,34 @@ public:
                      .arg(limit));
             return 0;
         }
-        if (std::uint64_t(raw) * minSize > end_ - pos_) {
-            fail(QStringLiteral("%1 count %2 does not fit in the remaining %3 bytes")
+        fail(QStringLiteral("%1 count %2 does not fit in the remaining %3 bytes")
+                 .arg(QLatin1String(what))
+                 .arg(raw)
+                 .arg(end_ - pos_));
+        return 0;
+    }
+    [[gnu::noinline, gnu::cold]] bool missing(std::uint64_t n, const char* what) {
+        if (!failed_) {
+            fail(QStringLiteral("%1 needs %2 bytes but only %3 remain")
                      .arg(QLatin1String(what))
-                     .arg(raw)
+                     .arg(n)
                      .arg(end_ - pos_));
-            return 0;
         }
-        return raw;
+        return false;
     }
 
-private:
     template <int N>
-    std::uint32_t little() {
+    [[gnu::always_inline]] std::uint32_t little() {
         if (!need(N, "value")) {
             return 0;
         }
-        std::uint32_t v = 0;
-        for (int i = 0; i < N; ++i) {
-            v |= std::uint32_t(data_[pos_ + std::uint64_t(i)]) << (8 * i);
+        std::uint32_t v;
+        if constexpr (N == 1) {
+            v = data_[pos_];
+        } else if constexpr (N == 2) {
+            v = qFromLittleEndian<quint16>(data_ + pos_);
+        } else {
+            v = qFromLittleEndian<quint32>(data_ + pos_);
         }
         pos_ += N;
         return v;
