@@ -9,8 +9,8 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace agent::format {
 
@@ -78,17 +78,20 @@ bool AcsFile::fail(const QString& message) {
 
 bool AcsFile::load(const QString& path, const Limits& limits) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Unbuffered: the whole file is read in one call straight into its array, with no copy through
+    // QFile's buffer.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     }
-    if (std::uint64_t(file.size()) > limits.maxFileSize) {
+    const qint64 size = file.size();
+    if (std::uint64_t(size) > limits.maxFileSize) {
         return fail(QStringLiteral("%1 is %2 bytes, over the limit of %3")
                         .arg(path)
-                        .arg(file.size())
+                        .arg(size)
                         .arg(limits.maxFileSize));
     }
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (file.read(bytes.data(), size) != size) {
         return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     }
     return loadData(bytes, limits);
@@ -229,11 +232,9 @@ QImage AcsFile::image(int index, QString* error) const {
     if (!decodeIndices(index, out.bits(), std::size_t(out.sizeInBytes()), error)) {
         return {};
     }
-    std::unique_ptr<std::uint8_t[]> row(new std::uint8_t[std::size_t(stride)]);
+    uchar* bits = out.bits();
     for (int top = 0, bottom = img.height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(row.get(), out.scanLine(top), std::size_t(stride));
-        std::memcpy(out.scanLine(top), out.scanLine(bottom), std::size_t(stride));
-        std::memcpy(out.scanLine(bottom), row.get(), std::size_t(stride));
+        std::swap_ranges(bits + top * stride, bits + (top + 1) * stride, bits + bottom * stride);
     }
     out.setColorTable(colorTable_);
     imageCache_.insert(index, new QImage(out), int(std::max<qsizetype>(1, out.sizeInBytes() / 1024)));
