@@ -232,9 +232,19 @@ QImage AcsFile::image(int index, QString* error) const {
     if (!decodeIndices(index, out.bits(), std::size_t(out.sizeInBytes()), error)) {
         return {};
     }
+    // Rows are swapped through a small buffer on the stack, in pieces, as memcpy moves them many bytes at a
+    // time where a swap loop goes byte by byte.
     uchar* bits = out.bits();
+    uchar piece[512];
     for (int top = 0, bottom = img.height - 1; top < bottom; ++top, --bottom) {
-        std::swap_ranges(bits + top * stride, bits + (top + 1) * stride, bits + bottom * stride);
+        uchar* upper = bits + top * stride;
+        uchar* lower = bits + bottom * stride;
+        for (qsizetype done = 0; done < stride; done += qsizetype(sizeof piece)) {
+            const auto n = std::size_t(std::min<qsizetype>(qsizetype(sizeof piece), stride - done));
+            std::memcpy(piece, upper + done, n);
+            std::memcpy(upper + done, lower + done, n);
+            std::memcpy(lower + done, piece, n);
+        }
     }
     out.setColorTable(colorTable_);
     imageCache_.insert(index, new QImage(out), int(std::max<qsizetype>(1, out.sizeInBytes() / 1024)));
