@@ -7,6 +7,7 @@
 #include "agent/format/byte_reader.h"
 
 #include <cstring>
+#include <vector>
 
 namespace agent::format {
 
@@ -76,6 +77,7 @@ private:
     bool readAnimations(const Locator& loc);
     bool readAnimation(ByteReader& list, std::uint32_t index);
     void readFrame(ByteReader& a, Frame* frame);
+    void readSingleImage(ByteReader& a, Frame* frame);
     void readOverlay(ByteReader& a, MouthOverlay* o);
 
     const QByteArray& data_;
@@ -84,6 +86,7 @@ private:
     ParsedCharacter& out_;
     QString error_;
     std::uint64_t animationBytes_ = 0;
+    std::vector<QList<FrameImage>> singleImages_;  // by image index, for readSingleImage()
 };
 
 bool Parser::readHeader(BlockLocators* blocks) {
@@ -373,15 +376,19 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
 void Parser::readFrame(ByteReader& a, Frame* frame) {
     const auto imageCount = std::uint32_t(out_.images.size());
     const std::uint32_t n = a.count(a.u16(), 8, 65535, "frame image");
-    frame->images = QList<FrameImage>(qsizetype(n));
-    FrameImage* images = frame->images.data();
-    for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
-        FrameImage& fi = images[k];
-        fi.image = a.u32();
-        fi.x = a.s16();
-        fi.y = a.s16();
-        if (a.ok() && fi.image >= imageCount) {
-            a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+    if (n == 1) {
+        readSingleImage(a, frame);
+    } else {
+        frame->images = QList<FrameImage>(qsizetype(n));
+        FrameImage* images = frame->images.data();
+        for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
+            FrameImage& fi = images[k];
+            fi.image = a.u32();
+            fi.x = a.s16();
+            fi.y = a.s16();
+            if (a.ok() && fi.image >= imageCount) {
+                a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+            }
         }
     }
     frame->sound = a.u16();
@@ -404,6 +411,32 @@ void Parser::readFrame(ByteReader& a, Frame* frame) {
             readOverlay(a, &overlays[k]);
         }
     }
+}
+
+// Most frames show one image, and about half of those show it where an earlier frame showed it: such frames
+// share that frame's list (Qt's lists are shared until written) rather than each allocating its own. The
+// last list made for each image is kept.
+void Parser::readSingleImage(ByteReader& a, Frame* frame) {
+    FrameImage fi;
+    fi.image = a.u32();
+    fi.x = a.s16();
+    fi.y = a.s16();
+    if (!a.ok()) {
+        return;
+    }
+    const auto imageCount = std::uint32_t(out_.images.size());
+    if (fi.image >= imageCount) {
+        a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+        return;
+    }
+    if (singleImages_.empty()) {
+        singleImages_.resize(imageCount);
+    }
+    QList<FrameImage>& last = singleImages_[fi.image];
+    if (last.isEmpty() || last.constFirst() != fi) {
+        last = QList<FrameImage>(1, fi);
+    }
+    frame->images = last;
 }
 
 void Parser::readOverlay(ByteReader& a, MouthOverlay* o) {
