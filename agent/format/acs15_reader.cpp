@@ -120,7 +120,7 @@ private:
             return fail(error);
         }
         ByteReader h(stream, 0, std::uint64_t(stream.size()));
-        h.setContext(QStringLiteral("stream '%1' header").arg(kCharacterStream));
+        h.setContext({.what = "stream", .name = &kCharacterStream, .part = "header"});
         const std::uint32_t signature = h.u32();
         const std::uint32_t size = h.u32();
         const std::uint32_t stored = h.u32();
@@ -141,7 +141,7 @@ private:
     bool readCharacter(const QByteArray& block) {
         ByteReader r(block, 0, std::uint64_t(block.size()));
         const QString where = QStringLiteral(" (stream '%1', decompressed)").arg(kCharacterStream);
-        r.setContext(QStringLiteral("character info") + where);
+        r.setContext({.what = "character info", .where = &where});
         CharacterInfo& ci = out_.info;
         ci.minorVersion = r.u16();
         ci.majorVersion = r.u16();
@@ -149,10 +149,10 @@ private:
             r.fail(
                 QStringLiteral("format version %1.%2 is not 1.x").arg(ci.majorVersion).arg(ci.minorVersion));
         }
-        r.setContext(QStringLiteral("animation list") + where);
+        r.setContext({.what = "animation list", .where = &where});
         const std::uint32_t count = r.count(r.u16(), 16, limits_.maxAnimations, "animation");
         for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-            r.setContext(QStringLiteral("animation list entry %1").arg(i) + where);
+            r.setContext({.what = "animation list entry", .index = i, .where = &where});
             AnimationEntry e;
             e.name = plainString(r, limits_.maxStringChars);
             e.stream = plainString(r, limits_.maxStringChars);
@@ -161,9 +161,9 @@ private:
             if (r.ok() && e.stream.isEmpty()) {
                 r.fail(QStringLiteral("animation '%1' names no stream").arg(e.name));
             }
-            entries_.append(e);
+            entries_.append(std::move(e));
         }
-        r.setContext(QStringLiteral("character info") + where);
+        r.setContext({.what = "character info", .where = &where});
         ci.guid = r.guid();
         LocalizedInfo l;
         l.name = plainString(r, limits_.maxStringChars);
@@ -176,7 +176,7 @@ private:
         ci.flags = r.u32();
         checkCharacterSize(r, ci, limits_);
         if (ci.flags & flags::kVoiceOutput) {
-            r.setContext(QStringLiteral("voice info") + where);
+            r.setContext({.what = "voice info", .where = &where});
             VoiceInfo v;
             v.engine = r.guid();
             v.mode = r.guid();
@@ -185,25 +185,25 @@ private:
             ci.voice = v;
         }
         if (ci.flags & flags::kBalloonEnabled) {
-            r.setContext(QStringLiteral("balloon info") + where);
+            r.setContext({.what = "balloon info", .where = &where});
             ci.balloon = readBalloonBlock(r, plainString, limits_.maxStringChars);
         }
-        r.setContext(QStringLiteral("palette") + where);
+        r.setContext({.what = "palette", .where = &where});
         const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
         for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
             ci.palette.append(r.rgbQuad());
         }
-        r.setContext(QStringLiteral("state list") + where);
+        r.setContext({.what = "state list", .where = &where});
         const std::uint32_t stateCount = r.count(r.u16(), 6, limits_.maxStates, "state");
         for (std::uint32_t i = 0; i < stateCount && r.ok(); ++i) {
-            r.setContext(QStringLiteral("state %1").arg(i) + where);
+            r.setContext({.what = "state", .index = i, .where = &where});
             State s;
             s.name = plainString(r, limits_.maxStringChars);
             const std::uint32_t n = r.count(r.u16(), 4, limits_.maxAnimations, "state animation");
             for (std::uint32_t k = 0; k < n && r.ok(); ++k) {
                 s.animations.append(plainString(r, limits_.maxStringChars));
             }
-            ci.states.append(s);
+            ci.states.append(std::move(s));
         }
         return r.ok() || fail(r.error());
     }
@@ -216,7 +216,7 @@ private:
         }
         const QString streamName = QStringLiteral("stream '%1'").arg(entry.stream);
         ByteReader h(stream, 0, std::uint64_t(stream.size()));
-        h.setContext(streamName + QStringLiteral(" header"));
+        h.setContext({.what = "stream", .name = &entry.stream, .part = "header"});
         h.u16();  // minor version: the same as the character's in every file
         const std::uint16_t major = h.u16();
         const std::uint32_t checksum = h.u32();
@@ -263,11 +263,10 @@ private:
                         std::uint32_t base) {
         const CharacterInfo& ci = out_.info;
         const QString where = QStringLiteral(" (%1, decompressed)").arg(streamName);
-        const QString label = QStringLiteral("animation '%1'").arg(entry.name);
         ByteReader r(block, 0, std::uint64_t(block.size()));
         auto at = [&]() { return base + std::uint32_t(r.pos()); };
 
-        r.setContext(label + QStringLiteral(" sound list") + where);
+        r.setContext({.what = "animation", .name = &entry.name, .part = "sound list", .where = &where});
         const std::uint32_t firstSound = std::uint32_t(out_.sounds.size());
         const std::uint32_t soundCount =
             r.count(r.u16(), 4, limits_.maxSounds - std::uint32_t(out_.sounds.size()), "sound");
@@ -289,13 +288,14 @@ private:
             out_.sounds.append(s);
         }
 
-        r.setContext(label + QStringLiteral(" image list") + where);
+        r.setContext({.what = "animation", .name = &entry.name, .part = "image list", .where = &where});
         const std::uint32_t firstImage = std::uint32_t(out_.images.size());
         const std::uint32_t imageCount =
             r.count(r.u16(), 9, limits_.maxImages - std::uint32_t(out_.images.size()), "image");
         const std::uint64_t framePixels = std::uint64_t(rowStride(ci.width)) * ci.height;
         for (std::uint32_t i = 0; i < imageCount && r.ok(); ++i) {
-            r.setContext(label + QStringLiteral(" image %1").arg(i) + where);
+            r.setContext(
+                {.what = "animation", .name = &entry.name, .part = "image", .partIndex = i, .where = &where});
             ImageInfo img;
             img.width = ci.width;
             img.height = ci.height;
@@ -321,7 +321,7 @@ private:
             out_.images.append(img);
         }
 
-        r.setContext(label + QStringLiteral(" frame list") + where);
+        r.setContext({.what = "animation", .name = &entry.name, .part = "frame list", .where = &where});
         Animation anim;
         anim.name = entry.name;
         anim.returnAnimation = entry.returnAnimation;
@@ -329,7 +329,8 @@ private:
             std::uint8_t(entry.returnAnimation.isEmpty() ? Transition::None : Transition::ReturnAnimation);
         const std::uint32_t frameCount = r.count(r.u16(), 12, limits_.maxFrames, "frame");
         for (std::uint32_t f = 0; f < frameCount && r.ok(); ++f) {
-            r.setContext(label + QStringLiteral(" frame %1").arg(f) + where);
+            r.setContext(
+                {.what = "animation", .name = &entry.name, .part = "frame", .partIndex = f, .where = &where});
             Frame frame;
             const std::uint16_t image = r.u16();
             const std::uint16_t sound = r.u16();
@@ -364,7 +365,13 @@ private:
             }
             const std::uint32_t overlayCount = r.count(r.u8(), 14, 255, "mouth overlay");
             for (std::uint32_t k = 0; k < overlayCount && r.ok(); ++k) {
-                r.setContext(label + QStringLiteral(" frame %1 mouth overlay %2").arg(f).arg(k) + where);
+                r.setContext({.what = "animation",
+                              .name = &entry.name,
+                              .part = "frame",
+                              .partIndex = f,
+                              .subPart = "mouth overlay",
+                              .subPartIndex = k,
+                              .where = &where});
                 MouthOverlay o;
                 ImageInfo img;
                 o.shape = r.u8();
@@ -396,14 +403,14 @@ private:
                 r.skip(img.dataSize);
                 o.image = std::uint16_t(out_.images.size());
                 out_.images.append(img);
-                frame.overlays.append(o);
+                frame.overlays.append(std::move(o));
             }
-            anim.frames.append(frame);
+            anim.frames.append(std::move(frame));
         }
         if (!r.ok()) {
             return fail(r.error());
         }
-        out_.animations.append(anim);
+        out_.animations.append(std::move(anim));
         return true;
     }
 

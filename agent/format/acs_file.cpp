@@ -9,15 +9,26 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace agent::format {
 
 namespace {
 
+// Names are nearly always ASCII, whose case folding is lowering A-Z; that is done here in one pass, as
+// Qt's full folding cost more than the rest of the work of indexing a file's names.
 QString key(QStringView name) {
-    return name.toString().toCaseFolded();
+    QString out(name.size(), Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            return name.toString().toCaseFolded();
+        }
+        *to++ = (u >= u'A' && u <= u'Z') ? char16_t(u + (u'a' - u'A')) : u;
+    }
+    return out;
 }
 
 }  // namespace
@@ -67,17 +78,20 @@ bool AcsFile::fail(const QString& message) {
 
 bool AcsFile::load(const QString& path, const Limits& limits) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Unbuffered: the whole file is read in one call straight into its array, with no copy through
+    // QFile's buffer.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     }
-    if (std::uint64_t(file.size()) > limits.maxFileSize) {
+    const qint64 size = file.size();
+    if (std::uint64_t(size) > limits.maxFileSize) {
         return fail(QStringLiteral("%1 is %2 bytes, over the limit of %3")
                         .arg(path)
-                        .arg(file.size())
+                        .arg(size)
                         .arg(limits.maxFileSize));
     }
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (file.read(bytes.data(), size) != size) {
         return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     }
     return loadData(bytes, limits);
@@ -106,6 +120,8 @@ bool AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
     images_ = std::move(parsed.images);
     sounds_ = std::move(parsed.sounds);
     // Of two entries with one name, the later is the one found.
+    animationByName_.reserve(animations_.size());
+    stateByName_.reserve(info_.states.size());
     for (int i = 0; i < animations_.size(); ++i) {
         animationByName_.insert(key(animations_[i].name), i);
     }
@@ -216,11 +232,19 @@ QImage AcsFile::image(int index, QString* error) const {
     if (!decodeIndices(index, out.bits(), std::size_t(out.sizeInBytes()), error)) {
         return {};
     }
-    std::unique_ptr<std::uint8_t[]> row(new std::uint8_t[std::size_t(stride)]);
+    // Rows are swapped through a small buffer on the stack, in pieces, as memcpy moves them many bytes at a
+    // time where a swap loop goes byte by byte.
+    uchar* bits = out.bits();
+    uchar piece[512];
     for (int top = 0, bottom = img.height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(row.get(), out.scanLine(top), std::size_t(stride));
-        std::memcpy(out.scanLine(top), out.scanLine(bottom), std::size_t(stride));
-        std::memcpy(out.scanLine(bottom), row.get(), std::size_t(stride));
+        uchar* upper = bits + top * stride;
+        uchar* lower = bits + bottom * stride;
+        for (qsizetype done = 0; done < stride; done += qsizetype(sizeof piece)) {
+            const auto n = std::size_t(std::min<qsizetype>(qsizetype(sizeof piece), stride - done));
+            std::memcpy(piece, upper + done, n);
+            std::memcpy(upper + done, lower + done, n);
+            std::memcpy(lower + done, piece, n);
+        }
     }
     out.setColorTable(colorTable_);
     imageCache_.insert(index, new QImage(out), int(std::max<qsizetype>(1, out.sizeInBytes() / 1024)));

@@ -7,6 +7,7 @@
 #include "agent/format/byte_reader.h"
 
 #include <cstring>
+#include <vector>
 
 namespace agent::format {
 
@@ -56,7 +57,7 @@ private:
     }
     bool check(const ByteReader& r) { return r.ok() || fail(r.error()); }
     // A cursor over a block whose locator has been checked to lie inside the file.
-    ByteReader reader(const Locator& l, const QString& context) const {
+    ByteReader reader(const Locator& l, const ReadContext& context) const {
         ByteReader r(data_, l.offset, std::uint64_t(l.offset) + l.size);
         r.setContext(context);
         return r;
@@ -76,6 +77,7 @@ private:
     bool readAnimations(const Locator& loc);
     bool readAnimation(ByteReader& list, std::uint32_t index);
     void readFrame(ByteReader& a, Frame* frame);
+    void readSingleImage(ByteReader& a, Frame* frame);
     void readOverlay(ByteReader& a, MouthOverlay* o);
 
     const QByteArray& data_;
@@ -84,11 +86,12 @@ private:
     ParsedCharacter& out_;
     QString error_;
     std::uint64_t animationBytes_ = 0;
+    std::vector<QList<FrameImage>> singleImages_;  // by image index, for readSingleImage()
 };
 
 bool Parser::readHeader(BlockLocators* blocks) {
     ByteReader header(data_, 0, std::uint64_t(fileSize_));
-    header.setContext(QStringLiteral("file header"));
+    header.setContext("file header");
     const std::uint32_t signature = header.u32();
     if (!check(header)) {
         return false;
@@ -123,7 +126,7 @@ bool Parser::readHeader(BlockLocators* blocks) {
 }
 
 bool Parser::readCharacterInfo(const Locator& loc) {
-    ByteReader r = reader(loc, QStringLiteral("character info"));
+    ByteReader r = reader(loc, {.what = "character info"});
     CharacterInfo& ci = out_.info;
     ci.minorVersion = r.u16();
     ci.majorVersion = r.u16();
@@ -151,7 +154,7 @@ bool Parser::readCharacterInfo(const Locator& loc) {
 }
 
 void Parser::readVoice(ByteReader& r) {
-    r.setContext(QStringLiteral("voice info"));
+    r.setContext("voice info");
     VoiceInfo v;
     v.engine = r.guid();
     v.mode = r.guid();
@@ -169,21 +172,21 @@ void Parser::readVoice(ByteReader& r) {
 }
 
 void Parser::readBalloon(ByteReader& r) {
-    r.setContext(QStringLiteral("balloon info"));
+    r.setContext("balloon info");
     out_.info.balloon = readBalloonBlock(
         r, [](ByteReader& in, std::uint32_t maxChars) { return in.string(maxChars); },
         limits_.maxStringChars);
 }
 
 void Parser::readPaletteAndTrayIcon(ByteReader& r) {
-    r.setContext(QStringLiteral("palette"));
+    r.setContext("palette");
     QList<QRgb>& palette = out_.info.palette;
     const std::uint32_t paletteCount = r.count(r.u32(), 4, 256, "palette colour");
     palette.reserve(paletteCount);
     for (std::uint32_t i = 0; i < paletteCount && r.ok(); ++i) {
         palette.append(r.rgbQuad());
     }
-    r.setContext(QStringLiteral("tray icon"));
+    r.setContext("tray icon");
     if (r.u8() != 0) {
         TrayIcon icon;
         std::uint32_t size = r.u32();
@@ -195,19 +198,20 @@ void Parser::readPaletteAndTrayIcon(ByteReader& r) {
 }
 
 void Parser::readStates(ByteReader& r) {
-    r.setContext(QStringLiteral("state list"));
+    r.setContext("state list");
     QList<State>& states = out_.info.states;
     const std::uint32_t stateCount = r.count(r.u16(), 6, limits_.maxStates, "state");
     states.reserve(stateCount);
     for (std::uint32_t i = 0; i < stateCount && r.ok(); ++i) {
-        r.setContext(QStringLiteral("state %1").arg(i));
+        r.setContext("state", i);
         State s;
         s.name = string(r);
         const std::uint32_t n = r.count(r.u16(), 4, limits_.maxAnimations, "state animation");
+        s.animations.reserve(n);
         for (std::uint32_t k = 0; k < n && r.ok(); ++k) {
             s.animations.append(string(r));
         }
-        states.append(s);
+        states.append(std::move(s));
     }
 }
 
@@ -219,24 +223,24 @@ bool Parser::readLocalized(const Locator& loc) {
                 .arg(loc.offset)
                 .arg(loc.size));
     }
-    ByteReader r = reader(loc, QStringLiteral("localized info"));
+    ByteReader r = reader(loc, {.what = "localized info"});
     QList<LocalizedInfo>& localized = out_.info.localized;
     const std::uint32_t count = r.count(r.u16(), 14, 65535, "localized info");
     localized.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-        r.setContext(QStringLiteral("localized info %1").arg(i));
+        r.setContext("localized info", i);
         LocalizedInfo l;
         l.language = r.u16();
         l.name = string(r);
         l.description = string(r);
         l.extra = string(r);
-        localized.append(l);
+        localized.append(std::move(l));
     }
     return check(r);
 }
 
 bool Parser::readSounds(const Locator& loc) {
-    ByteReader r = reader(loc, QStringLiteral("sound list"));
+    ByteReader r = reader(loc, {.what = "sound list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxSounds, "sound");
     out_.sounds.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
@@ -257,7 +261,7 @@ bool Parser::readSounds(const Locator& loc) {
 
 // Only the images' headers are read here; their pixels are decoded on first use.
 bool Parser::readImages(const Locator& loc) {
-    ByteReader r = reader(loc, QStringLiteral("image list"));
+    ByteReader r = reader(loc, {.what = "image list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxImages, "image");
     out_.images.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
@@ -283,7 +287,7 @@ bool Parser::readImage(ByteReader& list, std::uint32_t index) {
                       .arg(loc.size));
         return true;
     }
-    ByteReader h = reader(loc, QStringLiteral("image %1").arg(index));
+    ByteReader h = reader(loc, {.what = "image", .index = index});
     img.unknown = h.u8();
     img.width = h.u16();
     img.height = h.u16();
@@ -314,7 +318,7 @@ bool Parser::readImage(ByteReader& list, std::uint32_t index) {
 }
 
 bool Parser::readAnimations(const Locator& loc) {
-    ByteReader r = reader(loc, QStringLiteral("animation list"));
+    ByteReader r = reader(loc, {.what = "animation list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxAnimations, "animation");
     out_.animations.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
@@ -327,7 +331,7 @@ bool Parser::readAnimations(const Locator& loc) {
 
 // False only for an error in the animation's own block; one in the list entry is left in `list`.
 bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
-    list.setContext(QStringLiteral("animation list entry %1").arg(index));
+    list.setContext("animation list entry", index);
     Animation anim;
     anim.name = string(list);
     const Locator loc = readLocator(list);
@@ -341,17 +345,16 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
                       .arg(loc.size));
         return true;
     }
-    ByteReader a = reader(loc, QStringLiteral("animation '%1'").arg(anim.name));
-    string(a);  // the same name in capitals
+    ByteReader a = reader(loc, {.what = "animation", .name = &anim.name});
+    a.skipString(limits_.maxStringChars);  // the same name in capitals
     anim.transition = a.u8();
     anim.returnAnimation = string(a);
     const std::uint32_t frameCount = a.count(a.u16(), 10, limits_.maxFrames, "frame");
-    anim.frames.reserve(frameCount);
+    anim.frames = QList<Frame>(qsizetype(frameCount));
+    Frame* frames = anim.frames.data();
     for (std::uint32_t f = 0; f < frameCount && a.ok(); ++f) {
-        a.setContext(QStringLiteral("animation '%1' frame %2").arg(anim.name).arg(f));
-        Frame frame;
-        readFrame(a, &frame);
-        anim.frames.append(frame);
+        a.setContext({.what = "animation", .name = &anim.name, .part = "frame", .partIndex = f});
+        readFrame(a, &frames[f]);
     }
     // Entries may point at one block many times; count what is read, so that the parsed structures stay
     // within a small multiple of the file's size.
@@ -364,40 +367,76 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
     if (!check(a)) {
         return false;
     }
-    out_.animations.append(anim);
+    out_.animations.append(std::move(anim));
     return true;
 }
 
+// The lists are made at their checked sizes and filled in place: a genuine file has thousands of frames,
+// and growing each list entry by entry was a good part of the time a file took to open.
 void Parser::readFrame(ByteReader& a, Frame* frame) {
     const auto imageCount = std::uint32_t(out_.images.size());
     const std::uint32_t n = a.count(a.u16(), 8, 65535, "frame image");
-    frame->images.reserve(n);
-    for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
-        FrameImage fi;
-        fi.image = a.u32();
-        fi.x = a.s16();
-        fi.y = a.s16();
-        if (a.ok() && fi.image >= imageCount) {
-            a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+    if (n == 1) {
+        readSingleImage(a, frame);
+    } else {
+        frame->images = QList<FrameImage>(qsizetype(n));
+        FrameImage* images = frame->images.data();
+        for (std::uint32_t k = 0; k < n && a.ok(); ++k) {
+            FrameImage& fi = images[k];
+            fi.image = a.u32();
+            fi.x = a.s16();
+            fi.y = a.s16();
+            if (a.ok() && fi.image >= imageCount) {
+                a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+            }
         }
-        frame->images.append(fi);
     }
     frame->sound = a.u16();
     frame->duration = a.u16();
     frame->exitFrame = a.s16();
     const std::uint32_t branchCount = a.count(a.u8(), 4, 255, "branch");
-    for (std::uint32_t k = 0; k < branchCount && a.ok(); ++k) {
-        Branch b;
-        b.frame = a.u16();
-        b.probability = a.u16();
-        frame->branches.append(b);
+    if (branchCount != 0) {
+        frame->branches = QList<Branch>(qsizetype(branchCount));
+        Branch* branches = frame->branches.data();
+        for (std::uint32_t k = 0; k < branchCount && a.ok(); ++k) {
+            branches[k].frame = a.u16();
+            branches[k].probability = a.u16();
+        }
     }
     const std::uint32_t overlayCount = a.count(a.u8(), 14, 255, "mouth overlay");
-    for (std::uint32_t k = 0; k < overlayCount && a.ok(); ++k) {
-        MouthOverlay o;
-        readOverlay(a, &o);
-        frame->overlays.append(o);
+    if (overlayCount != 0) {
+        frame->overlays = QList<MouthOverlay>(qsizetype(overlayCount));
+        MouthOverlay* overlays = frame->overlays.data();
+        for (std::uint32_t k = 0; k < overlayCount && a.ok(); ++k) {
+            readOverlay(a, &overlays[k]);
+        }
     }
+}
+
+// Most frames show one image, and about half of those show it where an earlier frame showed it: such frames
+// share that frame's list (Qt's lists are shared until written) rather than each allocating its own. The
+// last list made for each image is kept.
+void Parser::readSingleImage(ByteReader& a, Frame* frame) {
+    FrameImage fi;
+    fi.image = a.u32();
+    fi.x = a.s16();
+    fi.y = a.s16();
+    if (!a.ok()) {
+        return;
+    }
+    const auto imageCount = std::uint32_t(out_.images.size());
+    if (fi.image >= imageCount) {
+        a.fail(QStringLiteral("image index %1 is past the %2 images").arg(fi.image).arg(imageCount));
+        return;
+    }
+    if (singleImages_.empty()) {
+        singleImages_.resize(imageCount);
+    }
+    QList<FrameImage>& last = singleImages_[fi.image];
+    if (last.isEmpty() || last.constFirst() != fi) {
+        last = QList<FrameImage>(1, fi);
+    }
+    frame->images = last;
 }
 
 void Parser::readOverlay(ByteReader& a, MouthOverlay* o) {

@@ -10,6 +10,7 @@ FrameComposer::FrameComposer(const AcsFile& file, int cacheKiB) : file_(file), c
     const QList<QRgb>& palette = file.info().palette;
     for (int i = 0; i < 256; ++i) {
         colors_[i] = i < palette.size() ? (palette[i] | 0xFF000000u) : 0xFF000000u;
+        colorsOrClear_[i] = i == file.info().transparentIndex ? 0u : colors_[i];
     }
 }
 
@@ -80,22 +81,24 @@ QImage FrameComposer::compose(const Frame& frame, int mouth, QString* error) con
         }
         return {};
     }
+    bool clear = true;
     for (qsizetype i = frame.images.size() - 1; i >= 0; --i) {
         const FrameImage& fi = frame.images[i];
         if (i == 0 && overlay != nullptr && overlay->replacesTopImage) {
             continue;
         }
-        if (!draw(out, int(fi.image), fi.x, fi.y, error)) {
+        if (!draw(out, int(fi.image), fi.x, fi.y, clear, error)) {
             return {};
         }
+        clear = false;
     }
-    if (overlay != nullptr && !draw(out, overlay->image, overlay->x, overlay->y, error)) {
+    if (overlay != nullptr && !draw(out, overlay->image, overlay->x, overlay->y, false, error)) {
         return {};
     }
     return out;
 }
 
-bool FrameComposer::draw(QImage& target, int image, int x, int y, QString* error) const {
+bool FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear, QString* error) const {
     if (image >= 0 && image < file_.images().size() &&
         (file_.images()[image].width == 0 || file_.images()[image].height == 0)) {
         return true;  // an empty image draws nothing
@@ -112,6 +115,13 @@ bool FrameComposer::draw(QImage& target, int image, int x, int y, QString* error
     for (int ty = y0; ty < y1; ++ty) {
         const uchar* s = src.constScanLine(ty - y) + (x0 - x);
         auto* d = reinterpret_cast<QRgb*>(target.scanLine(ty));
+        if (onClear) {
+            // The bottom layer of a frame: no test per pixel, as writing clear over clear changes nothing.
+            for (int tx = x0; tx < x1; ++tx, ++s) {
+                d[tx] = colorsOrClear_[*s];
+            }
+            continue;
+        }
         for (int tx = x0; tx < x1; ++tx, ++s) {
             if (*s != transparent) {
                 d[tx] = colors_[*s];

@@ -30,10 +30,12 @@ public:
     static constexpr int kMaxLayers = 32;
 
 private:
-    bool draw(QImage& target, int image, int x, int y, QString* error) const;
+    // `onClear`: nothing is drawn in the target yet, so the transparent index may simply write clear.
+    bool draw(QImage& target, int image, int x, int y, bool onClear, QString* error) const;
 
     const AcsFile& file_;
     QRgb colors_[256];
+    QRgb colorsOrClear_[256];  // colors_ with the transparent index clear
     QCache<quint64, QImage> cache_;
 };
 

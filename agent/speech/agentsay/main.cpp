@@ -2,12 +2,13 @@
 // shows the word and mouth-shape timeline the balloon and the character follow.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibrary>
 #include <QTextStream>
+#include <climits>
 #include <cstdio>
 
-#include "agent/speech/audio_output.h"
+#include "agent/speech/agentsay/player.h"
 #include "agent/speech/espeak_synthesizer.h"
-#include "agent/speech/speech_player.h"
 #include "agent/speech/speech_tag_parser.h"
 #include "agent/speech/wav_file.h"
 
@@ -83,17 +84,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    SinkOutput output;
-    SteadyClock clock;
-    SpeechPlayer player(output, clock);
-    QObject::connect(&player, &SpeechPlayer::finished, &app, [] { QCoreApplication::quit(); });
-    player.play(std::make_shared<const Utterance>(std::move(*utterance)));
-    if (player.isSilent()) {
-        err << "agentsay: no sound server; running silently for the length of the speech\n";
-        err.flush();
+    // Heard: the player module beside this program does it, so that only this path loads the audio libraries.
+    QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kAgentsayPlayModule));
+    auto play = reinterpret_cast<AgentsayPlay>(module.resolve(kAgentsayPlaySymbol));
+    if (play == nullptr) {
+        err << "agentsay: cannot play: " << module.errorString() << "\n";
+        return 1;
     }
-    if (player.isPlaying()) {
-        app.exec();
-    }
-    return 0;
+    return play(&*utterance);
 }

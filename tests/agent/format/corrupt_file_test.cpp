@@ -157,6 +157,63 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
     }
 }
 
+// An error names the structure it was found in by its place in the file, down to the frame: which
+// animation, which frame of it, which image, which list entry. The damage is put past the first of each, so
+// that a name or an index left over from an earlier structure shows.
+TEST(AcsFileCorrupt, ErrorsNameTheAnimationFrameAndImage) {
+    // Where Idle's second frame starts: after the first's images, sound, duration, exit frame, branches and
+    // mouth overlays (14 bytes each, then a region's size and bytes when it has one).
+    auto secondFrame = [](const QByteArray& b, const Layout& at) {
+        qsizetype pos = at.firstAnimation + 31;
+        pos += 2 + 8 * qsizetype(get16(b, pos)) + 6;
+        pos += 1 + 4 * qsizetype(std::uint8_t(b[pos]));
+        const int overlays = std::uint8_t(b[pos]);
+        pos += 1;
+        for (int k = 0; k < overlays; ++k) {
+            const bool hasRegion = b[pos + 5] != 0;
+            pos += 14;
+            if (hasRegion) {
+                pos += 4 + qsizetype(get32(b, pos));
+            }
+        }
+        return pos;
+    };
+    const struct {
+        const char* name;
+        std::function<void(QByteArray&, const Layout&)> apply;
+        const char* context;  // what the message starts with, before " at offset "
+        const char* error;    // what it ends with
+    } table[] = {
+        {"second frame's image out of range",
+         [&](QByteArray& b, const Layout& at) { put32(b, secondFrame(b, at) + 2, 77); },
+         "animation 'Idle' frame 1", "image index 77 is past the 3 images"},
+        {"second image's data past its block",
+         [](QByteArray& b, const Layout& at) { put32(b, get32(b, at.imageList + 4 + 12) + 6, 0x10000); },
+         "image 1", "data needs 65536 bytes but only"},
+        {"second animation past the end",
+         [](QByteArray& b, const Layout& at) { put32(b, at.animationList + 4 + 22 + 14, 0xFFFFFFF0); },
+         "animation list entry 1", "animation 'Wave' at offset 4294967280 with size"},
+        {"second animation's frame count past its block",
+         [](QByteArray& b, const Layout& at) {
+             put16(b, get32(b, at.animationList + 4 + 22 + 14) + 19, 5000);  // "WAVE", transition, no return
+         },
+         "animation 'Wave'", "frame count 5000 does not fit in the remaining"},
+    };
+    const QByteArray good = sampleBytes();
+    const Layout at(good);
+    ASSERT_EQ(get32(good, secondFrame(good, at) + 2), 0u) << "Idle's second frame shows image 0";
+    for (const auto& d : table) {
+        QByteArray bytes = good;
+        d.apply(bytes, at);
+        AcsFile file;
+        ASSERT_FALSE(file.loadData(bytes)) << d.name;
+        const QString error = file.errorString();
+        EXPECT_TRUE(error.startsWith(QLatin1String(d.context) + QStringLiteral(" at offset ")))
+            << d.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(d.error))) << d.name << ": " << error.toStdString();
+    }
+}
+
 // Damage to one image's data shows only when that image is decoded: the file loads, that image and the
 // frames that draw it fail with an error, and everything else draws.
 TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
