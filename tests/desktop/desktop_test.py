@@ -328,15 +328,20 @@ class Checks:
         self.quiet()
         icon = self.tray_icon()
         self.say(f"tray icon {icon}")
+        self.time_spoken_after("the tray click", lambda: self.desktop.xdotool(
+            "mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 1))
+
+    def time_spoken_after(self, what, action):
+        """Either character speaks a sentence as long as the time's after the action."""
         since, seen = self.audio.now(), self.clock.since()
-        self.desktop.xdotool("mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 1)
+        action()
 
         def someone_speaks():
             return self.clock.balloon_seen(0, seen) or self.clock.balloon_seen(1, seen)
 
-        t, b = poll("a balloon after the tray click", someone_speaks, 10)
+        t, b = poll(f"a balloon after {what}", someone_speaks, 10)
         start, length, rms = self.audio.next_sentence(since, 20)
-        self.say(f"after the tray click: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
+        self.say(f"after {what}: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
         self.check(length > 0.8, "the time was not spoken")
 
     def status_notifier_item(self):
@@ -356,16 +361,7 @@ class Checks:
 
     def status_notifier_activation_speaks_the_time(self):
         self.quiet()
-        since, seen = self.audio.now(), self.clock.since()
-        self.desktop.tray_host.ask("activate")
-
-        def someone_speaks():
-            return self.clock.balloon_seen(0, seen) or self.clock.balloon_seen(1, seen)
-
-        t, b = poll("a balloon after Activate", someone_speaks, 10)
-        start, length, rms = self.audio.next_sentence(since, 20)
-        self.say(f"after Activate: balloon after {t - seen:.1f} s: {b}; {length:.2f} s of sound, rms {rms:.0f}")
-        self.check(length > 0.8, "the time was not spoken")
+        self.time_spoken_after("Activate", lambda: self.desktop.tray_host.ask("activate"))
 
     def status_notifier_menu_opens_main_options(self):
         self.quiet()
