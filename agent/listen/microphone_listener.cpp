@@ -5,6 +5,7 @@
 #include <QMediaDevices>
 #include <QMetaObject>
 #include <QMutex>
+#include <QTimer>
 #include <span>
 
 #include "agent/listen/sample_rate.h"
@@ -171,6 +172,7 @@ void MicrophoneListener::start(Mode mode) {
     wanted.setSampleFormat(QAudioFormat::Int16);
     format_ = device.isFormatSupported(wanted) ? wanted : device.preferredFormat();
     mode_ = mode;
+    draining_ = false;
     heard_.clear();
     detector_.emplace(format_.sampleRate());
     source_ = new QAudioSource(device, format_, this);
@@ -204,8 +206,10 @@ void MicrophoneListener::takeSound() {
     const bool endedBySilence =
         mode_ == Mode::UntilSilence && detector_->heardSpeech() && !detector_->inSpeech();
     const bool gaveUp = mode_ == Mode::UntilSilence && !detector_->heardSpeech() && ms >= kWaitForSpeechMs;
-    if (endedBySilence || gaveUp || ms >= kMaxUtteranceMs) {
-        stop();
+    const bool drained =
+        draining_ && (detector_->heardSpeech() ? !detector_->inSpeech() : ms - drainFromMs_ >= kDrainMs);
+    if (endedBySilence || gaveUp || drained || ms >= kMaxUtteranceMs) {
+        finish();
     }
 }
 
@@ -231,9 +235,29 @@ void MicrophoneListener::endAudio() {
 }
 
 void MicrophoneListener::stop() {
+    if (!source_ || draining_) {
+        return;
+    }
+    if (detector_->heardSpeech() && !detector_->inSpeech()) {
+        finish();
+        return;
+    }
+    // The key is up while speech goes on, or before any has arrived: what is still on its way belongs to the
+    // utterance. The sound says when it is over; should none come at all, the wait ends anyway.
+    draining_ = true;
+    drainFromMs_ = detector_->elapsedMs();
+    QTimer::singleShot(kMaxDrainWaitMs, this, [this, source = QPointer<QAudioSource>(source_)] {
+        if (source && source == source_ && draining_) {
+            finish();
+        }
+    });
+}
+
+void MicrophoneListener::finish() {
     if (!source_) {
         return;
     }
+    draining_ = false;
     const bool wasInSpeech = detector_->inSpeech();
     if (capture_) {
         readSound();  // what the device still held
@@ -254,6 +278,7 @@ void MicrophoneListener::stop() {
 }
 
 void MicrophoneListener::cancel() {
+    draining_ = false;
     endAudio();
     heard_.clear();
 }

@@ -27,6 +27,10 @@ public:
     // The longest an utterance may be, and how long the menu's Listen waits for speech to begin.
     static constexpr int kMaxUtteranceMs = 15000;
     static constexpr int kWaitForSpeechMs = 6000;
+    // After the listening key is let go: how much more sound is read for speech still on its way from the
+    // sound server (a busy machine delivers it late), and the most that is waited for it.
+    static constexpr int kDrainMs = 700;
+    static constexpr int kMaxDrainWaitMs = 2000;
 
     explicit MicrophoneListener(RecognizerModel model = RecognizerModel::installed(),
                                 QObject* parent = nullptr);
@@ -47,6 +51,7 @@ public:
 private:
     struct Worker;
     void takeSound();  // reads what came in and ends the utterance where it is over
+    void finish();     // ends the utterance with what was heard, and recognizes it
     bool readSound();  // true when speech began or ended in what was read
     void endAudio();
     void post(std::function<void(Worker&)> job);
@@ -60,6 +65,9 @@ private:
     QByteArray deviceId_;
 
     Mode mode_ = Mode::UntilStopped;
+    // stop() came while speech was going on or none had come yet: sound is read on until it is over.
+    bool draining_ = false;
+    std::int64_t drainFromMs_ = 0;
     QAudioSource* source_ = nullptr;
     // Where the source writes what it hears. Qt's PulseAudio source in push mode (start() without a device)
     // signals sound but mostly hands out none, so the source is given a device to write into.
