@@ -54,17 +54,11 @@ bool readBool(const IniDocument& doc, const QString& key, bool fallback) {
     return fallback;
 }
 
-int readSpeed(const IniDocument& doc, const QString& key, int fallback) {
+// A whole number brought into its range; the fallback when the text is no number.
+int readClamped(const IniDocument& doc, const QString& key, int low, int high, int fallback) {
     bool ok = false;
     const int value = valueOf(doc, key).trimmed().toInt(&ok);
-    return ok ? std::clamp(value, EngineOptions::kMinSpeedPercent, EngineOptions::kMaxSpeedPercent)
-              : fallback;
-}
-
-int readPercent(const IniDocument& doc, const QString& key, int fallback) {
-    bool ok = false;
-    const int value = valueOf(doc, key).trimmed().toInt(&ok);
-    return ok ? std::clamp(value, 0, 100) : fallback;
+    return ok ? std::clamp(value, low, high) : fallback;
 }
 
 // The file as it is now; nothing when it is missing, unreadable or too large to be ours.
@@ -140,14 +134,15 @@ OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), pat
     options_.balloonFont = fontFromText(valueOf(*doc, kBalloonFont));
     options_.speechOn = readBool(*doc, kSpeechOn, defaults.speechOn);
     options_.soundEffectsOn = readBool(*doc, kSoundEffectsOn, defaults.soundEffectsOn);
-    options_.speedPercent = readSpeed(*doc, kSpeedPercent, defaults.speedPercent);
+    options_.speedPercent = readClamped(*doc, kSpeedPercent, EngineOptions::kMinSpeedPercent,
+                                        EngineOptions::kMaxSpeedPercent, defaults.speedPercent);
     const QString voice = valueOf(*doc, kVoice).trimmed();
     options_.voice = isVoiceName(voice) ? voice : QString();
     options_.listenOn = readBool(*doc, kListenOn, defaults.listenOn);
     options_.listeningKey = checkedKeyName(valueOf(*doc, kListeningKey));
     const QString device = valueOf(*doc, kInputDevice);
     options_.inputDevice = isInputDeviceId(device) ? device : QString();
-    options_.thresholdPercent = readPercent(*doc, kThreshold, defaults.thresholdPercent);
+    options_.thresholdPercent = readClamped(*doc, kThreshold, 0, 100, defaults.thresholdPercent);
 }
 
 bool OptionsStore::set(const EngineOptions& options) {
