@@ -60,10 +60,10 @@ bool ConsoleScript::run(const QString& line) {
 }
 
 bool ConsoleScript::runAgent(const QStringList& words, const QString& rest) {
-    const bool first = words[0] == u"Agent1";
-    auto* control =
-        dynamic_cast<agent::console::ConsoleControl*>(first ? clock_.cast().agent1 : clock_.cast().agent2);
-    const QString id = first ? clock_.cast().name1 : clock_.cast().name2;
+    const characters::Cast::Member& member =
+        clock_.cast()[words[0] == u"Agent1" ? core::Who::First : core::Who::Second];
+    auto* control = dynamic_cast<agent::console::ConsoleControl*>(member.control);
+    const QString& id = member.name;
     if (control == nullptr || control->item(id) == nullptr) {
         error_ = words[0] + QStringLiteral(" has no character loaded");
         return false;

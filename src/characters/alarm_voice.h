@@ -9,8 +9,7 @@
 
 namespace horalia::characters {
 
-// "genie" sounds alarm 1 with character 1, who is pleased about it afterwards; any other who sounds alarm 2
-// with character 2.
-void alarmclock(const QString& who, const Cast& cast, platform::SettingsStore& settings, Speaker& speaker);
+// The first character sounds alarm 1 and is pleased about it afterwards; the second sounds alarm 2.
+void alarmclock(core::Who who, const Cast& cast, platform::SettingsStore& settings, Speaker& speaker);
 
 }  // namespace horalia::characters

@@ -3,23 +3,26 @@
 
 #include <QString>
 
+#include <array>
+
 #include "agent/character.h"
 #include "agent/control.h"
+#include "src/core/who.h"
 
 namespace horalia::characters {
 
 struct Cast {
-    agent::Control* agent1 = nullptr;
-    agent::Control* agent2 = nullptr;
-    // nullptr while the character is not loaded: requests to it then have no effect.
-    agent::Character* character1 = nullptr;
-    agent::Character* character2 = nullptr;
-    QString name1;
-    QString name2;
+    struct Member {
+        agent::Control* control = nullptr;
+        // nullptr while the character is not loaded: requests to it then have no effect.
+        agent::Character* character = nullptr;
+        QString name;
+    };
 
-    // "genie", exactly, is character 1; every other speaker identifier is character 2.
-    static bool isCharacter1(const QString& who) { return who == u"genie"; }
-    agent::Character* byWho(const QString& who) const { return isCharacter1(who) ? character1 : character2; }
+    Member& operator[](core::Who who) { return members[core::slot(who)]; }
+    const Member& operator[](core::Who who) const { return members[core::slot(who)]; }
+
+    std::array<Member, 2> members;
 };
 
 }  // namespace horalia::characters

@@ -6,19 +6,20 @@
 namespace horalia::characters {
 
 namespace keys = core::keys;
+using core::Who;
 
 CharacterSetup::CharacterSetup(platform::Platform& platform, Cast& cast, Speaker& speaker,
                                const core::ClockView& clock)
     : platform_(platform), cast_(cast), speaker_(speaker), clock_(clock) {}
 
 void CharacterSetup::checkboxes() {
-    const QString first = platform_.settings.read(keys::kData, keys::kLastCharacter, "max");
-    cast_.name2 = platform_.settings.read(keys::kData, keys::kLastCharacter2, "plany");
-    if (cast_.agent1 != nullptr) {
-        cast_.agent1->load(first, first + QStringLiteral(".acs"));
-    }
-    if (cast_.agent2 != nullptr) {
-        cast_.agent2->load(cast_.name2, cast_.name2 + QStringLiteral(".acs"));
+    for (Who who : core::kBothCharacters) {
+        const core::CharacterKeys k = core::characterKeys(who);
+        Cast::Member& member = cast_[who];
+        member.name = platform_.settings.read(keys::kData, k.lastCharacter, k.defaultName);
+        if (member.control != nullptr) {
+            member.control->load(member.name, member.name + QStringLiteral(".acs"));
+        }
     }
     characterset();
 }
@@ -33,91 +34,90 @@ QString CharacterSetup::greeting(int hour) {
     return QStringLiteral("good evening, ");
 }
 
-void CharacterSetup::addCommands(bool character1) {
-    agent::Character* c = character1 ? cast_.character1 : cast_.character2;
+void CharacterSetup::addCommands(Who who) {
+    agent::Character* c = cast_[who].character;
     if (c == nullptr) {
         return;
     }
+    const QString& own = cast_[who].name;
+    const QString& partner = cast_[core::other(who)].name;
     const QString properties = QStringLiteral("Properties");
     const QString alter = QStringLiteral("Alter Character Properties");
     const QString propertiesVoice = QStringLiteral("[Character] Properties");
     const QString introduceVoice = QStringLiteral("(Introduction | Introduce)");
     const QString dateVoice = QStringLiteral("What is the [date]?");
-    if (character1) {
-        c->addCommand({properties, alter, propertiesVoice});
-        c->addCommand(
-            {QStringLiteral("Introduce"), QStringLiteral("Introduce ") + cast_.name1, introduceVoice});
+    const QString shut = QStringLiteral("Tell ") + partner + QStringLiteral(" to be quiet");
+    c->addCommand({properties, alter, propertiesVoice});
+    if (who == Who::First) {
+        c->addCommand({QStringLiteral("Introduce"), QStringLiteral("Introduce ") + own, introduceVoice});
         c->addCommand(
             {QStringLiteral("default"), QStringLiteral("Move me home"), QStringLiteral("[Move Me]Home ")});
         c->addCommand({QStringLiteral("Date"), QStringLiteral("What is the date"), dateVoice});
-        c->addCommand({QStringLiteral("Shut"),
-                       QStringLiteral("Tell ") + cast_.name2 + QStringLiteral(" to be quiet"),
-                       QStringLiteral("tell [Shut Up]")});
+        c->addCommand({QStringLiteral("Shut"), shut, QStringLiteral("tell [Shut Up]")});
         c->addCommand({QStringLiteral("Future"), QStringLiteral("What does the future hold"),
                        QStringLiteral("[Future]")});
     } else {
-        c->addCommand({properties, alter, propertiesVoice});
-        c->addCommand(
-            {QStringLiteral("Introduce"), QStringLiteral("Info about ") + cast_.name2, introduceVoice});
+        c->addCommand({QStringLiteral("Introduce"), QStringLiteral("Info about ") + own, introduceVoice});
         c->addCommand(
             {QStringLiteral("default"), QStringLiteral("Move me home"), QStringLiteral("[Move Me]Home ")});
         c->addCommand({QStringLiteral("Date"), QStringLiteral("What date is it"), dateVoice});
-        c->addCommand({QStringLiteral("Shut"),
-                       QStringLiteral("Tell ") + cast_.name1 + QStringLiteral(" to be quiet"),
-                       QStringLiteral("[Tell] to be quiet")});
+        c->addCommand({QStringLiteral("Shut"), shut, QStringLiteral("[Tell] to be quiet")});
     }
     c->addCommand({QStringLiteral("exit"), QStringLiteral("Exit Horalia"), QStringLiteral("[Exit] horalia")});
 }
 
-void CharacterSetup::moveHome(bool character1) {
-    agent::Character* c = character1 ? cast_.character1 : cast_.character2;
+void CharacterSetup::moveHome(Who who) {
+    agent::Character* c = cast_[who].character;
     if (c == nullptr) {
         return;
     }
     if (std::optional<QPoint> home =
-            homePosition(character1, clock_.geometryTwips(), platform_.screen, c->width(), c->height())) {
+            homePosition(who, clock_.geometryTwips(), platform_.screen, c->width(), c->height())) {
         c->moveTo(home->x(), home->y());
+    }
+}
+
+void CharacterSetup::bringOut(Who who) {
+    Cast::Member& member = cast_[who];
+    member.character = member.control != nullptr ? member.control->item(member.name) : nullptr;
+    addCommands(who);
+    if (agent::Character* c = member.character) {
+        const QString& effects = core::characterKeys(who).effects;
+        c->setSoundEffectsOn(platform_.settings.read(keys::kData, effects, keys::kTrue) != keys::kTrue);
+        c->show();
+        c->setCommandsCaption(QStringLiteral("Horalia DELUXE Character %1").arg(core::slot(who) + 1));
+        c->setCommandsVisible(true);
+    }
+}
+
+void CharacterSetup::settle(Who who) {
+    moveHome(who);
+    agent::Character* c = cast_[who].character;
+    if (c != nullptr && platform_.settings.read(keys::kData, core::characterKeys(who).hide) == keys::kTrue) {
+        c->hide();
     }
 }
 
 void CharacterSetup::characterset() {
     auto& settings = platform_.settings;
-    cast_.name1 = settings.read(keys::kData, keys::kLastCharacter, "max");
-    cast_.name2 = settings.read(keys::kData, keys::kLastCharacter2, "plany");
-
-    cast_.character1 = cast_.agent1 != nullptr ? cast_.agent1->item(cast_.name1) : nullptr;
-    addCommands(true);
-    if (agent::Character* c = cast_.character1) {
-        c->setSoundEffectsOn(settings.read(keys::kData, keys::kEffects1, keys::kTrue) != keys::kTrue);
-        c->show();
-        c->setCommandsCaption(QStringLiteral("Horalia DELUXE Character 1"));
-        c->setCommandsVisible(true);
+    for (Who who : core::kBothCharacters) {
+        const core::CharacterKeys k = core::characterKeys(who);
+        cast_[who].name = settings.read(keys::kData, k.lastCharacter, k.defaultName);
     }
+
+    bringOut(Who::First);
     speaker_.say(
         greeting(platform_.clock.now().time().hour()) + settings.read(keys::kData, keys::kUserName, "Nobody"),
         QStringLiteral("genie"));
-    moveHome(true);
-    if (cast_.character1 != nullptr && settings.read(keys::kData, keys::kCharHide) == keys::kTrue) {
-        cast_.character1->hide();
-    }
+    settle(Who::First);
 
     platform_.pause.pause(8);
 
-    cast_.character2 = cast_.agent2 != nullptr ? cast_.agent2->item(cast_.name2) : nullptr;
-    addCommands(false);
-    if (agent::Character* c = cast_.character2) {
-        c->setSoundEffectsOn(settings.read(keys::kData, keys::kEffects2, keys::kTrue) != keys::kTrue);
-        c->show();
-        c->setCommandsCaption(QStringLiteral("Horalia DELUXE Character 2"));
-        c->setCommandsVisible(true);
-    }
+    bringOut(Who::Second);
     speaker_.say(
         settings.read(keys::kData, keys::kStartupMessage, QStringLiteral("Welcome to Horalia Deluxe")),
         QStringLiteral("peedy"));
-    moveHome(false);
-    if (cast_.character2 != nullptr && settings.read(keys::kData, keys::kCharHide2) == keys::kTrue) {
-        cast_.character2->hide();
-    }
+    settle(Who::Second);
 }
 
 }  // namespace horalia::characters

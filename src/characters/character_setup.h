@@ -21,10 +21,14 @@ public:
     // "good morning, " (0-11), "good afternoon, " (12-16) or "good evening, " (17-23).
     static QString greeting(int hour);
     // Walks the character to its home position, if it is loaded and its home fits the screen's coordinates.
-    void moveHome(bool character1);
+    void moveHome(core::Who who);
 
 private:
-    void addCommands(bool character1);
+    void addCommands(core::Who who);
+    // The character looked up under its name, given its commands and sound setting, and shown.
+    void bringOut(core::Who who);
+    // Walked home, and hidden again when the user keeps it hidden.
+    void settle(core::Who who);
 
     platform::Platform& platform_;
     Cast& cast_;

@@ -20,14 +20,14 @@ std::optional<int> toInt16(double value) {
 
 }  // namespace
 
-std::optional<QPoint> homePosition(bool character1, const core::GeometryTwips& clock,
+std::optional<QPoint> homePosition(core::Who who, const core::GeometryTwips& clock,
                                    const platform::ScreenMetrics& screen, int frameWidth, int frameHeight) {
     const double tppx = screen.twipsPerPixelX();
     const double tppy = screen.twipsPerPixelY();
     if (tppx <= 0 || tppy <= 0) {
         return std::nullopt;
     }
-    const double centreX = character1 ? clock.left + clock.width + 800 : clock.left - 800;
+    const double centreX = who == core::Who::First ? clock.left + clock.width + 800 : clock.left - 800;
     std::optional<int> x = toInt16(centreX / tppx - frameWidth / 2.0);
     std::optional<int> y = toInt16((clock.top + clock.height - 900) / tppy - frameHeight / 2.0);
     if (!x || !y) {

@@ -6,13 +6,14 @@
 #include <optional>
 
 #include "src/core/clock_view.h"
+#include "src/core/who.h"
 #include "src/platform/screen_metrics.h"
 
 namespace horalia::characters {
 
 // The frame's top-left corner in screen pixels for a character of frameWidth x frameHeight pixels, or nullopt
 // when it does not fit a 16-bit coordinate (the character then stays where it is).
-std::optional<QPoint> homePosition(bool character1, const core::GeometryTwips& clock,
+std::optional<QPoint> homePosition(core::Who who, const core::GeometryTwips& clock,
                                    const platform::ScreenMetrics& screen, int frameWidth, int frameHeight);
 
 }  // namespace horalia::characters

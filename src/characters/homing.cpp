@@ -22,41 +22,41 @@ void Homing::GenieMove() {
         return;
     }
     // Straight to the engine, not through say: never whispered, no gesture, no hiding.
-    if (agent::Character* c = cast_.character1) {
+    if (agent::Character* c = cast_[core::Who::First].character) {
         c->stop();
-        setup_.moveHome(true);
+        setup_.moveHome(core::Who::First);
         c->speak(QStringLiteral("Okay I`m home !"));
         c->play(QStringLiteral("pleased"));
     }
     platform_.pause.pause(4);
-    if (agent::Character* c = cast_.character2) {
+    if (agent::Character* c = cast_[core::Who::Second].character) {
         c->stop();
-        setup_.moveHome(false);
+        setup_.moveHome(core::Who::Second);
         c->speak(QStringLiteral("I`m home too!"));
         c->play(QStringLiteral("pleased"));
     }
 }
 
 bool Homing::newcharacter(const SettingsDialogHooks& dialog) {
-    return change(true, dialog);
+    return change(core::Who::First, dialog);
 }
 
 bool Homing::newcharacter2(const SettingsDialogHooks& dialog) {
-    return change(false, dialog);
+    return change(core::Who::Second, dialog);
 }
 
-bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
+bool Homing::change(core::Who who, const SettingsDialogHooks& dialog) {
     if (dialog.hide) {
         dialog.hide();
     }
     auto& settings = platform_.settings;
-    const QString& ownKey = character1 ? keys::kLastCharacter : keys::kLastCharacter2;
-    const QString& otherKey = character1 ? keys::kLastCharacter2 : keys::kLastCharacter;
-    agent::Control* own = character1 ? cast_.agent1 : cast_.agent2;
-    agent::Control* other = character1 ? cast_.agent2 : cast_.agent1;
+    const QString& ownKey = core::characterKeys(who).lastCharacter;
+    const QString& otherKey = core::characterKeys(core::other(who)).lastCharacter;
+    agent::Control* own = cast_[who].control;
+    agent::Control* other = cast_[core::other(who)].control;
 
     // The character loaded now goes, whatever the file says; the file only lacks the name before a first run.
-    const QString current = settings.read(keys::kData, ownKey, character1 ? cast_.name1 : cast_.name2);
+    const QString current = settings.read(keys::kData, ownKey, cast_[who].name);
     const QString chosen =
         QFileInfo(platform_.dialogs.openFile(QStringLiteral("Agent Characters (*.acs)|*.acs"),
                                              platform::characterFolder()))
@@ -75,7 +75,7 @@ bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
     }
     settings.write(keys::kData, ownKey, name);
 
-    const QString otherName = settings.read(keys::kData, otherKey, character1 ? cast_.name2 : cast_.name1);
+    const QString otherName = settings.read(keys::kData, otherKey, cast_[core::other(who)].name);
     if (other != nullptr) {
         other->unload(otherName);
         other->load(otherName, otherName + QStringLiteral(".acs"));

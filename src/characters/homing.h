@@ -35,7 +35,7 @@ public:
     bool newcharacter2(const SettingsDialogHooks& dialog);
 
 private:
-    bool change(bool character1, const SettingsDialogHooks& dialog);
+    bool change(core::Who who, const SettingsDialogHooks& dialog);
 
     platform::Platform& platform_;
     Cast& cast_;

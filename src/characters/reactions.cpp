@@ -22,15 +22,15 @@ QString Reactions::dateSentence(const QDate& date) {
            u'.';
 }
 
-void Reactions::command(bool character1, const QString& name) {
-    agent::Character* self = character1 ? cast_.character1 : cast_.character2;
-    const QString who = character1 ? QStringLiteral("genie") : QStringLiteral("peedy");
+void Reactions::command(core::Who who, const QString& name) {
+    const bool first = who == core::Who::First;
+    agent::Character* self = cast_[who].character;
     auto stopSelf = [self] {
         if (self != nullptr) {
             self->stop();
         }
     };
-    if (character1 && name == u"Future") {
+    if (first && name == u"Future") {
         stopSelf();
         speaker_.say(QStringLiteral(
                          "The future is Bright!. There will soon be an International Horalia, which you can "
@@ -43,8 +43,7 @@ void Reactions::command(bool character1, const QString& name) {
         }
     } else if (name == u"Properties") {
         stopSelf();
-        agent::Control* control = character1 ? cast_.agent1 : cast_.agent2;
-        if (control != nullptr) {
+        if (agent::Control* control = cast_[who].control) {
             control->showPropertySheet();
         }
     } else if (name == u"Introduce") {
@@ -54,17 +53,16 @@ void Reactions::command(bool character1, const QString& name) {
         }
     } else if (name == u"Date") {
         stopSelf();
-        speaker_.say(character1 ? dateSentence(clock_.now().date())
-                                : QStringLiteral("I dont know, why dont you ask ") + cast_.name1,
+        speaker_.say(first ? dateSentence(clock_.now().date())
+                           : QStringLiteral("I dont know, why dont you ask ") + cast_[core::Who::First].name,
                      who);
     } else if (name == u"Shut") {
         stopSelf();
         speaker_.say(
-            character1
-                ? QStringLiteral("Hey ") + cast_.name2 +
-                      QStringLiteral(", please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")
-                : QStringLiteral("Hey ") + cast_.name1 +
-                      QStringLiteral(", I think you are cool, but please be quiet!"),
+            first ? QStringLiteral("Hey ") + cast_[core::Who::Second].name +
+                        QStringLiteral(", please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")
+                  : QStringLiteral("Hey ") + cast_[core::Who::First].name +
+                        QStringLiteral(", I think you are cool, but please be quiet!"),
             who);
     } else if (name == u"exit") {
         stopSelf();
@@ -74,19 +72,18 @@ void Reactions::command(bool character1, const QString& name) {
     }
 }
 
-void Reactions::dragComplete(bool character1) {
-    quint8& counter = character1 ? drag1_ : drag2_;
+void Reactions::dragComplete(core::Who who) {
+    quint8& counter = drags_[core::slot(who)];
     const int line = counter;
     counter = counter >= 3 ? 1 : counter + 1;
-    if (character1) {
+    if (who == core::Who::First) {
+        const QString& name = cast_[who].name;
         switch (line) {
             case 1:
-                speaker_.say(QStringLiteral("Hey, what are you doing with ") + cast_.name1,
-                             QStringLiteral("Peedy"));
+                speaker_.say(QStringLiteral("Hey, what are you doing with ") + name, QStringLiteral("Peedy"));
                 break;
             case 2:
-                speaker_.say(cast_.name1 + QStringLiteral(" liked that, do it again!"),
-                             QStringLiteral("peedy"));
+                speaker_.say(name + QStringLiteral(" liked that, do it again!"), QStringLiteral("peedy"));
                 break;
             default:
                 speaker_.say(QStringLiteral("I liked that, please do it again"), QStringLiteral("genie"));
@@ -94,14 +91,14 @@ void Reactions::dragComplete(bool character1) {
         }
         return;
     }
+    const QString& name = cast_[who].name;
     switch (line) {
         case 1:
-            speaker_.say(
-                QStringLiteral("Hey you, leave ") + cast_.name2 + QStringLiteral(" alone, you big bully"),
-                QStringLiteral("genie"));
+            speaker_.say(QStringLiteral("Hey you, leave ") + name + QStringLiteral(" alone, you big bully"),
+                         QStringLiteral("genie"));
             break;
         case 2:
-            speaker_.say(QStringLiteral("What are you doing with ") + cast_.name2 +
+            speaker_.say(QStringLiteral("What are you doing with ") + name +
                              QStringLiteral(", he seems to be enjoying it!"),
                          QStringLiteral("genie"));
             break;

@@ -1,6 +1,7 @@
 // How the characters answer their commands and comment when they are dragged, talking to each other.
 #pragma once
 
+#include <array>
 #include <functional>
 
 #include "agent/control.h"
@@ -19,13 +20,13 @@ public:
 
     Reactions(platform::Clock& clock, const Cast& cast, Speaker& speaker, Actions actions);
 
-    // The Command event of Agent1 (character1 true) or Agent2.
-    void command(bool character1, const QString& name);
+    // The Command event of Agent1 (Who::First) or Agent2.
+    void command(core::Who who, const QString& name);
     // The DragComplete event of Agent1 or Agent2.
-    void dragComplete(bool character1);
+    void dragComplete(core::Who who);
 
-    int dragCounter(bool character1) const { return character1 ? drag1_ : drag2_; }
-    void resetCounters() { drag1_ = drag2_ = 1; }
+    int dragCounter(core::Who who) const { return drags_[core::slot(who)]; }
+    void resetCounters() { drags_ = {1, 1}; }
 
     // "The date is Friday December 04, 2026." in the user's language.
     static QString dateSentence(const QDate& date);
@@ -35,8 +36,7 @@ private:
     const Cast& cast_;
     Speaker& speaker_;
     Actions actions_;
-    quint8 drag1_ = 1;
-    quint8 drag2_ = 1;
+    std::array<quint8, 2> drags_ = {1, 1};
 };
 
 }  // namespace horalia::characters

@@ -20,10 +20,13 @@ Speaker::Speaker(platform::SettingsStore& settings, platform::Clock& clock, cons
     : settings_(settings), clock_(clock), cast_(cast) {}
 
 void Speaker::say(const QString& talk, const QString& who) {
+    say(talk, core::whoFromSpeaker(who));
+}
+
+void Speaker::say(const QString& talk, core::Who who) {
     const bool quiet = core::isQuietHour(settings_.read(keys::kData, keys::kQuietTime, keys::kNoQuietHours),
                                          clock_.now().time().hour());
-    const bool first = Cast::isCharacter1(who);
-    agent::Character* character = cast_.byWho(who);
+    agent::Character* character = cast_[who].character;
 
     if (character != nullptr) {
         // Whatever it was still saying or doing gives way to this.
@@ -36,8 +39,7 @@ void Speaker::say(const QString& talk, const QString& who) {
     // The cycle moves on even for a character that failed to load, as every other step simply has no effect.
     gestureCounter_ = gestureCounter_ >= 9 ? 1 : gestureCounter_ + 1;
 
-    const QString hide =
-        settings_.read(keys::kData, first ? keys::kCharHide : keys::kCharHide2, keys::kFalse);
+    const QString hide = settings_.read(keys::kData, core::characterKeys(who).hide, keys::kFalse);
     if (character != nullptr && hide == keys::kTrue) {
         character->hide();
     }

@@ -19,7 +19,9 @@ public:
 
     Speaker(platform::SettingsStore& settings, platform::Clock& clock, const Cast& cast);
 
+    // `who` is a speaker text: "genie" is the first character, any other text the second.
     void say(const QString& talk, const QString& who);
+    void say(const QString& talk, core::Who who);
 
     void resetGestures() { gestureCounter_ = 1; }
 

@@ -16,13 +16,15 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
     : platform_(platform),
       view_(view),
       windows_(windows),
-      agent1_(platform.engines.create(QStringLiteral("Agent1"))),
-      agent2_(platform.engines.create(QStringLiteral("Agent2"))),
+      agents_{platform.engines.create(QStringLiteral("Agent1")),
+              platform.engines.create(QStringLiteral("Agent2"))},
       speaker_(platform.settings, platform.clock, cast_),
       announcer_(platform.settings, platform.clock, platform.pause, view,
-                 [this](const QString& talk, const QString& who) { say(talk, who); }),
+                 [this](const QString& talk, core::Who who) { speaker_.say(talk, who); }),
       tick_(platform.settings, platform.clock, platform.pause, platform.shell, platform.timeChanges, view,
-            core::Tick::Actions{[this] { saytime(); }, [this](const QString& who) { alarmclock(who); }}),
+            core::Tick::Actions{
+                [this] { saytime(); },
+                [this](core::Who who) { characters::alarmclock(who, cast_, platform_.settings, speaker_); }}),
       setup_(platform, cast_, speaker_, view),
       homing_(platform, cast_, speaker_, setup_, view),
       reactions_(platform.clock, cast_, speaker_,
@@ -38,14 +40,14 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
                                  [this] { unload(); }, [this] { endProgram(); }}),
       trayBackend_(trayBackend),
       trayIcon_(trayIcon) {
-    cast_.agent1 = agent1_.get();
-    cast_.agent2 = agent2_.get();
-    agent1_->setCommandHandler(
-        [this](const agent::UserInput& input) { reactions_.command(true, input.name); });
-    agent2_->setCommandHandler(
-        [this](const agent::UserInput& input) { reactions_.command(false, input.name); });
-    agent1_->setDragCompleteHandler([this](const agent::DragEvent&) { reactions_.dragComplete(true); });
-    agent2_->setDragCompleteHandler([this](const agent::DragEvent&) { reactions_.dragComplete(false); });
+    for (core::Who who : core::kBothCharacters) {
+        agent::Control* control = agents_[core::slot(who)].get();
+        cast_[who].control = control;
+        control->setCommandHandler(
+            [this, who](const agent::UserInput& input) { reactions_.command(who, input.name); });
+        control->setDragCompleteHandler(
+            [this, who](const agent::DragEvent&) { reactions_.dragComplete(who); });
+    }
 }
 
 ClockController::~ClockController() = default;
@@ -121,7 +123,7 @@ void ClockController::saytime() {
 }
 
 void ClockController::alarmclock(const QString& who) {
-    characters::alarmclock(who, cast_, platform_.settings, speaker_);
+    characters::alarmclock(core::whoFromSpeaker(who), cast_, platform_.settings, speaker_);
 }
 
 void ClockController::checkboxes() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <memory>
 
 #include "src/characters/cast.h"
@@ -61,8 +62,7 @@ private:
     platform::Platform& platform_;
     core::ClockView& view_;
     AppWindows& windows_;
-    std::unique_ptr<agent::Control> agent1_;
-    std::unique_ptr<agent::Control> agent2_;
+    std::array<std::unique_ptr<agent::Control>, 2> agents_;  // Agent1 and Agent2
     characters::Cast cast_;
     characters::Speaker speaker_;
     core::TimeAnnouncer announcer_;

@@ -15,14 +15,14 @@ struct AlarmKeys {
     const QString& time;
     const QString& repeat;
     const QString& launch;
-    QString who;
+    Who who;
 };
 
 AlarmKeys alarmKeys(int alarm) {
     if (alarm == 0) {
-        return {keys::kAlarmTime1, keys::kRepeat1, keys::kLaunch1, QStringLiteral("genie")};
+        return {keys::kAlarmTime1, keys::kRepeat1, keys::kLaunch1, Who::First};
     }
-    return {keys::kAlarmTime2, keys::kRepeat2, keys::kLaunch2, QStringLiteral("peedy")};
+    return {keys::kAlarmTime2, keys::kRepeat2, keys::kLaunch2, Who::Second};
 }
 
 constexpr qint64 kMinutesPerDay = 24 * 60;

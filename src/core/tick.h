@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "src/core/clock_view.h"
+#include "src/core/who.h"
 #include "src/platform/clock.h"
 #include "src/platform/pause.h"
 #include "src/platform/settings_store.h"
@@ -28,7 +29,7 @@ class Tick {
 public:
     struct Actions {
         std::function<void()> saytime;
-        std::function<void(const QString& who)> alarmclock;
+        std::function<void(Who who)> alarmclock;
     };
 
     // How long after a minute begins the full tick runs.

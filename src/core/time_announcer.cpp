@@ -11,8 +11,8 @@ TimeAnnouncer::TimeAnnouncer(platform::SettingsStore& settings, platform::Clock&
 
 void TimeAnnouncer::saytime() {
     const QTime time = clock_.now().time();
-    lastSpeaker_ = lastSpeaker_ != u"genie" ? QStringLiteral("genie") : QStringLiteral("peedy");
-    const QString speaker = lastSpeaker_;
+    lastSpeaker_ = other(lastSpeaker_);
+    const Who speaker = lastSpeaker_;
 
     const bool shownForAnnouncement =
         settings_.read(keys::kData, keys::kMinimise, keys::kFalse) == keys::kTrue;

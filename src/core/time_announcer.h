@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "src/core/clock_view.h"
+#include "src/core/who.h"
 #include "src/platform/clock.h"
 #include "src/platform/pause.h"
 #include "src/platform/settings_store.h"
@@ -13,7 +14,7 @@ namespace horalia::core {
 
 class TimeAnnouncer {
 public:
-    using SayFunction = std::function<void(const QString& talk, const QString& who)>;
+    using SayFunction = std::function<void(const QString& talk, Who who)>;
 
     TimeAnnouncer(platform::SettingsStore& settings, platform::Clock& clock, platform::Pause& pause,
                   ClockView& view, SayFunction say);
@@ -23,7 +24,7 @@ public:
     void saytime();
 
     // Start-up sets the last speaker to character 1, so the first announcement is character 2's.
-    void reset() { lastSpeaker_ = QStringLiteral("genie"); }
+    void reset() { lastSpeaker_ = Who::First; }
 
 private:
     platform::SettingsStore& settings_;
@@ -31,7 +32,7 @@ private:
     platform::Pause& pause_;
     ClockView& view_;
     SayFunction say_;
-    QString lastSpeaker_ = QStringLiteral("genie");
+    Who lastSpeaker_ = Who::First;
 };
 
 }  // namespace horalia::core

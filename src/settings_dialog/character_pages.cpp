@@ -7,14 +7,22 @@ namespace horalia::settings_dialog {
 
 namespace keys = core::keys;
 
-void SettingsLogic::effectsClicked(int character) {
+namespace {
+
+QString numbered(const char* control, core::Who who) {
+    return QLatin1String(control) + QString::number(core::slot(who) + 1);
+}
+
+}  // namespace
+
+void SettingsLogic::effectsClicked(core::Who who) {
     if (loading_) {
         return;
     }
-    const QString& key = character == 1 ? keys::kEffects1 : keys::kEffects2;
+    const QString& key = core::characterKeys(who).effects;
     // A missing key means the effects are off, as the characters' set-up reads it.
     const bool wasOff = platform_.settings.read(keys::kData, key, keys::kTrue) == keys::kTrue;
-    controls_.setChecked(QStringLiteral("chk_effects") + QString::number(character), !wasOff);
+    controls_.setChecked(numbered("chk_effects", who), !wasOff);
     store(key, wasOff ? keys::kFalse : keys::kTrue);
     // The characters take their sound effects only when they are set up, which a restart does.
     const platform::Answer answer = platform_.dialogs.messageBox(
@@ -27,13 +35,13 @@ void SettingsLogic::effectsClicked(int character) {
     }
 }
 
-void SettingsLogic::hideClicked(int character) {
+void SettingsLogic::hideClicked(core::Who who) {
     if (loading_) {
         return;
     }
-    const QString& key = character == 1 ? keys::kCharHide : keys::kCharHide2;
+    const QString& key = core::characterKeys(who).hide;
     const bool wasOn = platform_.settings.read(keys::kData, key) == keys::kTrue;
-    controls_.setChecked(QStringLiteral("chk_hide") + QString::number(character), !wasOn);
+    controls_.setChecked(numbered("chk_hide", who), !wasOn);
     store(key, wasOn ? keys::kFalse : keys::kTrue);
 }
 
@@ -54,8 +62,8 @@ void SettingsLogic::startWithLoginClicked() {
     }
 }
 
-void SettingsLogic::changeCharacter(int character) {
-    const auto& change = character == 1 ? context_.clock.newcharacter : context_.clock.newcharacter2;
+void SettingsLogic::changeCharacter(core::Who who) {
+    const auto& change = who == core::Who::First ? context_.clock.newcharacter : context_.clock.newcharacter2;
     if (change) {
         change();
     }
@@ -87,7 +95,7 @@ void SettingsLogic::speak() {
     const bool first = platform_.settings.read(keys::kData, keys::kLastCharacter) ==
                        controls_.text(QStringLiteral("Combo1"));
     say(controls_.text(QStringLiteral("txt_speech")),
-        first ? QStringLiteral("genie") : QStringLiteral("peedy"));
+        core::speakerOf(first ? core::Who::First : core::Who::Second));
 }
 
 void SettingsLogic::startupMessageChanged() {

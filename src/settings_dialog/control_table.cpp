@@ -7,6 +7,7 @@ namespace horalia::settings_dialog {
 namespace {
 
 using K = ControlKind;
+using core::Who;
 
 QList<ControlHandler> makeTable() {
     return {
@@ -16,8 +17,8 @@ QList<ControlHandler> makeTable() {
         {"com_clear2", K::Button, [](SettingsLogic& l) { l.clearAlarm(2); }},
         {"com_change1", K::Button, [](SettingsLogic& l) { l.changeLaunch(1); }},
         {"com_change2", K::Button, [](SettingsLogic& l) { l.changeLaunch(2); }},
-        {"com_changechar1", K::Button, [](SettingsLogic& l) { l.changeCharacter(1); }},
-        {"com_changechar2", K::Button, [](SettingsLogic& l) { l.changeCharacter(2); }},
+        {"com_changechar1", K::Button, [](SettingsLogic& l) { l.changeCharacter(Who::First); }},
+        {"com_changechar2", K::Button, [](SettingsLogic& l) { l.changeCharacter(Who::Second); }},
         {"com_changefore", K::Button, [](SettingsLogic& l) { l.changeColour(true); }},
         {"com_changeback", K::Button, [](SettingsLogic& l) { l.changeColour(false); }},
         {"com_speak", K::Button, [](SettingsLogic& l) { l.speak(); }},
@@ -25,10 +26,10 @@ QList<ControlHandler> makeTable() {
         {"com_setquiet", K::Button, [](SettingsLogic& l) { l.setQuiet(); }},
         {"chk_repeat1", K::CheckBox, [](SettingsLogic& l) { l.repeatClicked(1); }},
         {"chk_repeat2", K::CheckBox, [](SettingsLogic& l) { l.repeatClicked(2); }},
-        {"chk_hide1", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(1); }},
-        {"chk_hide2", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(2); }},
-        {"chk_effects1", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(1); }},
-        {"chk_effects2", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(2); }},
+        {"chk_hide1", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(Who::First); }},
+        {"chk_hide2", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(Who::Second); }},
+        {"chk_effects1", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(Who::First); }},
+        {"chk_effects2", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(Who::Second); }},
         {"chk_LWW", K::CheckBox, [](SettingsLogic& l) { l.startWithLoginClicked(); }},
         {"txt_message1", K::Text, [](SettingsLogic& l) { l.messageChanged(1); }},
         {"txt_message2", K::Text, [](SettingsLogic& l) { l.messageChanged(2); }},

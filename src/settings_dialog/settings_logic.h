@@ -6,6 +6,7 @@
 #include <QColor>
 #include <memory>
 
+#include "src/core/who.h"
 #include "src/settings_dialog/clock_link.h"
 #include "src/settings_dialog/controls.h"
 
@@ -56,9 +57,9 @@ public:
     void setQuiet();
 
     // Characters, colours, type and speak, misc; character is 1 or 2.
-    void effectsClicked(int character);
-    void hideClicked(int character);
-    void changeCharacter(int character);
+    void effectsClicked(core::Who who);
+    void hideClicked(core::Who who);
+    void changeCharacter(core::Who who);
     void changeColour(bool text);
     void speak();
     void startWithLoginClicked();

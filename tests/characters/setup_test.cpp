@@ -11,6 +11,7 @@
 
 using horalia::characters::CharacterSetup;
 using horalia::characters::Reactions;
+using horalia::core::Who;
 using namespace testsupport;
 
 namespace {
@@ -43,13 +44,15 @@ using PickingCharacters = Started;
 TEST(HomePosition, BesideTheClockInScreenPixels) {
     horalia::platform::FixedScreenMetrics screen(1024, 768, 15);
     const horalia::core::GeometryTwips clock{3000, 2000, 2400, 900};
-    EXPECT_EQ(horalia::characters::homePosition(true, clock, screen, 128, 128), QPoint(349, 69));
-    EXPECT_EQ(horalia::characters::homePosition(false, clock, screen, 128, 128), QPoint(83, 69));
+    EXPECT_EQ(horalia::characters::homePosition(Who::First, clock, screen, 128, 128), QPoint(349, 69));
+    EXPECT_EQ(horalia::characters::homePosition(Who::Second, clock, screen, 128, 128), QPoint(83, 69));
     // Halves go to the even neighbour: (1500 - 800) / 14 - 0 = 50.
     horalia::platform::FixedScreenMetrics fourteen(1024, 768, 14);
-    EXPECT_EQ(horalia::characters::homePosition(false, {1500, 0, 0, 921}, fourteen, 1, 1), QPoint(50, 1));
+    EXPECT_EQ(horalia::characters::homePosition(Who::Second, {1500, 0, 0, 921}, fourteen, 1, 1),
+              QPoint(50, 1));
     // A clock dragged absurdly far gives a home that fits no coordinate: the character stays put.
-    EXPECT_FALSE(horalia::characters::homePosition(true, {1e9, 0, 1680, 525}, screen, 128, 128).has_value());
+    EXPECT_FALSE(
+        horalia::characters::homePosition(Who::First, {1e9, 0, 1680, 525}, screen, 128, 128).has_value());
 }
 
 TEST(CharacterSetup, GreetingsByTheHour) {
@@ -114,7 +117,7 @@ TEST(CharacterSetup, AMissingCharacterLeavesTheOtherWorking) {
     ClockHarness clock(at(9, 0, 0));
     clock.fake.engines.failingLoads = {"max"};
     clock.start();
-    EXPECT_EQ(clock.controller.cast().character1, nullptr);
+    EXPECT_EQ(clock.controller.cast()[Who::First].character, nullptr);
     EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 Speak").isEmpty());
     EXPECT_TRUE(clock.spoken().contains(R"(Agent2 Speak "Welcome to Horalia Deluxe")"));
 }
@@ -125,12 +128,12 @@ TEST(Reactions, CharacterOnesCommands) {
     clock.start();
     clock.lines().clear();
     auto& reactions = clock.controller.reactions();
-    reactions.command(true, "Date");
-    reactions.command(true, "date");  // letter case counts: nothing
-    reactions.command(true, "Future");
-    reactions.command(true, "Shut");
-    reactions.command(true, "Introduce");
-    reactions.command(true, "Properties");
+    reactions.command(Who::First, "Date");
+    reactions.command(Who::First, "date");  // letter case counts: nothing
+    reactions.command(Who::First, "Future");
+    reactions.command(Who::First, "Shut");
+    reactions.command(Who::First, "Introduce");
+    reactions.command(Who::First, "Properties");
     EXPECT_EQ(
         clock.spoken(),
         (QStringList{
@@ -142,29 +145,29 @@ TEST(Reactions, CharacterOnesCommands) {
     EXPECT_EQ(clock.lines().last(), "Agent1 PropertySheet true");
     EXPECT_TRUE(withoutTime(clock.lines(), "Agent2").isEmpty()) << "nobody answers back";
     EXPECT_EQ(clock.fake.program.ends, 0);
-    reactions.command(true, "exit");
+    reactions.command(Who::First, "exit");
     EXPECT_EQ(clock.fake.program.ends, 1);
     QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(Answering, CharacterTwosCommands) {
     auto& reactions = clock.controller.reactions();
-    reactions.command(false, "Date");
-    reactions.command(false, "Shut");
-    reactions.command(false, "Future");  // not one of character 2's
+    reactions.command(Who::Second, "Date");
+    reactions.command(Who::Second, "Shut");
+    reactions.command(Who::Second, "Future");  // not one of character 2's
     EXPECT_EQ(clock.spoken(), (QStringList{
                                   R"(Agent2 Speak "I dont know, why dont you ask max")",
                                   R"(Agent2 Speak "Hey max, I think you are cool, but please be quiet!")",
                               }));
-    reactions.command(false, "exit");
+    reactions.command(Who::Second, "exit");
     EXPECT_EQ(clock.fake.program.ends, 1);
 }
 
 TEST_F(Answering, DragsTakeTurnsInThreeLinesPerCharacter) {
     for (int i = 0; i < 4; ++i) {
-        clock.controller.reactions().dragComplete(true);
+        clock.controller.reactions().dragComplete(Who::First);
     }
-    clock.controller.reactions().dragComplete(false);
+    clock.controller.reactions().dragComplete(Who::Second);
     EXPECT_EQ(clock.spoken(), (QStringList{
                                   R"(Agent2 Speak "Hey, what are you doing with max")",
                                   R"(Agent2 Speak "max liked that, do it again!")",
@@ -172,8 +175,8 @@ TEST_F(Answering, DragsTakeTurnsInThreeLinesPerCharacter) {
                                   R"(Agent2 Speak "Hey, what are you doing with max")",
                                   R"(Agent1 Speak "Hey you, leave plany alone, you big bully")",
                               }));
-    EXPECT_EQ(clock.controller.reactions().dragCounter(true), 2);
-    EXPECT_EQ(clock.controller.reactions().dragCounter(false), 2);
+    EXPECT_EQ(clock.controller.reactions().dragCounter(Who::First), 2);
+    EXPECT_EQ(clock.controller.reactions().dragCounter(Who::Second), 2);
 }
 
 TEST_F(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {

@@ -8,6 +8,7 @@
 
 using horalia::characters::Cast;
 using horalia::characters::Speaker;
+using horalia::core::Who;
 using namespace testsupport;
 
 namespace {
@@ -17,12 +18,10 @@ protected:
     explicit SpeakerTest(int hour = 10) : fake(at(hour, 0)) {
         agent1 = fake.engines.create("Agent1");
         agent2 = fake.engines.create("Agent2");
-        cast.agent1 = agent1.get();
-        cast.agent2 = agent2.get();
         agent1->load("max", "max.acs");
         agent2->load("plany", "plany.acs");
-        cast.character1 = agent1->item("max");
-        cast.character2 = agent2->item("plany");
+        cast[Who::First] = {agent1.get(), agent1->item("max"), "max"};
+        cast[Who::Second] = {agent2.get(), agent2->item("plany"), "plany"};
         fake.engines.sink.lines.clear();
     }
     QStringList lines() const { return fake.engines.sink.lines; }
@@ -79,7 +78,7 @@ TEST_F(SpeakerTest, TenCallsPlayTheNineGesturesAndStartAgain) {
 }
 
 TEST_F(SpeakerTest, ACharacterThatFailedToLoadStaysSilentButTheCycleMovesOn) {
-    cast.character2 = nullptr;
+    cast[Who::Second].character = nullptr;
     speaker.say("x", "peedy");
     EXPECT_TRUE(lines().isEmpty());
     speaker.say("x", "genie");
@@ -128,7 +127,7 @@ TEST_F(SpeakerTest, QuietHoursAreReadAfreshOnEveryCall) {
 }
 
 TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
-    horalia::characters::alarmclock("genie", cast, fake.settings, speaker);
+    horalia::characters::alarmclock(Who::First, cast, fake.settings, speaker);
     EXPECT_EQ(
         lines(),
         (QStringList{
@@ -145,7 +144,7 @@ TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
 TEST_F(SpeakerTest, AlarmTwoIsCharacterTwosWithItsOwnMessage) {
     fake.settings.set("AlarmMessage", "one");
     fake.settings.set("AlarmMessage2", "Wake up, this is alarm 2!");
-    horalia::characters::alarmclock("anything else", cast, fake.settings, speaker);
+    horalia::characters::alarmclock(Who::Second, cast, fake.settings, speaker);
     EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty());
     EXPECT_TRUE(lines().contains(R"(Agent2 Speak "Wake up, this is alarm 2!")"));
     EXPECT_FALSE(lines().last().contains("pleased"));
