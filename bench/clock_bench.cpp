@@ -44,7 +44,7 @@ public:
 class NullShell : public platform::Shell {
 public:
     using Shell::start;
-    bool start(const QString&, const QStringList&, platform::WindowStyle) override { return true; }
+    agent::Status start(const QString&, const QStringList&, platform::WindowStyle) override { return {}; }
 };
 
 class NullDialogs : public platform::Dialogs {
@@ -114,9 +114,9 @@ struct Fixture {
                                    "LoadWithWindows",
                                    "False"};
         for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
-            store.write("Data", pairs[i], pairs[i + 1]);
+            (void)store.write("Data", pairs[i], pairs[i + 1]);
         }
-        store.write("data", "format", "1");
+        (void)store.write("data", "format", "1");
         controller.load();
         controller.checkboxes();
         clock.advanceBy(60000);  // aligned

@@ -4,17 +4,22 @@
 
 namespace horalia::about {
 
-bool LocalTextFiles::writeText(const QString& path, const QString& text) {
+agent::Status LocalTextFiles::writeText(const QString& path, const QString& text) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
     const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush()) {
+        return agent::fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    }
+    return {};
 }
 
-bool LocalTextFiles::remove(const QString& path) {
-    return QFile::remove(path);
+agent::Status LocalTextFiles::remove(const QString& path) {
+    QFile file(path);
+    if (!file.remove()) {
+        return agent::fail(QStringLiteral("cannot delete %1: %2").arg(path, file.errorString()));
+    }
+    return {};
 }
 
 }  // namespace horalia::about

@@ -7,8 +7,8 @@ namespace horalia::about {
 
 class LocalTextFiles : public TextFiles {
 public:
-    bool writeText(const QString& path, const QString& text) override;
-    bool remove(const QString& path) override;
+    agent::Status writeText(const QString& path, const QString& text) override;
+    agent::Status remove(const QString& path) override;
 };
 
 }  // namespace horalia::about

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "src/platform/failure_report.h"
+
 namespace horalia::about {
 
 WebPageOpener::WebPageOpener(platform::Shell& shell, platform::Dialogs& dialogs, TextFiles& files,
@@ -14,9 +16,14 @@ QString WebPageOpener::defaultProbePath() {
 
 void WebPageOpener::sisterapplink(const QString& webaddress, const std::function<void()>& beforeStart) {
     // Only the probe's extension matters to the look-up; a failed write shows up as a failed look-up.
-    files_.writeText(probePath_, QStringLiteral("\"<HTML> <\\HTML>\"\n"));
+    const bool probed =
+        platform::reported(files_.writeText(probePath_, QStringLiteral("\"<HTML> <\\HTML>\"\n")));
     std::optional<AssociatedProgram> browser = finder_.findExecutable(probePath_);
-    files_.remove(probePath_);
+    // A probe that was never written is no news when it cannot be deleted.
+    const agent::Status removed = files_.remove(probePath_);
+    if (probed) {
+        platform::reported(removed);
+    }
 
     if (browser) {
         browser->path = browser->path.trimmed();
@@ -33,7 +40,7 @@ void WebPageOpener::sisterapplink(const QString& webaddress, const std::function
     if (!webaddress.isEmpty()) {
         arguments << webaddress;
     }
-    if (!shell_.start(browser->path, arguments, platform::WindowStyle::NormalFocus)) {
+    if (!platform::reported(shell_.start(browser->path, arguments, platform::WindowStyle::NormalFocus))) {
         dialogs_.messageBox(QStringLiteral("Web Page not Opened"), QStringLiteral("URL FAILED"),
                             platform::style::kExclamation);
     }

@@ -21,9 +21,9 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
                      QTextStream& err) {
     const QString verb = args.value(0);
     if (verb == u"get" && args.size() == 3) {
-        std::optional<agent::ini::IniDocument> doc = store.load();
+        agent::Result<agent::ini::IniDocument> doc = store.load();
         if (!doc) {
-            return fail(err, store.lastError());
+            return fail(err, doc.error());
         }
         std::optional<QString> value = doc->value(args[1], args[2]);
         if (!value) {
@@ -40,15 +40,15 @@ int runConfigCommand(const QStringList& args, platform::IniSettingsStore& store,
         if (!agent::ini::IniDocument::isValidKeyName(args[2])) {
             return fail(err, QStringLiteral("not a key name: \"%1\"").arg(args[2]));
         }
-        if (!store.write(args[1], args[2], args[3])) {
-            return fail(err, store.lastError());
+        if (const agent::Status written = store.write(args[1], args[2], args[3]); !written) {
+            return fail(err, written.error());
         }
         return 0;
     }
     if (verb == u"list" && args.size() == 1) {
-        std::optional<agent::ini::IniDocument> doc = store.load();
+        agent::Result<agent::ini::IniDocument> doc = store.load();
         if (!doc) {
-            return fail(err, store.lastError());
+            return fail(err, doc.error());
         }
         QString section;
         bool first = true;

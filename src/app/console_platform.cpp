@@ -32,14 +32,18 @@ void ConsoleClockView::setTimeFormat(bool twentyFourHour) {
     geometry_.height = layout.windowHeight;
 }
 
-bool ConsoleShell::start(const QString& path, const QStringList& arguments, platform::WindowStyle style) {
+agent::Status ConsoleShell::start(const QString& path, const QStringList& arguments,
+                                  platform::WindowStyle style) {
     QList<agent::console::Arg> args{path};
     for (const QString& argument : arguments) {
         args.append(argument);
     }
     args.append(qint64(static_cast<int>(style)));
     sink_.line(QStringLiteral("Shell"), QStringLiteral("Start"), args);
-    return real_ != nullptr && real_->start(path, arguments, style);
+    if (real_ == nullptr) {
+        return agent::fail(QStringLiteral("%1 is not started in the console mode").arg(path));
+    }
+    return real_->start(path, arguments, style);
 }
 
 std::unique_ptr<agent::Control> ConsoleEngineFactory::create(const QString& controlName) {

@@ -35,7 +35,8 @@ class ConsoleShell : public platform::Shell {
 public:
     ConsoleShell(agent::console::Sink& sink, platform::Shell* real) : sink_(sink), real_(real) {}
     using Shell::start;
-    bool start(const QString& path, const QStringList& arguments, platform::WindowStyle style) override;
+    agent::Status start(const QString& path, const QStringList& arguments,
+                        platform::WindowStyle style) override;
 
 private:
     agent::console::Sink& sink_;

@@ -1,5 +1,7 @@
 #include "src/characters/homing.h"
 
+#include "src/platform/failure_report.h"
+
 #include <QFileInfo>
 
 #include "src/core/settings_keys.h"
@@ -73,7 +75,7 @@ bool Homing::change(core::Who who, const SettingsDialogHooks& dialog) {
         own->unload(current);
         own->load(name, name + QStringLiteral(".acs"));
     }
-    settings.write(keys::kData, ownKey, name);
+    platform::reported(settings.write(keys::kData, ownKey, name));
 
     const QString otherName = settings.read(keys::kData, otherKey, cast_[core::other(who)].name);
     if (other != nullptr) {

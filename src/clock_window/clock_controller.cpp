@@ -1,5 +1,7 @@
 #include "src/clock_window/clock_controller.h"
 
+#include "src/platform/failure_report.h"
+
 #include "src/characters/alarm_voice.h"
 #include "src/core/clock_layout.h"
 #include "src/core/conversions.h"
@@ -65,12 +67,12 @@ void ClockController::load() {
 
     // Add-ons the user asked to have started with the clock; a missing one is not worth a word at start-up.
     if (settings.read(keys::kData, keys::kCalendarStart, "0") == u"1") {
-        platform_.shell.start(platform::programFile(QStringLiteral("calendar")),
-                              platform::WindowStyle::NormalNoFocus);
+        platform::reported(platform_.shell.start(platform::programFile(QStringLiteral("calendar")),
+                                                 platform::WindowStyle::NormalNoFocus));
     }
     if (settings.read(keys::kData, keys::kCountdownStart, "0") == u"1") {
-        platform_.shell.start(platform::programFile(QStringLiteral("countdown")),
-                              platform::WindowStyle::NormalNoFocus);
+        platform::reported(platform_.shell.start(platform::programFile(QStringLiteral("countdown")),
+                                                 platform::WindowStyle::NormalNoFocus));
     }
 
     view_.moveTo(start.left, start.top);

@@ -1,5 +1,7 @@
 #include "src/clock_window/frm_clock.h"
 
+#include "src/platform/failure_report.h"
+
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -141,8 +143,10 @@ void frm_clock::setSimpleMenus(bool simple) {
 
 void frm_clock::storePosition() {
     const core::GeometryTwips g = geometryTwips();
-    platform_.settings.write(keys::kData, keys::kFormX, core::numberText(static_cast<float>(g.left)));
-    platform_.settings.write(keys::kData, keys::kFormY, core::numberText(static_cast<float>(g.top)));
+    platform::reported(
+        platform_.settings.write(keys::kData, keys::kFormX, core::numberText(static_cast<float>(g.left))));
+    platform::reported(
+        platform_.settings.write(keys::kData, keys::kFormY, core::numberText(static_cast<float>(g.top))));
 }
 
 bool frm_clock::eventFilter(QObject* watched, QEvent* event) {

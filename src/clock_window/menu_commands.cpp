@@ -1,5 +1,7 @@
 #include "src/clock_window/menu_commands.h"
 
+#include "src/platform/failure_report.h"
+
 #include "src/about/web_addresses.h"
 #include "src/core/settings_keys.h"
 #include "src/platform/paths.h"
@@ -40,7 +42,7 @@ QStringList MenuCommands::itemNames() {
 
 void MenuCommands::hideClock() {
     view_.setVisible(false);
-    platform_.settings.write(keys::kData, keys::kMinimise, keys::kTrue);
+    platform::reported(platform_.settings.write(keys::kData, keys::kMinimise, keys::kTrue));
 }
 
 void MenuCommands::choose(const QString& item) {
@@ -91,7 +93,8 @@ void MenuCommands::choose(const QString& item) {
 }
 
 void MenuCommands::launch(const AddOn& addOn) {
-    if (platform_.shell.start(platform::programFile(addOn.file), platform::WindowStyle::NormalFocus)) {
+    if (platform::reported(
+            platform_.shell.start(platform::programFile(addOn.file), platform::WindowStyle::NormalFocus))) {
         if (addOn.startKey.isEmpty()) {
             if (hooks_.endFromTray) {
                 hooks_.endFromTray();  // the add-on runs on alone
@@ -100,7 +103,7 @@ void MenuCommands::launch(const AddOn& addOn) {
         }
         if (platform_.dialogs.messageBox(addOn.everyTimeQuestion, kAttention, platform::style::kYesNo) ==
             platform::Answer::Yes) {
-            platform_.settings.write(keys::kData, addOn.startKey, QStringLiteral("1"));
+            platform::reported(platform_.settings.write(keys::kData, addOn.startKey, QStringLiteral("1")));
         }
         return;
     }
@@ -143,7 +146,7 @@ void MenuCommands::trayMenuClick(int /*index*/, const QString& key) {
         hideClock();
     } else if (key == u"show") {
         view_.setVisible(true);
-        platform_.settings.write(keys::kData, keys::kMinimise, keys::kFalse);
+        platform::reported(platform_.settings.write(keys::kData, keys::kMinimise, keys::kFalse));
     } else if (key == u"mainoptions") {
         windows_.showSettings(page::kAlarm1, false);
     } else if (key == u"exit") {

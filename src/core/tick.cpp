@@ -1,5 +1,7 @@
 #include "src/core/tick.h"
 
+#include "src/platform/failure_report.h"
+
 #include <algorithm>
 
 #include "src/core/conversions.h"
@@ -164,13 +166,13 @@ bool Tick::soundAlarm(int alarm, qint64 minute) {
         actions_.alarmclock(alarmKey.who);
     }
     if (settings_.read(keys::kData, alarmKey.repeat, keys::kTrue) == keys::kFalse) {
-        settings_.write(keys::kData, alarmKey.time, keys::kNoAlarm);
+        platform::reported(settings_.write(keys::kData, alarmKey.time, keys::kNoAlarm));
     }
     const QString program = settings_.read(keys::kData, alarmKey.launch, QString());
     if (program.isEmpty()) {
         return false;
     }
-    shell_.start(program, platform::WindowStyle::NormalNoFocus);
+    platform::reported(shell_.start(program, platform::WindowStyle::NormalNoFocus));
     return true;
 }
 

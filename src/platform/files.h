@@ -3,15 +3,17 @@
 
 #include <QString>
 
+#include "agent/result.h"
+
 namespace horalia::platform {
 
 class Files {
 public:
     virtual ~Files() = default;
     // Creates the folder and its parents; an existing folder is no failure.
-    virtual bool makeFolder(const QString& path) = 0;
-    // Copies from over to, replacing whatever is at to. False when nothing was copied.
-    virtual bool copyOver(const QString& from, const QString& to) = 0;
+    virtual agent::Status makeFolder(const QString& path) = 0;
+    // Copies from over to, replacing whatever is at to; on a failure nothing was copied.
+    virtual agent::Status copyOver(const QString& from, const QString& to) = 0;
     // Whether the file can be opened for reading.
     virtual bool canRead(const QString& path) const = 0;
 };

@@ -47,81 +47,72 @@ QString IniSettingsStore::defaultFilePath() {
     return config + QStringLiteral("/HoraliaIIV/settings.ini");
 }
 
-std::optional<IniDocument> IniSettingsStore::load() const {
+agent::Result<IniDocument> IniSettingsStore::load() const {
     QFileInfo info(path_);
     if (!info.exists()) {
         return IniDocument{};
     }
     if (!info.isFile()) {
-        error_ = QStringLiteral("%1 is not a file").arg(path_);
-        return std::nullopt;
+        return agent::fail(QStringLiteral("%1 is not a file").arg(path_));
     }
     if (info.size() > kMaxFileSize) {
-        error_ = QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize);
-        return std::nullopt;
+        return agent::fail(QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize));
     }
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly)) {
         if (!file.exists()) {
             return IniDocument{};  // removed since we looked
         }
-        error_ = QStringLiteral("cannot read %1: %2").arg(path_, file.errorString());
-        return std::nullopt;
+        return agent::fail(QStringLiteral("cannot read %1: %2").arg(path_, file.errorString()));
     }
     QByteArray text = file.read(kMaxFileSize + 1);
     if (text.size() > kMaxFileSize) {
-        error_ = QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize);
-        return std::nullopt;
+        return agent::fail(QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize));
     }
     return IniDocument::parse(text);
 }
 
 QString IniSettingsStore::read(const QString& section, const QString& key,
                                const QString& defaultValue) const {
-    std::optional<IniDocument> doc = load();
+    agent::Result<IniDocument> doc = load();
     if (!doc) {
         return defaultValue;
     }
     return doc->value(section, key).value_or(defaultValue);
 }
 
-bool IniSettingsStore::write(const QString& section, const QString& key, const QString& value) {
+agent::Status IniSettingsStore::write(const QString& section, const QString& key, const QString& value) {
     if (!IniDocument::isValidSectionName(section) || !IniDocument::isValidKeyName(key)) {
-        error_ = QStringLiteral("invalid section or key name");
-        return false;
+        return agent::fail(QStringLiteral("invalid section or key name"));
     }
     QString folder = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(folder)) {
-        error_ = QStringLiteral("cannot create the folder %1").arg(folder);
-        return false;
+        return agent::fail(QStringLiteral("cannot create the folder %1").arg(folder));
     }
     // Another process may be writing another key: read, change and replace under one lock, or one of the
     // two changes would be lost.
     QLockFile lock(path_ + QStringLiteral(".lock"));
     lock.setStaleLockTime(30000);
     if (!lock.tryLock(kLockTimeoutMs) && !(takeOverEmptyLock(lock) && lock.tryLock(kLockTimeoutMs))) {
-        error_ = QStringLiteral("%1 is locked by another process").arg(path_);
-        return false;
+        return agent::fail(QStringLiteral("%1 is locked by another process").arg(path_));
     }
-    std::optional<IniDocument> doc = load();
+    agent::Result<IniDocument> doc = load();
     if (!doc) {
-        return false;
+        return doc.failure();
     }
     doc->setValue(section, key, value);
 
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly)) {
-        error_ = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
-        return false;
+        return agent::fail(QStringLiteral("cannot write %1: %2").arg(path_, file.errorString()));
     }
     QByteArray text = doc->serialize();
     bool written = file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
     if (!written || !file.commit()) {
-        error_ = QStringLiteral("cannot write %1: %2").arg(path_, file.errorString());
-        return false;
+        return agent::fail(QStringLiteral("cannot write %1: %2").arg(path_, file.errorString()));
     }
     syncFolder(folder);
-    return true;
+    return {};
 }
 
 }  // namespace horalia::platform

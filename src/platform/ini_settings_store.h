@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 #include "agent/ini/ini_document.h"
 #include "src/platform/settings_store.h"
@@ -27,17 +26,14 @@ public:
     static QString defaultFilePath();
 
     QString read(const QString& section, const QString& key, const QString& defaultValue = {}) const override;
-    bool write(const QString& section, const QString& key, const QString& value) override;
+    agent::Status write(const QString& section, const QString& key, const QString& value) override;
 
-    // The whole file as read now; nullopt when it exists but cannot be read (see lastError()).
-    std::optional<IniDocument> load() const;
+    // The whole file as read now; a failure when it exists but cannot be read.
+    agent::Result<IniDocument> load() const;
     const QString& filePath() const { return path_; }
-    // Why the last failed load or write failed.
-    QString lastError() const { return error_; }
 
 private:
     QString path_;
-    mutable QString error_;
 };
 
 }  // namespace horalia::platform

@@ -6,19 +6,26 @@
 
 namespace horalia::platform {
 
-bool LocalFiles::makeFolder(const QString& path) {
-    return !path.isEmpty() && QDir().mkpath(path);
+agent::Status LocalFiles::makeFolder(const QString& path) {
+    if (path.isEmpty() || !QDir().mkpath(path)) {
+        return agent::fail(QStringLiteral("cannot create the folder \"%1\"").arg(path));
+    }
+    return {};
 }
 
-bool LocalFiles::copyOver(const QString& from, const QString& to) {
+agent::Status LocalFiles::copyOver(const QString& from, const QString& to) {
     if (!QFileInfo(from).isFile()) {
-        return false;
+        return agent::fail(QStringLiteral("cannot copy %1: no such file").arg(from));
     }
     // QFile::copy never replaces a file.
     if (QFileInfo::exists(to) && !QFile::remove(to)) {
-        return false;
+        return agent::fail(QStringLiteral("cannot replace %1").arg(to));
     }
-    return QFile::copy(from, to);
+    QFile source(from);
+    if (!source.copy(to)) {
+        return agent::fail(QStringLiteral("cannot copy %1 to %2: %3").arg(from, to, source.errorString()));
+    }
+    return {};
 }
 
 bool LocalFiles::canRead(const QString& path) const {

@@ -7,8 +7,8 @@ namespace horalia::platform {
 
 class LocalFiles : public Files {
 public:
-    bool makeFolder(const QString& path) override;
-    bool copyOver(const QString& from, const QString& to) override;
+    agent::Status makeFolder(const QString& path) override;
+    agent::Status copyOver(const QString& from, const QString& to) override;
     bool canRead(const QString& path) const override;
 };
 

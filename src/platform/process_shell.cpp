@@ -7,12 +7,15 @@
 
 namespace horalia::platform {
 
-bool ProcessShell::start(const QString& path, const QStringList& arguments, WindowStyle /*style*/) {
+agent::Status ProcessShell::start(const QString& path, const QStringList& arguments, WindowStyle /*style*/) {
     const std::optional<LaunchCommand> command = launchCommand(path, arguments);
     if (!command) {
-        return false;
+        return agent::fail(QStringLiteral("cannot start %1: no such program").arg(path));
     }
-    return QProcess::startDetached(command->program, command->arguments, QFileInfo(path).absolutePath());
+    if (!QProcess::startDetached(command->program, command->arguments, QFileInfo(path).absolutePath())) {
+        return agent::fail(QStringLiteral("cannot start %1").arg(command->program));
+    }
+    return {};
 }
 
 }  // namespace horalia::platform

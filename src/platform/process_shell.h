@@ -10,7 +10,7 @@ public:
     // The window style is a hint that a Linux desktop has no portable way to pass on; the program's own
     // window decides how it appears.
     using Shell::start;
-    bool start(const QString& path, const QStringList& arguments, WindowStyle style) override;
+    agent::Status start(const QString& path, const QStringList& arguments, WindowStyle style) override;
 };
 
 }  // namespace horalia::platform

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "agent/result.h"
+
 namespace horalia::platform {
 
 class SettingsStore {
@@ -13,9 +15,9 @@ public:
     // names are found without regard to case.
     virtual QString read(const QString& section, const QString& key,
                          const QString& defaultValue = {}) const = 0;
-    // Stores the value, creating section and key as needed. False when it could not be stored; the store is
-    // then as it was before the call.
-    virtual bool write(const QString& section, const QString& key, const QString& value) = 0;
+    // Stores the value, creating section and key as needed. When it cannot be stored, the store is as it was
+    // before the call.
+    virtual agent::Status write(const QString& section, const QString& key, const QString& value) = 0;
 };
 
 }  // namespace horalia::platform

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "agent/result.h"
+
 namespace horalia::platform {
 
 // How the started program's window should appear.
@@ -16,9 +18,9 @@ enum class WindowStyle {
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Starts the program at path. False when it is missing, not executable or could not be started.
-    virtual bool start(const QString& path, WindowStyle style) { return start(path, {}, style); }
-    virtual bool start(const QString& path, const QStringList& arguments, WindowStyle style) = 0;
+    // Starts the program at path; a failure when it is missing, not a program or could not be started.
+    virtual agent::Status start(const QString& path, WindowStyle style) { return start(path, {}, style); }
+    virtual agent::Status start(const QString& path, const QStringList& arguments, WindowStyle style) = 0;
 };
 
 }  // namespace horalia::platform

@@ -1,6 +1,8 @@
 // Loading the dialog, the simple and advanced modes and the blinking mode label.
 #include "src/settings_dialog/settings_logic.h"
 
+#include "src/platform/failure_report.h"
+
 #include "src/core/settings_keys.h"
 #include "src/platform/paths.h"
 
@@ -28,7 +30,7 @@ void SettingsLogic::say(const QString& talk, const QString& who) {
 }
 
 void SettingsLogic::store(const QString& key, const QString& value) {
-    platform_.settings.write(keys::kData, key, value);
+    platform::reported(platform_.settings.write(keys::kData, key, value));
 }
 
 void SettingsLogic::setCheckedFromKey(const QString& box, const QString& key, const QString& defaultValue) {
@@ -140,8 +142,9 @@ void SettingsLogic::modeLabelClicked() {
 
 void SettingsLogic::restartClock() {
     // A missing companion changes nothing: the clock still ends.
-    platform_.shell.start(platform::programFile(QStringLiteral("reboot")), context_.clock.restartArguments,
-                          platform::WindowStyle::NormalFocus);
+    platform::reported(platform_.shell.start(platform::programFile(QStringLiteral("reboot")),
+                                             context_.clock.restartArguments,
+                                             platform::WindowStyle::NormalFocus));
     if (context_.clock.unloadClock) {
         context_.clock.unloadClock();
     }

@@ -1,7 +1,9 @@
 // The announcement interval, the time format and the quiet hours.
 #include "src/core/conversions.h"
+
 #include "src/core/settings_keys.h"
 #include "src/core/time_texts.h"
+#include "src/platform/failure_report.h"
 #include "src/settings_dialog/settings_logic.h"
 
 namespace horalia::settings_dialog {
@@ -45,9 +47,11 @@ void SettingsLogic::intervalFocused() {
 void SettingsLogic::setFormat() {
     const QString choice = controls_.text(QStringLiteral("com_format"));
     if (choice == u"24 Hour") {
-        platform_.settings.write(keys::kFormatSection, keys::kFormat, QStringLiteral("0"));
+        platform::reported(
+            platform_.settings.write(keys::kFormatSection, keys::kFormat, QStringLiteral("0")));
     } else if (choice == u"12 Hour am/pm") {
-        platform_.settings.write(keys::kFormatSection, keys::kFormat, QStringLiteral("1"));
+        platform::reported(
+            platform_.settings.write(keys::kFormatSection, keys::kFormat, QStringLiteral("1")));
     } else {
         platform_.dialogs.messageBox(QStringLiteral("You didn`t enter a correct format, please try again"),
                                      {}, platform::style::kOk);

@@ -1,5 +1,7 @@
 #include "src/setup/new_user.h"
 
+#include "src/platform/failure_report.h"
+
 namespace horalia::setup {
 
 namespace {
@@ -67,11 +69,11 @@ New_User::Outcome New_User::load() {
 
     // First run. A failed copy is not reported here: it shows when the characters are loaded, and the engine
     // probe below then sends the user to the installer screen, whose agent package puts them in place.
-    files_.makeFolder(where_.characterFolder);
-    files_.copyOver(where_.programFolder + QStringLiteral("/plany.acs"),
-                    where_.characterFolder + QStringLiteral("/plany.acs"));
-    files_.copyOver(where_.programFolder + QStringLiteral("/max.acs"),
-                    where_.characterFolder + QStringLiteral("/max.acs"));
+    platform::reported(files_.makeFolder(where_.characterFolder));
+    platform::reported(files_.copyOver(where_.programFolder + QStringLiteral("/plany.acs"),
+                                       where_.characterFolder + QStringLiteral("/plany.acs")));
+    platform::reported(files_.copyOver(where_.programFolder + QStringLiteral("/max.acs"),
+                                       where_.characterFolder + QStringLiteral("/max.acs")));
     const bool engine = engineInstalled();
     const bool voices = voicesInstalled();
     if (!engine || !voices) {
@@ -88,7 +90,7 @@ New_User::Outcome New_User::load() {
 
 void New_User::write(const QString& key, const QString& value, const QString& section) {
     // A write that fails is skipped: the next start then finds the reader's default.
-    platform_.settings.write(section, key, value);
+    platform::reported(platform_.settings.write(section, key, value));
 }
 
 void New_User::askStartWithLogin() {
@@ -123,8 +125,8 @@ void New_User::Command3_Click() {
     write(QStringLiteral("minimise"), QStringLiteral("False"));
     write(QStringLiteral("mode"), QStringLiteral("simple"));
     // The companion starts the clock again once this copy has ended; the next start finds the settings.
-    platform_.shell.start(where_.programFolder + QStringLiteral("/reboot"), restartArguments_,
-                          platform::WindowStyle::NormalFocus);
+    platform::reported(platform_.shell.start(where_.programFolder + QStringLiteral("/reboot"),
+                                             restartArguments_, platform::WindowStyle::NormalFocus));
     platform_.program.endProgram();
 }
 

@@ -1,5 +1,7 @@
 #include "src/setup/wait_screen.h"
 
+#include "src/platform/failure_report.h"
+
 namespace horalia::setup {
 
 namespace {
@@ -56,12 +58,12 @@ void WaitScreen::Timer2_Timer() {
     // The platform's timers fire once: re-arm first, so the second goes on whatever happens below.
     timer2_->start(kTimer2Ms, [this] { Timer2_Timer(); });
     if (counter_ == 0) {
-        platform_.shell.start(programFolder_ + QStringLiteral("/agent"), {kQuiet},
-                              platform::WindowStyle::NormalFocus);
+        platform::reported(platform_.shell.start(programFolder_ + QStringLiteral("/agent"), {kQuiet},
+                                                 platform::WindowStyle::NormalFocus));
     }
     if (counter_ == 15) {
-        platform_.shell.start(programFolder_ + QStringLiteral("/speech"), {kQuiet},
-                              platform::WindowStyle::NormalFocus);
+        platform::reported(platform_.shell.start(programFolder_ + QStringLiteral("/speech"), {kQuiet},
+                                                 platform::WindowStyle::NormalFocus));
     }
     // The counter stops short of overflowing rather than wrapping round to 0 and starting agent again.
     if (counter_ < 32767) {
@@ -76,8 +78,8 @@ void WaitScreen::Timer2_Timer() {
 
 void WaitScreen::Timer1_Timer() {
     unload();
-    platform_.shell.start(programFolder_ + QStringLiteral("/reboot"), restartArguments_,
-                          platform::WindowStyle::MinimisedFocus);
+    platform::reported(platform_.shell.start(programFolder_ + QStringLiteral("/reboot"), restartArguments_,
+                                             platform::WindowStyle::MinimisedFocus));
     platform_.program.endProgram();
 }
 

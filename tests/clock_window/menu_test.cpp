@@ -160,7 +160,7 @@ TEST(ClockStartUp, PlacesColoursAndStartsTheAddOnsAskedFor) {
     clock.fake.settings.set("mode", "advanced");
     clock.fake.settings.set("CalendarStart", "1");
     clock.fake.settings.set("CountdownStart", "yes");
-    clock.fake.settings.write("data", "format", "0");
+    clock.fake.settings.put("data", "format", "0");
     clock.controller.load();
     EXPECT_EQ(clock.view.geometry.left, 0);
     EXPECT_EQ(clock.view.geometry.top, 450.5);

@@ -71,7 +71,7 @@ TEST(Tick, TheFormatSettingIsReadAfreshEachMinute) {
     clock.start();
     clock.runFor(1);
     EXPECT_EQ(clock.view.text, "7:05pm");
-    clock.fake.settings.write("Data", "FORMAT", "0");  // any spelling of the section and key
+    clock.fake.settings.put("Data", "FORMAT", "0");  // any spelling of the section and key
     clock.runFor(1);
     EXPECT_EQ(clock.view.text, "19:06");
 }
@@ -203,7 +203,7 @@ TEST(Tick, GarbageInEveryKeyNeverStopsTheClock) {
         for (const QString& key : keys) {
             clock.fake.settings.set(key, value);
         }
-        clock.fake.settings.write("data", "format", value);
+        clock.fake.settings.put("data", "format", value);
         clock.start();
         clock.runFor(24 * 60);
         // A full tick every minute, each with a label the format could make.

@@ -66,8 +66,8 @@ TEST_F(SettingsFile, EveryValueComesBackByteForByte) {
     };
     IniSettingsStore store(path());
     for (int i = 0; i < values.size(); ++i) {
-        ASSERT_TRUE(store.write("Data", QString("Key%1").arg(i), values[i]))
-            << store.lastError().toStdString();
+        const agent::Status written = store.write("Data", QString("Key%1").arg(i), values[i]);
+        ASSERT_TRUE(written) << written.error().toStdString();
     }
     IniSettingsStore fresh(path());
     for (int i = 0; i < values.size(); ++i) {
@@ -116,8 +116,9 @@ TEST_F(SettingsFile, UnreadableFileIsNeverOverwritten) {
     QDir().mkpath(path());
     IniSettingsStore store(path());
     EXPECT_EQ(store.read("Data", "Announce", "15"), "15");
-    EXPECT_FALSE(store.write("Data", "Announce", "10"));
-    EXPECT_FALSE(store.lastError().isEmpty());
+    const agent::Status written = store.write("Data", "Announce", "10");
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(written.error().contains(path())) << written.error().toStdString();
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
@@ -189,8 +190,8 @@ TEST_F(SettingsFile, AWriterKilledAtAnyMomentLeavesAWholeFile) {
         ::kill(static_cast<pid_t>(writer->processId()), SIGKILL);
         writer->waitForFinished();
 
-        std::optional<IniDocument> doc = store.load();
-        ASSERT_TRUE(doc.has_value());
+        agent::Result<IniDocument> doc = store.load();
+        ASSERT_TRUE(doc) << doc.error().toStdString();
         for (int i = 0; i < 50; ++i) {
             ASSERT_EQ(doc->value("Data", QString("Keep%1").arg(i)), QString("value %1").arg(i))
                 << "round " << round;
@@ -203,5 +204,6 @@ TEST_F(SettingsFile, AWriterKilledAtAnyMomentLeavesAWholeFile) {
         }
     }
     // A writer killed while holding the lock does not lock others out for good.
-    EXPECT_TRUE(store.write("Data", "After", "yes")) << store.lastError().toStdString();
+    const agent::Status after = store.write("Data", "After", "yes");
+    EXPECT_TRUE(after) << after.error().toStdString();
 }

@@ -90,7 +90,7 @@ TEST_F(SettingsLoad, EveryKeyFillsItsControlWithoutWritingAnythingBack) {
     store({"LastCharacter2=plany", "charhide=True", "charhide2=True", "LoadWithWindows=True", "Announce=20",
            "StartupMessage=Hello there", "UserName=Ada", "QuietTime=2207", "effects1=False",
            "effects2=True"});
-    fake.settings.write("data", "format", "1");
+    fake.settings.put("data", "format", "1");
     fake.settings.writes.clear();
     open();
     expectAdvancedControls(true);
@@ -116,7 +116,7 @@ TEST_F(SettingsLoad, EveryKeyFillsItsControlWithoutWritingAnythingBack) {
 TEST_F(SettingsLoad, GarbageValuesShowAsTheyAreAndNeverCrash) {
     store({"mode=Simple", "AlarmTime1=7", "AlarmTime2=", "QuietTime=\x01\x02xyz\xff", "effects1=true",
            "effects2=", "Repeat1=yes", "LoadWithWindows=1", "Announce=-3.5e9"});
-    fake.settings.write("data", "format", "24");
+    fake.settings.put("data", "format", "24");
     fake.settings.writes.clear();
     open();
     // An unknown mode: every control visible, the label keeps its first caption.

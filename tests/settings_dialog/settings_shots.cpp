@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     s.set("QuietTime", "2207");
     s.set("UserName", "Ada");
     s.set("StartupMessage", "Right click on the clock, or on the task bar icon, for more options");
-    s.write("data", "format", "1");
+    s.put("data", "format", "1");
     testsupport::RecordingView view(fake.clock);
     testsupport::ScriptedColours colours;
     horalia::platform::AutostartEntry autostart(QStringLiteral("/nonexistent"),

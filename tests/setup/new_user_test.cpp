@@ -31,9 +31,9 @@ QByteArray readFile(const QString& path) {
 // A store whose every write fails, as a read-only settings folder makes it.
 class ReadOnlySettings : public testsupport::MemorySettings {
 public:
-    bool write(const QString&, const QString&, const QString&) override {
+    agent::Status write(const QString&, const QString&, const QString&) override {
         ++failedWrites;
-        return false;
+        return agent::fail(QStringLiteral("settings.ini is read-only"));
     }
     int failedWrites = 0;
 };

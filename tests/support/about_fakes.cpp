@@ -4,18 +4,21 @@
 
 namespace testsupport {
 
-bool MemoryTextFiles::writeText(const QString& path, const QString& text) {
+agent::Status MemoryTextFiles::writeText(const QString& path, const QString& text) {
     log << QStringLiteral("write ") + path;
     if (unwritable.contains(path)) {
-        return false;
+        return agent::fail(QStringLiteral("cannot write ") + path);
     }
     files.insert(path, text);
-    return true;
+    return {};
 }
 
-bool MemoryTextFiles::remove(const QString& path) {
+agent::Status MemoryTextFiles::remove(const QString& path) {
     log << QStringLiteral("remove ") + path;
-    return files.remove(path) > 0;
+    if (files.remove(path) == 0) {
+        return agent::fail(QStringLiteral("no file ") + path);
+    }
+    return {};
 }
 
 std::optional<horalia::about::AssociatedProgram> FakeHtmlHandlerFinder::findExecutable(

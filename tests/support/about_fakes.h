@@ -14,8 +14,8 @@ namespace testsupport {
 
 class MemoryTextFiles : public horalia::about::TextFiles {
 public:
-    bool writeText(const QString& path, const QString& text) override;
-    bool remove(const QString& path) override;
+    agent::Status writeText(const QString& path, const QString& text) override;
+    agent::Status remove(const QString& path) override;
     QHash<QString, QString> files;
     QSet<QString> unwritable;  // paths that cannot be written
     QStringList log;           // "write PATH", "remove PATH", in order

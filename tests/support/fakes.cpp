@@ -7,10 +7,10 @@ QString MemorySettings::read(const QString& section, const QString& key, const Q
     return values_.value(id(section, key), defaultValue);
 }
 
-bool MemorySettings::write(const QString& section, const QString& key, const QString& value) {
+agent::Status MemorySettings::write(const QString& section, const QString& key, const QString& value) {
     values_.insert(id(section, key), value);
     writes.append(section + u'/' + key + u'=' + value);
-    return true;
+    return {};
 }
 
 horalia::platform::Answer ScriptedDialogs::messageBox(const QString& text, const QString& title,

@@ -21,8 +21,11 @@ namespace testsupport {
 class MemorySettings : public horalia::platform::SettingsStore {
 public:
     QString read(const QString& section, const QString& key, const QString& defaultValue = {}) const override;
-    bool write(const QString& section, const QString& key, const QString& value) override;
-    void set(const QString& key, const QString& value) { write(QStringLiteral("Data"), key, value); }
+    agent::Status write(const QString& section, const QString& key, const QString& value) override;
+    void set(const QString& key, const QString& value) { put(QStringLiteral("Data"), key, value); }
+    void put(const QString& section, const QString& key, const QString& value) {
+        (void)write(section, key, value);
+    }
     QString get(const QString& key) const { return read(QStringLiteral("Data"), key); }
     mutable int reads = 0;
     QStringList writes;  // "Section/Key=value", in order
@@ -43,10 +46,13 @@ class RecordingShell : public horalia::platform::Shell {
 public:
     explicit RecordingShell(horalia::platform::VirtualClock& clock) : clock_(clock) {}
     using Shell::start;
-    bool start(const QString& path, const QStringList& arguments,
-               horalia::platform::WindowStyle style) override {
+    agent::Status start(const QString& path, const QStringList& arguments,
+                        horalia::platform::WindowStyle style) override {
         starts.append({path, arguments, style, clock_.nowMs()});
-        return !failing.contains(path);
+        if (failing.contains(path)) {
+            return agent::fail(QStringLiteral("cannot start ") + path);
+        }
+        return {};
     }
     QList<ShellStart> starts;
     QSet<QString> failing;  // paths whose start fails
