@@ -137,8 +137,8 @@ struct Session {
     }
 
     void runLine(const QString& line, int number, QTextStream& err) {
-        if (!script.run(line)) {
-            err << "horalia: input line " << number << ": " << script.error() << '\n';
+        if (const agent::Status done = script.run(line); !done) {
+            err << "horalia: input line " << number << ": " << done.error() << '\n';
             err.flush();
         }
     }

@@ -45,25 +45,23 @@ public:
     ConsoleScript(clock_window::ClockController& clock, ConsoleDialogs& dialogs, platform::Pause& pause,
                   Tray tray);
 
-    // Carries out one line; false with a message in error() when the line makes no sense.
-    bool run(const QString& line);
-    const QString& error() const { return error_; }
+    // Carries out one line; a failure says why the line cannot be carried out or makes no sense.
+    agent::Status run(const QString& line);
 
 private:
-    // Each kind of line. False when the line cannot be carried out; error_ says why, or stays empty when
-    // the line is simply not understood.
-    bool runAgent(const QStringList& words, const QString& rest);
-    bool runTray(const QString& what);
-    bool runSettings(const QStringList& words, const QString& line);
-    bool runAnswer(const QString& answer);
-    bool runWait(const QString& span);
+    // Each kind of line. A failure without a text is a line that is simply not understood.
+    agent::Status runLine(const QStringList& words, const QString& simple, const QString& line);
+    agent::Status runAgent(const QStringList& words, const QString& rest);
+    agent::Status runTray(const QString& what);
+    agent::Status runSettings(const QStringList& words, const QString& line);
+    agent::Status runAnswer(const QString& answer);
+    agent::Status runWait(const QString& span);
 
     clock_window::ClockController& clock_;
     ConsoleDialogs& dialogs_;
     platform::Pause& pause_;
     Tray tray_;
     ConsoleHearing hearing_;
-    QString error_;
 };
 
 }  // namespace horalia::app
