@@ -17,9 +17,12 @@ int main(int argc, char** argv) {
     horalia::platform::SystemClock clock;
     horalia::restart::Restarter restarter(
         clock, {[] { return horalia::platform::instanceRunning(); },
-                [&arguments] {
-                    return QProcess::startDetached(horalia::platform::programFile(QStringLiteral("horalia")),
-                                                   arguments);
+                [&arguments]() -> agent::Status {
+                    const QString program = horalia::platform::programFile(QStringLiteral("horalia"));
+                    if (!QProcess::startDetached(program, arguments)) {
+                        return agent::fail(QStringLiteral("cannot start ") + program);
+                    }
+                    return {};
                 },
                 [](int exitCode, const QString& message) {
                     if (!message.isEmpty()) {

@@ -13,10 +13,11 @@ void Restarter::run() {
 
 void Restarter::check() {
     if (!actions_.clockRunning()) {
-        if (actions_.startClock()) {
+        if (const agent::Status started = actions_.startClock()) {
             actions_.finished(0, {});
         } else {
-            actions_.finished(1, QStringLiteral("reboot: the clock could not be started again"));
+            actions_.finished(
+                1, QStringLiteral("reboot: the clock could not be started again: ") + started.error());
         }
         return;
     }

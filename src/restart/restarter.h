@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "agent/result.h"
 #include "src/platform/clock.h"
 
 namespace horalia::restart {
@@ -18,8 +19,8 @@ public:
     struct Actions {
         // True while the old clock still runs.
         std::function<bool()> clockRunning;
-        // Starts the clock again; false when it could not be started.
-        std::function<bool()> startClock;
+        // Starts the clock again.
+        std::function<agent::Status()> startClock;
         // Called once with the exit code and, for a failure, a message for standard error.
         std::function<void(int exitCode, const QString& message)> finished;
     };

@@ -21,9 +21,12 @@ struct Waiting {
 
     Restarter make() {
         return Restarter(clock, {[this] { return endsAtMs < 0 || clock.nowMs() - startMs < endsAtMs; },
-                                 [this] {
+                                 [this]() -> agent::Status {
                                      startsAtMs << clock.nowMs() - startMs;
-                                     return startWorks;
+                                     if (!startWorks) {
+                                         return agent::fail("no such program");
+                                     }
+                                     return {};
                                  },
                                  [this](int code, const QString& text) {
                                      exitCode = code;
@@ -80,6 +83,7 @@ TEST(Restarter, ReportsAClockThatCannotBeStarted) {
     restarter.run();
     run.clock.advanceBy(1000);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_FALSE(run.message.isEmpty());
+    EXPECT_TRUE(run.message.endsWith("could not be started again: no such program"))
+        << run.message.toStdString();
     EXPECT_EQ(run.startsAtMs.size(), 1);
 }
