@@ -103,7 +103,6 @@ public:
     int mouth() const { return isSpeaking() ? mouth_ : -1; }
 
     void setMoveSpeed(int pixelsPerSecond) { moveSpeed_ = pixelsPerSecond > 0 ? pixelsPerSecond : 1; }
-    int moveSpeed() const { return moveSpeed_; }
     void setIdleTimes(const IdleTimes& times) { idle_ = times; }
     int idleLevel() const;
 

@@ -27,7 +27,6 @@ public:
 
     // Colours, font, lines and characters per line. Takes effect at once, also on an open balloon.
     void setStyle(const format::BalloonInfo& info);
-    const format::BalloonInfo& style() const { return style_; }
     // The user's font, which wins over the file's; nullopt returns to the file's font.
     void setFontOverride(std::optional<QFont> font);
     // The font the text is drawn in.
@@ -36,7 +35,6 @@ public:
     // characters and `lines` lines. Off: always charsPerLine average characters wide and `lines` lines
     // high (a character file without flags::kBalloonSizeToText).
     void setSizeToText(bool on);
-    bool sizeToText() const { return sizeToText_; }
 
     // Starts a statement: its whole text is laid out and the balloon sized for it, nothing revealed yet.
     // The balloon shows once it has a place (placeBeside()), at once when it already has one.
@@ -52,14 +50,12 @@ public:
 
     bool isOpen() const { return open_; }
     const QString& text() const { return text_.text(); }
-    int shownEnd() const { return shownEnd_; }
     // The lines drawn now, top to bottom.
     const QStringList& visibleLines() const { return visible_; }
     // Lines the body has room for in this statement: the file's `lines`, fewer when the statement needs
     // fewer (size to text) or the screen holds fewer.
     int rowCount() const { return rows_; }
     TipSide tipSide() const { return placement_.tip; }
-    bool isTipBelow() const { return placement_.tipBelow(); }
     // In screen coordinates, as last placed.
     const BalloonPlacement& placement() const { return placement_; }
     // The body's size for the current statement and style.

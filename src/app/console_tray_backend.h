@@ -24,7 +24,6 @@ public:
     // happens, when no menu is open or no such item is in it. The menu closes either way.
     bool chooseMenuItem(const QString& key);
 
-    bool iconShown() const { return shown_; }
     bool menuOpen() const { return openMenu_.has_value(); }
 
 private:

@@ -39,7 +39,6 @@ public:
     // Fills every control from the settings and starts Timer1. Called once, before the dialog is shown.
     void load();
     bool loading() const { return loading_; }
-    const QString& mode() const { return mode_; }
     // The mode label's background as a colour number (kMenuColour or kRed while it blinks).
     qint32 modeLabelColour() const { return modeLabelColour_; }
 

@@ -13,7 +13,6 @@ class AgreementWindow : public QWidget {
 public:
     AgreementWindow(std::function<void()> agree, std::function<void()> disagree, QWidget* parent = nullptr);
 
-    QFrame* Frame1() const { return frame1_; }
     QPlainTextEdit* Text1() const { return text1_; }
     QPushButton* Command3() const { return command3_; }  // "I AGREE"
     QPushButton* Command1() const { return command1_; }  // "I DON`T AGREE"

@@ -58,7 +58,6 @@ public:
     // What the component holds, for views and tests.
     const NotifyIconData& record() const { return record_; }
     TrayMenu menu() const;
-    int menuUpperBound() const { return static_cast<int>(items_.size()) - 1; }
 
     // From the backend.
     void trayMouseMessage(quint32 message) override;
