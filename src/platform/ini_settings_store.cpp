@@ -1,43 +1,10 @@
 #include "src/platform/ini_settings_store.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 namespace horalia::platform {
 
-namespace {
-
-constexpr int kLockTimeoutMs = 5000;
-
-// A writer killed between making its lock file and writing its process id into it leaves a lock that names
-// no process, which QLockFile would only take as stale after its stale time. One that has stayed so for a
-// while is taken over.
-bool takeOverEmptyLock(QLockFile& lock) {
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    return !lock.getLockInfo(&pid, &host, &app) && lock.removeStaleLockFile();
-}
-
-// The rename that replaced the file is durable only once the folder holding it is on disk too.
-void syncFolder(const QString& folder) {
-    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
-
-IniSettingsStore::IniSettingsStore(QString filePath) : path_(std::move(filePath)) {}
+IniSettingsStore::IniSettingsStore(QString filePath) : file_(std::move(filePath)) {}
 
 QString IniSettingsStore::defaultFilePath() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -47,34 +14,9 @@ QString IniSettingsStore::defaultFilePath() {
     return config + QStringLiteral("/HoraliaIIV/settings.ini");
 }
 
-agent::Result<IniDocument> IniSettingsStore::load() const {
-    QFileInfo info(path_);
-    if (!info.exists()) {
-        return IniDocument{};
-    }
-    if (!info.isFile()) {
-        return agent::fail(QStringLiteral("%1 is not a file").arg(path_));
-    }
-    if (info.size() > kMaxFileSize) {
-        return agent::fail(QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize));
-    }
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!file.exists()) {
-            return IniDocument{};  // removed since we looked
-        }
-        return agent::fail(QStringLiteral("cannot read %1: %2").arg(path_, file.errorString()));
-    }
-    QByteArray text = file.read(kMaxFileSize + 1);
-    if (text.size() > kMaxFileSize) {
-        return agent::fail(QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxFileSize));
-    }
-    return IniDocument::parse(text);
-}
-
 QString IniSettingsStore::read(const QString& section, const QString& key,
                                const QString& defaultValue) const {
-    agent::Result<IniDocument> doc = load();
+    agent::Result<IniDocument> doc = file_.load();
     if (!doc) {
         return defaultValue;
     }
@@ -85,34 +27,7 @@ agent::Status IniSettingsStore::write(const QString& section, const QString& key
     if (!IniDocument::isValidSectionName(section) || !IniDocument::isValidKeyName(key)) {
         return agent::fail(QStringLiteral("invalid section or key name"));
     }
-    QString folder = QFileInfo(path_).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        return agent::fail(QStringLiteral("cannot create the folder %1").arg(folder));
-    }
-    // Another process may be writing another key: read, change and replace under one lock, or one of the
-    // two changes would be lost.
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(kLockTimeoutMs) && !(takeOverEmptyLock(lock) && lock.tryLock(kLockTimeoutMs))) {
-        return agent::fail(QStringLiteral("%1 is locked by another process").arg(path_));
-    }
-    agent::Result<IniDocument> doc = load();
-    if (!doc) {
-        return doc.failure();
-    }
-    doc->setValue(section, key, value);
-
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return agent::fail(QStringLiteral("cannot write %1: %2").arg(path_, file.errorString()));
-    }
-    QByteArray text = doc->serialize();
-    bool written = file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
-    if (!written || !file.commit()) {
-        return agent::fail(QStringLiteral("cannot write %1: %2").arg(path_, file.errorString()));
-    }
-    syncFolder(folder);
-    return {};
+    return file_.update([&](IniDocument& doc) { doc.setValue(section, key, value); });
 }
 
 }  // namespace horalia::platform

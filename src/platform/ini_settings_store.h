@@ -1,14 +1,11 @@
-// The settings store as an INI file: $XDG_CONFIG_HOME/HoraliaIIV/settings.ini.
-//
-// Nothing is cached: every read reads the file, so a change made by another process is seen at once. Every
-// write reads the file afresh under a lock file, changes one line and replaces the file atomically and
-// durably (written in full, flushed to disk, renamed over the old one, the folder flushed too). A file that
-// exists but cannot be read is never overwritten: reads give their defaults, writes fail, nothing is lost.
+// The settings store as an INI file: $XDG_CONFIG_HOME/HoraliaIIV/settings.ini, read afresh on every read and
+// replaced durably on every write (see agent/ini/ini_file.h). A file that exists but cannot be read is never
+// overwritten: reads give their defaults, writes fail, nothing is lost.
 #pragma once
 
 #include <QString>
 
-#include "agent/ini/ini_document.h"
+#include "agent/ini/ini_file.h"
 #include "src/platform/settings_store.h"
 
 namespace horalia::platform {
@@ -18,7 +15,7 @@ using agent::ini::IniDocument;
 class IniSettingsStore : public SettingsStore {
 public:
     // Files larger than this are not ours: they are treated as unreadable.
-    static constexpr qint64 kMaxFileSize = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = agent::ini::IniFile::kMaxFileSize;
 
     explicit IniSettingsStore(QString filePath);
 
@@ -29,11 +26,11 @@ public:
     agent::Status write(const QString& section, const QString& key, const QString& value) override;
 
     // The whole file as read now; a failure when it exists but cannot be read.
-    agent::Result<IniDocument> load() const;
-    const QString& filePath() const { return path_; }
+    agent::Result<IniDocument> load() const { return file_.load(); }
+    const QString& filePath() const { return file_.path(); }
 
 private:
-    QString path_;
+    agent::ini::IniFile file_;
 };
 
 }  // namespace horalia::platform
