@@ -13,15 +13,15 @@ namespace {
 const QString kObject = QStringLiteral("Tray");
 }
 
-bool ConsoleTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data) {
+void ConsoleTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data) {
     switch (message) {
         case NotifyMessage::Add:
             shown_ = true;
             sink_.line(kObject, QStringLiteral("Add"), {data.tipText()});
-            return true;
+            return;
         case NotifyMessage::Modify:
             if (!shown_) {
-                return false;
+                return;
             }
             if ((data.uFlags & nif::kTip) != 0) {
                 sink_.line(kObject, QStringLiteral("Modify"), {data.tipText()});
@@ -29,17 +29,16 @@ bool ConsoleTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData&
             if ((data.uFlags & nif::kIcon) != 0) {
                 sink_.line(kObject, QStringLiteral("Modify"), {static_cast<qint64>(data.hIcon)});
             }
-            return true;
+            return;
         case NotifyMessage::Delete:
             if (!shown_) {
-                return false;
+                return;
             }
             shown_ = false;
             openMenu_.reset();
             sink_.line(kObject, QStringLiteral("Delete"), {});
-            return true;
+            return;
     }
-    return false;
 }
 
 void ConsoleTrayBackend::showMenu(const TrayMenu& menu) {

@@ -13,7 +13,7 @@ class ConsoleTrayBackend : public tray::TrayBackend {
 public:
     explicit ConsoleTrayBackend(agent::console::Sink& sink) : sink_(sink) {}
 
-    bool notifyIcon(tray::NotifyMessage message, const tray::NotifyIconData& data) override;
+    void notifyIcon(tray::NotifyMessage message, const tray::NotifyIconData& data) override;
     void showMenu(const tray::TrayMenu& menu) override;
 
     // A mouse message on the icon (wm::kLButtonDown, ...); nothing happens while there is no icon.

@@ -90,7 +90,7 @@ void QtTrayBackend::onActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-bool QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data) {
+void QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data) {
     switch (message) {
         case NotifyMessage::Add: {
             if (!QSystemTrayIcon::isSystemTrayAvailable() && !warned_) {
@@ -109,11 +109,11 @@ bool QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data
             icon_->setToolTip(data.tipText());
             exportMenu();
             icon_->show();
-            return QSystemTrayIcon::isSystemTrayAvailable();
+            return;
         }
         case NotifyMessage::Modify:
             if (icon_ == nullptr) {
-                return false;
+                return;
             }
             if ((data.uFlags & nif::kTip) != 0) {
                 icon_->setToolTip(data.tipText());
@@ -121,18 +121,17 @@ bool QtTrayBackend::notifyIcon(NotifyMessage message, const NotifyIconData& data
             if ((data.uFlags & nif::kIcon) != 0) {
                 icon_->setIcon(iconFor(data.hIcon));
             }
-            return true;
+            return;
         case NotifyMessage::Delete:
             if (icon_ == nullptr) {
-                return false;
+                return;
             }
             // The request may come from inside the icon's own signal: let Qt delete it afterwards.
             icon_->hide();
             icon_->deleteLater();
             icon_ = nullptr;
-            return true;
+            return;
     }
-    return false;
 }
 
 QMenu* QtTrayBackend::buildMenu(const TrayMenu& menu) {

@@ -25,7 +25,7 @@ public:
     // Icons are named by handles; 0 is the application's own window icon. Handles start at 1.
     quintptr registerIcon(const QIcon& icon);
 
-    bool notifyIcon(NotifyMessage message, const NotifyIconData& data) override;
+    void notifyIcon(NotifyMessage message, const NotifyIconData& data) override;
     void showMenu(const TrayMenu& menu) override;
     // On a StatusNotifierItem host the menu is handed to Qt, which exports it over D-Bus for the host to
     // show; under an XEmbed tray Qt would pop it up itself beside ours, so it is kept back there.

@@ -34,9 +34,9 @@ public:
 class TrayBackend {
 public:
     virtual ~TrayBackend() = default;
-    // The record is the whole notification record; what a modify changes is in its uFlags. The result is
-    // whether the desktop took the request (the component does not look at it).
-    virtual bool notifyIcon(NotifyMessage message, const NotifyIconData& data) = 0;
+    // The record is the whole notification record; what a modify changes is in its uFlags. A request the
+    // desktop cannot carry out is the backend's to report; the clock carries on without its icon.
+    virtual void notifyIcon(NotifyMessage message, const NotifyIconData& data) = 0;
     // Pops the menu up at the pointer; a choice comes back through the client, possibly later.
     virtual void showMenu(const TrayMenu& menu) = 0;
     // The menu as it is now, after every change. A desktop that shows the menu itself (a StatusNotifierItem

@@ -4,10 +4,9 @@
 
 namespace testsupport {
 
-bool RecordingTrayBackend::notifyIcon(horalia::tray::NotifyMessage message,
+void RecordingTrayBackend::notifyIcon(horalia::tray::NotifyMessage message,
                                       const horalia::tray::NotifyIconData& data) {
     calls.append({message, data});
-    return true;
 }
 
 int RecordingTrayBackend::count(horalia::tray::NotifyMessage message) const {

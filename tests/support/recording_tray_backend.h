@@ -15,7 +15,7 @@ public:
         horalia::tray::NotifyIconData data;
     };
 
-    bool notifyIcon(horalia::tray::NotifyMessage message, const horalia::tray::NotifyIconData& data) override;
+    void notifyIcon(horalia::tray::NotifyMessage message, const horalia::tray::NotifyIconData& data) override;
     void showMenu(const horalia::tray::TrayMenu& menu) override { menus.append(menu); }
     void menuChanged(const horalia::tray::TrayMenu& menu) override { changedMenus.append(menu); }
 
