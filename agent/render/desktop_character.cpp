@@ -110,26 +110,31 @@ void DesktopCharacter::applyOptions(const EngineOptions& options) {
 }
 
 void DesktopCharacter::show() {
+    catchUp();
     player_.show();
     wake();
 }
 
 void DesktopCharacter::hide() {
+    catchUp();
     player_.hide();
     wake();
 }
 
 void DesktopCharacter::speak(const QString& text) {
+    catchUp();
     player_.speak(text);
     wake();
 }
 
 void DesktopCharacter::play(const QString& animation) {
+    catchUp();
     player_.play(animation);
     wake();
 }
 
 void DesktopCharacter::stop() {
+    catchUp();
     player_.stop();
     // The end the voice reports for what it cuts off belongs to no statement any more.
     voiceStatement_ = 0;
@@ -138,6 +143,7 @@ void DesktopCharacter::stop() {
 }
 
 void DesktopCharacter::moveTo(int x, int y) {
+    catchUp();
     player_.moveTo(QPoint(x, y));
     wake();
 }
@@ -177,12 +183,14 @@ void DesktopCharacter::chooseCommand(const QString& name) {
 }
 
 int DesktopCharacter::playState(const QString& state) {
+    catchUp();
     const int id = player_.playState(state);
     wake();
     return id;
 }
 
 void DesktopCharacter::finishRequest(int id) {
+    catchUp();
     player_.finish(id);
     wake();
 }
@@ -236,6 +244,7 @@ bool DesktopCharacter::balloonWanted() const {
 }
 
 void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs) {
+    catchUp();
     player_.speechStarted(voiceStatement_, durationMs);
     if (!player_.isSpeaking() || !balloonWanted() || !player_.isVisible()) {
         return;
@@ -248,6 +257,7 @@ void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs
 }
 
 void DesktopCharacter::speechFinished() {
+    catchUp();
     const int statement = std::exchange(voiceStatement_, 0);
     if (statement != 0) {
         player_.endSpeech(statement);
@@ -348,6 +358,12 @@ void DesktopCharacter::openMenu(QPoint globalPos) {
         }
     }
     menu_->popup(globalPos);
+}
+
+void DesktopCharacter::catchUp() {
+    if (hooks_.catchUp) {
+        hooks_.catchUp();
+    }
 }
 
 void DesktopCharacter::wake() {

@@ -29,6 +29,9 @@ class DesktopCharacter final : public QObject, public Character {
     Q_OBJECT
 public:
     struct Hooks {
+        // Something is about to change the character: the time that has passed since it last moved on must
+        // count first, or it would be charged to what comes next (a gesture after a long statement skipped).
+        std::function<void()> catchUp;
         std::function<void()> wake;  // a request was made: time must run
         std::function<void(const QString& commandName)> command;
         std::function<void(QPoint topLeft, Qt::MouseButton, Qt::KeyboardModifiers)> dragComplete;
@@ -94,6 +97,7 @@ private:
     void closeBalloon();
     void sync();
     void showFrame();
+    void catchUp();
     void wake();
     bool balloonWanted() const;
 

@@ -18,10 +18,12 @@ constexpr int kMoveStepMs = 16;
 }  // namespace
 
 DesktopControl::DesktopControl(DesktopEnvironment environment, QObject* parent)
-    : QObject(parent), env_(std::move(environment)) {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &DesktopControl::tick);
+    : QObject(parent),
+      env_(std::move(environment)),
+      ownTime_(env_.time != nullptr ? nullptr : std::make_unique<QtEngineTime>()),
+      time_(env_.time != nullptr ? env_.time : ownTime_.get()),
+      timer_(time_->makeTimer()) {
+    timer_->setHandler([this] { tick(); });
     if (env_.options) {
         connect(env_.options.get(), &OptionsStore::changed, this, [this] {
             for (const auto& c : std::as_const(characters_)) {
@@ -82,6 +84,7 @@ bool DesktopControl::load(const QString& id, const QString& fileName) {
         character->applyOptions(env_.options->options());
     }
     character->setHooks({
+        [this] { catchUp(); },
         [this] { schedule(); },
         [this, id](const QString& name) {
             raiseCommand({name, id});
@@ -127,10 +130,24 @@ void DesktopControl::advance(int ms) {
     schedule();
 }
 
-void DesktopControl::schedule() {
-    if (!env_.clock) {
+void DesktopControl::catchUp() {
+    // Without an armed timer nothing was due, and the next schedule counts from its own moment.
+    if (!timer_->isActive()) {
         return;
     }
+    const qint64 now = time_->clock().nowMs();
+    if (now <= lastTickMs_) {
+        return;
+    }
+    const qint64 elapsed = now - lastTickMs_;
+    lastTickMs_ = now;
+    const auto characters = characters_.values();
+    for (const auto& c : characters) {
+        c->advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));
+    }
+}
+
+void DesktopControl::schedule() {
     qint64 wait = -1;
     for (const auto& c : std::as_const(characters_)) {
         const qint64 t = c->msUntilNextEvent();
@@ -139,7 +156,7 @@ void DesktopControl::schedule() {
         }
     }
     if (wait < 0) {
-        timer_.stop();
+        timer_->stop();
         return;
     }
     const bool moving = std::any_of(characters_.cbegin(), characters_.cend(),
@@ -147,15 +164,15 @@ void DesktopControl::schedule() {
     if (moving) {
         wait = kMoveStepMs;
     }
-    if (!timer_.isActive()) {
-        lastTickMs_ = env_.clock->nowMs();
+    const qint64 now = time_->clock().nowMs();
+    if (!timer_->isActive()) {
+        lastTickMs_ = now;
     }
-    const qint64 due = lastTickMs_ + wait - env_.clock->nowMs();
-    timer_.start(int(std::clamp<qint64>(due, 0, 60 * 60 * 1000)));
+    timer_->start(int(std::clamp<qint64>(lastTickMs_ + wait - now, 0, 60 * 60 * 1000)));
 }
 
 void DesktopControl::tick() {
-    const qint64 now = env_.clock->nowMs();
+    const qint64 now = time_->clock().nowMs();
     const qint64 elapsed = std::max<qint64>(0, now - lastTickMs_);
     lastTickMs_ = now;
     advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));

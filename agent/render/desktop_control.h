@@ -1,19 +1,17 @@
 // The desktop engine's control: loads characters from their files into windows of their own and keeps their
 // time. One timer serves every character and fires only when a picture is due to change, so characters that
-// stand still cost nothing between frames, and hidden ones nothing at all. Without a clock the control is
-// driven only by advance(), as tests do.
+// stand still cost nothing between frames, and hidden ones nothing at all.
 #pragma once
 
 #include <QMap>
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "agent/control.h"
 #include "agent/render/desktop_character.h"
 #include "agent/render/engine_options.h"
-#include "agent/speech/monotonic_clock.h"
+#include "agent/render/frame_timer.h"
 
 namespace agent::render {
 
@@ -24,8 +22,8 @@ struct DesktopEnvironment {
     QString characterFolder;  // where a bare file name is looked for
     std::shared_ptr<OptionsStore> options;
     std::function<std::unique_ptr<CharacterVoice>()> makeVoice;
-    std::shared_ptr<SoundEffects> effects;  // may be null
-    const speech::MonotonicClock* clock = nullptr;
+    std::shared_ptr<SoundEffects> effects;   // may be null
+    EngineTime* time = nullptr;              // null: the desktop's own
     std::function<RandomSource()> random;    // empty: a random seed per character
     std::shared_ptr<VoiceInput> voiceInput;  // may be null (no spoken commands)
 };
@@ -44,19 +42,20 @@ public:
     DesktopCharacter* character(const QString& id) const;
     const QString& lastError() const { return lastError_; }
 
+private:
     // Moves every character's time on by ms.
     void advance(int ms);
-    // Whether the timer is waiting to move time on (only with a clock).
-    bool isTicking() const { return timer_.isActive(); }
-
-private:
     QString resolve(const QString& fileName) const;
+    // Brings every character up to now before one of them changes.
+    void catchUp();
     void schedule();
     void tick();
 
     DesktopEnvironment env_;
     QMap<QString, std::shared_ptr<DesktopCharacter>> characters_;  // by lower-case id
-    QTimer timer_;
+    std::unique_ptr<EngineTime> ownTime_;
+    EngineTime* time_;
+    std::unique_ptr<FrameTimer> timer_;
     qint64 lastTickMs_ = 0;
     QString lastError_;
 };

@@ -28,19 +28,19 @@ std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
     env.characterFolder = characterFolder_;
     env.options = options_;
     env.effects = effects_;
-    env.clock = &clock_;
+    env.time = &time_;
     if (!voiceInput_) {
         VoiceInputSetup setup;
         setup.options = options_;
         setup.makeListener = makeListener_;
         setup.key = makeDesktopListeningKey();
-        setup.clock = &clock_;
+        setup.time = &time_;
         voiceInput_ = std::make_shared<VoiceInput>(std::move(setup));
     }
     env.voiceInput = voiceInput_;
     env.makeVoice = [self]() -> std::unique_ptr<CharacterVoice> {
         return std::make_unique<SpeakerVoice>(*self->thread_, std::make_unique<speech::SinkOutput>(),
-                                              self->clock_);
+                                              self->time_.clock());
     };
     // The environment holds the engine through makeVoice, so the shared parts live as long as any control.
     return std::make_unique<DesktopControl>(std::move(env));

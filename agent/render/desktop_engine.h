@@ -37,7 +37,7 @@ private:
     QString characterFolder_;
     std::shared_ptr<OptionsStore> options_;
     std::unique_ptr<speech::SpeechThread> thread_;
-    speech::SteadyClock clock_;
+    QtEngineTime time_;
     std::unique_ptr<speech::AudioOutput> effectsOutput_;
     std::shared_ptr<SoundEffects> effects_;
     ListenerFactory makeListener_;

@@ -24,9 +24,10 @@ VoiceInput::VoiceInput(VoiceInputSetup setup, QObject* parent)
       makeListener_(setup.makeListener ? std::move(setup.makeListener)
                                        : ListenerFactory(makeUnavailableListener)),
       key_(std::move(setup.key)),
-      clock_(setup.clock) {
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, &VoiceInput::tick);
+      ownTime_(setup.time != nullptr ? nullptr : std::make_unique<QtEngineTime>()),
+      time_(setup.time != nullptr ? setup.time : ownTime_.get()),
+      timer_(time_->makeTimer()) {
+    timer_->setHandler([this] { tick(); });
     if (key_) {
         connect(key_.get(), &ListeningKey::pressed, this, &VoiceInput::keyPressed);
         connect(key_.get(), &ListeningKey::released, this, &VoiceInput::keyReleased);
@@ -225,20 +226,17 @@ void VoiceInput::advance(int ms) {
 }
 
 void VoiceInput::schedule() {
-    if (clock_ == nullptr) {
-        return;
-    }
     const qint64 wait = tip_.msUntilHidden();
     if (wait < 0) {
-        timer_.stop();
+        timer_->stop();
         return;
     }
-    lastTickMs_ = clock_->nowMs();
-    timer_.start(int(std::min<qint64>(wait, 60 * 1000)));
+    lastTickMs_ = time_->clock().nowMs();
+    timer_->start(int(std::min<qint64>(wait, 60 * 1000)));
 }
 
 void VoiceInput::tick() {
-    const qint64 now = clock_->nowMs();
+    const qint64 now = time_->clock().nowMs();
     const qint64 elapsed = std::max<qint64>(0, now - lastTickMs_);
     advance(int(std::min<qint64>(elapsed, 60 * 1000)));
 }

@@ -6,23 +6,20 @@
 // until it is let go; the menu's Listen listens until the speech is followed by silence. While listening the
 // character plays its Listening state, and its Hearing state once speech is heard; a command recognized is
 // raised exactly as the menu raises it. The tip says what is going on.
-//
-// Without a clock the tip's time moves only through advance(), as tests do.
 #pragma once
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "agent/listen/listener.h"
 #include "agent/render/engine_options.h"
+#include "agent/render/frame_timer.h"
 #include "agent/render/listening_key.h"
 #include "agent/render/listening_tip.h"
-#include "agent/speech/monotonic_clock.h"
 
 namespace agent::render {
 
@@ -34,7 +31,7 @@ struct VoiceInputSetup {
     std::shared_ptr<OptionsStore> options;  // required
     ListenerFactory makeListener;           // empty: a listener that is never available
     std::unique_ptr<ListeningKey> key;      // null: no listening key, only the menu's Listen
-    const speech::MonotonicClock* clock = nullptr;
+    EngineTime* time = nullptr;             // null: the desktop's own
 };
 
 class VoiceInput final : public QObject {
@@ -58,9 +55,8 @@ public:
     // Why the listening key could not be taken; empty when it is held or speech input is off.
     const QString& keyError() const { return keyError_; }
 
-    void advance(int ms);
-
 private:
+    void advance(int ms);
     bool enabled() const;
     listen::Listener* listener();
     void grabKey();
@@ -80,7 +76,8 @@ private:
     ListenerFactory makeListener_;
     std::unique_ptr<listen::Listener> listener_;
     std::unique_ptr<ListeningKey> key_;
-    const speech::MonotonicClock* clock_;
+    std::unique_ptr<EngineTime> ownTime_;
+    EngineTime* time_;
 
     QList<DesktopCharacter*> characters_;  // in the order they joined
     DesktopCharacter* addressed_ = nullptr;
@@ -93,7 +90,7 @@ private:
     QSet<QString> warned_;
 
     ListeningTip tip_;
-    QTimer timer_;
+    std::unique_ptr<FrameTimer> timer_;
     qint64 lastTickMs_ = 0;
 };
 

@@ -7,7 +7,8 @@
 
 namespace agent::render {
 
-// An empty region would mean no shape at all, the whole window; a window with nothing to show keeps one pixel.
+// An empty region would mean no shape at all, the whole window; a window with nothing to show keeps one
+// pixel.
 inline void shapeWindow(QWidget& window, const QRegion& shape) {
     window.setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
 }

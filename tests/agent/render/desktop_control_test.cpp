@@ -4,8 +4,8 @@
 #include "agent/render/command_menu.h"
 #include "agent/render/user_language.h"
 #include "tests/agent/format/sample_character.h"
+#include "tests/support/engine_time.h"
 #include "tests/support/render_fakes.h"
-#include "tests/support/speech_fakes.h"
 #include "tests/support/test_data.h"
 
 #include <QDir>
@@ -47,11 +47,11 @@ protected:
         control->setDragCompleteHandler([this](const agent::DragEvent& e) { drags << e; });
     }
 
-    DesktopEnvironment environment(const agent::speech::MonotonicClock* clock = nullptr) {
+    DesktopEnvironment environment() {
         DesktopEnvironment env;
         env.characterFolder = folder.path();
         env.options = options;
-        env.clock = clock;
+        env.time = &time;
         env.random = [] { return agent::render::seededRandom(7); };
         env.makeVoice = [this] {
             auto v = std::make_unique<HandVoice>(voiceLog);
@@ -73,7 +73,7 @@ protected:
     // Runs time in frame-sized steps until the character has nothing left to do (or the limit passes).
     void settle(DesktopCharacter* c, int limitMs = 60000) {
         for (int t = 0; t < limitMs && c->player().isBusy() && !c->player().isSpeaking(); t += 10) {
-            control->advance(10);
+            time.advance(10);
         }
     }
 
@@ -86,6 +86,7 @@ protected:
     }
     QHash<DesktopCharacter*, QList<Completion>> recorded;
 
+    testsupport::VirtualEngineTime time;  // outlives the control
     QTemporaryDir folder;
     std::shared_ptr<OptionsStore> options;
     std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
@@ -149,9 +150,9 @@ TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheWindowFollows) {
     genie->hide();
     EXPECT_FALSE(genie->window().isVisible()) << "requests return at once";
 
-    control->advance(0);
+    time.advance(0);
     EXPECT_EQ(genie->window().pos(), QPoint(100, 120));
-    control->advance(0);
+    time.advance(0);
     EXPECT_TRUE(genie->window().isVisible());
     EXPECT_TRUE(voiceLog->spoken.isEmpty()) << "speech waits for the Showing animation";
     settle(genie);
@@ -160,10 +161,10 @@ TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheWindowFollows) {
     EXPECT_TRUE(voiceLog->spoken[0].endsWith("Hello"));
 
     voices[0]->start("Hello", 20000);
-    control->advance(15000);
+    time.advance(15000);
     EXPECT_TRUE(genie->player().isSpeaking()) << "a statement lasts as long as its voice";
     voices[0]->finish();
-    control->advance(0);
+    time.advance(0);
     EXPECT_EQ(genie->player().currentAnimation().toLower(), "greet");
     settle(genie);
     EXPECT_EQ(genie->window().pos(), QPoint(400, 300));
@@ -202,10 +203,10 @@ TEST_F(EngineTest, StopDropsWhatWaitsWhateverIsUnderway) {
         const int stopsBefore = voiceLog->stops;
         c.request();
         genie->speak("never said");
-        control->advance(0);
-        control->advance(150);
-        const QPoint where = genie->window().pos();
+        time.advance(0);
+        time.advance(150);
         genie->stop();
+        const QPoint where = genie->window().pos();
         EXPECT_GT(voiceLog->stops, stopsBefore) << "the voice is cut off too";
         settle(genie);
         // The waiting statement is dropped at once; the one underway ends when its animation has left.
@@ -330,7 +331,7 @@ TEST_F(EngineTest, DraggingMovesTheCharacterAndReportsWhereItWasLeft) {
     EXPECT_EQ(drags[0].characterId, "Genie");
     EXPECT_EQ(QPoint(drags[0].x, drags[0].y), QPoint(260, 225));
     EXPECT_EQ(drags[0].shift, 1);
-    control->advance(1000);
+    time.advance(1000);
     EXPECT_EQ(genie->window().pos(), QPoint(260, 225)) << "the character stays where it was put";
 
     QTest::mouseClick(&genie->window(), Qt::LeftButton, {}, at);
@@ -338,16 +339,14 @@ TEST_F(EngineTest, DraggingMovesTheCharacterAndReportsWhereItWasLeft) {
 }
 
 TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
-    agent::speech::fakes::ManualClock clock;
-    control = std::make_unique<DesktopControl>(environment(&clock));
     DesktopCharacter* genie = loadGenie();
     ASSERT_NE(genie, nullptr);
-    EXPECT_FALSE(control->isTicking());
+    EXPECT_EQ(time.armedTimers(), 0);
     genie->show();
-    EXPECT_TRUE(control->isTicking());
+    EXPECT_EQ(time.armedTimers(), 1);
     genie->hide();
     settle(genie);
-    EXPECT_FALSE(control->isTicking()) << "a hidden character costs nothing";
+    EXPECT_EQ(time.armedTimers(), 0) << "a hidden character costs nothing";
 }
 
 // The clock's own sequence (Stop, a space, Show, the text, a gesture): however the voice ends its statements,
@@ -355,8 +354,7 @@ TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
 TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
     for (const bool atOnce : {true, false}) {
         SCOPED_TRACE(atOnce ? "the voice ends inside Speak" : "the voice ends while the engine waits");
-        agent::speech::fakes::ManualClock clock;
-        control = std::make_unique<DesktopControl>(environment(&clock));
+        control = std::make_unique<DesktopControl>(environment());
         voices.clear();
         voiceLog->spoken.clear();
         voiceLog->endAtOnce = atOnce;
@@ -370,10 +368,9 @@ TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
         for (int step = 0;
              step < 2000 && !genie->player().currentAnimation().contains("Greet", Qt::CaseInsensitive);
              ++step) {
-            ASSERT_TRUE(control->isTicking())
+            ASSERT_EQ(time.armedTimers(), 1)
                 << "asleep at step " << step << " with " << genie->player().speechText().toStdString();
-            clock.now += 20;
-            control->advance(20);
+            time.advance(20);
             if (!atOnce && genie->player().isSpeaking()) {
                 voices[0]->finish();
             }
@@ -410,7 +407,7 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
                   c->file().info().balloon.has_value() &&
                       !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
         voices.back()->finish();
-        control->advance(0);
+        time.advance(0);
         c->hide();
         settle(c);
         EXPECT_FALSE(c->window().isVisible());
@@ -442,7 +439,7 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
         for (const auto& animation : c->file().animations()) {
             c->play(animation.name);
             for (int t = 0; t < 20000 && c->player().isBusy(); t += 10) {
-                control->advance(10);
+                time.advance(10);
                 const int a = c->file().animationIndex(c->player().pictureAnimation());
                 if (c->window().isVisible() && a >= 0 && c->player().mouth() < 0) {
                     ++shown;

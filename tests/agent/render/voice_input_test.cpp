@@ -5,6 +5,7 @@
 #include "agent/render/desktop_control.h"
 #include "agent/render/key_repeat_filter.h"
 #include "agent/render/unavailable_listener.h"
+#include "tests/support/engine_time.h"
 #include "tests/support/listen_fakes.h"
 #include "tests/support/render_fakes.h"
 #include "tests/support/test_data.h"
@@ -79,6 +80,7 @@ protected:
         auto k = std::make_unique<HandKey>(keyLog);
         key = k.get();
         setup.key = std::move(k);
+        setup.time = &time;
         input = std::make_shared<VoiceInput>(std::move(setup));
         first = std::make_unique<DesktopControl>(environment());
         second = std::make_unique<DesktopControl>(environment());
@@ -99,6 +101,7 @@ protected:
             return v;
         };
         env.voiceInput = input;
+        env.time = &time;
         return env;
     }
 
@@ -123,17 +126,13 @@ protected:
     void settle(int limitMs = 20000) {
         for (int t = 0; t < limitMs && (genie->player().isBusy() || (merlin && merlin->player().isBusy()));
              t += 10) {
-            first->advance(10);
-            second->advance(10);
+            time.advance(10);
             if (genie->player().isSpeaking() || (merlin && merlin->player().isSpeaking())) {
                 return;
             }
         }
     }
-    void step(int ms) {
-        first->advance(ms);
-        second->advance(ms);
-    }
+    void step(int ms) { time.advance(ms); }
 
     static QPoint opaquePoint(const QImage& picture) {
         for (int y = picture.height() / 2; y < picture.height(); ++y) {
@@ -171,6 +170,7 @@ protected:
     }
     QString tipText() { return input->tip().isVisible() ? input->tip().text() : QString(); }
 
+    testsupport::VirtualEngineTime time;  // outlives the input and the controls
     QTemporaryDir folder;
     std::shared_ptr<OptionsStore> options;
     std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
@@ -251,7 +251,7 @@ TEST_F(VoiceInputTest, HoldingTheKeyListensAndARecognizedCommandIsRaisedAsTheMen
     const QRect body = genie->window().geometry();
     EXPECT_TRUE(tip.top() > body.bottom() || tip.bottom() < body.top()) << "beside, not over, the character";
     EXPECT_TRUE(tip.right() >= body.left() && tip.left() <= body.right());
-    input->advance(60000);
+    time.advance(60000);
     EXPECT_EQ(tipText(), "Genie is listening...") << "held while listening";
 
     key->press();  // a second press while listening changes nothing
@@ -273,7 +273,7 @@ TEST_F(VoiceInputTest, HoldingTheKeyListensAndARecognizedCommandIsRaisedAsTheMen
     EXPECT_EQ(tipText(), "Genie heard \"tell a joke\"");
     settle();
     EXPECT_FALSE(genie->player().isBusy()) << "the Hearing state ends with the listening";
-    input->advance(ListeningTip::kLingerMs);
+    time.advance(ListeningTip::kLingerMs);
     EXPECT_FALSE(input->tip().isVisible());
 
     // Merlin's command comes from Merlin's control.
@@ -312,9 +312,9 @@ TEST_F(VoiceInputTest, WhatIsNotUnderstoodIsSaidInTheTipWhichThenGoes) {
         listener().finish(c.result);
         EXPECT_TRUE(raised.isEmpty());
         EXPECT_EQ(tipText(), c.tip);
-        input->advance(ListeningTip::kLingerMs - 1);
+        time.advance(ListeningTip::kLingerMs - 1);
         EXPECT_TRUE(input->tip().isVisible()) << "a couple of seconds to read it";
-        input->advance(1);
+        time.advance(1);
         EXPECT_FALSE(input->tip().isVisible());
         EXPECT_EQ(input->listening(), nullptr);
     }
@@ -361,7 +361,7 @@ TEST_F(VoiceInputTest, AnUnavailableListenerSaysWhyOnceOnStandardError) {
         EXPECT_EQ(tipText(), "Genie cannot listen: no microphone is connected");
         EXPECT_EQ(input->listening(), nullptr);
         key->release();
-        input->advance(ListeningTip::kLingerMs);
+        time.advance(ListeningTip::kLingerMs);
         EXPECT_FALSE(input->tip().isVisible());
     }
     click(genie, Qt::RightButton);
