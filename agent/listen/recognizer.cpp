@@ -192,7 +192,7 @@ RecognizerModel RecognizerModel::installed() {
             dir.filePath(QStringLiteral("en-us.lm.bin"))};
 }
 
-QString RecognizerModel::missing() const {
+Status RecognizerModel::complete() const {
     QStringList absent;
     if (!QFileInfo::exists(acousticModel + QStringLiteral("/mdef"))) {
         absent << acousticModel;
@@ -205,15 +205,14 @@ QString RecognizerModel::missing() const {
     if (absent.isEmpty()) {
         return {};
     }
-    return QStringLiteral("no acoustic model for speech input (missing %1; install pocketsphinx-en-us)")
-        .arg(absent.join(QStringLiteral(", ")));
+    return fail(QStringLiteral("no acoustic model for speech input (missing %1; install pocketsphinx-en-us)")
+                    .arg(absent.join(QStringLiteral(", "))));
 }
 
-std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QString* error,
-                                               RecognizerTuning tuning) {
-    if (const QString missing = model.missing(); !missing.isEmpty()) {
-        *error = missing;
-        return nullptr;
+Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& model,
+                                                       RecognizerTuning tuning) {
+    if (Status complete = model.complete(); !complete) {
+        return complete.failure();
     }
     silencePocketSphinx();
     const QStringList common = commonWords(model.languageModel, tuning.fillerWords);
@@ -223,9 +222,8 @@ std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QSt
     // The decoder starts with the common words only; the commands' words are added as commands come.
     QTemporaryFile dictionary(QDir::tempPath() + QStringLiteral("/horalia-words-XXXXXX.dict"));
     if (!dictionary.open()) {
-        *error =
-            QStringLiteral("cannot write a dictionary for speech input: %1").arg(dictionary.errorString());
-        return nullptr;
+        return fail(
+            QStringLiteral("cannot write a dictionary for speech input: %1").arg(dictionary.errorString()));
     }
     QList<QPair<QString, QStringList>> fillers;
     for (const QString& word : common) {
@@ -253,9 +251,8 @@ std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QSt
         cmd_ln_free_r(config);
     }
     if (decoder == nullptr) {
-        *error =
-            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel);
-        return nullptr;
+        return fail(
+            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel));
     }
     std::unique_ptr<Recognizer> recognizer(new Recognizer(decoder, tuning));
     recognizer->dictionaryPath_ = model.dictionary;
@@ -287,8 +284,7 @@ bool Recognizer::addPronunciations(const QStringList& words) {
             continue;
         }
         QList<QStringList> prons = known.value(word);
-        QString error;
-        const std::optional<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"), &error);
+        const Result<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"));
         const QStringList spoken = ipa ? phonesFromIpa(*ipa) : QStringList();
         if (!spoken.isEmpty() && !prons.contains(spoken)) {
             prons.append(spoken);
@@ -353,11 +349,10 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     QStringList alternatives;
     QStringList words;
     for (const VoiceCommand& command : commands) {
-        QString error;
-        const std::optional<VoicePhrase> phrase = VoicePhrase::parse(command.voice, &error);
+        const Result<VoicePhrase> phrase = VoicePhrase::parse(command.voice);
         if (!phrase) {
             warnings->append(QStringLiteral("command \"%1\": its phrase \"%2\" is left out: %3")
-                                 .arg(command.name, command.voice, error));
+                                 .arg(command.name, command.voice, phrase.error()));
             continue;
         }
         const QString rule = QStringLiteral("command%1").arg(rules.size());

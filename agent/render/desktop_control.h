@@ -36,13 +36,12 @@ public:
     explicit DesktopControl(DesktopEnvironment environment, QObject* parent = nullptr);
     ~DesktopControl() override;
 
-    bool load(const QString& id, const QString& fileName) override;
+    Status load(const QString& id, const QString& fileName) override;
     void unload(const QString& id) override;
     Character* item(const QString& id) override { return character(id); }
     void showPropertySheet() override;
 
     DesktopCharacter* character(const QString& id) const;
-    const QString& lastError() const { return lastError_; }
 
     // Moves every character's time on by ms.
     void advance(int ms);
@@ -58,7 +57,6 @@ private:
     QMap<QString, std::shared_ptr<DesktopCharacter>> characters_;  // by lower-case id
     QTimer timer_;
     qint64 lastTickMs_ = 0;
-    QString lastError_;
 };
 
 }  // namespace agent::render

@@ -77,10 +77,9 @@ bool ConsoleScript::runAgent(const QStringList& words, const QString& rest) {
         if (phrase.size() >= 2 && phrase.startsWith(u'"') && phrase.endsWith(u'"')) {
             phrase = phrase.mid(1, phrase.size() - 2);
         }
-        QString why;
-        const auto result = hearing_.hear(phrase, control->commands(id), &why);
+        const auto result = hearing_.hear(phrase, control->commands(id));
         if (!result) {
-            error_ = words[0] + QStringLiteral(" cannot listen: ") + why;
+            error_ = words[0] + QStringLiteral(" cannot listen: ") + result.error();
             return false;
         }
         control->heard(id, phrase, result->command, result->confidence, result->words);

@@ -14,11 +14,12 @@ CharacterSetup::CharacterSetup(platform::Platform& platform, Cast& cast, Speaker
 void CharacterSetup::checkboxes() {
     const QString first = platform_.settings.read(keys::kData, keys::kLastCharacter, "max");
     cast_.name2 = platform_.settings.read(keys::kData, keys::kLastCharacter2, "plany");
+    // A character that does not load is left out, and the clock goes on.
     if (cast_.agent1 != nullptr) {
-        cast_.agent1->load(first, first + QStringLiteral(".acs"));
+        (void)cast_.agent1->load(first, first + QStringLiteral(".acs"));
     }
     if (cast_.agent2 != nullptr) {
-        cast_.agent2->load(cast_.name2, cast_.name2 + QStringLiteral(".acs"));
+        (void)cast_.agent2->load(cast_.name2, cast_.name2 + QStringLiteral(".acs"));
     }
     characterset();
 }

@@ -71,14 +71,15 @@ bool Homing::change(bool character1, const SettingsDialogHooks& dialog) {
     const QString name = chosen.left(chosen.size() - 4);  // without ".acs"
     if (own != nullptr) {
         own->unload(current);
-        own->load(name, name + QStringLiteral(".acs"));
+        // A character that does not load is left out, and the clock goes on.
+        (void)own->load(name, name + QStringLiteral(".acs"));
     }
     settings.write(keys::kData, ownKey, name);
 
     const QString otherName = settings.read(keys::kData, otherKey, character1 ? cast_.name2 : cast_.name1);
     if (other != nullptr) {
         other->unload(otherName);
-        other->load(otherName, otherName + QStringLiteral(".acs"));
+        (void)other->load(otherName, otherName + QStringLiteral(".acs"));
     }
     if (dialog.close) {
         dialog.close();

@@ -19,8 +19,8 @@ protected:
         agent2 = fake.engines.create("Agent2");
         cast.agent1 = agent1.get();
         cast.agent2 = agent2.get();
-        agent1->load("max", "max.acs");
-        agent2->load("plany", "plany.acs");
+        EXPECT_TRUE(agent1->load("max", "max.acs"));
+        EXPECT_TRUE(agent2->load("plany", "plany.acs"));
         cast.character1 = agent1->item("max");
         cast.character2 = agent2->item("plany");
         fake.engines.sink.lines.clear();
