@@ -140,7 +140,8 @@ void MicrophoneListener::setCommands(const QList<VoiceCommand>& commands) {
             return;
         }
         QStringList warnings;
-        w.recognizer->setCommands(commands, &warnings);
+        // With no command left, nothing is recognized; what was left out and why comes as warnings.
+        (void)w.recognizer->setCommands(commands, &warnings);
         w.commandsSet = true;
         if (!warnings.isEmpty()) {
             QMetaObject::invokeMethod(
@@ -289,8 +290,10 @@ void MicrophoneListener::recognizeSamples(std::vector<std::int16_t> samples) {
         Recognition result;
         if (w.recognizer) {
             if (!w.commandsSet) {
+                // Commands given before the recognizer was ready are set now, quietly; with none left,
+                // nothing is recognized.
                 QStringList ignored;
-                w.recognizer->setCommands(w.commands, &ignored);
+                (void)w.recognizer->setCommands(w.commands, &ignored);
                 w.commandsSet = true;
             }
             w.recognizer->setThreshold(threshold);

@@ -342,7 +342,9 @@ QStringList Recognizer::otherWords(const QStringList& commandWords) {
     return others;
 }
 
-bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
+Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
+    // Why nothing is listened for, whatever the cause: a command or grammar left out has its own warning.
+    const auto nothingLeft = [] { return fail(QStringLiteral("no command left to listen for")); };
     ready_ = false;
     sayings_.clear();
     QStringList rules;
@@ -368,7 +370,7 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     }
     if (rules.isEmpty()) {
         grammar_.clear();
-        return false;
+        return nothingLeft();
     }
     if (!addPronunciations(words)) {
         for (const QString& word : words) {
@@ -388,21 +390,24 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     jsgf_t* jsgf = jsgf_parse_string(grammar_.toUtf8().constData(), nullptr);
     if (jsgf == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be read"));
-        return false;
+        return nothingLeft();
     }
     logmath_t* math = ps_get_logmath(decoder_);
     fsg_model_t* fsg = buildSearch(jsgf, QStringLiteral("utterance"), math);
     jsgf_grammar_free(jsgf);
     if (fsg == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be built"));
-        return false;
+        return nothingLeft();
     }
     penalize(fsg, QSet<QString>(others.begin(), others.end()),
              int32(logmath_log(math, tuning_.entryPenalty) * kLanguageWeight),
              int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
     ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
     fsg_model_free(fsg);
-    return ready_;
+    if (!ready_) {
+        return nothingLeft();
+    }
+    return {};
 }
 
 Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {

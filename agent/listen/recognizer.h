@@ -64,8 +64,8 @@ public:
     ~Recognizer();
 
     // The commands to listen for from now on. A phrase that cannot be read is left out, with a message in
-    // *warnings naming the command; false when no command is left to listen for.
-    bool setCommands(const QList<VoiceCommand>& commands, QStringList* warnings);
+    // *warnings naming the command; fails when no command is left to listen for.
+    Status setCommands(const QList<VoiceCommand>& commands, QStringList* warnings);
     // The grammar last set, as JSGF.
     const QString& grammar() const { return grammar_; }
 

@@ -133,12 +133,12 @@ int main(int argc, char** argv) {
     }
     const std::unique_ptr<Recognizer> recognizer = *std::move(created);
     QStringList warnings;
-    const bool listening = recognizer->setCommands(commands, &warnings);
+    const agent::Status listening = recognizer->setCommands(commands, &warnings);
     for (const QString& warning : std::as_const(warnings)) {
         err << "agentlisten: " << warning << "\n";
     }
     if (!listening) {
-        err << "agentlisten: no command left to listen for\n";
+        err << "agentlisten: " << listening.error() << "\n";
         return 1;
     }
     recognizer->setThreshold(threshold);
