@@ -24,9 +24,9 @@ const char* const kSentences[] = {
 class FirstSampleOutput final : public AudioOutput {
 public:
     bool started = false;
-    bool start(std::shared_ptr<const std::vector<std::int16_t>>, int) override {
+    agent::Status start(std::shared_ptr<const std::vector<std::int16_t>>, int) override {
         started = true;
-        return false;
+        return agent::fail(QStringLiteral("plays nothing"));
     }
     void stop() override {}
     std::optional<qint64> playedMs() const override { return std::nullopt; }

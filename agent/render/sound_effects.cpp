@@ -51,11 +51,9 @@ Status SoundEffects::play(const format::AcsFile& file, int soundIndex) {
         return sound.failure();
     }
     stop();
-    playing_ = output_.start((*sound)->samples, (*sound)->sampleRate);
-    if (!playing_) {
-        return fail(QStringLiteral("no sound output"));
-    }
-    return {};
+    const Status started = output_.start((*sound)->samples, (*sound)->sampleRate);
+    playing_ = started.ok();
+    return started;
 }
 
 void SoundEffects::stop() {
