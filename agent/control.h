@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "agent/character.h"
+#include "agent/result.h"
 
 namespace agent {
 
@@ -31,8 +32,8 @@ public:
     virtual ~Control();
 
     // Loads a character file under id. A file name without a folder is looked up in the character folder.
-    // Returns false when the character could not be loaded; loading an id that is in use fails too.
-    virtual bool load(const QString& id, const QString& fileName) = 0;
+    // Fails, saying why, when the character could not be loaded; loading an id that is in use fails too.
+    virtual Status load(const QString& id, const QString& fileName) = 0;
     virtual void unload(const QString& id) = 0;
     // The character loaded under id (ids are compared without regard to case), or nullptr.
     virtual Character* item(const QString& id) = 0;

@@ -34,15 +34,14 @@ qint64 residentKb() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (const QString missing = RecognizerModel::installed().missing(); !missing.isEmpty()) {
-        std::printf("skipped: %s\n", qPrintable(missing));
+    if (const agent::Status complete = RecognizerModel::installed().complete(); !complete) {
+        std::printf("skipped: %s\n", qPrintable(complete.error()));
         return 0;
     }
     agent::speech::EspeakSynthesizer voice;
-    QString error;
-    const auto samples = speakForRecognizer(voice, QStringLiteral("what is the date"), QString(), &error);
+    const auto samples = speakForRecognizer(voice, QStringLiteral("what is the date"), QString());
     if (!samples) {
-        std::printf("no voice: %s\n", qPrintable(error));
+        std::printf("no voice: %s\n", qPrintable(samples.error()));
         return 1;
     }
     const double seconds = double(samples->size()) / Recognizer::kSampleRate;

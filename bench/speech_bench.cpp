@@ -24,9 +24,9 @@ const char* const kSentences[] = {
 class FirstSampleOutput final : public AudioOutput {
 public:
     bool started = false;
-    bool start(std::shared_ptr<const std::vector<std::int16_t>>, int) override {
+    agent::Status start(std::shared_ptr<const std::vector<std::int16_t>>, int) override {
         started = true;
-        return false;
+        return agent::fail(QStringLiteral("plays nothing"));
     }
     void stop() override {}
     std::optional<qint64> playedMs() const override { return std::nullopt; }
@@ -67,15 +67,14 @@ void BM_RealTimeFactor(benchmark::State& state) {
     SpeechTagParser parser;
     const SpeechText parsed = parser.parse(text);
     EspeakSynthesizer synthesizer;
-    QString error;
     double audioSeconds = 0;
     double synthSeconds = 0;
     for (auto _ : state) {
         const auto begin = std::chrono::steady_clock::now();
-        auto u = synthesizer.synthesize(parsed, {}, &error);
+        auto u = synthesizer.synthesize(parsed, {});
         synthSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         if (!u) {
-            state.SkipWithError(error.toStdString().c_str());
+            state.SkipWithError(u.error().toStdString().c_str());
             return;
         }
         audioSeconds += u->durationMs() / 1000.0;
@@ -93,13 +92,12 @@ void BM_FirstStatementAfterStart(benchmark::State& state) {
     EspeakSynthesizer byDefault;
     EspeakSynthesizer byPath(installed);
     const SpeechText parsed = SpeechTagParser().parse(QString::fromUtf8(kSentences[0]));
-    QString error;
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        auto u = (flip ? byPath : byDefault).synthesize(parsed, {}, &error);
+        auto u = (flip ? byPath : byDefault).synthesize(parsed, {});
         if (!u) {
-            state.SkipWithError(error.toStdString().c_str());
+            state.SkipWithError(u.error().toStdString().c_str());
             return;
         }
         benchmark::DoNotOptimize(u->samples.data());

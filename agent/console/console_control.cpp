@@ -46,14 +46,14 @@ ConsoleControl::ConsoleControl(QString name, Sink& sink) : name_(std::move(name)
 
 ConsoleControl::~ConsoleControl() = default;
 
-bool ConsoleControl::load(const QString& id, const QString& fileName) {
+Status ConsoleControl::load(const QString& id, const QString& fileName) {
     sink_.line(name_, QStringLiteral("Load"), {id, fileName});
     const QString key = id.toLower();
     if (id.isEmpty() || characters_.contains(key)) {
-        return false;
+        return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
     characters_.insert(key, std::make_shared<ConsoleCharacter>(name_, id, sink_));
-    return true;
+    return {};
 }
 
 void ConsoleControl::unload(const QString& id) {

@@ -22,7 +22,7 @@ public:
     ConsoleControl(QString name, Sink& sink);
     ~ConsoleControl() override;
 
-    bool load(const QString& id, const QString& fileName) override;
+    Status load(const QString& id, const QString& fileName) override;
     void unload(const QString& id) override;
     Character* item(const QString& id) override;
     void showPropertySheet() override;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "agent/listen/recognition.h"
+#include "agent/result.h"
 
 namespace agent::listen {
 
@@ -22,9 +23,9 @@ public:
     using QObject::QObject;
     ~Listener() override;
 
-    // Empty when the listener can listen; otherwise why not (no microphone, no sound server, no acoustic
-    // model), in words for the user.
-    virtual QString unavailableReason() const = 0;
+    // Whether the listener can listen; if not, why not (no microphone, no sound server, no acoustic model),
+    // in words for the user.
+    virtual Status available() const = 0;
 
     // The commands of the character spoken to. A command whose phrase cannot be read is left out with a
     // warning(); the others are still listened for.

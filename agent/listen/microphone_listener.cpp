@@ -90,13 +90,14 @@ MicrophoneListener::MicrophoneListener(RecognizerModel model, QObject* parent)
     thread_.setObjectName(QStringLiteral("speech input"));
     worker_->context.moveToThread(&thread_);
     thread_.start();
-    if (model_.missing().isEmpty()) {
+    if (model_.complete()) {
         post([this, model = model_](Worker& w) {
-            QString error;
-            w.recognizer = Recognizer::create(model, &error);
-            if (!w.recognizer) {
+            Result<std::unique_ptr<Recognizer>> created = Recognizer::create(model);
+            if (created) {
+                w.recognizer = *std::move(created);
+            } else {
                 QMetaObject::invokeMethod(
-                    this, [this, error] { loadError_ = error; }, Qt::QueuedConnection);
+                    this, [this, failed = created.failure()] { loaded_ = failed; }, Qt::QueuedConnection);
             }
         });
     }
@@ -114,15 +115,15 @@ void MicrophoneListener::post(std::function<void(Worker&)> job) {
         &worker_->context, [worker = worker_, job = std::move(job)] { job(*worker); }, Qt::QueuedConnection);
 }
 
-QString MicrophoneListener::unavailableReason() const {
-    if (const QString missing = model_.missing(); !missing.isEmpty()) {
-        return missing;
+Status MicrophoneListener::available() const {
+    if (Status complete = model_.complete(); !complete) {
+        return complete;
     }
-    if (!loadError_.isEmpty()) {
-        return loadError_;
+    if (!loaded_) {
+        return loaded_;
     }
     if (QMediaDevices::audioInputs().isEmpty()) {
-        return QStringLiteral("no microphone: the sound server offers no sound input");
+        return fail(QStringLiteral("no microphone: the sound server offers no sound input"));
     }
     return {};
 }
@@ -139,7 +140,8 @@ void MicrophoneListener::setCommands(const QList<VoiceCommand>& commands) {
             return;
         }
         QStringList warnings;
-        w.recognizer->setCommands(commands, &warnings);
+        // With no command left, nothing is recognized; what was left out and why comes as warnings.
+        (void)w.recognizer->setCommands(commands, &warnings);
         w.commandsSet = true;
         if (!warnings.isEmpty()) {
             QMetaObject::invokeMethod(
@@ -156,8 +158,8 @@ void MicrophoneListener::setCommands(const QList<VoiceCommand>& commands) {
 
 void MicrophoneListener::start(Mode mode) {
     cancel();
-    if (const QString why = unavailableReason(); !why.isEmpty()) {
-        emit failed(why);
+    if (const Status can = available(); !can) {
+        emit failed(can.error());
         return;
     }
     QAudioDevice device = QMediaDevices::defaultAudioInput();
@@ -288,8 +290,10 @@ void MicrophoneListener::recognizeSamples(std::vector<std::int16_t> samples) {
         Recognition result;
         if (w.recognizer) {
             if (!w.commandsSet) {
+                // Commands given before the recognizer was ready are set now, quietly; with none left,
+                // nothing is recognized.
                 QStringList ignored;
-                w.recognizer->setCommands(w.commands, &ignored);
+                (void)w.recognizer->setCommands(w.commands, &ignored);
                 w.commandsSet = true;
             }
             w.recognizer->setThreshold(threshold);

@@ -36,7 +36,7 @@ public:
                                 QObject* parent = nullptr);
     ~MicrophoneListener() override;
 
-    QString unavailableReason() const override;
+    Status available() const override;
     void setCommands(const QList<VoiceCommand>& commands) override;
     void setThreshold(double threshold) override { threshold_ = threshold; }
     void setInputDevice(const QByteArray& id) override { deviceId_ = id; }
@@ -59,7 +59,7 @@ private:
     RecognizerModel model_;
     QThread thread_;
     std::shared_ptr<Worker> worker_;
-    QString loadError_;  // set once the model failed to load
+    Status loaded_;  // fails once the model failed to load
     QList<VoiceCommand> commands_;
     double threshold_ = 0.5;
     QByteArray deviceId_;

@@ -192,7 +192,7 @@ RecognizerModel RecognizerModel::installed() {
             dir.filePath(QStringLiteral("en-us.lm.bin"))};
 }
 
-QString RecognizerModel::missing() const {
+Status RecognizerModel::complete() const {
     QStringList absent;
     if (!QFileInfo::exists(acousticModel + QStringLiteral("/mdef"))) {
         absent << acousticModel;
@@ -205,15 +205,14 @@ QString RecognizerModel::missing() const {
     if (absent.isEmpty()) {
         return {};
     }
-    return QStringLiteral("no acoustic model for speech input (missing %1; install pocketsphinx-en-us)")
-        .arg(absent.join(QStringLiteral(", ")));
+    return fail(QStringLiteral("no acoustic model for speech input (missing %1; install pocketsphinx-en-us)")
+                    .arg(absent.join(QStringLiteral(", "))));
 }
 
-std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QString* error,
-                                               RecognizerTuning tuning) {
-    if (const QString missing = model.missing(); !missing.isEmpty()) {
-        *error = missing;
-        return nullptr;
+Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& model,
+                                                       RecognizerTuning tuning) {
+    if (Status complete = model.complete(); !complete) {
+        return complete.failure();
     }
     silencePocketSphinx();
     const QStringList common = commonWords(model.languageModel, tuning.fillerWords);
@@ -223,9 +222,8 @@ std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QSt
     // The decoder starts with the common words only; the commands' words are added as commands come.
     QTemporaryFile dictionary(QDir::tempPath() + QStringLiteral("/horalia-words-XXXXXX.dict"));
     if (!dictionary.open()) {
-        *error =
-            QStringLiteral("cannot write a dictionary for speech input: %1").arg(dictionary.errorString());
-        return nullptr;
+        return fail(
+            QStringLiteral("cannot write a dictionary for speech input: %1").arg(dictionary.errorString()));
     }
     QList<QPair<QString, QStringList>> fillers;
     for (const QString& word : common) {
@@ -253,9 +251,8 @@ std::unique_ptr<Recognizer> Recognizer::create(const RecognizerModel& model, QSt
         cmd_ln_free_r(config);
     }
     if (decoder == nullptr) {
-        *error =
-            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel);
-        return nullptr;
+        return fail(
+            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel));
     }
     std::unique_ptr<Recognizer> recognizer(new Recognizer(decoder, tuning));
     recognizer->dictionaryPath_ = model.dictionary;
@@ -287,8 +284,7 @@ bool Recognizer::addPronunciations(const QStringList& words) {
             continue;
         }
         QList<QStringList> prons = known.value(word);
-        QString error;
-        const std::optional<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"), &error);
+        const Result<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"));
         const QStringList spoken = ipa ? phonesFromIpa(*ipa) : QStringList();
         if (!spoken.isEmpty() && !prons.contains(spoken)) {
             prons.append(spoken);
@@ -346,18 +342,19 @@ QStringList Recognizer::otherWords(const QStringList& commandWords) {
     return others;
 }
 
-bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
+Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* warnings) {
+    // Why nothing is listened for, whatever the cause: a command or grammar left out has its own warning.
+    const auto nothingLeft = [] { return fail(QStringLiteral("no command left to listen for")); };
     ready_ = false;
     sayings_.clear();
     QStringList rules;
     QStringList alternatives;
     QStringList words;
     for (const VoiceCommand& command : commands) {
-        QString error;
-        const std::optional<VoicePhrase> phrase = VoicePhrase::parse(command.voice, &error);
+        const Result<VoicePhrase> phrase = VoicePhrase::parse(command.voice);
         if (!phrase) {
             warnings->append(QStringLiteral("command \"%1\": its phrase \"%2\" is left out: %3")
-                                 .arg(command.name, command.voice, error));
+                                 .arg(command.name, command.voice, phrase.error()));
             continue;
         }
         const QString rule = QStringLiteral("command%1").arg(rules.size());
@@ -373,7 +370,7 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     }
     if (rules.isEmpty()) {
         grammar_.clear();
-        return false;
+        return nothingLeft();
     }
     if (!addPronunciations(words)) {
         for (const QString& word : words) {
@@ -393,21 +390,24 @@ bool Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList* w
     jsgf_t* jsgf = jsgf_parse_string(grammar_.toUtf8().constData(), nullptr);
     if (jsgf == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be read"));
-        return false;
+        return nothingLeft();
     }
     logmath_t* math = ps_get_logmath(decoder_);
     fsg_model_t* fsg = buildSearch(jsgf, QStringLiteral("utterance"), math);
     jsgf_grammar_free(jsgf);
     if (fsg == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be built"));
-        return false;
+        return nothingLeft();
     }
     penalize(fsg, QSet<QString>(others.begin(), others.end()),
              int32(logmath_log(math, tuning_.entryPenalty) * kLanguageWeight),
              int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
     ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
     fsg_model_free(fsg);
-    return ready_;
+    if (!ready_) {
+        return nothingLeft();
+    }
+    return {};
 }
 
 Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {

@@ -24,6 +24,7 @@
 #include <span>
 
 #include "agent/listen/recognition.h"
+#include "agent/result.h"
 
 struct ps_decoder_s;
 
@@ -41,8 +42,8 @@ struct RecognizerModel {
     // The model Debian's pocketsphinx-en-us installs; HORALIA_SPEECH_MODEL names another folder laid out
     // alike.
     static RecognizerModel installed();
-    // Empty when every file is there; otherwise a message naming what is missing.
-    QString missing() const;
+    // Fails, naming what is missing, unless every file is there.
+    Status complete() const;
 };
 
 struct RecognizerTuning {
@@ -57,14 +58,14 @@ class Recognizer {
 public:
     static constexpr int kSampleRate = 16000;
 
-    // Nothing, with *error, when the model is missing or PocketSphinx will not start.
-    static std::unique_ptr<Recognizer> create(const RecognizerModel& model, QString* error,
-                                              RecognizerTuning tuning = {});
+    // Fails when the model is missing or PocketSphinx will not start.
+    static Result<std::unique_ptr<Recognizer>> create(const RecognizerModel& model,
+                                                      RecognizerTuning tuning = {});
     ~Recognizer();
 
     // The commands to listen for from now on. A phrase that cannot be read is left out, with a message in
-    // *warnings naming the command; false when no command is left to listen for.
-    bool setCommands(const QList<VoiceCommand>& commands, QStringList* warnings);
+    // *warnings naming the command; fails when no command is left to listen for.
+    Status setCommands(const QList<VoiceCommand>& commands, QStringList* warnings);
     // The grammar last set, as JSGF.
     const QString& grammar() const { return grammar_; }
 

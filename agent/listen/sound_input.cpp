@@ -27,16 +27,14 @@ quint32 u32(const QByteArray& data, qsizetype at) {
 
 }  // namespace
 
-std::optional<std::vector<std::int16_t>> readWavForRecognizer(const QString& path, QString* error) {
+Result<std::vector<std::int16_t>> readWavForRecognizer(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return std::nullopt;
+        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     }
     const QByteArray data = file.readAll();
     if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE") {
-        *error = QStringLiteral("%1: not a WAV file").arg(path);
-        return std::nullopt;
+        return fail(QStringLiteral("%1: not a WAV file").arg(path));
     }
     int channels = 0;
     int rate = 0;
@@ -63,13 +61,12 @@ std::optional<std::vector<std::int16_t>> readWavForRecognizer(const QString& pat
         at = body + size + (size & 1);
     }
     if (format != 1 || bits != 16 || channels < 1 || rate < 4000 || rate > 192000 || pcm.isNull()) {
-        *error = QStringLiteral("%1: not 16-bit PCM sound (format %2, %3 bits, %4 channels, %5 Hz)")
-                     .arg(path)
-                     .arg(format)
-                     .arg(bits)
-                     .arg(channels)
-                     .arg(rate);
-        return std::nullopt;
+        return fail(QStringLiteral("%1: not 16-bit PCM sound (format %2, %3 bits, %4 channels, %5 Hz)")
+                        .arg(path)
+                        .arg(format)
+                        .arg(bits)
+                        .arg(channels)
+                        .arg(rate));
     }
     const qsizetype frames = pcm.size() / (2 * channels);
     std::vector<std::int16_t> mono(static_cast<std::size_t>(frames));
@@ -83,15 +80,14 @@ std::optional<std::vector<std::int16_t>> readWavForRecognizer(const QString& pat
     return resample(mono, rate, Recognizer::kSampleRate);
 }
 
-std::optional<std::vector<std::int16_t>> speakForRecognizer(speech::EspeakSynthesizer& synthesizer,
-                                                            const QString& text, const QString& voiceName,
-                                                            QString* error) {
+Result<std::vector<std::int16_t>> speakForRecognizer(speech::EspeakSynthesizer& synthesizer,
+                                                     const QString& text, const QString& voiceName) {
     speech::VoiceChoice voice;
     voice.name = voiceName.isEmpty() ? QStringLiteral("en-us") : voiceName;
-    std::optional<speech::Utterance> utterance =
-        synthesizer.synthesize(speech::SpeechTagParser().parse(text), voice, error);
+    Result<speech::Utterance> utterance =
+        synthesizer.synthesize(speech::SpeechTagParser().parse(text), voice);
     if (!utterance) {
-        return std::nullopt;
+        return utterance.failure();
     }
     std::vector<std::int16_t> speech =
         resample(utterance->samples, utterance->sampleRate, Recognizer::kSampleRate);

@@ -4,8 +4,9 @@
 
 #include <QString>
 #include <cstdint>
-#include <optional>
 #include <vector>
+
+#include "agent/result.h"
 
 namespace agent::speech {
 class EspeakSynthesizer;
@@ -13,13 +14,12 @@ class EspeakSynthesizer;
 
 namespace agent::listen {
 
-// A 16-bit PCM WAV file, its channels mixed and its rate changed to the recognizer's. Nothing, with *error,
-// for a file that cannot be read or is no such WAV.
-std::optional<std::vector<std::int16_t>> readWavForRecognizer(const QString& path, QString* error);
+// A 16-bit PCM WAV file, its channels mixed and its rate changed to the recognizer's. Fails for a file that
+// cannot be read or is no such WAV.
+Result<std::vector<std::int16_t>> readWavForRecognizer(const QString& path);
 
 // The phrase (speech tags allowed) as the espeak-ng voice says it; an empty voice name is American English.
-std::optional<std::vector<std::int16_t>> speakForRecognizer(speech::EspeakSynthesizer& synthesizer,
-                                                            const QString& text, const QString& voiceName,
-                                                            QString* error);
+Result<std::vector<std::int16_t>> speakForRecognizer(speech::EspeakSynthesizer& synthesizer,
+                                                     const QString& text, const QString& voiceName);
 
 }  // namespace agent::listen

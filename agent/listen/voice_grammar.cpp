@@ -19,14 +19,13 @@ class Reader {
 public:
     explicit Reader(const QString& text) : text_(text) {}
 
-    std::optional<PhraseNode> phrase(QString* error) {
+    Result<PhraseNode> phrase() {
         PhraseNode node = choice(QChar(), 0);
         if (error_.isEmpty() && pos_ < text_.size()) {
             error_ = QStringLiteral("'%1' at %2 without its opening bracket").arg(text_[pos_]).arg(pos_ + 1);
         }
         if (!error_.isEmpty()) {
-            *error = error_;
-            return std::nullopt;
+            return agent::fail(error_);
         }
         return node;
     }
@@ -48,7 +47,7 @@ private:
         }
         if (!close.isNull()) {
             if (pos_ >= text_.size() || text_[pos_] != close) {
-                fail(QStringLiteral("'%1' not closed").arg(close == u')' ? u'(' : u'['));
+                fail(QStringLiteral("'%1' not closed").arg(QChar(close == u')' ? u'(' : u'[')));
                 return {};
             }
             ++pos_;
@@ -298,20 +297,18 @@ void collectWords(const PhraseNode& node, QStringList* words) {
 
 }  // namespace
 
-std::optional<VoicePhrase> VoicePhrase::parse(const QString& text, QString* error) {
+Result<VoicePhrase> VoicePhrase::parse(const QString& text) {
     if (text.size() > kMaxLength) {
-        *error = QStringLiteral("longer than %1 characters").arg(kMaxLength);
-        return std::nullopt;
+        return fail(QStringLiteral("longer than %1 characters").arg(kMaxLength));
     }
-    std::optional<PhraseNode> root = Reader(text).phrase(error);
+    Result<PhraseNode> root = Reader(text).phrase();
     if (!root) {
-        return std::nullopt;
+        return root.failure();
     }
     QStringList words;
     collectWords(*root, &words);
     if (words.isEmpty()) {
-        *error = QStringLiteral("no word to say");
-        return std::nullopt;
+        return fail(QStringLiteral("no word to say"));
     }
     VoicePhrase phrase;
     phrase.root_ = std::move(*root);

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "agent/result.h"
+
 namespace agent::listen {
 
 struct PhraseNode {
@@ -26,9 +28,9 @@ struct PhraseNode {
 
 class VoicePhrase {
 public:
-    // Reads a phrase. Nothing, with *error saying what is wrong, for unbalanced brackets, a phrase too deeply
-    // nested or too long, or one with no word to say.
-    static std::optional<VoicePhrase> parse(const QString& text, QString* error);
+    // Reads a phrase. Fails, saying what is wrong, for unbalanced brackets, a phrase too deeply nested or too
+    // long, or one with no word to say.
+    static Result<VoicePhrase> parse(const QString& text);
 
     // The phrase as a JSGF rule expansion ("[move me] home"), never matching an empty utterance.
     QString jsgf() const;

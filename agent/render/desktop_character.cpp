@@ -69,7 +69,8 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
         [this](int id, RequestKind kind, const QString& text) { requestStarted(id, kind, text); });
     player_.setFrameSoundHandler([this](int sound) {
         if (effects_ && soundEffectsOn_ && options_.soundEffectsOn) {
-            effects_->play(*file_, sound);
+            // A sound that cannot play leaves the frame silent; the animation goes on.
+            (void)effects_->play(*file_, sound);
         }
     });
 

@@ -59,24 +59,19 @@ QString DesktopControl::resolve(const QString& fileName) const {
     return folder.filePath(fileName);
 }
 
-bool DesktopControl::load(const QString& id, const QString& fileName) {
+Status DesktopControl::load(const QString& id, const QString& fileName) {
     const QString key = id.toLower();
     if (key.isEmpty() || characters_.contains(key)) {
-        lastError_ = QStringLiteral("the id \"%1\" is in use").arg(id);
-        return false;
+        return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
     auto file = std::make_unique<format::AcsFile>();
     const QString path = resolve(fileName);
     if (!file->load(path)) {
-        lastError_ = QStringLiteral("%1: %2").arg(path, file->errorString());
-        // The program goes on without the character; whoever started it from a terminal learns why.
-        qWarning("character engine: cannot load %s", qPrintable(lastError_));
-        return false;
+        return fail(QStringLiteral("cannot load %1: %2").arg(path, file->errorString()));
     }
     auto voice = env_.makeVoice ? env_.makeVoice() : nullptr;
     if (!voice) {
-        lastError_ = QStringLiteral("no voice for %1").arg(id);
-        return false;
+        return fail(QStringLiteral("no voice for %1").arg(id));
     }
     auto character = std::make_shared<DesktopCharacter>(std::move(file), std::move(voice), env_.effects.get(),
                                                         env_.random ? env_.random() : RandomSource());
@@ -97,8 +92,7 @@ bool DesktopControl::load(const QString& id, const QString& fileName) {
         env_.voiceInput->add(character.get());
     }
     characters_.insert(key, std::move(character));
-    lastError_.clear();
-    return true;
+    return {};
 }
 
 void DesktopControl::unload(const QString& id) {

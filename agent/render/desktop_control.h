@@ -34,13 +34,12 @@ public:
     explicit DesktopControl(DesktopEnvironment environment, QObject* parent = nullptr);
     ~DesktopControl() override;
 
-    bool load(const QString& id, const QString& fileName) override;
+    Status load(const QString& id, const QString& fileName) override;
     void unload(const QString& id) override;
     Character* item(const QString& id) override { return character(id); }
     void showPropertySheet() override;
 
     DesktopCharacter* character(const QString& id) const;
-    const QString& lastError() const { return lastError_; }
 
 private:
     // Moves every character's time on by ms.
@@ -57,7 +56,6 @@ private:
     EngineTime* time_;
     std::unique_ptr<FrameTimer> timer_;
     qint64 lastTickMs_ = 0;
-    QString lastError_;
 };
 
 }  // namespace agent::render

@@ -145,7 +145,7 @@ OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), pat
     options_.thresholdPercent = readClamped(*doc, kThreshold, 0, 100, defaults.thresholdPercent);
 }
 
-bool OptionsStore::set(const EngineOptions& options) {
+Status OptionsStore::set(const EngineOptions& options) {
     EngineOptions checked = options;
     checked.speedPercent =
         std::clamp(checked.speedPercent, EngineOptions::kMinSpeedPercent, EngineOptions::kMaxSpeedPercent);
@@ -159,14 +159,13 @@ bool OptionsStore::set(const EngineOptions& options) {
     checked.thresholdPercent = std::clamp(checked.thresholdPercent, 0, 100);
     const bool differs = !(checked == options_);
     options_ = checked;
-    error_.clear();
 
-    bool written = false;
+    Status written;
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath())) {
-        error_ = QStringLiteral("%1: cannot create the folder").arg(path_);
+        written = fail(QStringLiteral("%1: cannot create the folder").arg(path_));
     } else if (info.isDir()) {
-        error_ = QStringLiteral("%1: is a folder").arg(path_);
+        written = fail(QStringLiteral("%1: is a folder").arg(path_));
     } else {
         // Read again just before writing, so that what another program wrote meanwhile is kept.
         IniDocument doc = readFile(path_).value_or(IniDocument{});
@@ -183,9 +182,8 @@ bool OptionsStore::set(const EngineOptions& options) {
         doc.setValue(kGroup, kThreshold, QString::number(checked.thresholdPercent));
         QSaveFile file(path_);
         const QByteArray text = doc.serialize();
-        written = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-        if (!written) {
-            error_ = QStringLiteral("%1: cannot be written: %2").arg(path_, file.errorString());
+        if (!(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())) {
+            written = fail(QStringLiteral("%1: cannot be written: %2").arg(path_, file.errorString()));
         }
     }
     if (differs) {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "agent/render/listening_key_names.h"
+#include "agent/result.h"
 
 namespace agent::render {
 
@@ -56,9 +57,8 @@ public:
     const QString& path() const { return path_; }
 
     // Applies the options and writes the file at once, replacing it whole. When the file cannot be written
-    // the options still apply for this run: false, with errorString() saying why.
-    bool set(const EngineOptions& options);
-    const QString& errorString() const { return error_; }
+    // the options still apply for this run, and it fails saying why.
+    Status set(const EngineOptions& options);
 
 signals:
     // The options in memory changed (whether or not the file could be written).
@@ -67,7 +67,6 @@ signals:
 private:
     QString path_;
     EngineOptions options_;
-    QString error_;
 };
 
 }  // namespace agent::render

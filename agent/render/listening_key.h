@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "agent/result.h"
+
 namespace agent::render {
 
 class ListeningKey : public QObject {
@@ -16,12 +18,11 @@ public:
     ~ListeningKey() override;
 
     // Takes the key (an X key symbol name, see listeningKeyNames()) for this program, whatever window has
-    // the focus; a key taken before is given back first. False, with errorString() saying why in words for
-    // the user, when the key cannot be had (no X display, no such key, another program holds it).
-    virtual bool grab(const QString& keyName) = 0;
+    // the focus; a key taken before is given back first. Fails, saying why in words for the user, when the
+    // key cannot be had (no X display, no such key, another program holds it).
+    virtual Status grab(const QString& keyName) = 0;
     // Gives the key back; nothing happens when none is held.
     virtual void ungrab() = 0;
-    virtual QString errorString() const = 0;
 
 signals:
     void pressed();

@@ -146,7 +146,7 @@ void OptionsWindow::makeLayout() {
 
 void OptionsWindow::fillLists(const EngineOptions& current) {
     const QList<speech::InstalledVoice> voices =
-        setup_.listVoices ? setup_.listVoices() : speech::installedVoices();
+        setup_.listVoices ? setup_.listVoices() : speech::installedVoices().valueOr({});
     for (const VoiceEntry& entry : voiceEntries(voices, current.voice)) {
         voice_->addItem(entry.text, entry.name);
     }
@@ -326,14 +326,13 @@ bool OptionsWindow::save() {
     if (!store_) {
         return false;
     }
-    const bool written = store_->set(edited());
+    const Status written = store_->set(edited());
     error_->setText(
-        written
-            ? QString()
-            : QStringLiteral("The options apply now but could not be saved: %1").arg(store_->errorString()));
+        written ? QString()
+                : QStringLiteral("The options apply now but could not be saved: %1").arg(written.error()));
     error_->setVisible(!written);
     refresh();
-    return written;
+    return written.ok();
 }
 
 void OptionsWindow::chooseFont() {

@@ -10,12 +10,11 @@ SoundEffects::~SoundEffects() {
     stop();
 }
 
-const SoundEffects::Cached* SoundEffects::decoded(const format::AcsFile& file, int soundIndex) {
+Result<const SoundEffects::Cached*> SoundEffects::decoded(const format::AcsFile& file, int soundIndex) {
     if (soundIndex < 0 || soundIndex >= file.sounds().size()) {
-        error_ = QStringLiteral("sound %1 does not exist (the character has %2)")
-                     .arg(soundIndex)
-                     .arg(file.sounds().size());
-        return nullptr;
+        return fail(QStringLiteral("sound %1 does not exist (the character has %2)")
+                        .arg(soundIndex)
+                        .arg(file.sounds().size()));
     }
     const format::SoundInfo& info = file.sounds()[soundIndex];
     const char* fileData = file.data().constData();
@@ -26,11 +25,9 @@ const SoundEffects::Cached* SoundEffects::decoded(const format::AcsFile& file, i
             return &cache_.front();
         }
     }
-    QString why;
-    std::optional<WaveSound> sound = decodeWave(file.sound(soundIndex), &why);
+    Result<WaveSound> sound = decodeWave(file.sound(soundIndex));
     if (!sound) {
-        error_ = QStringLiteral("sound %1: %2").arg(soundIndex).arg(why);
-        return nullptr;
+        return fail(QStringLiteral("sound %1: %2").arg(soundIndex).arg(sound.error()));
     }
     Cached entry{fileData,
                  soundIndex,
@@ -45,22 +42,18 @@ const SoundEffects::Cached* SoundEffects::decoded(const format::AcsFile& file, i
     return &cache_.front();
 }
 
-bool SoundEffects::play(const format::AcsFile& file, int soundIndex) {
-    error_.clear();
+Status SoundEffects::play(const format::AcsFile& file, int soundIndex) {
     if (!enabled_) {
-        error_ = QStringLiteral("sound effects are off");
-        return false;
+        return fail(QStringLiteral("sound effects are off"));
     }
-    const Cached* sound = decoded(file, soundIndex);
-    if (sound == nullptr) {
-        return false;
+    const Result<const Cached*> sound = decoded(file, soundIndex);
+    if (!sound) {
+        return sound.failure();
     }
     stop();
-    playing_ = output_.start(sound->samples, sound->sampleRate);
-    if (!playing_) {
-        error_ = QStringLiteral("no sound output");
-    }
-    return playing_;
+    const Status started = output_.start((*sound)->samples, (*sound)->sampleRate);
+    playing_ = started.ok();
+    return started;
 }
 
 void SoundEffects::stop() {

@@ -5,6 +5,7 @@
 
 #include "agent/format/acs_file.h"
 #include "agent/render/wave_sound.h"
+#include "agent/result.h"
 #include "agent/speech/audio_output.h"
 
 #include <QString>
@@ -26,17 +27,15 @@ public:
     SoundEffects(const SoundEffects&) = delete;
     SoundEffects& operator=(const SoundEffects&) = delete;
 
-    // Starts the file's sound, cutting off the one playing. False, with errorString() saying why, when
-    // effects are off, the index names no sound or the sound cannot be decoded (the sound already playing
-    // then goes on), or when the output cannot play it (it has been cut off by then).
-    bool play(const format::AcsFile& file, int soundIndex);
+    // Starts the file's sound, cutting off the one playing. Fails, saying why, when effects are off, the
+    // index names no sound or the sound cannot be decoded (the sound already playing then goes on), or when
+    // the output cannot play it (it has been cut off by then).
+    Status play(const format::AcsFile& file, int soundIndex);
     void stop();
 
     // Off stops the sound playing and keeps later ones silent.
     void setEnabled(bool enabled);
     bool isEnabled() const { return enabled_; }
-
-    const QString& errorString() const { return error_; }
 
 private:
     struct Cached {
@@ -50,12 +49,11 @@ private:
         int sampleRate = 0;
     };
 
-    const Cached* decoded(const format::AcsFile& file, int soundIndex);
+    Result<const Cached*> decoded(const format::AcsFile& file, int soundIndex);
 
     speech::AudioOutput& output_;
     bool enabled_ = true;
     bool playing_ = false;
-    QString error_;
     std::list<Cached> cache_;  // most recently played first
 };
 

@@ -29,8 +29,11 @@ private:
     class MutableOutput final : public speech::AudioOutput {
     public:
         explicit MutableOutput(std::unique_ptr<speech::AudioOutput> out) : out_(std::move(out)) {}
-        bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int rate) override {
-            return on_ && out_->start(std::move(samples), rate);
+        Status start(std::shared_ptr<const std::vector<std::int16_t>> samples, int rate) override {
+            if (!on_) {
+                return fail(QStringLiteral("speech is off"));
+            }
+            return out_->start(std::move(samples), rate);
         }
         void stop() override { out_->stop(); }
         std::optional<qint64> playedMs() const override { return on_ ? out_->playedMs() : std::nullopt; }

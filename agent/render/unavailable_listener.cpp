@@ -2,12 +2,12 @@
 
 namespace agent::render {
 
-QString UnavailableListener::unavailableReason() const {
-    return QStringLiteral("speech input is not available in this build");
+Status UnavailableListener::available() const {
+    return fail(QStringLiteral("speech input is not available in this build"));
 }
 
 void UnavailableListener::start(Mode) {
-    emit failed(unavailableReason());
+    emit failed(available().error());
 }
 
 std::unique_ptr<listen::Listener> makeUnavailableListener() {

@@ -12,7 +12,7 @@ class UnavailableListener final : public listen::Listener {
 public:
     using listen::Listener::Listener;
 
-    QString unavailableReason() const override;
+    Status available() const override;
     void setCommands(const QList<listen::VoiceCommand>&) override {}
     void setThreshold(double) override {}
     void setInputDevice(const QByteArray&) override {}

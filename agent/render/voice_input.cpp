@@ -114,8 +114,8 @@ void VoiceInput::listen(DesktopCharacter* character, listen::Listener::Mode mode
         return;
     }
     listen::Listener* l = listener();
-    const QString why = l->unavailableReason();
-    if (!why.isEmpty()) {
+    if (const Status can = l->available(); !can) {
+        const QString why = can.error();
         tell(character, cannotListenText(character->name(), why), ListeningTip::Linger::Brief);
         warnOnce(why);
         return;
@@ -137,17 +137,17 @@ void VoiceInput::grabKey() {
     if (!key_ || wanted == grabbedKey_) {
         return;
     }
-    keyError_.clear();
     grabbedKey_.clear();
     if (wanted.isEmpty()) {
+        keyGrab_ = {};
         key_->ungrab();
         return;
     }
-    if (key_->grab(wanted)) {
+    keyGrab_ = key_->grab(wanted);
+    if (keyGrab_) {
         grabbedKey_ = wanted;
     } else {
-        keyError_ = key_->errorString();
-        warnOnce(QStringLiteral("no listening key: %1").arg(keyError_));
+        warnOnce(QStringLiteral("no listening key: %1").arg(keyGrab_.error()));
     }
 }
 

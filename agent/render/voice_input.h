@@ -52,8 +52,8 @@ public:
     void listen(DesktopCharacter* character, listen::Listener::Mode mode);
 
     ListeningTip& tip() { return tip_; }
-    // Why the listening key could not be taken; empty when it is held or speech input is off.
-    const QString& keyError() const { return keyError_; }
+    // Whether the listening key was taken, and if not, why; ok too when speech input is off.
+    const Status& keyGrab() const { return keyGrab_; }
 
 private:
     void advance(int ms);
@@ -86,7 +86,7 @@ private:
     int stateRequest_ = 0;  // the Listening or Hearing animation playing for it
 
     QString grabbedKey_;  // the key name held, empty when none
-    QString keyError_;
+    Status keyGrab_;
     QSet<QString> warned_;
 
     ListeningTip tip_;

@@ -37,47 +37,42 @@ struct Format {
     std::vector<std::array<std::int16_t, 2>> coefficients;  // ADPCM only
 };
 
-bool failWith(QString* error, const QString& message) {
-    if (error != nullptr) {
-        *error = message;
-    }
-    return false;
-}
-
-bool readFormat(const QByteArray& bytes, std::uint64_t at, std::uint32_t size, Format* out, QString* error) {
+Result<Format> readFormat(const QByteArray& bytes, std::uint64_t at, std::uint32_t size) {
     if (size < 16) {
-        return failWith(error, QStringLiteral("WAVE format chunk too short (%1 bytes)").arg(size));
+        return fail(QStringLiteral("WAVE format chunk too short (%1 bytes)").arg(size));
     }
     format::ByteReader r(bytes, at, at + size);
-    out->tag = r.u16();
-    out->channels = r.u16();
-    out->rate = r.u32();
+    Format format;
+    format.tag = r.u16();
+    format.channels = r.u16();
+    format.rate = r.u32();
     r.u32();  // bytes per second: derived, and often wrong in files from old tools
-    out->blockAlign = r.u16();
-    out->bits = r.u16();
-    if (out->tag == kFormatExtensible) {
+    format.blockAlign = r.u16();
+    format.bits = r.u16();
+    if (format.tag == kFormatExtensible) {
         // The real format is the first two bytes of the sub-format GUID, after the extension's own fields.
         if (size < 40) {
-            return failWith(error,
-                            QStringLiteral("WAVE extensible format chunk too short (%1 bytes)").arg(size));
+            return fail(QStringLiteral("WAVE extensible format chunk too short (%1 bytes)").arg(size));
         }
         r.skip(8);  // extension size, valid bits, channel mask
-        out->tag = r.u16();
-    } else if (out->tag == kFormatMsAdpcm && size >= 22) {
+        format.tag = r.u16();
+    } else if (format.tag == kFormatMsAdpcm && size >= 22) {
         r.u16();  // extension size
-        out->samplesPerBlock = r.u16();
+        format.samplesPerBlock = r.u16();
         const std::uint16_t count = r.u16();
         if (count > (size - 22) / 4) {
-            return failWith(
-                error,
+            return fail(
                 QStringLiteral("ADPCM format chunk lists %1 coefficients it does not hold").arg(count));
         }
         for (std::uint16_t i = 0; i < count; ++i) {
             const std::int16_t first = r.s16();
-            out->coefficients.push_back({first, r.s16()});
+            format.coefficients.push_back({first, r.s16()});
         }
     }
-    return r.ok() || failWith(error, r.error());
+    if (!r.ok()) {
+        return fail(r.error());
+    }
+    return format;
 }
 
 // A chunk name for a message; names in damaged files can be any bytes.
@@ -95,13 +90,11 @@ std::int16_t clamp16(std::int64_t v) {
 
 // Blocks of a header per channel (predictor, step, last two samples) and then 4-bit steps, channels
 // interleaved by nibble, high nibble first. A short last block gives what it holds.
-bool decodeMsAdpcm(const Format& f, const std::uint8_t* data, std::uint32_t size, WaveSound* out,
-                   QString* error) {
+Status decodeMsAdpcm(const Format& f, const std::uint8_t* data, std::uint32_t size, WaveSound* out) {
     const std::uint32_t channels = f.channels;
     const std::uint32_t header = 7 * channels;
     if (channels > 2 || f.blockAlign <= header) {
-        return failWith(
-            error,
+        return fail(
             QStringLiteral("ADPCM blocks of %1 bytes for %2 channels").arg(f.blockAlign).arg(channels));
     }
     std::vector<std::array<std::int16_t, 2>> coefficients = f.coefficients;
@@ -125,10 +118,10 @@ bool decodeMsAdpcm(const Format& f, const std::uint8_t* data, std::uint32_t size
         for (std::uint32_t c = 0; c < channels; ++c) {
             predictor[c] = p[c];
             if (std::size_t(predictor[c]) >= coefficients.size()) {
-                return failWith(error, QStringLiteral("ADPCM block at %1 uses predictor %2 of %3")
-                                           .arg(at)
-                                           .arg(predictor[c])
-                                           .arg(coefficients.size()));
+                return fail(QStringLiteral("ADPCM block at %1 uses predictor %2 of %3")
+                                .arg(at)
+                                .arg(predictor[c])
+                                .arg(coefficients.size()));
             }
             step[c] = s16(channels + 2 * c);
             s1[c] = s16(3 * channels + 2 * c);
@@ -157,7 +150,7 @@ bool decodeMsAdpcm(const Format& f, const std::uint8_t* data, std::uint32_t size
             out->samples.push_back(mixed(value));
         }
     }
-    return true;
+    return {};
 }
 
 // Where the format and the samples are in a RIFF WAVE file.
@@ -167,11 +160,10 @@ struct Chunks {
     std::uint32_t dataSize = 0;
 };
 
-std::optional<Chunks> findChunks(const QByteArray& bytes, QString* error) {
+Result<Chunks> findChunks(const QByteArray& bytes) {
     const std::uint64_t total = std::uint64_t(bytes.size());
     if (total < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
-        failWith(error, QStringLiteral("not a RIFF WAVE file"));
-        return std::nullopt;
+        return fail(QStringLiteral("not a RIFF WAVE file"));
     }
     std::optional<Format> format;
     std::optional<Chunks> found;
@@ -183,19 +175,18 @@ std::optional<Chunks> findChunks(const QByteArray& bytes, QString* error) {
         const std::uint32_t size = header.u32();
         const std::uint64_t body = pos + 8;
         if (size > total - body) {
-            failWith(error, QStringLiteral("WAVE chunk \"%1\" at offset %2 claims %3 bytes, only %4 remain")
-                                .arg(printable(id))
-                                .arg(pos)
-                                .arg(size)
-                                .arg(total - body));
-            return std::nullopt;
+            return fail(QStringLiteral("WAVE chunk \"%1\" at offset %2 claims %3 bytes, only %4 remain")
+                            .arg(printable(id))
+                            .arg(pos)
+                            .arg(size)
+                            .arg(total - body));
         }
         if (id == "fmt ") {
-            Format f;
-            if (!readFormat(bytes, body, size, &f, error)) {
-                return std::nullopt;
+            Result<Format> read = readFormat(bytes, body, size);
+            if (!read) {
+                return read.failure();
             }
-            format = f;
+            format = *std::move(read);
         } else if (id == "data") {
             // the samples are read once the format is known, which must come before them
             found = Chunks{{}, reinterpret_cast<const std::uint8_t*>(bytes.constData()) + body, size};
@@ -203,32 +194,29 @@ std::optional<Chunks> findChunks(const QByteArray& bytes, QString* error) {
         pos = body + size + (size & 1u);
     }
     if (!format) {
-        failWith(error, QStringLiteral("WAVE file has no format chunk before its data"));
-        return std::nullopt;
+        return fail(QStringLiteral("WAVE file has no format chunk before its data"));
     }
     if (!found) {
-        failWith(error, QStringLiteral("WAVE file has no data chunk"));
-        return std::nullopt;
+        return fail(QStringLiteral("WAVE file has no data chunk"));
     }
     found->format = *format;
-    return found;
+    return *found;
 }
 
-bool checkFormat(const Format& format, QString* error) {
+Status checkFormat(const Format& format) {
     if (format.tag != kFormatPcm && format.tag != kFormatMsAdpcm) {
-        return failWith(error, QStringLiteral("WAVE format %1 is neither PCM nor ADPCM").arg(format.tag));
+        return fail(QStringLiteral("WAVE format %1 is neither PCM nor ADPCM").arg(format.tag));
     }
     if (format.channels == 0 || format.channels > kMaxChannels) {
-        return failWith(error, QStringLiteral("WAVE file with %1 channels").arg(format.channels));
+        return fail(QStringLiteral("WAVE file with %1 channels").arg(format.channels));
     }
     if (format.rate == 0 || format.rate > kMaxRate) {
-        return failWith(error, QStringLiteral("WAVE sample rate %1 Hz").arg(format.rate));
+        return fail(QStringLiteral("WAVE sample rate %1 Hz").arg(format.rate));
     }
     if (format.tag == kFormatPcm && format.bits != 8 && format.bits != 16) {
-        return failWith(error,
-                        QStringLiteral("WAVE samples of %1 bits (8 or 16 are played)").arg(format.bits));
+        return fail(QStringLiteral("WAVE samples of %1 bits (8 or 16 are played)").arg(format.bits));
     }
-    return true;
+    return {};
 }
 
 // 8-bit (unsigned) or 16-bit (signed) samples, the channels mixed to one.
@@ -255,23 +243,26 @@ void decodePcm(const Format& format, const std::uint8_t* data, std::uint32_t siz
 
 }  // namespace
 
-std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error) {
-    const std::optional<Chunks> chunks = findChunks(bytes, error);
-    if (!chunks || !checkFormat(chunks->format, error)) {
-        return std::nullopt;
+Result<WaveSound> decodeWave(const QByteArray& bytes) {
+    const Result<Chunks> chunks = findChunks(bytes);
+    if (!chunks) {
+        return chunks.failure();
+    }
+    if (const Status usable = checkFormat(chunks->format); !usable) {
+        return usable.failure();
     }
     WaveSound sound;
     sound.sampleRate = int(chunks->format.rate);
     if (chunks->format.tag == kFormatMsAdpcm) {
-        if (!decodeMsAdpcm(chunks->format, chunks->data, chunks->dataSize, &sound, error)) {
-            return std::nullopt;
+        if (const Status decoded = decodeMsAdpcm(chunks->format, chunks->data, chunks->dataSize, &sound);
+            !decoded) {
+            return decoded.failure();
         }
     } else {
         decodePcm(chunks->format, chunks->data, chunks->dataSize, &sound);
     }
     if (sound.samples.empty()) {
-        failWith(error, QStringLiteral("WAVE file holds no samples"));
-        return std::nullopt;
+        return fail(QStringLiteral("WAVE file holds no samples"));
     }
     return sound;
 }

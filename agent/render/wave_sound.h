@@ -6,8 +6,9 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
+
+#include "agent/result.h"
 
 namespace agent::render {
 
@@ -19,7 +20,7 @@ struct WaveSound {
 };
 
 // 8-bit unsigned or 16-bit signed PCM with up to eight channels, or Microsoft ADPCM with one or two, at any
-// rate up to 384 kHz. Nothing, with *error saying why, for any other format or a damaged or truncated file.
-std::optional<WaveSound> decodeWave(const QByteArray& bytes, QString* error = nullptr);
+// rate up to 384 kHz. Fails, saying why, for any other format or a damaged or truncated file.
+Result<WaveSound> decodeWave(const QByteArray& bytes);
 
 }  // namespace agent::render

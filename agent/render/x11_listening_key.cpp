@@ -52,27 +52,22 @@ X11ListeningKey::~X11ListeningKey() {
     }
 }
 
-bool X11ListeningKey::grab(const QString& keyName) {
+Status X11ListeningKey::grab(const QString& keyName) {
     ungrab();
-    error_.clear();
     const ListeningKeyName* key = findListeningKey(keyName);
     if (key == nullptr) {
-        error_ = QStringLiteral("\"%1\" is not a key that can be used for listening").arg(keyName);
-        return false;
+        return fail(QStringLiteral("\"%1\" is not a key that can be used for listening").arg(keyName));
     }
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) {
-        error_ = QStringLiteral(
-                     "the %1 key can only be used on an X display (this desktop is \"%2\"); "
-                     "choose Listen from a character's menu instead")
-                     .arg(key->caption, QGuiApplication::platformName());
-        return false;
+        return fail(QStringLiteral("the %1 key can only be used on an X display (this desktop is \"%2\"); "
+                                   "choose Listen from a character's menu instead")
+                        .arg(key->caption, QGuiApplication::platformName()));
     }
     connection_ = x11->connection();
     const QList<quint8> codes = keycodesFor(connection_, key->keysym);
     if (codes.isEmpty()) {
-        error_ = QStringLiteral("the keyboard has no %1 key").arg(key->caption);
-        return false;
+        return fail(QStringLiteral("the keyboard has no %1 key").arg(key->caption));
     }
     QList<quint32> roots;
     for (xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_)); it.rem;
@@ -95,14 +90,13 @@ bool X11ListeningKey::grab(const QString& keyName) {
     keycodes_ = codes;
     if (!taken) {
         ungrab();
-        error_ = QStringLiteral("another program already uses the %1 key").arg(key->caption);
-        return false;
+        return fail(QStringLiteral("another program already uses the %1 key").arg(key->caption));
     }
     if (!filterInstalled_) {
         QCoreApplication::instance()->installNativeEventFilter(this);
         filterInstalled_ = true;
     }
-    return true;
+    return {};
 }
 
 void X11ListeningKey::ungrab() {

@@ -19,9 +19,8 @@ public:
     X11ListeningKey();
     ~X11ListeningKey() override;
 
-    bool grab(const QString& keyName) override;
+    Status grab(const QString& keyName) override;
     void ungrab() override;
-    QString errorString() const override { return error_; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -35,7 +34,6 @@ private:
     KeyRepeatFilter filter_;
     bool settlePosted_ = false;
     bool filterInstalled_ = false;
-    QString error_;
 };
 
 }  // namespace agent::render

@@ -16,11 +16,11 @@ SinkOutput::~SinkOutput() {
     stop();
 }
 
-bool SinkOutput::start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) {
+Status SinkOutput::start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) {
     stop();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
-        return false;
+        return fail(QStringLiteral("no sound output"));
     }
     QAudioFormat format;
     format.setSampleRate(sampleRate);
@@ -49,10 +49,13 @@ bool SinkOutput::start(std::shared_ptr<const std::vector<std::int16_t>> samples,
     });
     sink_->start(buffer_.get());
     if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
+        const QString why = QStringLiteral("the sound output %1 does not play (error %2)")
+                                .arg(device.description())
+                                .arg(int(sink_->error()));
         stop();
-        return false;
+        return fail(why);
     }
-    return true;
+    return {};
 }
 
 void SinkOutput::stop() {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "agent/result.h"
+
 class QAudioSink;
 class QBuffer;
 
@@ -15,8 +17,8 @@ namespace agent::speech {
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    // Starts playing at once without waiting for the sound; false when there is nowhere to play it.
-    virtual bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) = 0;
+    // Starts playing at once without waiting for the sound; fails when there is nowhere to play it.
+    virtual Status start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) = 0;
     // Cuts the sound off at once.
     virtual void stop() = 0;
     // How much has been played, while playing; nothing once playback broke off or was never started.
@@ -28,7 +30,9 @@ public:
 // For a machine without sound: the player then runs on its clock.
 class SilentOutput final : public AudioOutput {
 public:
-    bool start(std::shared_ptr<const std::vector<std::int16_t>>, int) override { return false; }
+    Status start(std::shared_ptr<const std::vector<std::int16_t>>, int) override {
+        return fail(QStringLiteral("no sound output"));
+    }
     void stop() override {}
     std::optional<qint64> playedMs() const override { return std::nullopt; }
     bool drained() const override { return false; }
@@ -42,7 +46,7 @@ public:
     explicit SinkOutput(QObject* parent = nullptr);
     ~SinkOutput() override;
 
-    bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) override;
+    Status start(std::shared_ptr<const std::vector<std::int16_t>> samples, int sampleRate) override;
     void stop() override;
     std::optional<qint64> playedMs() const override;
     bool drained() const override;

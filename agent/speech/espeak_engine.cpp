@@ -113,16 +113,15 @@ std::mutex& mutex() {
 }
 
 // Loads espeak-ng once per data folder. Must hold mutex().
-bool ensureReady(const QString& requested, QString* error) {
+Status ensureReady(const QString& requested) {
     if (g_state.ready && g_state.requestedPath == requested) {
-        return true;
+        return {};
     }
     QByteArray path;
     if (!requested.isEmpty()) {
         // espeak-ng quietly falls back to the installed data when a given folder is unusable; say so instead.
         if (!hasPhonemeData(requested) && !hasPhonemeData(requested + QStringLiteral("/espeak-ng-data"))) {
-            *error = QStringLiteral("espeak-ng voice data not found in %1 (no phontab)").arg(requested);
-            return false;
+            return fail(QStringLiteral("espeak-ng voice data not found in %1 (no phontab)").arg(requested));
         }
         path = QFile::encodeName(requested);
     }
@@ -133,25 +132,24 @@ bool ensureReady(const QString& requested, QString* error) {
     espeak_Info(&dataDir);
     const QString dir = dataDir ? QFile::decodeName(dataDir) : QString();
     if (rate <= 0 || !hasPhonemeData(dir)) {
-        *error = QStringLiteral("espeak-ng voice data not found%1 (install espeak-ng-data)")
-                     .arg(dir.isEmpty() ? QString() : QStringLiteral(" in ") + dir);
         g_state = GlobalState{};
-        return false;
+        return fail(QStringLiteral("espeak-ng voice data not found%1 (install espeak-ng-data)")
+                        .arg(dir.isEmpty() ? QString() : QStringLiteral(" in ") + dir));
     }
     espeak_SetSynthCallback(onSynth);
     g_state = GlobalState{true, dir, requested, rate, {}};
-    return true;
+    return {};
 }
 
 // Loads the voice for a run unless it is already loaded. Must hold mutex().
-bool applyVoice(const VoiceChoice& voice, bool whisper, QString* error) {
+Status applyVoice(const VoiceChoice& voice, bool whisper) {
     const QString key = QStringLiteral("%1|%2|%3|%4|%5")
                             .arg(voice.name, voice.language.toLower())
                             .arg(static_cast<int>(voice.gender))
                             .arg(voice.age)
                             .arg(whisper ? 1 : 0);
     if (key == g_state.voiceKey) {
-        return true;
+        return {};
     }
     g_state.voiceKey.clear();
     QString variant;
@@ -163,12 +161,10 @@ bool applyVoice(const VoiceChoice& voice, bool whisper, QString* error) {
         if (espeak_SetVoiceByName(base.toUtf8().constData()) != EE_OK &&
             !(languageHasVoice(base.toLower().toUtf8()) &&
               selectByProperties(base, VoiceGender::Unspecified, 0))) {
-            *error = QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name);
-            return false;
+            return fail(QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name));
         }
     } else if (!selectByProperties(voice.language, voice.gender, voice.age)) {
-        *error = QStringLiteral("no espeak-ng voice for language \"%1\"").arg(voice.language);
-        return false;
+        return fail(QStringLiteral("no espeak-ng voice for language \"%1\"").arg(voice.language));
     }
     // The whisper variant replaces any other, such as the female variant a gender choice brings.
     if (whisper) {
@@ -177,12 +173,11 @@ bool applyVoice(const VoiceChoice& voice, bool whisper, QString* error) {
     if (!variant.isEmpty()) {
         const QByteArray withVariant = currentVoiceFile() + '+' + variant.toUtf8();
         if (espeak_SetVoiceByName(withVariant.constData()) != EE_OK) {
-            *error = QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name);
-            return false;
+            return fail(QStringLiteral("unknown espeak-ng voice \"%1\"").arg(voice.name));
         }
     }
     g_state.voiceKey = key;
-    return true;
+    return {};
 }
 
 void applySettings(const VoiceSettings& settings) {
@@ -210,8 +205,7 @@ void forgetVoice() {
     g_state.voiceKey.clear();
 }
 
-bool synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples, std::vector<RawEvent>* events,
-                QString* error) {
+Result<std::vector<RawEvent>> synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples) {
     Collector collector;
     collector.samples = samples;
     g_collector = &collector;
@@ -220,11 +214,9 @@ bool synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples, std:
                      espeakCHARS_UTF8 | espeakSSML, nullptr, nullptr);
     g_collector = nullptr;
     if (status != EE_OK) {
-        *error = QStringLiteral("espeak-ng could not synthesize the text (error %1)").arg(status);
-        return false;
+        return fail(QStringLiteral("espeak-ng could not synthesize the text (error %1)").arg(status));
     }
-    *events = std::move(collector.events);
-    return true;
+    return std::move(collector.events);
 }
 
 }  // namespace agent::speech::espeak

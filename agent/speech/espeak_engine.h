@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "agent/result.h"
 #include "agent/speech/espeak_synthesizer.h"
 
 namespace agent::speech::espeak {
@@ -26,17 +27,16 @@ struct RawEvent {
 
 std::mutex& mutex();
 // Loads espeak-ng from `dataPath` (its own default when empty), once per data folder.
-bool ensureReady(const QString& dataPath, QString* error);
+Status ensureReady(const QString& dataPath);
 // The rate of the samples synthesize() gives, once ready.
 int sampleRate();
 // Loads the voice for a run unless it is already loaded.
-bool applyVoice(const VoiceChoice& voice, bool whisper, QString* error);
+Status applyVoice(const VoiceChoice& voice, bool whisper);
 // The next applyVoice() loads its voice again, whatever was loaded meanwhile.
 void forgetVoice();
 // Rate, pitch, range and volume, which espeak-ng takes only as global parameters.
 void applySettings(const VoiceSettings& settings);
-// Synthesizes UTF-8 SSML: the samples are added to *samples and *events holds what espeak-ng reported.
-bool synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples, std::vector<RawEvent>* events,
-                QString* error);
+// Synthesizes UTF-8 SSML: the samples are added to *samples; gives what espeak-ng reported.
+Result<std::vector<RawEvent>> synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples);
 
 }  // namespace agent::speech::espeak

@@ -78,27 +78,27 @@ int msOfSamples(size_t samples, int rate) {
 }
 
 // Synthesizes one run onto the end of the utterance. Must hold espeak::mutex().
-bool synthesizeRun(Run& run, const VoiceChoice& voice, Utterance& out, std::vector<RawEvent>& phonemes,
-                   QString* error) {
+Status synthesizeRun(Run& run, const VoiceChoice& voice, Utterance& out, std::vector<RawEvent>& phonemes) {
     const int startMs = msOfSamples(out.samples.size(), out.sampleRate);
     if (!run.hasSpeech) {
         for (int id : run.bookmarks) {
             out.bookmarks.push_back({startMs, id});
         }
-        return true;
+        return {};
     }
-    if (!espeak::applyVoice(voice, run.settings.character == VoiceCharacter::Whisper, error)) {
-        return false;
+    if (Status voiceLoaded = espeak::applyVoice(voice, run.settings.character == VoiceCharacter::Whisper);
+        !voiceLoaded) {
+        return voiceLoaded;
     }
     espeak::applySettings(run.settings);
 
-    std::vector<RawEvent> events;
-    if (!espeak::synthesize(run.ssml.toUtf8(), &out.samples, &events, error)) {
-        return false;
+    Result<std::vector<RawEvent>> events = espeak::synthesize(run.ssml.toUtf8(), &out.samples);
+    if (!events) {
+        return events.failure();
     }
 
     std::vector<int> marksSeen;
-    for (RawEvent& ev : events) {
+    for (RawEvent& ev : *events) {
         const int ms = startMs + ev.audioMs;
         if (ev.type == espeakEVENT_PHONEME) {
             ev.audioMs = ms;
@@ -142,7 +142,7 @@ bool synthesizeRun(Run& run, const VoiceChoice& voice, Utterance& out, std::vect
             out.bookmarks.push_back({endMs, id});
         }
     }
-    return true;
+    return {};
 }
 
 void buildMouths(const std::vector<RawEvent>& phonemes, const std::vector<std::pair<int, int>>& pauses,
@@ -182,36 +182,34 @@ void buildMouths(const std::vector<RawEvent>& phonemes, const std::vector<std::p
 
 EspeakSynthesizer::EspeakSynthesizer(QString dataPath) : dataPath_(std::move(dataPath)) {}
 
-bool EspeakSynthesizer::hasVoice(const QString& name, QString* error) {
+Status EspeakSynthesizer::hasVoice(const QString& name) {
     std::lock_guard lock(espeak::mutex());
-    if (!espeak::ensureReady(dataPath_, error)) {
-        return false;
+    if (Status ready = espeak::ensureReady(dataPath_); !ready) {
+        return ready;
     }
     VoiceChoice voice;
     voice.name = name;
-    return espeak::applyVoice(voice, false, error);
+    return espeak::applyVoice(voice, false);
 }
 
-bool EspeakSynthesizer::withEngine(const std::function<void()>& work, QString* error) {
+Status EspeakSynthesizer::withEngine(const std::function<void()>& work) {
     std::lock_guard lock(espeak::mutex());
-    if (!espeak::ensureReady(dataPath_, error)) {
-        return false;
+    if (Status ready = espeak::ensureReady(dataPath_); !ready) {
+        return ready;
     }
     work();
-    return true;
+    return {};
 }
 
-std::optional<QString> EspeakSynthesizer::phonemes(const QString& text, const QString& voiceName,
-                                                   QString* error) {
+Result<QString> EspeakSynthesizer::phonemes(const QString& text, const QString& voiceName) {
     std::lock_guard lock(espeak::mutex());
-    if (!espeak::ensureReady(dataPath_, error)) {
-        return std::nullopt;
+    if (Status ready = espeak::ensureReady(dataPath_); !ready) {
+        return ready.failure();
     }
     // The synthesizer keeps the voice it loaded last; it must load its own again.
     espeak::forgetVoice();
     if (espeak_SetVoiceByName(voiceName.toUtf8().constData()) != EE_OK) {
-        *error = QStringLiteral("espeak-ng has no voice \"%1\"").arg(voiceName);
-        return std::nullopt;
+        return fail(QStringLiteral("espeak-ng has no voice \"%1\"").arg(voiceName));
     }
     const QByteArray utf8 = text.toUtf8();
     const void* cursor = utf8.constData();
@@ -230,11 +228,10 @@ std::optional<QString> EspeakSynthesizer::phonemes(const QString& text, const QS
     return clauses.join(u' ');
 }
 
-std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, const VoiceChoice& voice,
-                                                       QString* error) {
+Result<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, const VoiceChoice& voice) {
     std::lock_guard lock(espeak::mutex());
-    if (!espeak::ensureReady(dataPath_, error)) {
-        return std::nullopt;
+    if (Status ready = espeak::ensureReady(dataPath_); !ready) {
+        return ready.failure();
     }
     Utterance out;
     out.sampleRate = espeak::sampleRate();
@@ -247,16 +244,16 @@ std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, c
     bool open = false;
     int spokenPos = 0;
     int shownPos = 0;
-    auto flush = [&]() -> bool {
-        const bool ok = !open || synthesizeRun(run, voice, out, phonemes, error);
+    auto flush = [&]() -> Status {
+        Status done = open ? synthesizeRun(run, voice, out, phonemes) : Status();
         run = Run{};
         open = false;
-        return ok;
+        return done;
     };
     for (const SpeechElement& element : text.elements) {
         if (const auto* pause = std::get_if<Pause>(&element)) {
-            if (!flush()) {
-                return std::nullopt;
+            if (Status done = flush(); !done) {
+                return done.failure();
             }
             const int startMs = out.durationMs();
             out.samples.insert(out.samples.end(),
@@ -270,8 +267,8 @@ std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, c
         } else {
             const auto& piece = std::get<TextPiece>(element);
             if (open && piece.settings != run.settings) {
-                if (!flush()) {
-                    return std::nullopt;
+                if (Status done = flush(); !done) {
+                    return done.failure();
                 }
             }
             open = true;
@@ -288,8 +285,8 @@ std::optional<Utterance> EspeakSynthesizer::synthesize(const SpeechText& text, c
             shownPos += static_cast<int>(piece.shown.size());
         }
     }
-    if (!flush()) {
-        return std::nullopt;
+    if (Status done = flush(); !done) {
+        return done.failure();
     }
     buildMouths(phonemes, pauses, out);
     return out;

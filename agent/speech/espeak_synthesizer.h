@@ -8,8 +8,8 @@
 
 #include <QString>
 #include <functional>
-#include <optional>
 
+#include "agent/result.h"
 #include "agent/speech/speech_text.h"
 #include "agent/speech/utterance.h"
 #include "agent/speech/voice_choice.h"
@@ -25,20 +25,20 @@ public:
     // "espeak-ng-data" folder; empty for the installed data.
     explicit EspeakSynthesizer(QString dataPath = {});
 
-    // The synthesized statement, or nothing with *error saying why (voice data missing, unknown voice name).
-    std::optional<Utterance> synthesize(const SpeechText& text, const VoiceChoice& voice, QString* error);
+    // The synthesized statement, or why it could not be made (voice data missing, unknown voice name).
+    Result<Utterance> synthesize(const SpeechText& text, const VoiceChoice& voice);
 
-    // Whether a voice name is one espeak-ng can load (with or without a "+variant").
-    bool hasVoice(const QString& name, QString* error);
+    // Whether a voice name is one espeak-ng can load (with or without a "+variant"), and if not, why.
+    Status hasVoice(const QString& name);
 
     // Runs `work` with libespeak-ng loaded and under the lock every synthesizer shares, for a caller that
-    // asks espeak-ng something of its own (see installedVoices()). False with *error, without running it,
-    // when the voice data is missing.
-    bool withEngine(const std::function<void()>& work, QString* error);
+    // asks espeak-ng something of its own (see installedVoices()). Fails without running it when the voice
+    // data is missing.
+    Status withEngine(const std::function<void()>& work);
 
     // How a voice pronounces a text, in IPA, one word after another separated by spaces and each word's
-    // sounds separated by '_' ("h_ɔː_ɹ_ˈeɪ_l_i_ə"). Nothing, with *error, when the data or voice is missing.
-    std::optional<QString> phonemes(const QString& text, const QString& voiceName, QString* error);
+    // sounds separated by '_' ("h_ɔː_ɹ_ˈeɪ_l_i_ə"). Fails when the data or voice is missing.
+    Result<QString> phonemes(const QString& text, const QString& voiceName);
 
 private:
     QString dataPath_;

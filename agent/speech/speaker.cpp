@@ -21,18 +21,16 @@ Speaker::Speaker(SpeechThread& thread, AudioOutput& output, const MonotonicClock
 
 void Speaker::speak(const QString& text) {
     const quint64 id = nextId_++;
-    queue_.push_back(Pending{id, false, nullptr, {}});
+    queue_.push_back(Pending{id, std::nullopt});
     QPointer<Speaker> self(this);
     thread_.synthesize(parser_.parse(text), voice_,
-                       [self, id](std::shared_ptr<const Utterance> utterance, const QString& error) {
+                       [self, id](Result<std::shared_ptr<const Utterance>> made) {
                            if (!self) {
                                return;
                            }
                            for (Pending& pending : self->queue_) {
                                if (pending.id == id) {
-                                   pending.ready = true;
-                                   pending.utterance = std::move(utterance);
-                                   pending.error = error;
+                                   pending.made = std::move(made);
                                }
                            }
                            if (!self->player_.isPlaying()) {
@@ -48,15 +46,15 @@ void Speaker::stop() {
 }
 
 void Speaker::playNext() {
-    while (!queue_.empty() && queue_.front().ready && !player_.isPlaying()) {
-        Pending next = std::move(queue_.front());
+    while (!queue_.empty() && queue_.front().made && !player_.isPlaying()) {
+        const Result<std::shared_ptr<const Utterance>> made = std::move(*queue_.front().made);
         queue_.pop_front();
-        if (!next.utterance) {
-            emit failed(next.error);
+        if (!made) {
+            emit failed(made.error());
             continue;
         }
-        emit started(next.utterance->shownText, next.utterance->durationMs());
-        player_.play(next.utterance);
+        emit started((*made)->shownText, (*made)->durationMs());
+        player_.play(*made);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <deque>
 #include <memory>
+#include <optional>
 
 #include "agent/speech/speech_player.h"
 #include "agent/speech/speech_tag_parser.h"
@@ -42,9 +43,7 @@ signals:
 private:
     struct Pending {
         quint64 id = 0;
-        bool ready = false;
-        std::shared_ptr<const Utterance> utterance;
-        QString error;
+        std::optional<Result<std::shared_ptr<const Utterance>>> made;  // empty until synthesis reports back
     };
 
     void playNext();

@@ -32,6 +32,7 @@ void SpeechPlayer::play(std::shared_ptr<const Utterance> utterance) {
     shownMouth_ = MouthShape::Closed;
     // The samples stay owned by the utterance; the output shares them for as long as it plays.
     std::shared_ptr<const std::vector<std::int16_t>> samples(utterance_, &utterance_->samples);
+    // Without sound the statement runs on the clock, silently: nobody needs telling why.
     silent_ = !output_.start(samples, utterance_->sampleRate);
     clockStartMs_ = clock_.nowMs();
     timer_.start();

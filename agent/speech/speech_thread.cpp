@@ -43,16 +43,14 @@ void SpeechThread::run() {
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        QString error;
-        std::optional<Utterance> result = synthesizer_.synthesize(job.text, job.voice, &error);
-        std::shared_ptr<const Utterance> utterance;
-        if (result) {
-            utterance = std::make_shared<const Utterance>(std::move(*result));
-        }
+        Result<Utterance> made = synthesizer_.synthesize(job.text, job.voice);
+        Result<std::shared_ptr<const Utterance>> result =
+            made ? Result<std::shared_ptr<const Utterance>>(
+                       std::make_shared<const Utterance>(*std::move(made)))
+                 : made.failure();
         // Queued to this object: if it is destroyed first, Qt drops the call.
         QMetaObject::invokeMethod(
-            this, [done = std::move(job.done), utterance, error] { done(utterance, error); },
-            Qt::QueuedConnection);
+            this, [done = std::move(job.done), result] { done(result); }, Qt::QueuedConnection);
     }
 }
 

@@ -17,8 +17,8 @@ namespace agent::speech {
 class SpeechThread : public QObject {
     Q_OBJECT
 public:
-    // Called with the utterance, or with nullptr and the reason it could not be made.
-    using Done = std::function<void(std::shared_ptr<const Utterance>, const QString& error)>;
+    // Called with the utterance, or with the reason it could not be made.
+    using Done = std::function<void(Result<std::shared_ptr<const Utterance>>)>;
 
     explicit SpeechThread(EspeakSynthesizer synthesizer = EspeakSynthesizer(), QObject* parent = nullptr);
     ~SpeechThread() override;

@@ -34,28 +34,27 @@ VoiceGender genderOf(unsigned char gender) {
 
 }  // namespace
 
-QList<InstalledVoice> installedVoices(const QString& dataPath, QString* error) {
+Result<QList<InstalledVoice>> installedVoices(const QString& dataPath) {
     QList<InstalledVoice> voices;
-    QString ignored;
     EspeakSynthesizer synthesizer(dataPath);
-    synthesizer.withEngine(
-        [&voices] {
-            const espeak_VOICE** listed = espeak_ListVoices(nullptr);
-            for (int i = 0; listed != nullptr && listed[i] != nullptr; ++i) {
-                const espeak_VOICE* v = listed[i];
-                if (v->identifier == nullptr || v->identifier[0] == 0) {
-                    continue;
-                }
-                InstalledVoice voice;
-                voice.name = QString::fromUtf8(v->identifier);
-                voice.title =
-                    v->name != nullptr ? QString::fromUtf8(v->name).replace(u'_', u' ') : voice.name;
-                voice.language = firstLanguage(v->languages);
-                voice.gender = genderOf(v->gender);
-                voices.append(voice);
+    const Status listed = synthesizer.withEngine([&voices] {
+        const espeak_VOICE** listed = espeak_ListVoices(nullptr);
+        for (int i = 0; listed != nullptr && listed[i] != nullptr; ++i) {
+            const espeak_VOICE* v = listed[i];
+            if (v->identifier == nullptr || v->identifier[0] == 0) {
+                continue;
             }
-        },
-        error != nullptr ? error : &ignored);
+            InstalledVoice voice;
+            voice.name = QString::fromUtf8(v->identifier);
+            voice.title = v->name != nullptr ? QString::fromUtf8(v->name).replace(u'_', u' ') : voice.name;
+            voice.language = firstLanguage(v->languages);
+            voice.gender = genderOf(v->gender);
+            voices.append(voice);
+        }
+    });
+    if (!listed) {
+        return listed.failure();
+    }
     std::stable_sort(voices.begin(), voices.end(), [](const InstalledVoice& a, const InstalledVoice& b) {
         return a.title.compare(b.title, Qt::CaseInsensitive) < 0;
     });

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include "agent/result.h"
 #include "agent/speech/voice_choice.h"
 
 namespace agent::speech {
@@ -18,8 +19,7 @@ struct InstalledVoice {
 };
 
 // The voices of espeak-ng's data (dataPath as for EspeakSynthesizer), sorted by title; variants such as
-// "+whisper" are not listed. Empty, with *error saying why, when the data is missing. Safe to call while
-// another thread synthesizes.
-QList<InstalledVoice> installedVoices(const QString& dataPath = {}, QString* error = nullptr);
+// "+whisper" are not listed. Fails when the data is missing. Safe to call while another thread synthesizes.
+Result<QList<InstalledVoice>> installedVoices(const QString& dataPath = {});
 
 }  // namespace agent::speech

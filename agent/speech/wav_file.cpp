@@ -6,16 +6,14 @@
 
 namespace agent::speech {
 
-bool writeWav(const QString& path, const Utterance& utterance, QString* error) {
+Status writeWav(const QString& path, const Utterance& utterance) {
     const quint64 dataBytes = utterance.samples.size() * sizeof(std::int16_t);
     if (dataBytes > 0xFFFFFFFFull - 36) {
-        *error = QStringLiteral("%1: too long for a WAV file").arg(path);
-        return false;
+        return fail(QStringLiteral("%1: too long for a WAV file").arg(path));
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
+        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     }
     QDataStream out(&file);
     out.setByteOrder(QDataStream::LittleEndian);
@@ -30,10 +28,9 @@ bool writeWav(const QString& path, const Utterance& utterance, QString* error) {
         out << qint16(sample);
     }
     if (out.status() != QDataStream::Ok || !file.commit()) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
+        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     }
-    return true;
+    return {};
 }
 
 }  // namespace agent::speech

@@ -3,11 +3,12 @@
 
 #include <QString>
 
+#include "agent/result.h"
 #include "agent/speech/utterance.h"
 
 namespace agent::speech {
 
-// Replaces the file atomically; false with *error when it cannot be written.
-bool writeWav(const QString& path, const Utterance& utterance, QString* error);
+// Replaces the file atomically; fails when it cannot be written.
+Status writeWav(const QString& path, const Utterance& utterance);
 
 }  // namespace agent::speech

@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
     QPoint place(at.value(0).toInt(), at.value(1).toInt());
     for (int i = 0; i < files.size(); ++i) {
         const QString id = QStringLiteral("c%1").arg(i);
-        if (!control->load(id, QFileInfo(files[i]).absoluteFilePath())) {
-            std::fprintf(stderr, "agentshow: %s\n", qPrintable(control->lastError()));
+        if (const agent::Status loaded = control->load(id, QFileInfo(files[i]).absoluteFilePath()); !loaded) {
+            std::fprintf(stderr, "agentshow: %s\n", qPrintable(loaded.error()));
             return 1;
         }
         DesktopCharacter* c = control->character(id);

@@ -10,24 +10,23 @@ namespace horalia::app {
 ConsoleHearing::ConsoleHearing() = default;
 ConsoleHearing::~ConsoleHearing() = default;
 
-std::optional<agent::listen::Recognition> ConsoleHearing::hear(const QString& phrase,
-                                                               const QList<agent::Command>& commands,
-                                                               QString* error) {
+agent::Result<agent::listen::Recognition> ConsoleHearing::hear(const QString& phrase,
+                                                               const QList<agent::Command>& commands) {
     if (!recognizer_) {
-        recognizer_ = agent::listen::Recognizer::create(agent::listen::RecognizerModel::installed(), error);
-        if (!recognizer_) {
-            return std::nullopt;
+        auto created = agent::listen::Recognizer::create(agent::listen::RecognizerModel::installed());
+        if (!created) {
+            return created.failure();
         }
+        recognizer_ = *std::move(created);
         voice_ = std::make_unique<agent::speech::EspeakSynthesizer>();
     }
     QStringList warnings;
     if (!recognizer_->setCommands(agent::listen::spokenCommands(commands), &warnings)) {
-        *error = QStringLiteral("no command to listen for");
-        return std::nullopt;
+        return agent::fail(QStringLiteral("no command to listen for"));
     }
-    const auto samples = agent::listen::speakForRecognizer(*voice_, phrase, QString(), error);
+    const auto samples = agent::listen::speakForRecognizer(*voice_, phrase, QString());
     if (!samples) {
-        return std::nullopt;
+        return samples.failure();
     }
     return recognizer_->recognize(*samples);
 }

@@ -5,10 +5,10 @@
 #include <QList>
 #include <QString>
 #include <memory>
-#include <optional>
 
 #include "agent/character.h"
 #include "agent/listen/recognition.h"
+#include "agent/result.h"
 
 namespace agent::listen {
 class Recognizer;
@@ -25,9 +25,9 @@ public:
     ~ConsoleHearing();
 
     // What the recognizer understands of the phrase among the commands (those enabled and with a phrase).
-    // Nothing, with *error, when the voice or the recognizer cannot be had.
-    std::optional<agent::listen::Recognition> hear(const QString& phrase,
-                                                   const QList<agent::Command>& commands, QString* error);
+    // Fails when the voice or the recognizer cannot be had.
+    agent::Result<agent::listen::Recognition> hear(const QString& phrase,
+                                                   const QList<agent::Command>& commands);
 
 private:
     std::unique_ptr<agent::speech::EspeakSynthesizer> voice_;

@@ -96,10 +96,9 @@ agent::Status ConsoleScript::runAgent(const QStringList& words, const QString& r
         if (phrase.size() >= 2 && phrase.startsWith(u'"') && phrase.endsWith(u'"')) {
             phrase = phrase.mid(1, phrase.size() - 2);
         }
-        QString why;
-        const auto result = hearing_.hear(phrase, control->commands(id), &why);
+        const auto result = hearing_.hear(phrase, control->commands(id));
         if (!result) {
-            return agent::fail(words[0] + QStringLiteral(" cannot listen: ") + why);
+            return agent::fail(words[0] + QStringLiteral(" cannot listen: ") + result.error());
         }
         control->heard(id, phrase, result->command, result->confidence, result->words);
         return {};

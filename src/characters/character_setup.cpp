@@ -2,6 +2,7 @@
 
 #include "src/characters/home_position.h"
 #include "src/core/settings_keys.h"
+#include "src/platform/failure_report.h"
 
 namespace horalia::characters {
 
@@ -18,7 +19,8 @@ void CharacterSetup::checkboxes() {
         Cast::Member& member = cast_[who];
         member.name = platform_.settings.read(keys::kData, k.lastCharacter, k.defaultName);
         if (member.control != nullptr) {
-            member.control->load(member.name, member.name + QStringLiteral(".acs"));
+            // A character that does not load is left out, and the clock goes on.
+            platform::reported(member.control->load(member.name, member.name + QStringLiteral(".acs")));
         }
     }
     characterset();

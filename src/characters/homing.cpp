@@ -73,14 +73,15 @@ bool Homing::change(core::Who who, const SettingsDialogHooks& dialog) {
     const QString name = chosen.left(chosen.size() - 4);  // without ".acs"
     if (own != nullptr) {
         own->unload(current);
-        own->load(name, name + QStringLiteral(".acs"));
+        // A character that does not load is left out, and the clock goes on.
+        platform::reported(own->load(name, name + QStringLiteral(".acs")));
     }
     platform::reported(settings.write(keys::kData, ownKey, name));
 
     const QString otherName = settings.read(keys::kData, otherKey, cast_[core::other(who)].name);
     if (other != nullptr) {
         other->unload(otherName);
-        other->load(otherName, otherName + QStringLiteral(".acs"));
+        platform::reported(other->load(otherName, otherName + QStringLiteral(".acs")));
     }
     if (dialog.close) {
         dialog.close();

@@ -18,8 +18,8 @@ protected:
     explicit SpeakerTest(int hour = 10) : fake(at(hour, 0)) {
         agent1 = fake.engines.create("Agent1");
         agent2 = fake.engines.create("Agent2");
-        agent1->load("max", "max.acs");
-        agent2->load("plany", "plany.acs");
+        EXPECT_TRUE(agent1->load("max", "max.acs"));
+        EXPECT_TRUE(agent2->load("plany", "plany.acs"));
         cast[Who::First] = {agent1.get(), agent1->item("max"), "max"};
         cast[Who::Second] = {agent2.get(), agent2->item("plany"), "plany"};
         fake.engines.sink.lines.clear();

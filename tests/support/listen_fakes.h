@@ -15,7 +15,7 @@ namespace testsupport {
 class HandListener final : public agent::listen::Listener {
 public:
     struct Log {
-        QString unavailable;  // what unavailableReason() says; empty: it can listen
+        QString unavailable;  // why available() fails; empty: it can listen
         int made = 0;
         QList<QList<agent::listen::VoiceCommand>> commands;  // at each setCommands()
         double threshold = -1;
@@ -36,7 +36,9 @@ public:
         }
     }
 
-    QString unavailableReason() const override { return log_->unavailable; }
+    agent::Status available() const override {
+        return log_->unavailable.isEmpty() ? agent::Status() : agent::fail(log_->unavailable);
+    }
     void setCommands(const QList<agent::listen::VoiceCommand>& commands) override {
         log_->commands.append(commands);
     }
@@ -80,16 +82,15 @@ public:
 
     explicit HandKey(std::shared_ptr<Log> log) : log_(std::move(log)) {}
 
-    bool grab(const QString& keyName) override {
+    agent::Status grab(const QString& keyName) override {
         log_->grabs << keyName;
         log_->held = log_->refusal.isEmpty() ? keyName : QString();
-        return log_->refusal.isEmpty();
+        return log_->refusal.isEmpty() ? agent::Status() : agent::fail(log_->refusal);
     }
     void ungrab() override {
         ++log_->ungrabs;
         log_->held.clear();
     }
-    QString errorString() const override { return log_->refusal; }
 
     void press() { emit pressed(); }
     void release() { emit released(); }

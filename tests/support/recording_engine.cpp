@@ -12,10 +12,10 @@ QStringList RecordingSink::linesOf(const QString& object) const {
     return out;
 }
 
-bool RecordingControl::load(const QString& id, const QString& fileName) {
+agent::Status RecordingControl::load(const QString& id, const QString& fileName) {
     if (failingLoads_.contains(id.toLower())) {
-        ConsoleControl::load(QString(), fileName);  // recorded, and fails as an empty id does
-        return false;
+        (void)ConsoleControl::load(QString(), fileName);  // recorded, and fails as an empty id does
+        return agent::fail(QStringLiteral("%1: cannot be read").arg(fileName));
     }
     return ConsoleControl::load(id, fileName);
 }

@@ -26,7 +26,7 @@ class RecordingControl : public agent::console::ConsoleControl {
 public:
     RecordingControl(const QString& name, RecordingSink& sink, const QSet<QString>& failingLoads)
         : ConsoleControl(name, sink), failingLoads_(failingLoads) {}
-    bool load(const QString& id, const QString& fileName) override;
+    agent::Status load(const QString& id, const QString& fileName) override;
 
 private:
     const QSet<QString>& failingLoads_;

@@ -28,7 +28,7 @@ public:
     std::optional<qint64> played;
     bool isDrained = false;
 
-    bool start(std::shared_ptr<const std::vector<std::int16_t>> samples, int rate) override {
+    Status start(std::shared_ptr<const std::vector<std::int16_t>> samples, int rate) override {
         ++starts;
         lastSampleCount = samples->size();
         lastSampleRate = rate;
@@ -37,7 +37,7 @@ public:
             played = 0;
             isDrained = false;
         }
-        return available;
+        return available ? Status() : fail(QStringLiteral("no sound output"));
     }
     void stop() override {
         ++stops;

@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     const QStringList phrases = cli.values(QStringLiteral("say"));
     if (files.isEmpty() && phrases.isEmpty()) {
         MicrophoneListener listener;
-        if (const QString why = listener.unavailableReason(); !why.isEmpty()) {
-            err << "agentlisten: " << why << "\n";
+        if (const agent::Status can = listener.available(); !can) {
+            err << "agentlisten: " << can.error() << "\n";
             return 1;
         }
         QObject::connect(&listener, &Listener::warning, &app, [&err](const QString& m) {
@@ -126,19 +126,19 @@ int main(int argc, char** argv) {
         return app.exec();
     }
 
-    QString error;
-    std::unique_ptr<Recognizer> recognizer = Recognizer::create(RecognizerModel::installed(), &error);
-    if (!recognizer) {
-        err << "agentlisten: " << error << "\n";
+    agent::Result<std::unique_ptr<Recognizer>> created = Recognizer::create(RecognizerModel::installed());
+    if (!created) {
+        err << "agentlisten: " << created.error() << "\n";
         return 1;
     }
+    const std::unique_ptr<Recognizer> recognizer = *std::move(created);
     QStringList warnings;
-    const bool listening = recognizer->setCommands(commands, &warnings);
+    const agent::Status listening = recognizer->setCommands(commands, &warnings);
     for (const QString& warning : std::as_const(warnings)) {
         err << "agentlisten: " << warning << "\n";
     }
     if (!listening) {
-        err << "agentlisten: no command left to listen for\n";
+        err << "agentlisten: " << listening.error() << "\n";
         return 1;
     }
     recognizer->setThreshold(threshold);
@@ -147,9 +147,9 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     for (const QString& path : files) {
-        std::optional<std::vector<std::int16_t>> samples = readWavForRecognizer(path, &error);
+        const agent::Result<std::vector<std::int16_t>> samples = readWavForRecognizer(path);
         if (!samples) {
-            err << "agentlisten: " << error << "\n";
+            err << "agentlisten: " << samples.error() << "\n";
             ++failures;
             continue;
         }
@@ -157,10 +157,10 @@ int main(int argc, char** argv) {
     }
     agent::speech::EspeakSynthesizer synthesizer;
     for (const QString& phrase : phrases) {
-        std::optional<std::vector<std::int16_t>> samples =
-            speakForRecognizer(synthesizer, phrase, cli.value(QStringLiteral("voice")), &error);
+        const agent::Result<std::vector<std::int16_t>> samples =
+            speakForRecognizer(synthesizer, phrase, cli.value(QStringLiteral("voice")));
         if (!samples) {
-            err << "agentlisten: " << error << "\n";
+            err << "agentlisten: " << samples.error() << "\n";
             ++failures;
             continue;
         }

@@ -13,6 +13,8 @@
 #include "agent/speech/wav_file.h"
 
 using namespace agent::speech;
+using agent::Result;
+using agent::Status;
 
 namespace {
 
@@ -66,10 +68,9 @@ int main(int argc, char** argv) {
     VoiceChoice voice;
     voice.name = cli.value(QStringLiteral("voice"));
     EspeakSynthesizer synthesizer;
-    QString error;
-    std::optional<Utterance> utterance = synthesizer.synthesize(SpeechTagParser().parse(text), voice, &error);
+    Result<Utterance> utterance = synthesizer.synthesize(SpeechTagParser().parse(text), voice);
     if (!utterance) {
-        err << "agentsay: " << error << "\n";
+        err << "agentsay: " << utterance.error() << "\n";
         return 1;
     }
     if (cli.isSet(QStringLiteral("timeline"))) {
@@ -77,8 +78,8 @@ int main(int argc, char** argv) {
         printTimeline(*utterance, out);
     }
     if (cli.isSet(QStringLiteral("wav"))) {
-        if (!writeWav(cli.value(QStringLiteral("wav")), *utterance, &error)) {
-            err << "agentsay: " << error << "\n";
+        if (const Status written = writeWav(cli.value(QStringLiteral("wav")), *utterance); !written) {
+            err << "agentsay: " << written.error() << "\n";
             return 1;
         }
         return 0;

@@ -112,9 +112,8 @@ TEST(ModelPhones, AreTheThirtyNineOfAmericanEnglish) {
 // sound: no sound of an American English voice is dropped for want of a phone.
 TEST(EspeakPronunciations, EverySoundOfAmericanEnglishHasAPhone) {
     speech::EspeakSynthesizer synthesizer;
-    QString error;
-    if (!synthesizer.hasVoice("en-us", &error)) {
-        GTEST_SKIP() << "espeak-ng data missing: " << error.toStdString();
+    if (const Status has = synthesizer.hasVoice("en-us"); !has) {
+        GTEST_SKIP() << "espeak-ng data missing: " << has.error().toStdString();
     }
     const QStringList words =
         QStringLiteral(
@@ -128,8 +127,8 @@ TEST(EspeakPronunciations, EverySoundOfAmericanEnglishHasAPhone) {
             .split(u' ');
     const QSet<QString> model(modelPhones().begin(), modelPhones().end());
     for (const QString& word : words) {
-        const std::optional<QString> ipa = synthesizer.phonemes(word, "en-us", &error);
-        ASSERT_TRUE(ipa) << error.toStdString();
+        const Result<QString> ipa = synthesizer.phonemes(word, "en-us");
+        ASSERT_TRUE(ipa) << ipa.error().toStdString();
         const QStringList phones = phonesFromIpa(*ipa);
         EXPECT_FALSE(phones.isEmpty()) << word.toStdString() << " " << ipa->toStdString();
         for (const QString& phone : phones) {

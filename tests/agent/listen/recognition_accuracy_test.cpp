@@ -132,21 +132,20 @@ class RecognitionAccuracy : public ::testing::Test {
 protected:
     void SetUp() override {
         const RecognizerModel model = RecognizerModel::installed();
-        if (!model.missing().isEmpty()) {
-            GTEST_SKIP() << model.missing().toStdString();
+        if (const Status complete = model.complete(); !complete) {
+            GTEST_SKIP() << complete.error().toStdString();
         }
-        QString error;
-        recognizer_ = Recognizer::create(model, &error);
-        ASSERT_TRUE(recognizer_) << error.toStdString();
+        Result<std::unique_ptr<Recognizer>> created = Recognizer::create(model);
+        ASSERT_TRUE(created) << created.error().toStdString();
+        recognizer_ = *std::move(created);
     }
 
     std::vector<std::int16_t> say(const QString& text, const Condition& c) {
         // espeak-ng breathes and whispers with the C library's random numbers: seeded from the utterance,
         // each one sounds the same whichever test runs first or alone.
         std::srand(static_cast<unsigned>(qHash(text + c.describe(), 0)));
-        QString error;
-        auto samples = speakForRecognizer(synthesizer_, spoken(text, c), c.voice, &error);
-        EXPECT_TRUE(samples) << error.toStdString();
+        auto samples = speakForRecognizer(synthesizer_, spoken(text, c), c.voice);
+        EXPECT_TRUE(samples) << samples.error().toStdString();
         if (!samples) {
             return {};
         }
@@ -170,9 +169,8 @@ TEST_F(RecognitionAccuracy, EverySayingOfEveryCommandIsUnderstood) {
         ASSERT_TRUE(recognizer_->setCommands(*set, &warnings));
         EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
         for (const VoiceCommand& command : *set) {
-            QString error;
-            const auto phrase = VoicePhrase::parse(command.voice, &error);
-            ASSERT_TRUE(phrase) << error.toStdString();
+            const auto phrase = VoicePhrase::parse(command.voice);
+            ASSERT_TRUE(phrase) << phrase.error().toStdString();
             for (const QString& saying : phrase->sayings()) {
                 for (const Condition& c : conditions()) {
                     const Recognition r = recognizer_->recognize(say(saying, c));

@@ -250,24 +250,22 @@ protected:
         return path;
     }
 
-    std::optional<Samples> read(const QByteArray& bytes) {
-        error_.clear();
-        std::optional<Samples> samples = readWavForRecognizer(write(bytes), &error_);
-        EXPECT_TRUE(samples || !error_.isEmpty()) << "refused without a reason";
+    Result<Samples> read(const QByteArray& bytes) {
+        Result<Samples> samples = readWavForRecognizer(write(bytes));
+        EXPECT_TRUE(samples || !samples.error().isEmpty()) << "refused without a reason";
         return samples;
     }
 
     QTemporaryDir dir_;
     int count_ = 0;
-    QString error_;
 };
 
 TEST_F(WavFiles, MonoAtTheRecognizersRateIsReadSampleForSample) {
     Samples tone = sine(kRecognizerRate, 440, 9000, 8000);
     tone.push_back(32767);
     tone.push_back(-32768);
-    const std::optional<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", pcm(tone)}}));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", pcm(tone)}}));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, tone);
 }
 
@@ -285,8 +283,8 @@ class WavLayout : public WavFiles, public ::testing::WithParamInterface<LayoutCa
 const Samples kShortTone = sine(kRecognizerRate, 500, 7000, 1601);
 
 TEST_P(WavLayout, FindsTheSoundWhateverChunksComeFirst) {
-    const std::optional<Samples> samples = read(riff(GetParam().chunks));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff(GetParam().chunks));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, kShortTone);
 }
 
@@ -313,8 +311,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WavFiles, StereoAt44100IsMixedAndBroughtToTheRecognizersRate) {
     const Samples left = sine(44100, 440, 8000, 44100);
-    const std::optional<Samples> samples = read(riff({fmt(2, 44100), {"data", pcm(interleave(left, left))}}));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff({fmt(2, 44100), {"data", pcm(interleave(left, left))}}));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_NEAR(double(samples->size()), double(kRecognizerRate), 1.0);
     EXPECT_NEAR(frequency(middle(*samples), kRecognizerRate), 440.0, 2.0);
     EXPECT_NEAR(rms(middle(*samples)), 8000 / std::numbers::sqrt2, 150.0) << "the channels are not averaged";
@@ -330,20 +328,20 @@ TEST_F(WavFiles, StereoChannelsAreAveragedNotOneOfThemTaken) {
         doubled[i] = std::int16_t(tone[i] / 2 * 2);
         half[i] = std::int16_t(tone[i] / 2);
     }
-    const std::optional<Samples> cancelled =
+    const Result<Samples> cancelled =
         read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(tone, inverted))}}));
-    ASSERT_TRUE(cancelled) << error_.toStdString();
+    ASSERT_TRUE(cancelled) << cancelled.error().toStdString();
     EXPECT_EQ(*cancelled, Samples(tone.size(), 0));
 
-    const std::optional<Samples> oneSided =
+    const Result<Samples> oneSided =
         read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(Samples(tone.size(), 0), doubled))}}));
-    ASSERT_TRUE(oneSided) << error_.toStdString();
+    ASSERT_TRUE(oneSided) << oneSided.error().toStdString();
     EXPECT_EQ(*oneSided, half);
 
     const Samples loud(100, 32767);
-    const std::optional<Samples> fullScale =
+    const Result<Samples> fullScale =
         read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(loud, loud))}}));
-    ASSERT_TRUE(fullScale) << error_.toStdString();
+    ASSERT_TRUE(fullScale) << fullScale.error().toStdString();
     EXPECT_EQ(*fullScale, loud) << "two full-scale channels overflow";
 }
 
@@ -352,17 +350,17 @@ TEST_F(WavFiles, ThreeChannelsAreMixedToo) {
     for (int i = 0; i < 300; ++i) {
         data.insert(data.end(), {300, -600, 900});
     }
-    const std::optional<Samples> samples = read(riff({fmt(3, kRecognizerRate), {"data", pcm(data)}}));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff({fmt(3, kRecognizerRate), {"data", pcm(data)}}));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, Samples(300, 200));
 }
 
 TEST_F(WavFiles, ADataSizeLargerThanTheFileGivesOnlyTheSamplesInTheFile) {
     for (const quint32 declared :
          {quint32(pcm(kShortTone).size() + 2), quint32(1000000), quint32(0xFFFFFFFF)}) {
-        const std::optional<Samples> samples =
+        const Result<Samples> samples =
             read(riff({fmt(1, kRecognizerRate), {"data", pcm(kShortTone), declared}}));
-        ASSERT_TRUE(samples) << declared << ": " << error_.toStdString();
+        ASSERT_TRUE(samples) << declared << ": " << samples.error().toStdString();
         EXPECT_EQ(*samples, kShortTone) << "declared " << declared;
     }
 }
@@ -370,15 +368,13 @@ TEST_F(WavFiles, ADataSizeLargerThanTheFileGivesOnlyTheSamplesInTheFile) {
 TEST_F(WavFiles, AnOddByteAtTheEndOfTheSoundIsNoSample) {
     QByteArray data = pcm({1000, -2000, 3000});
     data.append('\x7f');
-    const std::optional<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", data}}));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", data}}));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, (Samples{1000, -2000, 3000}));
 }
 
 TEST_F(WavFiles, AFileThatIsNotThereIsRefused) {
-    QString error;
-    EXPECT_FALSE(readWavForRecognizer(dir_.filePath("nothing-here.wav"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(readWavForRecognizer(dir_.filePath("nothing-here.wav")).error().contains("nothing-here.wav"));
 }
 
 struct BadCase {
@@ -393,9 +389,8 @@ void PrintTo(const BadCase& c, std::ostream* os) {
 class BadWav : public WavFiles, public ::testing::WithParamInterface<BadCase> {};
 
 TEST_P(BadWav, IsRefusedWithAReason) {
-    const std::optional<Samples> samples = read(GetParam().bytes);
+    const Result<Samples> samples = read(GetParam().bytes);
     EXPECT_FALSE(samples) << samples->size() << " samples read";
-    EXPECT_FALSE(error_.isEmpty());
 }
 
 QByteArray wholeFile() {
@@ -433,32 +428,30 @@ TEST_F(WavFiles, ExtensibleFormatWithPcmInsideIsRead) {
     static const unsigned char kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                                                0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
     std::memcpy(extra + 6, kPcmGuid, sizeof kPcmGuid);
-    const std::optional<Samples> samples = read(riff({{"fmt ", body}, {"data", pcm(kShortTone)}}));
-    ASSERT_TRUE(samples) << error_.toStdString();
+    const Result<Samples> samples = read(riff({{"fmt ", body}, {"data", pcm(kShortTone)}}));
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, kShortTone);
 }
 
 class OurVoice : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString error;
-        if (!synthesizer_.hasVoice("en-us", &error)) {
-            GTEST_SKIP() << "espeak-ng data missing: " << error.toStdString();
+        if (const Status has = synthesizer_.hasVoice("en-us"); !has) {
+            GTEST_SKIP() << "espeak-ng data missing: " << has.error().toStdString();
         }
     }
     speech::EspeakSynthesizer synthesizer_;
 };
 
 TEST_F(OurVoice, SaysAPhraseAt16kHzWithQuietAtBothEnds) {
-    QString error;
-    const std::optional<Samples> samples = speakForRecognizer(synthesizer_, "what is the date", {}, &error);
-    ASSERT_TRUE(samples) << error.toStdString();
+    const Result<Samples> samples = speakForRecognizer(synthesizer_, "what is the date", {});
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     ASSERT_GT(samples->size(), std::size_t(kRecognizerRate / 2)) << "shorter than half a second";
 
     // As long as the voice's own sound at 16 kHz, with the quiet added around it.
-    std::optional<speech::Utterance> spoken =
-        synthesizer_.synthesize(speech::SpeechTagParser().parse("what is the date"), {}, &error);
-    ASSERT_TRUE(spoken) << error.toStdString();
+    const Result<speech::Utterance> spoken =
+        synthesizer_.synthesize(speech::SpeechTagParser().parse("what is the date"), {});
+    ASSERT_TRUE(spoken) << spoken.error().toStdString();
     const double speechSamples = double(spoken->samples.size()) * kRecognizerRate / spoken->sampleRate;
     EXPECT_GT(double(samples->size()), speechSamples);
     EXPECT_LT(double(samples->size()), speechSamples + kRecognizerRate)
@@ -475,9 +468,8 @@ TEST_F(OurVoice, SaysAPhraseAt16kHzWithQuietAtBothEnds) {
 }
 
 TEST_F(OurVoice, IsHeardAsOneUtteranceByTheSpeechDetector) {
-    QString error;
-    std::optional<Samples> samples = speakForRecognizer(synthesizer_, "what is the date", "en-us", &error);
-    ASSERT_TRUE(samples) << error.toStdString();
+    Result<Samples> samples = speakForRecognizer(synthesizer_, "what is the date", "en-us");
+    ASSERT_TRUE(samples) << samples.error().toStdString();
     samples->resize(samples->size() + kRecognizerRate, 0);  // the room stays quiet a while after
     SpeechDetector detector(kRecognizerRate);
     std::vector<std::int64_t> started;
@@ -498,9 +490,7 @@ TEST_F(OurVoice, IsHeardAsOneUtteranceByTheSpeechDetector) {
 }
 
 TEST_F(OurVoice, AnUnknownVoiceIsRefusedWithAReason) {
-    QString error;
-    EXPECT_FALSE(speakForRecognizer(synthesizer_, "what is the date", "xx-nope", &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(speakForRecognizer(synthesizer_, "what is the date", "xx-nope").error().contains("xx-nope"));
 }
 
 }  // namespace

@@ -124,9 +124,8 @@ class PhraseReading : public ::testing::TestWithParam<PhraseCase> {};
 
 TEST_P(PhraseReading, GivesTheRuleAndEveryWayToSayIt) {
     const PhraseCase& c = GetParam();
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(c.text), &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(c.text));
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
 
     const QStringList sayings = phrase->sayings();
     EXPECT_EQ(sayings, listOf(c.sayings));
@@ -195,10 +194,9 @@ void PrintTo(const MalformedCase& c, std::ostream* os) {
 class MalformedPhrase : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedPhrase, IsRefusedWithAReason) {
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(GetParam().text, &error);
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(GetParam().text);
     EXPECT_FALSE(phrase) << "read as " << phrase->jsgf().toStdString();
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(phrase.error().isEmpty());
 }
 
 QString nested(int depth, const QString& inside) {
@@ -222,10 +220,14 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedCase{"OnlyBrackets", "[()] ([])"}, MalformedCase{"OnlyBars", "| |"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
 
+TEST(PhraseReason, AnUnclosedBracketIsNamed) {
+    EXPECT_EQ(VoicePhrase::parse("[a").error(), "'[' not closed");
+    EXPECT_EQ(VoicePhrase::parse("(a | b").error(), "'(' not closed");
+}
+
 TEST(PhraseNesting, ReasonableNestingIsRead) {
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(nested(6, "Home"), &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(nested(6, "Home"));
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     EXPECT_EQ(phrase->jsgf(), "home");
     EXPECT_EQ(phrase->sayings(), QStringList{"home"});
 }
@@ -233,17 +235,15 @@ TEST(PhraseNesting, ReasonableNestingIsRead) {
 TEST(PhraseLength, ALongSentenceWithinTheLimitIsRead) {
     const QString text = QStringLiteral("please [tell me] what the time is now ").repeated(5);
     ASSERT_LT(text.size(), 300);
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(text, &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(text);
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     EXPECT_EQ(phrase->sayings().size(), 32);  // five optional parts
 }
 
 TEST(PhraseSayings, StopAtTheLimitInTheOrderTheNotationGivesThem) {
-    QString error;
-    const std::optional<VoicePhrase> phrase =
-        VoicePhrase::parse("(one | two | three | four) (a | b | c | d) (x | y | z | w) [now]", &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase =
+        VoicePhrase::parse("(one | two | three | four) (a | b | c | d) (x | y | z | w) [now]");
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     const QStringList all = phrase->sayings(1000);
     ASSERT_EQ(all.size(), 128);
     EXPECT_EQ(all.front(), "one a x now");
@@ -257,10 +257,9 @@ TEST(PhraseSayings, StopAtTheLimitInTheOrderTheNotationGivesThem) {
 }
 
 TEST(PhraseSayings, AManyAlternativePhraseIsCutAtTheDefaultLimit) {
-    QString error;
     const QString choice = QStringLiteral("(a | b | c | d | e | f | g | h) ");
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(choice.repeated(4), &error);  // 4096 ways
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(choice.repeated(4));  // 4096 ways
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     const QStringList sayings = phrase->sayings();
     EXPECT_EQ(sayings.size(), 256);
     EXPECT_EQ(sayings.front(), "a a a a");
@@ -269,19 +268,16 @@ TEST(PhraseSayings, AManyAlternativePhraseIsCutAtTheDefaultLimit) {
 
 // Two alternatives that say the same words are one saying.
 TEST(PhraseSayings, SayingsTheSameAreListedOnce) {
-    QString error;
-    const std::optional<VoicePhrase> phrase =
-        VoicePhrase::parse("(hi | hi | hi | hello) there [there]", &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse("(hi | hi | hi | hello) there [there]");
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     EXPECT_EQ(phrase->sayings(),
               (QStringList{"hi there there", "hi there", "hello there there", "hello there"}));
 }
 
 // The limit counts different sayings: a phrase with two of them gives both when two are asked for.
 TEST(PhraseSayings, SayingsTheSameDoNotUseUpTheLimit) {
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse("(hi | hi | hi | hello) there", &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse("(hi | hi | hi | hello) there");
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     EXPECT_EQ(phrase->sayings(2), (QStringList{"hi there", "hello there"}));
 }
 
@@ -297,9 +293,8 @@ void PrintTo(const WordsCase& c, std::ostream* os) {
 class PhraseWords : public ::testing::TestWithParam<WordsCase> {};
 
 TEST_P(PhraseWords, AreDistinctInOrderOfFirstAppearance) {
-    QString error;
-    const std::optional<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(GetParam().text), &error);
-    ASSERT_TRUE(phrase) << error.toStdString();
+    const Result<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(GetParam().text));
+    ASSERT_TRUE(phrase) << phrase.error().toStdString();
     EXPECT_EQ(phrase->words(), listOf(GetParam().words));
 }
 
@@ -314,11 +309,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Quotation marks are punctuation: a word quoted with apostrophes is the same word, and apostrophes alone are
 // no word to say.
 TEST(PhraseWriting, ApostrophesUsedAsQuotationMarksAreNoPartOfAWord) {
-    QString error;
-    const std::optional<VoicePhrase> quoted = VoicePhrase::parse("say 'cheese'", &error);
-    ASSERT_TRUE(quoted) << error.toStdString();
+    const Result<VoicePhrase> quoted = VoicePhrase::parse("say 'cheese'");
+    ASSERT_TRUE(quoted) << quoted.error().toStdString();
     EXPECT_EQ(quoted->words(), (QStringList{"say", "cheese"}));
-    EXPECT_FALSE(VoicePhrase::parse("' '", &error));
+    EXPECT_FALSE(VoicePhrase::parse("' '"));
 }
 
 }  // namespace

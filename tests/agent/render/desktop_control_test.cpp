@@ -62,7 +62,8 @@ protected:
     }
 
     DesktopCharacter* loadGenie() {
-        EXPECT_TRUE(control->load("Genie", "genie.acs")) << control->lastError().toStdString();
+        const agent::Status loaded = control->load("Genie", "genie.acs");
+        EXPECT_TRUE(loaded) << loaded.error().toStdString();
         DesktopCharacter* genie = control->character("genie");
         if (genie != nullptr) {
             completions(genie);
@@ -115,7 +116,7 @@ TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
     EXPECT_FALSE(genie->description().isEmpty());
     EXPECT_EQ(genie->width(), genie->file().info().width);
     EXPECT_EQ(genie->height(), genie->file().info().height);
-    EXPECT_FALSE(control->load("genie", "Genie.acs")) << "an id in use is refused";
+    EXPECT_EQ(control->load("genie", "Genie.acs").error(), "the id \"genie\" is in use");
 
     control->unload("GENIE");
     EXPECT_EQ(control->item("Genie"), nullptr);
@@ -123,9 +124,8 @@ TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
 }
 
 TEST_F(EngineTest, AMissingOrDamagedFileFailsAndLeavesTheIdFree) {
-    EXPECT_FALSE(control->load("Merlin", "merlin.acs"));
+    EXPECT_TRUE(control->load("Merlin", "merlin.acs").error().contains("merlin.acs"));
     EXPECT_EQ(control->item("Merlin"), nullptr);
-    EXPECT_FALSE(control->lastError().isEmpty());
 
     QFile whole(folder.filePath("Genie.acs"));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
@@ -267,7 +267,7 @@ TEST_F(EngineTest, OptionsTurnTheBalloonAndTheSoundOffAndChooseTheVoice) {
     o.voice = "en-gb";
     o.speedPercent = 200;
     const QString normal = genie->voicedText("Hi");
-    options->set(o);
+    EXPECT_TRUE(options->set(o));
     EXPECT_FALSE(voiceLog->soundOn);
     EXPECT_EQ(voiceLog->voice.name, "en-gb");
     EXPECT_NE(genie->voicedText("Hi"), normal) << "the speed goes into the text";
@@ -388,9 +388,9 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
     for (const QString& name : data.entryList({"*.acs"}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
         const QString id = QFileInfo(name).baseName();
-        if (!control->load(id, data.filePath(name))) {
+        if (const agent::Status loaded = control->load(id, data.filePath(name)); !loaded) {
             EXPECT_EQ(control->item(id), nullptr);
-            EXPECT_FALSE(control->lastError().isEmpty());
+            EXPECT_FALSE(loaded.error().isEmpty());
             continue;
         }
         DesktopCharacter* c = control->character(id);
@@ -425,7 +425,8 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
     for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
         SCOPED_TRACE(name);
         const QString id = QFileInfo(name).baseName();
-        ASSERT_TRUE(control->load(id, data.filePath(name))) << control->lastError().toStdString();
+        const agent::Status loaded = control->load(id, data.filePath(name));
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
         DesktopCharacter* c = control->character(id);
         c->moveTo(50, 300);
         c->show();

@@ -64,7 +64,8 @@ TEST_F(OptionsStoreTest, WhatIsSetIsReadBackByTheNextRunKeepingUnknownKeys) {
     writeAll(path, "[Later]\nSomething=kept\n");
     {
         OptionsStore store(path);
-        ASSERT_TRUE(store.set(changedOptions())) << store.errorString().toStdString();
+        const agent::Status written = store.set(changedOptions());
+        ASSERT_TRUE(written) << written.error().toStdString();
         EXPECT_EQ(store.options(), changedOptions());
     }
     EXPECT_TRUE(readAll(path).contains("Something=kept"));
@@ -90,7 +91,8 @@ TEST_F(OptionsStoreTest, AHandEditedFileIsReadWhateverTheCaseAndKeptAsWrittenAro
     writeAll(path, before + "[Later]\nAdded=yes\n");
     EngineOptions louder = store.options();
     louder.speedPercent = 90;
-    ASSERT_TRUE(store.set(louder)) << store.errorString().toStdString();
+    const agent::Status written = store.set(louder);
+    ASSERT_TRUE(written) << written.error().toStdString();
     const QByteArray after = readAll(path);
     EXPECT_TRUE(after.startsWith("; my options\n[options]\nspeedpercent=90\nVOICE=en-gb+f3\n"))
         << after.constData();
@@ -168,8 +170,7 @@ TEST_F(OptionsStoreTest, WhenTheFileCannotBeWrittenTheOptionsStillApply) {
     OptionsStore store(path);
     EXPECT_EQ(store.options(), EngineOptions{});
     QSignalSpy changed(&store, &OptionsStore::changed);
-    EXPECT_FALSE(store.set(changedOptions()));
-    EXPECT_FALSE(store.errorString().isEmpty());
+    EXPECT_EQ(store.set(changedOptions()).error(), path + ": is a folder");
     EXPECT_EQ(store.options(), changedOptions());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_TRUE(QFileInfo(path).isDir());

@@ -32,7 +32,8 @@ protected:
 };
 
 TEST_F(SoundEffectsTest, PlaysTheDecodedSoundAndCutsOffTheLastOne) {
-    ASSERT_TRUE(effects.play(file, 1)) << effects.errorString().toStdString();
+    const agent::Status played = effects.play(file, 1);
+    ASSERT_TRUE(played) << played.error().toStdString();
     EXPECT_EQ(output.starts, 1);
     EXPECT_EQ(output.stops, 0);
     EXPECT_EQ(output.lastSampleRate, 22050);
@@ -67,11 +68,9 @@ TEST_F(SoundEffectsTest, PlayingASoundAgainUsesTheDecodedCopy) {
 TEST_F(SoundEffectsTest, BadSoundsAreIgnoredAndTheCurrentOneGoesOn) {
     ASSERT_TRUE(effects.play(file, 0));
     for (int index : {-1, 3, 0xFFFF}) {
-        EXPECT_FALSE(effects.play(file, index)) << index;
-        EXPECT_TRUE(effects.errorString().contains(QStringLiteral("does not exist"))) << index;
+        EXPECT_TRUE(effects.play(file, index).error().contains(QStringLiteral("does not exist"))) << index;
     }
-    EXPECT_FALSE(effects.play(file, 2));
-    EXPECT_TRUE(effects.errorString().startsWith(QStringLiteral("sound 2:")));
+    EXPECT_TRUE(effects.play(file, 2).error().startsWith(QStringLiteral("sound 2:")));
     EXPECT_EQ(output.starts, 1);
     EXPECT_EQ(output.stops, 0);
 }
@@ -88,8 +87,7 @@ TEST_F(SoundEffectsTest, DisabledEffectsStopAndStaySilent) {
 
 TEST_F(SoundEffectsTest, NoOutputIsAFailureNotACrash) {
     output.available = false;
-    EXPECT_FALSE(effects.play(file, 0));
-    EXPECT_EQ(effects.errorString(), QStringLiteral("no sound output"));
+    EXPECT_EQ(effects.play(file, 0).error(), QStringLiteral("no sound output"));
     effects.stop();
     EXPECT_EQ(output.stops, 0);
 

@@ -17,9 +17,10 @@ using agent::speech::VoiceGender;
 namespace {
 
 TEST(VoiceList, ListsTheInstalledVoicesByTitleEachOneLoadable) {
-    QString error;
-    const QList<InstalledVoice> voices = installedVoices({}, &error);
-    ASSERT_FALSE(voices.isEmpty()) << error.toStdString();
+    const auto listed = installedVoices();
+    ASSERT_TRUE(listed) << listed.error().toStdString();
+    const QList<InstalledVoice>& voices = *listed;
+    ASSERT_FALSE(voices.isEmpty());
 
     const auto english = std::find_if(voices.begin(), voices.end(),
                                       [](const InstalledVoice& v) { return v.language == u"en-us"; });
@@ -35,41 +36,37 @@ TEST(VoiceList, ListsTheInstalledVoicesByTitleEachOneLoadable) {
     for (qsizetype i = 0; i < voices.size(); i += std::max<qsizetype>(1, voices.size() / 8)) {
         EXPECT_FALSE(voices[i].name.isEmpty()) << i;
         EXPECT_FALSE(voices[i].language.isEmpty()) << voices[i].name.toStdString();
-        EXPECT_TRUE(synthesizer.hasVoice(voices[i].name, &error))
-            << voices[i].name.toStdString() << ": " << error.toStdString();
+        const agent::Status has = synthesizer.hasVoice(voices[i].name);
+        EXPECT_TRUE(has) << voices[i].name.toStdString() << ": " << has.error().toStdString();
     }
-    EXPECT_TRUE(synthesizer.hasVoice(english->name + QStringLiteral("+whisper"), &error))
-        << error.toStdString();
+    const agent::Status whisper = synthesizer.hasVoice(english->name + QStringLiteral("+whisper"));
+    EXPECT_TRUE(whisper) << whisper.error().toStdString();
 }
 
 TEST(VoiceList, MissingVoiceDataGivesAnEmptyListAndAReason) {
     QTemporaryDir empty;
-    QString error;
-    EXPECT_TRUE(installedVoices(empty.path(), &error).isEmpty());
+    const QString error = installedVoices(empty.path()).error();
     EXPECT_TRUE(error.contains(QStringLiteral("not found"))) << error.toStdString();
-    EXPECT_TRUE(installedVoices(empty.path()).isEmpty());
     // The installed data still works afterwards.
-    EXPECT_FALSE(installedVoices().isEmpty());
+    EXPECT_FALSE(installedVoices().valueOr({}).isEmpty());
 }
 
 TEST(VoiceList, ListingWhileAnotherThreadSpeaksIsSafe) {
-    const QList<InstalledVoice> expected = installedVoices();
+    const QList<InstalledVoice> expected = installedVoices().valueOr({});
     ASSERT_FALSE(expected.isEmpty());
     bool spoke = true;
     std::thread speaker([&spoke] {
         agent::speech::SpeechTagParser parser;
         EspeakSynthesizer synthesizer;
         for (int i = 0; i < 5 && spoke; ++i) {
-            QString error;
             agent::speech::VoiceChoice voice;
             voice.name = i % 2 ? QStringLiteral("en-gb") : QStringLiteral("en-us");
-            const auto u =
-                synthesizer.synthesize(parser.parse(QStringLiteral("It is ten past two")), voice, &error);
-            spoke = u.has_value() && !u->samples.empty();
+            const auto u = synthesizer.synthesize(parser.parse(QStringLiteral("It is ten past two")), voice);
+            spoke = u && !u->samples.empty();
         }
     });
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(installedVoices(), expected) << i;
+        EXPECT_EQ(installedVoices().valueOr({}), expected) << i;
     }
     speaker.join();
     EXPECT_TRUE(spoke);

@@ -15,9 +15,8 @@ using Samples = std::vector<std::int16_t>;
 namespace {
 
 Samples decoded(const QByteArray& bytes) {
-    QString error;
-    const auto sound = decodeWave(bytes, &error);
-    EXPECT_TRUE(sound.has_value()) << error.toStdString();
+    const auto sound = decodeWave(bytes);
+    EXPECT_TRUE(sound) << sound.error().toStdString();
     return sound ? sound->samples : Samples{};
 }
 
@@ -114,8 +113,7 @@ TEST(WaveSound, RefusesWhatItCannotPlayWithAReason) {
         {"less than a frame", wave(2, 8000, 16, QByteArray(3, '\1')), "no samples"},
     };
     for (const auto& c : cases) {
-        QString error;
-        EXPECT_FALSE(decodeWave(c.bytes, &error).has_value()) << c.name;
+        const QString error = decodeWave(c.bytes).error();
         EXPECT_TRUE(error.contains(QLatin1String(c.reason), Qt::CaseInsensitive))
             << c.name << ": " << error.toStdString();
     }
@@ -124,9 +122,9 @@ TEST(WaveSound, RefusesWhatItCannotPlayWithAReason) {
 TEST(WaveSound, EveryCutOfAFileFailsCleanly) {
     const QByteArray full = wave(2, 8000, 16, u16({1, 2, 3, 4, 5, 6, 7, 8}));
     for (qsizetype n = 0; n < full.size(); ++n) {
-        QString error;
-        EXPECT_FALSE(decodeWave(full.left(n), &error).has_value()) << n;
-        EXPECT_FALSE(error.isEmpty()) << n;
+        const auto sound = decodeWave(full.left(n));
+        EXPECT_FALSE(sound) << n;
+        EXPECT_FALSE(sound.error().isEmpty()) << n;
     }
 }
 
@@ -142,9 +140,8 @@ TEST(WaveSound, GenuineCharactersSoundsDecode) {
         ASSERT_FALSE(file.sounds().isEmpty()) << name;
         for (int i = 0; i < file.sounds().size(); ++i, ++checked) {
             SCOPED_TRACE(testing::Message() << name << " sound " << i);
-            QString error;
-            const auto sound = decodeWave(file.sound(i), &error);
-            ASSERT_TRUE(sound.has_value()) << error.toStdString();
+            const auto sound = decodeWave(file.sound(i));
+            ASSERT_TRUE(sound) << sound.error().toStdString();
             EXPECT_GE(sound->sampleRate, 8000);
             // Frame sounds are short effects, and none is silent.
             EXPECT_GT(sound->durationMs(), 0);

@@ -17,10 +17,9 @@ const QString kClockSentence = QStringLiteral("The time is 15 minutes past 10");
 Utterance say(const QString& text, const VoiceChoice& voice = {}) {
     SpeechTagParser parser;
     EspeakSynthesizer synthesizer;
-    QString error;
-    std::optional<Utterance> u = synthesizer.synthesize(parser.parse(text), voice, &error);
-    EXPECT_TRUE(u.has_value()) << error.toStdString();
-    return u ? *u : Utterance{};
+    Result<Utterance> u = synthesizer.synthesize(parser.parse(text), voice);
+    EXPECT_TRUE(u) << u.error().toStdString();
+    return u.valueOr(Utterance{});
 }
 
 // The words as spoken, "The|time|is", so a failure shows them.
@@ -212,8 +211,7 @@ TEST(SynthesisErrors, MissingVoiceDataIsAClearError) {
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
     EspeakSynthesizer broken(empty.path());
-    QString error;
-    EXPECT_FALSE(broken.synthesize(SpeechTagParser().parse("hello"), {}, &error).has_value());
+    const QString error = broken.synthesize(SpeechTagParser().parse("hello"), {}).error();
     EXPECT_TRUE(error.contains("voice data not found")) << error.toStdString();
     EXPECT_TRUE(error.contains(empty.path()));
 
@@ -223,11 +221,12 @@ TEST(SynthesisErrors, MissingVoiceDataIsAClearError) {
 
 TEST(SynthesisErrors, UnknownVoiceNameIsAClearError) {
     EspeakSynthesizer synthesizer;
-    QString error;
-    EXPECT_FALSE(synthesizer.synthesize(SpeechTagParser().parse("hello"), {.name = "xx-nope"}, &error));
+    const QString error =
+        synthesizer.synthesize(SpeechTagParser().parse("hello"), {.name = "xx-nope"}).error();
     EXPECT_TRUE(error.contains("xx-nope")) << error.toStdString();
-    EXPECT_FALSE(synthesizer.hasVoice("xx-nope", &error));
-    EXPECT_TRUE(synthesizer.hasVoice("en-us+whisper", &error)) << error.toStdString();
+    EXPECT_TRUE(synthesizer.hasVoice("xx-nope").error().contains("xx-nope"));
+    const Status whisper = synthesizer.hasVoice("en-us+whisper");
+    EXPECT_TRUE(whisper) << whisper.error().toStdString();
     EXPECT_EQ(spokenWords(say("hello")), "hello") << "a failed voice leaves the next statement its own voice";
 }
 
@@ -243,9 +242,8 @@ TEST(VoiceChoice, CharacterLanguageIdsBecomeLanguageTags) {
     for (quint16 id :
          {0x0409, 0x0809, 0x0407, 0x040c, 0x0c0a, 0x0410, 0x0413, 0x0416, 0x0816, 0x0419, 0x0411,
           0x0804, 0x0412, 0x041d, 0x0406, 0x0414, 0x040b, 0x0415, 0x0405, 0x040e, 0x041f, 0x0408}) {
-        QString error;
-        EXPECT_TRUE(synthesizer.hasVoice(languageForLangId(id), &error))
-            << std::hex << id << " " << error.toStdString();
+        const Status has = synthesizer.hasVoice(languageForLangId(id));
+        EXPECT_TRUE(has) << std::hex << id << " " << has.error().toStdString();
     }
 }
 

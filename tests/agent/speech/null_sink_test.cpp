@@ -59,10 +59,9 @@ protected:
 };
 
 TEST_F(NullSink, SpeechPlaysThroughTheSoundServerAndStopCutsIt) {
-    QString error;
     auto utterance =
-        EspeakSynthesizer().synthesize(SpeechTagParser().parse("The time is 15 minutes past 10"), {}, &error);
-    ASSERT_TRUE(utterance) << error.toStdString();
+        EspeakSynthesizer().synthesize(SpeechTagParser().parse("The time is 15 minutes past 10"), {});
+    ASSERT_TRUE(utterance) << utterance.error().toStdString();
     auto shared = std::make_shared<const Utterance>(std::move(*utterance));
 
     SinkOutput output;
