@@ -4,13 +4,11 @@
 #include "agent/render/engine_options.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
-#include "agent/ini/ini_document.h"
+#include "agent/ini/ini_file.h"
 
 namespace agent::render {
 
@@ -33,7 +31,6 @@ constexpr double kMinFontPoints = 4;
 constexpr double kMaxFontPoints = 72;
 constexpr int kMaxVoiceNameLength = 100;
 // An options file is a few hundred bytes; anything much larger is not ours and is not read.
-constexpr qint64 kMaxFileSize = 1 << 20;
 // Sound servers name their sources in well under this ("alsa_input.pci-0000_00_1f.3.analog-stereo").
 constexpr int kMaxInputDeviceIdLength = 300;
 
@@ -62,14 +59,6 @@ int readClamped(const IniDocument& doc, const QString& key, int low, int high, i
 }
 
 // The file as it is now; nothing when it is missing, unreadable or too large to be ours.
-std::optional<IniDocument> readFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    return IniDocument::parse(file.read(kMaxFileSize));
-}
-
 QString boolText(bool on) {
     return on ? QStringLiteral("true") : QStringLiteral("false");
 }
@@ -125,8 +114,10 @@ bool isInputDeviceId(const QString& text) {
 }
 
 OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), path_(std::move(path)) {
-    const std::optional<IniDocument> doc = readFile(path_);
+    const Result<IniDocument> doc = ini::IniFile(path_).load();
     if (!doc) {
+        // The defaults hold for this run; the file stays as it is until the user changes an option.
+        qWarning("character engine: %s", qPrintable(doc.error()));
         return;
     }
     const EngineOptions defaults;
@@ -168,23 +159,19 @@ Status OptionsStore::set(const EngineOptions& options) {
         written = fail(QStringLiteral("%1: is a folder").arg(path_));
     } else {
         // Read again just before writing, so that what another program wrote meanwhile is kept.
-        IniDocument doc = readFile(path_).value_or(IniDocument{});
-        doc.setValue(kGroup, kBalloonOn, boolText(checked.balloonOn));
-        doc.setValue(kGroup, kBalloonFont,
-                     checked.balloonFont ? fontToText(*checked.balloonFont) : QString());
-        doc.setValue(kGroup, kSpeechOn, boolText(checked.speechOn));
-        doc.setValue(kGroup, kSoundEffectsOn, boolText(checked.soundEffectsOn));
-        doc.setValue(kGroup, kSpeedPercent, QString::number(checked.speedPercent));
-        doc.setValue(kGroup, kVoice, checked.voice);
-        doc.setValue(kGroup, kListenOn, boolText(checked.listenOn));
-        doc.setValue(kGroup, kListeningKey, checked.listeningKey);
-        doc.setValue(kGroup, kInputDevice, checked.inputDevice);
-        doc.setValue(kGroup, kThreshold, QString::number(checked.thresholdPercent));
-        QSaveFile file(path_);
-        const QByteArray text = doc.serialize();
-        if (!(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())) {
-            written = fail(QStringLiteral("%1: cannot be written: %2").arg(path_, file.errorString()));
-        }
+        written = ini::IniFile(path_).update([&checked](IniDocument& doc) {
+            doc.setValue(kGroup, kBalloonOn, boolText(checked.balloonOn));
+            doc.setValue(kGroup, kBalloonFont,
+                         checked.balloonFont ? fontToText(*checked.balloonFont) : QString());
+            doc.setValue(kGroup, kSpeechOn, boolText(checked.speechOn));
+            doc.setValue(kGroup, kSoundEffectsOn, boolText(checked.soundEffectsOn));
+            doc.setValue(kGroup, kSpeedPercent, QString::number(checked.speedPercent));
+            doc.setValue(kGroup, kVoice, checked.voice);
+            doc.setValue(kGroup, kListenOn, boolText(checked.listenOn));
+            doc.setValue(kGroup, kListeningKey, checked.listeningKey);
+            doc.setValue(kGroup, kInputDevice, checked.inputDevice);
+            doc.setValue(kGroup, kThreshold, QString::number(checked.thresholdPercent));
+        });
     }
     if (differs) {
         emit changed();

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "agent/ini/ini_file.h"
+
 using agent::render::EngineOptions;
 using agent::render::OptionsStore;
 
@@ -174,6 +176,17 @@ TEST_F(OptionsStoreTest, WhenTheFileCannotBeWrittenTheOptionsStillApply) {
     EXPECT_EQ(store.options(), changedOptions());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(OptionsStoreTest, AFileTooLargeToBeOursIsNeverOverwritten) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    const QByteArray big = "[Output]\nSpeed=175\n" + QByteArray(agent::ini::IniFile::kMaxFileSize, ';');
+    writeAll(path, big);
+    OptionsStore store(path);
+    EXPECT_EQ(store.options(), EngineOptions{});
+    EXPECT_FALSE(store.set(changedOptions()));
+    EXPECT_EQ(store.options(), changedOptions()) << "the options still apply for this run";
+    EXPECT_EQ(QFileInfo(path).size(), big.size());
 }
 
 TEST_F(OptionsStoreTest, ChangedIsRaisedOnlyForARealChange) {
