@@ -11,6 +11,10 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
+class QFile;
+
 namespace agent::format {
 
 // Bounds on what a file may claim. The defaults are far above any genuine character.
@@ -28,7 +32,10 @@ struct Limits {
 
 class AcsFile {
 public:
-    AcsFile() = default;
+    AcsFile();
+    ~AcsFile();
+    AcsFile(const AcsFile&) = delete;
+    AcsFile& operator=(const AcsFile&) = delete;
 
     // Each load replaces what the object held. A failed load leaves it empty, whatever it held before:
     // isLoaded() is false, errorString() says why, and every accessor below answers as for a file with
@@ -42,6 +49,8 @@ public:
     const QList<Animation>& animations() const { return animations_; }
     const QList<ImageInfo>& images() const { return images_; }
     const QList<SoundInfo>& sounds() const { return sounds_; }
+    // The file's bytes. After load() they may be the mapped file itself: valid while this object holds the
+    // load, so a copy must not be kept beyond it.
     const QByteArray& data() const { return data_; }
 
     // Looked up without regard to case; -1 or nullptr when absent.
@@ -65,8 +74,10 @@ public:
 private:
     void clear();
     bool fail(const QString& message);
+    bool read(QByteArray bytes, std::unique_ptr<QFile> mapping, const Limits& limits);
 
     QByteArray data_;
+    std::unique_ptr<QFile> mapping_;  // keeps data_ mapped, when it is the mapped file
     bool loaded_ = false;
     QString error_;
     CharacterInfo info_;
