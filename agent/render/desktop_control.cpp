@@ -65,8 +65,8 @@ bool DesktopControl::load(const QString& id, const QString& fileName) {
     }
     auto file = std::make_unique<format::AcsFile>();
     const QString path = resolve(fileName);
-    if (!file->load(path)) {
-        lastError_ = QStringLiteral("%1: %2").arg(path, file->errorString());
+    if (const Status loaded = file->load(path); !loaded) {
+        lastError_ = QStringLiteral("%1: %2").arg(path, loaded.error());
         // The program goes on without the character; whoever started it from a terminal learns why.
         qWarning("character engine: cannot load %s", qPrintable(lastError_));
         return false;
