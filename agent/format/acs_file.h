@@ -12,10 +12,6 @@
 #include <QImage>
 #include <QString>
 
-#include <memory>
-
-class QFile;
-
 namespace agent::format {
 
 // Bounds on what a file may claim. The defaults are far above any genuine character.
@@ -33,10 +29,7 @@ struct Limits {
 
 class AcsFile {
 public:
-    AcsFile();
-    ~AcsFile();
-    AcsFile(const AcsFile&) = delete;
-    AcsFile& operator=(const AcsFile&) = delete;
+    AcsFile() = default;
 
     // Each load replaces what the object held. A failed load leaves it empty, whatever it held before:
     // isLoaded() is false and every accessor below answers as for a file with nothing in it (empty lists,
@@ -49,8 +42,6 @@ public:
     const QList<Animation>& animations() const { return animations_; }
     const QList<ImageInfo>& images() const { return images_; }
     const QList<SoundInfo>& sounds() const { return sounds_; }
-    // The file's bytes. After load() they may be the mapped file itself: valid while this object holds the
-    // load, so a copy must not be kept beyond it.
     const QByteArray& data() const { return data_; }
 
     // Looked up without regard to case; -1 or nullptr when absent.
@@ -75,10 +66,8 @@ private:
     void clear();
     // Empties the object (see load()) and gives the failure to pass on.
     Failure fail(const QString& message);
-    Status read(QByteArray bytes, std::unique_ptr<QFile> mapping, const Limits& limits);
 
     QByteArray data_;
-    std::unique_ptr<QFile> mapping_;  // keeps data_ mapped, when it is the mapped file
     bool loaded_ = false;
     CharacterInfo info_;
     QList<Animation> animations_;
