@@ -30,20 +30,24 @@ QString acsDir() {
 void openAndFirstFrame(benchmark::State& state, const QString& path) {
     for (auto _ : state) {
         AcsFile file;
-        if (!file.load(path)) {
-            state.SkipWithError(qPrintable(file.errorString()));
+        if (const agent::Status loaded = file.load(path); !loaded) {
+            state.SkipWithError(qPrintable(loaded.error()));
             return;
         }
         FrameComposer composer(file);
-        QImage frame = composer.compose(0, 0);
-        benchmark::DoNotOptimize(frame.constBits());
+        const agent::Result<QImage> frame = composer.compose(0, 0);
+        if (!frame) {
+            state.SkipWithError(qPrintable(frame.error()));
+            return;
+        }
+        benchmark::DoNotOptimize(frame->constBits());
     }
 }
 
 void parse(benchmark::State& state, const QByteArray& bytes) {
     for (auto _ : state) {
         AcsFile file;
-        benchmark::DoNotOptimize(file.loadData(bytes));
+        benchmark::DoNotOptimize(file.loadData(bytes).ok());
     }
 }
 
@@ -58,7 +62,7 @@ qint64 totalPixels(const AcsFile& file) {
 // The decoder alone, into one reused buffer, as stored (bottom-up palette indices).
 void decodeIndices(benchmark::State& state, const QByteArray& bytes) {
     AcsFile file;
-    file.loadData(bytes);
+    (void)file.loadData(bytes);  // registered only for files that load
     std::vector<std::uint8_t> buffer;
     for (const auto& img : file.images()) {
         buffer.resize(std::max<std::size_t>(buffer.size(),
@@ -66,7 +70,7 @@ void decodeIndices(benchmark::State& state, const QByteArray& bytes) {
     }
     for (auto _ : state) {
         for (int i = 0; i < file.images().size(); ++i) {
-            file.decodeIndices(i, buffer.data(), buffer.size());
+            benchmark::DoNotOptimize(file.decodeIndices(i, buffer.data(), buffer.size()).ok());
         }
         benchmark::ClobberMemory();
     }
@@ -84,13 +88,13 @@ void loadAndDecode(benchmark::State& state, const QByteArray& bytes) {
     std::vector<std::uint8_t> buffer;
     for (auto _ : state) {
         AcsFile file;
-        file.loadData(bytes);
+        benchmark::DoNotOptimize(file.loadData(bytes).ok());
         pixels = totalPixels(file);
         for (int i = 0; i < file.images().size(); ++i) {
             const auto& img = file.images()[i];
             buffer.resize(std::max<std::size_t>(
                 buffer.size(), std::size_t(agent::format::rowStride(img.width)) * img.height));
-            file.decodeIndices(i, buffer.data(), buffer.size());
+            benchmark::DoNotOptimize(file.decodeIndices(i, buffer.data(), buffer.size()).ok());
         }
         benchmark::ClobberMemory();
     }
@@ -105,12 +109,12 @@ void decodeImages(benchmark::State& state, const QByteArray& bytes) {
     for (auto _ : state) {
         state.PauseTiming();
         AcsFile file;
-        file.loadData(bytes);
+        benchmark::DoNotOptimize(file.loadData(bytes).ok());
         pixels = totalPixels(file);
         state.ResumeTiming();
         for (int i = 0; i < file.images().size(); ++i) {
-            QImage img = file.image(i);
-            benchmark::DoNotOptimize(img.constBits());
+            const agent::Result<QImage> img = file.image(i);
+            benchmark::DoNotOptimize(img.ok());
         }
     }
     state.counters["Mpx/s"] =

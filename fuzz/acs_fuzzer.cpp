@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxImageSide = 512;
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     AcsFile file;
-    file.loadData(bytes, limits);
+    fuzzing::expectClear(file.loadData(bytes, limits));
     useEverything(file);
     // Mostly a failed load over a good one.
-    file.loadData(bytes.left(bytes.size() / 2), limits);
+    fuzzing::expectClear(file.loadData(bytes.left(bytes.size() / 2), limits));
     useEverything(file);
     return 0;
 }

@@ -18,11 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     agent::format::CompoundFile doc;
-    if (doc.open(bytes)) {
+    const agent::Status opened = doc.open(bytes);
+    fuzzing::expectClear(opened);
+    if (opened) {
         for (const QString& name : doc.streamNames()) {
-            QByteArray stream;
-            doc.readStream(name, &stream);
-            doc.readStream(name.toUpper(), &stream);
+            fuzzing::expectClear(doc.readStream(name));
+            fuzzing::expectClear(doc.readStream(name.toUpper()));
         }
     }
 
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     limits.maxFileSize = 4u * 1024 * 1024;
     limits.maxImageSide = 512;
     agent::format::AcsFile file;
-    file.loadData(bytes, limits);
+    fuzzing::expectClear(file.loadData(bytes, limits));
     fuzzing::useEverything(file);
     return 0;
 }

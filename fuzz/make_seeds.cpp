@@ -31,9 +31,10 @@ int main(int argc, char** argv) {
         {"bare-compressed.acs", bare, {true, false}},
     };
     for (const auto& s : seeds) {
-        QString error;
-        if (!agent::format::saveCharacter(dir.filePath(QLatin1String(s.name)), s.data, s.options, &error)) {
-            std::fprintf(stderr, "make_seeds: %s\n", qPrintable(error));
+        if (const agent::Status saved =
+                agent::format::saveCharacter(dir.filePath(QLatin1String(s.name)), s.data, s.options);
+            !saved) {
+            std::fprintf(stderr, "make_seeds: %s\n", qPrintable(saved.error()));
             return 1;
         }
     }

@@ -6,27 +6,37 @@
 #include "agent/format/frame_composer.h"
 #include "agent/format/tray_icon.h"
 
+#include <cstdlib>
 #include <vector>
 
 namespace fuzzing {
 
 using agent::format::AcsFile;
 
+// Whatever fails must say what failed: a failure with no words is a fault of the reader.
+template <class R>
+void expectClear(const R& result) {
+    if (!result.ok() && result.error().isEmpty()) {
+        std::abort();
+    }
+}
+
 inline void decodeImages(const AcsFile& file) {
     std::vector<std::uint8_t> pixels;
     for (int i = 0; i < file.images().size() && i < 256; ++i) {
-        file.image(i);
-        file.region(i);
+        expectClear(file.image(i));
+        expectClear(file.region(i));
         const auto& info = file.images()[i];
         pixels.resize(std::size_t(agent::format::rowStride(info.width)) * info.height);
-        file.decodeIndices(i, pixels.data(), pixels.size());
+        expectClear(file.decodeIndices(i, pixels.data(), pixels.size()));
     }
     // Indices just past the lists, and one far past, must be refused whatever the lists hold.
     for (int i : {-1, int(file.images().size()), 1126}) {
-        file.image(i);
-        file.region(i);
+        if (file.image(i) || file.region(i)) {
+            std::abort();
+        }
         std::uint8_t pixel = 0;
-        file.decodeIndices(i, &pixel, 1);
+        expectClear(file.decodeIndices(i, &pixel, 1));
     }
 }
 
@@ -36,21 +46,21 @@ inline void drawFrames(const AcsFile& file) {
     for (int a = 0; a < file.animations().size() && budget > 0; ++a) {
         const auto& frames = file.animations()[a].frames;
         for (int f = 0; f < frames.size() && budget > 0; ++f) {
-            composer.compose(a, f, -1);
+            expectClear(composer.compose(a, f, -1));
             --budget;
             for (const auto& overlay : frames[f].overlays) {
-                composer.compose(a, f, overlay.shape);
+                expectClear(composer.compose(a, f, overlay.shape));
                 --budget;
             }
         }
     }
-    composer.compose(0, 0, -1);
+    expectClear(composer.compose(0, 0, -1));
 }
 
 inline void useEverything(const AcsFile& file) {
     decodeImages(file);
     if (file.info().trayIcon) {
-        agent::format::decodeTrayIcon(*file.info().trayIcon);
+        expectClear(agent::format::decodeTrayIcon(*file.info().trayIcon));
     }
     for (int i = -1; i <= file.sounds().size(); ++i) {
         file.sound(i);

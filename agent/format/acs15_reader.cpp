@@ -59,33 +59,29 @@ class Reader {
 public:
     Reader(const Limits& limits, ParsedCharacter* out) : limits_(limits), out_(*out) {}
 
-    bool read(const QByteArray& file) {
-        if (!doc_.open(file)) {
-            return fail(doc_.errorString());
+    Status read(const QByteArray& file) {
+        if (Status opened = doc_.open(file); !opened) {
+            return opened;
         }
-        QByteArray block;
-        if (!readCharacterStream(&block) || !readCharacter(block)) {
-            return false;
+        const Result<QByteArray> block = readCharacterStream();
+        if (!block) {
+            return block.failure();
+        }
+        if (Status s = readCharacter(*block); !s) {
+            return s;
         }
         for (const AnimationEntry& entry : entries_) {
-            if (!readAnimation(entry)) {
-                return false;
+            if (Status s = readAnimation(entry); !s) {
+                return s;
             }
         }
-        return true;
+        return {};
     }
-
-    const QString& error() const { return error_; }
 
 private:
-    bool fail(const QString& message) {
-        error_ = message;
-        return false;
-    }
-
     // Decompresses `stored` bytes of `stream` at `at` into `size` bytes, within what the limits leave.
-    bool inflate(const QByteArray& stream, std::uint32_t at, std::uint32_t stored, std::uint32_t size,
-                 const QString& what, QByteArray* out) {
+    Result<QByteArray> inflate(const QByteArray& stream, std::uint32_t at, std::uint32_t stored,
+                               std::uint32_t size, const QString& what) {
         if (stored > std::uint64_t(stream.size()) - at) {
             return fail(
                 QStringLiteral("%1: %2 bytes of compressed data are claimed but only %3 follow the header")
@@ -103,22 +99,22 @@ private:
                     .arg(limits_.maxFileSize));
         }
         decompressed_ += size;
-        out->resize(qsizetype(size));
-        const DecompressResult result =
+        QByteArray out(qsizetype(size), Qt::Uninitialized);
+        const Result<std::size_t> done =
             decompress(reinterpret_cast<const std::uint8_t*>(stream.constData()) + at, stored,
-                       reinterpret_cast<std::uint8_t*>(out->data()), size);
-        if (!result.ok) {
-            return fail(QStringLiteral("%1: %2").arg(what, result.error));
+                       reinterpret_cast<std::uint8_t*>(out.data()), size);
+        if (!done) {
+            return fail(QStringLiteral("%1: %2").arg(what, done.error()));
         }
-        return true;
+        return out;
     }
 
-    bool readCharacterStream(QByteArray* block) {
-        QByteArray stream;
-        QString error;
-        if (!doc_.readStream(kCharacterStream, &stream, &error)) {
-            return fail(error);
+    Result<QByteArray> readCharacterStream() {
+        const Result<QByteArray> read = doc_.readStream(kCharacterStream);
+        if (!read) {
+            return read.failure();
         }
+        const QByteArray& stream = *read;
         ByteReader h(stream, 0, std::uint64_t(stream.size()));
         h.setContext({.what = "stream", .name = &kCharacterStream, .part = "header"});
         const std::uint32_t signature = h.u32();
@@ -134,11 +130,10 @@ private:
         }
         return inflate(
             stream, kCharacterHeaderSize, stored, size,
-            QStringLiteral("stream '%1' at offset %2").arg(kCharacterStream).arg(kCharacterHeaderSize),
-            block);
+            QStringLiteral("stream '%1' at offset %2").arg(kCharacterStream).arg(kCharacterHeaderSize));
     }
 
-    bool readCharacter(const QByteArray& block) {
+    Status readCharacter(const QByteArray& block) {
         ByteReader r(block, 0, std::uint64_t(block.size()));
         const QString where = QStringLiteral(" (stream '%1', decompressed)").arg(kCharacterStream);
         r.setContext({.what = "character info", .where = &where});
@@ -205,15 +200,18 @@ private:
             }
             ci.states.append(std::move(s));
         }
-        return r.ok() || fail(r.error());
+        if (!r.ok()) {
+            return fail(r.error());
+        }
+        return {};
     }
 
-    bool readAnimation(const AnimationEntry& entry) {
-        QByteArray stream;
-        QString error;
-        if (!doc_.readStream(entry.stream, &stream, &error)) {
-            return fail(QStringLiteral("animation '%1': %2").arg(entry.name, error));
+    Status readAnimation(const AnimationEntry& entry) {
+        const Result<QByteArray> read = doc_.readStream(entry.stream);
+        if (!read) {
+            return fail(QStringLiteral("animation '%1': %2").arg(entry.name, read.error()));
         }
+        const QByteArray& stream = *read;
         const QString streamName = QStringLiteral("stream '%1'").arg(entry.stream);
         ByteReader h(stream, 0, std::uint64_t(stream.size()));
         h.setContext({.what = "stream", .name = &entry.stream, .part = "header"});
@@ -246,21 +244,22 @@ private:
                     .arg(streamName)
                     .arg(compressed));
         }
-        QByteArray block;
-        if (!inflate(stream, kAnimationHeaderSize, stored, size,
-                     QStringLiteral("%1 at offset %2").arg(streamName).arg(kAnimationHeaderSize), &block)) {
-            return false;
+        const Result<QByteArray> block =
+            inflate(stream, kAnimationHeaderSize, stored, size,
+                    QStringLiteral("%1 at offset %2").arg(streamName).arg(kAnimationHeaderSize));
+        if (!block) {
+            return block.failure();
         }
         const std::uint32_t base = std::uint32_t(out_.data.size());
-        if (!parseAnimation(entry, streamName, block, base)) {
-            return false;
+        if (Status s = parseAnimation(entry, streamName, *block, base); !s) {
+            return s;
         }
-        out_.data.append(block);
-        return true;
+        out_.data.append(*block);
+        return {};
     }
 
-    bool parseAnimation(const AnimationEntry& entry, const QString& streamName, const QByteArray& block,
-                        std::uint32_t base) {
+    Status parseAnimation(const AnimationEntry& entry, const QString& streamName, const QByteArray& block,
+                          std::uint32_t base) {
         const CharacterInfo& ci = out_.info;
         const QString where = QStringLiteral(" (%1, decompressed)").arg(streamName);
         ByteReader r(block, 0, std::uint64_t(block.size()));
@@ -411,7 +410,7 @@ private:
             return fail(r.error());
         }
         out_.animations.append(std::move(anim));
-        return true;
+        return {};
     }
 
     const Limits& limits_;
@@ -419,23 +418,17 @@ private:
     CompoundFile doc_;
     QList<AnimationEntry> entries_;
     std::uint64_t decompressed_ = 0;
-    QString error_;
 };
 
 }  // namespace
 
-bool readAcs15(const QByteArray& file, const Limits& limits, ParsedCharacter* out, QString* error) {
+Result<ParsedCharacter> readAcs15(const QByteArray& file, const Limits& limits) {
     ParsedCharacter result;
     Reader reader(limits, &result);
-    if (!reader.read(file)) {
-        if (error != nullptr) {
-            *error = QStringLiteral("version 1.5 character: ") + reader.error();
-        }
-        return false;
+    if (Status s = reader.read(file); !s) {
+        return fail(QStringLiteral("version 1.5 character: ") + s.error());
     }
-    *out = std::move(result);
-    return true;
+    return result;
 }
 
-// A member of AcsFile, kept here so that the version 2 reader's file does not have to know this format.
 }  // namespace agent::format

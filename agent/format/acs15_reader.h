@@ -14,9 +14,9 @@
 namespace agent::format {
 
 // The streams are decompressed one after another into `out->data`, and the offsets of images, regions and
-// sounds point into it, so that images decode lazily as in version 2. False, with an error naming the stream,
+// sounds point into it, so that images decode lazily as in version 2. Fails, with an error naming the stream,
 // the structure and the offset, when anything is damaged or of a kind no known file shows.
 // `limits.maxFileSize` also bounds the decompressed streams taken together.
-bool readAcs15(const QByteArray& file, const Limits& limits, ParsedCharacter* out, QString* error);
+Result<ParsedCharacter> readAcs15(const QByteArray& file, const Limits& limits);
 
 }  // namespace agent::format

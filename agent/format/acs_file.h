@@ -4,6 +4,7 @@
 #pragma once
 
 #include "agent/format/acs_types.h"
+#include "agent/result.h"
 
 #include <QByteArray>
 #include <QCache>
@@ -31,12 +32,11 @@ public:
     AcsFile() = default;
 
     // Each load replaces what the object held. A failed load leaves it empty, whatever it held before:
-    // isLoaded() is false, errorString() says why, and every accessor below answers as for a file with
-    // nothing in it (empty lists, null images, nullptr lookups), so nothing half-read can be used.
-    bool load(const QString& path, const Limits& limits = {});
-    bool loadData(const QByteArray& data, const Limits& limits = {});
+    // isLoaded() is false and every accessor below answers as for a file with nothing in it (empty lists,
+    // failed images, nullptr lookups), so nothing half-read can be used.
+    Status load(const QString& path, const Limits& limits = {});
+    Status loadData(const QByteArray& data, const Limits& limits = {});
     bool isLoaded() const { return loaded_; }
-    const QString& errorString() const { return error_; }
 
     const CharacterInfo& info() const { return info_; }
     const QList<Animation>& animations() const { return animations_; }
@@ -52,23 +52,23 @@ public:
     // The localized entry for a language, else US English, else the first.
     const LocalizedInfo* localized(std::uint16_t language = 0x0409) const;
 
-    // The image's pixels as Format_Indexed8 with the character's palette, top row first. A null image and
-    // an error when the stored data is damaged. Recently used images are kept.
-    QImage image(int index, QString* error = nullptr) const;
+    // The image's pixels as Format_Indexed8 with the character's palette, top row first. Fails when the
+    // stored data is damaged. Recently used images are kept.
+    Result<QImage> image(int index) const;
     // Decodes without the cache into `out` (stride rowStride(width), bottom row first as stored).
-    bool decodeIndices(int index, std::uint8_t* out, std::size_t outSize, QString* error = nullptr) const;
+    Status decodeIndices(int index, std::uint8_t* out, std::size_t outSize) const;
     // The image's region (a Windows RGNDATA), decompressed when needed; empty when there is none.
-    QByteArray region(int index, QString* error = nullptr) const;
+    Result<QByteArray> region(int index) const;
     // The sound's RIFF WAVE bytes; empty when out of range.
     QByteArray sound(int index) const;
 
 private:
     void clear();
-    bool fail(const QString& message);
+    // Empties the object (see load()) and gives the failure to pass on.
+    Failure fail(const QString& message);
 
     QByteArray data_;
     bool loaded_ = false;
-    QString error_;
     CharacterInfo info_;
     QList<Animation> animations_;
     QList<ImageInfo> images_;

@@ -43,19 +43,30 @@ public:
     Parser(const QByteArray& data, const Limits& limits, ParsedCharacter& out)
         : data_(data), fileSize_(data.size()), limits_(limits), out_(out) {}
 
-    bool run() {
+    Status run() {
         BlockLocators blocks;
-        return readHeader(&blocks) && readCharacterInfo(blocks.character) && readSounds(blocks.sounds) &&
-               readImages(blocks.images) && readAnimations(blocks.animations);
+        if (Status s = readHeader(&blocks); !s) {
+            return s;
+        }
+        if (Status s = readCharacterInfo(blocks.character); !s) {
+            return s;
+        }
+        if (Status s = readSounds(blocks.sounds); !s) {
+            return s;
+        }
+        if (Status s = readImages(blocks.images); !s) {
+            return s;
+        }
+        return readAnimations(blocks.animations);
     }
-    const QString& error() const { return error_; }
 
 private:
-    bool fail(const QString& message) {
-        error_ = message;
-        return false;
+    static Status check(const ByteReader& r) {
+        if (r.ok()) [[likely]] {
+            return {};
+        }
+        return fail(r.error());
     }
-    bool check(const ByteReader& r) { return r.ok() || fail(r.error()); }
     // A cursor over a block whose locator has been checked to lie inside the file.
     ByteReader reader(const Locator& l, const ReadContext& context) const {
         ByteReader r(data_, l.offset, std::uint64_t(l.offset) + l.size);
@@ -64,18 +75,18 @@ private:
     }
     QString string(ByteReader& r) { return r.string(limits_.maxStringChars); }
 
-    bool readHeader(BlockLocators* blocks);
-    bool readCharacterInfo(const Locator& loc);
+    Status readHeader(BlockLocators* blocks);
+    Status readCharacterInfo(const Locator& loc);
     void readVoice(ByteReader& r);
     void readBalloon(ByteReader& r);
     void readPaletteAndTrayIcon(ByteReader& r);
     void readStates(ByteReader& r);
-    bool readLocalized(const Locator& loc);
-    bool readSounds(const Locator& loc);
-    bool readImages(const Locator& loc);
-    bool readImage(ByteReader& list, std::uint32_t index);
-    bool readAnimations(const Locator& loc);
-    bool readAnimation(ByteReader& list, std::uint32_t index);
+    Status readLocalized(const Locator& loc);
+    Status readSounds(const Locator& loc);
+    Status readImages(const Locator& loc);
+    Status readImage(ByteReader& list, std::uint32_t index);
+    Status readAnimations(const Locator& loc);
+    Status readAnimation(ByteReader& list, std::uint32_t index);
     void readFrame(ByteReader& a, Frame* frame);
     void readSingleImage(ByteReader& a, Frame* frame);
     void readOverlay(ByteReader& a, MouthOverlay* o);
@@ -84,17 +95,16 @@ private:
     const qsizetype fileSize_;
     const Limits& limits_;
     ParsedCharacter& out_;
-    QString error_;
     std::uint64_t animationBytes_ = 0;
     std::vector<QList<FrameImage>> singleImages_;  // by image index, for readSingleImage()
 };
 
-bool Parser::readHeader(BlockLocators* blocks) {
+Status Parser::readHeader(BlockLocators* blocks) {
     ByteReader header(data_, 0, std::uint64_t(fileSize_));
     header.setContext("file header");
     const std::uint32_t signature = header.u32();
-    if (!check(header)) {
-        return false;
+    if (Status s = check(header); !s) {
+        return s;
     }
     if (signature != kSignature) {
         return fail(QStringLiteral("not a character file: it starts with 0x%1, not 0xABCDABC3")
@@ -104,8 +114,8 @@ bool Parser::readHeader(BlockLocators* blocks) {
     blocks->animations = readLocator(header);
     blocks->images = readLocator(header);
     blocks->sounds = readLocator(header);
-    if (!check(header)) {
-        return false;
+    if (Status s = check(header); !s) {
+        return s;
     }
     const std::pair<const char*, Locator> named[] = {{"character info", blocks->character},
                                                      {"animation list", blocks->animations},
@@ -122,10 +132,10 @@ bool Parser::readHeader(BlockLocators* blocks) {
                     .arg(fileSize_));
         }
     }
-    return true;
+    return {};
 }
 
-bool Parser::readCharacterInfo(const Locator& loc) {
+Status Parser::readCharacterInfo(const Locator& loc) {
     ByteReader r = reader(loc, {.what = "character info"});
     CharacterInfo& ci = out_.info;
     ci.minorVersion = r.u16();
@@ -150,7 +160,10 @@ bool Parser::readCharacterInfo(const Locator& loc) {
     }
     readPaletteAndTrayIcon(r);
     readStates(r);
-    return check(r) && readLocalized(localizedLoc);
+    if (Status s = check(r); !s) {
+        return s;
+    }
+    return readLocalized(localizedLoc);
 }
 
 void Parser::readVoice(ByteReader& r) {
@@ -215,7 +228,7 @@ void Parser::readStates(ByteReader& r) {
     }
 }
 
-bool Parser::readLocalized(const Locator& loc) {
+Status Parser::readLocalized(const Locator& loc) {
     if (!locatorFits(loc, fileSize_)) {
         return fail(
             QStringLiteral("character info: the localized info at offset %1 with size %2 lies past the end "
@@ -239,7 +252,7 @@ bool Parser::readLocalized(const Locator& loc) {
     return check(r);
 }
 
-bool Parser::readSounds(const Locator& loc) {
+Status Parser::readSounds(const Locator& loc) {
     ByteReader r = reader(loc, {.what = "sound list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxSounds, "sound");
     out_.sounds.reserve(count);
@@ -260,32 +273,32 @@ bool Parser::readSounds(const Locator& loc) {
 }
 
 // Only the images' headers are read here; their pixels are decoded on first use.
-bool Parser::readImages(const Locator& loc) {
+Status Parser::readImages(const Locator& loc) {
     ByteReader r = reader(loc, {.what = "image list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxImages, "image");
     out_.images.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-        if (!readImage(r, i)) {
-            return false;
+        if (Status s = readImage(r, i); !s) {
+            return s;
         }
     }
     return check(r);
 }
 
 // False only for an error in the image's own block; one in the list is left in `list` for the caller.
-bool Parser::readImage(ByteReader& list, std::uint32_t index) {
+Status Parser::readImage(ByteReader& list, std::uint32_t index) {
     const Locator loc = readLocator(list);
     ImageInfo img;
     img.checksum = list.u32();
     if (!list.ok()) {
-        return true;
+        return {};
     }
     if (!locatorFits(loc, fileSize_)) {
         list.fail(QStringLiteral("image %1 at offset %2 with size %3 lies past the end of the file")
                       .arg(index)
                       .arg(loc.offset)
                       .arg(loc.size));
-        return true;
+        return {};
     }
     ByteReader h = reader(loc, {.what = "image", .index = index});
     img.unknown = h.u8();
@@ -310,40 +323,40 @@ bool Parser::readImage(ByteReader& list, std::uint32_t index) {
     } else if (h.ok() && img.regionSize > limits_.maxRegionSize) {
         h.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
     }
-    if (!check(h)) {
-        return false;
+    if (Status s = check(h); !s) {
+        return s;
     }
     out_.images.append(img);
-    return true;
+    return {};
 }
 
-bool Parser::readAnimations(const Locator& loc) {
+Status Parser::readAnimations(const Locator& loc) {
     ByteReader r = reader(loc, {.what = "animation list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxAnimations, "animation");
     out_.animations.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-        if (!readAnimation(r, i)) {
-            return false;
+        if (Status s = readAnimation(r, i); !s) {
+            return s;
         }
     }
     return check(r);
 }
 
 // False only for an error in the animation's own block; one in the list entry is left in `list`.
-bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
+Status Parser::readAnimation(ByteReader& list, std::uint32_t index) {
     list.setContext("animation list entry", index);
     Animation anim;
     anim.name = string(list);
     const Locator loc = readLocator(list);
     if (!list.ok()) {
-        return true;
+        return {};
     }
     if (!locatorFits(loc, fileSize_)) {
         list.fail(QStringLiteral("animation '%1' at offset %2 with size %3 lies past the end of the file")
                       .arg(anim.name)
                       .arg(loc.offset)
                       .arg(loc.size));
-        return true;
+        return {};
     }
     ByteReader a = reader(loc, {.what = "animation", .name = &anim.name});
     a.skipString(limits_.maxStringChars);  // the same name in capitals
@@ -364,11 +377,11 @@ bool Parser::readAnimation(ByteReader& list, std::uint32_t index) {
                               "share their data")
                    .arg(animationBytes_));
     }
-    if (!check(a)) {
-        return false;
+    if (Status s = check(a); !s) {
+        return s;
     }
     out_.animations.append(std::move(anim));
-    return true;
+    return {};
 }
 
 // The lists are made at their checked sizes and filled in place: a genuine file has thousands of frames,
@@ -490,15 +503,14 @@ void checkCharacterSize(ByteReader& r, const CharacterInfo& ci, const Limits& li
     }
 }
 
-bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error) {
-    *out = ParsedCharacter();
-    out->data = data;
-    Parser parser(data, limits, *out);
-    if (!parser.run()) {
-        *error = parser.error();
-        return false;
+Result<ParsedCharacter> parseCharacterFile(const QByteArray& data, const Limits& limits) {
+    ParsedCharacter out;
+    out.data = data;
+    Parser parser(data, limits, out);
+    if (Status s = parser.run(); !s) {
+        return s.failure();
     }
-    return true;
+    return out;
 }
 
 }  // namespace agent::format

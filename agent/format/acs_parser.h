@@ -4,6 +4,7 @@
 
 #include "agent/format/acs_file.h"
 #include "agent/format/byte_reader.h"
+#include "agent/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,9 +19,8 @@ struct ParsedCharacter {
     QList<SoundInfo> sounds;
 };
 
-// False and an error naming the structure and its offset when the file cannot be read; `out` then holds
-// whatever was read before the error and must not be used.
-bool parseCharacterFile(const QByteArray& data, const Limits& limits, ParsedCharacter* out, QString* error);
+// Fails with an error naming the structure and its offset when the file cannot be read.
+Result<ParsedCharacter> parseCharacterFile(const QByteArray& data, const Limits& limits);
 
 // Structures both versions of the format store alike, but for how a string is written.
 using StringReader = QString (*)(ByteReader& r, std::uint32_t maxChars);

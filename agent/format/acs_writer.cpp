@@ -23,12 +23,9 @@ class Writer {
 public:
     Writer(const CharacterData& c, const WriteOptions& o) : c_(c), o_(o) {}
 
-    QByteArray run(QString* error) {
-        if (!check()) {
-            if (error != nullptr) {
-                *error = error_;
-            }
-            return {};
+    Result<QByteArray> run() {
+        if (Status checked = check(); !checked) {
+            return checked.failure();
         }
         w_.u32(0xABCDABC3);
         for (int i = 0; i < 8; ++i) {
@@ -87,10 +84,7 @@ public:
         Block character = writeCharacterInfo(localized);
 
         if (w_.size() > std::numeric_limits<std::uint32_t>::max()) {
-            if (error != nullptr) {
-                *error = QStringLiteral("the character is too large for the file format (over 4 GB)");
-            }
-            return {};
+            return fail(QStringLiteral("the character is too large for the file format (over 4 GB)"));
         }
         const Block blocks[] = {character, animationList, imageList, soundList};
         for (int i = 0; i < 4; ++i) {
@@ -101,63 +95,57 @@ public:
     }
 
 private:
-    bool failWith(const QString& message) {
-        error_ = message;
-        return false;
-    }
-
-    bool check() {
+    Status check() {
         const CharacterInfo& ci = c_.info;
         if (ci.palette.size() > 256) {
-            return failWith(QStringLiteral("palette of %1 colours; at most 256").arg(ci.palette.size()));
+            return fail(QStringLiteral("palette of %1 colours; at most 256").arg(ci.palette.size()));
         }
         if (ci.states.size() > 0xFFFF || ci.localized.size() > 0xFFFF) {
-            return failWith(QStringLiteral("too many states or languages"));
+            return fail(QStringLiteral("too many states or languages"));
         }
         for (const State& s : ci.states) {
             if (s.animations.size() > 0xFFFF) {
-                return failWith(QStringLiteral("state %1 lists too many animations").arg(s.name));
+                return fail(QStringLiteral("state %1 lists too many animations").arg(s.name));
             }
         }
         for (int i = 0; i < c_.images.size(); ++i) {
             const ImageData& img = c_.images[i];
             if (img.pixels.size() != qsizetype(rowStride(img.width)) * img.height) {
-                return failWith(
-                    QStringLiteral("image %1: %2 bytes of pixels for a %3x%4 image, which needs %5")
-                        .arg(i)
-                        .arg(img.pixels.size())
-                        .arg(img.width)
-                        .arg(img.height)
-                        .arg(qsizetype(rowStride(img.width)) * img.height));
+                return fail(QStringLiteral("image %1: %2 bytes of pixels for a %3x%4 image, which needs %5")
+                                .arg(i)
+                                .arg(img.pixels.size())
+                                .arg(img.width)
+                                .arg(img.height)
+                                .arg(qsizetype(rowStride(img.width)) * img.height));
             }
         }
         for (const Animation& a : c_.animations) {
             if (a.frames.size() > 0xFFFF) {
-                return failWith(QStringLiteral("animation %1 has too many frames").arg(a.name));
+                return fail(QStringLiteral("animation %1 has too many frames").arg(a.name));
             }
             for (const Frame& f : a.frames) {
                 if (f.images.size() > 0xFFFF || f.branches.size() > 0xFF || f.overlays.size() > 0xFF) {
-                    return failWith(QStringLiteral("animation %1: a frame has too many images, branches or "
-                                                   "overlays")
-                                        .arg(a.name));
+                    return fail(QStringLiteral("animation %1: a frame has too many images, branches or "
+                                               "overlays")
+                                    .arg(a.name));
                 }
                 for (const FrameImage& fi : f.images) {
                     if (fi.image >= std::uint32_t(c_.images.size())) {
-                        return failWith(QStringLiteral("animation %1: image index %2 is out of range")
-                                            .arg(a.name)
-                                            .arg(fi.image));
+                        return fail(QStringLiteral("animation %1: image index %2 is out of range")
+                                        .arg(a.name)
+                                        .arg(fi.image));
                     }
                 }
                 for (const MouthOverlay& o : f.overlays) {
                     if (o.image >= c_.images.size()) {
-                        return failWith(QStringLiteral("animation %1: overlay image index %2 is out of range")
-                                            .arg(a.name)
-                                            .arg(o.image));
+                        return fail(QStringLiteral("animation %1: overlay image index %2 is out of range")
+                                        .arg(a.name)
+                                        .arg(o.image));
                     }
                 }
             }
         }
-        return true;
+        return {};
     }
 
     Block begin() const { return {std::uint32_t(w_.size()), 0}; }
@@ -302,32 +290,27 @@ private:
     const CharacterData& c_;
     const WriteOptions& o_;
     ByteWriter w_;
-    QString error_;
 };
 
 }  // namespace
 
-QByteArray writeCharacter(const CharacterData& character, const WriteOptions& options, QString* error) {
-    return Writer(character, options).run(error);
+Result<QByteArray> writeCharacter(const CharacterData& character, const WriteOptions& options) {
+    return Writer(character, options).run();
 }
 
-bool saveCharacter(const QString& path, const CharacterData& character, const WriteOptions& options,
-                   QString* error) {
-    const QByteArray bytes = writeCharacter(character, options, error);
-    if (bytes.isEmpty()) {
-        return false;
+Status saveCharacter(const QString& path, const CharacterData& character, const WriteOptions& options) {
+    const Result<QByteArray> bytes = writeCharacter(character, options);
+    if (!bytes) {
+        return bytes.failure();
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error != nullptr) {
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        }
-        return false;
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     }
-    return true;
+    return {};
 }
 
-bool extractCharacter(const AcsFile& file, CharacterData* out, QString* error) {
+Result<CharacterData> extractCharacter(const AcsFile& file) {
     CharacterData c;
     c.info = file.info();
     c.animations = file.animations();
@@ -340,23 +323,24 @@ bool extractCharacter(const AcsFile& file, CharacterData* out, QString* error) {
         img.unknown = info.unknown;
         img.checksum = info.checksum;
         img.pixels.resize(qsizetype(rowStride(info.width)) * info.height);
-        if (!file.decodeIndices(i, reinterpret_cast<std::uint8_t*>(img.pixels.data()),
-                                std::size_t(img.pixels.size()), error)) {
-            return false;
+        if (Status decoded = file.decodeIndices(i, reinterpret_cast<std::uint8_t*>(img.pixels.data()),
+                                                std::size_t(img.pixels.size()));
+            !decoded) {
+            return decoded.failure();
         }
         if (info.regionSize > 0) {
-            img.region = file.region(i, error);
-            if (img.region.isEmpty()) {
-                return false;
+            Result<QByteArray> region = file.region(i);
+            if (!region) {
+                return region.failure();
             }
+            img.region = std::move(*region);
         }
         c.images.append(img);
     }
     for (int i = 0; i < file.sounds().size(); ++i) {
         c.sounds.append({file.sound(i), file.sounds()[i].checksum});
     }
-    *out = std::move(c);
-    return true;
+    return c;
 }
 
 }  // namespace agent::format

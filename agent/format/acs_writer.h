@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agent/format/character_data.h"
+#include "agent/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,12 +15,11 @@ struct WriteOptions {
     bool compressRegions = true;
 };
 
-// The file's bytes, or an empty array and an error when the character cannot be stored (a count too large
-// for its field, pixels that do not match an image's size, an index out of range).
-QByteArray writeCharacter(const CharacterData& character, const WriteOptions& options, QString* error);
+// The file's bytes. Fails when the character cannot be stored (a count too large for its field, pixels that
+// do not match an image's size, an index out of range).
+Result<QByteArray> writeCharacter(const CharacterData& character, const WriteOptions& options);
 
 // Writes through QSaveFile, so that a failure leaves any earlier file in place.
-bool saveCharacter(const QString& path, const CharacterData& character, const WriteOptions& options,
-                   QString* error);
+Status saveCharacter(const QString& path, const CharacterData& character, const WriteOptions& options);
 
 }  // namespace agent::format

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agent/format/acs_types.h"
+#include "agent/result.h"
 
 #include <QByteArray>
 #include <QList>
@@ -36,7 +37,7 @@ struct CharacterData {
     bool operator==(const CharacterData&) const = default;
 };
 
-// Everything in a loaded file, with every image decoded. False and an error when an image is damaged.
-bool extractCharacter(const AcsFile& file, CharacterData* out, QString* error);
+// Everything in a loaded file, with every image decoded. Fails when an image is damaged.
+Result<CharacterData> extractCharacter(const AcsFile& file);
 
 }  // namespace agent::format

@@ -35,8 +35,8 @@ struct RawEntry {
     std::uint64_t size = 0;
 };
 
-std::uint32_t u32At(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<std::uint32_t>(bytes.constData() + at);
+std::uint32_t u32At(const char* bytes, qsizetype at) {
+    return qFromLittleEndian<std::uint32_t>(bytes + at);
 }
 
 QString markerName(std::uint32_t s) {
@@ -62,83 +62,88 @@ bool CompoundFile::hasSignature(const QByteArray& data) {
     return data.size() >= 8 && std::memcmp(data.constData(), kSignature, 8) == 0;
 }
 
-bool CompoundFile::fail(const QString& message) {
-    error_ = QStringLiteral("OLE compound document: ") + message;
+Failure CompoundFile::fail(const QString& message) {
     open_ = false;
     fat_.clear();
     miniFat_.clear();
     miniStreamSectors_.clear();
     streams_.clear();
-    return false;
+    return agent::fail(QStringLiteral("OLE compound document: ") + message);
 }
 
-bool CompoundFile::readChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
-                             std::uint64_t limit, std::uint64_t wanted, const QString& what,
-                             std::vector<std::uint32_t>* out, QString* error) const {
-    out->clear();
+Result<std::vector<std::uint32_t>> CompoundFile::readChain(const std::vector<std::uint32_t>& table,
+                                                           std::uint32_t start, std::uint64_t limit,
+                                                           std::uint64_t wanted, const QString& what) const {
+    std::vector<std::uint32_t> out;
     std::vector<bool> seen;
     std::uint32_t s = start;
-    while (out->size() < wanted) {
+    while (out.size() < wanted) {
         if (s == kEndOfChain) {
             if (wanted == kWholeChain) {
-                return true;
+                return out;
             }
-            *error = QStringLiteral("%1: the sector chain ends after %2 of the %3 sectors its size needs")
-                         .arg(what)
-                         .arg(out->size())
-                         .arg(wanted);
-            return false;
+            return agent::fail(
+                QStringLiteral("%1: the sector chain ends after %2 of the %3 sectors its size needs")
+                    .arg(what)
+                    .arg(out.size())
+                    .arg(wanted));
         }
-        const QString where = out->empty() ? QStringLiteral("starts at")
-                                           : QStringLiteral("leads from sector %1 to").arg(out->back());
+        const QString where = out.empty() ? QStringLiteral("starts at")
+                                          : QStringLiteral("leads from sector %1 to").arg(out.back());
         if (s > kMaxRegularSector) {
-            *error = QStringLiteral("%1: the sector chain %2 %3 instead of a sector number")
-                         .arg(what, where, markerName(s));
-            return false;
+            return agent::fail(QStringLiteral("%1: the sector chain %2 %3 instead of a sector number")
+                                   .arg(what, where, markerName(s)));
         }
         if (s >= limit) {
-            *error = QStringLiteral("%1: the sector chain %2 sector %3, past the %4 sectors there are")
-                         .arg(what, where)
-                         .arg(s)
-                         .arg(limit);
-            return false;
+            return agent::fail(
+                QStringLiteral("%1: the sector chain %2 sector %3, past the %4 sectors there are")
+                    .arg(what, where)
+                    .arg(s)
+                    .arg(limit));
         }
         if (seen.empty()) {
             seen.assign(std::size_t(limit), false);
         }
         if (seen[s]) {
-            *error = QStringLiteral("%1: the sector chain %2 sector %3 a second time (a cycle)")
-                         .arg(what, where)
-                         .arg(s);
-            return false;
+            return agent::fail(QStringLiteral("%1: the sector chain %2 sector %3 a second time (a cycle)")
+                                   .arg(what, where)
+                                   .arg(s));
         }
         seen[s] = true;
-        out->push_back(s);
+        out.push_back(s);
         s = table[s];
     }
-    return true;
+    return out;
 }
 
-bool CompoundFile::readFullSectors(const std::vector<std::uint32_t>& sectors, const QString& what,
-                                   QByteArray* out, QString* error) const {
-    out->clear();
-    out->reserve(qsizetype(sectors.size() * sectorSize_));
+Result<QByteArray> CompoundFile::readFullSectors(const std::vector<std::uint32_t>& sectors,
+                                                 const QString& what) const {
+    QByteArray out;
+    out.reserve(qsizetype(sectors.size() * sectorSize_));
     for (std::uint32_t s : sectors) {
-        const std::uint64_t offset = (std::uint64_t(s) + 1) * sectorSize_;
-        if (offset + sectorSize_ > std::uint64_t(data_.size())) {
-            *error = QStringLiteral("%1: sector %2 at offset %3 runs past the end of the %4-byte document")
-                         .arg(what)
-                         .arg(s)
-                         .arg(offset)
-                         .arg(data_.size());
-            return false;
+        const Result<const char*> sector = sectorAt(s, what);
+        if (!sector) {
+            return sector.failure();
         }
-        out->append(data_.constData() + offset, qsizetype(sectorSize_));
+        out.append(*sector, qsizetype(sectorSize_));
     }
-    return true;
+    return out;
 }
 
-bool CompoundFile::open(const QByteArray& data) {
+Result<const char*> CompoundFile::sectorAt(std::uint32_t sector, const QString& what) const {
+    const std::uint64_t offset = (std::uint64_t(sector) + 1) * sectorSize_;
+    if (offset + sectorSize_ > std::uint64_t(data_.size())) {
+        return agent::fail(
+            QStringLiteral("%1: sector %2 at offset %3 runs past the end of the %4-byte document")
+                .arg(what)
+                .arg(sector)
+                .arg(offset)
+                .arg(data_.size()));
+    }
+    return data_.constData() + offset;
+}
+
+Status CompoundFile::open(const QByteArray& data) {
     *this = CompoundFile();
     data_ = data;
     const std::uint64_t size = std::uint64_t(data_.size());
@@ -204,12 +209,11 @@ bool CompoundFile::open(const QByteArray& data) {
     std::vector<std::uint32_t> fatSectors;
     fatSectors.reserve(fatCount);
     for (int i = 0; i < kHeaderFatEntries && fatSectors.size() < fatCount; ++i) {
-        fatSectors.push_back(u32At(data_, 76 + 4 * i));
+        fatSectors.push_back(u32At(data_.constData(), 76 + 4 * i));
     }
     const std::uint32_t perDifat = sectorSize_ / 4 - 1;
     std::vector<bool> difatSeen;
     std::uint32_t d = difatStart;
-    QString error;
     while (fatSectors.size() < fatCount) {
         if (d > kMaxRegularSector || d >= sectorCount_) {
             return fail(QStringLiteral("DIFAT: the chain gives %1 of the %2 FAT sector numbers, then %3")
@@ -225,14 +229,14 @@ bool CompoundFile::open(const QByteArray& data) {
             return fail(QStringLiteral("DIFAT: the chain comes to sector %1 a second time (a cycle)").arg(d));
         }
         difatSeen[d] = true;
-        QByteArray sector;
-        if (!readFullSectors({d}, QStringLiteral("DIFAT"), &sector, &error)) {
-            return fail(error);
+        const Result<const char*> sector = sectorAt(d, QStringLiteral("DIFAT"));
+        if (!sector) {
+            return fail(sector.error());
         }
         for (std::uint32_t k = 0; k < perDifat && fatSectors.size() < fatCount; ++k) {
-            fatSectors.push_back(u32At(sector, qsizetype(4 * k)));
+            fatSectors.push_back(u32At(*sector, qsizetype(4 * k)));
         }
-        d = u32At(sector, qsizetype(4 * perDifat));
+        d = u32At(*sector, qsizetype(4 * perDifat));
     }
     fat_.reserve(std::size_t(fatCount) * (sectorSize_ / 4));
     for (std::size_t i = 0; i < fatSectors.size(); ++i) {
@@ -243,24 +247,28 @@ bool CompoundFile::open(const QByteArray& data) {
                             .arg(s)
                             .arg(sectorCount_));
         }
-        QByteArray sector;
-        if (!readFullSectors({s}, QStringLiteral("FAT sector %1").arg(i), &sector, &error)) {
-            return fail(error);
+        const Result<const char*> sector = sectorAt(s, QStringLiteral("FAT sector %1").arg(i));
+        if (!sector) {
+            return fail(sector.error());
         }
         for (std::uint32_t k = 0; k < sectorSize_ / 4; ++k) {
-            fat_.push_back(u32At(sector, qsizetype(4 * k)));
+            fat_.push_back(u32At(*sector, qsizetype(4 * k)));
         }
     }
     const std::uint64_t regularLimit = std::min<std::uint64_t>(sectorCount_, fat_.size());
 
     // The directory: 128-byte entries in a chain of its own.
-    std::vector<std::uint32_t> directorySectors;
-    QByteArray directory;
-    if (!readChain(fat_, directoryStart, regularLimit, kWholeChain, QStringLiteral("directory"),
-                   &directorySectors, &error) ||
-        !readFullSectors(directorySectors, QStringLiteral("directory"), &directory, &error)) {
-        return fail(error);
+    const Result<std::vector<std::uint32_t>> directoryChain =
+        readChain(fat_, directoryStart, regularLimit, kWholeChain, QStringLiteral("directory"));
+    if (!directoryChain) {
+        return fail(directoryChain.error());
     }
+    const std::vector<std::uint32_t>& directorySectors = *directoryChain;
+    const Result<QByteArray> directoryBytes = readFullSectors(directorySectors, QStringLiteral("directory"));
+    if (!directoryBytes) {
+        return fail(directoryBytes.error());
+    }
+    const QByteArray& directory = *directoryBytes;
     const std::uint32_t entryCount = std::uint32_t(directory.size() / kEntrySize);
     if (entryCount == 0) {
         return fail(QStringLiteral("directory: the chain holds no entries"));
@@ -318,22 +326,32 @@ bool CompoundFile::open(const QByteArray& data) {
     }
 
     // The mini stream lives in the root entry's chain; the mini FAT tells its 64-byte sectors apart.
-    if (root.size > 0 && !readChain(fat_, root.start, regularLimit, sectorsFor(root.size, sectorSize_),
-                                    QStringLiteral("mini stream"), &miniStreamSectors_, &error)) {
-        return fail(error);
+    if (root.size > 0) {
+        Result<std::vector<std::uint32_t>> chain =
+            readChain(fat_, root.start, regularLimit, sectorsFor(root.size, sectorSize_),
+                      QStringLiteral("mini stream"));
+        if (!chain) {
+            return fail(chain.error());
+        }
+        miniStreamSectors_ = std::move(*chain);
     }
     miniStreamSize_ = root.size;
-    std::vector<std::uint32_t> miniFatSectors;
     QByteArray miniFat;
-    if (miniFatStart != kEndOfChain &&
-        (!readChain(fat_, miniFatStart, regularLimit, kWholeChain, QStringLiteral("mini FAT"),
-                    &miniFatSectors, &error) ||
-         !readFullSectors(miniFatSectors, QStringLiteral("mini FAT"), &miniFat, &error))) {
-        return fail(error);
+    if (miniFatStart != kEndOfChain) {
+        const Result<std::vector<std::uint32_t>> chain =
+            readChain(fat_, miniFatStart, regularLimit, kWholeChain, QStringLiteral("mini FAT"));
+        if (!chain) {
+            return fail(chain.error());
+        }
+        Result<QByteArray> bytes = readFullSectors(*chain, QStringLiteral("mini FAT"));
+        if (!bytes) {
+            return fail(bytes.error());
+        }
+        miniFat = std::move(*bytes);
     }
     miniFat_.reserve(std::size_t(miniFat.size() / 4));
     for (qsizetype k = 0; k + 4 <= miniFat.size(); k += 4) {
-        miniFat_.push_back(u32At(miniFat, k));
+        miniFat_.push_back(u32At(miniFat.constData(), k));
     }
 
     // The root storage's members: a tree of siblings under the root's child.
@@ -375,7 +393,7 @@ bool CompoundFile::open(const QByteArray& data) {
         streams_.append({entries[id].name, entries[id].start, entries[id].size});
     }
     open_ = true;
-    return true;
+    return {};
 }
 
 QStringList CompoundFile::streamNames() const {
@@ -386,10 +404,7 @@ QStringList CompoundFile::streamNames() const {
     return names;
 }
 
-bool CompoundFile::readStream(QStringView name, QByteArray* out, QString* error) const {
-    QString ignored;
-    QString& message = error != nullptr ? *error : ignored;
-    out->clear();
+Result<QByteArray> CompoundFile::readStream(QStringView name) const {
     const Entry* entry = nullptr;
     for (const Entry& e : streams_) {
         if (QStringView(e.name).compare(name, Qt::CaseInsensitive) == 0) {
@@ -398,27 +413,27 @@ bool CompoundFile::readStream(QStringView name, QByteArray* out, QString* error)
         }
     }
     if (entry == nullptr) {
-        message = QStringLiteral("OLE compound document: there is no stream '%1'").arg(name);
-        return false;
+        return agent::fail(QStringLiteral("OLE compound document: there is no stream '%1'").arg(name));
     }
     const QString what = QStringLiteral("OLE compound document: stream '%1'").arg(entry->name);
     if (entry->size == 0) {
-        return true;
+        return QByteArray();
     }
     const bool mini = entry->size < miniCutoff_;
     const std::uint32_t unit = mini ? miniSectorSize_ : sectorSize_;
     const std::uint64_t limit =
         mini ? std::min<std::uint64_t>(miniStreamSize_ / miniSectorSize_, miniFat_.size())
              : std::min<std::uint64_t>(sectorCount_, fat_.size());
-    std::vector<std::uint32_t> chain;
-    if (!readChain(mini ? miniFat_ : fat_, entry->start, limit, sectorsFor(entry->size, unit),
-                   mini ? what + QStringLiteral(" (in the mini stream)") : what, &chain, &message)) {
-        return false;
+    const Result<std::vector<std::uint32_t>> chain =
+        readChain(mini ? miniFat_ : fat_, entry->start, limit, sectorsFor(entry->size, unit),
+                  mini ? what + QStringLiteral(" (in the mini stream)") : what);
+    if (!chain) {
+        return chain.failure();
     }
     // The chain has as many distinct sectors as the size needs, so the size is within the document's.
     QByteArray bytes(qsizetype(entry->size), Qt::Uninitialized);
     std::uint64_t done = 0;
-    for (std::uint32_t s : chain) {
+    for (std::uint32_t s : *chain) {
         const std::uint64_t n = std::min<std::uint64_t>(unit, entry->size - done);
         std::uint64_t offset = (std::uint64_t(s) + 1) * sectorSize_;
         if (mini) {
@@ -427,19 +442,17 @@ bool CompoundFile::readStream(QStringView name, QByteArray* out, QString* error)
                      inMini % sectorSize_;
         }
         if (offset + n > std::uint64_t(data_.size())) {
-            message =
+            return agent::fail(
                 QStringLiteral("%1: %2 sector %3 at offset %4 runs past the end of the %5-byte document")
                     .arg(what, mini ? QStringLiteral("mini") : QStringLiteral("data"))
                     .arg(s)
                     .arg(offset)
-                    .arg(data_.size());
-            return false;
+                    .arg(data_.size()));
         }
         std::memcpy(bytes.data() + done, data_.constData() + offset, n);
         done += n;
     }
-    *out = bytes;
-    return true;
+    return bytes;
 }
 
 }  // namespace agent::format

@@ -4,6 +4,8 @@
 // error naming the structure and the offset, never a crash, a hang or an allocation larger than the document.
 #pragma once
 
+#include "agent/result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -21,15 +23,14 @@ public:
     static bool hasSignature(const QByteArray& data);
 
     // Reads the header, the allocation tables and the directory. The bytes are shared, not copied.
-    bool open(const QByteArray& data);
+    Status open(const QByteArray& data);
     bool isOpen() const { return open_; }
-    const QString& errorString() const { return error_; }
 
     // The streams directly inside the root storage, in directory order.
     QStringList streamNames() const;
-    // A root stream's bytes, its name matched without regard to case as the format asks. False, with
-    // `error` set, when there is no such stream or its chain is damaged.
-    bool readStream(QStringView name, QByteArray* out, QString* error = nullptr) const;
+    // A root stream's bytes, its name matched without regard to case as the format asks. Fails when there
+    // is no such stream or its chain is damaged.
+    Result<QByteArray> readStream(QStringView name) const;
 
 private:
     struct Entry {
@@ -38,16 +39,17 @@ private:
         std::uint64_t size = 0;
     };
 
-    bool fail(const QString& message);
-    bool readChain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::uint64_t limit,
-                   std::uint64_t wanted, const QString& what, std::vector<std::uint32_t>* out,
-                   QString* error) const;
-    bool readFullSectors(const std::vector<std::uint32_t>& sectors, const QString& what, QByteArray* out,
-                         QString* error) const;
+    // Empties what open() had read, and names the document in the message.
+    Failure fail(const QString& message);
+    Result<std::vector<std::uint32_t>> readChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
+                                                 std::uint64_t limit, std::uint64_t wanted,
+                                                 const QString& what) const;
+    // Where a whole sector starts in the document's bytes.
+    Result<const char*> sectorAt(std::uint32_t sector, const QString& what) const;
+    Result<QByteArray> readFullSectors(const std::vector<std::uint32_t>& sectors, const QString& what) const;
 
     QByteArray data_;
     bool open_ = false;
-    QString error_;
     std::uint32_t sectorSize_ = 512;
     std::uint32_t miniSectorSize_ = 64;
     std::uint32_t miniCutoff_ = 4096;

@@ -59,18 +59,17 @@ private:
     int count_ = 0;
 };
 
-DecompressResult failure(const QString& what, std::size_t produced, const BitReader& bits) {
+[[gnu::noinline, gnu::cold]] Failure failure(const QString& what, const BitReader& bits) {
     // +1 for the leading zero byte, so that the offset counts from the start of the stored data.
-    return {false, produced,
-            QStringLiteral("%1 (compressed byte %2)").arg(what).arg(bits.bytePosition() + 1)};
+    return fail(QStringLiteral("%1 (compressed byte %2)").arg(what).arg(bits.bytePosition() + 1));
 }
 
 }  // namespace
 
-DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, std::uint8_t* out,
-                            std::size_t outSize) {
+Result<std::size_t> decompress(const std::uint8_t* input, std::size_t inputSize, std::uint8_t* out,
+                               std::size_t outSize) {
     if (inputSize < 1 || input[0] != 0) {
-        return {false, 0, QStringLiteral("compressed data does not start with a zero byte")};
+        return fail(QStringLiteral("compressed data does not start with a zero byte"));
     }
     BitReader bits(input + 1, inputSize - 1);
     std::size_t pos = 0;
@@ -79,17 +78,17 @@ DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, st
         // The longest code is 1 + 3 + 20 + 12 + 11 = 47 bits; with that many at hand no read below can fail.
         const bool safe = bits.has(47);
         if (!safe && !bits.has(1)) {
-            return failure(QStringLiteral("compressed data ends early"), pos, bits);
+            return failure(QStringLiteral("compressed data ends early"), bits);
         }
         if (bits.take(1) == 0) {
             if (!safe && !bits.has(8)) {
-                return failure(QStringLiteral("compressed data ends inside a byte"), pos, bits);
+                return failure(QStringLiteral("compressed data ends inside a byte"), bits);
             }
             out[pos++] = std::uint8_t(bits.take(8));
             continue;
         }
         if (!safe && !bits.has(3)) {
-            return failure(QStringLiteral("compressed data ends inside a copy"), pos, bits);
+            return failure(QStringLiteral("compressed data ends inside a copy"), bits);
         }
         const int prefix = bits.countOnes(3);
         static constexpr int kOffsetBits[4] = {6, 9, 12, 20};
@@ -97,15 +96,14 @@ DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, st
         bits.drop(prefix < 3 ? prefix + 1 : 3);
         const int offsetBits = kOffsetBits[prefix];
         if (!safe && !bits.has(offsetBits)) {
-            return failure(QStringLiteral("compressed data ends inside a copy offset"), pos, bits);
+            return failure(QStringLiteral("compressed data ends inside a copy offset"), bits);
         }
         const std::uint32_t rawOffset = bits.take(offsetBits);
         std::size_t length = 2;
         if (prefix == 3) {
             if (rawOffset == 0xFFFFF) {
                 return failure(
-                    QStringLiteral("compressed data ends after %1 of %2 bytes").arg(pos).arg(outSize), pos,
-                    bits);
+                    QStringLiteral("compressed data ends after %1 of %2 bytes").arg(pos).arg(outSize), bits);
             }
             length = 3;
         }
@@ -114,12 +112,12 @@ DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, st
             // Bits past the end read as zero, so a count of ones never runs beyond the input.
             const int ones = bits.countOnes(12);
             if (ones <= 11 && !bits.has(2 * ones + 1)) {
-                return failure(QStringLiteral("compressed data ends inside a copy length"), pos, bits);
+                return failure(QStringLiteral("compressed data ends inside a copy length"), bits);
             }
         }
         const int lengthBits = bits.countOnes(12);
         if (lengthBits > 11) {
-            return failure(QStringLiteral("copy length code longer than 11 bits"), pos, bits);
+            return failure(QStringLiteral("copy length code longer than 11 bits"), bits);
         }
         bits.drop(lengthBits + 1);
         length += ((std::size_t(1) << lengthBits) - 1) + bits.take(lengthBits);
@@ -128,14 +126,14 @@ DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, st
             return failure(QStringLiteral("copy reaches %1 bytes back from output byte %2, before the start")
                                .arg(offset)
                                .arg(pos),
-                           pos, bits);
+                           bits);
         }
         if (length > outSize - pos) {
             return failure(QStringLiteral("copy of %1 bytes at output byte %2 overruns the %3-byte output")
                                .arg(length)
                                .arg(pos)
                                .arg(outSize),
-                           pos, bits);
+                           bits);
         }
         std::uint8_t* dst = out + pos;
         const std::uint8_t* src = dst - offset;
@@ -151,7 +149,7 @@ DecompressResult decompress(const std::uint8_t* input, std::size_t inputSize, st
         }
         pos += length;
     }
-    return {true, pos, {}};
+    return pos;
 }
 
 namespace {

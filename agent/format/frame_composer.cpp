@@ -14,35 +14,29 @@ FrameComposer::FrameComposer(const AcsFile& file, int cacheKiB) : file_(file), c
     }
 }
 
-QImage FrameComposer::compose(int animation, int frame, int mouth, QString* error) {
+Result<QImage> FrameComposer::compose(int animation, int frame, int mouth) {
     const QList<Animation>& animations = file_.animations();
     if (animation < 0 || animation >= animations.size() || frame < 0 ||
         frame >= animations[animation].frames.size()) {
-        if (error != nullptr) {
-            *error = QStringLiteral("no frame %1 in animation %2").arg(frame).arg(animation);
-        }
-        return {};
+        return fail(QStringLiteral("no frame %1 in animation %2").arg(frame).arg(animation));
     }
     const quint64 key =
         (quint64(quint32(animation)) << 32) | (quint64(quint32(frame)) << 8) | quint8(mouth + 1);
     if (const QImage* cached = cache_.object(key)) {
         return *cached;
     }
-    QImage out = compose(animations[animation].frames[frame], mouth, error);
-    if (!out.isNull()) {
-        cache_.insert(key, new QImage(out), int(std::max<qsizetype>(1, out.sizeInBytes() / 1024)));
+    Result<QImage> out = compose(animations[animation].frames[frame], mouth);
+    if (out) {
+        cache_.insert(key, new QImage(*out), int(std::max<qsizetype>(1, out->sizeInBytes() / 1024)));
     }
     return out;
 }
 
-QImage FrameComposer::compose(const Frame& frame, int mouth, QString* error) const {
+Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
     const CharacterInfo& info = file_.info();
     QImage out(info.width, info.height, QImage::Format_ARGB32_Premultiplied);
     if (out.isNull()) {
-        if (error != nullptr) {
-            *error = QStringLiteral("out of memory for a %1x%2 frame").arg(info.width).arg(info.height);
-        }
-        return {};
+        return fail(QStringLiteral("out of memory for a %1x%2 frame").arg(info.width).arg(info.height));
     }
     out.fill(Qt::transparent);
 
@@ -74,12 +68,9 @@ QImage FrameComposer::compose(const Frame& frame, int mouth, QString* error) con
         work += area(overlay->image, overlay->x, overlay->y);
     }
     if (work > kMaxLayers * qint64(info.width) * info.height) {
-        if (error != nullptr) {
-            *error = QStringLiteral("frame stacks %1 images, more than %2 layers of the character's size")
-                         .arg(frame.images.size())
-                         .arg(kMaxLayers);
-        }
-        return {};
+        return fail(QStringLiteral("frame stacks %1 images, more than %2 layers of the character's size")
+                        .arg(frame.images.size())
+                        .arg(kMaxLayers));
     }
     bool clear = true;
     for (qsizetype i = frame.images.size() - 1; i >= 0; --i) {
@@ -87,26 +78,29 @@ QImage FrameComposer::compose(const Frame& frame, int mouth, QString* error) con
         if (i == 0 && overlay != nullptr && overlay->replacesTopImage) {
             continue;
         }
-        if (!draw(out, int(fi.image), fi.x, fi.y, clear, error)) {
-            return {};
+        if (Status drawn = draw(out, int(fi.image), fi.x, fi.y, clear); !drawn) {
+            return drawn.failure();
         }
         clear = false;
     }
-    if (overlay != nullptr && !draw(out, overlay->image, overlay->x, overlay->y, false, error)) {
-        return {};
+    if (overlay != nullptr) {
+        if (Status drawn = draw(out, overlay->image, overlay->x, overlay->y, false); !drawn) {
+            return drawn.failure();
+        }
     }
     return out;
 }
 
-bool FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear, QString* error) const {
+Status FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear) const {
     if (image >= 0 && image < file_.images().size() &&
         (file_.images()[image].width == 0 || file_.images()[image].height == 0)) {
-        return true;  // an empty image draws nothing
+        return {};  // an empty image draws nothing
     }
-    const QImage src = file_.image(image, error);
-    if (src.isNull()) {
-        return false;
+    const Result<QImage> decoded = file_.image(image);
+    if (!decoded) {
+        return decoded.failure();
     }
+    const QImage& src = *decoded;
     const int transparent = file_.info().transparentIndex;
     const int x0 = std::max(0, x);
     const int x1 = std::min(target.width(), x + src.width());
@@ -128,7 +122,7 @@ bool FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear, 
             }
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace agent::format

@@ -20,9 +20,9 @@ public:
 
     // A Format_ARGB32_Premultiplied picture of info().width x info().height, clear where no image covers.
     // `mouth` is a MouthShape value, or -1 for the frame as drawn; a shape the frame has no overlay for gives
-    // the plain frame. A null image and an error when an index is out of range or an image is damaged.
-    QImage compose(int animation, int frame, int mouth = -1, QString* error = nullptr);
-    QImage compose(const Frame& frame, int mouth = -1, QString* error = nullptr) const;
+    // the plain frame. Fails when an index is out of range or an image is damaged.
+    Result<QImage> compose(int animation, int frame, int mouth = -1);
+    Result<QImage> compose(const Frame& frame, int mouth = -1) const;
 
     void clearCache() { cache_.clear(); }
 
@@ -31,7 +31,7 @@ public:
 
 private:
     // `onClear`: nothing is drawn in the target yet, so the transparent index may simply write clear.
-    bool draw(QImage& target, int image, int x, int y, bool onClear, QString* error) const;
+    Status draw(QImage& target, int image, int x, int y, bool onClear) const;
 
     const AcsFile& file_;
     QRgb colors_[256];

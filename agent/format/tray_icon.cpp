@@ -41,12 +41,9 @@ struct Bitmap {
     }
 };
 
-bool parseBitmap(const QByteArray& data, const char* what, Bitmap* out, QString* error) {
-    auto fail = [&](const QString& message) {
-        if (error != nullptr) {
-            *error = QStringLiteral("tray icon %1 bitmap: %2").arg(QLatin1String(what), message);
-        }
-        return false;
+Result<Bitmap> parseBitmap(const QByteArray& data, const char* what) {
+    auto fail = [what](const QString& message) {
+        return agent::fail(QStringLiteral("tray icon %1 bitmap: %2").arg(QLatin1String(what), message));
     };
     const auto* b = reinterpret_cast<const std::uint8_t*>(data.constData());
     const qsizetype size = data.size();
@@ -76,44 +73,46 @@ bool parseBitmap(const QByteArray& data, const char* what, Bitmap* out, QString*
     } else if (bits > 8) {
         colorsUsed = 0;
     }
-    out->width = width;
-    out->height = std::abs(height);
-    out->bottomUp = height > 0;
-    out->bits = bits;
-    out->stride = ((qsizetype(width) * bits + 31) / 32) * 4;
+    Bitmap out;
+    out.width = width;
+    out.height = std::abs(height);
+    out.bottomUp = height > 0;
+    out.bits = bits;
+    out.stride = ((qsizetype(width) * bits + 31) / 32) * 4;
     const qsizetype tableEnd = qsizetype(headerSize) + qsizetype(colorsUsed) * 4;
-    const qsizetype needed = tableEnd + out->stride * out->height;
+    const qsizetype needed = tableEnd + out.stride * out.height;
     if (needed > size) {
         return fail(QStringLiteral("needs %1 bytes but holds %2").arg(needed).arg(size));
     }
     for (std::uint32_t i = 0; i < colorsUsed; ++i) {
         const std::uint8_t* c = b + headerSize + i * 4;
-        out->colors.append(qRgb(c[2], c[1], c[0]));
+        out.colors.append(qRgb(c[2], c[1], c[0]));
     }
-    out->pixels = b + tableEnd;
-    return true;
+    out.pixels = b + tableEnd;
+    return out;
 }
 
 }  // namespace
 
-QImage decodeTrayIcon(const TrayIcon& icon, QString* error) {
-    Bitmap mask;
-    Bitmap color;
-    if (!parseBitmap(icon.monochrome, "mask", &mask, error) ||
-        !parseBitmap(icon.color, "colour", &color, error)) {
-        return {};
+Result<QImage> decodeTrayIcon(const TrayIcon& icon) {
+    const Result<Bitmap> maskRead = parseBitmap(icon.monochrome, "mask");
+    if (!maskRead) {
+        return maskRead.failure();
     }
+    const Result<Bitmap> colorRead = parseBitmap(icon.color, "colour");
+    if (!colorRead) {
+        return colorRead.failure();
+    }
+    const Bitmap& mask = *maskRead;
+    const Bitmap& color = *colorRead;
     if (mask.bits != 1 || mask.width != color.width || mask.height != color.height) {
-        if (error != nullptr) {
-            *error = QStringLiteral(
-                         "tray icon: the mask (%1x%2, %3 bits) does not match the colour bitmap (%4x%5)")
-                         .arg(mask.width)
-                         .arg(mask.height)
-                         .arg(mask.bits)
-                         .arg(color.width)
-                         .arg(color.height);
-        }
-        return {};
+        return fail(
+            QStringLiteral("tray icon: the mask (%1x%2, %3 bits) does not match the colour bitmap (%4x%5)")
+                .arg(mask.width)
+                .arg(mask.height)
+                .arg(mask.bits)
+                .arg(color.width)
+                .arg(color.height));
     }
     QImage out(color.width, color.height, QImage::Format_ARGB32);
     for (int y = 0; y < out.height(); ++y) {

@@ -3,14 +3,15 @@
 #pragma once
 
 #include "agent/format/acs_types.h"
+#include "agent/result.h"
 
 #include <QImage>
 #include <QString>
 
 namespace agent::format {
 
-// A Format_ARGB32 image, clear where the mask is set; a null image and an error when a bitmap is damaged
-// or of a kind icons do not use (only 1, 4, 8, 24 and 32 bits a pixel, uncompressed, up to 256x256).
-QImage decodeTrayIcon(const TrayIcon& icon, QString* error = nullptr);
+// A Format_ARGB32 image, clear where the mask is set. Fails when a bitmap is damaged or of a kind icons do
+// not use (only 1, 4, 8, 24 and 32 bits a pixel, uncompressed, up to 256x256).
+Result<QImage> decodeTrayIcon(const TrayIcon& icon);
 
 }  // namespace agent::format

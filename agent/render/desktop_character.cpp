@@ -307,7 +307,7 @@ void DesktopCharacter::showFrame() {
     if (key == shownKey_) {
         return;
     }
-    QImage picture = anim >= 0 && frame >= 0 ? composer_.compose(anim, frame, mouth) : QImage();
+    QImage picture = anim >= 0 && frame >= 0 ? composer_.compose(anim, frame, mouth).valueOr({}) : QImage();
     if (picture.isNull()) {
         picture = QImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
         picture.fill(Qt::transparent);

@@ -66,8 +66,8 @@ Status DesktopControl::load(const QString& id, const QString& fileName) {
     }
     auto file = std::make_unique<format::AcsFile>();
     const QString path = resolve(fileName);
-    if (!file->load(path)) {
-        return fail(QStringLiteral("cannot load %1: %2").arg(path, file->errorString()));
+    if (const Status loaded = file->load(path); !loaded) {
+        return fail(QStringLiteral("cannot load %1: %2").arg(path, loaded.error()));
     }
     auto voice = env_.makeVoice ? env_.makeVoice() : nullptr;
     if (!voice) {

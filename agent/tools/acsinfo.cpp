@@ -181,13 +181,13 @@ int exportFrames(const AcsFile& file, const QString& dir, QTextStream& err) {
         sheet.fill(Qt::transparent);
         QPainter painter(&sheet);
         for (int f = 0; f < n; ++f) {
-            QString error;
-            QImage frame = composer.compose(a, f, -1, &error);
-            if (frame.isNull()) {
-                err << "acsinfo: " << anim.name << " frame " << f << ": " << error << "\n";
+            const agent::Result<QImage> composed = composer.compose(a, f, -1);
+            if (!composed) {
+                err << "acsinfo: " << anim.name << " frame " << f << ": " << composed.error() << "\n";
                 ++failures;
                 continue;
             }
+            const QImage& frame = *composed;
             painter.drawImage((f % columns) * w, (f / columns) * h, frame);
             const QString path = QStringLiteral("%1_%2.png").arg(base).arg(f, 3, 10, QLatin1Char('0'));
             if (!frame.save(path, "PNG")) {
@@ -205,11 +205,10 @@ int exportFrames(const AcsFile& file, const QString& dir, QTextStream& err) {
     }
     if (file.info().trayIcon) {
         // A damaged icon is only worth a warning: the frames are what the export is for.
-        QString error;
-        const QImage icon = agent::format::decodeTrayIcon(*file.info().trayIcon, &error);
-        if (icon.isNull()) {
-            err << "acsinfo: " << error << "\n";
-        } else if (!icon.save(QDir(dir).filePath(QStringLiteral("tray_icon.png")), "PNG")) {
+        const agent::Result<QImage> icon = agent::format::decodeTrayIcon(*file.info().trayIcon);
+        if (!icon) {
+            err << "acsinfo: " << icon.error() << "\n";
+        } else if (!icon->save(QDir(dir).filePath(QStringLiteral("tray_icon.png")), "PNG")) {
             err << "acsinfo: cannot write tray_icon.png\n";
             ++failures;
         }
@@ -245,8 +244,8 @@ int main(int argc, char** argv) {
     }
     const QString path = parser.positionalArguments().first();
     AcsFile file;
-    if (!file.load(path)) {
-        err << "acsinfo: " << path << ": " << file.errorString() << "\n";
+    if (const agent::Status loaded = file.load(path); !loaded) {
+        err << "acsinfo: " << path << ": " << loaded.error() << "\n";
         return 1;
     }
     if (parser.isSet(exportDir)) {

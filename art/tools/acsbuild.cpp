@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
         err << path << ": " << error << "\n";
         return 1;
     }
-    if (!agent::format::saveCharacter(parser.value(output), character, {}, &error)) {
-        err << parser.value(output) << ": " << error << "\n";
+    if (const agent::Status saved = agent::format::saveCharacter(parser.value(output), character, {});
+        !saved) {
+        err << parser.value(output) << ": " << saved.error() << "\n";
         return 1;
     }
     err << "acsbuild: " << source.name << ": " << character.animations.size() << " animations, "

@@ -25,13 +25,13 @@ QRgb paletteColour(int i) {
     return qRgb(i, 255 - i, i / 2);
 }
 
-bool loadRecipe(AcsFile& f, const Acs15Recipe& recipe) {
+agent::Status loadRecipe(AcsFile& f, const Acs15Recipe& recipe) {
     return f.loadData(formattest::buildAcs15(recipe));
 }
 
 TEST(Acs15File, TinyCharacterReadsAsBuilt) {
     AcsFile f;
-    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter())) << f.errorString().toStdString();
+    ASSERT_TRUE(formattest::succeeds(loadRecipe(f, formattest::tinyCharacter())));
     const CharacterInfo& ci = f.info();
     EXPECT_EQ(ci.majorVersion, 1);
     EXPECT_EQ(ci.width, 8);
@@ -74,16 +74,16 @@ TEST(Acs15File, TinyCharacterReadsAsBuilt) {
 
     // Images and mouths draw where the file says, in the palette's colours.
     FrameComposer composer(f);
-    QString error;
-    const QImage plain = composer.compose(0, 0, -1, &error);
-    ASSERT_FALSE(plain.isNull()) << error.toStdString();
+    const agent::Result<QImage> composed = composer.compose(0, 0, -1);
+    ASSERT_TRUE(formattest::succeeds(composed));
+    const QImage& plain = *composed;
     EXPECT_EQ(plain.pixel(0, 0), 0u);  // the transparent margin
     EXPECT_EQ(plain.pixel(3, 3), paletteColour(3) | 0xFF000000u);
-    const QImage mouth = composer.compose(0, 0, 1, &error);
+    const QImage mouth = composer.compose(0, 0, 1).valueOr({});
     EXPECT_EQ(mouth.pixel(2, 1), paletteColour(10) | 0xFF000000u);
     EXPECT_EQ(mouth.pixel(5, 2), paletteColour(10) | 0xFF000000u);
     EXPECT_EQ(mouth.pixel(6, 2), paletteColour(3) | 0xFF000000u);
-    EXPECT_EQ(composer.compose(1, 1).pixel(3, 3), paletteColour(7) | 0xFF000000u);
+    EXPECT_EQ(composer.compose(1, 1).valueOr({}).pixel(3, 3), paletteColour(7) | 0xFF000000u);
 }
 
 TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
@@ -91,7 +91,7 @@ TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
     recipe.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
     recipe.animations[0].frames[0].sound = 1;
     AcsFile f;
-    ASSERT_TRUE(loadRecipe(f, recipe)) << f.errorString().toStdString();
+    ASSERT_TRUE(formattest::succeeds(loadRecipe(f, recipe)));
     ASSERT_EQ(f.sounds().size(), 3);
     EXPECT_EQ(f.animations()[0].frames[0].sound, 1);
     EXPECT_EQ(f.animations()[1].frames[0].sound, 2);
@@ -139,13 +139,14 @@ TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
         Acs15Recipe recipe = formattest::tinyCharacter();
         d.apply(recipe);
         AcsFile f;
-        ASSERT_FALSE(loadRecipe(f, recipe));
+        const agent::Status loaded = loadRecipe(f, recipe);
+        ASSERT_FALSE(loaded);
         EXPECT_FALSE(f.isLoaded());
         EXPECT_TRUE(f.animations().isEmpty());
         EXPECT_TRUE(f.images().isEmpty());
-        EXPECT_TRUE(f.errorString().startsWith(QStringLiteral("version 1.5 character: ")))
-            << f.errorString().toStdString();
-        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+        EXPECT_TRUE(loaded.error().startsWith(QStringLiteral("version 1.5 character: ")))
+            << loaded.error().toStdString();
+        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
     }
 }
 
@@ -184,9 +185,10 @@ TEST(Acs15File, EachDamageToTheStreamsGivesItsError) {
         QList<formattest::CfbStream> streams = formattest::acs15Streams(formattest::tinyCharacter());
         d.apply(streams);
         AcsFile f;
-        ASSERT_FALSE(f.loadData(formattest::buildCompoundFile(streams)));
+        const agent::Status loaded = f.loadData(formattest::buildCompoundFile(streams));
+        ASSERT_FALSE(loaded);
         EXPECT_FALSE(f.isLoaded());
-        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
     }
 }
 
@@ -198,11 +200,12 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
     limits.maxFileSize = 100000;
     ASSERT_LT(doc.size(), 100000);
     AcsFile f;
-    ASSERT_FALSE(f.loadData(doc, limits));
-    EXPECT_TRUE(f.errorString().contains(QStringLiteral("more than the limit of 100000 bytes")))
-        << f.errorString().toStdString();
+    const agent::Status loaded = f.loadData(doc, limits);
+    ASSERT_FALSE(loaded);
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("more than the limit of 100000 bytes")))
+        << loaded.error().toStdString();
     limits.maxFileSize = 1000000;
-    EXPECT_TRUE(f.loadData(doc, limits)) << f.errorString().toStdString();
+    EXPECT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
 }
 
 TEST(Acs15File, AFailedLoadLeavesNothingBehind) {
@@ -241,7 +244,7 @@ TEST_F(Acs15Genuine, FramesOverlaysAndEveryReferenceOfEveryFile) {
     for (const auto& e : table) {
         SCOPED_TRACE(e.file);
         AcsFile f;
-        ASSERT_TRUE(f.load(formattest::acsPath(e.file))) << f.errorString().toStdString();
+        ASSERT_TRUE(formattest::succeeds(f.load(formattest::acsPath(e.file))));
         int frames = 0;
         int overlays = 0;
         for (const Animation& a : f.animations()) {
@@ -263,7 +266,7 @@ TEST_F(Acs15Genuine, FramesOverlaysAndEveryReferenceOfEveryFile) {
         EXPECT_EQ(overlays, e.overlays);
         // Full-size images carry their outline; a region is a Windows RGNDATA of rectangles.
         for (int i = 0; i < f.images().size(); ++i) {
-            const QByteArray region = f.region(i);
+            const QByteArray region = f.region(i).valueOr({});
             if (!region.isEmpty()) {
                 ASSERT_GE(region.size(), 32);
                 EXPECT_EQ(formattest::get32(region, 0), 32u);
@@ -292,22 +295,23 @@ TEST_F(Acs15Genuine, EveryFrameComposesIntoTheOutlineItsImageStates) {
     for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
         SCOPED_TRACE(name);
         AcsFile f;
-        ASSERT_TRUE(f.load(formattest::acsPath(name))) << f.errorString().toStdString();
+        ASSERT_TRUE(formattest::succeeds(f.load(formattest::acsPath(name))));
         FrameComposer composer(f);
         for (int a = 0; a < f.animations().size(); ++a) {
             const Animation& anim = f.animations()[a];
             int mostOpaque = 0;
             for (int i = 0; i < anim.frames.size(); ++i) {
                 SCOPED_TRACE(anim.name.toStdString() + " frame " + std::to_string(i));
-                QString error;
-                const QImage frame = composer.compose(a, i, -1, &error);
-                ASSERT_FALSE(frame.isNull()) << error.toStdString();
+                const agent::Result<QImage> composed = composer.compose(a, i, -1);
+                ASSERT_TRUE(formattest::succeeds(composed));
+                const QImage& frame = *composed;
                 ASSERT_EQ(frame.size(), QSize(f.info().width, f.info().height));
                 // Each image comes with the outline of its visible pixels, written by the character's maker:
                 // the composed frame must cover exactly that, or rows, colours or transparency are wrong.
                 ASSERT_EQ(anim.frames[i].images.size(), 1);
                 std::vector<bool> inside(std::size_t(frame.width() * frame.height()), false);
-                for (const QRect& r : regionRects(f.region(int(anim.frames[i].images[0].image)))) {
+                for (const QRect& r :
+                     regionRects(f.region(int(anim.frames[i].images[0].image)).valueOr({}))) {
                     const QRect clipped = r.intersected(frame.rect());
                     for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
                         for (int x = clipped.left(); x <= clipped.right(); ++x) {
@@ -345,9 +349,9 @@ TEST_F(Acs15Genuine, MouthOverlaysDrawOnlyInsideTheirArea) {
         ASSERT_NE(speaking, nullptr);
         const int a = f.animationIndex(speaking->name);
         ASSERT_FALSE(speaking->frames[0].overlays.isEmpty());
-        const QImage plain = composer.compose(a, 0);
+        const QImage plain = composer.compose(a, 0).valueOr({});
         for (const MouthOverlay& o : speaking->frames[0].overlays) {
-            const QImage mouth = composer.compose(a, 0, o.shape);
+            const QImage mouth = composer.compose(a, 0, o.shape).valueOr({});
             ASSERT_FALSE(mouth.isNull());
             const QRect area(o.x, o.y, f.images()[o.image].width, f.images()[o.image].height);
             EXPECT_TRUE(QRect(0, 0, f.info().width, f.info().height).contains(area));
@@ -375,7 +379,7 @@ TEST_F(Acs15Genuine, KnownDetails) {
     EXPECT_EQ(max.animation(u"Wave")->frames.size(), 16);
     EXPECT_TRUE(max.localized()->description.endsWith(QStringLiteral("Rayflex Animation")));
     EXPECT_EQ(max.info().balloon->background, qRgb(255, 255, 225));
-    EXPECT_EQ(max.image(0).pixelIndex(0, 0), 127);
+    EXPECT_EQ(max.image(0).valueOr({}).pixelIndex(0, 0), 127);
 
     AcsFile spaceman;
     ASSERT_TRUE(spaceman.load(formattest::acsPath("spaceman.acs")));
@@ -419,17 +423,18 @@ TEST_F(Acs15Genuine, DamagedFilesAreRefusedCleanly) {
         QByteArray damaged = gnome;
         d.apply(damaged);
         AcsFile f;
-        ASSERT_FALSE(f.loadData(damaged));
+        const agent::Status loaded = f.loadData(damaged);
+        ASSERT_FALSE(loaded);
         EXPECT_FALSE(f.isLoaded());
-        EXPECT_TRUE(f.errorString().startsWith(QStringLiteral("version 1.5 character: ")))
-            << f.errorString().toStdString();
-        EXPECT_TRUE(f.errorString().contains(QLatin1String(d.error))) << f.errorString().toStdString();
+        EXPECT_TRUE(loaded.error().startsWith(QStringLiteral("version 1.5 character: ")))
+            << loaded.error().toStdString();
+        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
     }
     // Every prefix of a genuine file fails or reads; none crashes or hangs.
     for (qsizetype size = 0; size < gnome.size(); size += 509) {
         AcsFile f;
-        if (!f.loadData(gnome.left(size))) {
-            EXPECT_FALSE(f.errorString().isEmpty());
+        if (const agent::Status loaded = f.loadData(gnome.left(size)); !loaded) {
+            EXPECT_FALSE(loaded.error().isEmpty());
         }
     }
 }

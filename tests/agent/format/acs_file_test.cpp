@@ -22,10 +22,10 @@ protected:
         }
     }
     static ::testing::AssertionResult load(AcsFile& file, const char* name) {
-        if (file.load(acsPath(name))) {
-            return ::testing::AssertionSuccess();
+        if (const agent::Status loaded = file.load(acsPath(name)); !loaded) {
+            return ::testing::AssertionFailure() << name << ": " << loaded.error().toStdString();
         }
-        return ::testing::AssertionFailure() << name << ": " << file.errorString().toStdString();
+        return ::testing::AssertionSuccess();
     }
 };
 
@@ -86,17 +86,16 @@ void expectUsable(const AcsFile& f, const Expected& e) {
         }
     }
     for (int i = 0; i < f.images().size(); ++i) {
-        QString error;
-        const QImage img = f.image(i, &error);
-        ASSERT_FALSE(img.isNull()) << error.toStdString();
-        ASSERT_EQ(img.width(), f.images()[i].width);
+        const agent::Result<QImage> img = f.image(i);
+        ASSERT_TRUE(img) << img.error().toStdString();
+        ASSERT_EQ(img->width(), f.images()[i].width);
     }
     FrameComposer composer(f, 0);
     for (int a = 0; a < f.animations().size(); ++a) {
         for (int i = 0; i < f.animations()[a].frames.size(); ++i) {
-            QString error;
-            ASSERT_FALSE(composer.compose(a, i, -1, &error).isNull())
-                << f.animations()[a].name.toStdString() << " frame " << i << ": " << error.toStdString();
+            const agent::Result<QImage> frame = composer.compose(a, i, -1);
+            ASSERT_TRUE(frame) << f.animations()[a].name.toStdString() << " frame " << i << ": "
+                               << frame.error().toStdString();
         }
     }
     for (int i = 0; i < f.sounds().size(); ++i) {
@@ -125,16 +124,15 @@ TEST_F(AcsFileGenuine, EveryFileReadsOrIsRefusedWithTheStructureAndOffset) {
         SCOPED_TRACE(e.file);
         listed << QLatin1String(e.file);
         AcsFile f;
-        const bool loaded = f.load(acsPath(e.file));
-        EXPECT_EQ(loaded, f.isLoaded());
+        const agent::Status loaded = f.load(acsPath(e.file));
+        EXPECT_EQ(loaded.ok(), f.isLoaded());
         if (e.refusal != nullptr) {
             ASSERT_FALSE(loaded);
-            EXPECT_TRUE(f.errorString().startsWith(QLatin1String(e.refusal)))
-                << f.errorString().toStdString();
-            EXPECT_TRUE(f.errorString().contains(QStringLiteral(" at offset ")))
-                << f.errorString().toStdString();
+            EXPECT_TRUE(loaded.error().startsWith(QLatin1String(e.refusal))) << loaded.error().toStdString();
+            EXPECT_TRUE(loaded.error().contains(QStringLiteral(" at offset ")))
+                << loaded.error().toStdString();
         } else {
-            ASSERT_TRUE(loaded) << f.errorString().toStdString();
+            ASSERT_TRUE(loaded) << loaded.error().toStdString();
             expectDetails(f, e);
             expectUsable(f, e);
         }
@@ -207,15 +205,15 @@ TEST_F(AcsFileGenuine, ComposesGenieRestPose) {
     AcsFile genie;
     ASSERT_TRUE(load(genie, "Genie.acs"));
     FrameComposer composer(genie);
-    QString error;
-    const QImage frame = composer.compose(0, 0, -1, &error);
-    ASSERT_FALSE(frame.isNull()) << error.toStdString();
+    const agent::Result<QImage> composed = composer.compose(0, 0, -1);
+    ASSERT_TRUE(composed) << composed.error().toStdString();
+    const QImage& frame = *composed;
     EXPECT_EQ(frame.size(), QSize(128, 128));
     EXPECT_EQ(frame.pixel(0, 0), 0x00000000u);    // the transparent margin
     EXPECT_EQ(frame.pixel(64, 40), 0xFF7DD5FFu);  // the face, light blue
     EXPECT_EQ(frame.pixel(64, 64), 0xFF6DB3FFu);  // the folded arms
     // The first image's stored bottom row is the picture's last row.
-    const QImage first = genie.image(0);
+    const QImage first = genie.image(0).valueOr({});
     EXPECT_EQ(first.pixelIndex(0, 0), 10);
     EXPECT_EQ(first.pixelIndex(64, 64), 72);
 }
@@ -231,11 +229,11 @@ TEST_F(AcsFileGenuine, MouthOverlaysChangeTheFrame) {
             const auto& frames = f.animations()[a].frames;
             for (int i = 0; i < frames.size() && checked < 5; ++i) {
                 for (const MouthOverlay& o : frames[i].overlays) {
-                    const QImage plain = composer.compose(a, i);
-                    const QImage mouth = composer.compose(a, i, o.shape);
+                    const QImage plain = composer.compose(a, i).valueOr({});
+                    const QImage mouth = composer.compose(a, i, o.shape).valueOr({});
                     ASSERT_FALSE(mouth.isNull());
                     // Drawn where the overlay says, and nowhere else.
-                    const QImage overlay = f.image(o.image);
+                    const QImage overlay = f.image(o.image).valueOr({});
                     const QRect area = QRect(o.x, o.y, overlay.width(), overlay.height());
                     for (int y = 0; y < plain.height(); ++y) {
                         for (int x = 0; x < plain.width(); ++x) {
@@ -269,8 +267,9 @@ TEST_F(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
 
 TEST_F(AcsFileGenuine, AMissingFileIsReportedAsSuch) {
     AcsFile f;
-    EXPECT_FALSE(f.load(acsPath("no-such-file.acs")));
-    EXPECT_TRUE(f.errorString().contains(QStringLiteral("cannot open")));
+    const agent::Status loaded = f.load(acsPath("no-such-file.acs"));
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("cannot open")));
 }
 
 }  // namespace

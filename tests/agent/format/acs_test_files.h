@@ -3,6 +3,8 @@
 
 #include "tests/support/test_data.h"
 
+#include <gtest/gtest.h>
+
 #include <QString>
 
 namespace formattest {
@@ -14,6 +16,15 @@ inline QString acsDir() {
 inline QString acsPath(const char* name) {
     const QString dir = acsDir();
     return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + QLatin1String(name);
+}
+
+// For ASSERT_TRUE(succeeds(file.load(path))): a Result or Status that failed shows its error.
+template <class R>
+::testing::AssertionResult succeeds(const R& result) {
+    if (result) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << result.error().toStdString();
 }
 
 }  // namespace formattest

@@ -38,24 +38,23 @@ const QList<CfbStream> kStreams = {
 TEST(CompoundFile, ReadsStreamsFromTheMiniStreamAndFromSectors) {
     const QByteArray doc = buildCompoundFile(kStreams);
     CompoundFile file;
-    ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
+    const agent::Status opened = file.open(doc);
+    ASSERT_TRUE(opened) << opened.error().toStdString();
     EXPECT_EQ(file.streamNames(),
               QStringList({QStringLiteral("small"), QStringLiteral("Exact"), QStringLiteral("large"),
                            QStringLiteral("cutoff"), QStringLiteral("empty")}));
     for (const CfbStream& s : kStreams) {
         SCOPED_TRACE(s.name.toStdString());
-        QByteArray out("stale");
-        QString error;
-        ASSERT_TRUE(file.readStream(s.name, &out, &error)) << error.toStdString();
-        EXPECT_EQ(out, s.data);
+        const agent::Result<QByteArray> out = file.readStream(s.name);
+        ASSERT_TRUE(out) << out.error().toStdString();
+        EXPECT_EQ(*out, s.data);
     }
     // Names are matched without regard to case; an absent name is an error that says so.
-    QByteArray out;
-    EXPECT_TRUE(file.readStream(u"EXACT", &out));
-    EXPECT_EQ(out, kStreams[1].data);
-    QString error;
-    EXPECT_FALSE(file.readStream(u"missing", &out, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("no stream 'missing'"))) << error.toStdString();
+    EXPECT_EQ(file.readStream(u"EXACT").valueOr({}), kStreams[1].data);
+    const agent::Result<QByteArray> missing = file.readStream(u"missing");
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(missing.error().contains(QStringLiteral("no stream 'missing'")))
+        << missing.error().toStdString();
 }
 
 TEST(CompoundFile, ReadsAFatWhoseSectorNumbersGoOnIntoDifatSectors) {
@@ -64,12 +63,10 @@ TEST(CompoundFile, ReadsAFatWhoseSectorNumbersGoOnIntoDifatSectors) {
         buildCompoundFile(kStreams, &at, 300);  // 109 in the header, 191 in two DIFAT sectors
     ASSERT_EQ(at.fatSectors.size(), 300);
     CompoundFile file;
-    ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
-    QByteArray out;
-    ASSERT_TRUE(file.readStream(u"large", &out));
-    EXPECT_EQ(out, kStreams[2].data);
-    ASSERT_TRUE(file.readStream(u"small", &out));
-    EXPECT_EQ(out, kStreams[0].data);
+    const agent::Status opened = file.open(doc);
+    ASSERT_TRUE(opened) << opened.error().toStdString();
+    EXPECT_EQ(file.readStream(u"large").valueOr({}), kStreams[2].data);
+    EXPECT_EQ(file.readStream(u"small").valueOr({}), kStreams[0].data);
 }
 
 TEST(CompoundFile, SignatureIsTheFirstEightBytes) {
@@ -161,16 +158,17 @@ TEST(CompoundFile, EachDamageGivesItsError) {
         d.apply(doc, at);
         CompoundFile file;
         QString error;
+        const agent::Status opened = file.open(doc);
         if (d.stream == nullptr) {
-            ASSERT_FALSE(file.open(doc));
+            ASSERT_FALSE(opened);
             EXPECT_FALSE(file.isOpen());
             EXPECT_TRUE(file.streamNames().isEmpty());
-            error = file.errorString();
+            error = opened.error();
         } else {
-            ASSERT_TRUE(file.open(doc)) << file.errorString().toStdString();
-            QByteArray out;
-            ASSERT_FALSE(file.readStream(QString::fromLatin1(d.stream), &out, &error));
-            EXPECT_TRUE(out.isEmpty());
+            ASSERT_TRUE(opened) << opened.error().toStdString();
+            const agent::Result<QByteArray> out = file.readStream(QString::fromLatin1(d.stream));
+            ASSERT_FALSE(out);
+            error = out.error();
         }
         EXPECT_TRUE(error.startsWith(QStringLiteral("OLE compound document: "))) << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
@@ -183,28 +181,28 @@ TEST(CompoundFile, DifatCycleIsAnError) {
     const std::uint32_t firstDifat = std::uint32_t(at.fatSectors.size());
     put32(doc, CfbLayout::sectorOffset(firstDifat) + 127 * 4, firstDifat);
     CompoundFile file;
-    ASSERT_FALSE(file.open(doc));
-    EXPECT_TRUE(file.errorString().contains(
+    const agent::Status opened = file.open(doc);
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().contains(
         QStringLiteral("DIFAT: the chain comes to sector %1 a second time").arg(firstDifat)))
-        << file.errorString().toStdString();
+        << opened.error().toStdString();
 }
 
 TEST(CompoundFile, EveryTruncationFailsCleanly) {
     const QByteArray doc = buildCompoundFile(kStreams);
     for (qsizetype size = 0; size < doc.size(); size += 97) {
         CompoundFile file;
-        if (!file.open(doc.left(size))) {
-            EXPECT_FALSE(file.errorString().isEmpty());
+        if (const agent::Status opened = file.open(doc.left(size)); !opened) {
+            EXPECT_FALSE(opened.error().isEmpty());
             continue;
         }
         // What opens must either read each stream whole or say why not.
         for (const CfbStream& s : kStreams) {
-            QByteArray out;
-            QString error;
-            if (file.readStream(s.name, &out, &error)) {
-                EXPECT_EQ(out, s.data);
+            const agent::Result<QByteArray> out = file.readStream(s.name);
+            if (out) {
+                EXPECT_EQ(*out, s.data);
             } else {
-                EXPECT_FALSE(error.isEmpty());
+                EXPECT_FALSE(out.error().isEmpty());
             }
         }
     }
@@ -225,19 +223,19 @@ TEST(CompoundFile, GenuineCharactersHoldTheirStreams) {
         QFile f(formattest::acsPath(e.file));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         CompoundFile file;
-        ASSERT_TRUE(file.open(f.readAll())) << file.errorString().toStdString();
+        const agent::Status opened = file.open(f.readAll());
+        ASSERT_TRUE(opened) << opened.error().toStdString();
         QStringList expected{QStringLiteral("char.acf")};
         for (int i = 1; i <= e.animations; ++i) {
             expected.append(QStringLiteral("anim%1.aaf").arg(i));
         }
         EXPECT_EQ(file.streamNames(), expected);
-        QByteArray out;
-        ASSERT_TRUE(file.readStream(u"char.acf", &out));
-        EXPECT_EQ(out.size(), e.characterSize);
-        EXPECT_TRUE(out.startsWith(QByteArray::fromHex("C1ABCDAB")));
+        const QByteArray character = file.readStream(u"char.acf").valueOr({});
+        EXPECT_EQ(character.size(), e.characterSize);
+        EXPECT_TRUE(character.startsWith(QByteArray::fromHex("C1ABCDAB")));
         for (const QString& name : expected) {
-            QString error;
-            EXPECT_TRUE(file.readStream(name, &out, &error)) << error.toStdString();
+            const agent::Result<QByteArray> out = file.readStream(name);
+            EXPECT_TRUE(out) << out.error().toStdString();
         }
     }
 }

@@ -26,7 +26,7 @@ std::vector<std::uint8_t> roundTrip(const std::vector<std::uint8_t>& input) {
     std::vector<std::uint8_t> out(input.size() + 16, 0xCC);
     auto r = decompress(reinterpret_cast<const std::uint8_t*>(packed.constData()), std::size_t(packed.size()),
                         out.data(), input.size());
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(r) << r.error().toStdString();
     for (std::size_t i = input.size(); i < out.size(); ++i) {
         EXPECT_EQ(out[i], 0xCC) << "wrote past the output at " << i;
     }
@@ -40,7 +40,7 @@ TEST(Compression, DecodesAStreamFromAGenuineEncoder) {
                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     std::vector<std::uint8_t> out(32, 0xEE);
     auto r = decompress(in.data(), in.size(), out.data(), out.size());
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(r) << r.error().toStdString();
     std::vector<std::uint8_t> expected(32, 0);
     expected[0] = 0x20;
     expected[4] = 0x01;
@@ -114,8 +114,8 @@ TEST(Compression, RejectsDamagedStreams) {
     for (const BadStream& c : cases) {
         std::vector<std::uint8_t> out(c.outSize + 8, 0xCC);
         auto r = decompress(c.bytes.data(), c.bytes.size(), out.data(), c.outSize);
-        EXPECT_FALSE(r.ok) << c.name;
-        EXPECT_TRUE(r.error.contains(QLatin1String(c.error))) << c.name << ": " << r.error.toStdString();
+        EXPECT_FALSE(r) << c.name;
+        EXPECT_TRUE(r.error().contains(QLatin1String(c.error))) << c.name << ": " << r.error().toStdString();
         for (std::size_t i = c.outSize; i < out.size(); ++i) {
             ASSERT_EQ(out[i], 0xCC) << c.name << " wrote past the output";
         }

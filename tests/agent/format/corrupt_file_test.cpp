@@ -22,10 +22,9 @@ using namespace agent::format;
 namespace {
 
 QByteArray sampleBytes() {
-    QString error;
-    QByteArray bytes = writeCharacter(formattest::sampleCharacter(), {}, &error);
-    EXPECT_FALSE(bytes.isEmpty()) << error.toStdString();
-    return bytes;
+    const agent::Result<QByteArray> bytes = writeCharacter(formattest::sampleCharacter(), {});
+    EXPECT_TRUE(formattest::succeeds(bytes));
+    return bytes.valueOr({});
 }
 
 std::uint32_t get32(const QByteArray& b, qsizetype at) {
@@ -47,9 +46,8 @@ void expectEveryFrameDrawsOrFails(const AcsFile& file, const std::string& what) 
     for (int a = 0; a < file.animations().size(); ++a) {
         for (int f = 0; f < file.animations()[a].frames.size(); ++f) {
             for (int mouth = -1; mouth < kMouthShapeCount; ++mouth) {
-                QString error;
-                const QImage img = composer.compose(a, f, mouth, &error);
-                ASSERT_TRUE(!img.isNull() || !error.isEmpty())
+                const agent::Result<QImage> img = composer.compose(a, f, mouth);
+                ASSERT_TRUE(img ? !img->isNull() : !img.error().isEmpty())
                     << what << " " << a << "/" << f << "/" << mouth;
             }
         }
@@ -150,9 +148,10 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
         QByteArray bytes = good;
         d.apply(bytes, at);
         AcsFile file;
-        EXPECT_FALSE(file.loadData(bytes)) << d.name;
-        EXPECT_TRUE(file.errorString().contains(QLatin1String(d.error)))
-            << d.name << ": " << file.errorString().toStdString();
+        const agent::Status loaded = file.loadData(bytes);
+        EXPECT_FALSE(loaded) << d.name;
+        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error)))
+            << d.name << ": " << loaded.error().toStdString();
         EXPECT_FALSE(file.isLoaded()) << d.name;
     }
 }
@@ -206,8 +205,9 @@ TEST(AcsFileCorrupt, ErrorsNameTheAnimationFrameAndImage) {
         QByteArray bytes = good;
         d.apply(bytes, at);
         AcsFile file;
-        ASSERT_FALSE(file.loadData(bytes)) << d.name;
-        const QString error = file.errorString();
+        const agent::Status loaded = file.loadData(bytes);
+        ASSERT_FALSE(loaded) << d.name;
+        const QString error = loaded.error();
         EXPECT_TRUE(error.startsWith(QLatin1String(d.context) + QStringLiteral(" at offset ")))
             << d.name << ": " << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(d.error))) << d.name << ": " << error.toStdString();
@@ -249,30 +249,24 @@ TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
     };
     for (const ImageDamage& d : table) {
         SCOPED_TRACE(d.name);
-        QString error;
-        QByteArray bytes = writeCharacter(formattest::sampleCharacter(), {!d.plain, !d.plain}, &error);
+        QByteArray bytes = writeCharacter(formattest::sampleCharacter(), {!d.plain, !d.plain}).valueOr({});
         const Layout at(bytes);
         d.apply(bytes, at);
         AcsFile file;
-        ASSERT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
-        error.clear();
-        if (d.region) {
-            EXPECT_TRUE(file.region(0, &error).isEmpty());
-        } else {
-            EXPECT_TRUE(file.image(0, &error).isNull());
-        }
+        ASSERT_TRUE(formattest::succeeds(file.loadData(bytes)));
+        const QString error = d.region ? file.region(0).error() : file.image(0).error();
         EXPECT_TRUE(error.startsWith(QStringLiteral("image 0"))) << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("offset"))) << error.toStdString();
         for (int i = 1; i < file.images().size(); ++i) {
-            EXPECT_FALSE(file.image(i, &error).isNull()) << "image " << i << ": " << error.toStdString();
-            EXPECT_FALSE(file.region(i, &error).isEmpty()) << "image " << i << ": " << error.toStdString();
+            EXPECT_TRUE(formattest::succeeds(file.image(i))) << "image " << i;
+            EXPECT_FALSE(file.region(i).valueOr({}).isEmpty()) << "image " << i;
         }
         if (!d.region) {
             FrameComposer composer(file);
-            EXPECT_TRUE(composer.compose(0, 0, -1, &error).isNull());
-            EXPECT_TRUE(error.startsWith(QStringLiteral("image 0:"))) << error.toStdString();
-            EXPECT_FALSE(composer.compose(1, 0, -1, &error).isNull()) << "Wave does not use image 0";
+            const QString composeError = composer.compose(0, 0, -1).error();
+            EXPECT_TRUE(composeError.startsWith(QStringLiteral("image 0:"))) << composeError.toStdString();
+            EXPECT_TRUE(formattest::succeeds(composer.compose(1, 0, -1))) << "Wave does not use image 0";
         }
     }
 }
@@ -292,7 +286,7 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
     const struct {
         const char* name;
         bool goodFirst;
-        std::function<bool(AcsFile&)> load;
+        std::function<agent::Status(AcsFile&)> load;
     } cases[] = {
         {"damaged file", false, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
         {"damaged file over a good one", true, [&](AcsFile& f) { return f.loadData(noAnimationList); }},
@@ -307,11 +301,12 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
         if (c.goodFirst) {
             ASSERT_TRUE(file.loadData(good));
             ASSERT_EQ(file.images().size(), 3);
-            ASSERT_FALSE(file.image(0).isNull());  // in the cache now
+            ASSERT_TRUE(file.image(0));  // in the cache now
         }
-        ASSERT_FALSE(c.load(file));
+        const agent::Status loaded = c.load(file);
+        ASSERT_FALSE(loaded);
         EXPECT_FALSE(file.isLoaded());
-        EXPECT_FALSE(file.errorString().isEmpty());
+        EXPECT_FALSE(loaded.error().isEmpty());
         EXPECT_EQ(file.info(), CharacterInfo());
         EXPECT_TRUE(file.animations().isEmpty());
         EXPECT_TRUE(file.images().isEmpty());
@@ -323,32 +318,26 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
         EXPECT_EQ(file.localized(), nullptr);
         EXPECT_EQ(file.localized(0x0407), nullptr);
         for (int i : {0, 2, 1126}) {
-            QString error;
-            EXPECT_TRUE(file.image(i, &error).isNull()) << i;
-            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
             std::uint8_t pixels[128] = {};
-            error.clear();
-            EXPECT_FALSE(file.decodeIndices(i, pixels, sizeof pixels, &error)) << i;
-            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
-            error.clear();
-            EXPECT_TRUE(file.region(i, &error).isEmpty()) << i;
-            EXPECT_TRUE(error.contains(QStringLiteral("no such image"))) << error.toStdString();
+            for (const QString& error :
+                 {file.image(i).error(), file.decodeIndices(i, pixels, sizeof pixels).error(),
+                  file.region(i).error()}) {
+                EXPECT_TRUE(error.contains(QStringLiteral("no such image")))
+                    << i << ": " << error.toStdString();
+            }
         }
         EXPECT_TRUE(file.sound(0).isEmpty());
-        QString error;
-        EXPECT_TRUE(FrameComposer(file).compose(0, 0, -1, &error).isNull());
-        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(FrameComposer(file).compose(0, 0, -1).error().isEmpty());
 
         // And the object is as good as new for the next file.
-        ASSERT_TRUE(file.loadData(good)) << file.errorString().toStdString();
-        EXPECT_TRUE(file.errorString().isEmpty());
+        ASSERT_TRUE(formattest::succeeds(file.loadData(good)));
         EXPECT_EQ(file.images().size(), 3);
-        EXPECT_FALSE(file.image(0).isNull());
+        EXPECT_TRUE(file.image(0));
     }
     // Reloading the object's own data() works, though the old file is dropped before the new one is read.
     AcsFile file;
     ASSERT_TRUE(file.loadData(good));
-    EXPECT_TRUE(file.loadData(file.data())) << file.errorString().toStdString();
+    EXPECT_TRUE(formattest::succeeds(file.loadData(file.data())));
     EXPECT_EQ(file.images().size(), 3);
 }
 
@@ -358,17 +347,16 @@ TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
     CharacterData c = formattest::sampleCharacter();
     Frame& frame = c.animations[1].frames[0];
     frame.images = QList<FrameImage>(60, FrameImage{0, 0, 0});  // 60 x 70 pixels > 32 x 12 x 9
-    QString error;
     AcsFile file;
-    ASSERT_TRUE(file.loadData(writeCharacter(c, {}, &error)));
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}).valueOr({})));
     FrameComposer composer(file);
-    EXPECT_TRUE(composer.compose(1, 0, -1, &error).isNull());
+    const QString error = composer.compose(1, 0, -1).error();
     EXPECT_TRUE(error.contains(QStringLiteral("60 images"))) << error.toStdString();
 
     frame.images = QList<FrameImage>(40, FrameImage{0, 0, 0});  // 40 x 70 pixels fit
-    ASSERT_TRUE(file.loadData(writeCharacter(c, {}, &error)));
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}).valueOr({})));
     FrameComposer again(file);
-    EXPECT_FALSE(again.compose(1, 0, -1, &error).isNull()) << error.toStdString();
+    EXPECT_TRUE(formattest::succeeds(again.compose(1, 0, -1)));
 }
 
 // The caller's limits are applied as well as the defaults.
@@ -393,12 +381,13 @@ TEST(AcsFileCorrupt, CallersLimitsApply) {
         Limits limits;
         c.set(limits);
         AcsFile file;
-        EXPECT_FALSE(file.loadData(good, limits)) << c.name;
-        EXPECT_TRUE(file.errorString().contains(QLatin1String(c.error)))
-            << c.name << ": " << file.errorString().toStdString();
+        const agent::Status loaded = file.loadData(good, limits);
+        EXPECT_FALSE(loaded) << c.name;
+        EXPECT_TRUE(loaded.error().contains(QLatin1String(c.error)))
+            << c.name << ": " << loaded.error().toStdString();
     }
     AcsFile file;
-    EXPECT_TRUE(file.loadData(good, Limits{})) << file.errorString().toStdString();
+    EXPECT_TRUE(formattest::succeeds(file.loadData(good, Limits{})));
 }
 
 // An animation list whose entries all point at one long animation would multiply the memory a small file
@@ -406,8 +395,7 @@ TEST(AcsFileCorrupt, CallersLimitsApply) {
 TEST(AcsFileCorrupt, AnimationEntriesSharingOneBlockAreRefused) {
     CharacterData c = formattest::sampleCharacter();
     c.animations[1].frames = QList<Frame>(2000, c.animations[1].frames[0]);
-    QString error;
-    QByteArray bytes = writeCharacter(c, {}, &error);
+    QByteArray bytes = writeCharacter(c, {}).valueOr({});
     const Layout at(bytes);
     const std::uint32_t waveOffset = get32(bytes, at.animationList + 4 + 22 + 14);
     const std::uint32_t waveSize = get32(bytes, at.animationList + 4 + 22 + 18);
@@ -428,9 +416,10 @@ TEST(AcsFileCorrupt, AnimationEntriesSharingOneBlockAreRefused) {
     put32(bytes, 12, listOffset);
     put32(bytes, 16, std::uint32_t(list.size()));
     AcsFile file;
-    EXPECT_FALSE(file.loadData(bytes));
-    EXPECT_TRUE(file.errorString().contains(QStringLiteral("more than the whole file")))
-        << file.errorString().toStdString();
+    const agent::Status loaded = file.loadData(bytes);
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("more than the whole file")))
+        << loaded.error().toStdString();
 }
 
 // Every shorter file fails with an error; every single damaged byte either fails with an error or gives a
@@ -439,15 +428,16 @@ TEST(AcsFileCorrupt, EveryTruncationAndEveryByteFlipIsHandled) {
     const QByteArray good = sampleBytes();
     for (qsizetype n = 0; n < good.size(); ++n) {
         AcsFile file;
-        ASSERT_FALSE(file.loadData(good.left(n))) << "truncated to " << n;
-        ASSERT_FALSE(file.errorString().isEmpty());
+        const agent::Status loaded = file.loadData(good.left(n));
+        ASSERT_FALSE(loaded) << "truncated to " << n;
+        ASSERT_FALSE(loaded.error().isEmpty());
     }
     for (qsizetype i = 0; i < good.size(); ++i) {
         QByteArray bytes = good;
         bytes[i] = char(bytes[i] ^ 0xFF);
         AcsFile file;
-        if (!file.loadData(bytes)) {
-            ASSERT_FALSE(file.errorString().isEmpty()) << "byte " << i;
+        if (const agent::Status loaded = file.loadData(bytes); !loaded) {
+            ASSERT_FALSE(loaded.error().isEmpty()) << "byte " << i;
         } else {
             expectEveryFrameDrawsOrFails(file, "byte " + std::to_string(i));
         }
@@ -464,15 +454,16 @@ TEST(AcsFileCorrupt, KeptFuzzerFindingsAreRefused) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         AcsFile file;
         // Loading may succeed; drawing every frame must then fail cleanly where an image is bad.
-        if (!file.loadData(f.readAll())) {
-            EXPECT_FALSE(file.errorString().isEmpty()) << name.toStdString();
+        if (const agent::Status loaded = file.loadData(f.readAll()); !loaded) {
+            EXPECT_FALSE(loaded.error().isEmpty()) << name.toStdString();
         } else {
             expectEveryFrameDrawsOrFails(file, name.toStdString());
             // Decoding into a buffer of exactly the image's size, which for an image of no pixels is null.
             for (int i = 0; i < file.images().size(); ++i) {
                 std::vector<std::uint8_t> pixels(std::size_t(rowStride(file.images()[i].width)) *
                                                  file.images()[i].height);
-                file.decodeIndices(i, pixels.data(), pixels.size());
+                const agent::Status decoded = file.decodeIndices(i, pixels.data(), pixels.size());
+                EXPECT_TRUE(decoded || !decoded.error().isEmpty()) << name.toStdString() << " image " << i;
             }
         }
     }

@@ -17,21 +17,19 @@ namespace {
 
 CharacterData readBack(const QByteArray& bytes) {
     AcsFile file;
-    EXPECT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
-    CharacterData out;
-    QString error;
-    EXPECT_TRUE(extractCharacter(file, &out, &error)) << error.toStdString();
-    return out;
+    EXPECT_TRUE(formattest::succeeds(file.loadData(bytes)));
+    const agent::Result<CharacterData> out = extractCharacter(file);
+    EXPECT_TRUE(formattest::succeeds(out));
+    return out.valueOr({});
 }
 
 TEST(AcsWriter, SampleReadsBackTheSame) {
     const CharacterData sample = formattest::sampleCharacter();
     for (bool compressed : {true, false}) {
         SCOPED_TRACE(compressed ? "compressed" : "plain");
-        QString error;
-        const QByteArray bytes = writeCharacter(sample, {compressed, compressed}, &error);
-        ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
-        const CharacterData back = readBack(bytes);
+        const agent::Result<QByteArray> bytes = writeCharacter(sample, {compressed, compressed});
+        ASSERT_TRUE(formattest::succeeds(bytes));
+        const CharacterData back = readBack(*bytes);
         EXPECT_EQ(back.info, sample.info);
         EXPECT_EQ(back.animations, sample.animations);
         EXPECT_EQ(back.images, sample.images);
@@ -40,12 +38,13 @@ TEST(AcsWriter, SampleReadsBackTheSame) {
 }
 
 TEST(AcsWriter, SampleComposesAsDrawn) {
-    QString error;
     AcsFile file;
-    ASSERT_TRUE(file.loadData(writeCharacter(formattest::sampleCharacter(), {}, &error)));
+    ASSERT_TRUE(
+        formattest::succeeds(file.loadData(writeCharacter(formattest::sampleCharacter(), {}).valueOr({}))));
     FrameComposer composer(file);
-    const QImage frame = composer.compose(file.animationIndex(u"idle"), 0, -1, &error);
-    ASSERT_FALSE(frame.isNull()) << error.toStdString();
+    const agent::Result<QImage> composed = composer.compose(file.animationIndex(u"idle"), 0, -1);
+    ASSERT_TRUE(formattest::succeeds(composed));
+    const QImage& frame = *composed;
     // Image 0 (10x7) at (1,1) under image 1 (3x2) at (4,2); index 0 is the transparent colour.
     EXPECT_EQ(frame.pixel(0, 0), 0u);
     EXPECT_EQ(frame.pixel(1, 1), 0u);  // image 0's transparent border
@@ -61,10 +60,10 @@ TEST(AcsWriter, SampleComposesAsDrawn) {
     EXPECT_EQ(frame.pixel(11, 8), 0u);
 
     // The mouth that replaces the top image draws image 2 at (6,5), clipped by the frame's 12x9.
-    const QImage mouth = composer.compose(file.animationIndex(u"Idle"), 0, 0, &error);
+    const QImage mouth = composer.compose(file.animationIndex(u"Idle"), 0, 0).valueOr({});
     ASSERT_FALSE(mouth.isNull());
     EXPECT_EQ(mouth.pixel(7, 6), pal[1 + (1 * 3 + 2 * 5 + 2) % 4]);  // picture row 1 = stored row 2
-    EXPECT_TRUE(composer.compose(0, 5).isNull()) << "a frame out of range gives a null image";
+    EXPECT_EQ(composer.compose(0, 5).error(), QStringLiteral("no frame 5 in animation 0"));
 }
 
 // Runs of one colour pack hundreds of pixels into a byte, so an image may be tiny in the file and large on
@@ -77,51 +76,51 @@ TEST(AcsWriter, AnImageFarLargerThanItsStoredBytesReadsBack) {
     big.pixels = QByteArray(256 * 256, char(3));
     c.images.append(big);
     c.animations[1].frames[1].images = {FrameImage{3, -100, -100}};
-    QString error;
-    const QByteArray bytes = writeCharacter(c, {}, &error);
-    ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
-
+    const QByteArray bytes = writeCharacter(c, {}).valueOr({});
     AcsFile file;
-    ASSERT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
+    ASSERT_TRUE(formattest::succeeds(file.loadData(bytes)));
     ASSERT_EQ(file.images().size(), 4);
     EXPECT_LT(file.images()[3].dataSize, 100u) << "the stream should be tiny for the test to mean much";
-    const QImage image = file.image(3, &error);
-    ASSERT_FALSE(image.isNull()) << error.toStdString();
+    const agent::Result<QImage> decoded = file.image(3);
+    ASSERT_TRUE(formattest::succeeds(decoded));
+    const QImage& image = *decoded;
     EXPECT_EQ(image.size(), QSize(256, 256));
     EXPECT_EQ(image.pixelIndex(0, 0), 3);
     EXPECT_EQ(image.pixelIndex(255, 255), 3);
     EXPECT_EQ(readBack(bytes).images[3], big);
 
     FrameComposer composer(file);
-    const QImage frame = composer.compose(1, 1, -1, &error);
-    ASSERT_FALSE(frame.isNull()) << error.toStdString();
-    EXPECT_EQ(frame.pixel(11, 8), file.info().palette[3]);
+    const agent::Result<QImage> frame = composer.compose(1, 1, -1);
+    ASSERT_TRUE(formattest::succeeds(frame));
+    EXPECT_EQ(frame->pixel(11, 8), file.info().palette[3]);
 }
 
 TEST(AcsWriter, RejectsWhatCannotBeStored) {
-    QString error;
-    CharacterData c = formattest::sampleCharacter();
-    c.images[0].pixels.chop(1);
-    EXPECT_TRUE(writeCharacter(c, {}, &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("image 0"))) << error.toStdString();
-
-    c = formattest::sampleCharacter();
-    c.animations[0].frames[0].images[0].image = 3;
-    EXPECT_TRUE(writeCharacter(c, {}, &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("out of range"))) << error.toStdString();
-
-    c = formattest::sampleCharacter();
-    c.animations[1].frames[0].branches.resize(256);
-    EXPECT_TRUE(writeCharacter(c, {}, &error).isEmpty());
+    const struct {
+        void (*damage)(CharacterData&);
+        const char* error;
+    } cases[] = {
+        {[](CharacterData& c) { c.images[0].pixels.chop(1); }, "image 0"},
+        {[](CharacterData& c) { c.animations[0].frames[0].images[0].image = 3; }, "out of range"},
+        {[](CharacterData& c) { c.animations[1].frames[0].branches.resize(256); }, "too many"},
+    };
+    for (const auto& k : cases) {
+        CharacterData c = formattest::sampleCharacter();
+        k.damage(c);
+        const agent::Result<QByteArray> bytes = writeCharacter(c, {});
+        EXPECT_FALSE(bytes) << k.error;
+        EXPECT_TRUE(bytes.error().contains(QLatin1String(k.error))) << bytes.error().toStdString();
+    }
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("sample.acs"));
-    ASSERT_TRUE(saveCharacter(path, formattest::sampleCharacter(), {}, &error)) << error.toStdString();
+    ASSERT_TRUE(formattest::succeeds(saveCharacter(path, formattest::sampleCharacter(), {})));
     AcsFile file;
-    EXPECT_TRUE(file.load(path)) << file.errorString().toStdString();
-    EXPECT_FALSE(saveCharacter(dir.filePath(QStringLiteral("no/such/folder/x.acs")),
-                               formattest::sampleCharacter(), {}, &error));
+    EXPECT_TRUE(formattest::succeeds(file.load(path)));
+    const agent::Status saved = saveCharacter(dir.filePath(QStringLiteral("no/such/folder/x.acs")),
+                                              formattest::sampleCharacter(), {});
+    EXPECT_TRUE(saved.error().startsWith(QStringLiteral("cannot write "))) << saved.error().toStdString();
 }
 
 TEST(AcsWriter, GenuineFilesSurviveARewrite) {
@@ -137,18 +136,18 @@ TEST(AcsWriter, GenuineFilesSurviveARewrite) {
         if (!original.load(QDir(dir).filePath(name))) {
             continue;  // the broken layout; its refusal is tested elsewhere
         }
-        CharacterData data;
-        QString error;
-        ASSERT_TRUE(extractCharacter(original, &data, &error)) << error.toStdString();
+        agent::Result<CharacterData> extracted = extractCharacter(original);
+        ASSERT_TRUE(formattest::succeeds(extracted));
+        CharacterData& data = *extracted;
         // A version 1.5 character is written as version 2; everything else must come back as it was.
         if (data.info.majorVersion == 1) {
             data.info.majorVersion = 2;
             data.info.minorVersion = 2;
         }
         for (bool compressed : {true, false}) {
-            const QByteArray bytes = writeCharacter(data, {compressed, compressed}, &error);
-            ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
-            const CharacterData back = readBack(bytes);
+            const agent::Result<QByteArray> bytes = writeCharacter(data, {compressed, compressed});
+            ASSERT_TRUE(formattest::succeeds(bytes));
+            const CharacterData back = readBack(*bytes);
             ASSERT_EQ(back.info, data.info);
             ASSERT_EQ(back.animations, data.animations);
             ASSERT_EQ(back.sounds, data.sounds);

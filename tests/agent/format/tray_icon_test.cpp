@@ -32,15 +32,15 @@ TEST(TrayIcon, GenuineIconsDecode) {
     }
     AcsFile file;
     ASSERT_TRUE(file.load(genie));
-    QString error;
-    QImage icon = decodeTrayIcon(*file.info().trayIcon, &error);
-    ASSERT_FALSE(icon.isNull()) << error.toStdString();
+    agent::Result<QImage> decoded = decodeTrayIcon(*file.info().trayIcon);
+    ASSERT_TRUE(decoded) << decoded.error().toStdString();
+    QImage icon = *decoded;
     EXPECT_EQ(icon.size(), QSize(16, 16));
     EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(icon.pixel(5, 8)), 255);  // inside the lamp's bowl
 
     ASSERT_TRUE(file.load(formattest::acsPath("Happy_Face.acs")));
-    icon = decodeTrayIcon(*file.info().trayIcon, &error);
+    icon = decodeTrayIcon(*file.info().trayIcon).valueOr({});
     ASSERT_EQ(icon.size(), QSize(18, 18));
     EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);      // outside the round face
     EXPECT_EQ(icon.pixel(7, 0), qRgb(0, 0, 0));  // its black outline, top row
@@ -54,7 +54,7 @@ TEST(TrayIcon, ColoursAndMaskCombine) {
     icon.monochrome[40 + 8] = char(0x40);
     icon.color[40 + 4 + 2] = char(0xFF);
     icon.color[40 + 8] = 1;
-    const QImage img = decodeTrayIcon(icon);
+    const QImage img = decodeTrayIcon(icon).valueOr({});
     ASSERT_EQ(img.size(), QSize(2, 1));
     EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(qAlpha(img.pixel(1, 0)), 0);
@@ -74,9 +74,10 @@ TEST(TrayIcon, DamagedBitmapsGiveErrors) {
         {"mask not one bit", {bitmap(16, 16, 4, 16), bitmap(16, 16, 4, 16)}, "does not match"},
     };
     for (const auto& c : cases) {
-        QString error;
-        EXPECT_TRUE(decodeTrayIcon(c.icon, &error).isNull()) << c.name;
-        EXPECT_TRUE(error.contains(QLatin1String(c.error))) << c.name << ": " << error.toStdString();
+        const agent::Result<QImage> decoded = decodeTrayIcon(c.icon);
+        EXPECT_FALSE(decoded) << c.name;
+        EXPECT_TRUE(decoded.error().contains(QLatin1String(c.error)))
+            << c.name << ": " << decoded.error().toStdString();
     }
 }
 

@@ -60,10 +60,9 @@ CharacterData playerCharacter() {
 }
 
 void loadInto(AcsFile* file, const CharacterData& c) {
-    QString error;
-    const QByteArray bytes = agent::format::writeCharacter(c, {}, &error);
-    ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
-    ASSERT_TRUE(file->loadData(bytes)) << file->errorString().toStdString();
+    const agent::Result<QByteArray> bytes = agent::format::writeCharacter(c, {});
+    ASSERT_TRUE(formattest::succeeds(bytes));
+    ASSERT_TRUE(formattest::succeeds(file->loadData(*bytes)));
 }
 
 // Hands out the given rolls in order, then fails the test if asked for more.

@@ -495,7 +495,8 @@ TEST(WordBalloon, GenuineCharacterStyle) {
         GTEST_SKIP() << "no character files";
     }
     agent::format::AcsFile file;
-    ASSERT_TRUE(file.load(dir + QStringLiteral("/Genie.acs"))) << file.errorString().toStdString();
+    const agent::Status loaded = file.load(dir + QStringLiteral("/Genie.acs"));
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
     ASSERT_TRUE(file.info().balloon.has_value());
     const BalloonInfo info = *file.info().balloon;
     WordBalloon balloon;

@@ -444,7 +444,7 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
                 const int a = c->file().animationIndex(c->player().pictureAnimation());
                 if (c->window().isVisible() && a >= 0 && c->player().mouth() < 0) {
                     ++shown;
-                    const QImage drawn = composer.compose(a, c->player().pictureFrame());
+                    const QImage drawn = composer.compose(a, c->player().pictureFrame()).valueOr({});
                     wrong += empty(c->window().picture()) != empty(drawn);
                 }
             }
@@ -486,9 +486,8 @@ TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
     agent::format::CharacterData c = formattest::sampleCharacter();
     c.info.localized = {
         {0x040c, "Le Génie", "fr", ""}, {0x0409, "Genie", "en", ""}, {0x0807, "Geist", "de-ch", ""}};
-    QString error;
     agent::format::AcsFile file;
-    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}, &error))) << error.toStdString();
+    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}).valueOr({})));
     auto nameFor = [&](const char* locale) {
         return agent::render::localizedFor(file, QLocale(locale))->name;
     };
@@ -496,7 +495,7 @@ TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
     EXPECT_EQ(nameFor("de_DE"), "Geist") << "the same language from another country";
     EXPECT_EQ(nameFor("ja_JP"), "Genie");
     c.info.localized = {{0x040c, "Le Génie", "fr", ""}, {0x0407, "Geist", "de", ""}};
-    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}, &error)));
+    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}).valueOr({})));
     EXPECT_EQ(nameFor("ja_JP"), "Le Génie");
 }
 

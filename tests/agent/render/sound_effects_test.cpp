@@ -20,10 +20,10 @@ protected:
         c.sounds = {{wave(1, 11025, 8, QByteArray(110, '\x80')), 1},
                     {wave(2, 22050, 16, u16({100, 300, -100, -300})), 2},
                     {QByteArray("RIFF\x04\0\0\0WAVE", 12), 3}};
-        QString error;
-        const QByteArray bytes = agent::format::writeCharacter(c, {}, &error);
-        ASSERT_FALSE(bytes.isEmpty()) << error.toStdString();
-        ASSERT_TRUE(file.loadData(bytes)) << file.errorString().toStdString();
+        const agent::Result<QByteArray> bytes = agent::format::writeCharacter(c, {});
+        ASSERT_TRUE(bytes) << bytes.error().toStdString();
+        const agent::Status loaded = file.loadData(*bytes);
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
     }
 
     AcsFile file;

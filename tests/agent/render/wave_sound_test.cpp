@@ -136,7 +136,8 @@ TEST(WaveSound, GenuineCharactersSoundsDecode) {
     int checked = 0;
     for (const char* name : {"Genie.acs", "Merlin.acs", "spaceman.acs"}) {
         agent::format::AcsFile file;
-        ASSERT_TRUE(file.load(dir + u'/' + QLatin1String(name))) << file.errorString().toStdString();
+        const agent::Status loaded = file.load(dir + u'/' + QLatin1String(name));
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
         ASSERT_FALSE(file.sounds().isEmpty()) << name;
         for (int i = 0; i < file.sounds().size(); ++i, ++checked) {
             SCOPED_TRACE(testing::Message() << name << " sound " << i);

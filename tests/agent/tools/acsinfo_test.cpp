@@ -34,9 +34,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("sample.acs"));
-        QString error;
-        ASSERT_TRUE(agent::format::saveCharacter(path_, formattest::sampleCharacter(), {}, &error))
-            << error.toStdString();
+        const agent::Status saved = agent::format::saveCharacter(path_, formattest::sampleCharacter(), {});
+        ASSERT_TRUE(saved) << saved.error().toStdString();
     }
     QTemporaryDir dir_;
     QString path_;

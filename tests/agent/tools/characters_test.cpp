@@ -46,15 +46,15 @@ double difference(const QImage& a, const QImage& b) {
 class OurCharacter : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(file_.load(characterPath(GetParam()))) << file_.errorString().toStdString();
+        const agent::Status loaded = file_.load(characterPath(GetParam()));
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
         composer_ = std::make_unique<FrameComposer>(file_, 64 * 1024);
     }
 
     QImage frame(const QString& animation, int index, int mouth = -1) {
-        QString error;
-        const QImage img = composer_->compose(file_.animationIndex(animation), index, mouth, &error);
-        EXPECT_FALSE(img.isNull()) << animation.toStdString() << " " << index << ": " << error.toStdString();
-        return img;
+        const agent::Result<QImage> img = composer_->compose(file_.animationIndex(animation), index, mouth);
+        EXPECT_TRUE(img) << animation.toStdString() << " " << index << ": " << img.error().toStdString();
+        return img.valueOr({});
     }
 
     // Every animation a state names, and every animation the clock plays by name.
@@ -219,8 +219,8 @@ INSTANTIATE_TEST_SUITE_P(MaxAndPlany, OurCharacter, ::testing::Values("max.acs",
 TEST(OurCharacters, AreAPairButNotAlike) {
     AcsFile max;
     AcsFile plany;
-    ASSERT_TRUE(max.load(characterPath("max.acs"))) << max.errorString().toStdString();
-    ASSERT_TRUE(plany.load(characterPath("plany.acs"))) << plany.errorString().toStdString();
+    ASSERT_TRUE(max.load(characterPath("max.acs")));
+    ASSERT_TRUE(plany.load(characterPath("plany.acs")));
     EXPECT_EQ(max.localized()->name, QStringLiteral("Max"));
     EXPECT_EQ(plany.localized()->name, QStringLiteral("Plany"));
     EXPECT_NE(max.info().guid, plany.info().guid);
@@ -231,8 +231,8 @@ TEST(OurCharacters, AreAPairButNotAlike) {
     EXPECT_TRUE(mv.gender != pv.gender || mv.speed != pv.speed);
     FrameComposer a(max);
     FrameComposer b(plany);
-    EXPECT_GT(difference(a.compose(max.animationIndex(u"RestPose"), 0),
-                         b.compose(plany.animationIndex(u"RestPose"), 0)),
+    EXPECT_GT(difference(a.compose(max.animationIndex(u"RestPose"), 0).valueOr({}),
+                         b.compose(plany.animationIndex(u"RestPose"), 0).valueOr({})),
               0.2);
 }
 
