@@ -49,12 +49,11 @@ protected:
 };
 
 TEST(AboutVersion, MajorMinorRevisionAsPlainNumbers) {
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("3.6.1")), QStringLiteral("3.6.1"));
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("03.06.010")), QStringLiteral("3.6.10"));
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("3.6.1.7")), QStringLiteral("3.6.1"));
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("4")), QStringLiteral("4.0.0"));
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("")), QStringLiteral("0.0.0"));
-    EXPECT_EQ(AboutBox::versionText(QStringLiteral("x.-1.99999999999999999999999")), QStringLiteral("0.0.0"));
+    QStringList shown;
+    for (const char* version : {"3.6.1", "03.06.010", "3.6.1.7", "4", "", "x.-1.99999999999999999999999"}) {
+        shown << AboutBox::versionText(version);
+    }
+    EXPECT_EQ(shown, (QStringList{"3.6.1", "3.6.10", "3.6.1", "4.0.0", "0.0.0", "0.0.0"}));
 }
 
 TEST_F(AboutBoxTest, TheFirstShowAnnouncesTheVersionAndLaterShowsOnlyBringItUp) {
@@ -131,11 +130,9 @@ TEST_F(FrmAboutTest, ShowsTheVersionTheLinksAndTheNote) {
     window.setVersionText(QStringLiteral("3.6.1"));
     window.showWindow();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("About Horalia"));
-    EXPECT_EQ(window.lab_vers->text(), QStringLiteral("This is Version "));
-    EXPECT_EQ(window.lab_version->text(), QStringLiteral("3.6.1"));
-    EXPECT_EQ(window.link_siteweb->text(), QStringLiteral("Goto ") + horalia::about::kProductWebSite);
-    EXPECT_EQ(window.link_sisterapp->text(), QStringLiteral("Goto ") + horalia::about::kSisterWebSite);
+    EXPECT_EQ(window.lab_version->text(), "3.6.1");
+    EXPECT_TRUE(window.link_siteweb->text().endsWith(horalia::about::kProductWebSite));
+    EXPECT_TRUE(window.link_sisterapp->text().endsWith(horalia::about::kSisterWebSite));
     EXPECT_TRUE(window.Text1->isReadOnly());
     EXPECT_GT(window.Text1->document()->blockCount(), 1);
 }

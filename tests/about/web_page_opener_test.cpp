@@ -58,24 +58,22 @@ TEST_F(WebPageOpenerTest, TheHandlersOwnArgumentsComeBeforeTheAddress) {
     EXPECT_EQ(fake.shell.starts[1].arguments, (QStringList{"run", "org.mozilla.firefox"}));
 }
 
-TEST_F(WebPageOpenerTest, WithoutABrowserItSaysSoStartsNothingAndLeavesNoProbe) {
-    bool started = false;
-    opener.sisterapplink(kAddress, [&] { started = true; });
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].text, QStringLiteral("Could not find associated browser!"));
-    EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("BROWSER NOT FOUND"));
-    EXPECT_EQ(fake.dialogs.boxes[0].style, 48);
-    EXPECT_TRUE(fake.shell.starts.isEmpty());
-    EXPECT_FALSE(started);
-    EXPECT_TRUE(files.files.isEmpty());
-}
-
-TEST_F(WebPageOpenerTest, ABlankBrowserPathCountsAsNoBrowser) {
-    finder.answer = AssociatedProgram{QStringLiteral("   "), {}};
-    opener.sisterapplink(kAddress);
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("BROWSER NOT FOUND"));
-    EXPECT_TRUE(fake.shell.starts.isEmpty());
+TEST_F(WebPageOpenerTest, WithoutABrowserOrWithABlankPathItSaysSoStartsNothingAndLeavesNoProbe) {
+    for (const auto& answer :
+         {std::optional<AssociatedProgram>(), std::optional(AssociatedProgram{"   ", {}})}) {
+        SCOPED_TRACE(answer ? "blank path" : "no browser");
+        finder.answer = answer;
+        fake.dialogs.boxes.clear();
+        bool started = false;
+        opener.sisterapplink(kAddress, [&] { started = true; });
+        ASSERT_EQ(fake.dialogs.boxes.size(), 1);
+        EXPECT_EQ(fake.dialogs.boxes[0].text, QStringLiteral("Could not find associated browser!"));
+        EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("BROWSER NOT FOUND"));
+        EXPECT_EQ(fake.dialogs.boxes[0].style, 48);
+        EXPECT_TRUE(fake.shell.starts.isEmpty());
+        EXPECT_FALSE(started);
+        EXPECT_TRUE(files.files.isEmpty());
+    }
 }
 
 TEST_F(WebPageOpenerTest, AProbeThatCannotBeWrittenEndsAsBrowserNotFound) {

@@ -94,21 +94,7 @@ TEST_F(SpeakerTest, HidesAfterSpeakingOnlyTheCharacterWhoseKeyIsExactlyTrue) {
     EXPECT_FALSE(fake.engines.sink.linesOf("Agent2").contains("Agent2 Hide"));
 }
 
-TEST_F(SpeakerTest, WhispersDuringQuietHoursOverMidnight) {
-    fake.settings.set("QuietTime", "2207");
-    // Every hour of a day: the text carries the whisper tag right in front of it from 22:00 to 06:59.
-    for (int i = 0; i < 24; ++i) {
-        fake.clock.advanceTo(at(10, 59, 59).addSecs(3600 * i));
-        const int hour = fake.clock.now().time().hour();
-        fake.engines.sink.lines.clear();
-        speaker.say("Good night", "peedy");
-        const bool quiet = hour >= 22 || hour < 7;
-        EXPECT_EQ(lines()[3], quiet ? QString(R"(Agent2 Speak "\\chr=\"Whisper\"\\Good night")")
-                                    : QString(R"(Agent2 Speak "Good night")"))
-            << hour;
-    }
-}
-
+// Which hours are quiet is the quiet-hours rule's concern; here, that the tag goes right before the text.
 TEST_F(SpeakerTest, QuietHoursAreReadAfreshOnEveryCall) {
     fake.clock.advanceTo(at(23, 0));
     speaker.say("a", "genie");

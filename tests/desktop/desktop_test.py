@@ -117,6 +117,18 @@ class Checks:
             raise CheckFailed(what)
         self.passed += 1
 
+    def sounds_like(self, length, text, what, low=0.4, high=2.5):
+        """Checks that `length` seconds of sound are about as long as the voice takes for text."""
+        ref = reference_length(self.build, text)
+        self.say(f"{what}: {length:.2f} s of sound for {text!r}, the voice takes {ref:.2f} s")
+        self.check(low * ref <= length <= high * ref + 0.3, f"{what} is not of its length")
+
+    def menu_at(self, x, y):
+        """Right-clicks at x, y and returns the pop-up menu that opens."""
+        known = {w.wid for w in self.desktop.windows()}
+        self.desktop.xdotool("mousemove", x, y, "click", 3)
+        return self.popup(known)
+
     def shot(self, name):
         if self.shots:
             os.makedirs(self.shots, exist_ok=True)
@@ -138,17 +150,14 @@ class Checks:
         t, b = poll("the greeting's balloon", lambda: self.clock.balloon_seen(0, 0), 10)
         self.say(f"{self.clock.names[0]}'s balloon at {t:.1f} s: {b}")
         start, length, rms = self.audio.next_sentence(0, 15)
-        ref = reference_length(self.build, greeting())
-        self.say(f"greeting {greeting()!r}: {length:.2f} s of sound at {start:.2f} s, rms {rms:.0f} "
-                 f"(the voice takes {ref:.2f} s for it)")
-        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the greeting's sound is not of its length")
+        self.say(f"greeting at {start:.2f} s, rms {rms:.0f}")
+        self.sounds_like(length, greeting(), "the greeting")
         self.greeting_end = start + length
         t, b = poll("the start-up message's balloon", lambda: self.clock.balloon_seen(1, 0), 20)
         self.say(f"{self.clock.names[1]}'s balloon at {t:.1f} s: {b}")
         start, length, rms = self.audio.next_sentence(self.greeting_end + 0.1, 20)
-        ref = reference_length(self.build, "Welcome to Horalia Deluxe")
-        self.say(f"start-up message: {length:.2f} s of sound at {start:.2f} s, rms {rms:.0f} (voice {ref:.2f} s)")
-        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the start-up message's sound is not of its length")
+        self.say(f"start-up message at {start:.2f} s, rms {rms:.0f}")
+        self.sounds_like(length, "Welcome to Horalia Deluxe", "the start-up message")
         self.check(start - self.greeting_end > 3, "the second character spoke without waiting for the first")
 
     def at_home(self):
@@ -222,8 +231,7 @@ class Checks:
         self.desktop.drag(x, y, 60, 40)
         self.say(f"dragged {self.clock.names[0]} from {x},{y} by 60,40")
         length = self.answer(1, f"dragging {self.clock.names[0]}")
-        ref = reference_length(self.build, f"Hey, what are you doing with {self.clock.names[0].lower()}")
-        self.check(0.4 * ref <= length <= 2.5 * ref + 0.3, "the comment's sound is not of its length")
+        self.sounds_like(length, f"Hey, what are you doing with {self.clock.names[0].lower()}", "the comment")
         after = self.clock.character(0)
         self.say(f"{self.clock.names[0]} left at {after}")
         self.check((after.x - before.x, after.y - before.y) == (60, 40), "the character is not where it was put")
@@ -239,20 +247,13 @@ class Checks:
 
     def menu_speaks_the_date(self):
         self.quiet()
-        x, y = self.opaque_point(0)
-        known = {w.wid for w in self.desktop.windows()}
-        self.desktop.xdotool("mousemove", x, y, "click", 3)
-        menu = self.popup(known)
+        menu = self.menu_at(*self.opaque_point(0))
         self.say(f"{self.clock.names[0]}'s menu {menu}")
         self.shot("desktop-character-menu")
         # The heading cannot be chosen; the date is the fourth command.
         self.desktop.xdotool("key", "Down", "Down", "Down", "Down", "Return")
         length = self.answer(0, "\"What is the date\"")
-        today = datetime.date.today()
-        text = f"The date is {today:%A %B %d, %Y}."
-        ref = reference_length(self.build, text)
-        self.say(f"the date: {text!r}, the voice takes {ref:.2f} s")
-        self.check(0.5 * ref <= length <= 2.0 * ref + 0.3, "what was said is not the date's length")
+        self.sounds_like(length, f"The date is {datetime.date.today():%A %B %d, %Y}.", "the date", 0.5, 2.0)
 
     def listening_tip(self):
         for n in (0, 1):
@@ -295,20 +296,14 @@ class Checks:
                 self.say("not understood the first time; once more")
                 poll("the listening tip gone", lambda: self.listening_tip() is None, 10)
         start, length, rms = self.audio.next_sentence(since, 20)
-        self.say(f"after {what}: {self.clock.names[0]}'s balloon after {t - seen:.1f} s: {b}; "
-                 f"{length:.2f} s of sound, rms {rms:.0f}")
-        today = datetime.date.today()
-        ref = reference_length(self.build, f"The date is {today:%A %B %d, %Y}.")
-        self.check(0.5 * ref <= length <= 2.0 * ref + 0.3, "what was said is not the date's length")
+        self.say(f"after {what}: {self.clock.names[0]}'s balloon after {t - seen:.1f} s: {b}; rms {rms:.0f}")
+        self.sounds_like(length, f"The date is {datetime.date.today():%A %B %d, %Y}.", "the date", 0.5, 2.0)
         poll("the listening tip gone", lambda: self.listening_tip() is None, 10)
 
     def menu_listens(self):
         """The character's menu ends with Listen and Hide: Listen shows the listening tip."""
         self.quiet()
-        x, y = self.opaque_point(1)
-        known = {w.wid for w in self.desktop.windows()}
-        self.desktop.xdotool("mousemove", x, y, "click", 3)
-        menu = self.popup(known)
+        menu = self.menu_at(*self.opaque_point(1))
         self.say(f"{self.clock.names[1]}'s menu {menu}")
         self.desktop.xdotool("key", "Up", "Up", "Return")
         w = poll("the listening tip after the menu's Listen",
@@ -376,9 +371,7 @@ class Checks:
 
     def open_main_options(self):
         icon = self.tray_icon()
-        known = {w.wid for w in self.desktop.windows()}
-        self.desktop.xdotool("mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 3)
-        menu = self.popup(known)
+        menu = self.menu_at(icon.x + icon.width // 2, icon.y + icon.height // 2)
         self.say(f"tray menu {menu}")
         self.desktop.xdotool("key", "m")
         dialog = poll("the settings dialog", lambda: self.desktop.window("General Settings"), 10)
@@ -416,9 +409,7 @@ class Checks:
 
     def exit_from_the_clock_menu(self):
         clock = self.clock.clock_window()
-        known = {w.wid for w in self.desktop.windows()}
-        self.desktop.xdotool("mousemove", clock.x + clock.width // 2, clock.y + clock.height // 2, "click", 3)
-        menu = self.popup(known)
+        menu = self.menu_at(clock.x + clock.width // 2, clock.y + clock.height // 2)
         self.say(f"clock menu {menu}")
         self.shot("desktop-clock-menu")
         self.desktop.xdotool("key", "Up", "Return")  # Exit is the last item

@@ -133,20 +133,6 @@ TEST_F(TimePages, IntervalChecksTheRange) {
     EXPECT_EQ(fake.settings.get("Announce"), "60");
 }
 
-TEST_F(TimePages, IntervalBoxGivesAHintEachTimeItTakesTheFocus) {
-    open(2);
-    said.clear();
-    dialog->activateWindow();
-    auto* interval = w<QComboBox>("Combo2");
-    for (int i = 0; i < 2; ++i) {
-        interval->setFocus(Qt::TabFocusReason);
-        QCoreApplication::processEvents();
-        w("txt_quiet1")->setFocus(Qt::TabFocusReason);
-        QCoreApplication::processEvents();
-    }
-    EXPECT_EQ(said, (QStringList(2, "peedy: You can enter any number between 1 and 60 in this box")));
-}
-
 TEST_F(TimePages, IntervalHintIsForAMoveToTheBoxNotForItsFocusComingBackWithTheWindowOrAList) {
     open(2);
     said.clear();

@@ -224,40 +224,36 @@ TEST_F(NewUserTest, IDontAgreeEndsTheProgramWithNothingStored) {
     EXPECT_FALSE(QFile::exists(autostartTarget()));
 }
 
-TEST_F(NewUserTest, IAgreeAnsweredNoStoresTheDefaultsAndRestarts) {
-    New_User newUser = make(fake.platform);
-    ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
-    fake.dialogs.answers = {Answer::No};
-    newUser.Command3_Click();
-    EXPECT_EQ(fake.settings.writes, agreedWrites(false));
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].text,
-              "DO YOU WANT HORALIA DELUXE TO START WITH WINDOWS?. If you choose YES, it`s very easy to turn "
-              "this feature off in the Main Options menu");
-    EXPECT_EQ(fake.dialogs.boxes[0].title, "Windows Startup");
-    EXPECT_EQ(fake.dialogs.boxes[0].style, 4);
-    EXPECT_FALSE(QFile::exists(autostartTarget()));
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.shell.starts[0].path, where.programFolder + "/reboot");
-    EXPECT_EQ(fake.shell.starts[0].arguments, QStringList{"--console"});
-    EXPECT_EQ(fake.shell.starts[0].style, WindowStyle::NormalFocus);
-    EXPECT_EQ(fake.program.ends, 1);
-    // The next start passes the set-up test.
-    EXPECT_TRUE(New_User::isSetUp(fake.settings));
-}
-
-TEST_F(NewUserTest, IAgreeAnsweredYesPlacesTheAutostartEntryBeforeStoringTrue) {
-    // An entry already there is overwritten without a word.
+TEST_F(NewUserTest, IAgreeStoresTheDefaultsAsksAboutTheLoginAndRestarts) {
     QDir().mkpath(home.path() + "/config/autostart");
-    writeFile(autostartTarget(), "old");
-    New_User newUser = make(fake.platform);
-    ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
-    fake.dialogs.answers = {Answer::Yes};
-    newUser.Command3_Click();
-    EXPECT_EQ(fake.settings.writes, agreedWrites(true));
-    EXPECT_EQ(readFile(autostartTarget()), "[Desktop Entry]\nName=Horalia Deluxe\n");
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.program.ends, 1);
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        const bool yes = answer == Answer::Yes;
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        if (yes) {
+            writeFile(autostartTarget(), "old");  // an entry already there is overwritten without a word
+        }
+        FakePlatform platform(at(9, 0));
+        New_User newUser = make(platform.platform);
+        ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
+        platform.dialogs.answers = {answer};
+        newUser.Command3_Click();
+        EXPECT_EQ(platform.settings.writes, agreedWrites(yes));
+        ASSERT_EQ(platform.dialogs.boxes.size(), 1);
+        EXPECT_EQ(
+            platform.dialogs.boxes[0].text,
+            "DO YOU WANT HORALIA DELUXE TO START WITH WINDOWS?. If you choose YES, it`s very easy to turn "
+            "this feature off in the Main Options menu");
+        EXPECT_EQ(platform.dialogs.boxes[0].title, "Windows Startup");
+        EXPECT_EQ(platform.dialogs.boxes[0].style, 4);
+        EXPECT_EQ(readFile(autostartTarget()), yes ? "[Desktop Entry]\nName=Horalia Deluxe\n" : "<missing>");
+        ASSERT_EQ(platform.shell.starts.size(), 1);
+        EXPECT_EQ(platform.shell.starts[0].path, where.programFolder + "/reboot");
+        EXPECT_EQ(platform.shell.starts[0].arguments, QStringList{"--console"});
+        EXPECT_EQ(platform.shell.starts[0].style, WindowStyle::NormalFocus);
+        EXPECT_EQ(platform.program.ends, 1);
+        // The next start passes the set-up test.
+        EXPECT_TRUE(New_User::isSetUp(platform.settings));
+    }
 }
 
 TEST_F(NewUserTest, FailingWritesAndAFailingRestartStillEndTheProgram) {

@@ -22,11 +22,7 @@ TEST(AgreementWindow, RedBorderlessWithTheTermsAndTwoButtons) {
     EXPECT_EQ(window.Command1()->text(), "I DON`T AGREE");
     EXPECT_LT(window.Command3()->mapTo(&window, QPoint()).x(),
               window.Command1()->mapTo(&window, QPoint()).x());
-    const QString text = window.Text1()->toPlainText();
-    for (const char* section : {"HORALIA DELUXE", "Copyright", "TERMS OF USE", "NO WARRANTY",
-                                "LIMITATION OF LIABILITY", "DISTRIBUTION", "Press the I AGREE button"}) {
-        EXPECT_TRUE(text.contains(section)) << section;
-    }
+    EXPECT_EQ(window.Text1()->toPlainText(), horalia::setup::agreementText());
     QTest::mouseClick(window.Command3(), Qt::LeftButton);
     QTest::mouseClick(window.Command1(), Qt::LeftButton);
     EXPECT_EQ(clicks, (QStringList{"agree", "disagree"}));
@@ -36,10 +32,7 @@ TEST(FrmWait, YellowBoldPleaseWaitThatBlinksAndEndsWhenClosed) {
     testsupport::FakePlatform fake(testsupport::at(9, 0));
     frm_wait window(fake.platform, "/opt/horalia");
     window.showCentred();
-    EXPECT_EQ(
-        window.Label1()->text(),
-        "PLEASE WAIT! Essential files are now being installed on to your system. This will take approx. "
-        "30 seconds");
+    EXPECT_TRUE(window.Label1()->text().startsWith("PLEASE WAIT!"));
     EXPECT_TRUE(window.Label1()->font().bold());
     EXPECT_EQ(window.palette().color(QPalette::Window), QColor(255, 255, 0));
     fake.clock.advanceBy(1000);

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFont>
 #include <QMenu>
 #include <QPixmap>
 
@@ -13,7 +12,6 @@
 
 using horalia::tray::frmSysTray;
 using horalia::tray::QtTrayBackend;
-namespace wm = horalia::tray::wm;
 
 namespace {
 
@@ -82,14 +80,6 @@ TEST_F(QtTrayBackendTest, TheIconShowsTheTipAndTheRegisteredPicture) {
 
 TEST_F(QtTrayBackendTest, ActivationReasonsBecomeTheDesktopsMouseMessages) {
     using R = QSystemTrayIcon::ActivationReason;
-    EXPECT_EQ(QtTrayBackend::mouseMessagesFor(R::Trigger),
-              (QList<quint32>{wm::kLButtonDown, wm::kLButtonUp}));
-    EXPECT_EQ(QtTrayBackend::mouseMessagesFor(R::Context),
-              (QList<quint32>{wm::kRButtonDown, wm::kRButtonUp}));
-    EXPECT_EQ(QtTrayBackend::mouseMessagesFor(R::DoubleClick),
-              (QList<quint32>{wm::kLButtonDblClk, wm::kLButtonUp}));
-    EXPECT_TRUE(QtTrayBackend::mouseMessagesFor(R::Unknown).isEmpty());
-
     auto tray = makeTray();
     tray->AddMenuItem(QStringLiteral("A"));
     QSystemTrayIcon* icon = backend.trayIcon();

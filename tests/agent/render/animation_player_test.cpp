@@ -237,21 +237,6 @@ TEST_F(PlayerTest, ASeedGivesTheSameBranchEveryTime) {
     EXPECT_GT(moved, 0);
 }
 
-TEST_F(PlayerTest, ZeroLengthFramesPassAtOnce) {
-    RecordingPlayer player(file, agent::render::seededRandom(1));
-    const int id = player.play("Zero");
-    player.advance(0);
-    EXPECT_EQ(player.currentFrame(), 2);
-    player.advance(29);
-    EXPECT_EQ(player.currentFrame(), 2);
-    EXPECT_TRUE(player.takeCompletions().isEmpty());
-    player.advance(1);
-    const QList<Completion> done = player.takeCompletions();
-    ASSERT_EQ(done.size(), 1);
-    EXPECT_EQ(done[0].id, id);
-    EXPECT_EQ(player.currentFrame(), 3);
-}
-
 TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
     RecordingPlayer player(file, agent::render::seededRandom(5));
     player.setIdleTimes(IdleTimes{1000, 500, 5000, 10000});
@@ -585,35 +570,27 @@ TEST_F(PlayerTest, AnEndForAnotherStatementEndsNothing) {
     EXPECT_EQ(done[1], (Completion{now, RequestKind::Speak, false}));
 }
 
-TEST_F(PlayerTest, StopBetweenTheTurnAndTheVoicesEndDropsTheStatementAtOnce) {
-    RecordingPlayer player(file, agent::render::seededRandom(4));
-    showNow(player);
-    int id = 0;
-    player.setRequestStartHandler([&](int started, RequestKind kind, const QString&) {
-        if (kind == RequestKind::Speak) {
-            id = started;
-            player.stop();  // the user chose another command while synthesis ran
-        }
-    });
-    player.speak("Never heard");
-    player.advance(0);
-    EXPECT_FALSE(player.isBusy());
-    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Speak, true}}));
-    player.endSpeech(id);  // the voice's end comes afterwards and finds nothing to end
-    EXPECT_FALSE(player.isBusy());
-}
-
-TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequest) {
-    RecordingPlayer player(file, agent::render::seededRandom(4));
-    player.setRequestStartHandler([&](int, RequestKind kind, const QString&) {
-        if (kind == RequestKind::Play) {
-            player.stop();
-        }
-    });
-    const int id = player.play("Wave");
-    player.advance(0);
-    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Play, true}}));
-    EXPECT_TRUE(player.currentAnimation().isEmpty());
+// The user chose another command while synthesis ran, or while a gesture was about to start.
+TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequestAtOnce) {
+    for (const RequestKind kind : {RequestKind::Play, RequestKind::Speak}) {
+        SCOPED_TRACE(int(kind));
+        RecordingPlayer player(file, agent::render::seededRandom(4));
+        showNow(player);
+        int id = 0;
+        player.setRequestStartHandler([&](int started, RequestKind k, const QString&) {
+            if (k == kind) {
+                id = started;
+                player.stop();
+            }
+        });
+        kind == RequestKind::Play ? player.play("Wave") : player.speak("Never heard");
+        player.advance(0);
+        EXPECT_FALSE(player.isBusy());
+        EXPECT_NE(player.currentAnimation(), "Wave");
+        EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, kind, true}}));
+        player.endSpeech(id);  // the voice's end comes afterwards and finds nothing to end
+        EXPECT_FALSE(player.isBusy());
+    }
 }
 
 TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
