@@ -74,9 +74,10 @@ class Audio:
         except OSError:
             return 0.0
 
-    def bursts(self, since=0.0, gap=0.6):
+    def bursts(self, since=0.0, gap=1.0):
         """The stretches of sound after `since` seconds: (start, length, rms), neighbours closer than `gap`
-        seconds joined, as the words of one sentence are."""
+        seconds joined, as the words of one sentence are, and the pieces of one that a busy machine played
+        with a stutter."""
         with open(self.path, "rb") as f:
             data = f.read()
         samples = array.array("h")
@@ -98,7 +99,7 @@ class Audio:
                 out.append([t, self.WINDOW_MS / 1000, rms, 1])
         return [(start, length, total / count) for start, length, total, count in out]
 
-    def next_sentence(self, since, timeout, quiet_after=0.8):
+    def next_sentence(self, since, timeout, quiet_after=1.2):
         """Waits for a stretch of sound that starts after `since` and is over (quiet_after seconds of silence
         follow it); returns (start, length, rms)."""
 
