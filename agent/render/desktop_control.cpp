@@ -115,29 +115,21 @@ void DesktopControl::showPropertySheet() {
     }
 }
 
-void DesktopControl::advance(int ms) {
+void DesktopControl::moveTimeOn() {
+    const qint64 now = time_->clock().nowMs();
+    const qint64 elapsed = std::max<qint64>(0, now - lastTickMs_);
+    lastTickMs_ = now;
     // A handler may unload a character while time passes; hold on to each until its turn is over.
     const auto characters = characters_.values();
     for (const auto& c : characters) {
-        c->advance(ms);
+        c->advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));
     }
-    schedule();
 }
 
 void DesktopControl::catchUp() {
     // Without an armed timer nothing was due, and the next schedule counts from its own moment.
-    if (!timer_->isActive()) {
-        return;
-    }
-    const qint64 now = time_->clock().nowMs();
-    if (now <= lastTickMs_) {
-        return;
-    }
-    const qint64 elapsed = now - lastTickMs_;
-    lastTickMs_ = now;
-    const auto characters = characters_.values();
-    for (const auto& c : characters) {
-        c->advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));
+    if (timer_->isActive() && time_->clock().nowMs() > lastTickMs_) {
+        moveTimeOn();
     }
 }
 
@@ -166,10 +158,8 @@ void DesktopControl::schedule() {
 }
 
 void DesktopControl::tick() {
-    const qint64 now = time_->clock().nowMs();
-    const qint64 elapsed = std::max<qint64>(0, now - lastTickMs_);
-    lastTickMs_ = now;
-    advance(int(std::min<qint64>(elapsed, 60 * 60 * 1000)));
+    moveTimeOn();
+    schedule();
 }
 
 }  // namespace agent::render

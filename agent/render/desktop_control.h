@@ -42,8 +42,8 @@ public:
     DesktopCharacter* character(const QString& id) const;
 
 private:
-    // Moves every character's time on by ms.
-    void advance(int ms);
+    // Moves every character's time on to now.
+    void moveTimeOn();
     QString resolve(const QString& fileName) const;
     // Brings every character up to now before one of them changes.
     void catchUp();

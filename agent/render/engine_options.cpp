@@ -3,7 +3,6 @@
 // files by hand.
 #include "agent/render/engine_options.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -152,10 +151,8 @@ Status OptionsStore::set(const EngineOptions& options) {
     options_ = checked;
 
     Status written;
-    const QFileInfo info(path_);
-    if (!QDir().mkpath(info.absolutePath())) {
-        written = fail(QStringLiteral("%1: cannot create the folder").arg(path_));
-    } else if (info.isDir()) {
+    // IniFile makes the folder; a folder in the file's place is told in our own words.
+    if (QFileInfo(path_).isDir()) {
         written = fail(QStringLiteral("%1: is a folder").arg(path_));
     } else {
         // Read again just before writing, so that what another program wrote meanwhile is kept.

@@ -1,5 +1,7 @@
 #include "agent/render/frame_timer.h"
 
+#include <QTimer>
+
 namespace agent::render {
 
 namespace {

@@ -3,7 +3,6 @@
 // time on by hand, so they run the same scheduling the desktop does and never sleep.
 #pragma once
 
-#include <QTimer>
 #include <functional>
 #include <memory>
 
