@@ -1,10 +1,9 @@
 #include "src/characters/homing.h"
 
-#include "src/platform/failure_report.h"
-
 #include <QFileInfo>
 
 #include "src/core/settings_keys.h"
+#include "src/platform/failure_report.h"
 #include "src/platform/paths.h"
 
 namespace horalia::characters {

@@ -1,12 +1,11 @@
 #include "src/clock_window/clock_controller.h"
 
-#include "src/platform/failure_report.h"
-
 #include "src/characters/alarm_voice.h"
 #include "src/core/clock_layout.h"
 #include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
 #include "src/core/time_texts.h"
+#include "src/platform/failure_report.h"
 #include "src/platform/paths.h"
 
 namespace horalia::clock_window {

@@ -1,7 +1,5 @@
 #include "src/clock_window/frm_clock.h"
 
-#include "src/platform/failure_report.h"
-
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -9,6 +7,7 @@
 #include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
 #include "src/platform/colour_number.h"
+#include "src/platform/failure_report.h"
 
 namespace horalia::clock_window {
 

@@ -1,9 +1,8 @@
 #include "src/clock_window/menu_commands.h"
 
-#include "src/platform/failure_report.h"
-
 #include "src/about/web_addresses.h"
 #include "src/core/settings_keys.h"
+#include "src/platform/failure_report.h"
 #include "src/platform/paths.h"
 
 namespace horalia::clock_window {

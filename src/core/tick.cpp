@@ -1,13 +1,12 @@
 #include "src/core/tick.h"
 
-#include "src/platform/failure_report.h"
-
 #include <algorithm>
 
 #include "src/core/conversions.h"
 #include "src/core/schedule_rules.h"
 #include "src/core/settings_keys.h"
 #include "src/core/time_texts.h"
+#include "src/platform/failure_report.h"
 
 namespace horalia::core {
 

@@ -14,9 +14,6 @@ using agent::ini::IniDocument;
 
 class IniSettingsStore : public SettingsStore {
 public:
-    // Files larger than this are not ours: they are treated as unreadable.
-    static constexpr qint64 kMaxFileSize = agent::ini::IniFile::kMaxFileSize;
-
     explicit IniSettingsStore(QString filePath);
 
     // $XDG_CONFIG_HOME/HoraliaIIV/settings.ini, $XDG_CONFIG_HOME defaulting to ~/.config.

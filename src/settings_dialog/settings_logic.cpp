@@ -1,9 +1,8 @@
 // Loading the dialog, the simple and advanced modes and the blinking mode label.
 #include "src/settings_dialog/settings_logic.h"
 
-#include "src/platform/failure_report.h"
-
 #include "src/core/settings_keys.h"
+#include "src/platform/failure_report.h"
 #include "src/platform/paths.h"
 
 namespace horalia::settings_dialog {

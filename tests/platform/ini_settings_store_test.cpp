@@ -123,7 +123,7 @@ TEST_F(SettingsFile, UnreadableFileIsNeverOverwritten) {
 
 TEST_F(SettingsFile, OversizedFileIsTreatedAsUnreadable) {
     QByteArray big = "[Data]\nUserName=Ann\n";
-    big.append(QByteArray(IniSettingsStore::kMaxFileSize, ';'));
+    big.append(QByteArray(agent::ini::IniFile::kMaxFileSize, ';'));
     putContents(big);
     IniSettingsStore store(path());
     EXPECT_EQ(store.read("Data", "UserName", "Nobody"), "Nobody");
