@@ -265,11 +265,4 @@ TEST_F(AcsFileGenuine, HomerOverlaysReplaceTheTopImage) {
     EXPECT_EQ(homer.info().balloon->fontName, QStringLiteral("Kristen ITC"));
 }
 
-TEST_F(AcsFileGenuine, AMissingFileIsReportedAsSuch) {
-    AcsFile f;
-    const agent::Status loaded = f.load(acsPath("no-such-file.acs"));
-    EXPECT_FALSE(loaded);
-    EXPECT_TRUE(loaded.error().contains(QStringLiteral("cannot open")));
-}
-
 }  // namespace
