@@ -208,28 +208,12 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
     EXPECT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
 }
 
-TEST(Acs15File, AFailedLoadLeavesNothingBehind) {
-    AcsFile f;
-    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter()));
-    Acs15Recipe broken = formattest::tinyCharacter();
-    broken.animations[1].frames[0].image = 9;
-    ASSERT_FALSE(loadRecipe(f, broken));
-    EXPECT_TRUE(f.animations().isEmpty());
-    EXPECT_TRUE(f.data().isEmpty());
-    ASSERT_TRUE(loadRecipe(f, formattest::tinyCharacter()));
-    EXPECT_EQ(f.animations().size(), 2);
-}
-
 class Acs15Genuine : public ::testing::Test {
 protected:
     void SetUp() override {
         if (formattest::acsDir().isEmpty()) {
             GTEST_SKIP() << "character test files not found";
         }
-    }
-    static QByteArray bytesOf(const char* name) {
-        QFile file(formattest::acsPath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 
@@ -338,39 +322,6 @@ TEST_F(Acs15Genuine, EveryFrameComposesIntoTheOutlineItsImageStates) {
     }
 }
 
-TEST_F(Acs15Genuine, MouthOverlaysDrawOnlyInsideTheirArea) {
-    for (const char* name : {"MIKU.ACS", "MAX.ACS"}) {
-        SCOPED_TRACE(name);
-        AcsFile f;
-        ASSERT_TRUE(f.load(formattest::acsPath(name)));
-        FrameComposer composer(f);
-        int changed = 0;
-        const Animation* speaking = f.animation(f.state(u"Speaking")->animations.first());
-        ASSERT_NE(speaking, nullptr);
-        const int a = f.animationIndex(speaking->name);
-        ASSERT_FALSE(speaking->frames[0].overlays.isEmpty());
-        const QImage plain = composer.compose(a, 0).valueOr({});
-        for (const MouthOverlay& o : speaking->frames[0].overlays) {
-            const QImage mouth = composer.compose(a, 0, o.shape).valueOr({});
-            ASSERT_FALSE(mouth.isNull());
-            const QRect area(o.x, o.y, f.images()[o.image].width, f.images()[o.image].height);
-            EXPECT_TRUE(QRect(0, 0, f.info().width, f.info().height).contains(area));
-            bool differs = false;
-            for (int y = 0; y < plain.height(); ++y) {
-                for (int x = 0; x < plain.width(); ++x) {
-                    if (!area.contains(x, y)) {
-                        ASSERT_EQ(plain.pixel(x, y), mouth.pixel(x, y)) << x << "," << y;
-                    } else {
-                        differs = differs || plain.pixel(x, y) != mouth.pixel(x, y);
-                    }
-                }
-            }
-            changed += differs;
-        }
-        EXPECT_GT(changed, 0);
-    }
-}
-
 TEST_F(Acs15Genuine, KnownDetails) {
     AcsFile max;
     ASSERT_TRUE(max.load(formattest::acsPath("MAX.ACS")));
@@ -397,8 +348,9 @@ TEST_F(Acs15Genuine, KnownDetails) {
 }
 
 TEST_F(Acs15Genuine, DamagedFilesAreRefusedCleanly) {
-    const QByteArray gnome = bytesOf("gnome.acs");
-    ASSERT_FALSE(gnome.isEmpty());
+    QFile file(formattest::acsPath("gnome.acs"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray gnome = file.readAll();
     const qsizetype character = gnome.indexOf(QByteArray::fromHex("C1ABCDAB"));
     ASSERT_GT(character, 0);
     const std::uint32_t sectorShift = 9;
