@@ -208,14 +208,7 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
     EXPECT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
 }
 
-class Acs15Genuine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (formattest::acsDir().isEmpty()) {
-            GTEST_SKIP() << "character test files not found";
-        }
-    }
-};
+using Acs15Genuine = formattest::GenuineFiles;
 
 // The counts, names and sizes the two versions share are checked in the table of every file (acs_file_test);
 // here what only version 1.5 stores its own way: frames with their overlays, and every reference between
@@ -228,7 +221,7 @@ TEST_F(Acs15Genuine, FramesOverlaysAndEveryReferenceOfEveryFile) {
     for (const auto& e : table) {
         SCOPED_TRACE(e.file);
         AcsFile f;
-        ASSERT_TRUE(formattest::succeeds(f.load(formattest::acsPath(e.file))));
+        ASSERT_TRUE(load(f, e.file));
         int frames = 0;
         int overlays = 0;
         for (const Animation& a : f.animations()) {
@@ -279,7 +272,7 @@ TEST_F(Acs15Genuine, EveryFrameComposesIntoTheOutlineItsImageStates) {
     for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
         SCOPED_TRACE(name);
         AcsFile f;
-        ASSERT_TRUE(formattest::succeeds(f.load(formattest::acsPath(name))));
+        ASSERT_TRUE(load(f, name));
         FrameComposer composer(f);
         for (int a = 0; a < f.animations().size(); ++a) {
             const Animation& anim = f.animations()[a];
@@ -324,7 +317,7 @@ TEST_F(Acs15Genuine, EveryFrameComposesIntoTheOutlineItsImageStates) {
 
 TEST_F(Acs15Genuine, KnownDetails) {
     AcsFile max;
-    ASSERT_TRUE(max.load(formattest::acsPath("MAX.ACS")));
+    ASSERT_TRUE(load(max, "MAX.ACS"));
     EXPECT_EQ(max.info().transparentIndex, 127);
     EXPECT_EQ(max.animation(u"alert")->returnAnimation, QStringLiteral("AlertReturn"));
     EXPECT_EQ(max.animation(u"Wave")->frames.size(), 16);
@@ -333,7 +326,7 @@ TEST_F(Acs15Genuine, KnownDetails) {
     EXPECT_EQ(max.image(0).valueOr({}).pixelIndex(0, 0), 127);
 
     AcsFile spaceman;
-    ASSERT_TRUE(spaceman.load(formattest::acsPath("spaceman.acs")));
+    ASSERT_TRUE(load(spaceman, "spaceman.acs"));
     EXPECT_EQ(spaceman.info().balloon->fontName, QStringLiteral("X-Files"));
     EXPECT_TRUE(spaceman.info().flags & flags::kBalloonSizeToText);
     // Processing loops back to its start for ever.

@@ -14,20 +14,7 @@ namespace {
 
 using formattest::acsPath;
 
-class AcsFileGenuine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (formattest::acsDir().isEmpty()) {
-            GTEST_SKIP() << "character test files not found";
-        }
-    }
-    static ::testing::AssertionResult load(AcsFile& file, const char* name) {
-        if (const agent::Status loaded = file.load(acsPath(name)); !loaded) {
-            return ::testing::AssertionFailure() << name << ": " << loaded.error().toStdString();
-        }
-        return ::testing::AssertionSuccess();
-    }
-};
+using AcsFileGenuine = formattest::GenuineFiles;
 
 constexpr int kUnknown = -1;
 
