@@ -107,10 +107,9 @@ struct SpecDamage {
 
 TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
     const std::vector<SpecDamage> table = {
-        {"frame image past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 5; },
-         "animation 'Wave' frame 1 (stream 'anim2.aaf', decompressed) at offset"},
-        {"frame image message", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 2; },
-         "image 2 is past the animation's 2 images"},
+        {"frame image just past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 2; },
+         "animation 'Wave' frame 1 (stream 'anim2.aaf', decompressed) at offset 200: image 2 is past the "
+         "animation's 2 images"},
         {"frame sound past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].sound = 1; },
          "sound 1 is past the animation's 1 sounds"},
         {"sound that is not a wave", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
