@@ -16,18 +16,6 @@ namespace {
 using Event = SpeechDetector::Event;
 using Samples = std::vector<std::int16_t>;
 
-const char* nameOf(Event e) {
-    switch (e) {
-        case Event::None:
-            return "None";
-        case Event::SpeechStarted:
-            return "SpeechStarted";
-        case Event::SpeechEnded:
-            return "SpeechEnded";
-    }
-    return "?";
-}
-
 // One thing that happened, and how many samples had been fed when it did.
 struct Heard {
     Event event;
@@ -36,7 +24,8 @@ struct Heard {
 };
 
 void PrintTo(const Heard& h, std::ostream* os) {
-    *os << nameOf(h.event) << '@' << h.atSample;
+    static const char* const kNames[] = {"None", "SpeechStarted", "SpeechEnded"};
+    *os << kNames[int(h.event)] << '@' << h.atSample;
 }
 
 // Builds a test signal piece by piece; lengths in milliseconds at the signal's rate.
