@@ -209,50 +209,6 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
 
 using Acs15Genuine = formattest::GenuineFiles;
 
-// The counts, names and sizes the two versions share are checked in the table of every file (acs_file_test);
-// here what only version 1.5 stores its own way: frames with their overlays, and every reference between
-// them.
-TEST_F(Acs15Genuine, FramesOverlaysAndEveryReferenceOfEveryFile) {
-    const struct {
-        const char* file;
-        int frames, overlays;
-    } table[] = {{"gnome.acs", 1, 7}, {"MAX.ACS", 142, 7}, {"MIKU.ACS", 4, 7}, {"spaceman.acs", 168, 13}};
-    for (const auto& e : table) {
-        SCOPED_TRACE(e.file);
-        AcsFile f;
-        ASSERT_TRUE(load(f, e.file));
-        int frames = 0;
-        int overlays = 0;
-        for (const Animation& a : f.animations()) {
-            frames += int(a.frames.size());
-            for (const Frame& fr : a.frames) {
-                overlays += int(fr.overlays.size());
-                for (const Branch& b : fr.branches) {
-                    EXPECT_LT(b.frame, a.frames.size()) << a.name.toStdString();
-                }
-                if (fr.sound != kNoSound) {
-                    EXPECT_TRUE(f.sound(fr.sound).startsWith("RIFF")) << a.name.toStdString();
-                }
-            }
-            if (!a.returnAnimation.isEmpty()) {
-                EXPECT_NE(f.animation(a.returnAnimation), nullptr) << a.name.toStdString();
-            }
-        }
-        EXPECT_EQ(frames, e.frames);
-        EXPECT_EQ(overlays, e.overlays);
-        // Full-size images carry their outline; a region is a Windows RGNDATA of rectangles.
-        for (int i = 0; i < f.images().size(); ++i) {
-            const QByteArray region = f.region(i).valueOr({});
-            if (!region.isEmpty()) {
-                ASSERT_GE(region.size(), 32);
-                EXPECT_EQ(formattest::get32(region, 0), 32u);
-                EXPECT_EQ(formattest::get32(region, 4), 1u);
-                EXPECT_EQ(qsizetype(formattest::get32(region, 8)) * 16 + 32, region.size());
-            }
-        }
-    }
-}
-
 // The rectangles of a Windows RGNDATA, top row first.
 QList<QRect> regionRects(const QByteArray& region) {
     QList<QRect> rects;

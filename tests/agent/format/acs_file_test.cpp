@@ -1,5 +1,5 @@
-// Reading genuine character files: counts, names and sizes, and a few pixels checked by eye against the
-// exported frames. Skips when the shared test files are absent.
+// Reading genuine character files: counts, names and sizes, every reference between frames, sounds and
+// animations, and a few pixels checked by eye against the exported frames. Skips when the files are absent.
 #include "agent/format/acs_file.h"
 #include "agent/format/frame_composer.h"
 #include "tests/agent/format/acs_test_files.h"
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QtEndian>
 
 using namespace agent::format;
 
@@ -30,6 +31,7 @@ struct Expected {
     bool voice = false, balloon = false, tray = false;
     const char* refusal = nullptr;
     int major = 2;
+    int frames = kUnknown, overlays = kUnknown;
 };
 
 const Expected kEveryFile[] = {
@@ -46,10 +48,10 @@ const Expected kEveryFile[] = {
     // Its header's locators lead into image data.
     {.file = "Blinky.acs", .refusal = "character info"},
     // Version 1.5: one animation stream per animation in the compound document; no tray icon.
-    {"gnome.acs", "Gnome", 100, 259, 1, 8, 0, 2, 1, true, true, false, nullptr, 1},
-    {"MAX.ACS", "Max", 128, 128, 20, 140, 0, 10, 1, true, true, false, nullptr, 1},
-    {"MIKU.ACS", "Miku", 128, 256, 4, 11, 0, 3, 1, true, true, false, nullptr, 1},
-    {"spaceman.acs", "Spaceman", 128, 128, 35, 155, 22, 11, 1, true, true, false, nullptr, 1},
+    {"gnome.acs", "Gnome", 100, 259, 1, 8, 0, 2, 1, true, true, false, nullptr, 1, 1, 7},
+    {"MAX.ACS", "Max", 128, 128, 20, 140, 0, 10, 1, true, true, false, nullptr, 1, 142, 7},
+    {"MIKU.ACS", "Miku", 128, 256, 4, 11, 0, 3, 1, true, true, false, nullptr, 1, 4, 7},
+    {"spaceman.acs", "Spaceman", 128, 128, 35, 155, 22, 11, 1, true, true, false, nullptr, 1, 168, 13},
 };
 
 void expectCount(qsizetype actual, int expected, const char* what) {
@@ -87,6 +89,34 @@ void expectUsable(const AcsFile& f, const Expected& e) {
     }
     for (int i = 0; i < f.sounds().size(); ++i) {
         EXPECT_TRUE(f.sound(i).startsWith("RIFF")) << "sound " << i;
+    }
+    // Every reference between frames, sounds and animations leads somewhere.
+    int frames = 0;
+    int overlays = 0;
+    for (const Animation& a : f.animations()) {
+        frames += int(a.frames.size());
+        for (const Frame& fr : a.frames) {
+            overlays += int(fr.overlays.size());
+            for (const Branch& b : fr.branches) {
+                EXPECT_LT(b.frame, a.frames.size()) << a.name.toStdString();
+            }
+            EXPECT_TRUE(fr.sound == kNoSound || fr.sound < f.sounds().size()) << a.name.toStdString();
+        }
+        if (!a.returnAnimation.isEmpty()) {
+            EXPECT_NE(f.animation(a.returnAnimation), nullptr) << a.name.toStdString();
+        }
+    }
+    expectCount(frames, e.frames, "frames");
+    expectCount(overlays, e.overlays, "mouth overlays");
+    // An image's outline is a Windows RGNDATA: its header, then its rectangles.
+    for (int i = 0; i < f.images().size(); ++i) {
+        const QByteArray region = f.region(i).valueOr({});
+        if (!region.isEmpty()) {
+            ASSERT_GE(region.size(), 32);
+            EXPECT_EQ(qFromLittleEndian<std::uint32_t>(region.constData()), 32u);
+            EXPECT_EQ(qFromLittleEndian<std::uint32_t>(region.constData() + 4), 1u);
+            EXPECT_EQ(qFromLittleEndian<std::uint32_t>(region.constData() + 8) * 16 + 32, region.size());
+        }
     }
 }
 
@@ -171,9 +201,6 @@ TEST_F(AcsFileGenuine, GenieDetails) {
             sawExit = sawExit || f.exitFrame >= 0;
             for (const MouthOverlay& o : f.overlays) {
                 shapes.insert(o.shape);
-            }
-            for (const Branch& b : f.branches) {
-                EXPECT_LT(b.frame, a.frames.size());
             }
         }
     }
