@@ -279,22 +279,10 @@ inline QByteArray acs15CharacterBlock(const Acs15Recipe& s) {
         const Acs15Recipe::AnimSpec& a = s.animations[i];
         c.str(a.name).str(QStringLiteral("anim%1.aaf").arg(i + 1)).str(a.returnName).u32(a.checksum);
     }
-    c.bytes(QByteArray(16, char(0x42)))
-        .str(s.name)
-        .str(QStringLiteral("A character for tests"))
-        .str(QString());
+    c.bytes(QByteArray(16, char(0x42))).str(s.name).str(QStringLiteral("A character for tests")).str({});
     c.u16(s.width).u16(s.height).u8(s.transparent).u32(0x200);
-    c.u8(2)
-        .u8(20)
-        .u32(0)
-        .u32(0xE1FFFF)
-        .u32(0)
-        .str(QStringLiteral("Sans"))
-        .u32(std::uint32_t(-13))
-        .u32(400)
-        .u8(0)
-        .u8(0);
-    c.u32(256);
+    c.u8(2).u8(20).u32(0).u32(0xE1FFFF).u32(0).str(QStringLiteral("Sans"));
+    c.u32(std::uint32_t(-13)).u32(400).u8(0).u8(0).u32(256);
     for (int i = 0; i < 256; ++i) {
         c.u8(i / 2).u8(255 - i).u8(i).u8(0);  // blue, green, red, reserved
     }
@@ -334,12 +322,8 @@ inline QByteArray acs15AnimationBlock(const Acs15Recipe& s, const Acs15Recipe::A
         b.u8(std::uint32_t(f.overlays.size()));
         for (const Acs15Recipe::Overlay& o : f.overlays) {
             const QByteArray pixels(((o.width + 3) & ~3) * o.height, char(o.pixel));
-            b.u8(o.shape)
-                .u32(std::uint32_t(pixels.size()))
-                .u8(0)
-                .u16(std::uint16_t(o.x))
-                .u16(std::uint16_t(o.y));
-            b.u16(o.width).u16(o.height).bytes(pixels);
+            b.u8(o.shape).u32(std::uint32_t(pixels.size())).u8(0).u16(std::uint16_t(o.x));
+            b.u16(std::uint16_t(o.y)).u16(o.width).u16(o.height).bytes(pixels);
         }
     }
     return b.out;
@@ -347,12 +331,9 @@ inline QByteArray acs15AnimationBlock(const Acs15Recipe& s, const Acs15Recipe::A
 
 inline QByteArray acs15CharacterStream(const QByteArray& block) {
     const QByteArray packed = agent::format::compress(block);
-    return Bytes()
-        .u32(0xABCDABC1)
-        .u32(std::uint32_t(block.size()))
-        .u32(std::uint32_t(packed.size()))
-        .bytes(packed)
-        .out;
+    Bytes h;
+    h.u32(0xABCDABC1).u32(std::uint32_t(block.size())).u32(std::uint32_t(packed.size()));
+    return h.bytes(packed).out;
 }
 
 inline QByteArray acs15AnimationStream(const Acs15Recipe::AnimSpec& a, const QByteArray& block) {

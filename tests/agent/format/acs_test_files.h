@@ -1,6 +1,7 @@
 // Paths of the genuine character files for the format tests; empty when they are absent.
 #pragma once
 
+#include "agent/format/acs_file.h"
 #include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
@@ -26,5 +27,18 @@ template <class R>
     }
     return ::testing::AssertionFailure() << result.error().toStdString();
 }
+
+// The tests of the genuine files skip when the files are absent.
+class GenuineFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (acsDir().isEmpty()) {
+            GTEST_SKIP() << "character test files not found";
+        }
+    }
+    static ::testing::AssertionResult load(agent::format::AcsFile& file, const char* name) {
+        return succeeds(file.load(acsPath(name))) << " (" << name << ")";
+    }
+};
 
 }  // namespace formattest

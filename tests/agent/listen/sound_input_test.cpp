@@ -117,28 +117,18 @@ INSTANTIATE_TEST_SUITE_P(Counts, ResampledLength,
                                            LengthCase{48000, 16000, 96001}, LengthCase{8000, 16000, 999},
                                            LengthCase{22050, 16000, 1}));
 
-struct AliasCase {
-    int from;
-    int to;
-    double hz;
-};
-
-void PrintTo(const AliasCase& c, std::ostream* os) {
-    *os << c.hz << " Hz, " << c.from << " to " << c.to;
-}
-
-class ToneAboveTheNewHalfRate : public ::testing::TestWithParam<AliasCase> {};
+class ToneAboveTheNewHalfRate : public ::testing::TestWithParam<ToneCase> {};
 
 TEST_P(ToneAboveTheNewHalfRate, IsFilteredOutRatherThanFoldedBack) {
-    const AliasCase& c = GetParam();
+    const ToneCase& c = GetParam();
     const Samples in = sine(c.from, c.hz, 10000, std::size_t(c.from));
     const Samples out = resample(in, c.from, c.to);
     EXPECT_LT(rms(middle(out)) / rms(middle(in)), 0.1) << "the tone folds back as " << c.to - c.hz << " Hz";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ToneAboveTheNewHalfRate,
-                         ::testing::Values(AliasCase{22050, 16000, 10000}, AliasCase{22050, 16000, 9500},
-                                           AliasCase{44100, 16000, 12000}, AliasCase{48000, 16000, 15000}));
+                         ::testing::Values(ToneCase{22050, 16000, 10000}, ToneCase{22050, 16000, 9500},
+                                           ToneCase{44100, 16000, 12000}, ToneCase{48000, 16000, 15000}));
 
 TEST(Resample, EqualRatesGiveTheSamplesUnchanged) {
     Samples in = sine(16000, 440, 12000, 1600);
@@ -204,7 +194,7 @@ QByteArray formatBody(int format, int channels, int rate, int bits, int extra = 
     return b;
 }
 
-Chunk fmt(int channels, int rate, int format = 1, int bits = 16) {
+Chunk fmt(int channels = 1, int rate = kRecognizerRate, int format = 1, int bits = 16) {
     return {"fmt ", formatBody(format, channels, rate, bits)};
 }
 
@@ -260,54 +250,112 @@ protected:
     int count_ = 0;
 };
 
-TEST_F(WavFiles, MonoAtTheRecognizersRateIsReadSampleForSample) {
-    Samples tone = sine(kRecognizerRate, 440, 9000, 8000);
-    tone.push_back(32767);
-    tone.push_back(-32768);
-    const Result<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", pcm(tone)}}));
-    ASSERT_TRUE(samples) << samples.error().toStdString();
-    EXPECT_EQ(*samples, tone);
+// A tone that reaches both ends of the sample range.
+const Samples kShortTone = [] {
+    Samples tone = sine(kRecognizerRate, 500, 7000, 1601);
+    tone.insert(tone.end(), {32767, -32768});
+    return tone;
+}();
+const Chunk kToneData{"data", pcm(kShortTone)};
+
+Samples each(const Samples& in, int (*f)(int)) {
+    Samples out;
+    for (const std::int16_t v : in) {
+        out.push_back(std::int16_t(f(v)));
+    }
+    return out;
 }
 
-struct LayoutCase {
+Samples repeated(const Samples& frame, int times) {
+    Samples out;
+    for (int i = 0; i < times; ++i) {
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return out;
+}
+
+// WAVE_FORMAT_EXTENSIBLE with the PCM sub-format is 16-bit PCM too, as some recorders write it.
+QByteArray extensiblePcmFormat() {
+    QByteArray body = formatBody(0xFFFE, 1, kRecognizerRate, 16, 22);
+    char* extra = body.data() + 18;
+    qToLittleEndian<quint16>(16, extra);     // valid bits
+    qToLittleEndian<quint32>(4, extra + 2);  // front centre
+    static const unsigned char kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                               0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
+    std::memcpy(extra + 6, kPcmGuid, sizeof kPcmGuid);
+    return body;
+}
+
+struct ReadCase {
     const char* name;
-    std::vector<Chunk> chunks;
+    QByteArray bytes;
+    Samples expected;
 };
 
-void PrintTo(const LayoutCase& c, std::ostream* os) {
+void PrintTo(const ReadCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class WavLayout : public WavFiles, public ::testing::WithParamInterface<LayoutCase> {};
+class WavRead : public WavFiles, public ::testing::WithParamInterface<ReadCase> {};
 
-const Samples kShortTone = sine(kRecognizerRate, 500, 7000, 1601);
-
-TEST_P(WavLayout, FindsTheSoundWhateverChunksComeFirst) {
-    const Result<Samples> samples = read(riff(GetParam().chunks));
+TEST_P(WavRead, GivesTheSamplesAtTheRecognizersRate) {
+    const Result<Samples> samples = read(GetParam().bytes);
     ASSERT_TRUE(samples) << samples.error().toStdString();
-    EXPECT_EQ(*samples, kShortTone);
+    EXPECT_EQ(*samples, GetParam().expected);
 }
 
+const Samples kTone = sine(kRecognizerRate, 440, 8000, 1600);
+
+// Whatever chunks come first, the sound is found.
 INSTANTIATE_TEST_SUITE_P(
-    Chunks, WavLayout,
+    Chunks, WavRead,
     ::testing::Values(
-        LayoutCase{"FormatThenData", {fmt(1, kRecognizerRate), {"data", pcm(kShortTone)}}},
-        LayoutCase{"OddChunkBeforeData",
-                   {fmt(1, kRecognizerRate), {"junk", "abc"}, {"data", pcm(kShortTone)}}},
-        LayoutCase{"OddChunkBeforeFormat",
-                   {{"bext", "x"}, fmt(1, kRecognizerRate), {"data", pcm(kShortTone)}}},
-        LayoutCase{"ListChunk",
-                   {fmt(1, kRecognizerRate),
-                    {"LIST", QByteArray("INFOISFT") + QByteArray("\x0e\0\0\0", 4) + "Horalia tests\0"},
-                    {"data", pcm(kShortTone)}}},
-        LayoutCase{
-            "ChunksAfterData",
-            {fmt(1, kRecognizerRate), {"data", pcm(kShortTone)}, {"LIST", "INFOxyz"}, {"id3 ", "123"}}},
-        LayoutCase{"FormatWithExtraBytes",
-                   {{"fmt ", formatBody(1, 1, kRecognizerRate, 16, 2)}, {"data", pcm(kShortTone)}}},
-        LayoutCase{"EmptyChunkBeforeData",
-                   {fmt(1, kRecognizerRate), {"fact", ""}, {"data", pcm(kShortTone)}}}),
-    [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+        ReadCase{"FormatThenData", riff({fmt(), kToneData}), kShortTone},
+        ReadCase{"OddChunkBeforeData", riff({fmt(), {"junk", "abc"}, kToneData}), kShortTone},
+        ReadCase{"OddChunkBeforeFormat", riff({{"bext", "x"}, fmt(), kToneData}), kShortTone},
+        ReadCase{"ListChunk",
+                 riff({fmt(),
+                       {"LIST", QByteArray("INFOISFT") + QByteArray("\x0e\0\0\0", 4) + "Horalia tests\0"},
+                       kToneData}),
+                 kShortTone},
+        ReadCase{"ChunksAfterData", riff({fmt(), kToneData, {"LIST", "INFOxyz"}, {"id3 ", "123"}}),
+                 kShortTone},
+        ReadCase{"FormatWithExtraBytes",
+                 riff({{"fmt ", formatBody(1, 1, kRecognizerRate, 16, 2)}, kToneData}), kShortTone},
+        ReadCase{"EmptyChunkBeforeData", riff({fmt(), {"fact", ""}, kToneData}), kShortTone},
+        ReadCase{"ExtensibleWithPcmInside", riff({{"fmt ", extensiblePcmFormat()}, kToneData}), kShortTone}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+// Channels are averaged, not one of them taken, and two at full scale do not overflow.
+INSTANTIATE_TEST_SUITE_P(
+    Channels, WavRead,
+    ::testing::Values(
+        ReadCase{"OppositeChannelsCancel",
+                 riff({fmt(2), {"data", pcm(interleave(kTone, each(kTone, [](int v) { return -v; })))}}),
+                 Samples(kTone.size(), 0)},
+        ReadCase{"OneSilentChannelHalvesTheOther",
+                 riff({fmt(2),
+                       {"data", pcm(interleave(Samples(kTone.size(), 0),
+                                               each(kTone, [](int v) { return v / 2 * 2; })))}}),
+                 each(kTone, [](int v) { return v / 2; })},
+        ReadCase{"FullScaleChannels",
+                 riff({fmt(2), {"data", pcm(interleave(Samples(100, 32767), Samples(100, 32767)))}}),
+                 Samples(100, 32767)},
+        ReadCase{"ThreeChannels", riff({fmt(3), {"data", pcm(repeated({300, -600, 900}, 300))}}),
+                 Samples(300, 200)}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+// A data size larger than the file gives only the samples in the file; an odd byte at the end is no sample.
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, WavRead,
+    ::testing::Values(
+        ReadCase{"DataSizeTwoBytesPastTheFile",
+                 riff({fmt(), {"data", pcm(kShortTone), quint32(pcm(kShortTone).size() + 2)}}), kShortTone},
+        ReadCase{"DataSizeAMillion", riff({fmt(), {"data", pcm(kShortTone), 1000000}}), kShortTone},
+        ReadCase{"DataSizeAllOnes", riff({fmt(), {"data", pcm(kShortTone), 0xFFFFFFFF}}), kShortTone},
+        ReadCase{"OddByteAtTheEnd", riff({fmt(), {"data", pcm({1000, -2000, 3000}) + QByteArray("\x7f")}}),
+                 Samples{1000, -2000, 3000}}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(WavFiles, StereoAt44100IsMixedAndBroughtToTheRecognizersRate) {
     const Samples left = sine(44100, 440, 8000, 44100);
@@ -316,61 +364,6 @@ TEST_F(WavFiles, StereoAt44100IsMixedAndBroughtToTheRecognizersRate) {
     EXPECT_NEAR(double(samples->size()), double(kRecognizerRate), 1.0);
     EXPECT_NEAR(frequency(middle(*samples), kRecognizerRate), 440.0, 2.0);
     EXPECT_NEAR(rms(middle(*samples)), 8000 / std::numbers::sqrt2, 150.0) << "the channels are not averaged";
-}
-
-TEST_F(WavFiles, StereoChannelsAreAveragedNotOneOfThemTaken) {
-    const Samples tone = sine(kRecognizerRate, 440, 8000, 1600);
-    Samples inverted(tone.size());
-    Samples doubled(tone.size());
-    Samples half(tone.size());
-    for (std::size_t i = 0; i < tone.size(); ++i) {
-        inverted[i] = std::int16_t(-tone[i]);
-        doubled[i] = std::int16_t(tone[i] / 2 * 2);
-        half[i] = std::int16_t(tone[i] / 2);
-    }
-    const Result<Samples> cancelled =
-        read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(tone, inverted))}}));
-    ASSERT_TRUE(cancelled) << cancelled.error().toStdString();
-    EXPECT_EQ(*cancelled, Samples(tone.size(), 0));
-
-    const Result<Samples> oneSided =
-        read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(Samples(tone.size(), 0), doubled))}}));
-    ASSERT_TRUE(oneSided) << oneSided.error().toStdString();
-    EXPECT_EQ(*oneSided, half);
-
-    const Samples loud(100, 32767);
-    const Result<Samples> fullScale =
-        read(riff({fmt(2, kRecognizerRate), {"data", pcm(interleave(loud, loud))}}));
-    ASSERT_TRUE(fullScale) << fullScale.error().toStdString();
-    EXPECT_EQ(*fullScale, loud) << "two full-scale channels overflow";
-}
-
-TEST_F(WavFiles, ThreeChannelsAreMixedToo) {
-    Samples data;
-    for (int i = 0; i < 300; ++i) {
-        data.insert(data.end(), {300, -600, 900});
-    }
-    const Result<Samples> samples = read(riff({fmt(3, kRecognizerRate), {"data", pcm(data)}}));
-    ASSERT_TRUE(samples) << samples.error().toStdString();
-    EXPECT_EQ(*samples, Samples(300, 200));
-}
-
-TEST_F(WavFiles, ADataSizeLargerThanTheFileGivesOnlyTheSamplesInTheFile) {
-    for (const quint32 declared :
-         {quint32(pcm(kShortTone).size() + 2), quint32(1000000), quint32(0xFFFFFFFF)}) {
-        const Result<Samples> samples =
-            read(riff({fmt(1, kRecognizerRate), {"data", pcm(kShortTone), declared}}));
-        ASSERT_TRUE(samples) << declared << ": " << samples.error().toStdString();
-        EXPECT_EQ(*samples, kShortTone) << "declared " << declared;
-    }
-}
-
-TEST_F(WavFiles, AnOddByteAtTheEndOfTheSoundIsNoSample) {
-    QByteArray data = pcm({1000, -2000, 3000});
-    data.append('\x7f');
-    const Result<Samples> samples = read(riff({fmt(1, kRecognizerRate), {"data", data}}));
-    ASSERT_TRUE(samples) << samples.error().toStdString();
-    EXPECT_EQ(*samples, (Samples{1000, -2000, 3000}));
 }
 
 TEST_F(WavFiles, AFileThatIsNotThereIsRefused) {
@@ -394,7 +387,7 @@ TEST_P(BadWav, IsRefusedWithAReason) {
 }
 
 QByteArray wholeFile() {
-    return riff({fmt(1, kRecognizerRate), {"data", pcm(kShortTone)}});
+    return riff({fmt(), kToneData});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -402,36 +395,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadCase{"Empty", ""}, BadCase{"Text", "This is no sound at all, only some words in a file.\n"},
         BadCase{"BigEndianRiff", QByteArray("RIFX") + wholeFile().mid(4)},
-        BadCase{"RiffButNoWave", riff({fmt(1, kRecognizerRate), {"data", pcm(kShortTone)}}, "AVI ")},
+        BadCase{"RiffButNoWave", riff({fmt(), kToneData}, "AVI ")},
         BadCase{"EightBit", riff({fmt(1, kRecognizerRate, 1, 8), {"data", QByteArray(1600, '\x80')}})},
         BadCase{"TwentyFourBit", riff({fmt(1, kRecognizerRate, 1, 24), {"data", QByteArray(4800, '\0')}})},
         BadCase{"Float", riff({fmt(1, kRecognizerRate, 3, 32), {"data", QByteArray(6400, '\0')}})},
         BadCase{"ALaw", riff({fmt(1, 8000, 6, 8), {"data", QByteArray(800, '\xd5')}})},
-        BadCase{"NoChannels", riff({fmt(0, kRecognizerRate), {"data", pcm(kShortTone)}})},
-        BadCase{"NoRate", riff({fmt(1, 0), {"data", pcm(kShortTone)}})},
-        BadCase{"NoFormat", riff({{"data", pcm(kShortTone)}})},
-        BadCase{"NoData", riff({fmt(1, kRecognizerRate), {"LIST", "INFO"}})},
-        BadCase{"HeaderOnly", wholeFile().left(12)}, BadCase{"CutInTheRiffHeader", wholeFile().left(10)},
+        BadCase{"NoChannels", riff({fmt(0, kRecognizerRate), kToneData})},
+        BadCase{"NoRate", riff({fmt(1, 0), kToneData})}, BadCase{"NoFormat", riff({kToneData})},
+        BadCase{"NoData", riff({fmt(), {"LIST", "INFO"}})}, BadCase{"HeaderOnly", wholeFile().left(12)},
+        BadCase{"CutInTheRiffHeader", wholeFile().left(10)},
         BadCase{"CutInTheFormatChunk", wholeFile().left(24)},
         BadCase{"FormatChunkTooShort",
-                riff({{"fmt ", formatBody(1, 1, kRecognizerRate, 16).left(12)}, {"data", pcm(kShortTone)}})},
+                riff({{"fmt ", formatBody(1, 1, kRecognizerRate, 16).left(12)}, kToneData})},
         BadCase{"FormatSizeBeyondTheFile",
                 wholeFile().left(20).replace(16, 4, QByteArray("\xff\xff\xff\x7f", 4))}),
     [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
-
-// WAVE_FORMAT_EXTENSIBLE with the PCM sub-format is 16-bit PCM too, as some recorders write it.
-TEST_F(WavFiles, ExtensibleFormatWithPcmInsideIsRead) {
-    QByteArray body = formatBody(0xFFFE, 1, kRecognizerRate, 16, 22);
-    char* extra = body.data() + 18;
-    qToLittleEndian<quint16>(16, extra);     // valid bits
-    qToLittleEndian<quint32>(4, extra + 2);  // front centre
-    static const unsigned char kPcmGuid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                               0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
-    std::memcpy(extra + 6, kPcmGuid, sizeof kPcmGuid);
-    const Result<Samples> samples = read(riff({{"fmt ", body}, {"data", pcm(kShortTone)}}));
-    ASSERT_TRUE(samples) << samples.error().toStdString();
-    EXPECT_EQ(*samples, kShortTone);
-}
 
 class OurVoice : public ::testing::Test {
 protected:

@@ -88,19 +88,15 @@ TEST_P(OurCharacter, IntroducesItselfWithVoiceAndBalloon) {
     EXPECT_EQ(file_.info().height, 128);
 }
 
-TEST_P(OurCharacter, HasEveryAnimationAndStateThePlayerUses) {
-    for (const QString& name : kAnimations) {
-        EXPECT_NE(file_.animation(name), nullptr) << name.toStdString();
-    }
+// That every animation played by name or through a state is there,
+// AnimationsMoveFrameByFrameAndComeBackToRest checks with the rest of what it asks of them.
+TEST_P(OurCharacter, HasEveryStateThePlayerUses) {
     ASSERT_NE(file_.animation(u"pleased"), nullptr);
     EXPECT_EQ(file_.animation(u"pleased")->name, QStringLiteral("Pleased"));
     for (const QString& name : kStates) {
         const auto* state = file_.state(name);
         ASSERT_NE(state, nullptr) << name.toStdString();
-        ASSERT_FALSE(state->animations.isEmpty()) << name.toStdString();
-        for (const QString& a : state->animations) {
-            EXPECT_NE(file_.animation(a), nullptr) << name.toStdString() << " names " << a.toStdString();
-        }
+        EXPECT_FALSE(state->animations.isEmpty()) << name.toStdString();
     }
     EXPECT_GE(file_.state(u"IdlingLevel1")->animations.size(), 2);
 }
