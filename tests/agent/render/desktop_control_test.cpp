@@ -4,15 +4,12 @@
 #include "agent/render/command_menu.h"
 #include "agent/render/user_language.h"
 #include "tests/agent/format/sample_character.h"
-#include "tests/support/engine_time.h"
-#include "tests/support/render_fakes.h"
-#include "tests/support/test_data.h"
+#include "tests/support/desktop_engine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,41 +21,24 @@ using agent::render::DesktopControl;
 using agent::render::DesktopEnvironment;
 using agent::render::EngineOptions;
 using agent::render::MenuEntry;
-using agent::render::OptionsStore;
 using agent::render::RequestKind;
-using testsupport::HandVoice;
+using testsupport::menuTexts;
+using testsupport::opaquePoint;
 
 namespace {
 
-// The engine on the genuine Genie, in a character folder of its own, with voices the test drives.
-class EngineTest : public ::testing::Test {
+// The engine on the genuine Genie, with voices the test drives.
+class EngineTest : public testsupport::DesktopEngineTest {
 protected:
     void SetUp() override {
-        const QString data = testsupport::acsTestDataDir();
-        if (data.isEmpty()) {
-            GTEST_SKIP() << "no character files";
+        copyCharacters({"Genie.acs"});
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(QFile::copy(data + "/Genie.acs", folder.filePath("Genie.acs")));
-        options = std::make_shared<OptionsStore>(folder.filePath("engine.ini"));
         control = std::make_unique<DesktopControl>(environment());
         control->setCommandHandler(
             [this](const agent::UserInput& in) { commands << in.characterId + ":" + in.name; });
         control->setDragCompleteHandler([this](const agent::DragEvent& e) { drags << e; });
-    }
-
-    DesktopEnvironment environment() {
-        DesktopEnvironment env;
-        env.characterFolder = folder.path();
-        env.options = options;
-        env.time = &time;
-        env.random = [] { return agent::render::seededRandom(7); };
-        env.makeVoice = [this] {
-            auto v = std::make_unique<HandVoice>(voiceLog);
-            voices.push_back(v.get());
-            return v;
-        };
-        return env;
     }
 
     DesktopCharacter* loadGenie() {
@@ -87,26 +67,10 @@ protected:
     }
     QHash<DesktopCharacter*, QList<Completion>> recorded;
 
-    testsupport::VirtualEngineTime time;  // outlives the control
-    QTemporaryDir folder;
-    std::shared_ptr<OptionsStore> options;
-    std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
-    std::vector<HandVoice*> voices;
     std::unique_ptr<DesktopControl> control;
     QStringList commands;
     QList<agent::DragEvent> drags;
 };
-
-QPoint opaquePoint(const QImage& picture) {
-    for (int y = picture.height() / 2; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            if (qAlpha(picture.pixel(x, y)) > 0) {
-                return {x, y};
-            }
-        }
-    }
-    return {-1, -1};
-}
 
 TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
     DesktopCharacter* genie = loadGenie();
@@ -297,11 +261,7 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* a : menu->actions()) {
-        texts << (a->isSeparator() ? "---" : a->text());
-    }
-    EXPECT_EQ(texts, (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
+    EXPECT_EQ(menuTexts(menu), (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
     menu->actions()[2]->trigger();
     EXPECT_EQ(commands, QStringList{"Genie:Joke"});
 
