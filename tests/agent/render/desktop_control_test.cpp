@@ -418,23 +418,35 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
     }
 }
 
-TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
+// A heading and a separator only above visible commands with a caption; Listen, when offered, after them and
+// before Hide.
+TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommandsListenBeforeHide) {
+    using K = MenuEntry::Kind;
     const QList<agent::Command> commands = {{"A", "Alpha", "", true, true},
                                             {"B", "Beta", "", false, true},
                                             {"C", "Hidden", "", true, false},
                                             {"D", "", "", true, true}};
-    using K = MenuEntry::Kind;
-    const QList<MenuEntry> all = agent::render::commandMenuEntries("Clock", true, commands);
-    ASSERT_EQ(all.size(), 5);
-    EXPECT_EQ(all[0], (MenuEntry{K::Heading, "Clock", {}, false}));
-    EXPECT_EQ(all[1], (MenuEntry{K::Command, "Alpha", "A", true}));
-    EXPECT_EQ(all[2], (MenuEntry{K::Command, "Beta", "B", false}));
-    EXPECT_EQ(all[3].kind, K::Separator);
-    EXPECT_EQ(all[4], (MenuEntry{K::Hide, "Hide", {}, true}));
-
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", false, commands).size(), 1);
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, {}).size(), 1);
-    EXPECT_EQ(agent::render::commandMenuEntries("", true, commands).size(), 4) << "no empty heading";
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, commands, true),
+              (QList<MenuEntry>{{K::Heading, "Clock", {}, false},
+                                {K::Command, "Alpha", "A", true},
+                                {K::Command, "Beta", "B", false},
+                                {K::Separator, {}, {}, false},
+                                {K::Listen, "Listen", {}, true},
+                                {K::Hide, "Hide", {}, true}}));
+    const auto kinds = [](const char* caption, bool visible, const QList<agent::Command>& list, bool listen) {
+        QList<K> out;
+        for (const MenuEntry& e : agent::render::commandMenuEntries(caption, visible, list, listen)) {
+            out << e.kind;
+        }
+        return out;
+    };
+    EXPECT_EQ(kinds("Clock", true, commands, false),
+              (QList<K>{K::Heading, K::Command, K::Command, K::Separator, K::Hide}));
+    EXPECT_EQ(kinds("Clock", false, commands, true), (QList<K>{K::Listen, K::Hide}));
+    EXPECT_EQ(kinds("Clock", false, commands, false), QList<K>{K::Hide});
+    EXPECT_EQ(kinds("Clock", true, {}, false), QList<K>{K::Hide});
+    EXPECT_EQ(kinds("", true, commands, false), (QList<K>{K::Command, K::Command, K::Separator, K::Hide}))
+        << "no empty heading";
 }
 
 TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {

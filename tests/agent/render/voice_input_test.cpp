@@ -21,7 +21,6 @@ using agent::render::DesktopControl;
 using agent::render::EngineOptions;
 using agent::render::KeyChange;
 using agent::render::ListeningTip;
-using agent::render::MenuEntry;
 using agent::render::VoiceInput;
 using agent::render::VoiceInputSetup;
 using testsupport::HandKey;
@@ -447,26 +446,6 @@ TEST(KeyRepeatFilter, AHeldKeyIsOnePressAndOneRelease) {
         f.reset();
         EXPECT_EQ(f.press(30), pressed);
     }
-}
-
-TEST(CommandMenu, ListenComesAfterTheCommandsAndBeforeHide) {
-    using K = MenuEntry::Kind;
-    const QList<agent::Command> commands = {{"A", "Alpha", "alpha", true, true}};
-    auto kinds = [](const QList<MenuEntry>& entries) {
-        QList<K> out;
-        for (const MenuEntry& e : entries) {
-            out << e.kind;
-        }
-        return out;
-    };
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", true, commands, true)),
-              (QList<K>{K::Heading, K::Command, K::Separator, K::Listen, K::Hide}));
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", false, commands, true)),
-              (QList<K>{K::Listen, K::Hide}));
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", true, commands, false)),
-              (QList<K>{K::Heading, K::Command, K::Separator, K::Hide}));
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, commands, true)[3],
-              (MenuEntry{K::Listen, "Listen", {}, true}));
 }
 
 }  // namespace
