@@ -1,11 +1,9 @@
 // The word balloon: its text layout and placement as plain functions, and the window on the offscreen
 // platform.
-#include "agent/format/acs_file.h"
 #include "agent/render/balloon_geometry.h"
 #include "agent/render/balloon_text.h"
 #include "agent/render/word_balloon.h"
 #include "tests/support/qt_printers.h"
-#include "tests/support/test_data.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -487,35 +485,6 @@ TEST(WordBalloon, NoTallerThanTheScreen) {
     balloon.placeBeside(QRect(300, 500, 100, 100), kArea);
     EXPECT_GT(balloon.rowCount(), rows);
     EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
-}
-
-TEST(WordBalloon, GenuineCharacterStyle) {
-    const QString dir = testsupport::acsTestDataDir();
-    if (dir.isEmpty()) {
-        GTEST_SKIP() << "no character files";
-    }
-    agent::format::AcsFile file;
-    const agent::Status loaded = file.load(dir + QStringLiteral("/Genie.acs"));
-    ASSERT_TRUE(loaded) << loaded.error().toStdString();
-    ASSERT_TRUE(file.info().balloon.has_value());
-    const BalloonInfo info = *file.info().balloon;
-    WordBalloon balloon;
-    balloon.setStyle(info);
-    EXPECT_EQ(balloon.textFont().family(), info.fontName);
-    const QRect screen(0, 0, 1024, 768);
-    balloon.placeBeside(QRect(300, 300, 128, 128), screen);
-    const QString statement = QStringLiteral(
-        "It is a quarter past eleven on a fine Tuesday morning, and the kettle has just boiled for the "
-        "second time today");
-    balloon.open(statement);
-    balloon.reveal(int(statement.size()));
-    EXPECT_GE(balloon.visibleLines().size(), 1);
-    EXPECT_LE(balloon.visibleLines().size(), int(info.lines));
-    for (const QString& line : balloon.visibleLines()) {
-        EXPECT_LE(line.size(), int(info.charsPerLine));
-    }
-    EXPECT_TRUE(screen.contains(balloon.geometry()));
-    EXPECT_TRUE(hasColour(rendered(balloon), info.background));
 }
 
 }  // namespace

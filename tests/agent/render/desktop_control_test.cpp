@@ -341,9 +341,13 @@ TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
     }
 }
 
-// Every genuine file either fails its load cleanly or shows, speaks with its own balloon settings and hides.
+// Every genuine file either fails its load cleanly or shows, speaks within its own balloon settings and
+// hides.
 TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
     const QDir data(testsupport::acsTestDataDir());
+    const QString statement = QStringLiteral(
+        "It is a quarter past eleven on a fine Tuesday morning, and the kettle has just boiled for the "
+        "second time today");
     int shown = 0;
     for (const QString& name : data.entryList({"*.acs"}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
@@ -356,16 +360,22 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
         DesktopCharacter* c = control->character(id);
         c->moveTo(50, 300);
         c->show();
-        c->speak("Hello there");
+        c->speak(statement);
         settle(c);
         ASSERT_TRUE(c->player().isSpeaking());
         EXPECT_TRUE(c->window().isVisible());
         EXPECT_EQ(c->window().picture().size(), QSize(c->width(), c->height()));
-        voices.back()->start("Hello there");
-        voices.back()->word(5);
+        voices.back()->start(statement);
+        voices.back()->word(int(statement.size()));
+        const std::optional<agent::format::BalloonInfo>& style = c->file().info().balloon;
         EXPECT_EQ(c->balloon().isVisible(),
-                  c->file().info().balloon.has_value() &&
-                      !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
+                  style.has_value() && !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
+        // The file's own balloon: no more lines, and no longer ones, than it asks for.
+        const agent::format::BalloonInfo asked = style.value_or(agent::format::BalloonInfo{});
+        EXPECT_LE(c->balloon().visibleLines().size(), std::max<int>(asked.lines, 1));
+        for (const QString& line : c->balloon().visibleLines()) {
+            EXPECT_LE(line.size(), std::max<int>(asked.charsPerLine, 8));
+        }
         voices.back()->finish();
         time.advance(0);
         c->hide();
