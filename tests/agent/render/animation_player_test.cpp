@@ -110,8 +110,10 @@ QList<Timed> run(RecordingPlayer& player, int ms, int* clock) {
     return out;
 }
 
-// Shows the character and lets the Showing animation finish.
-void showNow(RecordingPlayer& player) {
+// Shows the character at a place and lets the Showing animation finish; it walks at the given speed.
+void showNow(RecordingPlayer& player, QPoint at = {0, 0}, int pixelsPerSecond = 100) {
+    player.setPosition(at);
+    player.setMoveSpeed(pixelsPerSecond);
     player.show();
     player.advance(200);
     ASSERT_FALSE(player.isBusy());
@@ -296,9 +298,7 @@ TEST_F(PlayerTest, AHiddenCharacterDoesNotIdle) {
 
 TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-300, 40});
     int clock = 0;
     run(player, 1, &clock);
@@ -335,9 +335,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
     AcsFile walker;
     loadInto(&walker, c);
     RecordingPlayer player(walker, agent::render::seededRandom(3));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     player.moveTo({100, 0});
     QList<int> pictures;
     for (int t = 0; t < 2000; t += 50) {
@@ -359,9 +357,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
 
 TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-300, 0});
     player.advance(1000);
     player.setPosition({50, 60});
@@ -381,9 +377,7 @@ TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
 
 TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({10, 500});
-    showNow(player);
-    player.setMoveSpeed(200);
+    showNow(player, {10, 500}, 200);
     // Upwards: the character has no MovingUp state, so only the position changes.
     const int id = player.moveTo({10, 100});
     player.advance(1000);
@@ -398,9 +392,7 @@ TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
 
 TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-1000, 0});
     player.advance(2050);
     const QPoint there = player.position();
