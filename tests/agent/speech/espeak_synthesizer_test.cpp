@@ -85,7 +85,7 @@ TEST(SynthesisTimeline, ClockSentenceHasEveryWordInOrderWithinTheSoundAndAMoving
     EXPECT_GE(closedMidway, 1);
 }
 
-TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersAndMapTags) {
+TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersMapTagsAndSettingsChanges) {
     const Utterance u = say(QString::fromUtf8("Grüße & <more> 😀 \\Emp\\done"));
     expectConsistentTimeline(u);
     const std::string words = spokenWords(u);
@@ -98,12 +98,10 @@ TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersAndMapTags) {
     ASSERT_EQ(spokenWords(mapped), "It|is|ten|sharp|now");
     EXPECT_EQ(mapped.words[2].shownEnd, mapped.shownText.indexOf("10:00") + 5)
         << "a mapped stretch shows all of its balloon text with its first word";
-}
 
-TEST(SynthesisTimeline, SettingsChangesKeepOneTimeline) {
-    const Utterance u = say(R"(\Chr="Whisper"\quiet words \Chr="Normal"\\Spd=250\loud words)");
-    expectConsistentTimeline(u);
-    EXPECT_EQ(spokenWords(u), "quiet|words|loud|words");
+    const Utterance changed = say(R"(\Chr="Whisper"\quiet words \Chr="Normal"\\Spd=250\loud words)");
+    expectConsistentTimeline(changed);
+    EXPECT_EQ(spokenWords(changed), "quiet|words|loud|words") << "changes of settings keep one timeline";
 }
 
 TEST(SynthesisTimeline, PauseIsSilenceWithTheMouthClosed) {
