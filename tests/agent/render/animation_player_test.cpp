@@ -110,8 +110,10 @@ QList<Timed> run(RecordingPlayer& player, int ms, int* clock) {
     return out;
 }
 
-// Shows the character and lets the Showing animation finish.
-void showNow(RecordingPlayer& player) {
+// Shows the character at a place and lets the Showing animation finish; it walks at the given speed.
+void showNow(RecordingPlayer& player, QPoint at = {0, 0}, int pixelsPerSecond = 100) {
+    player.setPosition(at);
+    player.setMoveSpeed(pixelsPerSecond);
     player.show();
     player.advance(200);
     ASSERT_FALSE(player.isBusy());
@@ -286,19 +288,9 @@ TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
     EXPECT_EQ(player.idleLevel(), 1);
 }
 
-TEST_F(PlayerTest, AHiddenCharacterDoesNotIdle) {
-    RecordingPlayer player(file, agent::render::seededRandom(5));
-    player.setIdleTimes(IdleTimes{10, 10, 20, 30});
-    player.advance(100000);
-    EXPECT_FALSE(player.isAnimating());
-    EXPECT_TRUE(player.currentAnimation().isEmpty());
-}
-
 TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-300, 40});
     int clock = 0;
     run(player, 1, &clock);
@@ -335,9 +327,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
     AcsFile walker;
     loadInto(&walker, c);
     RecordingPlayer player(walker, agent::render::seededRandom(3));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     player.moveTo({100, 0});
     QList<int> pictures;
     for (int t = 0; t < 2000; t += 50) {
@@ -359,9 +349,7 @@ TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere)
 
 TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-300, 0});
     player.advance(1000);
     player.setPosition({50, 60});
@@ -381,9 +369,7 @@ TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
 
 TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({10, 500});
-    showNow(player);
-    player.setMoveSpeed(200);
+    showNow(player, {10, 500}, 200);
     // Upwards: the character has no MovingUp state, so only the position changes.
     const int id = player.moveTo({10, 100});
     player.advance(1000);
@@ -398,9 +384,7 @@ TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
 
 TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
-    player.setPosition({0, 0});
     showNow(player);
-    player.setMoveSpeed(100);
     const int id = player.moveTo({-1000, 0});
     player.advance(2050);
     const QPoint there = player.position();
@@ -614,7 +598,12 @@ TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
 
 TEST_F(PlayerTest, TimeToNextEventTellsADriverHowLongToSleep) {
     RecordingPlayer player(file, agent::render::seededRandom(5));
+    player.setIdleTimes(IdleTimes{10, 10, 20, 30});
+    player.advance(100000);
+    EXPECT_FALSE(player.isAnimating()) << "a hidden character does not idle";
+    EXPECT_TRUE(player.currentAnimation().isEmpty());
     EXPECT_EQ(player.msUntilNextEvent(), -1) << "hidden and asked nothing: no time needed";
+    player.setIdleTimes(IdleTimes{});
     player.show();
     EXPECT_EQ(player.msUntilNextEvent(), 0);
     player.advance(0);

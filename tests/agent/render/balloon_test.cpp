@@ -1,11 +1,9 @@
 // The word balloon: its text layout and placement as plain functions, and the window on the offscreen
 // platform.
-#include "agent/format/acs_file.h"
 #include "agent/render/balloon_geometry.h"
 #include "agent/render/balloon_text.h"
 #include "agent/render/word_balloon.h"
 #include "tests/support/qt_printers.h"
-#include "tests/support/test_data.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -43,6 +41,8 @@ TEST(BalloonText, WholeTextWraps) {
         {"one\r\ntwo\rthree\n\nfour", 40, {"one", "two", "three", "", "four"}},
         {"one\n\n", 40, {"one"}},
         {"ten\u00a0o'clock now", 11, {"ten\u00a0o'clock", "now"}},
+        // U+1F600 is two UTF-16 units; a line of 8 units must not end between them.
+        {"abcdefg\U0001F600hij", 8, {"abcdefg", "\U0001F600hij"}},
         // A file claiming no width, or a negative one, gets eight characters.
         {"aaaa bbb cccc", 0, {"aaaa bbb", "cccc"}},
         {"aaaa bbb cccc", -5, {"aaaa bbb", "cccc"}},
@@ -69,20 +69,49 @@ TEST(BalloonText, AbsurdSizesAreBounded) {
     EXPECT_EQ(BalloonText(QStringLiteral("x"), 1000).charsPerLine(), 255);
 }
 
-TEST(BalloonText, RevealsWordByWordWithoutReflowing) {
-    // "twelve" would fit after "It is now" while it is being revealed; the whole text decides its line.
-    const QString statement = QStringLiteral("It is now twelve o'clock and all is well");
-    const BalloonText text(statement, 12);
+// What a balloon of so many rows shows once the text up to a point has been spoken: the lines of the whole
+// text, never reflowed while it is revealed, paged to the last rows.
+TEST(BalloonText, RevealsWordByWordWithoutReflowingAndPagesToTheLastRows) {
+    const QString noon = QStringLiteral("It is now twelve o'clock and all is well");
+    const QString count = QStringLiteral("one two three four five six");
+    const QString blank = QStringLiteral("one\n\ntwo");
+    const QString smiley =
+        QStringLiteral("abcdefg") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("hij");
+    const struct {
+        QString text;
+        int charsPerLine, end, rows;
+        QStringList shown;
+    } cases[] = {
+        {noon, 12, 0, 2, {}},
+        {noon, 12, -4, 2, {}},
+        {noon, 12, 2, 2, {"It"}},
+        {noon, 12, 3, 2, {"It"}},  // the space alone adds nothing
+        {noon, 12, 10, 2, {"It is now"}},
+        // "twelve" would fit after "It is now" while it is being revealed; the whole text decides its line.
+        {noon, 12, 13, 2, {"It is now", "twe"}},
+        {count, 8, 13, 2, {"one two", "three"}},
+        {count, 8, 18, 2, {"three", "four"}},
+        {count, 8, 23, 2, {"four", "five"}},
+        // A balloon of one line (or a file claiming none) shows only the line being spoken.
+        {count, 8, 18, 1, {"four"}},
+        {count, 8, 18, 0, {"four"}},
+        // A blank line comes with the text after it.
+        {blank, 20, 3, 3, {"one"}},
+        {blank, 20, 6, 3, {"one", "", "t"}},
+        {blank, 20, 8, 2, {"", "two"}},
+        {smiley, 40, 8, 1, {"abcdefg"}},  // up to the middle of a surrogate pair: neither half
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text.toStdString() << " up to " << c.end << " in " << c.rows);
+        EXPECT_EQ(BalloonText(c.text, c.charsPerLine).visibleLines(c.end, c.rows), c.shown);
+    }
+    EXPECT_EQ(BalloonText(noon, 12).firstVisibleLine(0, 2), 0);
+    EXPECT_EQ(BalloonText(count, 8).firstVisibleLine(18, 2), 1);
+
+    const BalloonText text(noon, 12);
     const QStringList full = text.fullLines();
     ASSERT_EQ(full, QStringList({"It is now", "twelve", "o'clock and", "all is well"}));
-    EXPECT_TRUE(text.visibleLines(0, 2).isEmpty());
-    EXPECT_TRUE(text.visibleLines(-4, 2).isEmpty());
-    EXPECT_EQ(text.firstVisibleLine(0, 2), 0);
-    EXPECT_EQ(text.visibleLines(2, 2), QStringList{"It"});
-    EXPECT_EQ(text.visibleLines(3, 2), QStringList{"It"});  // the space alone adds nothing
-    EXPECT_EQ(text.visibleLines(10, 2), QStringList{"It is now"});
-    EXPECT_EQ(text.visibleLines(13, 2), QStringList({"It is now", "twe"}));
-    for (int end = 0; end <= statement.size(); ++end) {
+    for (int end = 0; end <= noon.size(); ++end) {
         const QStringList shown = text.visibleLines(end, 255);
         // Every shown line is a prefix of the same line of the whole text, and all but the last are whole.
         ASSERT_LE(shown.size(), full.size());
@@ -94,39 +123,6 @@ TEST(BalloonText, RevealsWordByWordWithoutReflowing) {
         }
     }
     EXPECT_EQ(text.visibleLines(1000, 255), full);
-}
-
-TEST(BalloonText, PagesToTheLastRevealedLines) {
-    const QString statement = QStringLiteral("one two three four five six");
-    const BalloonText text(statement, 8);
-    ASSERT_EQ(text.fullLines(), QStringList({"one two", "three", "four", "five six"}));
-    const auto endOf = [&](const char* word) {
-        return int(statement.indexOf(QLatin1String(word)) + qstrlen(word));
-    };
-    EXPECT_EQ(text.visibleLines(endOf("three"), 2), QStringList({"one two", "three"}));
-    EXPECT_EQ(text.visibleLines(endOf("four"), 2), QStringList({"three", "four"}));
-    EXPECT_EQ(text.firstVisibleLine(endOf("four"), 2), 1);
-    EXPECT_EQ(text.visibleLines(endOf("five"), 2), QStringList({"four", "five"}));
-    // A balloon of one line (or a file claiming none) shows only the line being spoken.
-    EXPECT_EQ(text.visibleLines(endOf("four"), 1), QStringList{"four"});
-    EXPECT_EQ(text.visibleLines(endOf("four"), 0), QStringList{"four"});
-}
-
-TEST(BalloonText, BlankLineRevealedWithTheTextAfterIt) {
-    const BalloonText text(QStringLiteral("one\n\ntwo"), 20);
-    EXPECT_EQ(text.visibleLines(3, 3), QStringList{"one"});
-    EXPECT_EQ(text.visibleLines(6, 3), QStringList({"one", "", "t"}));
-    EXPECT_EQ(text.visibleLines(8, 2), QStringList({"", "two"}));
-}
-
-TEST(BalloonText, NeverSplitsASurrogatePair) {
-    // U+1F600 is two UTF-16 units; a line of 8 units must not end between them.
-    const QString smiley = QString::fromUcs4(U"\U0001F600");
-    const QString statement = QStringLiteral("abcdefg") + smiley + QStringLiteral("hij");
-    EXPECT_EQ(BalloonText(statement, 8).fullLines(),
-              QStringList({"abcdefg", smiley + QStringLiteral("hij")}));
-    // Revealing up to the middle of the pair shows neither half.
-    EXPECT_EQ(BalloonText(statement, 40).visibleLines(8, 1), QStringList{"abcdefg"});
 }
 
 // ---- Placement ----
@@ -487,35 +483,6 @@ TEST(WordBalloon, NoTallerThanTheScreen) {
     balloon.placeBeside(QRect(300, 500, 100, 100), kArea);
     EXPECT_GT(balloon.rowCount(), rows);
     EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
-}
-
-TEST(WordBalloon, GenuineCharacterStyle) {
-    const QString dir = testsupport::acsTestDataDir();
-    if (dir.isEmpty()) {
-        GTEST_SKIP() << "no character files";
-    }
-    agent::format::AcsFile file;
-    const agent::Status loaded = file.load(dir + QStringLiteral("/Genie.acs"));
-    ASSERT_TRUE(loaded) << loaded.error().toStdString();
-    ASSERT_TRUE(file.info().balloon.has_value());
-    const BalloonInfo info = *file.info().balloon;
-    WordBalloon balloon;
-    balloon.setStyle(info);
-    EXPECT_EQ(balloon.textFont().family(), info.fontName);
-    const QRect screen(0, 0, 1024, 768);
-    balloon.placeBeside(QRect(300, 300, 128, 128), screen);
-    const QString statement = QStringLiteral(
-        "It is a quarter past eleven on a fine Tuesday morning, and the kettle has just boiled for the "
-        "second time today");
-    balloon.open(statement);
-    balloon.reveal(int(statement.size()));
-    EXPECT_GE(balloon.visibleLines().size(), 1);
-    EXPECT_LE(balloon.visibleLines().size(), int(info.lines));
-    for (const QString& line : balloon.visibleLines()) {
-        EXPECT_LE(line.size(), int(info.charsPerLine));
-    }
-    EXPECT_TRUE(screen.contains(balloon.geometry()));
-    EXPECT_TRUE(hasColour(rendered(balloon), info.background));
 }
 
 }  // namespace

@@ -4,15 +4,12 @@
 #include "agent/render/command_menu.h"
 #include "agent/render/user_language.h"
 #include "tests/agent/format/sample_character.h"
-#include "tests/support/engine_time.h"
-#include "tests/support/render_fakes.h"
-#include "tests/support/test_data.h"
+#include "tests/support/desktop_engine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,41 +21,24 @@ using agent::render::DesktopControl;
 using agent::render::DesktopEnvironment;
 using agent::render::EngineOptions;
 using agent::render::MenuEntry;
-using agent::render::OptionsStore;
 using agent::render::RequestKind;
-using testsupport::HandVoice;
+using testsupport::menuTexts;
+using testsupport::opaquePoint;
 
 namespace {
 
-// The engine on the genuine Genie, in a character folder of its own, with voices the test drives.
-class EngineTest : public ::testing::Test {
+// The engine on the genuine Genie, with voices the test drives.
+class EngineTest : public testsupport::DesktopEngineTest {
 protected:
     void SetUp() override {
-        const QString data = testsupport::acsTestDataDir();
-        if (data.isEmpty()) {
-            GTEST_SKIP() << "no character files";
+        copyCharacters({"Genie.acs"});
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(QFile::copy(data + "/Genie.acs", folder.filePath("Genie.acs")));
-        options = std::make_shared<OptionsStore>(folder.filePath("engine.ini"));
         control = std::make_unique<DesktopControl>(environment());
         control->setCommandHandler(
             [this](const agent::UserInput& in) { commands << in.characterId + ":" + in.name; });
         control->setDragCompleteHandler([this](const agent::DragEvent& e) { drags << e; });
-    }
-
-    DesktopEnvironment environment() {
-        DesktopEnvironment env;
-        env.characterFolder = folder.path();
-        env.options = options;
-        env.time = &time;
-        env.random = [] { return agent::render::seededRandom(7); };
-        env.makeVoice = [this] {
-            auto v = std::make_unique<HandVoice>(voiceLog);
-            voices.push_back(v.get());
-            return v;
-        };
-        return env;
     }
 
     DesktopCharacter* loadGenie() {
@@ -87,26 +67,10 @@ protected:
     }
     QHash<DesktopCharacter*, QList<Completion>> recorded;
 
-    testsupport::VirtualEngineTime time;  // outlives the control
-    QTemporaryDir folder;
-    std::shared_ptr<OptionsStore> options;
-    std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
-    std::vector<HandVoice*> voices;
     std::unique_ptr<DesktopControl> control;
     QStringList commands;
     QList<agent::DragEvent> drags;
 };
-
-QPoint opaquePoint(const QImage& picture) {
-    for (int y = picture.height() / 2; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            if (qAlpha(picture.pixel(x, y)) > 0) {
-                return {x, y};
-            }
-        }
-    }
-    return {-1, -1};
-}
 
 TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
     DesktopCharacter* genie = loadGenie();
@@ -297,11 +261,7 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* a : menu->actions()) {
-        texts << (a->isSeparator() ? "---" : a->text());
-    }
-    EXPECT_EQ(texts, (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
+    EXPECT_EQ(menuTexts(menu), (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
     menu->actions()[2]->trigger();
     EXPECT_EQ(commands, QStringList{"Genie:Joke"});
 
@@ -381,9 +341,13 @@ TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
     }
 }
 
-// Every genuine file either fails its load cleanly or shows, speaks with its own balloon settings and hides.
+// Every genuine file either fails its load cleanly or shows, speaks within its own balloon settings and
+// hides.
 TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
     const QDir data(testsupport::acsTestDataDir());
+    const QString statement = QStringLiteral(
+        "It is a quarter past eleven on a fine Tuesday morning, and the kettle has just boiled for the "
+        "second time today");
     int shown = 0;
     for (const QString& name : data.entryList({"*.acs"}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
@@ -396,16 +360,22 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
         DesktopCharacter* c = control->character(id);
         c->moveTo(50, 300);
         c->show();
-        c->speak("Hello there");
+        c->speak(statement);
         settle(c);
         ASSERT_TRUE(c->player().isSpeaking());
         EXPECT_TRUE(c->window().isVisible());
         EXPECT_EQ(c->window().picture().size(), QSize(c->width(), c->height()));
-        voices.back()->start("Hello there");
-        voices.back()->word(5);
+        voices.back()->start(statement);
+        voices.back()->word(int(statement.size()));
+        const std::optional<agent::format::BalloonInfo>& style = c->file().info().balloon;
         EXPECT_EQ(c->balloon().isVisible(),
-                  c->file().info().balloon.has_value() &&
-                      !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
+                  style.has_value() && !(c->file().info().flags & agent::format::flags::kBalloonDisabled));
+        // The file's own balloon: no more lines, and no longer ones, than it asks for.
+        const agent::format::BalloonInfo asked = style.value_or(agent::format::BalloonInfo{});
+        EXPECT_LE(c->balloon().visibleLines().size(), std::max<int>(asked.lines, 1));
+        for (const QString& line : c->balloon().visibleLines()) {
+            EXPECT_LE(line.size(), std::max<int>(asked.charsPerLine, 8));
+        }
         voices.back()->finish();
         time.advance(0);
         c->hide();
@@ -458,23 +428,35 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
     }
 }
 
-TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
+// A heading and a separator only above visible commands with a caption; Listen, when offered, after them and
+// before Hide.
+TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommandsListenBeforeHide) {
+    using K = MenuEntry::Kind;
     const QList<agent::Command> commands = {{"A", "Alpha", "", true, true},
                                             {"B", "Beta", "", false, true},
                                             {"C", "Hidden", "", true, false},
                                             {"D", "", "", true, true}};
-    using K = MenuEntry::Kind;
-    const QList<MenuEntry> all = agent::render::commandMenuEntries("Clock", true, commands);
-    ASSERT_EQ(all.size(), 5);
-    EXPECT_EQ(all[0], (MenuEntry{K::Heading, "Clock", {}, false}));
-    EXPECT_EQ(all[1], (MenuEntry{K::Command, "Alpha", "A", true}));
-    EXPECT_EQ(all[2], (MenuEntry{K::Command, "Beta", "B", false}));
-    EXPECT_EQ(all[3].kind, K::Separator);
-    EXPECT_EQ(all[4], (MenuEntry{K::Hide, "Hide", {}, true}));
-
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", false, commands).size(), 1);
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, {}).size(), 1);
-    EXPECT_EQ(agent::render::commandMenuEntries("", true, commands).size(), 4) << "no empty heading";
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, commands, true),
+              (QList<MenuEntry>{{K::Heading, "Clock", {}, false},
+                                {K::Command, "Alpha", "A", true},
+                                {K::Command, "Beta", "B", false},
+                                {K::Separator, {}, {}, false},
+                                {K::Listen, "Listen", {}, true},
+                                {K::Hide, "Hide", {}, true}}));
+    const auto kinds = [](const char* caption, bool visible, const QList<agent::Command>& list, bool listen) {
+        QList<K> out;
+        for (const MenuEntry& e : agent::render::commandMenuEntries(caption, visible, list, listen)) {
+            out << e.kind;
+        }
+        return out;
+    };
+    EXPECT_EQ(kinds("Clock", true, commands, false),
+              (QList<K>{K::Heading, K::Command, K::Command, K::Separator, K::Hide}));
+    EXPECT_EQ(kinds("Clock", false, commands, true), (QList<K>{K::Listen, K::Hide}));
+    EXPECT_EQ(kinds("Clock", false, commands, false), QList<K>{K::Hide});
+    EXPECT_EQ(kinds("Clock", true, {}, false), QList<K>{K::Hide});
+    EXPECT_EQ(kinds("", true, commands, false), (QList<K>{K::Command, K::Command, K::Separator, K::Hide}))
+        << "no empty heading";
 }
 
 TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {

@@ -267,28 +267,26 @@ TEST_F(OptionsWindowTest, TheSpeechInputPageKeepsItsOptionsInTheFile) {
     EXPECT_EQ(OptionsStore(store->path()).options(), expected);
 }
 
-TEST(OptionsWindowText, InputEntries) {
-    const QList<VoiceEntry> entries = {{"Default input", ""},
-                                       {"Built-in Audio Analog Stereo", kInputs[0].id},
-                                       {"Yeti Stereo Microphone", kInputs[1].id}};
-    EXPECT_EQ(agent::render::inputEntries(kInputs, QString()), entries);
-    EXPECT_EQ(agent::render::inputEntries(kInputs, kInputs[1].id), entries);
-    // A microphone unplugged since it was chosen stays choosable; one without a description shows its id.
+// A voice or microphone chosen but no longer there stays choosable, so that OK does not drop it.
+TEST(OptionsWindowText, VoiceAndInputEntries) {
+    const QList<VoiceEntry> voices = {{"Character's own voice", ""},
+                                      {"English (Received Pronunciation) (en-gb, male)", "gmw/en-GB-x-rp"},
+                                      {"English (America) (en-us)", "gmw/en-US"}};
+    EXPECT_EQ(agent::render::voiceEntries(kVoices, QString()), voices);
+    EXPECT_EQ(agent::render::voiceEntries(kVoices, QStringLiteral("gmw/en-US")), voices);
+    EXPECT_EQ(agent::render::voiceEntries({}, QStringLiteral("roa/it")),
+              (QList<VoiceEntry>{{"Character's own voice", ""}, {"roa/it (not installed)", "roa/it"}}));
+
+    const QList<VoiceEntry> inputs = {{"Default input", ""},
+                                      {"Built-in Audio Analog Stereo", kInputs[0].id},
+                                      {"Yeti Stereo Microphone", kInputs[1].id}};
+    EXPECT_EQ(agent::render::inputEntries(kInputs, QString()), inputs);
+    EXPECT_EQ(agent::render::inputEntries(kInputs, kInputs[1].id), inputs);
+    // One without a description shows its id.
     EXPECT_EQ(
         agent::render::inputEntries({{"usb-mic", ""}}, QStringLiteral("bt-headset")),
         (QList<VoiceEntry>{
             {"Default input", ""}, {"usb-mic", "usb-mic"}, {"bt-headset (not connected)", "bt-headset"}}));
-}
-
-TEST(OptionsWindowText, VoiceEntries) {
-    const QList<VoiceEntry> entries = {{"Character's own voice", ""},
-                                       {"English (Received Pronunciation) (en-gb, male)", "gmw/en-GB-x-rp"},
-                                       {"English (America) (en-us)", "gmw/en-US"}};
-    EXPECT_EQ(agent::render::voiceEntries(kVoices, QString()), entries);
-    EXPECT_EQ(agent::render::voiceEntries(kVoices, QStringLiteral("gmw/en-US")), entries);
-    // A chosen voice no longer installed stays choosable, so that OK does not drop it.
-    EXPECT_EQ(agent::render::voiceEntries({}, QStringLiteral("roa/it")),
-              (QList<VoiceEntry>{{"Character's own voice", ""}, {"roa/it (not installed)", "roa/it"}}));
 }
 
 }  // namespace

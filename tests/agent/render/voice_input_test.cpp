@@ -5,15 +5,11 @@
 #include "agent/render/desktop_control.h"
 #include "agent/render/key_repeat_filter.h"
 #include "agent/render/unavailable_listener.h"
-#include "tests/support/engine_time.h"
+#include "tests/support/desktop_engine.h"
 #include "tests/support/listen_fakes.h"
-#include "tests/support/render_fakes.h"
-#include "tests/support/test_data.h"
 
-#include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,17 +18,13 @@ using agent::listen::Listener;
 using agent::listen::Recognition;
 using agent::render::DesktopCharacter;
 using agent::render::DesktopControl;
-using agent::render::DesktopEnvironment;
 using agent::render::EngineOptions;
 using agent::render::KeyChange;
 using agent::render::ListeningTip;
-using agent::render::MenuEntry;
-using agent::render::OptionsStore;
 using agent::render::VoiceInput;
 using agent::render::VoiceInputSetup;
 using testsupport::HandKey;
 using testsupport::HandListener;
-using testsupport::HandVoice;
 
 namespace {
 
@@ -58,17 +50,14 @@ private:
     QtMessageHandler previous_ = nullptr;
 };
 
-class VoiceInputTest : public ::testing::Test {
+class VoiceInputTest : public testsupport::DesktopEngineTest {
 protected:
     void SetUp() override {
-        const QString data = testsupport::acsTestDataDir();
-        if (data.isEmpty()) {
-            GTEST_SKIP() << "no character files";
+        seed = 3;
+        copyCharacters({"Genie.acs", "Merlin.acs"});
+        if (!IsSkipped() && !HasFatalFailure()) {
+            makeInput();
         }
-        ASSERT_TRUE(QFile::copy(data + "/Genie.acs", folder.filePath("Genie.acs")));
-        ASSERT_TRUE(QFile::copy(data + "/Merlin.acs", folder.filePath("Merlin.acs")));
-        options = std::make_shared<OptionsStore>(folder.filePath("engine.ini"));
-        makeInput();
     }
 
     void makeInput() {
@@ -88,21 +77,6 @@ protected:
             [this](const agent::UserInput& in) { raised << "first " + in.characterId + ":" + in.name; });
         second->setCommandHandler(
             [this](const agent::UserInput& in) { raised << "second " + in.characterId + ":" + in.name; });
-    }
-
-    DesktopEnvironment environment() {
-        DesktopEnvironment env;
-        env.characterFolder = folder.path();
-        env.options = options;
-        env.random = [] { return agent::render::seededRandom(3); };
-        env.makeVoice = [this] {
-            auto v = std::make_unique<HandVoice>(voiceLog);
-            voices.push_back(v.get());
-            return v;
-        };
-        env.voiceInput = input;
-        env.time = &time;
-        return env;
     }
 
     // Genie in the first control and Merlin in the second, both shown, each with commands of its own.
@@ -134,27 +108,10 @@ protected:
     }
     void step(int ms) { time.advance(ms); }
 
-    static QPoint opaquePoint(const QImage& picture) {
-        for (int y = picture.height() / 2; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                if (qAlpha(picture.pixel(x, y)) > 0) {
-                    return {x, y};
-                }
-            }
-        }
-        return {-1, -1};
-    }
     static void click(DesktopCharacter* c, Qt::MouseButton button = Qt::LeftButton) {
-        const QPoint at = opaquePoint(c->window().picture());
+        const QPoint at = testsupport::opaquePoint(c->window().picture());
         ASSERT_GE(at.x(), 0);
         QTest::mouseClick(&c->window(), button, {}, at);
-    }
-    static QStringList menuTexts(QMenu* menu) {
-        QStringList texts;
-        for (QAction* a : menu->actions()) {
-            texts << (a->isSeparator() ? "---" : a->text());
-        }
-        return texts;
     }
     static QAction* menuAction(QMenu* menu, const QString& text) {
         for (QAction* a : menu->actions()) {
@@ -170,15 +127,9 @@ protected:
     }
     QString tipText() { return input->tip().isVisible() ? input->tip().text() : QString(); }
 
-    testsupport::VirtualEngineTime time;  // outlives the input and the controls
-    QTemporaryDir folder;
-    std::shared_ptr<OptionsStore> options;
-    std::shared_ptr<HandVoice::Log> voiceLog = std::make_shared<HandVoice::Log>();
-    std::vector<HandVoice*> voices;
     std::shared_ptr<HandListener::Log> listenerLog = std::make_shared<HandListener::Log>();
     std::shared_ptr<HandKey::Log> keyLog = std::make_shared<HandKey::Log>();
     HandKey* key = nullptr;
-    std::shared_ptr<VoiceInput> input;
     std::unique_ptr<DesktopControl> first;
     std::unique_ptr<DesktopControl> second;
     DesktopCharacter* genie = nullptr;
@@ -332,7 +283,7 @@ TEST_F(VoiceInputTest, TheMenusListenListensUntilSilenceAndComesBeforeHide) {
     click(genie, Qt::RightButton);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menuTexts(menu),
+    EXPECT_EQ(testsupport::menuTexts(menu),
               (QStringList{"Horalia", "Tell a joke", "Silent", "Off", "---", "Listen", "Hide"}));
     menuAction(menu, "Listen")->trigger();
     EXPECT_EQ(listenerLog->starts, QList<Listener::Mode>{Listener::Mode::UntilSilence});
@@ -495,26 +446,6 @@ TEST(KeyRepeatFilter, AHeldKeyIsOnePressAndOneRelease) {
         f.reset();
         EXPECT_EQ(f.press(30), pressed);
     }
-}
-
-TEST(CommandMenu, ListenComesAfterTheCommandsAndBeforeHide) {
-    using K = MenuEntry::Kind;
-    const QList<agent::Command> commands = {{"A", "Alpha", "alpha", true, true}};
-    auto kinds = [](const QList<MenuEntry>& entries) {
-        QList<K> out;
-        for (const MenuEntry& e : entries) {
-            out << e.kind;
-        }
-        return out;
-    };
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", true, commands, true)),
-              (QList<K>{K::Heading, K::Command, K::Separator, K::Listen, K::Hide}));
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", false, commands, true)),
-              (QList<K>{K::Listen, K::Hide}));
-    EXPECT_EQ(kinds(agent::render::commandMenuEntries("Clock", true, commands, false)),
-              (QList<K>{K::Heading, K::Command, K::Separator, K::Hide}));
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, commands, true)[3],
-              (MenuEntry{K::Listen, "Listen", {}, true}));
 }
 
 }  // namespace
