@@ -16,29 +16,19 @@
 
 #include "src/settings_dialog/frm_settings.h"
 #include "tests/support/fakes.h"
+#include "tests/support/message_log.h"
 #include "tests/support/settings_fakes.h"
 
 namespace testsupport {
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    SettingsDialogTest() : fake(at(0, 7)) {
-        faults().clear();
-        previous_ =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtCriticalMsg) {
-                    faults() << text;
-                }
-            });
-    }
-    ~SettingsDialogTest() override { qInstallMessageHandler(previous_); }
+    SettingsDialogTest() : fake(at(0, 7)) {}
     // A control the logic names that the window lacks, or one of the wrong kind, fails the test at hand.
-    void TearDown() override { EXPECT_TRUE(faults().isEmpty()) << faults().join(u'\n').toStdString(); }
-    static QStringList& faults() {
-        static QStringList log;
-        return log;
+    void TearDown() override {
+        EXPECT_TRUE(faults.lines().isEmpty()) << faults.lines().join(u'\n').toStdString();
     }
-    QtMessageHandler previous_ = nullptr;
+    MessageLog faults{QtCriticalMsg};
 
     void open(int page = 0) {
         dialog = make([this] { calls << "closeDialog"; });

@@ -7,6 +7,7 @@
 #include "agent/render/unavailable_listener.h"
 #include "tests/support/desktop_engine.h"
 #include "tests/support/listen_fakes.h"
+#include "tests/support/message_log.h"
 
 #include <QMenu>
 #include <QSignalSpy>
@@ -27,28 +28,6 @@ using testsupport::HandKey;
 using testsupport::HandListener;
 
 namespace {
-
-// What reaches standard error through Qt's warnings while a test runs.
-class WarningLog {
-public:
-    WarningLog() {
-        lines().clear();
-        previous_ =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtWarningMsg) {
-                    lines() << text;
-                }
-            });
-    }
-    ~WarningLog() { qInstallMessageHandler(previous_); }
-    static QStringList& lines() {
-        static QStringList log;
-        return log;
-    }
-
-private:
-    QtMessageHandler previous_ = nullptr;
-};
 
 class VoiceInputTest : public testsupport::DesktopEngineTest {
 protected:
@@ -304,7 +283,7 @@ TEST_F(VoiceInputTest, TheMenusListenListensUntilSilenceAndComesBeforeHide) {
 
 TEST_F(VoiceInputTest, AnUnavailableListenerSaysWhyOnceOnStandardError) {
     listenerLog->unavailable = "no microphone is connected";
-    WarningLog warnings;
+    testsupport::MessageLog warnings(QtWarningMsg);
     loadBoth();
     for (int attempt = 0; attempt < 3; ++attempt) {
         SCOPED_TRACE(attempt);
@@ -389,7 +368,7 @@ TEST_F(VoiceInputTest, SpeechInputOffTakesNoKeyAndOffersNoListen) {
 
 TEST_F(VoiceInputTest, AKeyThatCannotBeHadLeavesTheMenusListen) {
     keyLog->refusal = "this desktop has no X display";
-    WarningLog warnings;
+    testsupport::MessageLog warnings(QtWarningMsg);
     makeInput();
     EXPECT_EQ(input->keyGrab().error(), "this desktop has no X display");
     EXPECT_EQ(warnings.lines().filter("no X display").size(), 1);

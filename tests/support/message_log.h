@@ -1,0 +1,39 @@
+// Qt's messages of one kind, collected while the log lives; whatever handler was there before comes back
+// when it goes.
+#pragma once
+
+#include <QStringList>
+#include <QtGlobal>
+
+namespace testsupport {
+
+class MessageLog {
+public:
+    explicit MessageLog(QtMsgType kind) {
+        kind_() = kind;
+        lines().clear();
+        previous_ =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == kind_()) {
+                    lines() << text;
+                }
+            });
+    }
+    ~MessageLog() { qInstallMessageHandler(previous_); }
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
+
+    static QStringList& lines() {
+        static QStringList log;
+        return log;
+    }
+
+private:
+    static QtMsgType& kind_() {
+        static QtMsgType kind = QtWarningMsg;
+        return kind;
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+}  // namespace testsupport
