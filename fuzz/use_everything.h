@@ -23,16 +23,19 @@ void expectClear(const R& result) {
 
 inline void decodeImages(const AcsFile& file) {
     std::vector<std::uint8_t> pixels;
-    for (int i = 0; i < file.images().size() && i < 256; ++i) {
+    for (int i = 0; i < file.imageCount() && i < 256; ++i) {
         expectClear(file.image(i));
         expectClear(file.region(i));
-        const auto& info = file.images()[i];
-        pixels.resize(std::size_t(agent::format::rowStride(info.width)) * info.height);
-        expectClear(file.decodeIndices(i, pixels.data(), pixels.size()));
+        const auto info = file.imageInfo(i);
+        expectClear(info);
+        if (info) {
+            pixels.resize(std::size_t(agent::format::rowStride(info->width)) * info->height);
+            expectClear(file.decodeIndices(i, pixels.data(), pixels.size()));
+        }
     }
     // Indices just past the lists, and one far past, must be refused whatever the lists hold.
-    for (int i : {-1, int(file.images().size()), 1126}) {
-        if (file.image(i) || file.region(i)) {
+    for (int i : {-1, file.imageCount(), 1126}) {
+        if (file.image(i) || file.region(i) || file.imageInfo(i)) {
             std::abort();
         }
         std::uint8_t pixel = 0;
@@ -71,7 +74,7 @@ inline void useEverything(const AcsFile& file) {
     file.state(u"Speaking");
     file.localized();
     file.localized(0x0407);
-    file.data().size();
+    file.fileSize();
 }
 
 }  // namespace fuzzing

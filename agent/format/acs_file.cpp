@@ -1,5 +1,5 @@
-// A loaded character file: what its reader found, kept only when the whole file reads, with lookups by name
-// and the images decoded on demand.
+// A loaded character file: what its reader found, kept only when all its structures read, with lookups by
+// name and the images read and decoded on demand.
 #include "agent/format/acs_file.h"
 
 #include "agent/format/acs15_reader.h"
@@ -7,9 +7,8 @@
 #include "agent/format/compound_file.h"
 #include "agent/format/compression.h"
 
-#include <QFile>
-
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace agent::format {
@@ -55,11 +54,14 @@ QString Guid::toString() const {
 }
 
 void AcsFile::clear() {
-    data_.clear();
+    bytes_ = FileBytes();
     loaded_ = false;
+    generation_ = 0;
     info_ = CharacterInfo();
     animations_.clear();
     images_.clear();
+    imageBlocks_.clear();
+    headers_.clear();
     sounds_.clear();
     animationByName_.clear();
     stateByName_.clear();
@@ -74,49 +76,53 @@ Failure AcsFile::fail(const QString& message) {
     return agent::fail(message);
 }
 
-// Read whole rather than mapped: on the machine measured, taking a mapped file's pages one fault at a time
-// cost three times what copying the file into reused memory does.
 Status AcsFile::load(const QString& path, const Limits& limits) {
-    QFile file(path);
-    // Unbuffered: the whole file is read in one call straight into its array, with no copy through
-    // QFile's buffer.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        return fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    clear();
+    Result<FileBytes> opened = FileBytes::open(path, limits.maxFileSize);
+    if (!opened) {
+        return fail(opened.error());
     }
-    const qint64 size = file.size();
-    if (std::uint64_t(size) > limits.maxFileSize) {
-        return fail(QStringLiteral("%1 is %2 bytes, over the limit of %3")
-                        .arg(path)
-                        .arg(size)
-                        .arg(limits.maxFileSize));
-    }
-    QByteArray bytes(size, Qt::Uninitialized);
-    if (file.read(bytes.data(), size) != size) {
-        return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    }
-    return loadData(bytes, limits);
+    return adopt(std::move(*opened), limits);
 }
 
 Status AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
-    // A copy first: `bytes` may be this object's own data(), which clear() empties.
-    const QByteArray data = bytes;
     clear();
-    if (std::uint64_t(data.size()) > limits.maxFileSize) {
+    if (std::uint64_t(bytes.size()) > limits.maxFileSize) {
         return fail(QStringLiteral("file of %1 bytes is over the limit of %2")
-                        .arg(data.size())
+                        .arg(bytes.size())
                         .arg(limits.maxFileSize));
     }
-    // Version 1.5 characters are OLE compound documents; version 2 ones start with their own signature.
-    Result<ParsedCharacter> result =
-        CompoundFile::hasSignature(data) ? readAcs15(data, limits) : parseCharacterFile(data, limits);
+    return adopt(FileBytes(bytes), limits);
+}
+
+Status AcsFile::adopt(FileBytes bytes, const Limits& limits) {
+    // Version 1.5 characters are OLE compound documents, read whole; version 2 ones start with their own
+    // signature.
+    if (Status head = bytes.fetch(0, std::min<std::uint64_t>(bytes.size(), 8)); !head) {
+        return fail(head.error());
+    }
+    Result<ParsedCharacter> result = Failure{};
+    // A version 1.5 reader gives the images and sounds in bytes of its own, taken from the file's streams.
+    const bool ownBytes = CompoundFile::hasSignature(bytes.bytes());
+    if (ownBytes) {
+        if (Status all = bytes.fetchAll(); !all) {
+            return fail(all.error());
+        }
+        result = readAcs15(bytes.bytes(), limits);
+    } else {
+        result = parseCharacterFile(bytes, limits);
+    }
     if (!result) {
         return fail(result.error());
     }
     ParsedCharacter& parsed = *result;
-    data_ = std::move(parsed.data);
+    bytes_ = ownBytes ? FileBytes(std::move(parsed.data)) : std::move(bytes);
+    limits_ = limits;
     info_ = std::move(parsed.info);
     animations_ = std::move(parsed.animations);
     images_ = std::move(parsed.images);
+    imageBlocks_ = std::move(parsed.imageBlocks);
+    headers_.assign(imageBlocks_.size(), Header::Unread);
     sounds_ = std::move(parsed.sounds);
     // Of two entries with one name, the later is the one found.
     animationByName_.reserve(animations_.size());
@@ -129,8 +135,34 @@ Status AcsFile::loadData(const QByteArray& bytes, const Limits& limits) {
     }
     colorTable_ = info_.palette;
     colorTable_.resize(256, qRgb(0, 0, 0));
+    static std::atomic<std::uint64_t> loads{0};
+    generation_ = ++loads;
     loaded_ = true;
     return {};
+}
+
+Result<ImageInfo> AcsFile::imageInfo(int index) const {
+    if (index < 0 || index >= images_.size()) {
+        return agent::fail(QStringLiteral("image %1: no such image").arg(index));
+    }
+    if (headers_.empty() || headers_[std::size_t(index)] == Header::Good) [[likely]] {
+        return images_[index];
+    }
+    // A bad header is read again each time it is asked for, to give its reason; that costs less than
+    // keeping the reasons of images that are seldom bad.
+    const ImageBlock& block = imageBlocks_[std::size_t(index)];
+    if (Status fetched = bytes_.fetch(block.offset, block.size); !fetched) {
+        return agent::fail(QStringLiteral("image %1: %2").arg(index).arg(fetched.error()));
+    }
+    Result<ImageInfo> read =
+        readImageHeader(bytes_.bytes(), block, std::uint32_t(index), images_[index].checksum, limits_);
+    if (read) {
+        images_[index] = *read;
+        headers_[std::size_t(index)] = Header::Good;
+    } else {
+        headers_[std::size_t(index)] = Header::Bad;
+    }
+    return read;
 }
 
 int AcsFile::animationIndex(QStringView name) const {
@@ -168,10 +200,11 @@ Status AcsFile::decodeIndices(int index, std::uint8_t* out, std::size_t outSize)
     auto report = [index](const QString& message) {
         return agent::fail(QStringLiteral("image %1: %2").arg(index).arg(message));
     };
-    if (index < 0 || index >= images_.size()) {
-        return report(QStringLiteral("no such image"));
+    const Result<ImageInfo> info = imageInfo(index);
+    if (!info) {
+        return info.failure();
     }
-    const ImageInfo& img = images_[index];
+    const ImageInfo& img = *info;
     const std::size_t size = std::size_t(rowStride(img.width)) * img.height;
     if (outSize < size) {
         return report(QStringLiteral("buffer too small"));
@@ -179,7 +212,7 @@ Status AcsFile::decodeIndices(int index, std::uint8_t* out, std::size_t outSize)
     if (size == 0) {
         return {};  // an image of no pixels; `out` may then be null, which the copies below must not see
     }
-    const auto* src = reinterpret_cast<const std::uint8_t*>(data_.constData()) + img.dataOffset;
+    const auto* src = reinterpret_cast<const std::uint8_t*>(bytes_.bytes().constData()) + img.dataOffset;
     if (!img.compressed) {
         if (img.dataSize < size) {
             return report(
@@ -205,10 +238,11 @@ Result<QImage> AcsFile::image(int index) const {
     if (const QImage* cached = imageCache_.object(index)) {
         return *cached;
     }
-    if (index < 0 || index >= images_.size()) {
-        return agent::fail(QStringLiteral("image %1: no such image").arg(index));
+    const Result<ImageInfo> info = imageInfo(index);
+    if (!info) {
+        return info.failure();
     }
-    const ImageInfo& img = images_[index];
+    const ImageInfo& img = *info;
     if (img.width == 0 || img.height == 0) {
         return QImage(img.width, img.height, QImage::Format_Indexed8);
     }
@@ -242,11 +276,12 @@ Result<QImage> AcsFile::image(int index) const {
 }
 
 Result<QByteArray> AcsFile::region(int index) const {
-    if (index < 0 || index >= images_.size()) {
-        return agent::fail(QStringLiteral("image %1: no such image").arg(index));
+    const Result<ImageInfo> info = imageInfo(index);
+    if (!info) {
+        return info.failure();
     }
-    const ImageInfo& img = images_[index];
-    const char* src = data_.constData() + img.regionOffset;
+    const ImageInfo& img = *info;
+    const char* src = bytes_.bytes().constData() + img.regionOffset;
     if (img.regionStoredSize == 0) {
         return QByteArray(src, img.regionSize);
     }
@@ -267,7 +302,11 @@ QByteArray AcsFile::sound(int index) const {
     if (index < 0 || index >= sounds_.size()) {
         return {};
     }
-    return data_.mid(sounds_[index].offset, sounds_[index].size);
+    const SoundInfo& s = sounds_[index];
+    if (!bytes_.fetch(s.offset, s.size)) {
+        return {};
+    }
+    return bytes_.bytes().mid(s.offset, s.size);
 }
 
 }  // namespace agent::format

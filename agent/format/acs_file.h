@@ -1,9 +1,12 @@
-// A character file opened for use: its structures parsed and checked at load, its images decoded on first
-// use. Files come from the internet, so every count, size and offset is checked and a bad file gives an
-// error string naming the structure and the offset, never a crash.
+// A character file opened for use: its structures read and checked at load, each image's header read and
+// checked and its pixels decoded on first use. A file opened by path stays open and is read from as images
+// and sounds are wanted. Files come from the internet, so every count, size and offset is checked and a bad
+// file gives an error string naming the structure and the offset, never a crash; a damaged image costs only
+// what shows it.
 #pragma once
 
 #include "agent/format/acs_types.h"
+#include "agent/format/file_bytes.h"
 #include "agent/result.h"
 
 #include <QByteArray>
@@ -12,7 +15,15 @@
 #include <QImage>
 #include <QString>
 
+#include <vector>
+
 namespace agent::format {
+
+// Where an image's block lies in the file.
+struct ImageBlock {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+};
 
 // Bounds on what a file may claim. The defaults are far above any genuine character.
 struct Limits {
@@ -40,9 +51,14 @@ public:
 
     const CharacterInfo& info() const { return info_; }
     const QList<Animation>& animations() const { return animations_; }
-    const QList<ImageInfo>& images() const { return images_; }
     const QList<SoundInfo>& sounds() const { return sounds_; }
-    const QByteArray& data() const { return data_; }
+    int imageCount() const { return int(images_.size()); }
+    // The image's header; fails when the image does not exist, its block cannot be read or the header is
+    // damaged.
+    Result<ImageInfo> imageInfo(int index) const;
+    std::uint64_t fileSize() const { return bytes_.size(); }
+    // Different for every load, so that what was taken from one load is not taken for another's.
+    std::uint64_t generation() const { return generation_; }
 
     // Looked up without regard to case; -1 or nullptr when absent.
     int animationIndex(QStringView name) const;
@@ -59,19 +75,26 @@ public:
     Status decodeIndices(int index, std::uint8_t* out, std::size_t outSize) const;
     // The image's region (a Windows RGNDATA), decompressed when needed; empty when there is none.
     Result<QByteArray> region(int index) const;
-    // The sound's RIFF WAVE bytes; empty when out of range.
+    // The sound's RIFF WAVE bytes; empty when out of range or not readable.
     QByteArray sound(int index) const;
 
 private:
     void clear();
     // Empties the object (see load()) and gives the failure to pass on.
     Failure fail(const QString& message);
+    Status adopt(FileBytes bytes, const Limits& limits);
 
-    QByteArray data_;
+    mutable FileBytes bytes_;
+    Limits limits_;
     bool loaded_ = false;
+    std::uint64_t generation_ = 0;
     CharacterInfo info_;
     QList<Animation> animations_;
-    QList<ImageInfo> images_;
+    // An image whose block is known but whose header is not yet read holds only its checksum.
+    mutable QList<ImageInfo> images_;
+    std::vector<ImageBlock> imageBlocks_;  // empty when every header was read at load
+    enum class Header : std::uint8_t { Unread, Good, Bad };
+    mutable std::vector<Header> headers_;
     QList<SoundInfo> sounds_;
     QHash<QString, int> animationByName_;
     QHash<QString, int> stateByName_;

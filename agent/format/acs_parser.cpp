@@ -1,7 +1,8 @@
 // The header's locators lead to four blocks (character info, animation list, image list, sound list), and
 // the lists' entries to the structures they describe. Each is read with its own bounded cursor, so no
-// structure can read outside the block that holds it or outside the file. Sounds and images are read before
-// the animations, so that every frame's indices can be checked against their counts.
+// structure can read outside the block that holds it or outside the file. Sounds and images are listed before
+// the animations are read, so that every frame's indices can be checked against their counts. Each block is
+// fetched from the file as it is opened; the images' blocks and the sounds are not opened here at all.
 #include "agent/format/acs_parser.h"
 
 #include "agent/format/byte_reader.h"
@@ -40,8 +41,12 @@ bool locatorFits(const Locator& l, qsizetype fileSize) {
 
 class Parser {
 public:
-    Parser(const QByteArray& data, const Limits& limits, ParsedCharacter& out)
-        : data_(data), fileSize_(data.size()), limits_(limits), out_(out) {}
+    Parser(FileBytes& bytes, const Limits& limits, ParsedCharacter& out)
+        : bytes_(bytes),
+          data_(bytes.bytes()),
+          fileSize_(qsizetype(bytes.size())),
+          limits_(limits),
+          out_(out) {}
 
     Status run() {
         BlockLocators blocks;
@@ -67,10 +72,14 @@ private:
         }
         return fail(r.error());
     }
-    // A cursor over a block whose locator has been checked to lie inside the file.
+    // A cursor over a block whose locator has been checked to lie inside the file; a failed one when the
+    // file does not give the block.
     ByteReader reader(const Locator& l, const ReadContext& context) const {
         ByteReader r(data_, l.offset, std::uint64_t(l.offset) + l.size);
         r.setContext(context);
+        if (Status fetched = bytes_.fetch(l.offset, l.size); !fetched) [[unlikely]] {
+            r.fail(fetched.error());
+        }
         return r;
     }
     QString string(ByteReader& r) { return r.string(limits_.maxStringChars); }
@@ -84,13 +93,14 @@ private:
     Status readLocalized(const Locator& loc);
     Status readSounds(const Locator& loc);
     Status readImages(const Locator& loc);
-    Status readImage(ByteReader& list, std::uint32_t index);
+    void readImage(ByteReader& list, std::uint32_t index);
     Status readAnimations(const Locator& loc);
     Status readAnimation(ByteReader& list, std::uint32_t index);
     void readFrame(ByteReader& a, Frame* frame);
     void readSingleImage(ByteReader& a, Frame* frame);
     void readOverlay(ByteReader& a, MouthOverlay* o);
 
+    FileBytes& bytes_;
     const QByteArray& data_;
     const qsizetype fileSize_;
     const Limits& limits_;
@@ -100,8 +110,8 @@ private:
 };
 
 Status Parser::readHeader(BlockLocators* blocks) {
-    ByteReader header(data_, 0, std::uint64_t(fileSize_));
-    header.setContext("file header");
+    ByteReader header =
+        reader({0, std::uint32_t(std::min<qsizetype>(fileSize_, 36))}, {.what = "file header"});
     const std::uint32_t signature = header.u32();
     if (Status s = check(header); !s) {
         return s;
@@ -272,62 +282,28 @@ Status Parser::readSounds(const Locator& loc) {
     return check(r);
 }
 
-// Only the images' headers are read here; their pixels are decoded on first use.
+// Only where each image lies is taken here; its header is read and its pixels decoded on first use.
 Status Parser::readImages(const Locator& loc) {
     ByteReader r = reader(loc, {.what = "image list"});
     const std::uint32_t count = r.count(r.u32(), 12, limits_.maxImages, "image");
-    out_.images.reserve(count);
+    out_.images.resize(count);
+    out_.imageBlocks.resize(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-        if (Status s = readImage(r, i); !s) {
-            return s;
-        }
+        readImage(r, i);
     }
     return check(r);
 }
 
-// False only for an error in the image's own block; one in the list is left in `list` for the caller.
-Status Parser::readImage(ByteReader& list, std::uint32_t index) {
+void Parser::readImage(ByteReader& list, std::uint32_t index) {
     const Locator loc = readLocator(list);
-    ImageInfo img;
-    img.checksum = list.u32();
-    if (!list.ok()) {
-        return {};
-    }
-    if (!locatorFits(loc, fileSize_)) {
+    out_.images[index].checksum = list.u32();
+    if (list.ok() && !locatorFits(loc, fileSize_)) {
         list.fail(QStringLiteral("image %1 at offset %2 with size %3 lies past the end of the file")
                       .arg(index)
                       .arg(loc.offset)
                       .arg(loc.size));
-        return {};
     }
-    ByteReader h = reader(loc, {.what = "image", .index = index});
-    img.unknown = h.u8();
-    img.width = h.u16();
-    img.height = h.u16();
-    img.compressed = h.u8() != 0;
-    img.dataSize = h.u32();
-    img.dataOffset = std::uint32_t(h.pos());
-    h.skip(img.dataSize);
-    img.regionStoredSize = h.u32();
-    img.regionSize = h.u32();
-    img.regionOffset = std::uint32_t(h.pos());
-    h.skip(img.regionStoredSize != 0 ? img.regionStoredSize : img.regionSize);
-    // Only limits are checked here. Whether the stored data can fill the image is the decoder's to tell,
-    // when the image is drawn: runs let a few bytes fill a large image, and a damaged image must cost only
-    // the frames that show it.
-    if (h.ok() && (img.width > limits_.maxImageSide || img.height > limits_.maxImageSide)) {
-        h.fail(QStringLiteral("image size %1x%2 is over the limit of %3")
-                   .arg(img.width)
-                   .arg(img.height)
-                   .arg(limits_.maxImageSide));
-    } else if (h.ok() && img.regionSize > limits_.maxRegionSize) {
-        h.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
-    }
-    if (Status s = check(h); !s) {
-        return s;
-    }
-    out_.images.append(img);
-    return {};
+    out_.imageBlocks[index] = {loc.offset, loc.size};
 }
 
 Status Parser::readAnimations(const Locator& loc) {
@@ -503,10 +479,42 @@ void checkCharacterSize(ByteReader& r, const CharacterInfo& ci, const Limits& li
     }
 }
 
-Result<ParsedCharacter> parseCharacterFile(const QByteArray& data, const Limits& limits) {
+Result<ImageInfo> readImageHeader(const QByteArray& data, const ImageBlock& block, std::uint32_t index,
+                                  std::uint32_t checksum, const Limits& limits) {
+    ByteReader h(data, block.offset, std::uint64_t(block.offset) + block.size);
+    h.setContext({.what = "image", .index = index});
+    ImageInfo img;
+    img.checksum = checksum;
+    img.unknown = h.u8();
+    img.width = h.u16();
+    img.height = h.u16();
+    img.compressed = h.u8() != 0;
+    img.dataSize = h.u32();
+    img.dataOffset = std::uint32_t(h.pos());
+    h.skip(img.dataSize);
+    img.regionStoredSize = h.u32();
+    img.regionSize = h.u32();
+    img.regionOffset = std::uint32_t(h.pos());
+    h.skip(img.regionStoredSize != 0 ? img.regionStoredSize : img.regionSize);
+    // Only limits are checked here. Whether the stored data can fill the image is the decoder's to tell:
+    // runs let a few bytes fill a large image.
+    if (h.ok() && (img.width > limits.maxImageSide || img.height > limits.maxImageSide)) {
+        h.fail(QStringLiteral("image size %1x%2 is over the limit of %3")
+                   .arg(img.width)
+                   .arg(img.height)
+                   .arg(limits.maxImageSide));
+    } else if (h.ok() && img.regionSize > limits.maxRegionSize) {
+        h.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
+    }
+    if (!h.ok()) {
+        return fail(h.error());
+    }
+    return img;
+}
+
+Result<ParsedCharacter> parseCharacterFile(FileBytes& bytes, const Limits& limits) {
     ParsedCharacter out;
-    out.data = data;
-    Parser parser(data, limits, out);
+    Parser parser(bytes, limits, out);
     if (Status s = parser.run(); !s) {
         return s.failure();
     }

@@ -4,23 +4,34 @@
 
 #include "agent/format/acs_file.h"
 #include "agent/format/byte_reader.h"
+#include "agent/format/file_bytes.h"
 #include "agent/result.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace agent::format {
 
 struct ParsedCharacter {
-    QByteArray data;  // what the images' and sounds' offsets point into
+    QByteArray data;  // what the images' and sounds' offsets point into, when the reader made it
     CharacterInfo info;
     QList<Animation> animations;
+    // Either every image with its header read, or (`imageBlocks` not empty) as many images holding only
+    // their checksums, each with its block, to be read by readImageHeader() on first use.
     QList<ImageInfo> images;
+    std::vector<ImageBlock> imageBlocks;
     QList<SoundInfo> sounds;
 };
 
-// Fails with an error naming the structure and its offset when the file cannot be read.
-Result<ParsedCharacter> parseCharacterFile(const QByteArray& data, const Limits& limits);
+// Fetches from `bytes` only the structures, not the images' blocks nor the sounds. Fails with an error
+// naming the structure and its offset when the file cannot be read.
+Result<ParsedCharacter> parseCharacterFile(FileBytes& bytes, const Limits& limits);
+
+// The header of image `index` in its fetched block, checked against the block and the limits.
+Result<ImageInfo> readImageHeader(const QByteArray& data, const ImageBlock& block, std::uint32_t index,
+                                  std::uint32_t checksum, const Limits& limits);
 
 // Structures both versions of the format store alike, but for how a string is written.
 using StringReader = QString (*)(ByteReader& r, std::uint32_t maxChars);

@@ -314,9 +314,13 @@ Result<CharacterData> extractCharacter(const AcsFile& file) {
     CharacterData c;
     c.info = file.info();
     c.animations = file.animations();
-    c.images.reserve(file.images().size());
-    for (int i = 0; i < file.images().size(); ++i) {
-        const ImageInfo& info = file.images()[i];
+    c.images.reserve(file.imageCount());
+    for (int i = 0; i < file.imageCount(); ++i) {
+        const Result<ImageInfo> read = file.imageInfo(i);
+        if (!read) {
+            return read.failure();
+        }
+        const ImageInfo& info = *read;
         ImageData img;
         img.width = info.width;
         img.height = info.height;

@@ -54,11 +54,13 @@ Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
     const QRect bounds(0, 0, info.width, info.height);
     qint64 work = 0;
     auto area = [&](std::uint32_t image, int x, int y) {
-        if (image >= std::uint32_t(file_.images().size())) {
+        const Result<ImageInfo> img = image < std::uint32_t(file_.imageCount())
+                                          ? file_.imageInfo(int(image))
+                                          : Result<ImageInfo>(Failure{});
+        if (!img) {
             return qint64(0);  // reported by draw()
         }
-        const ImageInfo& img = file_.images()[qsizetype(image)];
-        const QRect r = bounds.intersected(QRect(x, y, img.width, img.height));
+        const QRect r = bounds.intersected(QRect(x, y, img->width, img->height));
         return r.isEmpty() ? qint64(0) : qint64(r.width()) * r.height();
     };
     for (const FrameImage& fi : frame.images) {
@@ -92,8 +94,8 @@ Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
 }
 
 Status FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear) const {
-    if (image >= 0 && image < file_.images().size() &&
-        (file_.images()[image].width == 0 || file_.images()[image].height == 0)) {
+    if (const Result<ImageInfo> info = file_.imageInfo(image);
+        info && (info->width == 0 || info->height == 0)) {
         return {};  // an empty image draws nothing
     }
     const Result<QImage> decoded = file_.image(image);

@@ -17,9 +17,9 @@ Result<const SoundEffects::Cached*> SoundEffects::decoded(const format::AcsFile&
                         .arg(file.sounds().size()));
     }
     const format::SoundInfo& info = file.sounds()[soundIndex];
-    const char* fileData = file.data().constData();
+    const std::uint64_t load = file.generation();
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
-        if (it->fileData == fileData && it->index == soundIndex && it->size == info.size &&
+        if (it->load == load && it->index == soundIndex && it->size == info.size &&
             it->checksum == info.checksum) {
             cache_.splice(cache_.begin(), cache_, it);
             return &cache_.front();
@@ -29,7 +29,7 @@ Result<const SoundEffects::Cached*> SoundEffects::decoded(const format::AcsFile&
     if (!sound) {
         return fail(QStringLiteral("sound %1: %2").arg(soundIndex).arg(sound.error()));
     }
-    Cached entry{fileData,
+    Cached entry{load,
                  soundIndex,
                  info.size,
                  info.checksum,

@@ -39,9 +39,9 @@ public:
 
 private:
     struct Cached {
-        // Which sound: the file's bytes (a reloaded file has new ones) and the sound's index, size and
+        // Which sound: the load of the file (a reloaded file is another) and the sound's index, size and
         // checksum.
-        const char* fileData = nullptr;
+        std::uint64_t load = 0;  // the file's generation()
         int index = -1;
         std::uint32_t size = 0;
         std::uint32_t checksum = 0;

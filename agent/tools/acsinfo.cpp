@@ -31,7 +31,7 @@ QJsonObject summary(const AcsFile& file, const QString& path) {
     const auto& info = file.info();
     QJsonObject o;
     o[QStringLiteral("file")] = path;
-    o[QStringLiteral("bytes")] = double(file.data().size());
+    o[QStringLiteral("bytes")] = double(file.fileSize());
     if (const auto* l = file.localized()) {
         o[QStringLiteral("name")] = l->name;
         o[QStringLiteral("description")] = l->description;
@@ -95,11 +95,19 @@ QJsonObject summary(const AcsFile& file, const QString& path) {
     }
     o[QStringLiteral("animations")] = animations;
     qint64 pixels = 0;
-    for (const auto& img : file.images()) {
-        pixels += qint64(img.width) * img.height;
+    QJsonArray damaged;
+    for (int i = 0; i < file.imageCount(); ++i) {
+        if (const auto img = file.imageInfo(i)) {
+            pixels += qint64(img->width) * img->height;
+        } else {
+            damaged.append(img.error());
+        }
     }
-    o[QStringLiteral("images")] = int(file.images().size());
+    o[QStringLiteral("images")] = file.imageCount();
     o[QStringLiteral("imagePixels")] = double(pixels);
+    if (!damaged.isEmpty()) {
+        o[QStringLiteral("damagedImages")] = damaged;
+    }
     qint64 soundBytes = 0;
     for (const auto& s : file.sounds()) {
         soundBytes += s.size;

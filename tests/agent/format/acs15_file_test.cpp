@@ -61,12 +61,12 @@ TEST(Acs15File, TinyCharacterReadsAsBuilt) {
     EXPECT_EQ(wave->durationMs(), 300);
 
     // Each animation's images follow the last one's; overlays add images of their own.
-    ASSERT_EQ(f.images().size(), 1 + 2 + 2);
+    ASSERT_EQ(f.imageCount(), 1 + 2 + 2);
     EXPECT_EQ(wave->frames[1].images, (QList<FrameImage>{{4, 0, 0}}));
     const Frame& rest = f.animation(u"RestPose")->frames[0];
     ASSERT_EQ(rest.overlays.size(), 2);
-    EXPECT_EQ(f.images()[rest.overlays[1].image].width, 4);
-    EXPECT_EQ(f.images()[rest.overlays[1].image].height, 2);
+    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).width, 4);
+    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).height, 2);
     ASSERT_EQ(f.sounds().size(), 1);
     EXPECT_EQ(wave->frames[0].sound, 0);
     EXPECT_EQ(wave->frames[1].sound, kNoSound);
@@ -142,7 +142,7 @@ TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
         ASSERT_FALSE(loaded);
         EXPECT_FALSE(f.isLoaded());
         EXPECT_TRUE(f.animations().isEmpty());
-        EXPECT_TRUE(f.images().isEmpty());
+        EXPECT_TRUE(f.imageCount() == 0);
         EXPECT_TRUE(loaded.error().startsWith(QStringLiteral("version 1.5 character: ")))
             << loaded.error().toStdString();
         EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();

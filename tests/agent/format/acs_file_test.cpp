@@ -64,7 +64,7 @@ void expectCount(qsizetype actual, int expected, const char* what) {
 void expectUsable(const AcsFile& f, const Expected& e) {
     const CharacterInfo& ci = f.info();
     expectCount(f.animations().size(), e.animations, "animations");
-    expectCount(f.images().size(), e.images, "images");
+    expectCount(f.imageCount(), e.images, "images");
     expectCount(f.sounds().size(), e.sounds, "sounds");
     expectCount(ci.states.size(), e.states, "states");
     expectCount(ci.localized.size(), e.languages, "languages");
@@ -74,10 +74,10 @@ void expectUsable(const AcsFile& f, const Expected& e) {
             EXPECT_NE(f.animation(a), nullptr) << s.name.toStdString() << " -> " << a.toStdString();
         }
     }
-    for (int i = 0; i < f.images().size(); ++i) {
+    for (int i = 0; i < f.imageCount(); ++i) {
         const agent::Result<QImage> img = f.image(i);
         ASSERT_TRUE(img) << img.error().toStdString();
-        ASSERT_EQ(img->width(), f.images()[i].width);
+        ASSERT_EQ(img->width(), f.imageInfo(i).valueOr({}).width);
     }
     FrameComposer composer(f, 0);
     for (int a = 0; a < f.animations().size(); ++a) {
@@ -109,7 +109,7 @@ void expectUsable(const AcsFile& f, const Expected& e) {
     expectCount(frames, e.frames, "frames");
     expectCount(overlays, e.overlays, "mouth overlays");
     // An image's outline is a Windows RGNDATA: its header, then its rectangles.
-    for (int i = 0; i < f.images().size(); ++i) {
+    for (int i = 0; i < f.imageCount(); ++i) {
         const QByteArray region = f.region(i).valueOr({});
         if (!region.isEmpty()) {
             ASSERT_GE(region.size(), 32);
@@ -209,8 +209,10 @@ TEST_F(AcsFileGenuine, GenieDetails) {
     EXPECT_TRUE(sawExit);
 
     qint64 pixels = 0;
-    for (const ImageInfo& i : genie.images()) {
-        pixels += qint64(i.width) * i.height;
+    for (int i = 0; i < genie.imageCount(); ++i) {
+        const agent::Result<ImageInfo> header = genie.imageInfo(i);
+        ASSERT_TRUE(header) << header.error().toStdString();
+        pixels += qint64(header->width) * header->height;
     }
     EXPECT_EQ(pixels, 9694116);
 }
@@ -255,7 +257,8 @@ TEST_F(AcsFileGenuine, MouthOverlaysDrawOnlyInsideTheirArea) {
             for (const MouthOverlay& o : f.animations()[a].frames[i].overlays) {
                 const QImage mouth = composer.compose(a, i, o.shape).valueOr({});
                 ASSERT_FALSE(mouth.isNull());
-                const QRect area(o.x, o.y, f.images()[o.image].width, f.images()[o.image].height);
+                const QRect area(o.x, o.y, f.imageInfo(o.image).valueOr({}).width,
+                                 f.imageInfo(o.image).valueOr({}).height);
                 EXPECT_TRUE(plain.rect().contains(area));
                 bool differs = false;
                 for (int y = 0; y < plain.height(); ++y) {

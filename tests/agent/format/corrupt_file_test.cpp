@@ -152,21 +152,12 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
         {"image past the end",
          [](QByteArray& b, const Layout& at) { put32(b, at.imageList + 8, 0x7FFFFFFF); },
          "image 0 at offset"},
-        {"image over the size limit",
-         [](QByteArray& b, const Layout& at) { put16(b, at.firstImage + 1, 5000); },
-         "image size 5000x7 is over"},
-        {"image data past its block",
-         [](QByteArray& b, const Layout& at) { put32(b, at.firstImage + 6, 0x10000); },
-         "data needs 65536 bytes"},
         {"sound past the end",
          [](QByteArray& b, const Layout& at) { put32(b, at.soundList + 8, 0x7FFFFFFF); },
          "sound 0 at offset"},
         {"second frame's image out of range",
          [](QByteArray& b, const Layout& at) { put32(b, secondFrame(b, at) + 2, 77); },
          "image index 77 is past the 3 images", "animation 'Idle' frame 1"},
-        {"second image's data past its block",
-         [](QByteArray& b, const Layout& at) { put32(b, get32(b, at.imageList + 4 + 12) + 6, 0x10000); },
-         "data needs 65536 bytes but only", "image 1"},
         {"second animation past the end",
          [](QByteArray& b, const Layout& at) { put32(b, at.animationList + 4 + 22 + 14, 0xFFFFFFF0); },
          "animation 'Wave' at offset 4294967280 with size", "animation list entry 1"},
@@ -192,8 +183,8 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
     }
 }
 
-// Damage to one image's data shows only when that image is decoded: the file loads, that image and the
-// frames that draw it fail with an error, and everything else draws.
+// Damage to one image, in its header or its data, shows only when that image is used: the file loads, that
+// image and the frames that draw it fail with an error, and everything else draws.
 TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
     struct ImageDamage {
         const char* name;
@@ -208,6 +199,15 @@ TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
         return at.firstImage + 10 + get32(b, at.firstImage + 6) + 4;
     };
     const std::vector<ImageDamage> table = {
+        {"image over the size limit", false,
+         [](QByteArray& b, const Layout& at) { put16(b, at.firstImage + 1, 5000); }, false,
+         "image size 5000x7 is over the limit of 4096"},
+        {"image data past its block", false,
+         [](QByteArray& b, const Layout& at) { put32(b, at.firstImage + 6, 0x10000); }, false,
+         "data needs 65536 bytes but only"},
+        {"region past its block", true,
+         [&](QByteArray& b, const Layout& at) { put32(b, regionSizeAt(b, at), 0x10000); }, true,
+         "data needs 65536 bytes but only"},
         // The first code becomes a copy, reaching before the start of the output.
         {"back-reference before the start", false,
          [](QByteArray& b, const Layout& at) { b[at.firstImage + 11] = char(0x01); }, false,
@@ -236,17 +236,30 @@ TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
         EXPECT_TRUE(error.startsWith(QStringLiteral("image 0"))) << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("offset"))) << error.toStdString();
-        for (int i = 1; i < file.images().size(); ++i) {
+        for (int i = 1; i < file.imageCount(); ++i) {
             EXPECT_TRUE(formattest::succeeds(file.image(i))) << "image " << i;
             EXPECT_FALSE(file.region(i).valueOr({}).isEmpty()) << "image " << i;
         }
         if (!d.region) {
             FrameComposer composer(file);
             const QString composeError = composer.compose(0, 0, -1).error();
-            EXPECT_TRUE(composeError.startsWith(QStringLiteral("image 0:"))) << composeError.toStdString();
+            EXPECT_TRUE(composeError.startsWith(QStringLiteral("image 0"))) << composeError.toStdString();
             EXPECT_TRUE(formattest::succeeds(composer.compose(1, 0, -1))) << "Wave does not use image 0";
         }
     }
+    // A header read after another's failure names its own image.
+    QByteArray bytes = sampleBytes();
+    const Layout at(bytes);
+    put16(bytes, at.firstImage + 1, 5000);
+    put32(bytes, get32(bytes, at.imageList + 4 + 12) + 6, 0x10000);
+    AcsFile file;
+    ASSERT_TRUE(formattest::succeeds(file.loadData(bytes)));
+    ASSERT_FALSE(file.imageInfo(0));
+    const QString error = file.imageInfo(1).error();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("image 1 at offset "))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("data needs 65536 bytes"))) << error.toStdString();
+    EXPECT_EQ(file.imageInfo(1).error(), error) << "a bad header stays bad";
+    EXPECT_TRUE(formattest::succeeds(file.image(2)));
 }
 
 // A load that fails leaves nothing behind, whether the object was new or held a good file, and whatever
@@ -284,7 +297,7 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
         AcsFile file;
         if (c.goodFirst) {
             ASSERT_TRUE(file.loadData(good));
-            ASSERT_EQ(file.images().size(), 3);
+            ASSERT_EQ(file.imageCount(), 3);
             ASSERT_TRUE(file.image(0));  // in the cache now
         }
         const agent::Status loaded = c.load(file);
@@ -293,9 +306,9 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
         EXPECT_TRUE(loaded.error().contains(QLatin1String(c.error))) << loaded.error().toStdString();
         EXPECT_EQ(file.info(), CharacterInfo());
         EXPECT_TRUE(file.animations().isEmpty());
-        EXPECT_TRUE(file.images().isEmpty());
+        EXPECT_TRUE(file.imageCount() == 0);
         EXPECT_TRUE(file.sounds().isEmpty());
-        EXPECT_TRUE(file.data().isEmpty());
+        EXPECT_EQ(file.fileSize(), 0u);
         EXPECT_EQ(file.animationIndex(u"Idle"), -1);
         EXPECT_EQ(file.animation(u"idle"), nullptr);
         EXPECT_EQ(file.state(u"Speaking"), nullptr);
@@ -315,14 +328,9 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
 
         // And the object is as good as new for the next file.
         ASSERT_TRUE(formattest::succeeds(file.loadData(good)));
-        EXPECT_EQ(file.images().size(), 3);
+        EXPECT_EQ(file.imageCount(), 3);
         EXPECT_TRUE(file.image(0));
     }
-    // Reloading the object's own data() works, though the old file is dropped before the new one is read.
-    AcsFile file;
-    ASSERT_TRUE(file.loadData(good));
-    EXPECT_TRUE(formattest::succeeds(file.loadData(file.data())));
-    EXPECT_EQ(file.images().size(), 3);
 }
 
 // A file of a few bytes can stack one image thousands of times in a frame; drawing it is refused before
@@ -438,9 +446,9 @@ TEST(AcsFileCorrupt, KeptFuzzerFindingsAreRefused) {
         } else {
             expectEveryFrameDrawsOrFails(file, name.toStdString());
             // Decoding into a buffer of exactly the image's size, which for an image of no pixels is null.
-            for (int i = 0; i < file.images().size(); ++i) {
-                std::vector<std::uint8_t> pixels(std::size_t(rowStride(file.images()[i].width)) *
-                                                 file.images()[i].height);
+            for (int i = 0; i < file.imageCount(); ++i) {
+                std::vector<std::uint8_t> pixels(std::size_t(rowStride(file.imageInfo(i).valueOr({}).width)) *
+                                                 file.imageInfo(i).valueOr({}).height);
                 const agent::Status decoded = file.decodeIndices(i, pixels.data(), pixels.size());
                 EXPECT_TRUE(decoded || !decoded.error().isEmpty()) << name.toStdString() << " image " << i;
             }
