@@ -3,9 +3,10 @@
 # (Genie, Merlin, Peedy, whichever are there), measured beside an older revision of the reader in the same run.
 # The older format_bench is built from that revision into a folder of its own (only the bench and what it
 # links); the two then run in turns, five rounds each, and the median processor time of each is compared.
-# Both readers read the whole file, and how long the kernel takes to copy it depends on how its page cache
-# holds it: a file read back after it left the cache sits in small pages and copies about twice as slowly as
-# one just written. So the comparison runs twice: on the files where they lie, and on fresh copies of them.
+# The older reader reads the whole file, and how long the kernel takes to copy it depends on how its page
+# cache holds it: a file read back after it left the cache sits in small pages and copies about twice as
+# slowly as one just written. So the comparison runs twice: on the files where they lie, and on fresh copies
+# of them. (This tree reads only the structures at the file's two ends and the first frame's images.)
 # Usage: bench/format_compare.sh [build folder] [revision, default $HORALIA_BENCH_BASELINE or a131a38]
 # a131a38 is the reader before its error texts were made lazily and its lists sized once.
 set -euo pipefail

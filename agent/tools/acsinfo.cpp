@@ -152,6 +152,9 @@ void printText(const QJsonObject& o, QTextStream& out) {
     }
     out << "Images:      " << o[QStringLiteral("images")].toInt() << " ("
         << o[QStringLiteral("imagePixels")].toInteger() << " pixels)\n";
+    for (const QJsonValue& damaged : o[QStringLiteral("damagedImages")].toArray()) {
+        out << "  damaged: " << damaged.toString() << "\n";
+    }
     out << "Sounds:      " << o[QStringLiteral("sounds")].toInt() << " ("
         << o[QStringLiteral("soundBytes")].toInteger() << " bytes)\n";
 }
@@ -266,5 +269,6 @@ int main(int argc, char** argv) {
     } else {
         printText(o, out);
     }
-    return 0;
+    // A file with a damaged image is summed up all the same, but is not a good file.
+    return o.contains(QStringLiteral("damagedImages")) ? 1 : 0;
 }

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace {
 
@@ -99,6 +101,29 @@ TEST_F(AcsInfo, FailsClearlyOnBadFilesAndUsage) {
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(acsinfo({}).exitCode, 2);
     EXPECT_EQ(acsinfo({path_, path_}).exitCode, 2);
+
+    // A damaged image is read only when asked for; the summary names it, and the file is not passed as good.
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
+    f.write(agent::format::writeCharacter(formattest::sampleCharacter(), {}).valueOr({}));
+    ASSERT_TRUE(f.seek(0));
+    const QByteArray header = f.read(24);
+    ASSERT_EQ(header.size(), 24);
+    const auto imageList = qFromLittleEndian<std::uint32_t>(header.constData() + 20);
+    ASSERT_TRUE(f.seek(imageList + 4 + 12));
+    const auto secondImage = qFromLittleEndian<std::uint32_t>(f.read(4).constData());
+    ASSERT_TRUE(f.seek(secondImage + 1));
+    f.write("\x88\x13", 2);  // a width of 5000
+    f.close();
+    const ToolRun damaged = acsinfo({bad});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(
+        damaged.out.contains(QStringLiteral("Images:      3 (90 pixels)\n  damaged: image 1 at offset ")))
+        << damaged.out.toStdString();
+    EXPECT_TRUE(damaged.out.contains(QStringLiteral("image size 5000x2 is over the limit")));
+    const ToolRun json = acsinfo({QStringLiteral("--json"), bad});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())[QStringLiteral("damagedImages")].toArray().size(),
+              1);
 }
 
 }  // namespace
