@@ -30,6 +30,8 @@ void expectSameFromFile(const QByteArray& bytes, const agent::Status& loaded, co
                         const agent::format::Limits& limits) {
     static const QString path =
         QDir::temp().filePath(QStringLiteral("horalia-acs-fuzzer-%1.acs").arg(::getpid()));
+    static const bool removedAtExit = std::atexit([] { QFile::remove(path); }) == 0;
+    (void)removedAtExit;
     QFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()) {
         return;  // no room for the file: nothing to compare
