@@ -16,15 +16,10 @@
 #include <cstdlib>
 
 using agent::format::AcsFile;
+using fuzzing::expect;
 using fuzzing::useEverything;
 
 namespace {
-
-void expect(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void expectSameFromFile(const QByteArray& bytes, const agent::Status& loaded, const AcsFile& fromMemory,
                         const agent::format::Limits& limits) {

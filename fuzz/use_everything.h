@@ -13,12 +13,16 @@ namespace fuzzing {
 
 using agent::format::AcsFile;
 
+inline void expect(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
 // Whatever fails must say what failed: a failure with no words is a fault of the reader.
 template <class R>
 void expectClear(const R& result) {
-    if (!result.ok() && result.error().isEmpty()) {
-        std::abort();
-    }
+    expect(result.ok() || !result.error().isEmpty());
 }
 
 inline void decodeImages(const AcsFile& file) {
@@ -35,9 +39,7 @@ inline void decodeImages(const AcsFile& file) {
     }
     // Indices just past the lists, and one far past, must be refused whatever the lists hold.
     for (int i : {-1, file.imageCount(), 1126}) {
-        if (file.image(i) || file.region(i) || file.imageInfo(i)) {
-            std::abort();
-        }
+        expect(!file.image(i) && !file.region(i) && !file.imageInfo(i));
         std::uint8_t pixel = 0;
         expectClear(file.decodeIndices(i, &pixel, 1));
     }

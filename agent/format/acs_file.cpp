@@ -61,7 +61,7 @@ void AcsFile::clear() {
     animations_.clear();
     images_.clear();
     imageBlocks_.clear();
-    headers_.clear();
+    headerRead_.clear();
     sounds_.clear();
     animationByName_.clear();
     stateByName_.clear();
@@ -101,17 +101,13 @@ Status AcsFile::adopt(FileBytes bytes, const Limits& limits) {
     if (Status head = bytes.fetch(0, std::min<std::uint64_t>(bytes.size(), 8)); !head) {
         return fail(head.error());
     }
-    Result<ParsedCharacter> result = Failure{};
     // A version 1.5 reader gives the images and sounds in bytes of its own, taken from the file's streams.
     const bool ownBytes = CompoundFile::hasSignature(bytes.bytes());
-    if (ownBytes) {
-        if (Status all = bytes.fetchAll(); !all) {
-            return fail(all.error());
-        }
-        result = readAcs15(bytes.bytes(), limits);
-    } else {
-        result = parseCharacterFile(bytes, limits);
+    if (Status all = ownBytes ? bytes.fetchAll() : Status(); !all) {
+        return fail(all.error());
     }
+    Result<ParsedCharacter> result =
+        ownBytes ? readAcs15(bytes.bytes(), limits) : parseCharacterFile(bytes, limits);
     if (!result) {
         return fail(result.error());
     }
@@ -122,7 +118,7 @@ Status AcsFile::adopt(FileBytes bytes, const Limits& limits) {
     animations_ = std::move(parsed.animations);
     images_ = std::move(parsed.images);
     imageBlocks_ = std::move(parsed.imageBlocks);
-    headers_.assign(imageBlocks_.size(), Header::Unread);
+    headerRead_.assign(imageBlocks_.size(), false);
     sounds_ = std::move(parsed.sounds);
     // Of two entries with one name, the later is the one found.
     animationByName_.reserve(animations_.size());
@@ -145,7 +141,7 @@ Result<ImageInfo> AcsFile::imageInfo(int index) const {
     if (index < 0 || index >= images_.size()) {
         return agent::fail(QStringLiteral("image %1: no such image").arg(index));
     }
-    if (headers_.empty() || headers_[std::size_t(index)] == Header::Good) [[likely]] {
+    if (headerRead_.empty() || headerRead_[std::size_t(index)]) [[likely]] {
         return images_[index];
     }
     // A bad header is read again each time it is asked for, to give its reason; that costs less than
@@ -158,9 +154,7 @@ Result<ImageInfo> AcsFile::imageInfo(int index) const {
         readImageHeader(bytes_.bytes(), block, std::uint32_t(index), images_[index].checksum, limits_);
     if (read) {
         images_[index] = *read;
-        headers_[std::size_t(index)] = Header::Good;
-    } else {
-        headers_[std::size_t(index)] = Header::Bad;
+        headerRead_[std::size_t(index)] = true;
     }
     return read;
 }

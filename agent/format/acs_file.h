@@ -92,9 +92,8 @@ private:
     QList<Animation> animations_;
     // An image whose block is known but whose header is not yet read holds only its checksum.
     mutable QList<ImageInfo> images_;
-    std::vector<ImageBlock> imageBlocks_;  // empty when every header was read at load
-    enum class Header : std::uint8_t { Unread, Good, Bad };
-    mutable std::vector<Header> headers_;
+    std::vector<ImageBlock> imageBlocks_;   // empty when every header was read at load
+    mutable std::vector<bool> headerRead_;  // by image, beside imageBlocks_
     QList<SoundInfo> sounds_;
     QHash<QString, int> animationByName_;
     QHash<QString, int> stateByName_;

@@ -42,11 +42,7 @@ bool locatorFits(const Locator& l, qsizetype fileSize) {
 class Parser {
 public:
     Parser(FileBytes& bytes, const Limits& limits, ParsedCharacter& out)
-        : bytes_(bytes),
-          data_(bytes.bytes()),
-          fileSize_(qsizetype(bytes.size())),
-          limits_(limits),
-          out_(out) {}
+        : bytes_(bytes), fileSize_(qsizetype(bytes.size())), limits_(limits), out_(out) {}
 
     Status run() {
         BlockLocators blocks;
@@ -75,7 +71,7 @@ private:
     // A cursor over a block whose locator has been checked to lie inside the file; a failed one when the
     // file does not give the block.
     ByteReader reader(const Locator& l, const ReadContext& context) const {
-        ByteReader r(data_, l.offset, std::uint64_t(l.offset) + l.size);
+        ByteReader r(bytes_.bytes(), l.offset, std::uint64_t(l.offset) + l.size);
         r.setContext(context);
         if (Status fetched = bytes_.fetch(l.offset, l.size); !fetched) [[unlikely]] {
             r.fail(fetched.error());
@@ -101,7 +97,6 @@ private:
     void readOverlay(ByteReader& a, MouthOverlay* o);
 
     FileBytes& bytes_;
-    const QByteArray& data_;
     const qsizetype fileSize_;
     const Limits& limits_;
     ParsedCharacter& out_;

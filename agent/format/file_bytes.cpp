@@ -40,7 +40,6 @@ Result<FileBytes> FileBytes::open(const QString& path, std::uint64_t maxSize) {
         ::posix_fadvise(file->handle(), 0, 0, POSIX_FADV_WILLNEED);
         out.file_ = std::move(file);
         out.chunkPresent_.assign(std::size_t((std::uint64_t(size) + kChunk - 1) / kChunk), false);
-        out.path_ = path;
     }
     return out;
 }
@@ -84,12 +83,12 @@ Status FileBytes::readChunks(std::size_t first, std::size_t end) {
             continue;
         }
         if (n < 0) {
-            return fail(QStringLiteral("cannot read %1: %2").arg(path_, qt_error_string(errno)));
+            return fail(QStringLiteral("cannot read %1: %2").arg(file_->fileName(), qt_error_string(errno)));
         }
         if (n == 0) {
             return fail(QStringLiteral("cannot read %1: it ends at byte %2, short of the %3 it had when it "
                                        "was opened")
-                            .arg(path_)
+                            .arg(file_->fileName())
                             .arg(at)
                             .arg(size()));
         }

@@ -46,7 +46,6 @@ private:
     QByteArray bytes_;
     std::unique_ptr<QFile> file_;     // null when every byte is present
     std::vector<bool> chunkPresent_;  // by chunk of kChunk bytes
-    QString path_;
 };
 
 }  // namespace agent::format

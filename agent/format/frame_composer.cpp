@@ -54,9 +54,7 @@ Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
     const QRect bounds(0, 0, info.width, info.height);
     qint64 work = 0;
     auto area = [&](std::uint32_t image, int x, int y) {
-        const Result<ImageInfo> img = image < std::uint32_t(file_.imageCount())
-                                          ? file_.imageInfo(int(image))
-                                          : Result<ImageInfo>(Failure{});
+        const Result<ImageInfo> img = file_.imageInfo(int(image));
         if (!img) {
             return qint64(0);  // reported by draw()
         }
@@ -94,10 +92,7 @@ Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
 }
 
 Status FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear) const {
-    if (const Result<ImageInfo> info = file_.imageInfo(image);
-        info && (info->width == 0 || info->height == 0)) {
-        return {};  // an empty image draws nothing
-    }
+    // An image of no pixels comes back null and draws nothing.
     const Result<QImage> decoded = file_.image(image);
     if (!decoded) {
         return decoded.failure();

@@ -21,10 +21,6 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-bool cutFile(const QString& path, qint64 size) {
-    return QFile::resize(path, size);
-}
-
 TEST(FileBytes, GivesTheRangesAskedForAndRefusesWhatIsGone) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -48,7 +44,7 @@ TEST(FileBytes, GivesTheRangesAskedForAndRefusesWhatIsGone) {
 
     // Cut short after it was opened: what was read stays, what lies past the cut fails, and a piece that
     // straddles the cut fails too rather than give bytes that are not there.
-    ASSERT_TRUE(cutFile(path, 40000));
+    ASSERT_TRUE(QFile::resize(path, 40000));
     EXPECT_TRUE(formattest::succeeds(bytes.fetch(50000, 10)));
     EXPECT_EQ(bytes.bytes().mid(50000, 10), pattern.mid(50000, 10));
     const QString straddling = bytes.fetch(35000, 10).error();
@@ -118,7 +114,7 @@ TEST(AcsFileFromPath, AFileCutShortAfterLoadingCostsOnlyWhatIsGone) {
     AcsFile file;
     ASSERT_TRUE(formattest::succeeds(file.load(path)));
     ASSERT_TRUE(formattest::succeeds(file.image(0)));
-    ASSERT_TRUE(cutFile(path, sample.lastImageOffset));
+    ASSERT_TRUE(QFile::resize(path, sample.lastImageOffset));
 
     for (int i : {1, 2}) {
         EXPECT_TRUE(formattest::succeeds(file.image(i))) << i;
