@@ -69,12 +69,6 @@ TEST(CompoundFile, ReadsAFatWhoseSectorNumbersGoOnIntoDifatSectors) {
     EXPECT_EQ(file.readStream(u"small").valueOr({}), kStreams[0].data);
 }
 
-TEST(CompoundFile, SignatureIsTheFirstEightBytes) {
-    EXPECT_TRUE(CompoundFile::hasSignature(QByteArray::fromHex("D0CF11E0A1B11AE100")));
-    EXPECT_FALSE(CompoundFile::hasSignature(QByteArray::fromHex("D0CF11E0A1B11A")));
-    EXPECT_FALSE(CompoundFile::hasSignature(QByteArray::fromHex("C3ABCDAB00000000")));
-}
-
 struct Damage {
     const char* name;
     std::function<void(QByteArray&, const CfbLayout&)> apply;
