@@ -265,9 +265,11 @@ TEST(PhraseWords, AreDistinctInOrderOfFirstAppearance) {
                  {"say 'cheese'", {"say", "cheese"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const Result<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(c.text));
-        ASSERT_TRUE(phrase) << phrase.error().toStdString();
-        EXPECT_EQ(phrase->words(), listOf(c.words));
+        [&] {  // a case that fails ends itself, not the others
+            const Result<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(c.text));
+            ASSERT_TRUE(phrase) << phrase.error().toStdString();
+            EXPECT_EQ(phrase->words(), listOf(c.words));
+        }();
     }
 }
 
