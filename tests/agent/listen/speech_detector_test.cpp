@@ -89,19 +89,6 @@ constexpr int kEndMs = SpeechDetector::kEndFrames * 10;
 
 class DetectorAtRate : public ::testing::TestWithParam<int> {};
 
-TEST_P(DetectorAtRate, SpeechStartsAfterTheStartFramesAndEndsAfterTheEndFramesOfQuiet) {
-    const int rate = GetParam();
-    Signal signal(rate);
-    signal.noise(500, 20).tone(500, 4000).noise(1000, 20);
-    SpeechDetector detector(rate);
-    const std::vector<Heard> heard = hearSampleBySample(detector, signal.samples());
-    EXPECT_EQ(heard, (std::vector<Heard>{{Event::SpeechStarted, signal.at(500 + kStartMs)},
-                                         {Event::SpeechEnded, signal.at(1000 + kEndMs)}}));
-    EXPECT_FALSE(detector.inSpeech());
-    EXPECT_TRUE(detector.heardSpeech());
-    EXPECT_EQ(detector.elapsedMs(), 2000);
-}
-
 TEST_P(DetectorAtRate, IsInSpeechBetweenItsStartAndItsEnd) {
     const int rate = GetParam();
     Signal signal(rate);
@@ -129,69 +116,45 @@ TEST_P(DetectorAtRate, IsInSpeechBetweenItsStartAndItsEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Rates, DetectorAtRate, ::testing::Values(8000, 16000, 44100, 48000));
 
-struct BurstCase {
-    int ms;
-    bool speech;
-};
-
-void PrintTo(const BurstCase& c, std::ostream* os) {
-    *os << c.ms << " ms";
-}
-
-class LoudBurst : public ::testing::TestWithParam<BurstCase> {};
-
-TEST_P(LoudBurst, IsSpeechOnlyWhenItLastsTheStartFrames) {
-    const BurstCase& c = GetParam();
-    Signal signal(16000);
-    signal.noise(400, 30).tone(c.ms, 6000).noise(1500, 30);
-    SpeechDetector detector;
-    const std::vector<Heard> heard = hearSampleBySample(detector, signal.samples());
-    if (c.speech) {
-        EXPECT_EQ(heard, (std::vector<Heard>{{Event::SpeechStarted, signal.at(400 + kStartMs)},
-                                             {Event::SpeechEnded, signal.at(400 + c.ms + kEndMs)}}));
-    } else {
-        EXPECT_TRUE(heard.empty()) << "a click of " << c.ms << " ms taken as speech";
-        EXPECT_FALSE(detector.heardSpeech());
+TEST(LoudBurst, IsSpeechOnlyWhenItLastsTheStartFrames) {
+    const std::pair<int, bool> bursts[] = {{10, false},      {30, false},           {kStartMs - 10, false},
+                                           {kStartMs, true}, {kStartMs + 10, true}, {600, true}};
+    for (const auto& [ms, speech] : bursts) {
+        SCOPED_TRACE(testing::Message() << ms << " ms");
+        Signal signal(16000);
+        signal.noise(400, 30).tone(ms, 6000).noise(1500, 30);
+        SpeechDetector detector;
+        const std::vector<Heard> heard = hearSampleBySample(detector, signal.samples());
+        if (speech) {
+            EXPECT_EQ(heard, (std::vector<Heard>{{Event::SpeechStarted, signal.at(400 + kStartMs)},
+                                                 {Event::SpeechEnded, signal.at(400 + ms + kEndMs)}}));
+        } else {
+            EXPECT_TRUE(heard.empty()) << "a click of " << ms << " ms taken as speech";
+            EXPECT_FALSE(detector.heardSpeech());
+        }
+        EXPECT_FALSE(detector.inSpeech());
     }
-    EXPECT_FALSE(detector.inSpeech());
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, LoudBurst,
-                         ::testing::Values(BurstCase{10, false}, BurstCase{30, false},
-                                           BurstCase{kStartMs - 10, false}, BurstCase{kStartMs, true},
-                                           BurstCase{kStartMs + 10, true}, BurstCase{600, true}));
-
-struct PauseCase {
-    int ms;
-    bool ends;  // whether speech ends in the pause
-};
-
-void PrintTo(const PauseCase& c, std::ostream* os) {
-    *os << c.ms << " ms";
-}
-
-class PauseBetweenWords : public ::testing::TestWithParam<PauseCase> {};
-
-TEST_P(PauseBetweenWords, EndsSpeechOnlyWhenItLastsTheEndFrames) {
-    const PauseCase& c = GetParam();
-    Signal signal(16000);
-    signal.silence(200).tone(300, 3000).noise(c.ms, 40).tone(300, 3000).silence(1000);
-    SpeechDetector detector;
-    const std::vector<Heard> heard = hearSampleBySample(detector, signal.samples());
-    const int secondWord = 500 + c.ms;
-    std::vector<Heard> expected{{Event::SpeechStarted, signal.at(200 + kStartMs)}};
-    if (c.ends) {
-        expected.push_back({Event::SpeechEnded, signal.at(500 + kEndMs)});
-        expected.push_back({Event::SpeechStarted, signal.at(secondWord + kStartMs)});
+// Whether speech ends in a pause between two words.
+TEST(PauseBetweenWords, EndsSpeechOnlyWhenItLastsTheEndFrames) {
+    for (const auto& [ms, ends] :
+         {std::pair{50, false}, {400, false}, {kEndMs - 10, false}, {kEndMs + 10, true}, {1500, true}}) {
+        SCOPED_TRACE(testing::Message() << ms << " ms");
+        Signal signal(16000);
+        signal.silence(200).tone(300, 3000).noise(ms, 40).tone(300, 3000).silence(1000);
+        SpeechDetector detector;
+        const std::vector<Heard> heard = hearSampleBySample(detector, signal.samples());
+        const int secondWord = 500 + ms;
+        std::vector<Heard> expected{{Event::SpeechStarted, signal.at(200 + kStartMs)}};
+        if (ends) {
+            expected.push_back({Event::SpeechEnded, signal.at(500 + kEndMs)});
+            expected.push_back({Event::SpeechStarted, signal.at(secondWord + kStartMs)});
+        }
+        expected.push_back({Event::SpeechEnded, signal.at(secondWord + 300 + kEndMs)});
+        EXPECT_EQ(heard, expected);
     }
-    expected.push_back({Event::SpeechEnded, signal.at(secondWord + 300 + kEndMs)});
-    EXPECT_EQ(heard, expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(Lengths, PauseBetweenWords,
-                         ::testing::Values(PauseCase{50, false}, PauseCase{400, false},
-                                           PauseCase{kEndMs - 10, false}, PauseCase{kEndMs + 10, true},
-                                           PauseCase{1500, true}));
 
 // A signal with every kind of event: two utterances, the second after a short pause inside it.
 Signal twoUtterances() {
@@ -244,38 +207,35 @@ TEST(FedInOneBlock, TellsTheFirstEventAndEndsInTheSameState) {
     EXPECT_EQ(detector.elapsedMs(), reference.elapsedMs());
 }
 
-struct ElapsedCase {
-    int rate;
-    std::vector<int> chunks;  // sample counts fed one after another
-    std::int64_t ms;
-};
-
-void PrintTo(const ElapsedCase& c, std::ostream* os) {
-    *os << c.rate << " Hz, " << c.ms << " ms";
-}
-
-class Elapsed : public ::testing::TestWithParam<ElapsedCase> {};
-
-// Quiet, however it is fed (nothing at all too), is no event.
-TEST_P(Elapsed, CountsTheSamplesFedAtTheDetectorsRate) {
-    const ElapsedCase& c = GetParam();
-    SpeechDetector detector(c.rate);
-    for (const int n : c.chunks) {
-        const Samples quiet(static_cast<std::size_t>(n), 0);
-        EXPECT_EQ(detector.feed(quiet), Event::None);
+// Quiet, however it is fed (nothing at all too), is no event; the time is the samples fed at the detector's
+// rate.
+TEST(Elapsed, CountsTheSamplesFedAtTheDetectorsRate) {
+    const struct {
+        int rate;
+        std::vector<int> chunks;  // sample counts fed one after another
+        std::int64_t ms;
+    } cases[] = {{16000, {0}, 0},
+                 {16000, {16000}, 1000},
+                 {16000, {8000}, 500},
+                 {16000, {1, 15, 144}, 10},
+                 {16000, {159}, 9},
+                 {16000, {16000, 16000, 16000, 8000}, 3500},
+                 {48000, {48000}, 1000},
+                 {48000, {24000}, 500},
+                 {48000, {160}, 3},
+                 {48000, {480, 480, 480}, 30},
+                 {44100, {44100, 22050}, 1500},
+                 {8000, {8000, 80}, 1010}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << c.ms << " ms");
+        SpeechDetector detector(c.rate);
+        for (const int n : c.chunks) {
+            EXPECT_EQ(detector.feed(Samples(static_cast<std::size_t>(n), 0)), Event::None);
+        }
+        EXPECT_EQ(detector.elapsedMs(), c.ms);
+        EXPECT_FALSE(detector.inSpeech());
     }
-    EXPECT_EQ(detector.elapsedMs(), c.ms);
-    EXPECT_FALSE(detector.inSpeech());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rates, Elapsed,
-    ::testing::Values(ElapsedCase{16000, {0}, 0}, ElapsedCase{16000, {16000}, 1000},
-                      ElapsedCase{16000, {8000}, 500}, ElapsedCase{16000, {1, 15, 144}, 10},
-                      ElapsedCase{16000, {159}, 9}, ElapsedCase{16000, {16000, 16000, 16000, 8000}, 3500},
-                      ElapsedCase{48000, {48000}, 1000}, ElapsedCase{48000, {24000}, 500},
-                      ElapsedCase{48000, {160}, 3}, ElapsedCase{48000, {480, 480, 480}, 30},
-                      ElapsedCase{44100, {44100, 22050}, 1500}, ElapsedCase{8000, {8000, 80}, 1010}));
 
 // A room with a steady noise floor: the noise itself is no speech, a voice well above it is.
 class NoisyRoom : public ::testing::TestWithParam<double> {};
@@ -316,35 +276,24 @@ TEST(NoSpeech, IsHeardInClicksAVoiceLittleAboveTheNoiseOrAWhisper) {
     }
 }
 
-struct SteadyNoiseCase {
-    const char* name;
-    double before;  // RMS of what the microphone gives first, for one second
-    double after;   // RMS of the steady noise that follows
-};
-
-void PrintTo(const SteadyNoiseCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class SteadyNoise : public ::testing::TestWithParam<SteadyNoiseCase> {};
-
 // However the room's noise comes, ten seconds of it unchanged is not one long utterance.
-TEST_P(SteadyNoise, DoesNotKeepTheDetectorInSpeech) {
-    const SteadyNoiseCase& c = GetParam();
-    Signal signal(16000);
-    signal.noise(1000, c.before).noise(10000, c.after);
-    SpeechDetector detector;
-    hearSampleBySample(detector, signal.samples());
-    EXPECT_FALSE(detector.inSpeech());
+TEST(SteadyNoise, DoesNotKeepTheDetectorInSpeech) {
+    const struct {
+        const char* name;
+        double before;  // RMS of what the microphone gives first, for one second
+        double after;   // RMS of the steady noise that follows
+    } rooms[] = {{"after digital silence", 0.0, 400.0},
+                 {"a fan starts in a quiet room", 20.0, 800.0},
+                 {"loud from the first frame", 2000.0, 2000.0}};
+    for (const auto& room : rooms) {
+        SCOPED_TRACE(room.name);
+        Signal signal(16000);
+        signal.noise(1000, room.before).noise(10000, room.after);
+        SpeechDetector detector;
+        hearSampleBySample(detector, signal.samples());
+        EXPECT_FALSE(detector.inSpeech());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rooms, SteadyNoise,
-                         ::testing::Values(SteadyNoiseCase{"AfterDigitalSilence", 0.0, 400.0},
-                                           SteadyNoiseCase{"FanStartsInAQuietRoom", 20.0, 800.0},
-                                           SteadyNoiseCase{"LoudFromTheFirstFrame", 2000.0, 2000.0}),
-                         [](const ::testing::TestParamInfo<SteadyNoiseCase>& info) {
-                             return std::string(info.param.name);
-                         });
 
 }  // namespace
 }  // namespace agent::listen

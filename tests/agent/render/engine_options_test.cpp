@@ -118,6 +118,7 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
         {"BalloonFont", "\",,,,,,,,,,,,\"", noFont},
         {"BalloonFont", "\"Sans,900,-1,5,400,0,0,0,0,0,0,0,0,0,0,1\"", noFont},  // too large
         {"BalloonFont", "\"Sans,abc,-1,5,400,0,0,0,0,0,0,0,0,0,0,1\"", noFont},
+        {"BalloonFont", "\"Sans,2\"", noFont},  // too small
         {"Voice", "../../../etc/passwd", [](EngineOptions& o) { o.voice.clear(); }},
         {"Voice", "en us; rm", [](EngineOptions& o) { o.voice.clear(); }},
         {"SpeechInputOn", "sometimes", [](EngineOptions& o) { o.listenOn = true; }},
@@ -211,37 +212,24 @@ TEST_F(OptionsStoreTest, ValuesOutsideTheirRangeAreCorrectedWhenSet) {
     EXPECT_EQ(OptionsStore(path).options(), store.options());
 }
 
+// What the file cases above do not reach: a short hand-written font, and names a line of the file cannot
+// hold.
 TEST(EngineOptionsText, FontsAndVoiceNames) {
     using namespace agent::render;
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSize(11);
-    font.setItalic(true);
-    EXPECT_EQ(fontFromText(fontToText(font)), font);
-    EXPECT_FALSE(fontFromText(QString()));
-    EXPECT_FALSE(fontFromText(QStringLiteral("Sans,2")));
     EXPECT_TRUE(fontFromText(QStringLiteral("Sans,12")));
-    for (const char* good : {"en-us", "gmw/en-US", "en-gb+f3", "roa/pt-BR", "zh_yue"}) {
-        EXPECT_TRUE(isVoiceName(QLatin1String(good))) << good;
-    }
-    for (const char* bad : {"", "en us", "../x", "en\n", "\"en\""}) {
+    EXPECT_TRUE(isVoiceName(QStringLiteral("zh_yue")));
+    for (const char* bad : {"", "en\n", "\"en\""}) {
         EXPECT_FALSE(isVoiceName(QLatin1String(bad))) << bad;
     }
 }
 
-TEST(EngineOptionsText, ListeningKeysAreFoundByTheirXNameWhateverTheCase) {
+TEST(EngineOptionsText, ListeningKeysAndInputDevices) {
     using namespace agent::render;
-    ASSERT_FALSE(listeningKeyNames().isEmpty());
-    EXPECT_EQ(listeningKeyNames().first().name, kDefaultListeningKey) << "the default is offered first";
-    ASSERT_NE(findListeningKey(QStringLiteral("scroll_lock")), nullptr);
-    EXPECT_EQ(findListeningKey(QStringLiteral("scroll_lock"))->keysym, 0xff14u);
     EXPECT_EQ(findListeningKey(QStringLiteral("Pause"))->keysym, 0xff13u);
     EXPECT_EQ(findListeningKey(QStringLiteral("F1"))->keysym, 0xffbeu);
     EXPECT_EQ(findListeningKey(QStringLiteral("F12"))->keysym, 0xffc9u);
     for (const char* bad : {"", "a", "Return", "F13", "Scroll Lock"}) {
         EXPECT_EQ(findListeningKey(QLatin1String(bad)), nullptr) << bad;
-    }
-    for (const char* good : {"default", "alsa_input.pci-0000_00_1f.3.analog-stereo", "Mic (USB) #2"}) {
-        EXPECT_TRUE(isInputDeviceId(QLatin1String(good))) << good;
     }
     EXPECT_FALSE(isInputDeviceId(QString()));
     EXPECT_FALSE(isInputDeviceId(QStringLiteral("a\rb")));
