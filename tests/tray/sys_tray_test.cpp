@@ -280,6 +280,16 @@ TEST_F(SysTrayTest, AChangeAfterUnloadLoadsAFreshComponent) {
     EXPECT_EQ(tray->DefaultMenuIndex(), 0);
 }
 
+TEST_F(SysTrayTest, NoEventsWhileThereIsNoIcon) {
+    Events events(*tray);
+    backend.mouse(wm::kLButtonDown);
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray->unload();
+    backend.mouse(wm::kRButtonDown);
+    backend.choose(0);
+    EXPECT_TRUE(events.log.isEmpty());
+}
+
 // --- Mouse messages and menu choices become events ---
 
 TEST_F(SysTrayTest, MouseMessagesOnTheIconRaiseTheirEvents) {
