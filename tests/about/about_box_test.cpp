@@ -2,8 +2,6 @@
 // the window itself driven offscreen with QTest clicks on its links.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include "src/about/about_box.h"
@@ -125,17 +123,6 @@ protected:
     QStringList opened;
     frm_about window{[this](const QString& address) { opened << address; }};
 };
-
-TEST_F(FrmAboutTest, ShowsTheVersionTheLinksAndTheNote) {
-    window.setVersionText(QStringLiteral("3.6.1"));
-    window.showWindow();
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.lab_version->text(), "3.6.1");
-    EXPECT_TRUE(window.link_siteweb->text().endsWith(horalia::about::kProductWebSite));
-    EXPECT_TRUE(window.link_sisterapp->text().endsWith(horalia::about::kSisterWebSite));
-    EXPECT_TRUE(window.Text1->isReadOnly());
-    EXPECT_GT(window.Text1->document()->blockCount(), 1);
-}
 
 TEST_F(FrmAboutTest, AClickOpensThePageOnceAndADoubleClickTwice) {
     window.showWindow();

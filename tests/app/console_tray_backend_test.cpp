@@ -1,4 +1,4 @@
-// The console backend: the lines a session prints, and the console driver playing the user.
+// The console backend's driver playing the user (the lines a session prints are the console-mode tests').
 #include <gtest/gtest.h>
 
 #include "src/app/console_tray_backend.h"
@@ -30,22 +30,6 @@ protected:
         };
     }
 };
-
-TEST_F(ConsoleTrayTest, ASessionPrintsOneLinePerRequest) {
-    tray.AddMenuItem(QStringLiteral("&Say the time"), QStringLiteral("say"), true);
-    tray.AddMenuItem(QStringLiteral("E&xit"), QStringLiteral("exit"));
-    tray.setToolTip(QStringLiteral("Click me for options. Horalia Deluxe 3.6.1"));
-    tray.setIconHandle(3);
-    backend.click(2);
-    tray.unload();
-    EXPECT_EQ(sink.lines, (QStringList{
-                              "Tray Add \"Horalia Deluxe\"",
-                              "Tray Modify \"Click me for options. Horalia Deluxe 3.6.1\"",
-                              "Tray Modify 3",
-                              "Tray ShowMenu",
-                              "Tray Delete",
-                          }));
-}
 
 TEST_F(ConsoleTrayTest, TheDriverChoosesFromTheOpenMenuByKey) {
     tray.AddMenuItem(QStringLiteral("Say"), QStringLiteral("say"));

@@ -35,17 +35,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SpeakerTest, StopsShowsSpeaksAndGesturesInThatOrder) {
-    speaker.say("Hello there", "genie");
-    EXPECT_EQ(lines(), (QStringList{
-                           R"(Agent1 Stop)",
-                           R"(Agent1 Speak " ")",
-                           R"(Agent1 Show)",
-                           R"(Agent1 Speak "Hello there")",
-                           R"(Agent1 Play "Congratulate")",
-                       }));
-}
-
 TEST_F(SpeakerTest, OnlyTheExactWordGenieIsCharacterOne) {
     for (const QString& who : {QString("peedy"), QString("Peedy"), QString("Genie"), QString("GENIE"),
                                QString(), QString("genie ")}) {

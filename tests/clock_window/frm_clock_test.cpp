@@ -151,6 +151,7 @@ TEST_F(ClockWindow, TheTrayIsFilledAtStartUpAndAnswersItsClicks) {
     EXPECT_TRUE(fake.engines.sink.lines.contains(R"(Agent2 Speak "The time is 10 O clock ")"));
     tray.choose(0);  // hide
     EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(fake.settings.get("minimise"), "True");
     tray.choose(2);  // show
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(fake.settings.get("minimise"), "False");

@@ -33,18 +33,6 @@ TEST_F(Menus, PagesOfTheSettingsDialogAndTheAboutBox) {
                                                 "showSettings 3", "showSettings 0 focus", "showAbout"}));
 }
 
-TEST_F(Menus, HideFromTheClockMenuShowFromTheTray) {
-    choose("mnu_hideshow");
-    EXPECT_FALSE(clock.view.visible);
-    EXPECT_EQ(clock.fake.settings.get("minimise"), "True");
-    clock.controller.menus().trayMenuClick(2, "show");
-    EXPECT_TRUE(clock.view.visible);
-    EXPECT_EQ(clock.fake.settings.get("minimise"), "False");
-    clock.controller.menus().trayMenuClick(0, "hide");
-    EXPECT_FALSE(clock.view.visible);
-    EXPECT_EQ(clock.fake.settings.get("minimise"), "True");
-}
-
 TEST_F(Menus, TrayMenuByKeyAlone) {
     auto& menus = clock.controller.menus();
     menus.trayMenuClick(6, "about");
@@ -55,14 +43,6 @@ TEST_F(Menus, TrayMenuByKeyAlone) {
     EXPECT_EQ(clock.fake.program.ends, 0);
     menus.trayMenuClick(8, "exit");
     EXPECT_EQ(clock.fake.program.ends, 1);
-}
-
-TEST_F(Menus, LeftClickOnTheTraySpeaksTheTimeRightClickDoesNot) {
-    clock.controller.menus().trayMouseDown(1);
-    EXPECT_EQ(clock.spoken(), QStringList{R"(Agent2 Speak "The time is 10 O clock ")"});
-    clock.controller.menus().trayMouseDown(2);
-    clock.controller.menus().trayMouseDown(4);
-    EXPECT_EQ(clock.spoken().size(), 1);
 }
 
 TEST_F(Menus, SummonAndExit) {
@@ -172,17 +152,4 @@ TEST(ClockStartUp, PlacesColoursAndStartsTheAddOnsAskedFor) {
     ASSERT_EQ(clock.fake.shell.starts.size(), 1);
     EXPECT_EQ(clock.fake.shell.starts[0].path, horalia::platform::programFile("calendar"));
     EXPECT_EQ(clock.fake.shell.starts[0].style, WindowStyle::NormalNoFocus);
-}
-
-TEST(ClockStartUp, DefaultsWithNothingStored) {
-    ClockHarness clock(at(22, 5, 0));
-    clock.controller.load();
-    EXPECT_EQ(clock.view.geometry.left, 2000);
-    EXPECT_EQ(clock.view.geometry.top, 2000);
-    EXPECT_EQ(clock.view.foreColour, 0);
-    EXPECT_EQ(clock.view.backColour, 16777215);
-    EXPECT_TRUE(clock.view.simpleMenus);
-    EXPECT_FALSE(clock.view.twentyFourHour);
-    EXPECT_EQ(clock.view.text, "10:05pm");
-    EXPECT_TRUE(clock.fake.shell.starts.isEmpty());
 }

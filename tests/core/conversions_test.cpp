@@ -45,5 +45,4 @@ TEST(Conversions, NumberTextIsShortOnlyForSmallWholeNumbers) {
     EXPECT_EQ(numberText(-1.0), "-1");
     EXPECT_EQ(numberText(0.5), "0.5");
     EXPECT_EQ(numberText(15.0 / 7.0), "2.14285714285714");
-    EXPECT_EQ(numberText(1e20).size() >= 3, true);
 }

@@ -157,15 +157,6 @@ TEST_F(FourItems, RemovingAnItemMovesTheOnesBehindUpWithTheirKeys) {
     EXPECT_EQ(tray->AddMenuItem(QStringLiteral("E")), 3);
 }
 
-TEST_F(FourItems, RemovingTheFirstItemOnlyClearsItsCaption) {
-    EXPECT_EQ(tray->RemoveMenuItem(0), 0);
-    const TrayMenu menu = tray->menu();
-    EXPECT_EQ(captions(menu), (QStringList{"", "B", "C", "D"}));
-    EXPECT_EQ(menu.items[0].key, QStringLiteral("a"));
-    EXPECT_TRUE(menu.items[0].visible);
-    EXPECT_EQ(tray->AddMenuItem(QStringLiteral("E")), 4);
-}
-
 TEST_F(FourItems, AnInvalidIndexRemovesNothingAndTheLastIndexTheLastItem) {
     EXPECT_EQ(tray->RemoveMenuItem(4), 0);
     EXPECT_EQ(tray->RemoveMenuItem(-1), 0);
@@ -337,36 +328,6 @@ TEST_F(SysTrayTest, AChoiceRaisesMenuClickWithTheIndexAndKeyOfTheItemThere) {
     backend.choose(3);  // past the end: the menu changed while it was open
     backend.choose(-1);
     EXPECT_EQ(events.log, (QStringList{"menu 2 exit", "menu 1 "}));
-}
-
-TEST_F(SysTrayTest, AHandlerMayShowTheMenuFromAMouseDown) {
-    tray->AddMenuItem(QStringLiteral("A"), QStringLiteral("a"), true);
-    tray->SysTrayMouseDown = [this](int button) {
-        if (button == frmSysTray::kRightButton) {
-            tray->ShowMenu();
-        }
-    };
-    backend.mouse(wm::kLButtonDown);
-    EXPECT_TRUE(backend.menus.isEmpty());
-    backend.mouse(wm::kRButtonDown);
-    ASSERT_EQ(backend.menus.size(), 1);
-    EXPECT_EQ(backend.menus.first().defaultIndex, 0);
-    EXPECT_EQ(captions(backend.menus.first()), QStringList{"A"});
-}
-
-TEST_F(SysTrayTest, AHandlerMayDestroyTheComponent) {
-    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
-    QString chosen;
-    tray->MenuClick = [this, &chosen](int, const QString& key) {
-        chosen = key;
-        tray.reset();
-    };
-    backend.choose(0);
-    EXPECT_EQ(chosen, QStringLiteral("exit"));
-    EXPECT_EQ(tray, nullptr);
-    EXPECT_EQ(backend.count(NotifyMessage::Delete), 1);
-    backend.choose(0);  // nobody listens any more
-    EXPECT_EQ(backend.client(), nullptr);
 }
 
 }  // namespace
