@@ -1,11 +1,13 @@
 #include "src/clock_window/frm_clock.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QScreen>
 
 #include "src/core/clock_layout.h"
 #include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
+#include "src/core/text_fit.h"
 #include "src/platform/colour_number.h"
 #include "src/platform/failure_report.h"
 
@@ -95,6 +97,21 @@ void frm_clock::setVisible(bool visible) {
 
 void frm_clock::setTimeText(const QString& text) {
     lab_time_->setText(text);
+    fitTimeText();
+}
+
+void frm_clock::fitTimeText() {
+    // The layout was made for Arial; a desktop without its metrics may give a wider font, whose text would be
+    // cut off at both edges of the label.
+    QFont font = timeFont_;
+    const QString text = lab_time_->text();
+    const int points =
+        core::fittingPointSize(timeFont_.pointSize(), lab_time_->contentsRect().width(), [&](int size) {
+            font.setPointSize(size);
+            return QFontMetrics(font, lab_time_).horizontalAdvance(text);
+        });
+    font.setPointSize(points);
+    lab_time_->setFont(font);
 }
 
 void frm_clock::moveTo(double leftTwips, double topTwips) {
@@ -106,12 +123,12 @@ void frm_clock::setTimeFormat(bool twentyFourHour) {
     const core::ClockLayout& layout = core::layoutFor(twentyFourHour);
     const int tx = platform_.screen.twipsPerPixelX();
     const int ty = platform_.screen.twipsPerPixelY();
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    font.setPointSize(layout.fontPoints);
-    lab_time_->setFont(font);
+    timeFont_ = QFont(QStringLiteral("Arial"));
+    timeFont_.setBold(true);
+    timeFont_.setPointSize(layout.fontPoints);
     setFixedSize(layout.windowWidth / tx, layout.windowHeight / ty);
     lab_time_->setGeometry(0, 0, layout.labelWidth / tx, layout.labelHeight / ty);
+    fitTimeText();
 }
 
 void frm_clock::setColours(std::optional<qint32> fore, std::optional<qint32> back) {

@@ -3,6 +3,7 @@
 // everything else is the ClockController's.
 #pragma once
 
+#include <QFont>
 #include <QLabel>
 #include <QMenu>
 #include <QPoint>
@@ -53,9 +54,12 @@ private:
     void buildMenu();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void storePosition();
+    // lab_time's font: timeFont_, at a smaller size when the text would not fit the label at its own.
+    void fitTimeText();
 
     platform::Platform& platform_;
     QLabel* lab_time_;
+    QFont timeFont_;
     QMenu* mnu_settings_;
     ClockController controller_;
     bool dragging_ = false;

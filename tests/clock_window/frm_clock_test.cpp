@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "src/clock_window/frm_clock.h"
+#include "src/core/clock_layout.h"
+#include "src/core/time_texts.h"
 #include "tests/support/fakes.h"
 #include "tests/support/recording_tray_backend.h"
 
@@ -43,10 +47,54 @@ TEST_F(ClockWindow, StartsWhereItWasLeftSizedForTheFormat) {
     EXPECT_EQ(window->size(), QSize(112, 35));  // 1680 x 525 twips
     EXPECT_EQ(window->lab_time()->text(), "10:00am");
     EXPECT_EQ(window->lab_time()->font().pointSize(), 18);
+    // As every change of format does: the format, then the time in it.
     window->setTimeFormat(true);
+    window->setTimeText("10:00");
     EXPECT_EQ(window->size(), QSize(112, 50));  // 1680 x 750 twips
     EXPECT_EQ(window->lab_time()->font().pointSize(), 28);
     EXPECT_TRUE(window->lab_time()->font().bold());
+}
+
+// Whatever font fontconfig gives for the layout's Arial: every text of the day fits lab_time, at the asked
+// size whenever it fits at that size, and the widest of each format found by measuring is among them.
+TEST_F(ClockWindow, EveryTimeOfTheDayFitsItsLabelInTheFontTheDesktopGives) {
+    load();
+    for (const bool twentyFour : {false, true}) {
+        SCOPED_TRACE(twentyFour ? "24-hour" : "12-hour");
+        window->setTimeFormat(twentyFour);
+        const int askedPoints = horalia::core::layoutFor(twentyFour).fontPoints;
+        QFont asked(QStringLiteral("Arial"));
+        asked.setBold(true);
+        asked.setPointSize(askedPoints);
+        const QLabel* label = window->lab_time();
+        const int available = label->contentsRect().width();
+        QString widest;
+        int widestAtAskedSize = 0;
+        for (int minute = 0; minute < 24 * 60; ++minute) {
+            const QTime time(minute / 60, minute % 60);
+            const QString text =
+                twentyFour ? horalia::core::displayText24(time) : horalia::core::displayText12(time);
+            const int atAskedSize = QFontMetrics(asked, label).horizontalAdvance(text);
+            if (atAskedSize > widestAtAskedSize) {
+                widest = text;
+                widestAtAskedSize = atAskedSize;
+            }
+            window->setTimeText(text);
+            ASSERT_EQ(label->text(), text);
+            const QFont shown = label->font();
+            ASSERT_LE(QFontMetrics(shown, label).horizontalAdvance(text), available)
+                << text.toStdString() << " in " << QFontInfo(shown).family().toStdString() << " "
+                << shown.pointSize() << " points";
+            ASSERT_TRUE(shown.bold());
+            if (atAskedSize <= available) {
+                ASSERT_EQ(shown.pointSize(), askedPoints) << text.toStdString() << " fits as asked";
+            }
+        }
+        // Checked once more on its own, so that a failure names the text that matters.
+        window->setTimeText(widest);
+        EXPECT_LE(QFontMetrics(label->font(), label).horizontalAdvance(widest), available)
+            << widest.toStdString() << " in " << QFontInfo(label->font()).family().toStdString();
+    }
 }
 
 TEST_F(ClockWindow, ColoursFromTheSettings) {
