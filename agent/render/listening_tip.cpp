@@ -1,4 +1,5 @@
 #include "agent/render/listening_tip.h"
+#include "agent/render/companion_window.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -36,12 +37,8 @@ QString cannotListenText(const QString& name, const QString& reason) {
     return QStringLiteral("%1 cannot listen: %2").arg(name, reason);
 }
 
-ListeningTip::ListeningTip(QWidget* parent)
-    : QLabel(parent,
-             Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus) {
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    setFocusPolicy(Qt::NoFocus);
+ListeningTip::ListeningTip(QWidget* parent) : QLabel(parent, kCompanionWindowFlags) {
+    makeCompanionWindow(*this);
     setForegroundRole(QPalette::ToolTipText);
     setBackgroundRole(QPalette::ToolTipBase);
     setAutoFillBackground(true);

@@ -1,4 +1,5 @@
 #include "agent/render/word_balloon.h"
+#include "agent/render/companion_window.h"
 #include "agent/render/window_shape.h"
 
 #include <QCloseEvent>
@@ -71,13 +72,9 @@ QFont balloonFont(const format::BalloonInfo& info) {
     return font;
 }
 
-WordBalloon::WordBalloon(QWidget* parent)
-    : QWidget(parent,
-              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus) {
-    setAttribute(Qt::WA_ShowWithoutActivating);
+WordBalloon::WordBalloon(QWidget* parent) : QWidget(parent, kCompanionWindowFlags) {
     setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    setFocusPolicy(Qt::NoFocus);
+    makeCompanionWindow(*this);
     updateFont();
     relayout();
 }
