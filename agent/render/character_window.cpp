@@ -1,21 +1,55 @@
 #include "agent/render/character_window.h"
+#include "agent/render/companion_window.h"
 #include "agent/render/window_shape.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 
 namespace agent::render {
 
-CharacterWindow::CharacterWindow(QSize frameSize, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint) {
+CharacterWindow::CharacterWindow(QSize frameSize, QWidget* parent) : QWidget(parent, kCompanionWindowFlags) {
     setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::NoFocus);
+    makeCompanionWindow(*this);
     setFixedSize(frameSize);
     setWindowTitle(QStringLiteral("Character"));
+}
+
+namespace {
+
+// Enough for the steps of a walk the window system has not answered yet; older ones are forgotten.
+constexpr int kUnconfirmedMoves = 64;
+
+}  // namespace
+
+void CharacterWindow::place(QPoint topLeft) {
+    requested_ = topLeft;
+    if (unconfirmed_.size() >= kUnconfirmedMoves) {
+        unconfirmed_.removeFirst();
+    }
+    unconfirmed_.append(topLeft);
+    move(topLeft);
+}
+
+void CharacterWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!event->spontaneous()) {
+        return;  // Qt's own echo of move()
+    }
+    const int ours = int(unconfirmed_.indexOf(event->pos()));
+    if (ours >= 0) {
+        unconfirmed_.remove(0, ours + 1);
+        return;
+    }
+    if (event->pos() == requested_) {
+        return;
+    }
+    // Whatever was still on its way has been overruled.
+    unconfirmed_.clear();
+    requested_ = event->pos();
+    emit placedElsewhere(event->pos());
 }
 
 void CharacterWindow::setPicture(const QImage& picture, const QRegion& shape) {
@@ -64,7 +98,7 @@ void CharacterWindow::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     dragging_ = true;
-    move(global - grabOffset_);
+    place(global - grabOffset_);
     emit dragMoved(pos());
 }
 

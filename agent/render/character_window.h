@@ -2,11 +2,16 @@
 // the focus, shaped to the character's pixels. It shows the picture it is given and reports the mouse: a
 // right click asks for the pop-up menu, a left drag moves the window and reports where it ended.
 //
+// A window manager may put the window somewhere else than asked (below a panel, inside the work area, by a
+// rule of the user's). The window tells its own moves from such a one, so that the engine can take the
+// position the window really has instead of fighting for the one it asked for.
+//
 // Character files draw with one transparent colour and no soft edges, so a window mask is exact: the window
 // looks the same with and without a compositor, and clicks on the clear parts fall through to what is below.
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRegion>
 #include <QWidget>
@@ -22,6 +27,10 @@ public:
     void setPicture(const QImage& picture, const QRegion& shape);
     const QImage& picture() const { return picture_; }
     bool isDragging() const { return dragging_; }
+    // Moves the window to `topLeft` (screen coordinates) and remembers that it was asked for.
+    void place(QPoint topLeft);
+    // Where the window was last asked to be, by place() or a drag; the window manager has the last word.
+    QPoint requested() const { return requested_; }
 
 signals:
     // Any mouse button went down on the character.
@@ -31,12 +40,15 @@ signals:
     void dragFinished(QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     // A picture has been drawn into the window (tools measure how soon a character appears).
     void painted();
+    // The window system put the window at `topLeft`, which is not where it was asked to be.
+    void placedElsewhere(QPoint topLeft);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QImage picture_;
@@ -45,6 +57,10 @@ private:
     bool dragging_ = false;
     QPoint pressGlobal_;
     QPoint grabOffset_;  // from the window's corner to where it was taken hold of
+    QPoint requested_;
+    // Moves asked for that the window system has not confirmed yet. Its answers come late and in order: while
+    // a walk asks for a new step every frame, the answer to an older step is still ours.
+    QList<QPoint> unconfirmed_;
 };
 
 }  // namespace agent::render

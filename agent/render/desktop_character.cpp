@@ -82,6 +82,16 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
             balloon_.placeBeside(window_.geometry());
         }
     });
+    connect(&window_, &CharacterWindow::placedElsewhere, this, [this](QPoint topLeft) {
+        // The window manager's word is final: the character is where its window is. A walk under way keeps
+        // going (each step may be moved again); where it ends is taken once it has ended.
+        if (!player_.isMoving() && !window_.isDragging()) {
+            player_.setPosition(topLeft);
+        }
+        if (balloon_.isVisible()) {
+            balloon_.placeBeside(window_.geometry());
+        }
+    });
     connect(&window_, &CharacterWindow::dragFinished, this,
             [this](QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
                 player_.setPosition(topLeft);
@@ -277,8 +287,8 @@ void DesktopCharacter::closeBalloon() {
 }
 
 void DesktopCharacter::sync() {
-    if (!window_.isDragging() && window_.pos() != player_.position()) {
-        window_.move(player_.position());
+    if (!window_.isDragging() && window_.requested() != player_.position()) {
+        window_.place(player_.position());
         if (balloon_.isVisible()) {
             balloon_.placeBeside(window_.geometry());
         }

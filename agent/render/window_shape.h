@@ -4,13 +4,23 @@
 
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 
 namespace agent::render {
 
+// The shape goes to the native window only. A widget mask (QWidget::setMask) would also clip the widget's
+// own painting to the new shape, so whatever the last frame drew outside it would stay in the window's
+// buffer: hidden by the shape on X11, but on Wayland, where a mask only limits where clicks land, and under a
+// compositor that ignores shapes, old arms and sparkles would stay on the screen. Painted unclipped, each
+// frame replaces the whole window.
+//
 // An empty region would mean no shape at all, the whole window; a window with nothing to show keeps one
 // pixel.
 inline void shapeWindow(QWidget& window, const QRegion& shape) {
-    window.setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
+    window.winId();
+    if (QWindow* handle = window.windowHandle()) {
+        handle->setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
+    }
 }
 
 }  // namespace agent::render

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -366,7 +367,7 @@ TEST(WordBalloon, PaintsInTheStyleColoursWithinItsShape) {
     // Outside the outline, beside the tip, the window is see-through and lets clicks through.
     const QPoint besideTip(0, image.height() - 1);
     EXPECT_EQ(qAlpha(image.pixel(besideTip)), 0);
-    const QRegion mask = balloon.mask();
+    const QRegion mask = balloon.windowHandle()->mask();
     EXPECT_TRUE(mask.contains(p.body.center() - origin));
     EXPECT_TRUE(mask.contains(QPoint(p.tipX, p.body.bottom() + 3) - origin));
     EXPECT_FALSE(mask.contains(besideTip));

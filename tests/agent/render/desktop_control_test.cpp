@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,36 @@ TEST_F(EngineTest, TheBalloonShowsTheWordsAsTheyAreSpoken) {
     EXPECT_EQ(genie->player().mouth(), -1);
 }
 
+TEST_F(EngineTest, AWindowManagersPlaceIsTakenAndTheBalloonFollowsIt) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->moveTo(300, 0);
+    genie->show();
+    genie->speak("Hello");
+    settle(genie);
+    voices[0]->start("Hello");
+    ASSERT_TRUE(genie->balloon().isVisible());
+
+    // A panel along the top: the window manager puts the window below it.
+    const QPoint given(300, 40);
+    genie->window().windowHandle()->setPosition(given);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(genie->window().pos(), given);
+    EXPECT_EQ(genie->player().position(), given);
+    const QRect balloon = genie->balloon().geometry();
+    const QRect window = genie->window().geometry();
+    EXPECT_TRUE(balloon.adjusted(-1, -1, 1, 1).intersects(window))
+        << "the balloon touches the window where it is, not where it was asked to be";
+    EXPECT_FALSE(balloon.intersects(window.adjusted(0, window.height() / 4, 0, 0)))
+        << "and covers no more than its top edge";
+
+    time.advance(2000);
+    EXPECT_EQ(genie->window().pos(), given) << "the engine does not fight the window manager";
+    genie->moveTo(320, 60);
+    settle(genie);
+    EXPECT_EQ(genie->window().pos(), QPoint(320, 60)) << "a later walk goes where it is asked to";
+}
+
 TEST_F(EngineTest, OptionsTurnTheBalloonAndTheSoundOffAndChooseTheVoice) {
     DesktopCharacter* genie = loadGenie();
     ASSERT_NE(genie, nullptr);
@@ -254,8 +285,9 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     const QPoint at = opaquePoint(genie->window().picture());
     ASSERT_GE(at.x(), 0);
 
-    EXPECT_TRUE(genie->window().mask().contains(at)) << "the window is shaped to the character's pixels";
-    EXPECT_FALSE(genie->window().mask().contains(QPoint(0, 0)));
+    EXPECT_TRUE(genie->window().windowHandle()->mask().contains(at))
+        << "the window is shaped to the character's pixels";
+    EXPECT_FALSE(genie->window().windowHandle()->mask().contains(QPoint(0, 0)));
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);

@@ -1,0 +1,107 @@
+// The character's window on Qt's offscreen platform: what is left in its buffer when the picture changes, and
+// how it tells its own moves from the window system's.
+#include "agent/render/character_window.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+using agent::render::CharacterWindow;
+
+namespace {
+
+// A picture of the window's size with one opaque rectangle, and the shape that goes with it.
+struct Frame {
+    QImage picture;
+    QRegion shape;
+};
+
+Frame frame(QSize size, QRect opaque, QColor colour) {
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    for (int y = opaque.top(); y <= opaque.bottom(); ++y) {
+        for (int x = opaque.left(); x <= opaque.right(); ++x) {
+            picture.setPixelColor(x, y, colour);
+        }
+    }
+    return {picture, QRegion(opaque)};
+}
+
+// What the window's buffer holds, as the platform would put it on the screen, whatever the window's shape.
+QImage shown(CharacterWindow& window) {
+    QCoreApplication::processEvents();
+    window.repaint();
+    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST(CharacterWindow, EachPictureReplacesTheWholeLastOne) {
+    const QSize size(40, 30);
+    CharacterWindow window(size);
+    window.place(QPoint(50, 60));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // A big frame, then one that covers a corner only: an arm that was, then was not.
+    const Frame big = frame(size, QRect(0, 0, 40, 30), Qt::red);
+    const Frame corner = frame(size, QRect(2, 2, 6, 5), Qt::blue);
+    window.setPicture(big.picture, big.shape);
+    ASSERT_EQ(shown(window).pixelColor(30, 20), QColor(Qt::red));
+    window.setPicture(corner.picture, corner.shape);
+    const QImage after = shown(window);
+    ASSERT_EQ(after.size(), size);
+    int stale = 0;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const bool inside = corner.shape.contains(QPoint(x, y));
+            const QColor pixel = after.pixelColor(x, y);
+            // The platform's picture may have no alpha: a clear pixel is black there.
+            const bool clear = pixel.alpha() == 0 || (pixel.rgb() & 0xffffff) == 0;
+            stale += inside ? pixel != QColor(Qt::blue) : !clear;
+        }
+    }
+    EXPECT_EQ(stale, 0) << "pixels that are not the current frame's";
+    EXPECT_EQ(window.windowHandle()->mask(), corner.shape) << "the native window is shaped to the frame";
+}
+
+TEST(CharacterWindow, OnlyAMoveNobodyAskedForIsReported) {
+    CharacterWindow window(QSize(20, 20));
+    window.place(QPoint(10, 10));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy elsewhere(&window, &CharacterWindow::placedElsewhere);
+
+    // The steps of a walk, answered by the window system where they were asked to be.
+    for (int step = 1; step <= 5; ++step) {
+        window.place(QPoint(10 + 7 * step, 10 + 3 * step));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(elsewhere.count(), 0);
+    EXPECT_EQ(window.pos(), QPoint(45, 25));
+
+    struct Case {
+        const char* what;
+        QPoint asked;
+        QPoint given;  // where the window system puts it
+    };
+    const Case cases[] = {
+        {"kept below a top panel", QPoint(100, 0), QPoint(100, 32)},
+        {"kept inside the screen", QPoint(-60, 200), QPoint(0, 200)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        elsewhere.clear();
+        window.place(c.asked);
+        window.windowHandle()->setPosition(c.given);  // the window manager's own move
+        QCoreApplication::processEvents();
+        ASSERT_EQ(elsewhere.count(), 1);
+        EXPECT_EQ(elsewhere[0][0].toPoint(), c.given);
+        EXPECT_EQ(window.requested(), c.given) << "what the window system decided is the place now";
+        EXPECT_EQ(window.pos(), c.given);
+    }
+}
+
+}  // namespace
