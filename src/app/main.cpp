@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <cstring>
@@ -55,6 +56,15 @@ int main(int argc, char** argv) {
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (!console && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        // No XWayland to run on (or Qt was told to use Wayland): the clock works, but the desktop does not
+        // let it do everything, and the user should know why the characters stand where they do.
+        err << "horalia: running natively on Wayland: the characters cannot stand beside the clock or "
+               "walk home (a Wayland program cannot place its windows), nothing stays on top of other "
+               "windows, and there is no listening key (choose Listen from a character's menu). Run it "
+               "through XWayland (with DISPLAY set) for all of it.\n";
+        err.flush();
+    }
     if (configCommand) {
         horalia::platform::IniSettingsStore store(horalia::platform::IniSettingsStore::defaultFilePath());
         return horalia::app::runConfigCommand(QCoreApplication::arguments().mid(2), store, out, err);
