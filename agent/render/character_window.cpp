@@ -52,6 +52,18 @@ void CharacterWindow::moveEvent(QMoveEvent* event) {
     emit placedElsewhere(event->pos());
 }
 
+void CharacterWindow::refreshPosition() {
+    const std::optional<QPoint> real = windowSystemPosition(*this);
+    if (!real || *real == pos() || dragging_) {
+        return;
+    }
+    unconfirmed_.clear();
+    requested_ = *real;
+    // Brings Qt's idea up to date; the window manager is asked for the place the window already has.
+    move(*real);
+    emit placedElsewhere(*real);
+}
+
 void CharacterWindow::setPicture(const QImage& picture, const QRegion& shape) {
     if (picture.cacheKey() == picture_.cacheKey()) {
         return;
@@ -85,7 +97,8 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event) {
         pressed_ = true;
         dragging_ = false;
         pressGlobal_ = event->globalPosition().toPoint();
-        grabOffset_ = pressGlobal_ - pos();
+        // from where the press landed in the window, which is right even when pos() is not
+        grabOffset_ = event->position().toPoint();
     }
 }
 

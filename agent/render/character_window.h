@@ -31,6 +31,9 @@ public:
     void place(QPoint topLeft);
     // Where the window was last asked to be, by place() or a drag; the window manager has the last word.
     QPoint requested() const { return requested_; }
+    // Asks the window system where the window really is, and when that is not where it was asked to be, takes
+    // it as placedElsewhere(). For the moments a wrong idea would show: a balloon or tip placed beside it.
+    void refreshPosition();
 
 signals:
     // Any mouse button went down on the character.

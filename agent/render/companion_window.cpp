@@ -14,6 +14,12 @@ namespace agent::render {
 
 namespace {
 
+xcb_connection_t* x11Connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return QGuiApplication::platformName() == QLatin1String("xcb") && x11 != nullptr ? x11->connection()
+                                                                                     : nullptr;
+}
+
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     static QHash<QByteArray, xcb_atom_t> known;
     const QByteArray key(name);
@@ -63,11 +69,10 @@ public:
 
 private:
     void apply() {
-        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr) {
+        xcb_connection_t* c = x11Connection();
+        if (c == nullptr) {
             return;
         }
-        xcb_connection_t* c = x11->connection();
         const auto id = xcb_window_t(window_.winId());
         if (!protocolsDone_) {
             // Qt offers WM_TAKE_FOCUS to every window; with it a window manager would still hand the focus
@@ -96,6 +101,22 @@ private:
 };
 
 }  // namespace
+
+std::optional<QPoint> windowSystemPosition(const QWidget& window) {
+    xcb_connection_t* c = x11Connection();
+    if (c == nullptr || !window.testAttribute(Qt::WA_WState_Created)) {
+        return std::nullopt;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, xcb_window_t(window.internalWinId()), screen->root, 0, 0), nullptr);
+    if (reply == nullptr) {
+        return std::nullopt;
+    }
+    const QPoint at(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return at;
+}
 
 void makeCompanionWindow(QWidget& window) {
     window.setAttribute(Qt::WA_ShowWithoutActivating);

@@ -14,7 +14,10 @@
 // dragged, and the user's work keeps the keyboard.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
+
+#include <optional>
 
 namespace agent::render {
 
@@ -27,5 +30,10 @@ inline constexpr Qt::WindowFlags kCompanionWindowFlags =
 // again each time it is about to be mapped; Qt then adds its own ("above" among them) to what it finds there.
 // Does nothing off X11: a Wayland compositor decides all of this itself.
 void makeCompanionWindow(QWidget& window);
+
+// Where the window's top left corner is on the screen, asked of the X server. A window manager that keeps a
+// window where it is when asked to move it need not tell the program (mutter does not), so Qt's own idea can
+// be out of date. Nothing when the window has not been created, or off X11.
+std::optional<QPoint> windowSystemPosition(const QWidget& window);
 
 }  // namespace agent::render

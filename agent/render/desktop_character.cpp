@@ -260,6 +260,7 @@ void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs
     if (!player_.isSpeaking() || !balloonWanted() || !player_.isVisible()) {
         return;
     }
+    window_.refreshPosition();
     balloon_.open(shownText);
     if (file_->info().flags & format::flags::kBalloonNoAutoPace) {
         balloon_.reveal(int(shownText.size()));

@@ -209,6 +209,7 @@ DesktopCharacter* VoiceInput::endListening() {
 }
 
 void VoiceInput::tell(DesktopCharacter* character, const QString& text, ListeningTip::Linger linger) {
+    character->window().refreshPosition();
     tip_.say(character->name(), text, character->window().geometry(), linger);
     schedule();
 }
