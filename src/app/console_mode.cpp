@@ -13,11 +13,13 @@
 #include "src/app/console_script.h"
 #include "src/app/console_tray_backend.h"
 #include "src/app/console_windows.h"
+#include "src/app/later_starts.h"
 #include "src/clock_window/clock_controller.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/linux_time_changes.h"
 #include "src/platform/local_files.h"
+#include "src/platform/local_socket_channel.h"
 #include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
 #include "src/platform/system_clock.h"
@@ -87,8 +89,8 @@ struct Session {
     }
 
     // Every real-time start passes New_User: the clock for a returning user, the agreement or the
-    // installer screen on a first run, the end for a second copy.
-    void firstRunOrStart(bool anotherInstance) {
+    // installer screen on a first run, the end for a second copy, which first asks the running clock to show.
+    void firstRunOrStart(bool anotherInstance, platform::InstanceChannel& laterStarts) {
         const QStringList restartArguments{QStringLiteral("--console")};
         setup::New_User::Links links = newUserLinks(controller, anotherInstance, [this] {
             controller.load();
@@ -118,6 +120,11 @@ struct Session {
         newUser = std::make_unique<setup::New_User>(platform, files, autostart,
                                                     setup::SetupLocations::forThisSystem(), std::move(links),
                                                     restartArguments);
+        if (anotherInstance) {
+            askRunningClock(laterStarts);
+        } else {
+            serveLaterStarts(laterStarts, controller);
+        }
         newUser->load();
     }
 
@@ -227,7 +234,8 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
         }
     });
 
-    session.firstRunOrStart(options.anotherInstance);
+    platform::LocalSocketChannel laterStarts;
+    session.firstRunOrStart(options.anotherInstance, laterStarts);
     if (session.program.ending()) {
         return 0;
     }

@@ -14,7 +14,7 @@ struct ConsoleOptions {
     std::optional<qint64> forMs;
     // Where the settings file is; the user's own when empty.
     QString settingsFile;
-    // Another copy of the program runs: this one ends at once.
+    // Another copy of the program runs: this one asks it to show its clock and ends at once.
     bool anotherInstance = false;
 };
 

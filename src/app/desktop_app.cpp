@@ -5,12 +5,14 @@
 #include "src/app/clock_links.h"
 #include "src/app/desktop_engine_factory.h"
 #include "src/app/desktop_windows.h"
+#include "src/app/later_starts.h"
 #include "src/clock_window/frm_clock.h"
 #include "src/platform/autostart_entry.h"
 #include "src/platform/event_loop_pause.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/linux_time_changes.h"
 #include "src/platform/local_files.h"
+#include "src/platform/local_socket_channel.h"
 #include "src/platform/paths.h"
 #include "src/platform/process_shell.h"
 #include "src/platform/qt_colour_chooser.h"
@@ -46,6 +48,13 @@ QIcon clockIcon() {
 }  // namespace
 
 int runDesktop(QApplication& app, bool anotherInstance) {
+    // A second copy builds nothing: its characters' engine would reach for what the running clock's holds
+    // (the listening key) and complain. It only asks the running clock to show itself.
+    if (anotherInstance) {
+        platform::LocalSocketChannel laterStarts;
+        askRunningClock(laterStarts);
+        return 0;
+    }
     // A hidden clock is still running: only the program's own end closes it.
     QApplication::setQuitOnLastWindowClosed(false);
     const QIcon icon = clockIcon();
@@ -99,6 +108,8 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     setup::New_User user(platform, files, autostart, setup::SetupLocations::forThisSystem(),
                          std::move(links));
     newUser = &user;
+    platform::LocalSocketChannel laterStarts;
+    serveLaterStarts(laterStarts, frmClock.controller());
     user.load();
     if (program.ending()) {
         return 0;

@@ -6,8 +6,9 @@
 
 namespace horalia::app {
 
-// Every start passes New_User: a returning user's start shows the clock, a first run the agreement or the
-// installer screen; a second copy ends at once. Runs until the program ends.
+// A second copy asks the running clock to show its window and ends at once. Every other start passes
+// New_User: a returning user's start shows the clock, a first run the agreement or the installer screen. Runs
+// until the program ends.
 int runDesktop(QApplication& app, bool anotherInstance);
 
 }  // namespace horalia::app

@@ -80,6 +80,7 @@ void ClockController::load() {
     view_.setTimeText(core::displayText(platform_.clock.now().time(), format));
     tick_.start();
     createTray();
+    loaded_ = true;
 }
 
 void ClockController::createTray() {
@@ -150,6 +151,14 @@ bool ClockController::newcharacter() {
 
 bool ClockController::newcharacter2() {
     return homing_.newcharacter2(settingsDialogHooks());
+}
+
+bool ClockController::showClock() {
+    if (!loaded_) {
+        return false;
+    }
+    menus_.showClock();
+    return true;
 }
 
 void ClockController::labelDoubleClicked() {

@@ -46,6 +46,11 @@ public:
     bool newcharacter();
     bool newcharacter2();
 
+    // A later start of the program asks for the clock: it comes back as the tray's "Show the clock" brings
+    // it. False, with nothing done, before the clock has loaded (while a first run shows its agreement or
+    // installer screen).
+    bool showClock();
+
     // The time label's mouse: a double-click speaks the time.
     void labelDoubleClicked();
 
@@ -74,6 +79,7 @@ private:
     tray::TrayBackend& trayBackend_;
     quintptr trayIcon_;
     std::unique_ptr<tray::frmSysTray> m_frmSysTray;
+    bool loaded_ = false;
 };
 
 }  // namespace horalia::clock_window

@@ -44,6 +44,12 @@ void MenuCommands::hideClock() {
     platform::reported(platform_.settings.write(keys::kData, keys::kMinimise, keys::kTrue));
 }
 
+void MenuCommands::showClock() {
+    view_.setVisible(true);
+    // Stored with it: the tick hides a clock whose setting still says hidden.
+    platform::reported(platform_.settings.write(keys::kData, keys::kMinimise, keys::kFalse));
+}
+
 void MenuCommands::choose(const QString& item) {
     static const AddOn mathDrill{
         QStringLiteral("mathdrill"), QStringLiteral("Math Drill"), QStringLiteral("Math Drill"), {}, {}};
@@ -144,8 +150,7 @@ void MenuCommands::trayMenuClick(int /*index*/, const QString& key) {
     } else if (key == u"hide") {
         hideClock();
     } else if (key == u"show") {
-        view_.setVisible(true);
-        platform::reported(platform_.settings.write(keys::kData, keys::kMinimise, keys::kFalse));
+        showClock();
     } else if (key == u"mainoptions") {
         windows_.showSettings(page::kAlarm1, false);
     } else if (key == u"exit") {

@@ -29,6 +29,8 @@ public:
     // The tray component's events.
     void trayMouseDown(int button);
     void trayMenuClick(int index, const QString& key);
+    // The tray menu's "Show the clock", which a later start of the program also asks for.
+    void showClock();
 
     // The names of the clock menu's items that do something.
     static QStringList itemNames();
