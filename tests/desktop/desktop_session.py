@@ -1,7 +1,9 @@
-"""A private desktop for one run of the real clock: an Xvfb display, a PulseAudio server with a null sink whose
-monitor is recorded, a tray host (XEmbed's trayer, or a StatusNotifierItem host on the session bus the test
-runs in) and a home folder of its own, all started here and all ended at the end. Everything the tests learn about the program they learn from outside, as a user would: from the X server,
-from the screen's pixels and from the sound that reaches the sound server."""
+"""A private desktop for one run of the real clock: an Xvfb display, optionally a window manager (KWin, mutter or
+xfwm4, see window_managers.py), a PulseAudio server with a null sink whose monitor is recorded, a tray host
+(XEmbed's trayer, or a StatusNotifierItem host on the session bus the test runs in) and a home folder of its
+own, all started here and all ended at the end. Everything the tests learn about the program they learn from
+outside, as a user would: from the X server, from the screen's pixels and from the sound that reaches the sound
+server."""
 
 import array
 import ctypes
@@ -50,7 +52,30 @@ class Window:
 
 
 # One line of `xwininfo -tree`: id, name (or "(has no name)"), class, geometry and absolute position.
-_TREE_LINE = re.compile(r'^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((.*)\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+_TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((.*)\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+
+
+def window_tree(env):
+    """Every window of env's display under the root, in xwininfo's order, with its depth (1 for the root's
+    children: xwininfo indents each level by three spaces more, after two)."""
+    for attempt in range(5):
+        result = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True)
+        # xwininfo gives up at a window that went while it walked the tree; a window manager's frames come
+        # and go with its clients
+        if result.returncode == 0 or "X Error" not in result.stderr:
+            break
+        time.sleep(0.05)
+    if result.returncode != 0:
+        raise CheckFailed(f"xwininfo -root -tree failed ({result.returncode}): {result.stderr.strip()}")
+    out = result.stdout
+    found = []
+    for line in out.splitlines():
+        m = _TREE_LINE.match(line)
+        if m:
+            indent, wid, name, wm_class, w, h, x, y = m.groups()
+            window = Window(wid, name or "", wm_class, int(x), int(y), int(w), int(h))
+            found.append(((len(indent) - 2) // 3, window))
+    return found
 
 
 class Audio:
@@ -203,16 +228,179 @@ class XEvent(ctypes.Union):
     _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
 
 
+_xlib = None
+
+
+def xlib():
+    """libX11 through ctypes, loaded once. Its errors are ignored: a window may go between the moment it is
+    listed and the moment it is asked about, and Xlib's own handler would end the test for that."""
+    global _xlib
+    if _xlib is None:
+        x = ctypes.CDLL("libX11.so.6")
+        x.XInitThreads()  # the Watcher looks at the windows while the checks do
+        p, ulong = ctypes.c_void_p, ctypes.c_ulong
+        x.XOpenDisplay.restype = p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XCloseDisplay.argtypes = [p]
+        x.XDefaultRootWindow.restype = ulong
+        x.XDefaultRootWindow.argtypes = [p]
+        x.XInternAtom.restype = ulong
+        x.XInternAtom.argtypes = [p, ctypes.c_char_p, ctypes.c_int]
+        x.XGetSelectionOwner.restype = ulong
+        x.XGetSelectionOwner.argtypes = [p, ulong]
+        x.XGetWindowProperty.argtypes = [p, ulong, ulong, ctypes.c_long, ctypes.c_long, ctypes.c_int, ulong,
+                                         ctypes.POINTER(ulong), ctypes.POINTER(ctypes.c_int),
+                                         ctypes.POINTER(ulong), ctypes.POINTER(ulong),
+                                         ctypes.POINTER(ctypes.POINTER(ctypes.c_ubyte))]
+        x.XQueryTree.argtypes = [p, ulong, ctypes.POINTER(ulong), ctypes.POINTER(ulong),
+                                 ctypes.POINTER(ctypes.POINTER(ulong)), ctypes.POINTER(ctypes.c_uint)]
+        x.XFree.argtypes = [p]
+        x.XCreateSimpleWindow.restype = ulong
+        x.XCreateSimpleWindow.argtypes = [p, ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                                          ctypes.c_uint, ulong, ulong]
+        x.XChangeProperty.argtypes = [p, ulong, ulong, ulong, ctypes.c_int, ctypes.c_int, ctypes.c_void_p,
+                                      ctypes.c_int]
+        x.XStoreName.argtypes = [p, ulong, ctypes.c_char_p]
+        x.XMapWindow.argtypes = [p, ulong]
+        x.XSetCloseDownMode.argtypes = [p, ctypes.c_int]
+        x.XSync.argtypes = [p, ctypes.c_int]
+        x.XSendEvent.argtypes = [p, ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(XEvent)]
+        x.XFlush.argtypes = [p]
+        handler = ctypes.CFUNCTYPE(ctypes.c_int, p, p)(lambda display, error: 0)
+        x.XSetErrorHandler.argtypes = [type(handler)]
+        x.XSetErrorHandler(handler)
+        x.ignore_errors = handler  # kept alive as long as the library
+        _xlib = x
+    return _xlib
+
+
+class XConnection:
+    """A connection to an X display, for what the command-line tools do not tell, or tell too slowly for a
+    look every 0.1 s: selection owners, a property of many windows, the stacking order."""
+
+    auth_lock = threading.Lock()
+
+    def __init__(self, env):
+        self.x = xlib()
+        self.name = env["DISPLAY"]
+        # Xlib takes the cookie from the file XAUTHORITY names when the display is opened (XWayland's display
+        # wants the one its compositor wrote)
+        with self.auth_lock:
+            old = os.environ.get("XAUTHORITY")
+            if env.get("XAUTHORITY"):
+                os.environ["XAUTHORITY"] = env["XAUTHORITY"]
+            try:
+                self.display = self.x.XOpenDisplay(self.name.encode())
+            finally:
+                if old is None:
+                    os.environ.pop("XAUTHORITY", None)
+                else:
+                    os.environ["XAUTHORITY"] = old
+        if not self.display:
+            raise CheckFailed(f"cannot open the display {self.name}")
+        self.root = self.x.XDefaultRootWindow(self.display)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def close(self):
+        if self.display:
+            self.x.XCloseDisplay(self.display)
+            self.display = None
+
+    def atom(self, name):
+        return self.x.XInternAtom(self.display, name.encode(), 0)
+
+    def selection_owner(self, name):
+        """The window that owns the selection, or 0."""
+        return self.x.XGetSelectionOwner(self.display, self.atom(name))
+
+    def property(self, window, name):
+        """A window's property: a list of numbers (format 16 or 32), bytes (format 8), or None when the window
+        has none of that name (or is gone)."""
+        actual, fmt = ctypes.c_ulong(), ctypes.c_int()
+        count, after = ctypes.c_ulong(), ctypes.c_ulong()
+        data = ctypes.POINTER(ctypes.c_ubyte)()
+        status = self.x.XGetWindowProperty(self.display, window, self.atom(name), 0, 1 << 20, 0, 0,
+                                           ctypes.byref(actual), ctypes.byref(fmt), ctypes.byref(count),
+                                           ctypes.byref(after), ctypes.byref(data))
+        if status != 0 or not actual.value:
+            return None
+        try:
+            if fmt.value == 8:
+                return ctypes.string_at(data, count.value)
+            item = ctypes.c_ulong if fmt.value == 32 else ctypes.c_ushort  # Xlib's format 32 is a C long
+            return list(ctypes.cast(data, ctypes.POINTER(item * count.value)).contents)
+        finally:
+            if data:
+                self.x.XFree(data)
+
+    def children(self, window):
+        """A window's children, bottom to top."""
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        kids, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+        if not self.x.XQueryTree(self.display, window, ctypes.byref(root), ctypes.byref(parent),
+                                 ctypes.byref(kids), ctypes.byref(count)):
+            return []
+        try:
+            return [kids[i] for i in range(count.value)]
+        finally:
+            if kids:
+                self.x.XFree(kids)
+
+    def window_manager(self):
+        """The name of the window manager that says it manages the display (_NET_SUPPORTING_WM_CHECK on the
+        root and on its own window, as the EWMH has it), or None."""
+        check = self.property(self.root, "_NET_SUPPORTING_WM_CHECK")
+        if not check or self.property(check[0], "_NET_SUPPORTING_WM_CHECK") != check[:1]:
+            return None
+        name = self.property(check[0], "_NET_WM_NAME")
+        return name.decode(errors="replace") if name else "(no name)"
+
+    def compositor(self):
+        """The window that owns the compositing manager's selection of screen 0, or 0."""
+        return self.selection_owner("_NET_WM_CM_S0")
+
+
 class Desktop:
-    """Starts the display, the sound server and the tray host, with a private home; stop() ends them all."""
+    """Starts the display, the window manager if one is asked for, the sound server and the tray host, with a
+    private home; stop() ends them all.
+
+    env is the environment of the program under test, and its DISPLAY the display the program is a client of.
+    Under mutter that is mutter's XWayland, whose root window does not hold what the compositor shows: the
+    pictures are taken from outer_env's display (the Xvfb, where mutter's own window shows its output at
+    screen_origin()), and the user's mouse and keys go there too, so that mutter routes them as it would a
+    real user's. Under the other window managers, and without one, outer_env is env."""
 
     DESKTOP_RGB = (0x3A, 0x6E, 0xA5)
+    PANEL_HEIGHT = 24
 
-    def __init__(self, size="800x480", status_notifier_host=None):
+    @staticmethod
+    def unavailable(wm=None):
+        """Why a desktop with that window manager cannot be had on this machine (a tool that is not
+        installed: the caller skips), or None."""
+        import window_managers  # it builds on this module
+
+        return window_managers.unavailable(wm)
+
+    def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False):
         """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
-        session bus the test was started in; otherwise trayer, with no session bus at all."""
+        session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
+        window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin", "mutter"
+        or "xfwm4". With top_panel trayer is a dock along the top edge that reserves its height (a strut), so
+        that a window manager's work area begins below it; without, it is an ordinary window, which a window
+        manager frames and places where it likes."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
+        self.wm = wm
+        self.wm_name = None  # as the window manager calls itself
+        self.width, self.height = (int(n) for n in size.split("x"))
+        self.origin = (0, 0)
+        self.wayland_display = None  # mutter's, in env's XDG_RUNTIME_DIR
+        self.desktop_window = None  # the id of the window that shows the desktop's colour under a compositor
         self.env = dict(os.environ)
         for key in ("WAYLAND_DISPLAY", "PULSE_SERVER", "SESSION_MANAGER"):
             self.env.pop(key, None)
@@ -229,48 +417,58 @@ class Desktop:
         self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
         try:
             self._start_display(size)
+            self.outer_env = self.env
+            if wm:
+                import window_managers  # it builds on this module
+
+                window_managers.start(self, wm)
+            if not self.env.get("DBUS_SESSION_BUS_ADDRESS"):
+                # an address where no bus listens: without any, libdbus would start one (dbus-launch
+                # --autolaunch) that outlives the desktop
+                self.env["DBUS_SESSION_BUS_ADDRESS"] = f"unix:path={self.work}/no-session-bus"
             self._start_sound()
             if status_notifier_host:
                 self.tray_host = StatusNotifierHost(self, status_notifier_host)
             else:
-                self._start_tray()
+                self._start_tray(top_panel)
         except BaseException:
             self.stop()
             raise
 
     # -- the pieces of the desktop
 
-    def _spawn(self, args, **kwargs):
+    def _spawn(self, args, env=None, **kwargs):
         kwargs.setdefault("stdin", subprocess.DEVNULL)
-        p = subprocess.Popen(args, env=self.env, start_new_session=True, **kwargs)
+        p = subprocess.Popen(args, env=env or self.env, start_new_session=True, **kwargs)
         self.processes.append(p)
         return p
+
+    @staticmethod
+    def _first_line(fd, what, timeout):
+        """The first line a program writes to the pipe fd (which this closes), within timeout seconds."""
+        text = b""
+        deadline = time.monotonic() + timeout
+        try:
+            while not text.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                if left <= 0 or not select.select([fd], [], [], left)[0]:
+                    break
+                chunk = os.read(fd, 256)
+                if not chunk:
+                    break
+                text += chunk
+        finally:
+            os.close(fd)
+        if not text.strip():
+            raise CheckFailed(f"{what} did not start")
+        return text.decode().strip()
 
     def _start_display(self, size):
         read, write = os.pipe()
         self._spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{size}x24", "-noreset", "-nolisten",
                      "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read)
-        if not number.strip():
-            raise CheckFailed("Xvfb did not start")
-        self.env["DISPLAY"] = ":" + number.decode().strip()
-        self.x = ctypes.CDLL("libX11.so.6")
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XInternAtom.restype = ctypes.c_ulong
-        self.x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        self.x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                      ctypes.POINTER(XEvent)]
-        self.x.XFlush.argtypes = [ctypes.c_void_p]
-        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.env["DISPLAY"] = ":" + self._first_line(read, "Xvfb", 15)
         r, g, b = self.DESKTOP_RGB
         run("xsetroot", "-solid", f"#{r:02x}{g:02x}{b:02x}", env=self.env)
 
@@ -289,11 +487,48 @@ class Desktop:
         run("pactl", "set-default-source", "horalia_mic", env=self.env)
         self.audio = Audio(os.path.join(self.work, "sound.raw"), self.env)
 
-    def _start_tray(self):
-        self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                     "--SetDockType", "false", "--SetPartialStrut", "false"],
+    def session_bus(self):
+        """Gives the desktop a session bus of its own, unless it has the test's: everything started after
+        this is on it (and so are the services it starts, in its process group, which stop() ends)."""
+        if self.env.get("DBUS_SESSION_BUS_ADDRESS"):
+            # The test's bus starts its services with the environment the bus was started in, without this
+            # desktop's display and home (KWin's kglobalaccel5 could not start, and KWin would ask again and
+            # again).
+            self.bus_environment("DISPLAY", "XAUTHORITY", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                                 "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM", "LC_ALL", "LANG")
+            return
+        read, write = os.pipe()
+        self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address",
+                     f"unix:path={self.work}/bus", f"--print-address={write}"], pass_fds=(write,),
+                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "dbus.log"), "w"))
+        os.close(write)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._first_line(read, "the session bus", 10)
+
+    def bus_environment(self, *names):
+        """Gives the services the session bus starts from now on these variables of env."""
+        try:
+            run("dbus-update-activation-environment", *[f"{n}={self.env[n]}" for n in names if n in self.env],
+                env=self.env, timeout=10)
+        except subprocess.TimeoutExpired:
+            raise CheckFailed("the session bus did not take the desktop's environment within 10 s") from None
+
+    def _start_tray(self, top_panel):
+        if top_panel:
+            # across the whole edge, as desktops' panels are: mutter's work area is the largest rectangle
+            # clear of the struts, and a short strut in a corner takes a strip off the side instead
+            kind = ["--widthtype", "percent", "--width", "100", "--SetDockType", "true", "--SetPartialStrut",
+                    "true"]
+        else:
+            kind = ["--widthtype", "request", "--SetDockType", "false", "--SetPartialStrut", "false"]
+        self._spawn(["trayer", "--edge", "top", "--align", "right", "--height", str(self.PANEL_HEIGHT), *kind],
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         poll("the tray host", lambda: any(w.name == "panel" for w in self.windows()), 10)
+        if top_panel and self.wm:
+            try:
+                poll("the work area", lambda: (self.work_area() or (0, 0))[1] >= self.PANEL_HEIGHT, 10)
+            except CheckFailed:
+                raise CheckFailed(f"{self.wm_name} does not keep windows out of the top panel's strut: the work "
+                                  f"area is {self.work_area()}") from None
 
     def watch(self, wm_class):
         self.watcher = Watcher(self, wm_class)
@@ -308,12 +543,21 @@ class Desktop:
         audio = getattr(self, "audio", None)
         if audio:
             audio.stop()
+        # Each program is asked to end on its own first, the last started first: mutter then ends its XWayland
+        # and removes its sockets and lock files, which are left behind when the two are ended together.
         for p in reversed(self.processes):
             if p.poll() is None:
+                p.terminate()
                 try:
-                    os.killpg(p.pid, signal.SIGTERM)
-                except ProcessLookupError:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
                     pass
+        # Then what is left of their process groups: the services a bus started, a program's children.
+        for p in reversed(self.processes):
+            try:
+                os.killpg(p.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
         for p in reversed(self.processes):
             try:
                 p.wait(5)
@@ -325,15 +569,46 @@ class Desktop:
     # -- looking at the screen
 
     def windows(self, tree=False):
-        """The top-level windows (with tree, every window), with absolute positions."""
-        out = run("xwininfo", "-root", "-tree" if tree else "-children", env=self.env)
+        """The top-level windows (with tree, every window), with absolute positions. Under a window manager a
+        top-level window is the client it frames (the window that has WM_STATE), as the program sees it, and
+        what it does not frame (override-redirect pop-ups, its own helpers) is there as it is."""
+        rows = window_tree(self.env)
+        if tree:
+            return [w for _, w in rows]
+        if not self.wm:
+            return [w for depth, w in rows if depth == 1]
         found = []
-        for line in out.splitlines():
-            m = _TREE_LINE.match(line)
-            if m:
-                wid, name, wm_class, w, h, x, y = m.groups()
-                found.append(Window(wid, name or "", wm_class, int(x), int(y), int(w), int(h)))
+        with XConnection(self.env) as x:
+            top, framed = None, []
+            for depth, w in rows + [(1, None)]:
+                if depth == 1:
+                    if top:
+                        found.extend(framed or [top])
+                    top, framed = w, []
+                elif depth <= 3 and x.property(int(w.wid, 16), "WM_STATE") is not None:
+                    # KWin's client is the frame's grandchild, the others' its child
+                    framed.append(w)
         return found
+
+    def stacking(self):
+        """The ids of the clients, bottom to top: the window manager's _NET_CLIENT_LIST_STACKING, or without
+        one the root window's children."""
+        with XConnection(self.env) as x:
+            if self.wm:
+                ids = x.property(x.root, "_NET_CLIENT_LIST_STACKING") or []
+            else:
+                ids = x.children(x.root)
+        return [hex(i) for i in ids]
+
+    def work_area(self):
+        """The current desktop's work area (x, y, width, height) as the window manager has it, or None (no
+        window manager; KWin, before anything reserves a strut)."""
+        with XConnection(self.env) as x:
+            area = x.property(x.root, "_NET_WORKAREA")
+            current = (x.property(x.root, "_NET_CURRENT_DESKTOP") or [0])[0]
+        if not area or len(area) < 4 * (current + 1):
+            return None
+        return tuple(area[4 * current : 4 * current + 4])
 
     def window(self, name, viewable=True):
         for w in self.windows():
@@ -348,14 +623,24 @@ class Desktop:
     def exists(self, window):
         return subprocess.run(["xwininfo", "-id", window.wid], env=self.env, capture_output=True).returncode == 0
 
+    def screen_origin(self):
+        """Where the screen the program sees lies on outer_env's display: mutter's window there, (0, 0)
+        otherwise."""
+        return self.origin
+
     def grab(self, x, y, width, height):
-        """What the screen shows in this rectangle: a list of (r, g, b)."""
-        data = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "-depth",
-                               "8", "rgb:-"], env=self.env, capture_output=True, check=True).stdout
+        """What the screen shows in this rectangle: a list of (r, g, b). mutter draws the mouse pointer into
+        what it shows, so there the pointer is in the picture (Xvfb keeps its own out)."""
+        ox, oy = self.origin
+        data = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x + ox}+{y + oy}",
+                               "-depth", "8", "rgb:-"], env=self.outer_env, capture_output=True,
+                              check=True).stdout
         return [tuple(data[i : i + 3]) for i in range(0, len(data) - 2, 3)]
 
     def screenshot(self, path):
-        run("import", "-window", "root", path, env=self.env)
+        ox, oy = self.origin
+        run("import", "-window", "root", "-crop", f"{self.width}x{self.height}+{ox}+{oy}", "+repage", path,
+            env=self.outer_env)
 
     # -- acting as the user
 
@@ -364,30 +649,54 @@ class Desktop:
         run("paplay", "--device=horalia_mic_sink", wav, env=self.env)
 
     def xdotool(self, *args):
+        """xdotool on the program's display: for asking about windows. Its mouse and keys reach the X clients
+        of that display; under mutter, mutter does not see them (use pointer() and key())."""
         run("xdotool", *[str(a) for a in args], env=self.env)
 
+    def _input(self, *args):
+        run("xdotool", *[str(a) for a in args], env=self.outer_env)
+
+    def pointer(self, x, y, click=None):
+        """Moves the mouse to x, y of the program's screen and, with click (a button's number), clicks there."""
+        ox, oy = self.origin
+        self._input("mousemove", x + ox, y + oy, *(["click", click] if click else []))
+
+    def mouse_down(self, button=1):
+        self._input("mousedown", button)
+
+    def mouse_up(self, button=1):
+        self._input("mouseup", button)
+
+    def key(self, *keys):
+        """Presses and releases each key in turn (xdotool's names: Down, Return, m)."""
+        self._input("key", *keys)
+
+    def key_down(self, key):
+        self._input("keydown", key)
+
+    def key_up(self, key):
+        self._input("keyup", key)
+
+    def type(self, text):
+        self._input("type", text)
+
     def drag(self, x, y, dx, dy):
-        self.xdotool("mousemove", x, y)
-        self.xdotool("mousedown", 1)
+        self.pointer(x, y)
+        self.mouse_down(1)
         for i in range(1, 6):
-            self.xdotool("mousemove", x + dx * i // 5, y + dy * i // 5)
+            self.pointer(x + dx * i // 5, y + dy * i // 5)
             time.sleep(0.03)
-        self.xdotool("mouseup", 1)
+        self.mouse_up(1)
 
     def close_request(self, window):
         """What a window manager sends when the user clicks a window's close box: WM_DELETE_WINDOW."""
-        display = self.x.XOpenDisplay(self.env["DISPLAY"].encode())
-        if not display:
-            raise CheckFailed("cannot open the display")
-        try:
+        with XConnection(self.env) as x:
             event = XEvent()
             event.xclient.type = 33  # ClientMessage
             event.xclient.window = int(window.wid, 16)
-            event.xclient.message_type = self.x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+            event.xclient.message_type = x.atom("WM_PROTOCOLS")
             event.xclient.format = 32
-            event.xclient.data[0] = self.x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+            event.xclient.data[0] = x.atom("WM_DELETE_WINDOW")
             event.xclient.data[1] = 0  # CurrentTime
-            self.x.XSendEvent(display, int(window.wid, 16), 0, 0, ctypes.byref(event))
-            self.x.XFlush(display)
-        finally:
-            self.x.XCloseDisplay(display)
+            x.x.XSendEvent(x.display, int(window.wid, 16), 0, 0, ctypes.byref(event))
+            x.x.XFlush(x.display)

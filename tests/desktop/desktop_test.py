@@ -1,18 +1,24 @@
 #!/usr/bin/env python3
 """The real clock on a private desktop, checked from outside as a user sees and hears it.
 
-Usage: desktop_test.py --build BUILD --case built|installed|genuine|statusnotifier [--testdata DIR] [--shots DIR]
+Usage: desktop_test.py --build BUILD --case CASE [--testdata DIR] [--shots DIR]
 
   built           the build's own program with max and plany: every check
   installed       the copy `cmake --install` puts into a temporary prefix, with max and plany
   genuine         the build's program with Genie and Merlin from the test data (skipped when absent)
   statusnotifier  the build's program under a StatusNotifierItem host instead of trayer: run it inside
                   dbus-run-session, whose session bus the host and the program share
+  kwin, mutter, xfwm4
+                  the build's program with max and plany under that window manager (xfwm4 with picom's
+                  compositing, mutter nested with its XWayland), with a top panel and the clock placed so
+                  that the characters' homes lie under it: the checks of what window managers do to the
+                  characters' windows, and the menu, the drag and the date
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
 
 import argparse
+import ctypes
 import datetime
 import os
 import shutil
@@ -23,16 +29,59 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import CheckFailed, Desktop, poll, run  # noqa: E402
+from desktop_session import CheckFailed, Desktop, XConnection, poll, run, xlib  # noqa: E402
 
 SKIP = 77
 TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
+WINDOW_MANAGERS = ("kwin", "mutter", "xfwm4")
+
+
+class XRectangle(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort)]
+
+
+def window_shape(env, window):
+    """The window's bounding shape, the part of it that is shown: a set of (x, y) in the window, or None when
+    it is not shaped or is gone."""
+    ext = ctypes.CDLL("libXext.so.6")
+    ext.XShapeGetRectangles.restype = ctypes.POINTER(XRectangle)
+    ext.XShapeGetRectangles.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                        ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+    with XConnection(env) as x:
+        count, ordering = ctypes.c_int(), ctypes.c_int()
+        rects = ext.XShapeGetRectangles(x.display, int(window.wid, 16), 0, ctypes.byref(count),
+                                        ctypes.byref(ordering))  # ShapeBounding
+        if not rects:
+            return None
+        try:
+            found = [(r.x, r.y, r.width, r.height) for r in rects[: count.value]]
+        finally:
+            xlib().XFree(rects)
+    # An unshaped window has one rectangle, the window itself.
+    if found == [(0, 0, window.width, window.height)]:
+        return None
+    return {(px, py) for rx, ry, rw, rh in found for py in range(ry, ry + rh) for px in range(rx, rx + rw)}
+
+
+def desktop_or_shadow(p):
+    """Whether a pixel is the desktop's colour, or that colour darkened by a compositor's shadow (mutter
+    shades the desktop below a panel and around windows)."""
+    r0, g0, b0 = Desktop.DESKTOP_RGB
+    f = p[1] / g0
+    return 0.4 <= f <= 1.02 and abs(p[0] - r0 * f) <= 6 and abs(p[2] - b0 * f) <= 6
+
+
+def touches(a, b, slack=2):
+    """Whether the rectangles of windows a and b meet or overlap (within slack pixels)."""
+    return (a.x - slack < b.x + b.width and b.x - slack < a.x + a.width and a.y - slack < b.y + b.height
+            and b.y - slack < a.y + a.height)
 
 
 class Clock:
     """One run of the program on a desktop, with the characters it was set up with."""
 
-    def __init__(self, desktop, program, build, characters, files):
+    def __init__(self, desktop, program, build, characters, files, settings=""):
         self.desktop, self.build = desktop, build
         self.names = characters  # the characters' names, as their windows are titled
         env = desktop.env
@@ -44,7 +93,7 @@ class Clock:
             shutil.copy(f, chars)
         ids = [os.path.splitext(os.path.basename(f))[0] for f in files]
         with open(os.path.join(config, "settings.ini"), "w") as f:
-            f.write(f"[Data]\nLastCharacter={ids[0]}\nLastCharacter2={ids[1]}\nUserName=Sam\n")
+            f.write(f"[Data]\nLastCharacter={ids[0]}\nLastCharacter2={ids[1]}\nUserName=Sam\n{settings}")
         self.log = open(os.path.join(desktop.work, "horalia.log"), "w+")
         self.watcher = desktop.watch("horalia")
         self.process = desktop._spawn([program], stdout=self.log, stderr=subprocess.STDOUT)
@@ -126,8 +175,22 @@ class Checks:
     def menu_at(self, x, y):
         """Right-clicks at x, y and returns the pop-up menu that opens."""
         known = {w.wid for w in self.desktop.windows()}
-        self.desktop.xdotool("mousemove", x, y, "click", 3)
+        self.desktop.pointer(x, y, click=3)
         return self.popup(known)
+
+    def grab_of(self, w):
+        """What the screen shows over window w, row by row: (r, g, b), None where w is off the screen."""
+        x0, y0 = max(0, w.x), max(0, w.y)
+        x1, y1 = min(self.desktop.width, w.x + w.width), min(self.desktop.height, w.y + w.height)
+        if x1 <= x0 or y1 <= y0:
+            return [None] * (w.width * w.height)
+        seen = self.desktop.grab(x0, y0, x1 - x0, y1 - y0)
+        out = []
+        for y in range(w.y, w.y + w.height):
+            for x in range(w.x, w.x + w.width):
+                inside = x0 <= x < x1 and y0 <= y < y1
+                out.append(seen[(y - y0) * (x1 - x0) + (x - x0)] if inside else None)
+        return out
 
     def shot(self, name):
         if self.shots:
@@ -149,18 +212,27 @@ class Checks:
     def greeting_heard(self):
         t, b = poll("the greeting's balloon", lambda: self.clock.balloon_seen(0, 0), 10)
         self.say(f"{self.clock.names[0]}'s balloon at {t:.1f} s: {b}")
+        greeting_seen = t
         start, length, rms = self.audio.next_sentence(0, 15)
         self.say(f"greeting at {start:.2f} s, rms {rms:.0f}")
         self.sounds_like(length, greeting(), "the greeting")
         self.greeting_end = start + length
+        self.balloon_beside_its_character(0, greeting_seen)
         t, b = poll("the start-up message's balloon", lambda: self.clock.balloon_seen(1, 0), 20)
         self.say(f"{self.clock.names[1]}'s balloon at {t:.1f} s: {b}")
+        self.balloon_beside_its_character(1, t)
         start, length, rms = self.audio.next_sentence(self.greeting_end + 0.1, 20)
         self.say(f"start-up message at {start:.2f} s, rms {rms:.0f}")
         self.sounds_like(length, "Welcome to Horalia Deluxe", "the start-up message")
         self.check(start - self.greeting_end > 3, "the second character spoke without waiting for the first")
 
     def at_home(self):
+        """Both characters stand at their homes beside the clock, to the pixel; a home above the work area's
+        top may be moved down into it by the window manager, and the character then stands there."""
+        area = self.desktop.work_area() if self.desktop.wm else None
+        top = area[1] if area else None
+        moved = {}
+
         def both_home():
             clock = self.clock.clock_window()
             chars = [self.clock.character(0), self.clock.character(1)]
@@ -168,21 +240,27 @@ class Checks:
                 return None
             for n, c in enumerate(chars):
                 x, y = self.clock.home(n, clock, c)
-                if abs(c.x - x) > 1 or abs(c.y - y) > 1:
+                kept_in = top is not None and y < top and top - 1 <= c.y <= top + 2
+                if abs(c.x - x) > 1 or (abs(c.y - y) > 1 and not kept_in):
                     return None
+                if abs(c.y - y) > 1:
+                    moved[n] = (y, c.y)
             return clock, chars
 
         clock, chars = poll("both characters at home beside the clock", both_home, 30)
         self.say(f"clock window {clock}; at home: {chars[0]} and {chars[1]}")
+        for n, (asked, given) in moved.items():
+            self.say(f"{self.clock.names[n]}'s home is at y {asked}; the window manager keeps it at y {given}, "
+                     f"the work area's top")
         self.passed += 1
 
     def drawn(self):
         for n in (0, 1):
             c = self.clock.character(n)
-            pixels = self.desktop.grab(c.x, c.y, c.width, c.height)
+            pixels = [p for p in self.grab_of(c) if p is not None]
             drawn = [p for p in pixels if p != Desktop.DESKTOP_RGB and p != (0, 0, 0)]
             colours = len(set(drawn))
-            share = len(drawn) / len(pixels)
+            share = len(drawn) / max(1, len(pixels))
             self.say(f"{self.clock.names[n]}: {share:.0%} of its {c.width}x{c.height} pixels drawn, "
                      f"{colours} colours")
             self.check(share >= 0.08 and colours >= 4, f"{self.clock.names[n]} is not drawn")
@@ -190,10 +268,10 @@ class Checks:
 
     def opaque_point(self, n):
         c = self.clock.character(n)
-        pixels = self.desktop.grab(c.x, c.y, c.width, c.height)
+        pixels = self.grab_of(c)
         best = None
         for i, p in enumerate(pixels):
-            if p != Desktop.DESKTOP_RGB and p != (0, 0, 0):
+            if p is not None and p != Desktop.DESKTOP_RGB and p != (0, 0, 0) and p != (255, 255, 255):
                 x, y = i % c.width, i // c.width
                 d = (x - c.width / 2) ** 2 + (y - c.height / 2) ** 2
                 if best is None or d < best[0]:
@@ -224,17 +302,17 @@ class Checks:
                  f"{length:.2f} s of sound, rms {rms:.0f}")
         return length
 
-    def drag_brings_a_comment(self):
+    def drag_brings_a_comment(self, dx=60, dy=40):
         self.quiet()
         x, y = self.opaque_point(0)
         before = self.clock.character(0)
-        self.desktop.drag(x, y, 60, 40)
-        self.say(f"dragged {self.clock.names[0]} from {x},{y} by 60,40")
+        self.desktop.drag(x, y, dx, dy)
+        self.say(f"dragged {self.clock.names[0]} from {x},{y} by {dx},{dy}")
         length = self.answer(1, f"dragging {self.clock.names[0]}")
         self.sounds_like(length, f"Hey, what are you doing with {self.clock.names[0].lower()}", "the comment")
         after = self.clock.character(0)
         self.say(f"{self.clock.names[0]} left at {after}")
-        self.check((after.x - before.x, after.y - before.y) == (60, 40), "the character is not where it was put")
+        self.check((after.x - before.x, after.y - before.y) == (dx, dy), "the character is not where it was put")
 
     def popup(self, known):
         def new_menu():
@@ -251,7 +329,7 @@ class Checks:
         self.say(f"{self.clock.names[0]}'s menu {menu}")
         self.shot("desktop-character-menu")
         # The heading cannot be chosen; the date is the fourth command.
-        self.desktop.xdotool("key", "Down", "Down", "Down", "Down", "Return")
+        self.desktop.key("Down", "Down", "Down", "Down", "Return")
         length = self.answer(0, "\"What is the date\"")
         self.sounds_like(length, f"The date is {datetime.date.today():%A %B %d, %Y}.", "the date", 0.5, 2.0)
 
@@ -276,7 +354,7 @@ class Checks:
             self.clear_of_the_minute()
             # the answer may begin before the key is up: the recognizer may end the utterance at the silence
             since, seen = self.audio.now(), self.clock.since()
-            self.desktop.xdotool("keydown", "Scroll_Lock")
+            self.desktop.key_down("Scroll_Lock")
             try:
                 w = poll("the listening tip while Scroll Lock is held", self.listening_tip, 5)
                 self.say(f"Scroll Lock held ({attempt}): {w}")
@@ -285,7 +363,7 @@ class Checks:
                 self.desktop.play_into_microphone(wav)
                 time.sleep(0.5)
             finally:
-                self.desktop.xdotool("keyup", "Scroll_Lock")
+                self.desktop.key_up("Scroll_Lock")
             try:
                 t, b = poll(f"{self.clock.names[0]}'s balloon after {what}",
                             lambda: self.clock.balloon_seen(0, seen), 10)
@@ -305,7 +383,7 @@ class Checks:
         self.quiet()
         menu = self.menu_at(*self.opaque_point(1))
         self.say(f"{self.clock.names[1]}'s menu {menu}")
-        self.desktop.xdotool("key", "Up", "Up", "Return")
+        self.desktop.key("Up", "Up", "Return")
         w = poll("the listening tip after the menu's Listen",
                  lambda: self.desktop.window(self.clock.names[1] + ": listening tip"), 5)
         self.say(f"Listen chosen: {w}")
@@ -323,8 +401,8 @@ class Checks:
         self.quiet()
         icon = self.tray_icon()
         self.say(f"tray icon {icon}")
-        self.time_spoken_after("the tray click", lambda: self.desktop.xdotool(
-            "mousemove", icon.x + icon.width // 2, icon.y + icon.height // 2, "click", 1))
+        self.time_spoken_after("the tray click", lambda: self.desktop.pointer(
+            icon.x + icon.width // 2, icon.y + icon.height // 2, click=1))
 
     def time_spoken_after(self, what, action):
         """Either character speaks a sentence as long as the time's after the action."""
@@ -373,7 +451,7 @@ class Checks:
         icon = self.tray_icon()
         menu = self.menu_at(icon.x + icon.width // 2, icon.y + icon.height // 2)
         self.say(f"tray menu {menu}")
-        self.desktop.xdotool("key", "m")
+        self.desktop.key("m")
         dialog = poll("the settings dialog", lambda: self.desktop.window("General Settings"), 10)
         self.say(f"settings dialog {dialog}")
         return dialog
@@ -388,8 +466,8 @@ class Checks:
         self.answer(0, "opening Main Options")
         self.shot("desktop-settings")
         stored = self.alarm_boxes(dialog)
-        self.desktop.xdotool("mousemove", dialog.x + 136, dialog.y + 57, "click", 1)
-        self.desktop.xdotool("type", "12")
+        self.desktop.pointer(dialog.x + 136, dialog.y + 57, click=1)
+        self.desktop.type("12")
         typed = self.alarm_boxes(dialog)
         changed = sum(a != b for a, b in zip(stored, typed))
         self.say(f"typed 12 into the alarm's hour box without SET: {changed} pixels of the boxes changed")
@@ -407,12 +485,141 @@ class Checks:
         self.desktop.close_request(dialog)
         poll("the settings dialog closed again", lambda: not self.desktop.exists(dialog), 10)
 
+    def balloon_beside_its_character(self, n, since):
+        """Character n's balloon, seen at `since`, touches the character's window where that window really
+        is (a window manager may have moved it), and covers at most its top or bottom edge."""
+        name = self.clock.names[n]
+        deadline = time.monotonic() + 5
+        while True:
+            # A second after it opened: where the window manager's moves have landed.
+            with self.clock.watcher.lock:
+                shots = [(t, shown) for t, shown in self.clock.watcher.history if since + 1.0 <= t]
+            both = None
+            for t, shown in shots:
+                balloon = next((w for w in shown if w.name == name + ": word balloon"), None)
+                character = next((w for w in shown if w.name == name), None)
+                if balloon and character:
+                    both = (t, balloon, character)
+                    break
+            if both or time.monotonic() > deadline:
+                break
+            time.sleep(0.2)
+        if not both:
+            # a short sentence: its first sighting then
+            with self.clock.watcher.lock:
+                for t, shown in self.clock.watcher.history:
+                    balloon = next((w for w in shown if w.name == name + ": word balloon"), None)
+                    character = next((w for w in shown if w.name == name), None)
+                    if t >= since and balloon and character:
+                        both = (t, balloon, character)
+                        break
+        self.check(both is not None, f"{name}'s balloon was never seen together with {name}")
+        t, balloon, character = both
+        overlap = max(0, min(balloon.y + balloon.height, character.y + character.height) - max(balloon.y, character.y))
+        self.say(f"at {t:.1f} s {name} at {character}, the balloon at {balloon}: they overlap by {overlap} rows")
+        self.check(touches(balloon, character), f"{name}'s balloon is away from {name}")
+        self.check(overlap <= character.height // 4, f"{name}'s balloon covers {name}")
+
+    def other_application_active(self):
+        """Another program's window over both characters, and clicked, as a user goes back to other work: the
+        characters stay viewable and above it, drawn over it."""
+        self.quiet()
+        chars = [self.clock.character(0), self.clock.character(1)]
+        left, top = max(0, min(c.x for c in chars) - 30), max(0, min(c.y for c in chars) - 30)
+        right = min(self.desktop.width, max(c.x + c.width for c in chars) + 30)
+        bottom = min(self.desktop.height, max(c.y + c.height for c in chars) + 30)
+        process = self.desktop._spawn(["xmessage", "-geometry", f"{right - left}x{bottom - top}+{left}+{top}",
+                                       "-title", "Other work", "-bg", "white", "-fg", "black", "other work"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            other = poll("the other program's window", lambda: self.desktop.window("Other work"), 10)
+
+            def active():
+                with XConnection(self.desktop.env) as x:
+                    ids = x.property(x.root, "_NET_ACTIVE_WINDOW") or [0]
+                return ids[0] == int(other.wid, 16)
+
+            # A click on its empty lower right corner, away from the characters and from its button; a window
+            # manager that is still showing the window may let the first click go, and a user clicks again.
+            corner = (other.x + other.width - 6, other.y + other.height - 6)
+            for attempt in range(3):
+                time.sleep(0.5)
+                self.desktop.pointer(*corner)
+                time.sleep(0.2)
+                self.desktop.pointer(*corner, click=1)
+                try:
+                    poll("the other program active", active, 2)
+                    break
+                except CheckFailed:
+                    if attempt == 2:
+                        raise
+            self.say(f"the other program's window {other} is active")
+            self.shot(f"desktop-{self.desktop.wm or 'bare'}-other-active")
+            time.sleep(1.5)  # KWin hid the characters at once; anything else would have had its time
+            stacking = self.desktop.stacking()
+            for n in (0, 1):
+                c = self.clock.character(n)
+                self.check(c is not None, f"{self.clock.names[n]} is not viewable while another program is active")
+                above = stacking.index(c.wid) > stacking.index(other.wid) if c.wid in stacking else False
+                x, y = self.opaque_point(n)
+                pixel = self.desktop.grab(x, y, 1, 1)[0]
+                self.say(f"{self.clock.names[n]} viewable at {c}, {'above' if above else 'below'} it; "
+                         f"its pixel at {x},{y} is {pixel}")
+                self.check(above, f"{self.clock.names[n]} is below the other program's window")
+                self.check(pixel != (255, 255, 255), f"{self.clock.names[n]} is not drawn over the other program")
+        finally:
+            process.terminate()
+            process.wait(5)
+        poll("the other program's window gone", lambda: self.desktop.window("Other work") is None, 10)
+
+    def only_the_current_frame(self):
+        """After the animations so far, a grab of each character's window holds its current frame and no
+        other: every pixel outside the frame's shape is what lies behind the window, and the shape is drawn."""
+        self.quiet()
+        clock = self.clock.clock_window()
+        for n in (0, 1):
+            for attempt in range(20):
+                c = self.clock.character(n)
+                before = window_shape(self.desktop.env, c)
+                pixels = self.grab_of(c)
+                after = window_shape(self.desktop.env, c)
+                if before and before == after and self.clock.character(n) and (
+                        self.clock.character(n).x, self.clock.character(n).y) == (c.x, c.y):
+                    break
+                time.sleep(0.15)  # between two frames of an idle animation
+            else:
+                raise CheckFailed(f"{self.clock.names[n]}'s shape never held still for a grab")
+            stray, blank, behind, strays = 0, 0, 0, []
+            for i, p in enumerate(pixels):
+                x, y = i % c.width, i // c.width
+                sx, sy = c.x + x, c.y + y
+                # the clock and the shadow a compositor may give it
+                under_clock = clock and (clock.x - 40 <= sx < clock.x + clock.width + 40
+                                         and clock.y - 40 <= sy < clock.y + clock.height + 40)
+                if p is None:
+                    behind += 1
+                elif (x, y) in before:
+                    blank += p == Desktop.DESKTOP_RGB
+                elif under_clock or sy < 30:
+                    behind += 1  # the clock, the panel or off the screen: not the desktop's colour
+                elif not desktop_or_shadow(p):
+                    stray += 1
+                    strays.append((sx, sy, p))
+            self.say(f"{self.clock.names[n]}: {len(before)} pixels in the frame's shape, {blank} of them not "
+                     f"drawn; {stray} stray pixels outside it ({behind} by the clock or over the panel, or off the screen)")
+            if strays:
+                xs, ys = [p[0] for p in strays], [p[1] for p in strays]
+                self.say(f"stray pixels from {min(xs)},{min(ys)} to {max(xs)},{max(ys)}, colours "
+                         f"{sorted(set(p[2] for p in strays))[:8]}")
+            self.check(stray == 0, f"pixels of an earlier frame of {self.clock.names[n]} are on the screen")
+            self.check(blank <= len(before) // 50, f"{self.clock.names[n]}'s frame is not drawn in its shape")
+
     def exit_from_the_clock_menu(self):
         clock = self.clock.clock_window()
         menu = self.menu_at(clock.x + clock.width // 2, clock.y + clock.height // 2)
         self.say(f"clock menu {menu}")
         self.shot("desktop-clock-menu")
-        self.desktop.xdotool("key", "Up", "Return")  # Exit is the last item
+        self.desktop.key("Up", "Return")  # Exit is the last item
         status = poll("the program's end", lambda: self.clock.process.poll() is not None and [
             self.clock.process.returncode], 15)[0]
         self.say(f"the program ended with status {status}")
@@ -425,7 +632,8 @@ class Checks:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
-    parser.add_argument("--case", required=True, choices=["built", "installed", "genuine", "statusnotifier"])
+    parser.add_argument("--case", required=True,
+                        choices=["built", "installed", "genuine", "statusnotifier", *WINDOW_MANAGERS])
     parser.add_argument("--testdata")
     parser.add_argument("--shots")
     args = parser.parse_args()
@@ -435,6 +643,11 @@ def main():
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
             return SKIP
+    wm = args.case if args.case in WINDOW_MANAGERS else None
+    reason = Desktop.unavailable(wm)
+    if reason:
+        print(f"SKIP: {reason}")
+        return SKIP
     host = None
     if args.case == "statusnotifier":
         host = os.path.join(build, "bin/sni_watcher")
@@ -462,14 +675,23 @@ def main():
             program = os.path.join(prefix, "bin/horalia")
             files = [os.path.join(prefix, "lib/horalia/max.acs"), os.path.join(prefix, "lib/horalia/plany.acs")]
             print(f"installed into {prefix}; running {program}")
-        desktop = Desktop(status_notifier_host=host)
-        print(f"display {desktop.env['DISPLAY']}, home {desktop.home}")
-        clock = Clock(desktop, program, build, names, files)
+        desktop = Desktop(status_notifier_host=host, wm=wm, top_panel=wm is not None)
+        print(f"display {desktop.env['DISPLAY']}, home {desktop.home}"
+              + (f", window manager {desktop.wm_name}, work area {desktop.work_area()}" if wm else ""))
+        # Under a window manager the clock stands just below the top panel, so that the characters' homes lie
+        # under the panel and partly above the screen, where window managers keep windows from going.
+        settings = "FormY=600\n" if wm else ""
+        clock = Clock(desktop, program, build, names, files, settings)
         checks = Checks(clock, build, args.shots)
         steps = [checks.characters_appear, checks.greeting_heard, checks.at_home, checks.drawn]
         if args.case == "built":
             steps += [checks.drag_brings_a_comment, checks.menu_speaks_the_date, checks.listening_key_hears_the_date,
-                      checks.tray_speaks_the_time, checks.settings_dialog_closes_and_opens_afresh, checks.menu_listens]
+                      checks.tray_speaks_the_time, checks.settings_dialog_closes_and_opens_afresh, checks.menu_listens,
+                      checks.only_the_current_frame]
+        elif wm:
+            # the drag ends clear of the panel, where a window manager lets a window be
+            steps += [checks.other_application_active, checks.menu_speaks_the_date,
+                      lambda: checks.drag_brings_a_comment(60, 120), checks.only_the_current_frame]
         elif args.case == "genuine":
             steps += [checks.drag_brings_a_comment]
         elif args.case == "statusnotifier":

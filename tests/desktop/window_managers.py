@@ -1,0 +1,171 @@
+"""The window managers a private desktop can have, run as people run them, each checked to manage the display
+and to composite (so that a shaped or translucent window is drawn as it would be on a user's screen) before
+the desktop goes on:
+
+  kwin    KDE's kwin_x11, the display's window manager; it composites with OpenGL, which Mesa's llvmpipe
+          draws on Xvfb
+  xfwm4   Xfce's, with its own compositor off (on Xvfb it leaves parts of the screen black) and picom's
+          XRender compositing instead
+  mutter  GNOME's, which is a Wayland compositor: it runs nested, in a window of the Xvfb display, and starts
+          its XWayland, whose display the program is a client of
+
+Each has the desktop's session bus (KWin and mutter talk on it; xfwm4 starts xfconfd through it) and a desktop
+window in the desktop's colour, as a desktop shell keeps: a compositor does not draw the root window."""
+
+import ctypes
+import glob
+import os
+import re
+import shutil
+import subprocess
+
+from desktop_session import CheckFailed, XConnection, poll, run, window_tree
+
+TOOLS = {
+    "kwin": ["kwin_x11", "dbus-daemon"],
+    "mutter": ["mutter", "Xwayland", "dbus-daemon"],
+    "xfwm4": ["xfwm4", "picom", "dbus-daemon"],
+}
+
+
+def unavailable(wm):
+    """Why that window manager cannot be had on this machine, or None."""
+    if wm is None:
+        return None
+    if wm not in TOOLS:
+        raise ValueError(f"no window manager called {wm!r}; there are {', '.join(TOOLS)}")
+    for tool in TOOLS[wm]:
+        if not shutil.which(tool):
+            return f"{tool} is not installed (scripts/deps installs it)"
+    return None
+
+
+def start(desktop, wm):
+    """Starts wm on the desktop's display and waits until it manages and composites it."""
+    reason = unavailable(wm)
+    if reason:
+        raise CheckFailed(f"no {wm}: {reason}")
+    desktop.session_bus()
+    {"kwin": _kwin, "mutter": _mutter, "xfwm4": _xfwm4}[wm](desktop)
+    _desktop_window(desktop)
+
+
+class _Program:
+    """One program of the window manager's, with its output in a log beside the desktop's."""
+
+    def __init__(self, desktop, args, env=None):
+        self.name = args[0]
+        self.log = os.path.join(desktop.work, f"{self.name}.log")
+        with open(self.log, "w") as log:
+            self.process = desktop._spawn(args, env=env, stdout=log, stderr=subprocess.STDOUT)
+
+    def output(self):
+        with open(self.log, errors="replace") as f:
+            return f.read()
+
+    def alive(self):
+        """Fails, with the end of its log, if the program has ended."""
+        if self.process.poll() is not None:
+            tail = "\n".join(self.output().strip().splitlines()[-12:])
+            raise CheckFailed(f"{self.name} ended with status {self.process.returncode}; its log ends:\n{tail}")
+        return True
+
+
+def _ask(program, env, question):
+    """question(x) on a connection to env's display, while the program runs; None while the display does not
+    answer (XWayland's, at first)."""
+    program.alive()
+    try:
+        with XConnection(env) as x:
+            return question(x)
+    except CheckFailed:
+        return None
+
+
+def _managing(desktop, program, env, timeout=20):
+    desktop.wm_name = poll(f"{program.name} managing the display {env['DISPLAY']}",
+                           lambda: _ask(program, env, XConnection.window_manager), timeout)
+
+
+def _compositing(program, env, timeout=20):
+    poll(f"{program.name} compositing the display {env['DISPLAY']} (an owner of _NET_WM_CM_S0)",
+         lambda: _ask(program, env, XConnection.compositor), timeout)
+
+
+def _kwin(desktop):
+    # Without a crash handler a KWin that crashes ends, where KCrash would start it again outside the
+    # desktop's process group.
+    kwin = _Program(desktop, ["kwin_x11"], env=dict(desktop.env, KDE_DEBUG="1"))
+    _managing(desktop, kwin, desktop.env)
+    _compositing(kwin, desktop.env)
+
+
+def _xfwm4(desktop):
+    xfwm4 = _Program(desktop, ["xfwm4", "--compositor=off", "--sm-client-disable"])
+    _managing(desktop, xfwm4, desktop.env)
+    # no configuration file: picom's defaults (no shadows, no fading, no vsync) but the backend
+    picom = _Program(desktop, ["picom", "--backend", "xrender", "--config", "/dev/null"])
+    _compositing(picom, desktop.env)
+
+
+def _mutter(desktop):
+    outer = dict(desktop.env)
+    # The nested output, and so mutter's window, is as large as the desktop; without this it is 800x600.
+    mutter = _Program(desktop, ["mutter", "--nested", "--wayland"],
+                      env=dict(outer, MUTTER_DEBUG_DUMMY_MODE_SPECS=f"{desktop.width}x{desktop.height}"))
+
+    def said(pattern):
+        mutter.alive()
+        m = re.search(pattern, mutter.output())
+        return m and m.group(1)
+
+    # No command after "--": mutter would quit when it ended.
+    inner = poll("mutter's XWayland display in its log", lambda: said(r"Using public X11 display (:\d+)"), 20)
+    desktop.wayland_display = said(r"Using Wayland display name '([^']+)'")
+    auth = poll("the XAUTHORITY file mutter writes for XWayland", lambda: glob.glob(
+        os.path.join(outer["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*")), 10)[0]
+
+    def nested_window():
+        mutter.alive()
+        for depth, w in window_tree(outer):
+            if depth == 1 and w.name == "mutter" and (w.width, w.height) == (desktop.width, desktop.height):
+                return w
+        return None
+
+    window = poll("mutter's window on the Xvfb display, as large as the desktop", nested_window, 10)
+    desktop.outer_env = outer
+    desktop.env = dict(outer, DISPLAY=inner, XAUTHORITY=auth)
+    desktop.origin = (window.x, window.y)
+    desktop.bus_environment("DISPLAY", "XAUTHORITY")  # as GNOME's session tells its bus
+    _managing(desktop, mutter, desktop.env)
+    _compositing(mutter, desktop.env)
+    # The keys go to the window that has the focus; nothing else on the Xvfb display would move it.
+    run("xdotool", "windowfocus", window.wid, env=outer)
+
+
+def _desktop_window(desktop):
+    """Creates a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP, which every window manager keeps below the rest)
+    over the whole screen in the desktop's colour. Compositors do not draw the root window: KWin shows black
+    there, picom grey, mutter a gradient of its own. The window outlives the connection (RetainPermanent): the
+    display ends with the desktop."""
+    with XConnection(desktop.env) as x:
+        r, g, b = desktop.DESKTOP_RGB
+        lib, d = x.x, x.display
+        window = lib.XCreateSimpleWindow(d, x.root, 0, 0, desktop.width, desktop.height, 0, 0,
+                                         (r << 16) | (g << 8) | b)
+        kind = (ctypes.c_ulong * 1)(x.atom("_NET_WM_WINDOW_TYPE_DESKTOP"))
+        lib.XChangeProperty(d, window, x.atom("_NET_WM_WINDOW_TYPE"), 4, 32, 0, kind, 1)  # XA_ATOM, replace
+        wm_class = b"desktop\0Desktop\0"
+        lib.XChangeProperty(d, window, x.atom("WM_CLASS"), 31, 8, 0, wm_class, len(wm_class))  # XA_STRING
+        lib.XStoreName(d, window, b"desktop")
+        lib.XMapWindow(d, window)
+        lib.XSetCloseDownMode(d, 1)  # RetainPermanent
+        lib.XSync(d, 0)
+
+    def managed():
+        with XConnection(desktop.env) as x:
+            return window in (x.property(x.root, "_NET_CLIENT_LIST") or [])
+
+    poll(f"the desktop window managed by {desktop.wm_name}", managed, 10)
+    desktop.desktop_window = hex(window)
+
