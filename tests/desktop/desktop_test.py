@@ -391,7 +391,16 @@ class Checks:
         self.desktop.key("Up", "Up", "Return")
         w = poll("the listening tip after the menu's Listen",
                  lambda: self.desktop.window(self.clock.names[1] + ": listening tip"), 5)
+        c = self.clock.character(1)
         self.say(f"Listen chosen: {w}")
+
+        def beside():
+            # a window manager may show a new window at its corner for a moment before it puts it in place
+            tip = self.desktop.window(self.clock.names[1] + ": listening tip")
+            return tip if tip and touches(tip, c, slack=8) else None
+
+        w = poll("the listening tip beside its character", beside, 3)
+        self.say(f"the tip at {w}, beside {c}")
         self.shot("desktop-menu-listen")
         # nothing is said: the listener gives up, and the tip says so before it goes
         poll("the listening tip gone", lambda: self.listening_tip() is None, 20)
@@ -696,7 +705,8 @@ def main():
         elif wm:
             # the drag ends clear of the panel, where a window manager lets a window be
             steps += [checks.other_application_active, checks.menu_speaks_the_date,
-                      lambda: checks.drag_brings_a_comment(60, 120), checks.only_the_current_frame]
+                      lambda: checks.drag_brings_a_comment(60, 120), checks.menu_listens,
+                      checks.only_the_current_frame]
         elif args.case == "genuine":
             steps += [checks.drag_brings_a_comment]
         elif args.case == "statusnotifier":
