@@ -121,6 +121,13 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
     }
     pressed_ = false;
     if (dragging_) {
+        // The last motion may come only with the release (a compositor passes on motion and release
+        // together): the character ends where it was let go.
+        const QPoint end = event->globalPosition().toPoint() - grabOffset_;
+        if (end != requested_) {
+            place(end);
+            emit dragMoved(pos());
+        }
         dragging_ = false;
         emit dragFinished(pos(), event->button(), event->modifiers());
     }

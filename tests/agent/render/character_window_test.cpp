@@ -104,4 +104,23 @@ TEST(CharacterWindow, OnlyAMoveNobodyAskedForIsReported) {
     }
 }
 
+TEST(CharacterWindow, ADragEndsWhereTheButtonIsLetGo) {
+    CharacterWindow window(QSize(40, 40));
+    window.place(QPoint(100, 100));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy finished(&window, &CharacterWindow::dragFinished);
+
+    const QPoint grip(5, 8);
+    QTest::mousePress(&window, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(&window, grip + QPoint(30, 0));
+    EXPECT_EQ(window.pos(), QPoint(130, 100));
+    // The button comes up further on with no motion before it, as a compositor may pass them on.
+    const QPoint letGo = QPoint(100, 100) + grip + QPoint(50, 20);
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, window.mapFromGlobal(letGo));
+    EXPECT_EQ(window.pos(), QPoint(150, 120));
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(finished[0][0].toPoint(), QPoint(150, 120));
+}
+
 }  // namespace
