@@ -46,10 +46,14 @@ void CharacterWindow::moveEvent(QMoveEvent* event) {
     if (event->pos() == requested_) {
         return;
     }
+    takePlace(event->pos());
+}
+
+void CharacterWindow::takePlace(QPoint topLeft) {
     // Whatever was still on its way has been overruled.
     unconfirmed_.clear();
-    requested_ = event->pos();
-    emit placedElsewhere(event->pos());
+    requested_ = topLeft;
+    emit placedElsewhere(topLeft);
 }
 
 void CharacterWindow::refreshPosition() {
@@ -57,11 +61,9 @@ void CharacterWindow::refreshPosition() {
     if (!real || *real == pos() || dragging_) {
         return;
     }
-    unconfirmed_.clear();
-    requested_ = *real;
     // Brings Qt's idea up to date; the window manager is asked for the place the window already has.
     move(*real);
-    emit placedElsewhere(*real);
+    takePlace(*real);
 }
 
 void CharacterWindow::setPicture(const QImage& picture, const QRegion& shape) {

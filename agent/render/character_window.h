@@ -54,6 +54,9 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    // The window system's place for the window is the one it has now.
+    void takePlace(QPoint topLeft);
+
     QImage picture_;
     QRegion shape_;
     bool pressed_ = false;
