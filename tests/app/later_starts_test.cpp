@@ -59,26 +59,6 @@ TEST(LaterStarts, AClockKeptHiddenThatIsAskedForAsItStartsStaysShown) {
     }
 }
 
-TEST(LaterStarts, ALaterStartAsksOnceAndNeverListensWhateverTheAnswer) {
-    struct Case {
-        const char* what;
-        agent::Result<bool> answer;
-    };
-    const Case cases[] = {
-        {"the clock was shown", true},
-        {"the running copy is in its first run", false},
-        {"nothing answered", agent::fail("the clock did not answer")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakeInstanceChannel channel;
-        channel.answer = c.answer;
-        askRunningClock(channel);
-        EXPECT_EQ(channel.asks, 1);
-        EXPECT_EQ(channel.listens, 0);
-    }
-}
-
 TEST(LaterStarts, AClockThatCannotListenRunsOn) {
     ClockHarness clock(at(10, 0, 30));
     FakeInstanceChannel channel;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using agent::render::CharacterWindow;
 
 namespace {
@@ -31,6 +33,15 @@ Frame frame(QSize size, QRect opaque, QColor colour) {
     return {picture, QRegion(opaque)};
 }
 
+// A window of that size, shown at topLeft.
+std::unique_ptr<CharacterWindow> shownAt(QSize size, QPoint topLeft) {
+    auto window = std::make_unique<CharacterWindow>(size);
+    window->place(topLeft);
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+}
+
 // What the window's buffer holds, as the platform would put it on the screen, whatever the window's shape.
 QImage shown(CharacterWindow& window) {
     QCoreApplication::processEvents();
@@ -40,10 +51,8 @@ QImage shown(CharacterWindow& window) {
 
 TEST(CharacterWindow, EachPictureReplacesTheWholeLastOne) {
     const QSize size(40, 30);
-    CharacterWindow window(size);
-    window.place(QPoint(50, 60));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto held = shownAt(size, QPoint(50, 60));
+    CharacterWindow& window = *held;
 
     // A big frame, then one that covers a corner only: an arm that was, then was not.
     const Frame big = frame(size, QRect(0, 0, 40, 30), Qt::red);
@@ -68,10 +77,8 @@ TEST(CharacterWindow, EachPictureReplacesTheWholeLastOne) {
 }
 
 TEST(CharacterWindow, OnlyAMoveNobodyAskedForIsReported) {
-    CharacterWindow window(QSize(20, 20));
-    window.place(QPoint(10, 10));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto held = shownAt(QSize(20, 20), QPoint(10, 10));
+    CharacterWindow& window = *held;
     QSignalSpy elsewhere(&window, &CharacterWindow::placedElsewhere);
 
     // The steps of a walk, answered by the window system where they were asked to be.
@@ -105,10 +112,8 @@ TEST(CharacterWindow, OnlyAMoveNobodyAskedForIsReported) {
 }
 
 TEST(CharacterWindow, ADragEndsWhereTheButtonIsLetGo) {
-    CharacterWindow window(QSize(40, 40));
-    window.place(QPoint(100, 100));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto held = shownAt(QSize(40, 40), QPoint(100, 100));
+    CharacterWindow& window = *held;
     QSignalSpy finished(&window, &CharacterWindow::dragFinished);
 
     const QPoint grip(5, 8);
