@@ -515,30 +515,23 @@ class Checks:
         """Character n's balloon, seen at `since`, touches the character's window where that window really
         is (a window manager may have moved it), and covers at most its top or bottom edge."""
         name = self.clock.names[n]
-        deadline = time.monotonic() + 5
-        while True:
-            # A second after it opened: where the window manager's moves have landed.
-            with self.clock.watcher.lock:
-                shots = [(t, shown) for t, shown in self.clock.watcher.history if since + 1.0 <= t]
-            both = None
-            for t, shown in shots:
-                balloon = next((w for w in shown if w.name == name + ": word balloon"), None)
-                character = next((w for w in shown if w.name == name), None)
-                if balloon and character:
-                    both = (t, balloon, character)
-                    break
-            if both or time.monotonic() > deadline:
-                break
-            time.sleep(0.2)
-        if not both:
-            # a short sentence: its first sighting then
+
+        def together(after):
+            """The first sighting at or after `after` of the balloon and its character: (t, balloon, character)."""
             with self.clock.watcher.lock:
                 for t, shown in self.clock.watcher.history:
                     balloon = next((w for w in shown if w.name == name + ": word balloon"), None)
                     character = next((w for w in shown if w.name == name), None)
-                    if t >= since and balloon and character:
-                        both = (t, balloon, character)
-                        break
+                    if t >= after and balloon and character:
+                        return t, balloon, character
+            return None
+
+        deadline = time.monotonic() + 5
+        # A second after it opened: where the window manager's moves have landed.
+        while not (both := together(since + 1.0)) and time.monotonic() <= deadline:
+            time.sleep(0.2)
+        # a short sentence: its first sighting then
+        both = both or together(since)
         self.check(both is not None, f"{name}'s balloon was never seen together with {name}")
         t, balloon, character = both
         overlap = max(0, min(balloon.y + balloon.height, character.y + character.height) - max(balloon.y, character.y))
