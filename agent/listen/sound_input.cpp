@@ -1,7 +1,9 @@
 #include "agent/listen/sound_input.h"
 
+#include <sndfile.h>
+
 #include <QFile>
-#include <QtEndian>
+#include <QScopeGuard>
 #include <algorithm>
 #include <span>
 
@@ -14,70 +16,74 @@ namespace agent::listen {
 
 namespace {
 
-constexpr qsizetype kChunkHeader = 8;
-constexpr int kExtensible = 0xFFFE;
-
-quint16 u16(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.constData() + at);
+// libsndfile reads through these, so a path is opened with Qt's file names and errors.
+sf_count_t fileLength(void* file) {
+    return static_cast<QFile*>(file)->size();
+}
+sf_count_t fileSeek(sf_count_t offset, int whence, void* data) {
+    auto* file = static_cast<QFile*>(data);
+    const qint64 base = whence == SEEK_CUR ? file->pos() : whence == SEEK_END ? file->size() : 0;
+    return file->seek(base + offset) ? file->pos() : -1;
+}
+sf_count_t fileRead(void* into, sf_count_t count, void* file) {
+    return static_cast<QFile*>(file)->read(static_cast<char*>(into), count);
+}
+sf_count_t fileWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+sf_count_t fileTell(void* file) {
+    return static_cast<QFile*>(file)->pos();
 }
 
-quint32 u32(const QByteArray& data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.constData() + at);
+bool isRaw(const QString& path) {
+    return path.endsWith(QStringLiteral(".raw"), Qt::CaseInsensitive);
 }
 
 }  // namespace
 
-Result<std::vector<std::int16_t>> readWavForRecognizer(const QString& path) {
+Result<std::vector<std::int16_t>> readSoundForRecognizer(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     }
-    const QByteArray data = file.readAll();
-    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE") {
-        return fail(QStringLiteral("%1: not a WAV file").arg(path));
+    SF_INFO info{};
+    if (isRaw(path)) {
+        // headerless, as PocketSphinx's tools write it: the recognizer's own rate, 16-bit, one channel
+        info.samplerate = Recognizer::kSampleRate;
+        info.channels = 1;
+        info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
     }
-    int channels = 0;
-    int rate = 0;
-    int bits = 0;
-    int format = 0;
-    QByteArrayView pcm;
-    for (qsizetype at = 12; at + kChunkHeader <= data.size();) {
-        const QByteArray id = data.mid(at, 4);
-        const qint64 size = u32(data, at + 4);
-        const qsizetype body = at + kChunkHeader;
-        const qsizetype available = std::min<qint64>(size, data.size() - body);
-        if (id == "fmt " && available >= 16) {
-            format = u16(data, body);
-            channels = u16(data, body + 2);
-            rate = static_cast<int>(u32(data, body + 4));
-            bits = u16(data, body + 14);
-            // WAVE_FORMAT_EXTENSIBLE says the format again in its sub-format's first two bytes
-            if (format == kExtensible && available >= 26) {
-                format = u16(data, body + 24);
+    SF_VIRTUAL_IO io{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+    SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
+    if (sound == nullptr) {
+        return fail(QStringLiteral("%1: not a sound file that can be read (%2)")
+                        .arg(path, QString::fromUtf8(sf_strerror(nullptr))));
+    }
+    const auto close = qScopeGuard([sound] { sf_close(sound); });
+    if (info.channels < 1 || info.samplerate < 4000 || info.samplerate > 192000) {
+        return fail(
+            QStringLiteral("%1: %2 channels at %3 Hz").arg(path).arg(info.channels).arg(info.samplerate));
+    }
+    // Whole frames of every channel, read in pieces: a header may claim more than the file holds.
+    std::vector<std::int16_t> mono;
+    std::vector<std::int16_t> frames(4096 * static_cast<std::size_t>(info.channels));
+    for (;;) {
+        const sf_count_t got = sf_readf_short(sound, frames.data(), 4096);
+        if (got <= 0) {
+            break;
+        }
+        for (sf_count_t f = 0; f < got; ++f) {
+            int sum = 0;
+            for (int c = 0; c < info.channels; ++c) {
+                sum += frames[static_cast<std::size_t>(f * info.channels + c)];
             }
-        } else if (id == "data") {
-            pcm = QByteArrayView(data.constData() + body, available);
+            mono.push_back(static_cast<std::int16_t>(sum / info.channels));
         }
-        at = body + size + (size & 1);
     }
-    if (format != 1 || bits != 16 || channels < 1 || rate < 4000 || rate > 192000 || pcm.isNull()) {
-        return fail(QStringLiteral("%1: not 16-bit PCM sound (format %2, %3 bits, %4 channels, %5 Hz)")
-                        .arg(path)
-                        .arg(format)
-                        .arg(bits)
-                        .arg(channels)
-                        .arg(rate));
+    if (mono.empty()) {
+        return fail(QStringLiteral("%1: no sound in the file").arg(path));
     }
-    const qsizetype frames = pcm.size() / (2 * channels);
-    std::vector<std::int16_t> mono(static_cast<std::size_t>(frames));
-    for (qsizetype f = 0; f < frames; ++f) {
-        int sum = 0;
-        for (int c = 0; c < channels; ++c) {
-            sum += qFromLittleEndian<qint16>(pcm.constData() + 2 * (f * channels + c));
-        }
-        mono[static_cast<std::size_t>(f)] = static_cast<std::int16_t>(sum / channels);
-    }
-    return resample(mono, rate, Recognizer::kSampleRate);
+    return resample(mono, info.samplerate, Recognizer::kSampleRate);
 }
 
 Result<std::vector<std::int16_t>> speakForRecognizer(speech::EspeakSynthesizer& synthesizer,
