@@ -7,7 +7,6 @@ namespace agent::listen {
 namespace {
 
 constexpr int kMaxDepth = 16;
-constexpr int kMaxLength = 500;
 
 using Kind = PhraseNode::Kind;
 
@@ -231,6 +230,46 @@ QString nonEmptyExpansion(const PhraseNode& node) {
     return alts.size() == 1 ? alts.front() : u'(' + alts.join(QStringLiteral(" | ")) + u')';
 }
 
+// How many words expansion() and nonEmptyExpansion() write, without writing them: a long phrase of parts that
+// may all be left out repeats each part's followers once for every part before it.
+qint64 expansionSize(const PhraseNode& node) {
+    if (node.kind == Kind::Word) {
+        return 1;
+    }
+    qint64 size = 0;
+    for (const PhraseNode& part : node.parts) {
+        size += expansionSize(part);
+    }
+    return size;
+}
+
+qint64 nonEmptySize(const PhraseNode& node) {
+    if (!nullable(node)) {
+        return expansionSize(node);
+    }
+    qint64 size = 0;
+    switch (node.kind) {
+        case Kind::Word:
+            return 1;
+        case Kind::Optional:
+            return nonEmptySize(node.parts.front());
+        case Kind::Choice:
+            for (const PhraseNode& alt : node.parts) {
+                size += nonEmptySize(alt);
+            }
+            return size;
+        case Kind::Sequence: {
+            qint64 rest = expansionSize(node);
+            for (const PhraseNode& part : node.parts) {
+                rest -= expansionSize(part);
+                size += nonEmptySize(part) + rest;
+            }
+            return size;
+        }
+    }
+    return size;
+}
+
 using Saying = QStringList;
 
 // Adds a saying unless it is there already, so the limit counts different sayings.
@@ -283,6 +322,41 @@ QList<Saying> sayingsOf(const PhraseNode& node, int limit) {
     return {};
 }
 
+// Where in `words` the node can end when it starts at any of `starts` (one flag per position, 0 to size).
+std::vector<bool> ends(const PhraseNode& node, const QStringList& words, const std::vector<bool>& starts) {
+    std::vector<bool> result(starts.size(), false);
+    switch (node.kind) {
+        case Kind::Word:
+            for (qsizetype i = 0; i < words.size(); ++i) {
+                if (starts[std::size_t(i)] && words[i] == node.word) {
+                    result[std::size_t(i + 1)] = true;
+                }
+            }
+            break;
+        case Kind::Optional:
+            result = ends(node.parts.front(), words, starts);
+            for (std::size_t i = 0; i < starts.size(); ++i) {
+                result[i] = result[i] || starts[i];
+            }
+            break;
+        case Kind::Choice:
+            for (const PhraseNode& alt : node.parts) {
+                const std::vector<bool> reached = ends(alt, words, starts);
+                for (std::size_t i = 0; i < reached.size(); ++i) {
+                    result[i] = result[i] || reached[i];
+                }
+            }
+            break;
+        case Kind::Sequence:
+            result = starts;
+            for (const PhraseNode& part : node.parts) {
+                result = ends(part, words, result);
+            }
+            break;
+    }
+    return result;
+}
+
 void collectWords(const PhraseNode& node, QStringList* words) {
     if (node.kind == Kind::Word) {
         if (!words->contains(node.word)) {
@@ -298,9 +372,6 @@ void collectWords(const PhraseNode& node, QStringList* words) {
 }  // namespace
 
 Result<VoicePhrase> VoicePhrase::parse(const QString& text) {
-    if (text.size() > kMaxLength) {
-        return fail(QStringLiteral("longer than %1 characters").arg(kMaxLength));
-    }
     Result<PhraseNode> root = Reader(text).phrase();
     if (!root) {
         return root.failure();
@@ -330,6 +401,19 @@ QStringList VoicePhrase::sayings(int limit) const {
         }
     }
     return result;
+}
+
+bool VoicePhrase::matches(const QStringList& words) const {
+    if (words.isEmpty()) {
+        return false;
+    }
+    std::vector<bool> starts(std::size_t(words.size() + 1), false);
+    starts[0] = true;
+    return ends(root_, words, starts).back();
+}
+
+qint64 VoicePhrase::grammarSize() const {
+    return nonEmptySize(root_);
 }
 
 QStringList VoicePhrase::words() const {

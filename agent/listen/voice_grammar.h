@@ -28,15 +28,20 @@ struct PhraseNode {
 
 class VoicePhrase {
 public:
-    // Reads a phrase. Fails, saying what is wrong, for unbalanced brackets, a phrase too deeply nested or too
-    // long, or one with no word to say.
+    // Reads a phrase. Fails, saying what is wrong, for unbalanced brackets, a phrase too deeply nested, or
+    // one with no word to say.
     static Result<VoicePhrase> parse(const QString& text);
 
     // The phrase as a JSGF rule expansion ("[move me] home"), never matching an empty utterance.
     QString jsgf() const;
     // Every way the phrase can be said, as words separated by single spaces, in the order the notation gives
-    // them (each optional part first with its words, then without). At most `limit` of them.
+    // them (each optional part first with its words, then without). At most `limit` of them: a phrase of a
+    // few lists of alternatives has millions.
     QStringList sayings(int limit = 256) const;
+    // The number of words in jsgf(), each a step of the recognizer's search: what the phrase costs it.
+    qint64 grammarSize() const;
+    // Whether the words (lower case, as the recognizer gives them) are one way of saying the phrase.
+    bool matches(const QStringList& words) const;
     // The phrase's distinct words, in order of first appearance.
     QStringList words() const;
 
