@@ -1,12 +1,13 @@
-// agentlisten: recognizes WAV files, phrases spoken by our own voice, or the microphone against a list of
-// commands' phrases, and prints what it understood with what confidence. For testing a microphone and for
-// scripts.
+// agentlisten: recognizes sound files, phrases spoken by our own voice, or the microphone against a list of
+// commands' phrases, and prints what it understood with what confidence. Given recordings with the commands
+// said in them, it counts how many were understood. For testing a microphone, the model, and for scripts.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
+#include "agent/listen/measurement.h"
 #include "agent/listen/microphone_listener.h"
 #include "agent/listen/recognizer.h"
 #include "agent/listen/sound_input.h"
@@ -59,8 +60,19 @@ int main(int argc, char** argv) {
                    QStringLiteral("T"), QStringLiteral("0.5")});
     cli.addOption(
         {QStringLiteral("grammar"), QStringLiteral("Print the JSGF grammar made of the commands.")});
-    cli.addPositionalArgument(QStringLiteral("WAV"),
-                              QStringLiteral("Sound files to recognize; with none and no --say, the "
+    cli.addOption(
+        {QStringLiteral("expected"),
+         QStringLiteral("Recognize the recordings LIST names, one a line: a sound file, a tab and the "
+                        "command said in it (- for speech that is no command); print what became "
+                        "of each and the shares understood, refused and mistaken."),
+         QStringLiteral("LIST")});
+    cli.addOption({QStringLiteral("decoder"),
+                   QStringLiteral("PocketSphinx's own options after the recognizer's, e.g. "
+                                  "--decoder=\"-frate 100\"."),
+                   QStringLiteral("OPTIONS")});
+    cli.addPositionalArgument(QStringLiteral("SOUND"),
+                              QStringLiteral("Sound files to recognize (WAV, FLAC, Ogg, or .raw: 16 kHz "
+                                             "16-bit mono); with none, no --say and no --expected, the "
                                              "microphone (one utterance, ended by silence)."));
     cli.process(app);
     QTextStream out(stdout);
@@ -93,9 +105,21 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const QStringList files = cli.positionalArguments();
+    QList<Expectation> recordings;
+    for (const QString& path : cli.positionalArguments()) {
+        recordings.append({path, QString()});
+    }
+    const bool measuring = cli.isSet(QStringLiteral("expected"));
+    if (measuring) {
+        agent::Result<QList<Expectation>> listed = readExpectations(cli.value(QStringLiteral("expected")));
+        if (!listed) {
+            err << "agentlisten: " << listed.error() << "\n";
+            return 2;
+        }
+        recordings += *listed;
+    }
     const QStringList phrases = cli.values(QStringLiteral("say"));
-    if (files.isEmpty() && phrases.isEmpty()) {
+    if (recordings.isEmpty() && phrases.isEmpty() && !measuring) {
         MicrophoneListener listener;
         if (const agent::Status can = listener.available(); !can) {
             err << "agentlisten: " << can.error() << "\n";
@@ -126,7 +150,10 @@ int main(int argc, char** argv) {
         return app.exec();
     }
 
-    agent::Result<std::unique_ptr<Recognizer>> created = Recognizer::create(RecognizerModel::installed());
+    RecognizerTuning tuning;
+    tuning.decoderOptions = cli.value(QStringLiteral("decoder")).split(u' ', Qt::SkipEmptyParts);
+    agent::Result<std::unique_ptr<Recognizer>> created =
+        Recognizer::create(RecognizerModel::installed(), tuning);
     if (!created) {
         err << "agentlisten: " << created.error() << "\n";
         return 1;
@@ -146,14 +173,24 @@ int main(int argc, char** argv) {
         out << recognizer->grammar();
     }
     int failures = 0;
-    for (const QString& path : files) {
-        const agent::Result<std::vector<std::int16_t>> samples = readWavForRecognizer(path);
+    Tally tally;
+    for (const auto& [path, expected] : std::as_const(recordings)) {
+        const agent::Result<std::vector<std::int16_t>> samples = readSoundForRecognizer(path);
         if (!samples) {
             err << "agentlisten: " << samples.error() << "\n";
             ++failures;
             continue;
         }
-        out << path << "\t" << describe(recognizer->recognize(*samples)) << "\n";
+        const Recognition r = recognizer->recognize(*samples);
+        out << path << "\t" << describe(r);
+        if (measuring) {
+            out << "\t" << (expected.isEmpty() ? QStringLiteral("-") : expected) << "\t"
+                << tally.add(expected, r);
+        }
+        out << "\n";
+    }
+    if (measuring) {
+        out << tally.summary() << "\n";
     }
     agent::speech::EspeakSynthesizer synthesizer;
     for (const QString& phrase : phrases) {
