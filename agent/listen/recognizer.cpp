@@ -243,9 +243,28 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     // Measured on our own voice in many conditions, against the decoder's defaults: a frame every 8 ms rather
     // than 10 keeps up with fast speech without losing slow speech; more Gaussians per frame (topn) and a
     // likelier breath or noise between words both read whispered and noisy speech better.
-    cmd_ln_t* config =
-        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dict.constData(), "-samprate",
-                    "16000", "-frate", "125", "-topn", "16", "-fillprob", "1e-2", nullptr);
+    QList<QPair<QByteArray, QByteArray>> options{{"-hmm", hmm},     {"-dict", dict}, {"-samprate", "16000"},
+                                                 {"-frate", "125"}, {"-topn", "16"}, {"-fillprob", "1e-2"}};
+    for (qsizetype i = 0; i + 1 < tuning.decoderOptions.size(); i += 2) {
+        const QByteArray name = tuning.decoderOptions[i].toUtf8();
+        const QByteArray value = tuning.decoderOptions[i + 1].toUtf8();
+        const auto same =
+            std::find_if(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+        if (same != options.end()) {
+            same->second = value;
+        } else {
+            options.append({name, value});
+        }
+    }
+    QByteArrayList args;
+    for (const auto& [name, value] : std::as_const(options)) {
+        args << name << value;
+    }
+    std::vector<char*> argv;
+    for (QByteArray& arg : args) {
+        argv.push_back(arg.data());
+    }
+    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
     ps_decoder_t* decoder = config ? ps_init(config) : nullptr;
     if (config) {
         cmd_ln_free_r(config);
@@ -284,10 +303,14 @@ bool Recognizer::addPronunciations(const QStringList& words) {
             continue;
         }
         QList<QStringList> prons = known.value(word);
-        const Result<QString> ipa = espeak_->phonemes(word, QStringLiteral("en-us"));
-        const QStringList spoken = ipa ? phonesFromIpa(*ipa) : QStringList();
-        if (!spoken.isEmpty() && !prons.contains(spoken)) {
-            prons.append(spoken);
+        // American and British English as espeak-ng says them: people from Britain drop the r the dictionary
+        // gives "or" and "car"
+        for (const QString& voice : {QStringLiteral("en-us"), QStringLiteral("en")}) {
+            const Result<QString> ipa = espeak_->phonemes(word, voice);
+            const QStringList spoken = ipa ? phonesFromIpa(*ipa) : QStringList();
+            if (!spoken.isEmpty() && !prons.contains(spoken)) {
+                prons.append(spoken);
+            }
         }
         if (prons.isEmpty()) {
             allSaid = false;
@@ -346,12 +369,17 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     // Why nothing is listened for, whatever the cause: a command or grammar left out has its own warning.
     const auto nothingLeft = [] { return fail(QStringLiteral("no command left to listen for")); };
     ready_ = false;
-    sayings_.clear();
+    phrases_.clear();
     QStringList rules;
     QStringList alternatives;
     QStringList words;
     for (const VoiceCommand& command : commands) {
-        const Result<VoicePhrase> phrase = VoicePhrase::parse(command.voice);
+        Result<VoicePhrase> phrase = VoicePhrase::parse(command.voice);
+        if (phrase && phrase->grammarSize() > tuning_.maxPhraseSize) {
+            phrase = fail(QStringLiteral("its grammar has %1 words, more than the %2 the recognizer takes")
+                              .arg(phrase->grammarSize())
+                              .arg(tuning_.maxPhraseSize));
+        }
         if (!phrase) {
             warnings->append(QStringLiteral("command \"%1\": its phrase \"%2\" is left out: %3")
                                  .arg(command.name, command.voice, phrase.error()));
@@ -360,13 +388,12 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
         const QString rule = QStringLiteral("command%1").arg(rules.size());
         rules << QStringLiteral("<%1> = %2;").arg(rule, phrase->jsgf());
         alternatives << u'<' + rule + u'>';
-        const QStringList sayings = phrase->sayings();
-        sayings_.append({command.name, QSet<QString>(sayings.begin(), sayings.end())});
         for (const QString& word : phrase->words()) {
             if (!words.contains(word)) {
                 words << word;
             }
         }
+        phrases_.append({command.name, *std::move(phrase)});
     }
     if (rules.isEmpty()) {
         grammar_.clear();
@@ -423,12 +450,17 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     if (result.words.isEmpty()) {
         return result;
     }
-    // A command said whole, or after one word of hesitation ("well, home"), as the search lets a common word
-    // lead into a command.
+    // The words say which part of the grammar the search went through: <other> says the commands' words with
+    // a mark of its own, and no common word is a command word. So words without the mark are a reading of a
+    // command's phrase, however many readings it has.
     const auto commandOf = [this](const QString& words) {
-        const QString afterOne = words.section(u' ', 1);
-        for (const auto& [name, sayings] : std::as_const(sayings_)) {
-            if (sayings.contains(words) || (!afterOne.isEmpty() && sayings.contains(afterOne))) {
+        const QStringList heard = words.split(u' ', Qt::SkipEmptyParts);
+        if (std::any_of(heard.begin(), heard.end(),
+                        [](const QString& w) { return w.endsWith(kLoopSuffix); })) {
+            return QString();
+        }
+        for (const auto& [name, phrase] : std::as_const(phrases_)) {
+            if (phrase.matches(heard)) {
                 return name;
             }
         }
@@ -443,15 +475,12 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
         }
     }
     result.words = heard.join(u' ');
-    // The readings of the sound next best to the one found, scored alike: the confidence is how far the best
-    // command leads the best reading that is no command.
+    // The readings of the sound next best to the one found, scored alike (the list scores them otherwise than
+    // the search scored its path, so only scores from the list are compared): the confidence is how far the
+    // best command leads the best reading that is no command, per frame, so that a long command is judged as
+    // a short one is.
     std::optional<qint64> commandScore;
     std::optional<qint64> otherScore;
-    if (best.isEmpty()) {
-        otherScore = score;
-    } else {
-        commandScore = score;
-    }
     int looked = 0;
     for (ps_nbest_t* nb = ps_nbest(decoder_); nb != nullptr; nb = ps_nbest_next(nb)) {
         if (++looked > kAlternativesLooked) {
@@ -470,15 +499,20 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
             result.alternatives << name;
         }
         if (!name.isEmpty() && !best.isEmpty()) {
-            commandScore = std::max(*commandScore, qint64(nbScore));
+            commandScore = std::max(commandScore.value_or(nbScore), qint64(nbScore));
         }
     }
+    if (!commandScore && !best.isEmpty()) {
+        commandScore = score;
+    }
     // The path found decides whether a command was heard; how far it leads the best rival reading says how
-    // sure that is: 0.5 for a tie, towards 1 as the lead grows (towards 0 for the command that lost).
+    // sure that is: 0.5 when the rival leads by the allowance, towards 1 as the command leads, towards 0 as
+    // the rival does.
     const int frames = std::max(1, ps_get_n_frames(decoder_));
     double lead = 0;
     if (!best.isEmpty()) {
-        lead = otherScore ? std::max(0.0, double(*commandScore - *otherScore) / frames) : kNoRivalLead;
+        lead =
+            otherScore ? double(*commandScore - *otherScore) / frames + tuning_.rivalAllowance : kNoRivalLead;
         result.confidence = 0.5 + 0.5 * std::tanh(lead / tuning_.confidenceScale);
     }
     if (!best.isEmpty() && result.confidence >= threshold_) {
