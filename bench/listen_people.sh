@@ -36,8 +36,22 @@ as_wav() {  # list -> list of WAV copies
     done <"$1" >"$out.wav.list"
     echo "$out.wav.list"
 }
+# Counted here rather than by agentlisten --expected, so that an older agentlisten is measured alike.
 measure() {  # agentlisten commands list
-    "$1" --commands "$people/$2" --expected "$3" 2>/dev/null | grep -E '^(commands|no command) '
+    local files=() expected=()
+    while IFS=$'\t' read -r file command; do
+        [[ -z $file || $file == \#* ]] && continue
+        files+=("$file")
+        expected+=("${command:--}")
+    done <"$2"
+    "$1" --commands "$people/$commands" "${files[@]}" 2>/dev/null | cut -f2 |
+        paste <(printf '%s\n' "${expected[@]}") - | awk -F'\t' '
+            $1 != "-" { n++; if ($2 == $1) u++; else if ($2 == "-") r++; else m++ }
+            $1 == "-" { o++; if ($2 == "-") ro++ }
+            END {
+                if (n) printf "  commands: %d of %d understood, %d refused, %d mistaken\n", u, n, r, m
+                if (o) printf "  no command: %d of %d refused (%.1f %%)\n", ro, o, 100 * ro / o
+            }'
 }
 runs=("$build/bin/agentlisten")
 [[ -n $other ]] && runs+=("$other")
@@ -50,6 +64,6 @@ for set in cards:cards goforward:goforward klettres:klettres channels:channels \
     [[ -n $other ]] && list=$(as_wav "$list")
     for agentlisten in "${runs[@]}"; do
         echo "$(basename "$list") with $commands ($agentlisten):"
-        measure "$agentlisten" "$commands" "$list" | sed 's/^/  /'
+        measure "$agentlisten" "$list"
     done
 done
