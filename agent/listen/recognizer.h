@@ -59,8 +59,8 @@ struct RecognizerTuning {
     // readings, with a confidence of one half still: the list re-scores the search's paths, and a command the
     // search chose often comes behind there, most of all when it is short and said into noise. Measured on
     // our own voice and on people: with 0, 87 % of our voice's commands were understood against 91 % when the
-    // search's path alone decided, and with 15 as many, while hedgewars' 591 phrases, which are no command, were
-    // still refused 91-94 % of the time (85-87 % with the path alone).
+    // search's path alone decided, and with 15 as many, while hedgewars' 591 phrases, which are no command,
+    // were still refused 91-94 % of the time (85-87 % with the path alone).
     double rivalAllowance = 15.0;
     QStringList decoderOptions;    // PocketSphinx's own, after ours: "-frate", "100", ...
     qint64 maxPhraseSize = 20000;  // the most words a phrase's grammar may have (VoicePhrase::grammarSize)
