@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
@@ -243,22 +244,16 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     // Measured on our own voice in many conditions, against the decoder's defaults: a frame every 8 ms rather
     // than 10 keeps up with fast speech without losing slow speech; more Gaussians per frame (topn) and a
     // likelier breath or noise between words both read whispered and noisy speech better.
-    QList<QPair<QByteArray, QByteArray>> options{{"-hmm", hmm},     {"-dict", dict}, {"-samprate", "16000"},
-                                                 {"-frate", "125"}, {"-topn", "16"}, {"-fillprob", "1e-2"}};
+    // Our settings, then PocketSphinx's own as the tuning gives them, each name once: the parser refuses
+    // a name given twice.
+    QMap<QByteArray, QByteArray> options{{"-hmm", hmm},     {"-dict", dict}, {"-samprate", "16000"},
+                                         {"-frate", "125"}, {"-topn", "16"}, {"-fillprob", "1e-2"}};
     for (qsizetype i = 0; i + 1 < tuning.decoderOptions.size(); i += 2) {
-        const QByteArray name = tuning.decoderOptions[i].toUtf8();
-        const QByteArray value = tuning.decoderOptions[i + 1].toUtf8();
-        const auto same =
-            std::find_if(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
-        if (same != options.end()) {
-            same->second = value;
-        } else {
-            options.append({name, value});
-        }
+        options.insert(tuning.decoderOptions[i].toUtf8(), tuning.decoderOptions[i + 1].toUtf8());
     }
     QByteArrayList args;
-    for (const auto& [name, value] : std::as_const(options)) {
-        args << name << value;
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        args << it.key() << it.value();
     }
     std::vector<char*> argv;
     for (QByteArray& arg : args) {
