@@ -10,6 +10,7 @@
 #include "agent/format/compound_file.h"
 #include "agent/format/compression.h"
 
+#include <QStringList>
 #include <QtEndian>
 
 #include <cstring>
@@ -70,10 +71,19 @@ public:
         if (Status s = readCharacter(*block); !s) {
             return s;
         }
+        // A damaged animation costs only itself; a character with none left has nothing to show.
+        QString firstFailure;
         for (const AnimationEntry& entry : entries_) {
             if (Status s = readAnimation(entry); !s) {
-                return s;
+                out_.warnings.append(
+                    QStringLiteral("animation '%1' left out: %2").arg(entry.name, s.error()));
+                if (firstFailure.isEmpty()) {
+                    firstFailure = out_.warnings.last();
+                }
             }
+        }
+        if (out_.animations.isEmpty() && !firstFailure.isEmpty()) {
+            return fail(QStringLiteral("no animation could be read: %1").arg(firstFailure));
         }
         return {};
     }
@@ -209,7 +219,7 @@ private:
     Status readAnimation(const AnimationEntry& entry) {
         const Result<QByteArray> read = doc_.readStream(entry.stream);
         if (!read) {
-            return fail(QStringLiteral("animation '%1': %2").arg(entry.name, read.error()));
+            return read.failure();
         }
         const QByteArray& stream = *read;
         const QString streamName = QStringLiteral("stream '%1'").arg(entry.stream);
@@ -258,159 +268,249 @@ private:
         return {};
     }
 
+    // What reading one animation's block keeps track of. Its sounds and images are numbered on from those of
+    // the animations before it.
+    struct AnimationParts {
+        const AnimationEntry& entry;
+        const QByteArray& block;
+        const QString where;
+        const std::uint32_t base;  // where the block will lie in the decompressed data
+        const std::uint32_t firstSound;
+        const std::uint32_t firstImage;
+        std::vector<bool> soundDamaged;  // by the animation's own numbers
+        std::vector<bool> imageDamaged;
+        QStringList damage;
+
+        std::uint32_t at(const ByteReader& r) const { return base + std::uint32_t(r.pos()); }
+        void context(ByteReader& r, const char* part, qint64 index = -1, const char* subPart = nullptr,
+                     qint64 subIndex = -1) const {
+            r.setContext({.what = "animation",
+                          .name = &entry.name,
+                          .part = part,
+                          .partIndex = index,
+                          .subPart = subPart,
+                          .subPartIndex = subIndex,
+                          .where = &where});
+        }
+        void note(const ByteReader& r, const QString& what) {
+            if (r.ok()) {
+                damage.append(r.describe(what));
+            }
+        }
+    };
+
+    // Damage the block can be read past costs the part it is in: a damaged sound or image is not played or
+    // drawn, a frame's bad number is dropped, a bad mouth shape is left out, each noted. Damage that stops
+    // the reading fails, and the caller leaves the animation out.
     Status parseAnimation(const AnimationEntry& entry, const QString& streamName, const QByteArray& block,
                           std::uint32_t base) {
-        const CharacterInfo& ci = out_.info;
-        const QString where = QStringLiteral(" (%1, decompressed)").arg(streamName);
+        AnimationParts p{entry,
+                         block,
+                         QStringLiteral(" (%1, decompressed)").arg(streamName),
+                         base,
+                         std::uint32_t(out_.sounds.size()),
+                         std::uint32_t(out_.images.size()),
+                         {},
+                         {},
+                         {}};
         ByteReader r(block, 0, std::uint64_t(block.size()));
-        auto at = [&]() { return base + std::uint32_t(r.pos()); };
+        readSounds(r, p);
+        readImages(r, p);
+        Animation anim = readFrames(r, p);
+        if (!r.ok()) {
+            out_.sounds.resize(p.firstSound);
+            out_.images.resize(p.firstImage);
+            return fail(r.error());
+        }
+        out_.animations.append(std::move(anim));
+        out_.warnings.append(p.damage);
+        return {};
+    }
 
-        r.setContext({.what = "animation", .name = &entry.name, .part = "sound list", .where = &where});
-        const std::uint32_t firstSound = std::uint32_t(out_.sounds.size());
-        const std::uint32_t soundCount =
+    void readSounds(ByteReader& r, AnimationParts& p) {
+        p.context(r, "sound list");
+        const std::uint32_t count =
             r.count(r.u16(), 4, limits_.maxSounds - std::uint32_t(out_.sounds.size()), "sound");
-        for (std::uint32_t i = 0; i < soundCount && r.ok(); ++i) {
+        for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
             SoundInfo s;
             s.size = r.u32();
-            s.offset = at();
-            if (r.need(s.size, "sound") && s.size >= 12) {
-                const char* wave = block.constData() + r.pos();
-                if (std::memcmp(wave, "RIFF", 4) != 0 || std::memcmp(wave + 8, "WAVE", 4) != 0) {
-                    r.fail(QStringLiteral("sound %1 is not RIFF WAVE data").arg(i));
-                }
-            } else if (r.ok()) {
-                r.fail(QStringLiteral("sound %1 of %2 bytes is too short for RIFF WAVE data")
-                           .arg(i)
-                           .arg(s.size));
+            s.offset = p.at(r);
+            if (!r.need(s.size, "sound")) {
+                return;
             }
+            const char* wave = p.block.constData() + r.pos();
+            QString damage;
+            if (s.size < 12) {
+                damage =
+                    QStringLiteral("sound %1 of %2 bytes is too short for RIFF WAVE data").arg(i).arg(s.size);
+            } else if (std::memcmp(wave, "RIFF", 4) != 0 || std::memcmp(wave + 8, "WAVE", 4) != 0) {
+                damage = QStringLiteral("sound %1 is not RIFF WAVE data").arg(i);
+            }
+            if (!damage.isEmpty()) {
+                p.note(r, damage + QStringLiteral("; it is not played"));
+            }
+            p.soundDamaged.push_back(!damage.isEmpty());
             r.skip(s.size);
             out_.sounds.append(s);
         }
+    }
 
-        r.setContext({.what = "animation", .name = &entry.name, .part = "image list", .where = &where});
-        const std::uint32_t firstImage = std::uint32_t(out_.images.size());
-        const std::uint32_t imageCount =
+    void readImages(ByteReader& r, AnimationParts& p) {
+        const CharacterInfo& ci = out_.info;
+        p.context(r, "image list");
+        const std::uint32_t count =
             r.count(r.u16(), 9, limits_.maxImages - std::uint32_t(out_.images.size()), "image");
         const std::uint64_t framePixels = std::uint64_t(rowStride(ci.width)) * ci.height;
-        for (std::uint32_t i = 0; i < imageCount && r.ok(); ++i) {
-            r.setContext(
-                {.what = "animation", .name = &entry.name, .part = "image", .partIndex = i, .where = &where});
+        for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
+            p.context(r, "image", i);
             ImageInfo img;
             img.width = ci.width;
             img.height = ci.height;
             img.dataSize = r.u32();
             const std::uint8_t storage = r.u8();
-            img.dataOffset = at();
-            if (r.ok() && storage != 0) {
-                r.fail(QStringLiteral("storage flag %1 is not 0 (plain), the only kind known").arg(storage));
-            } else if (r.ok() && img.dataSize < framePixels) {
-                r.fail(QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
-                           .arg(img.dataSize)
-                           .arg(framePixels)
-                           .arg(ci.width)
-                           .arg(ci.height));
+            img.dataOffset = p.at(r);
+            QString damage;
+            if (storage != 0) {
+                damage = QStringLiteral("storage flag %1 is not 0 (plain), the only kind known").arg(storage);
+            } else if (img.dataSize < framePixels) {
+                damage = QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
+                             .arg(img.dataSize)
+                             .arg(framePixels)
+                             .arg(ci.width)
+                             .arg(ci.height);
             }
             r.skip(img.dataSize);
             img.regionSize = r.u32();
-            img.regionOffset = at();
-            if (r.ok() && img.regionSize > limits_.maxRegionSize) {
-                r.fail(QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize));
+            img.regionOffset = p.at(r);
+            if (damage.isEmpty() && img.regionSize > limits_.maxRegionSize) {
+                damage = QStringLiteral("region of %1 bytes is over the limit").arg(img.regionSize);
+            }
+            if (!damage.isEmpty()) {
+                p.note(r, damage + QStringLiteral("; frames that show it draw no image"));
             }
             r.skip(img.regionSize);
+            p.imageDamaged.push_back(!damage.isEmpty());
             out_.images.append(img);
         }
+    }
 
-        r.setContext({.what = "animation", .name = &entry.name, .part = "frame list", .where = &where});
+    Animation readFrames(ByteReader& r, AnimationParts& p) {
+        p.context(r, "frame list");
         Animation anim;
-        anim.name = entry.name;
-        anim.returnAnimation = entry.returnAnimation;
+        anim.name = p.entry.name;
+        anim.returnAnimation = p.entry.returnAnimation;
         anim.transition =
-            std::uint8_t(entry.returnAnimation.isEmpty() ? Transition::None : Transition::ReturnAnimation);
+            std::uint8_t(anim.returnAnimation.isEmpty() ? Transition::None : Transition::ReturnAnimation);
         const std::uint32_t frameCount = r.count(r.u16(), 12, limits_.maxFrames, "frame");
         for (std::uint32_t f = 0; f < frameCount && r.ok(); ++f) {
-            r.setContext(
-                {.what = "animation", .name = &entry.name, .part = "frame", .partIndex = f, .where = &where});
+            p.context(r, "frame", f);
             Frame frame;
             const std::uint16_t image = r.u16();
             const std::uint16_t sound = r.u16();
             frame.duration = r.u16();
             r.skip(4);  // zero in every known frame; their meaning is not known
-            if (r.ok() && image >= imageCount) {
-                r.fail(
-                    QStringLiteral("image %1 is past the animation's %2 images").arg(image).arg(imageCount));
-            }
-            if (r.ok() && sound != kNoSound && sound >= soundCount) {
-                r.fail(
-                    QStringLiteral("sound %1 is past the animation's %2 sounds").arg(sound).arg(soundCount));
-            }
-            frame.images.append({firstImage + image, 0, 0});
-            frame.sound = sound == kNoSound ? kNoSound : std::uint16_t(firstSound + sound);
-            if (r.ok() && sound != kNoSound && firstSound + sound >= kNoSound) {
-                r.fail(QStringLiteral("sound %1 is past the %2 sounds a character can have")
-                           .arg(firstSound + sound)
-                           .arg(kNoSound));
-            }
+            frame.images = frameImage(r, p, image);
+            frame.sound = frameSound(r, p, sound);
             const std::uint32_t branchCount = r.count(r.u8(), 4, 255, "branch");
             for (std::uint32_t k = 0; k < branchCount && r.ok(); ++k) {
                 Branch b;
                 b.frame = r.u16();
                 b.probability = r.u16();
-                if (r.ok() && b.frame >= frameCount) {
-                    r.fail(QStringLiteral("branch to frame %1 is past the %2 frames")
-                               .arg(b.frame)
-                               .arg(frameCount));
+                if (b.frame < frameCount) {
+                    frame.branches.append(b);
+                } else {
+                    p.note(r, QStringLiteral("branch to frame %1 is past the %2 frames; it is not taken")
+                                  .arg(b.frame)
+                                  .arg(frameCount));
                 }
-                frame.branches.append(b);
             }
-            const std::uint32_t overlayCount = r.count(r.u8(), 14, 255, "mouth overlay");
-            for (std::uint32_t k = 0; k < overlayCount && r.ok(); ++k) {
-                r.setContext({.what = "animation",
-                              .name = &entry.name,
-                              .part = "frame",
-                              .partIndex = f,
-                              .subPart = "mouth overlay",
-                              .subPartIndex = k,
-                              .where = &where});
-                MouthOverlay o;
-                ImageInfo img;
-                o.shape = r.u8();
-                img.dataSize = r.u32();
-                o.unknown = r.u8();  // zero in every known overlay
-                o.x = r.s16();
-                o.y = r.s16();
-                img.width = r.u16();
-                img.height = r.u16();
-                img.dataOffset = at();
-                o.width = img.width / 2;  // kept as version 2 stores it
-                o.height = img.height / 2;
-                const std::uint64_t pixels = std::uint64_t(rowStride(img.width)) * img.height;
-                if (r.ok() && (img.width > limits_.maxImageSide || img.height > limits_.maxImageSide)) {
-                    r.fail(QStringLiteral("image size %1x%2 is over the limit of %3")
-                               .arg(img.width)
-                               .arg(img.height)
-                               .arg(limits_.maxImageSide));
-                } else if (r.ok() && img.dataSize < pixels) {
-                    r.fail(QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
-                               .arg(img.dataSize)
-                               .arg(pixels)
-                               .arg(img.width)
-                               .arg(img.height));
-                } else if (r.ok() &&
-                           (out_.images.size() >= 0xFFFF || out_.images.size() >= limits_.maxImages)) {
-                    r.fail(QStringLiteral("more images than a mouth overlay can name"));
-                }
-                r.skip(img.dataSize);
-                o.image = std::uint16_t(out_.images.size());
-                out_.images.append(img);
-                frame.overlays.append(std::move(o));
-            }
+            readOverlays(r, p, f, &frame);
             anim.frames.append(std::move(frame));
         }
-        if (!r.ok()) {
-            return fail(r.error());
+        return anim;
+    }
+
+    // A frame shows one image of the animation's, or none: 0xFFFF is the file's way of saying so, and a
+    // number past the images or a damaged image come to the same.
+    QList<FrameImage> frameImage(const ByteReader& r, AnimationParts& p, std::uint16_t image) {
+        constexpr std::uint16_t kNoImage = 0xFFFF;
+        const auto count = std::uint32_t(p.imageDamaged.size());
+        if (image == kNoImage || !r.ok() || (image < count && p.imageDamaged[image])) {
+            return {};
         }
-        out_.animations.append(std::move(anim));
-        return {};
+        if (image >= count) {
+            p.note(r, QStringLiteral("image %1 is past the animation's %2 images; the frame draws none")
+                          .arg(image)
+                          .arg(count));
+            return {};
+        }
+        return {{p.firstImage + image, 0, 0}};
+    }
+
+    std::uint16_t frameSound(const ByteReader& r, AnimationParts& p, std::uint16_t sound) {
+        const auto count = std::uint32_t(p.soundDamaged.size());
+        if (sound == kNoSound || !r.ok() || (sound < count && p.soundDamaged[sound])) {
+            return kNoSound;
+        }
+        if (sound >= count) {
+            p.note(r, QStringLiteral("sound %1 is past the animation's %2 sounds; the frame plays none")
+                          .arg(sound)
+                          .arg(count));
+            return kNoSound;
+        }
+        if (p.firstSound + sound >= kNoSound) {
+            p.note(r,
+                   QStringLiteral("sound %1 is past the %2 sounds a character can have; the frame plays none")
+                       .arg(p.firstSound + sound)
+                       .arg(kNoSound));
+            return kNoSound;
+        }
+        return std::uint16_t(p.firstSound + sound);
+    }
+
+    // Mouth shapes are stored in the frame, each with its own image.
+    void readOverlays(ByteReader& r, AnimationParts& p, std::uint32_t frameIndex, Frame* frame) {
+        const std::uint32_t count = r.count(r.u8(), 14, 255, "mouth overlay");
+        for (std::uint32_t k = 0; k < count && r.ok(); ++k) {
+            p.context(r, "frame", frameIndex, "mouth overlay", k);
+            MouthOverlay o;
+            ImageInfo img;
+            o.shape = r.u8();
+            img.dataSize = r.u32();
+            o.unknown = r.u8();  // zero in every known overlay
+            o.x = r.s16();
+            o.y = r.s16();
+            img.width = r.u16();
+            img.height = r.u16();
+            img.dataOffset = p.at(r);
+            o.width = img.width / 2;  // kept as version 2 stores it
+            o.height = img.height / 2;
+            const std::uint64_t pixels = std::uint64_t(rowStride(img.width)) * img.height;
+            QString damage;
+            if (img.width > limits_.maxImageSide || img.height > limits_.maxImageSide) {
+                damage = QStringLiteral("image size %1x%2 is over the limit of %3")
+                             .arg(img.width)
+                             .arg(img.height)
+                             .arg(limits_.maxImageSide);
+            } else if (img.dataSize < pixels) {
+                damage = QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
+                             .arg(img.dataSize)
+                             .arg(pixels)
+                             .arg(img.width)
+                             .arg(img.height);
+            } else if (out_.images.size() >= 0xFFFF || out_.images.size() >= limits_.maxImages) {
+                damage = QStringLiteral("more images than a mouth overlay can name");
+            }
+            if (!damage.isEmpty()) {
+                p.note(r, damage + QStringLiteral("; the mouth shape is left out"));
+            }
+            r.skip(img.dataSize);
+            if (damage.isEmpty() && r.ok()) {
+                o.image = std::uint16_t(out_.images.size());
+                out_.images.append(img);
+                frame->overlays.append(std::move(o));
+            }
+        }
     }
 
     const Limits& limits_;

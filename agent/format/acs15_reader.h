@@ -14,9 +14,11 @@
 namespace agent::format {
 
 // The streams are decompressed one after another into `out->data`, and the offsets of images, regions and
-// sounds point into it, so that images decode lazily as in version 2. Fails, with an error naming the stream,
-// the structure and the offset, when anything is damaged or of a kind no known file shows.
-// `limits.maxFileSize` also bounds the decompressed streams taken together.
+// sounds point into it, so that images decode lazily as in version 2. A damaged animation stream, or damage
+// inside one, costs only the animation or the part (an image, a sound, a frame's number, a mouth shape),
+// each said in `warnings`. Fails, with an error naming the stream, the structure and the offset, when the
+// document or the character's own stream is damaged or of a kind no known file shows, or when no animation
+// is left. `limits.maxFileSize` also bounds the decompressed streams taken together.
 Result<ParsedCharacter> readAcs15(const QByteArray& file, const Limits& limits);
 
 }  // namespace agent::format

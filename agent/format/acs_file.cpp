@@ -56,6 +56,8 @@ QString Guid::toString() const {
 void AcsFile::clear() {
     bytes_ = FileBytes();
     loaded_ = false;
+    fileSize_ = 0;
+    leftOut_.clear();
     generation_ = 0;
     info_ = CharacterInfo();
     animations_.clear();
@@ -112,6 +114,8 @@ Status AcsFile::adopt(FileBytes bytes, const Limits& limits) {
         return fail(result.error());
     }
     ParsedCharacter& parsed = *result;
+    fileSize_ = bytes.size();
+    leftOut_ = std::move(parsed.warnings);
     bytes_ = ownBytes ? FileBytes(std::move(parsed.data)) : std::move(bytes);
     limits_ = limits;
     info_ = std::move(parsed.info);

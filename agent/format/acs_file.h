@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -56,7 +57,10 @@ public:
     // The image's header; fails when the image does not exist, its block cannot be read or the header is
     // damaged.
     Result<ImageInfo> imageInfo(int index) const;
-    std::uint64_t fileSize() const { return bytes_.size(); }
+    // The file's own size (a version 1.5 file's images and sounds are read from bytes of their own).
+    std::uint64_t fileSize() const { return fileSize_; }
+    // What the load read past and left out, each saying where and what it cost; empty for an undamaged file.
+    const QStringList& leftOut() const { return leftOut_; }
     // Different for every load, so that what was taken from one load is not taken for another's.
     std::uint64_t generation() const { return generation_; }
 
@@ -87,6 +91,8 @@ private:
     mutable FileBytes bytes_;
     Limits limits_;
     bool loaded_ = false;
+    std::uint64_t fileSize_ = 0;
+    QStringList leftOut_;
     std::uint64_t generation_ = 0;
     CharacterInfo info_;
     QList<Animation> animations_;

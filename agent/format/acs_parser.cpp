@@ -7,12 +7,47 @@
 
 #include "agent/format/byte_reader.h"
 
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace agent::format {
 
 namespace {
+
+// What a block that should hold a structure holds instead, for the error that refuses it: a file whose
+// header points at the wrong bytes is damaged, and the bytes tell how.
+QString describeBlock(const QByteArray& file, std::uint32_t offset, std::uint32_t size) {
+    const QByteArrayView block = QByteArrayView(file).sliced(offset, size);
+    if (block.count('\0') == block.size()) {
+        return QStringLiteral("its %1 bytes are all zero").arg(size);
+    }
+    std::array<int, 256> counts{};
+    for (char c : block) {
+        ++counts[std::uint8_t(c)];
+    }
+    double bits = 0;
+    for (int n : counts) {
+        if (n > 0) {
+            const double share = double(n) / double(block.size());
+            bits -= share * std::log2(share);
+        }
+    }
+    const QString start =
+        QString::fromLatin1(block.first(std::min<qsizetype>(8, block.size())).toByteArray().toHex(' '));
+    // Structures are mostly small numbers and UTF-16 text, at 3 to 5 bits a byte; compressed pixels and
+    // scrambled bytes are near 8.
+    if (block.size() >= 256 && bits > 7.0) {
+        return QStringLiteral(
+                   "its %1 bytes, which begin %2, vary as compressed or scrambled data does "
+                   "(%3 bits a byte), not as the structure does: the file is damaged")
+            .arg(size)
+            .arg(start)
+            .arg(bits, 0, 'f', 1);
+    }
+    return QStringLiteral("its %1 bytes begin %2").arg(size).arg(start);
+}
 
 constexpr std::uint32_t kSignature = 0xABCDABC3;
 
@@ -145,6 +180,13 @@ Status Parser::readCharacterInfo(const Locator& loc) {
     CharacterInfo& ci = out_.info;
     ci.minorVersion = r.u16();
     ci.majorVersion = r.u16();
+    if (r.ok() && ci.majorVersion != 2) {
+        return fail(QStringLiteral("character info at offset %1: format version %2.%3 is not 2.x: %4")
+                        .arg(loc.offset)
+                        .arg(ci.majorVersion)
+                        .arg(ci.minorVersion)
+                        .arg(describeBlock(bytes_.bytes(), loc.offset, loc.size)));
+    }
     const Locator localizedLoc = readLocator(r);
     ci.guid = r.guid();
     ci.width = r.u16();
@@ -153,9 +195,6 @@ Status Parser::readCharacterInfo(const Locator& loc) {
     ci.flags = r.u32();
     ci.animationSetMajor = r.u16();
     ci.animationSetMinor = r.u16();
-    if (r.ok() && ci.majorVersion != 2) {
-        r.fail(QStringLiteral("format version %1.%2 is not 2.x").arg(ci.majorVersion).arg(ci.minorVersion));
-    }
     checkCharacterSize(r, ci, limits_);
     if (ci.flags & flags::kVoiceOutput) {
         readVoice(r);

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -23,6 +24,8 @@ struct ParsedCharacter {
     QList<ImageInfo> images;
     std::vector<ImageBlock> imageBlocks;
     QList<SoundInfo> sounds;
+    // Damage the reader read past, each saying what it cost (an animation, an image, a frame's sound).
+    QStringList warnings;
 };
 
 // Fetches from `bytes` only the structures, not the images' blocks nor the sounds. Fails with an error

@@ -74,8 +74,12 @@ public:
     [[gnu::noinline, gnu::cold]] void fail(const QString& message) {
         if (ok()) {
             failed_ = true;
-            error_ = QStringLiteral("%1 at offset %2: %3").arg(context_.toString()).arg(pos_).arg(message);
+            error_ = describe(message);
         }
+    }
+    // The message as fail() would put it, for damage that the reader can read past.
+    [[gnu::noinline, gnu::cold]] QString describe(const QString& message) const {
+        return QStringLiteral("%1 at offset %2: %3").arg(context_.toString()).arg(pos_).arg(message);
     }
 
     [[gnu::always_inline]] std::uint8_t u8() { return std::uint8_t(little<1>()); }

@@ -114,6 +114,9 @@ QJsonObject summary(const AcsFile& file, const QString& path) {
     }
     o[QStringLiteral("sounds")] = int(file.sounds().size());
     o[QStringLiteral("soundBytes")] = double(soundBytes);
+    if (!file.leftOut().isEmpty()) {
+        o[QStringLiteral("leftOut")] = QJsonArray::fromStringList(file.leftOut());
+    }
     return o;
 }
 
@@ -157,6 +160,9 @@ void printText(const QJsonObject& o, QTextStream& out) {
     }
     out << "Sounds:      " << o[QStringLiteral("sounds")].toInt() << " ("
         << o[QStringLiteral("soundBytes")].toInteger() << " bytes)\n";
+    for (const QJsonValue& damage : o[QStringLiteral("leftOut")].toArray()) {
+        out << "Left out:    " << damage.toString() << "\n";
+    }
 }
 
 QString safeName(const QString& name) {
@@ -270,5 +276,6 @@ int main(int argc, char** argv) {
         printText(o, out);
     }
     // A file with a damaged image is summed up all the same, but is not a good file.
-    return o.contains(QStringLiteral("damagedImages")) ? 1 : 0;
+    // A file with damage, read past or not, is not passed as good.
+    return o.contains(QStringLiteral("damagedImages")) || o.contains(QStringLiteral("leftOut")) ? 1 : 0;
 }

@@ -99,85 +99,141 @@ TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
     EXPECT_EQ(f.sound(2), formattest::tinyWave(10));
 }
 
-struct SpecDamage {
+// The frames of the tiny character's animations: [0] RestPose, [1] Wave.
+const Frame& frameOf(const AcsFile& f, int animation, int frame) {
+    return f.animations()[animation].frames[frame];
+}
+
+struct PartDamage {
     const char* name;
     std::function<void(Acs15Recipe&)> apply;
-    const char* error;
+    const char* leftOut;  // empty: nothing is said
+    std::function<bool(const AcsFile&)> holds;
 };
 
-TEST(Acs15File, EachDamageToTheStructuresGivesItsError) {
-    const std::vector<SpecDamage> table = {
-        {"frame image just past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].image = 2; },
-         "animation 'Wave' frame 1 (stream 'anim2.aaf', decompressed) at offset 200: image 2 is past the "
-         "animation's 2 images"},
-        {"frame sound past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].sound = 1; },
-         "sound 1 is past the animation's 1 sounds"},
-        {"sound that is not a wave", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
-         "sound 0 is not RIFF WAVE data"},
-        {"sound too short", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray("RIFF")}; },
-         "too short for RIFF WAVE"},
-        {"branch past the frames",
+TEST(Acs15File, DamageInsideAnAnimationCostsOnlyThePartItIsIn) {
+    const std::vector<PartDamage> table = {
+        {"a frame with image 0xFFFF draws none and keeps the rest",
+         [](Acs15Recipe& s) { s.animations[0].frames[0].image = 0xFFFF; }, "",
+         [](const AcsFile& f) {
+             const Frame& fr = frameOf(f, 0, 0);
+             // Only its mouth is drawn, where the overlay lies.
+             const QImage mouth = FrameComposer(f).compose(0, 0, 1).valueOr({});
+             return fr.images.isEmpty() && fr.duration == 10 && fr.overlays.size() == 2 &&
+                    mouth.pixel(3, 3) == 0u && mouth.pixel(2, 1) == (paletteColour(10) | 0xFF000000u);
+         }},
+        {"a frame's image just past the animation's",
+         [](Acs15Recipe& s) { s.animations[1].frames[2].image = 2; },
+         "animation 'Wave' frame 2 (stream 'anim2.aaf', decompressed) at offset 212: image 2 is past the "
+         "animation's 2 images; the frame draws none",
+         [](const AcsFile& f) {
+             return frameOf(f, 1, 2).images.isEmpty() && frameOf(f, 1, 2).branches.size() == 2;
+         }},
+        {"a frame's sound past the animation's", [](Acs15Recipe& s) { s.animations[1].frames[1].sound = 1; },
+         "sound 1 is past the animation's 1 sounds; the frame plays none",
+         [](const AcsFile& f) { return frameOf(f, 1, 1).sound == kNoSound && frameOf(f, 1, 0).sound == 0; }},
+        {"a sound that is not a wave", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray(20, 'x')}; },
+         "sound 0 is not RIFF WAVE data; it is not played",
+         [](const AcsFile& f) { return frameOf(f, 1, 0).sound == kNoSound; }},
+        {"a sound too short", [](Acs15Recipe& s) { s.animations[1].sounds = {QByteArray("RIFF")}; },
+         "too short for RIFF WAVE data; it is not played",
+         [](const AcsFile& f) { return frameOf(f, 1, 0).sound == kNoSound; }},
+        {"a branch past the frames",
          [](Acs15Recipe& s) {
-             s.animations[1].frames[2].branches = {{3, 100}};
+             s.animations[1].frames[2].branches = {{3, 100}, {1, 20}};
          },
-         "branch to frame 3 is past the 3 frames"},
-        {"stream checksum differs", [](Acs15Recipe& s) { s.animations[1].streamChecksum = 1; },
-         "stream 'anim2.aaf' header at offset 4: checksum 0x00000001 differs from the animation list's "
-         "0xcafef00d"},
-        {"stream stored plain", [](Acs15Recipe& s) { s.animations[0].compressedFlag = 0; },
-         "stream 'anim1.aaf' header at offset 8: storage flag 0 is not 1"},
-        {"image stored otherwise", [](Acs15Recipe& s) { s.animations[1].imageFlag = 1; },
-         "animation 'Wave' image 0 (stream 'anim2.aaf', decompressed) at offset 67: storage flag 1 is not 0"},
-        {"version 2 inside", [](Acs15Recipe& s) { s.majorVersion = 2; }, "format version 2.31 is not 1.x"},
-        {"zero width", [](Acs15Recipe& s) { s.width = 0; }, "character size 0x6 is outside"},
-        {"huge overlay", [](Acs15Recipe& s) { s.animations[0].frames[0].overlays[0].width = 5000; },
-         "frame 0 mouth overlay 0 (stream 'anim1.aaf', decompressed) at offset"},
+         "branch to frame 3 is past the 3 frames; it is not taken",
+         [](const AcsFile& f) {
+             return frameOf(f, 1, 2).branches == QList<Branch>{{1, 20}};
+         }},
+        {"an image stored otherwise", [](Acs15Recipe& s) { s.animations[0].imageFlag = 1; },
+         "animation 'RestPose' image 0 (stream 'anim1.aaf', decompressed) at offset 61: storage flag 1 is "
+         "not 0",
+         [](const AcsFile& f) {
+             return frameOf(f, 0, 0).images.isEmpty() && frameOf(f, 0, 0).overlays.size() == 2;
+         }},
+        {"a huge mouth overlay", [](Acs15Recipe& s) { s.animations[0].frames[0].overlays[0].width = 5000; },
+         "frame 0 mouth overlay 0 (stream 'anim1.aaf', decompressed) at offset",
+         [](const AcsFile& f) {
+             return frameOf(f, 0, 0).overlays.size() == 1 && frameOf(f, 0, 0).overlays[0].shape == 1;
+         }},
     };
-    for (const SpecDamage& d : table) {
+    for (const PartDamage& d : table) {
         SCOPED_TRACE(d.name);
         Acs15Recipe recipe = formattest::tinyCharacter();
         d.apply(recipe);
         AcsFile f;
-        const agent::Status loaded = loadRecipe(f, recipe);
-        ASSERT_FALSE(loaded);
-        EXPECT_FALSE(f.isLoaded());
-        EXPECT_TRUE(f.animations().isEmpty());
-        EXPECT_TRUE(f.imageCount() == 0);
-        EXPECT_TRUE(loaded.error().startsWith(QStringLiteral("version 1.5 character: ")))
-            << loaded.error().toStdString();
-        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
+        ASSERT_TRUE(formattest::succeeds(loadRecipe(f, recipe)));
+        ASSERT_EQ(f.animations().size(), 2);
+        EXPECT_EQ(f.animations()[1].frames.size(), 3);
+        if (*d.leftOut == '\0') {
+            EXPECT_TRUE(f.leftOut().isEmpty()) << f.leftOut().join('\n').toStdString();
+        } else {
+            ASSERT_EQ(f.leftOut().size(), 1);
+            EXPECT_TRUE(f.leftOut()[0].contains(QLatin1String(d.leftOut))) << f.leftOut()[0].toStdString();
+        }
+        EXPECT_TRUE(d.holds(f));
+        // The other animation is whole.
+        EXPECT_EQ(FrameComposer(f).compose(1, 1).valueOr({}).pixel(3, 3), paletteColour(7) | 0xFF000000u);
     }
+}
+
+Acs15Recipe recipeWith(const std::function<void(Acs15Recipe&)>& change) {
+    Acs15Recipe r = formattest::tinyCharacter();
+    change(r);
+    return r;
 }
 
 struct StreamDamage {
     const char* name;
     std::function<void(QList<formattest::CfbStream>&)> apply;
-    const char* error;
+    const char* error;    // when the file is refused
+    const char* leftOut;  // when one animation is left out: its name
 };
 
-TEST(Acs15File, EachDamageToTheStreamsGivesItsError) {
+TEST(Acs15File, ADamagedAnimationCostsThatAnimationADamagedCharacterTheFile) {
+    using formattest::get32;
     const std::vector<StreamDamage> table = {
-        {"no character stream", [](auto& s) { s.removeFirst(); }, "there is no stream 'char.acf'"},
-        {"an animation's stream missing", [](auto& s) { s.removeLast(); },
-         "animation 'Wave': OLE compound document: there is no stream 'anim2.aaf'"},
+        {"no character stream", [](auto& s) { s.removeFirst(); }, "there is no stream 'char.acf'", nullptr},
         {"character stream cut in its header", [](auto& s) { s[0].data.truncate(10); },
-         "stream 'char.acf' header at offset 8"},
+         "stream 'char.acf' header at offset 8", nullptr},
         {"character signature", [](auto& s) { put32(s[0].data, 0, 0xABCDABC3); },
-         "signature 0xabcdabc3 is not 0xABCDABC1"},
+         "signature 0xabcdabc3 is not 0xABCDABC1", nullptr},
         {"character stored size past the stream",
          [](auto& s) { put32(s[0].data, 8, std::uint32_t(s[0].data.size())); },
-         "stream 'char.acf' at offset 12:"},
+         "stream 'char.acf' at offset 12:", nullptr},
         {"character size past what the limits allow", [](auto& s) { put32(s[0].data, 4, 0x7FFFFFFF); },
-         "would take more than the limit"},
+         "would take more than the limit", nullptr},
         {"character size more than the data holds",
-         [](auto& s) { put32(s[0].data, 4, formattest::get32(s[0].data, 4) + 50); }, "compressed data ends"},
+         [](auto& s) { put32(s[0].data, 4, get32(s[0].data, 4) + 50); }, "compressed data ends", nullptr},
         {"character size less than the structures",
-         [](auto& s) { put32(s[0].data, 4, formattest::get32(s[0].data, 4) - 30); },
-         "state 0 (stream 'char.acf', decompressed)"},
-        {"animation size more than the data holds",
-         [](auto& s) { put32(s[2].data, 9, formattest::get32(s[2].data, 9) + 1); },
-         "stream 'anim2.aaf' at offset 17"},
-        {"animation cut in its header", [](auto& s) { s[1].data.truncate(12); }, "stream 'anim1.aaf' header"},
+         [](auto& s) { put32(s[0].data, 4, get32(s[0].data, 4) - 30); },
+         "state 0 (stream 'char.acf', decompressed)", nullptr},
+        {"version 2 inside",
+         [](auto& s) {
+             s = formattest::acs15Streams(recipeWith([](Acs15Recipe& r) { r.majorVersion = 2; }));
+         },
+         "format version 2.31 is not 1.x", nullptr},
+        {"zero width",
+         [](auto& s) { s = formattest::acs15Streams(recipeWith([](Acs15Recipe& r) { r.width = 0; })); },
+         "character size 0x6 is outside", nullptr},
+        {"every animation damaged",
+         [](auto& s) {
+             s[1].data.truncate(12);
+             s.removeLast();
+         },
+         "no animation could be read: animation 'RestPose' left out: stream 'anim1.aaf' header", nullptr},
+        {"an animation's stream missing", [](auto& s) { s.removeLast(); }, nullptr,
+         "animation 'Wave' left out: OLE compound document: there is no stream 'anim2.aaf'"},
+        {"an animation's size more than the data holds",
+         [](auto& s) { put32(s[2].data, 9, get32(s[2].data, 9) + 1); }, nullptr,
+         "animation 'Wave' left out: stream 'anim2.aaf' at offset 17"},
+        {"an animation cut in its header", [](auto& s) { s[1].data.truncate(12); }, nullptr,
+         "animation 'RestPose' left out: stream 'anim1.aaf' header"},
+        {"an animation's checksum differs", [](auto& s) { put32(s[2].data, 4, 1); }, nullptr,
+         "checksum 0x00000001 differs from the animation list's 0xcafef00d"},
+        {"an animation stored plain", [](auto& s) { s[1].data[8] = 0; }, nullptr,
+         "stream 'anim1.aaf' header at offset 8: storage flag 0 is not 1"},
     };
     for (const StreamDamage& d : table) {
         SCOPED_TRACE(d.name);
@@ -185,9 +241,26 @@ TEST(Acs15File, EachDamageToTheStreamsGivesItsError) {
         d.apply(streams);
         AcsFile f;
         const agent::Status loaded = f.loadData(formattest::buildCompoundFile(streams));
-        ASSERT_FALSE(loaded);
-        EXPECT_FALSE(f.isLoaded());
-        EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
+        if (d.error != nullptr) {
+            ASSERT_FALSE(loaded);
+            EXPECT_FALSE(f.isLoaded());
+            EXPECT_TRUE(f.animations().isEmpty() && f.imageCount() == 0 && f.leftOut().isEmpty());
+            EXPECT_TRUE(loaded.error().startsWith(QStringLiteral("version 1.5 character: ")));
+            EXPECT_TRUE(loaded.error().contains(QLatin1String(d.error))) << loaded.error().toStdString();
+            continue;
+        }
+        ASSERT_TRUE(formattest::succeeds(loaded));
+        ASSERT_EQ(f.leftOut().size(), 1);
+        EXPECT_TRUE(f.leftOut()[0].contains(QLatin1String(d.leftOut))) << f.leftOut()[0].toStdString();
+        // The animation that is left reads whole, its images numbered from 0 and its sound found.
+        ASSERT_EQ(f.animations().size(), 1);
+        const Animation& kept = f.animations()[0];
+        const bool restLeft = kept.name == u"RestPose";
+        EXPECT_EQ(f.imageCount(), restLeft ? 3 : 2);
+        EXPECT_EQ(f.sounds().size(), restLeft ? 0 : 1);
+        EXPECT_EQ(FrameComposer(f).compose(0, restLeft ? 0 : 1).valueOr({}).pixel(3, 3),
+                  paletteColour(restLeft ? 3 : 7) | 0xFF000000u);
+        EXPECT_EQ(f.animation(restLeft ? u"Wave" : u"RestPose"), nullptr);
     }
 }
 
@@ -199,12 +272,20 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
     limits.maxFileSize = 100000;
     ASSERT_LT(doc.size(), 100000);
     AcsFile f;
-    const agent::Status loaded = f.loadData(doc, limits);
-    ASSERT_FALSE(loaded);
-    EXPECT_TRUE(loaded.error().contains(QStringLiteral("more than the limit of 100000 bytes")))
-        << loaded.error().toStdString();
+    // The first animation's image fits; the second's two do not, and it is left out.
+    ASSERT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
+    EXPECT_EQ(f.animations().size(), 1);
+    ASSERT_EQ(f.leftOut().size(), 1);
+    EXPECT_TRUE(f.leftOut()[0].contains(QStringLiteral("more than the limit of 100000 bytes")))
+        << f.leftOut()[0].toStdString();
+    limits.maxFileSize = 30000;
+    const agent::Status none = f.loadData(doc, limits);
+    ASSERT_FALSE(none);
+    EXPECT_TRUE(none.error().contains(QStringLiteral("no animation could be read")))
+        << none.error().toStdString();
     limits.maxFileSize = 1000000;
     EXPECT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
+    EXPECT_TRUE(f.leftOut().isEmpty());
 }
 
 using Acs15Genuine = formattest::GenuineFiles;

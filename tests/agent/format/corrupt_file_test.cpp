@@ -121,7 +121,21 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
         {"character info cut short", [](QByteArray& b, const Layout&) { put32(b, 8, 30); },
          "character info at offset"},
         {"wrong version", [](QByteArray& b, const Layout& at) { put16(b, at.info + 2, 1); },
-         "version 1.1 is not 2.x"},
+         "version 1.1 is not 2.x: its 379 bytes begin 01 00 01 00"},
+        {"character info zeroed",
+         [](QByteArray& b, const Layout& at) {
+             b.replace(at.info, get32(b, 8), QByteArray(get32(b, 8), '\0'));
+         },
+         "bytes are all zero"},
+        {"character info scrambled",
+         [](QByteArray& b, const Layout& at) {
+             std::uint32_t x = 7;
+             for (qsizetype i = at.info; i < at.info + get32(b, 8); ++i) {
+                 x = x * 1664525u + 1013904223u;
+                 b[i] = char(x >> 24);
+             }
+         },
+         "vary as compressed or scrambled data does"},
         {"zero frame size", [](QByteArray& b, const Layout& at) { put16(b, at.info + 28, 0); },
          "character size 0x9"},
         {"string longer than its block",

@@ -1,6 +1,7 @@
 // acsinfo as a user runs it: the summary in text and JSON, the exported frames and sheets, and the exit
 // codes for a bad file and bad usage. Runs the built program on our own sample character.
 #include "agent/format/acs_writer.h"
+#include "tests/agent/format/acs15_builder.h"
 #include "tests/agent/format/sample_character.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,27 @@ TEST_F(AcsInfo, FailsClearlyOnBadFilesAndUsage) {
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())[QStringLiteral("damagedImages")].toArray().size(),
               1);
+}
+
+// A version 1.5 file is summed up as a version 2 one is: its own size on disk, and what its load left out.
+TEST_F(AcsInfo, SaysWhatAVersion15LoadLeftOut) {
+    formattest::Acs15Recipe recipe = formattest::tinyCharacter();
+    recipe.animations[1].frames[1].sound = 4;
+    const QByteArray doc = formattest::buildAcs15(recipe);
+    const QString path = dir_.filePath(QStringLiteral("old.acs"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(doc);
+    f.close();
+    const ToolRun run = acsinfo({path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("old.acs (%1 bytes)").arg(doc.size())))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Animations:  2\n")));
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("\nLeft out:    animation 'Wave' frame 1 (stream 'anim2.aaf', "
+                                        "decompressed) at offset")))
+        << run.out.toStdString();
 }
 
 }  // namespace
