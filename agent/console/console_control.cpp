@@ -1,11 +1,33 @@
 #include "agent/console/console_control.h"
 
+#include <QLocale>
+
+#include "agent/format/character_folder.h"
+#include "agent/format/user_language.h"
+
 namespace agent::console {
+
+CharacterReader characterFiles(const QString& characterFolder) {
+    return [characterFolder](const QString& fileName) -> Result<CharacterFacts> {
+        const Result<std::unique_ptr<format::AcsFile>> file =
+            format::openCharacter(characterFolder, fileName);
+        if (!file) {
+            return file.failure();
+        }
+        const format::AcsFile& acs = **file;
+        CharacterFacts facts{{}, {}, acs.info().width, acs.info().height};
+        if (const format::LocalizedInfo* info = format::localizedFor(acs, QLocale())) {
+            facts.name = info->name;
+            facts.description = info->description;
+        }
+        return facts;
+    };
+}
 
 class ConsoleControl::ConsoleCharacter : public Character {
 public:
-    ConsoleCharacter(const QString& control, const QString& id, Sink& sink)
-        : control_(control), id_(id), sink_(sink) {}
+    ConsoleCharacter(const QString& control, CharacterFacts facts, Sink& sink)
+        : control_(control), facts_(std::move(facts)), sink_(sink) {}
 
     void show() override { print(QStringLiteral("Show")); }
     void hide() override { print(QStringLiteral("Hide")); }
@@ -14,10 +36,10 @@ public:
     void stop() override { print(QStringLiteral("Stop")); }
     void moveTo(int x, int y) override { print(QStringLiteral("MoveTo"), {qint64(x), qint64(y)}); }
 
-    int width() const override { return kFrameWidth; }
-    int height() const override { return kFrameHeight; }
-    QString name() const override { return id_; }
-    QString description() const override { return {}; }
+    int width() const override { return facts_.width; }
+    int height() const override { return facts_.height; }
+    QString name() const override { return facts_.name; }
+    QString description() const override { return facts_.description; }
 
     void setSoundEffectsOn(bool on) override { print(QStringLiteral("SoundEffectsOn"), {on}); }
     void addCommand(const Command& c) override {
@@ -37,12 +59,13 @@ private:
     }
 
     QString control_;
-    QString id_;
+    CharacterFacts facts_;
     Sink& sink_;
     QList<Command> commands_;
 };
 
-ConsoleControl::ConsoleControl(QString name, Sink& sink) : name_(std::move(name)), sink_(sink) {}
+ConsoleControl::ConsoleControl(QString name, Sink& sink, CharacterReader reader)
+    : name_(std::move(name)), sink_(sink), reader_(std::move(reader)) {}
 
 ConsoleControl::~ConsoleControl() = default;
 
@@ -52,7 +75,11 @@ Status ConsoleControl::load(const QString& id, const QString& fileName) {
     if (id.isEmpty() || characters_.contains(key)) {
         return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
-    characters_.insert(key, std::make_shared<ConsoleCharacter>(name_, id, sink_));
+    Result<CharacterFacts> facts = reader_(fileName);
+    if (!facts) {
+        return facts.failure();
+    }
+    characters_.insert(key, std::make_shared<ConsoleCharacter>(name_, std::move(*facts), sink_));
     return {};
 }
 

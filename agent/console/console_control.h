@@ -1,11 +1,12 @@
 // An engine that draws nothing and speaks nothing: it prints each request to a sink. The clock runs on it
 // where there is no display, and a user can read what the characters would do.
 //
-// Characters load without reading their files, so a console clock works before any character is installed;
-// they report a frame of kFrameWidth x kFrameHeight pixels and their id as their name.
+// A character is loaded from its file as the desktop engine loads it, so its name, description and size are
+// the file's, and a file that the desktop engine refuses is refused here with the same error.
 #pragma once
 
 #include <QMap>
+#include <functional>
 #include <memory>
 
 #include "agent/console/console_sink.h"
@@ -13,13 +14,24 @@
 
 namespace agent::console {
 
+// What the engine tells of a loaded character.
+struct CharacterFacts {
+    QString name;
+    QString description;
+    int width = 0;
+    int height = 0;
+};
+// Opens a character by the file name a program gives to Load.
+using CharacterReader = std::function<Result<CharacterFacts>(const QString& fileName)>;
+
+// Reads character files as the desktop engine does: a bare name is found in `characterFolder`, and the name
+// and description are those for the user's language.
+CharacterReader characterFiles(const QString& characterFolder);
+
 class ConsoleControl : public Control {
 public:
-    static constexpr int kFrameWidth = 128;
-    static constexpr int kFrameHeight = 128;
-
     // name is how the lines call this control ("Agent1").
-    ConsoleControl(QString name, Sink& sink);
+    ConsoleControl(QString name, Sink& sink, CharacterReader reader);
     ~ConsoleControl() override;
 
     Status load(const QString& id, const QString& fileName) override;
@@ -45,6 +57,7 @@ private:
     class ConsoleCharacter;
     QString name_;
     Sink& sink_;
+    CharacterReader reader_;
     QMap<QString, std::shared_ptr<ConsoleCharacter>> characters_;  // by lower-case id
 };
 

@@ -5,9 +5,9 @@
 #include <QMenu>
 #include <utility>
 
+#include "agent/format/user_language.h"
 #include "agent/render/command_menu.h"
 #include "agent/render/sound_effects.h"
-#include "agent/render/user_language.h"
 
 namespace agent::render {
 
@@ -168,12 +168,12 @@ int DesktopCharacter::height() const {
 }
 
 QString DesktopCharacter::name() const {
-    const format::LocalizedInfo* info = localizedFor(*file_, QLocale());
+    const format::LocalizedInfo* info = format::localizedFor(*file_, QLocale());
     return info ? info->name : QString();
 }
 
 QString DesktopCharacter::description() const {
-    const format::LocalizedInfo* info = localizedFor(*file_, QLocale());
+    const format::LocalizedInfo* info = format::localizedFor(*file_, QLocale());
     return info ? info->description : QString();
 }
 

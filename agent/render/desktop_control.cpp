@@ -1,10 +1,9 @@
 #include "agent/render/desktop_control.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 
+#include "agent/format/character_folder.h"
 #include "agent/render/options_window.h"
 #include "agent/render/voice_input.h"
 
@@ -41,40 +40,21 @@ DesktopControl::~DesktopControl() {
     }
 }
 
-QString DesktopControl::resolve(const QString& fileName) const {
-    const QFileInfo info(fileName);
-    if (fileName.contains(QLatin1Char('/')) || env_.characterFolder.isEmpty()) {
-        return fileName;
-    }
-    // Character files are named as their authors spelt them; a name is found whatever its case.
-    const QDir folder(env_.characterFolder);
-    if (folder.exists(fileName)) {
-        return folder.filePath(fileName);
-    }
-    for (const QString& entry : folder.entryList(QDir::Files)) {
-        if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
-            return folder.filePath(entry);
-        }
-    }
-    return folder.filePath(fileName);
-}
-
 Status DesktopControl::load(const QString& id, const QString& fileName) {
     const QString key = id.toLower();
     if (key.isEmpty() || characters_.contains(key)) {
         return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
-    auto file = std::make_unique<format::AcsFile>();
-    const QString path = resolve(fileName);
-    if (const Status loaded = file->load(path); !loaded) {
-        return fail(QStringLiteral("cannot load %1: %2").arg(path, loaded.error()));
+    Result<std::unique_ptr<format::AcsFile>> file = format::openCharacter(env_.characterFolder, fileName);
+    if (!file) {
+        return file.failure();
     }
     auto voice = env_.makeVoice ? env_.makeVoice() : nullptr;
     if (!voice) {
         return fail(QStringLiteral("no voice for %1").arg(id));
     }
-    auto character = std::make_shared<DesktopCharacter>(std::move(file), std::move(voice), env_.effects.get(),
-                                                        env_.random ? env_.random() : RandomSource());
+    auto character = std::make_shared<DesktopCharacter>(
+        std::move(*file), std::move(voice), env_.effects.get(), env_.random ? env_.random() : RandomSource());
     if (env_.options) {
         character->applyOptions(env_.options->options());
     }

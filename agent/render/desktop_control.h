@@ -44,7 +44,6 @@ public:
 private:
     // Moves every character's time on to now.
     void moveTimeOn();
-    QString resolve(const QString& fileName) const;
     // Brings every character up to now before one of them changes.
     void catchUp();
     void schedule();

@@ -1,6 +1,7 @@
 #include "src/app/console_platform.h"
 
 #include "src/core/clock_layout.h"
+#include "src/platform/paths.h"
 
 namespace horalia::app {
 
@@ -47,7 +48,8 @@ agent::Status ConsoleShell::start(const QString& path, const QStringList& argume
 }
 
 std::unique_ptr<agent::Control> ConsoleEngineFactory::create(const QString& controlName) {
-    return std::make_unique<agent::console::ConsoleControl>(controlName, sink_);
+    return std::make_unique<agent::console::ConsoleControl>(
+        controlName, sink_, agent::console::characterFiles(platform::characterFolder()));
 }
 
 }  // namespace horalia::app

@@ -2,6 +2,10 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include "src/app/duration.h"
 #include "tests/app/run_program.h"
 #include "tests/support/qt_printers.h"
@@ -23,10 +27,22 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
+// A home the clock has been installed in: our two characters in its character folder, as a first run leaves
+// them.
+struct InstalledHome : QTemporaryDir {
+    InstalledHome() {
+        const QString characters = path() + "/data/horalia/msagent/chars";
+        QDir().mkpath(characters);
+        for (const QString name : {"max.acs", "plany.acs"}) {
+            QFile::copy(QFileInfo(HORALIA_BIN).dir().filePath(name), characters + "/" + name);
+        }
+    }
+};
+
 }  // namespace
 
 TEST(ConsoleMode, PreviewsAnHourAndAHalfFromAGivenTime) {
-    QTemporaryDir home;
+    InstalledHome home;
     auto run = runProgram(home, {"--console", "--from", "2026-12-06T10:14:30", "--for", "90m"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
@@ -60,7 +76,7 @@ TEST(ConsoleMode, PreviewsAnHourAndAHalfFromAGivenTime) {
 }
 
 TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
-    QTemporaryDir home;
+    InstalledHome home;
     ASSERT_EQ(runProgram(home, {"config", "set", "Data", "AlarmTime2", "0615"}).exitCode, 0);
     ASSERT_EQ(runProgram(home, {"config", "set", "Data", "AlarmMessage2", "Rise and shine"}).exitCode, 0);
     ASSERT_EQ(runProgram(home, {"config", "set", "Data", "Launch2", "/usr/bin/true"}).exitCode, 0);
@@ -80,6 +96,23 @@ TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
                   run.out.count("mindnight"),
               23);
     EXPECT_EQ(run.out.count(" frm_clock lab_time "), 1 + 1439);
+}
+
+// As on the desktop: a character that cannot be loaded is reported, nothing is asked of it, and the clock
+// goes on without it.
+TEST(ConsoleMode, WithoutItsCharactersTheClockSaysWhyAndRunsOn) {
+    QTemporaryDir home;
+    auto run = runProgram(home, {"--console", "--from", "2026-12-06T10:14:30", "--for", "3m"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString folder = home.path() + "/data/horalia/msagent/chars/";
+    EXPECT_TRUE(
+        run.err.startsWith("horalia: cannot load " + folder + "max.acs: cannot open " + folder + "max.acs"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("horalia: cannot load " + folder + "plany.acs: "));
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.filter(" Agent"), (QStringList{R"(10:14:32 Agent1 Load "max" "max.acs")",
+                                                   R"(10:14:32 Agent2 Load "plany" "plany.acs")"}));
+    EXPECT_TRUE(lines.contains(R"(10:17:02 frm_clock lab_time "10:17am")"));
 }
 
 TEST(ConsoleMode, RefusesBadTimesAndSpansClearly) {
@@ -104,7 +137,7 @@ TEST(Duration, SpansOfTime) {
 }
 
 TEST(ConsoleMode, AWholeScriptedSession) {
-    QTemporaryDir home;
+    InstalledHome home;
     const QByteArray script =
         "Agent1 DragComplete\nAgent1 DragComplete\nAgent1 DragComplete\n"
         "Agent2 DragComplete\nAgent2 DragComplete\nAgent2 DragComplete\n"
@@ -122,33 +155,34 @@ TEST(ConsoleMode, AWholeScriptedSession) {
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     // What each command says is the reactions' concern; here, that every kind of script line reaches its
     // character, in turn and on virtual time.
-    EXPECT_TRUE(
-        containsInOrder(lines, {
-                                   R"(10:00:10 Agent2 Speak "Hey, what are you doing with max")",
-                                   R"(10:00:10 Agent1 Speak "Hey you, leave plany alone, you big bully")",
-                                   R"(10:00:10 Agent1 Speak "Hello, my name is max. ")",
-                                   R"(10:00:10 Agent1 Speak "The date is Friday December 04, 2026.")",
-                                   R"(10:00:10 Agent1 PropertySheet true)",
-                                   R"(10:00:10 Agent1 Speak "Okay I`m home !")",
-                                   R"(10:00:14 Agent2 Speak "I`m home too!")",
-                                   R"(10:00:14 Agent2 Speak "Hello, my name is plany. ")",
-                                   R"(10:00:14 Agent1 Speak "Okay I`m home !")",
-                                   R"(10:00:18 Agent2 Speak "I`m home too!")",
-                                   R"(10:00:18 Tray ShowMenu)",
-                                   R"(10:00:18 frm_clock Hide)",
-                                   R"(10:01:02 frm_clock lab_time "10:01am")",
-                                   R"(10:01:18 Tray ShowMenu)",
-                                   R"(10:01:18 frm_clock Show)",
-                                   R"(10:01:18 Agent1 Stop)",
-                                   R"(10:01:18 Tray Delete)",
-                                   R"(10:01:18 Program End)",
-                               }));
+    EXPECT_TRUE(containsInOrder(
+        lines,
+        {
+            R"(10:00:10 Agent2 Speak "Hey, what are you doing with max")",
+            R"(10:00:10 Agent1 Speak "Hey you, leave plany alone, you big bully")",
+            R"(10:00:10 Agent1 Speak "Hello, my name is Max. A small robot on one wheel who likes to be on time")",
+            R"(10:00:10 Agent1 Speak "The date is Friday December 04, 2026.")",
+            R"(10:00:10 Agent1 PropertySheet true)",
+            R"(10:00:10 Agent1 Speak "Okay I`m home !")",
+            R"(10:00:14 Agent2 Speak "I`m home too!")",
+            R"(10:00:14 Agent2 Speak "Hello, my name is Plany. A little propeller plane who flies the time over to you")",
+            R"(10:00:14 Agent1 Speak "Okay I`m home !")",
+            R"(10:00:18 Agent2 Speak "I`m home too!")",
+            R"(10:00:18 Tray ShowMenu)",
+            R"(10:00:18 frm_clock Hide)",
+            R"(10:01:02 frm_clock lab_time "10:01am")",
+            R"(10:01:18 Tray ShowMenu)",
+            R"(10:01:18 frm_clock Show)",
+            R"(10:01:18 Agent1 Stop)",
+            R"(10:01:18 Tray Delete)",
+            R"(10:01:18 Program End)",
+        }));
     // Nothing happens once the program has ended: not the about box, not the next minute.
     EXPECT_EQ(lines.last(), "10:01:18 Program End");
 }
 
 TEST(ConsoleMode, TheSettingsDialogTakesTypingAndClicksByTheControlsNames) {
-    QTemporaryDir home;
+    InstalledHome home;
     const QByteArray script =
         "menu mnu_settings1\n"
         "settings type txt_hour1 07\nsettings type txt_min1 45\nsettings click com_set1\n"

@@ -1,15 +1,11 @@
 #include "tests/support/recording_engine.h"
 
+#include <QFileInfo>
+
 namespace testsupport {
 
-QStringList RecordingSink::linesOf(const QString& object) const {
-    QStringList out;
-    for (const QString& line : lines) {
-        if (line.startsWith(object + u' ')) {
-            out.append(line);
-        }
-    }
-    return out;
+agent::Result<agent::console::CharacterFacts> namedAfterTheirFiles(const QString& fileName) {
+    return agent::console::CharacterFacts{QFileInfo(fileName).completeBaseName(), {}, 128, 128};
 }
 
 agent::Status RecordingControl::load(const QString& id, const QString& fileName) {

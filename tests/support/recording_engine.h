@@ -1,31 +1,24 @@
-// A character engine for tests: every request is recorded as a line "Agent1 Speak \"text\"" (the console
-// engine's format, without the time), loads can be made to fail, and the user's interactions can be raised.
+// A character engine for tests: every request is recorded in a RecordingSink, loads can be made to fail, and
+// the user's interactions can be raised.
 #pragma once
 
 #include <QSet>
 #include <QStringList>
 
 #include "agent/console/console_control.h"
-#include "agent/console/console_sink.h"
 #include "src/platform/engine_factory.h"
+#include "tests/support/recording_sink.h"
 
 namespace testsupport {
 
-class RecordingSink : public agent::console::Sink {
-public:
-    void line(const QString& object, const QString& operation,
-              const QList<agent::console::Arg>& args) override {
-        lines.append(agent::console::formatRequest(object, operation, args));
-    }
-    // The recorded lines of one object ("Agent1").
-    QStringList linesOf(const QString& object) const;
-    QStringList lines;
-};
+// Characters that need no file: each is called as its file is named ("max" for "max.acs"), with no
+// description and a frame of 128 x 128 pixels.
+agent::Result<agent::console::CharacterFacts> namedAfterTheirFiles(const QString& fileName);
 
 class RecordingControl : public agent::console::ConsoleControl {
 public:
     RecordingControl(const QString& name, RecordingSink& sink, const QSet<QString>& failingLoads)
-        : ConsoleControl(name, sink), failingLoads_(failingLoads) {}
+        : ConsoleControl(name, sink, namedAfterTheirFiles), failingLoads_(failingLoads) {}
     agent::Status load(const QString& id, const QString& fileName) override;
 
 private:

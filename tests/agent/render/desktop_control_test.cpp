@@ -1,10 +1,11 @@
 #include "agent/render/desktop_control.h"
+#include "agent/console/console_control.h"
 #include "agent/format/acs_writer.h"
 #include "agent/format/frame_composer.h"
 #include "agent/render/command_menu.h"
-#include "agent/render/user_language.h"
 #include "tests/agent/format/sample_character.h"
 #include "tests/support/desktop_engine.h"
+#include "tests/support/recording_sink.h"
 
 #include <QDir>
 #include <QFile>
@@ -380,15 +381,25 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
         "It is a quarter past eleven on a fine Tuesday morning, and the kettle has just boiled for the "
         "second time today");
     int shown = 0;
+    // The console engine reads each file as this engine does: it tells the same, or refuses it alike.
+    testsupport::RecordingSink sink;
+    agent::console::ConsoleControl console("Agent1", sink, agent::console::characterFiles(data.path()));
     for (const QString& name : data.entryList({"*.acs"}, QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
         const QString id = QFileInfo(name).baseName();
+        const agent::Status inConsole = console.load(id, name.toUpper());
         if (const agent::Status loaded = control->load(id, data.filePath(name)); !loaded) {
             EXPECT_EQ(control->item(id), nullptr);
             EXPECT_FALSE(loaded.error().isEmpty());
+            EXPECT_EQ(inConsole.error(), loaded.error());
             continue;
         }
         DesktopCharacter* c = control->character(id);
+        const agent::Character* told = console.item(id);
+        ASSERT_NE(told, nullptr) << inConsole.error().toStdString();
+        EXPECT_EQ(told->name(), c->name());
+        EXPECT_EQ(told->description(), c->description());
+        EXPECT_EQ(QSize(told->width(), told->height()), QSize(c->width(), c->height()));
         c->moveTo(50, 300);
         c->show();
         c->speak(statement);
@@ -486,26 +497,6 @@ TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommandsListenBeforeHide) {
     EXPECT_EQ(kinds("Clock", true, {}, false), QList<K>{K::Hide});
     EXPECT_EQ(kinds("", true, commands, false), (QList<K>{K::Command, K::Command, K::Separator, K::Hide}))
         << "no empty heading";
-}
-
-TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
-    EXPECT_EQ(agent::render::langIdForLocale(QLocale("en_GB")), 0x0809);
-    EXPECT_EQ(agent::render::langIdForLocale(QLocale("pt_BR")), 0x0416);
-
-    agent::format::CharacterData c = formattest::sampleCharacter();
-    c.info.localized = {
-        {0x040c, "Le Génie", "fr", ""}, {0x0409, "Genie", "en", ""}, {0x0807, "Geist", "de-ch", ""}};
-    agent::format::AcsFile file;
-    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}).valueOr({})));
-    auto nameFor = [&](const char* locale) {
-        return agent::render::localizedFor(file, QLocale(locale))->name;
-    };
-    EXPECT_EQ(nameFor("fr_FR"), "Le Génie");
-    EXPECT_EQ(nameFor("de_DE"), "Geist") << "the same language from another country";
-    EXPECT_EQ(nameFor("ja_JP"), "Genie");
-    c.info.localized = {{0x040c, "Le Génie", "fr", ""}, {0x0407, "Geist", "de", ""}};
-    ASSERT_TRUE(file.loadData(agent::format::writeCharacter(c, {}).valueOr({})));
-    EXPECT_EQ(nameFor("ja_JP"), "Le Génie");
 }
 
 }  // namespace

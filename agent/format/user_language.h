@@ -6,7 +6,7 @@
 
 #include "agent/format/acs_file.h"
 
-namespace agent::render {
+namespace agent::format {
 
 // The Windows language id for a locale (0x0409 for en_US, 0x0407 for de_DE); 0 for a language without one
 // here.
@@ -14,6 +14,6 @@ quint16 langIdForLocale(const QLocale& locale);
 
 // The entry for the locale's language and country, else one for its language, else English, else the first;
 // nullptr when the file has none.
-const format::LocalizedInfo* localizedFor(const format::AcsFile& file, const QLocale& locale);
+const LocalizedInfo* localizedFor(const AcsFile& file, const QLocale& locale);
 
-}  // namespace agent::render
+}  // namespace agent::format

@@ -1,6 +1,6 @@
-#include "agent/render/user_language.h"
+#include "agent/format/user_language.h"
 
-namespace agent::render {
+namespace agent::format {
 
 namespace {
 
@@ -50,10 +50,10 @@ quint16 langIdForLocale(const QLocale& locale) {
     return 0;
 }
 
-const format::LocalizedInfo* localizedFor(const format::AcsFile& file, const QLocale& locale) {
+const LocalizedInfo* localizedFor(const AcsFile& file, const QLocale& locale) {
     const quint16 wanted = langIdForLocale(locale);
-    const format::LocalizedInfo* sameLanguage = nullptr;
-    for (const format::LocalizedInfo& l : file.info().localized) {
+    const LocalizedInfo* sameLanguage = nullptr;
+    for (const LocalizedInfo& l : file.info().localized) {
         if (wanted != 0 && l.language == wanted) {
             return &l;
         }
@@ -64,4 +64,4 @@ const format::LocalizedInfo* localizedFor(const format::AcsFile& file, const QLo
     return sameLanguage ? sameLanguage : file.localized(0x0409);
 }
 
-}  // namespace agent::render
+}  // namespace agent::format

@@ -1,0 +1,33 @@
+#include "agent/format/character_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace agent::format {
+
+QString characterPath(const QString& folder, const QString& fileName) {
+    if (fileName.contains(QLatin1Char('/')) || folder.isEmpty()) {
+        return fileName;
+    }
+    const QDir dir(folder);
+    if (dir.exists(fileName)) {
+        return dir.filePath(fileName);
+    }
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(fileName, Qt::CaseInsensitive) == 0) {
+            return dir.filePath(entry);
+        }
+    }
+    return dir.filePath(fileName);
+}
+
+Result<std::unique_ptr<AcsFile>> openCharacter(const QString& folder, const QString& fileName) {
+    auto file = std::make_unique<AcsFile>();
+    const QString path = characterPath(folder, fileName);
+    if (const Status loaded = file->load(path); !loaded) {
+        return fail(QStringLiteral("cannot load %1: %2").arg(path, loaded.error()));
+    }
+    return file;
+}
+
+}  // namespace agent::format

@@ -1,0 +1,68 @@
+// Finding a character by the name a program gives, opening it, and choosing its name in the user's language.
+#include "agent/format/character_folder.h"
+#include "agent/format/acs_writer.h"
+#include "agent/format/user_language.h"
+#include "tests/agent/format/sample_character.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace agent::format;
+
+namespace {
+
+TEST(CharacterFolder, ABareNameIsFoundWhateverItsCaseAPathIsTakenAsItIs) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(saveCharacter(folder.filePath("Sample.ACS"), formattest::sampleCharacter(), {}));
+    const QString found = folder.filePath("Sample.ACS");
+    const struct {
+        QString folder, name, path;
+    } table[] = {
+        {folder.path(), "Sample.ACS", found},
+        {folder.path(), "sample.acs", found},
+        {folder.path(), "other.acs", folder.filePath("other.acs")},
+        {folder.path(), "/elsewhere/sample.acs", "/elsewhere/sample.acs"},
+        {folder.path(), "sub/sample.acs", "sub/sample.acs"},
+        {QString(), "sample.acs", "sample.acs"},
+    };
+    for (const auto& t : table) {
+        EXPECT_EQ(characterPath(t.folder, t.name), t.path) << t.name.toStdString();
+    }
+
+    const auto opened = openCharacter(folder.path(), "SAMPLE.acs");
+    ASSERT_TRUE(opened) << opened.error().toStdString();
+    EXPECT_EQ((*opened)->info().width, 12);
+    const auto missing = openCharacter(folder.path(), "other.acs");
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(missing.error().startsWith("cannot load " + folder.filePath("other.acs") + ": "))
+        << missing.error().toStdString();
+    QFile bad(folder.filePath("bad.acs"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a character at all");
+    bad.close();
+    EXPECT_TRUE(openCharacter(folder.path(), "bad.acs")
+                    .error()
+                    .startsWith("cannot load " + folder.filePath("bad.acs") + ": not a character file"));
+}
+
+TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
+    EXPECT_EQ(langIdForLocale(QLocale("en_GB")), 0x0809);
+    EXPECT_EQ(langIdForLocale(QLocale("pt_BR")), 0x0416);
+
+    CharacterData c = formattest::sampleCharacter();
+    c.info.localized = {
+        {0x040c, "Le Génie", "fr", ""}, {0x0409, "Genie", "en", ""}, {0x0807, "Geist", "de-ch", ""}};
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}).valueOr({})));
+    auto nameFor = [&](const char* locale) { return localizedFor(file, QLocale(locale))->name; };
+    EXPECT_EQ(nameFor("fr_FR"), "Le Génie");
+    EXPECT_EQ(nameFor("de_DE"), "Geist") << "the same language from another country";
+    EXPECT_EQ(nameFor("ja_JP"), "Genie");
+    c.info.localized = {{0x040c, "Le Génie", "fr", ""}, {0x0407, "Geist", "de", ""}};
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}).valueOr({})));
+    EXPECT_EQ(nameFor("ja_JP"), "Le Génie");
+}
+
+}  // namespace

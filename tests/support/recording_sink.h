@@ -1,0 +1,30 @@
+// A console engine's sink for tests: every request is kept as a line "Agent1 Speak \"text\"" (the console
+// engine's format, without the time).
+#pragma once
+
+#include <QStringList>
+
+#include "agent/console/console_sink.h"
+
+namespace testsupport {
+
+class RecordingSink : public agent::console::Sink {
+public:
+    void line(const QString& object, const QString& operation,
+              const QList<agent::console::Arg>& args) override {
+        lines.append(agent::console::formatRequest(object, operation, args));
+    }
+    // The recorded lines of one object ("Agent1").
+    QStringList linesOf(const QString& object) const {
+        QStringList out;
+        for (const QString& line : lines) {
+            if (line.startsWith(object + u' ')) {
+                out.append(line);
+            }
+        }
+        return out;
+    }
+    QStringList lines;
+};
+
+}  // namespace testsupport
