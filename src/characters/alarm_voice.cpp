@@ -1,29 +1,17 @@
 #include "src/characters/alarm_voice.h"
 
-#include "src/core/settings_keys.h"
-#include "src/core/who.h"
-
 namespace horalia::characters {
 
-namespace keys = core::keys;
-
-void alarmclock(core::Who who, const Cast& cast, platform::SettingsStore& settings, Speaker& speaker) {
-    if (who == core::Who::Second) {
-        if (agent::Character* c = cast[core::Who::Second].character) {
-            c->stop();
-        }
-        speaker.say(settings.read(keys::kData, keys::kAlarmMessage2, keys::kDefaultAlarmMessage),
-                    QStringLiteral("Peedy"));
-        return;
+void alarmclock(const core::Alarm& alarm, const Cast& cast, platform::SettingsStore& settings,
+                Speaker& speaker) {
+    agent::Character* speaking = cast[alarm.speaker].character;
+    if (speaking != nullptr) {
+        speaking->stop();
     }
-    agent::Character* first = cast[core::Who::First].character;
-    if (first != nullptr) {
-        first->stop();
-    }
-    speaker.say(settings.read(keys::kData, keys::kAlarmMessage, keys::kDefaultAlarmMessage),
-                QStringLiteral("genie"));
-    if (first != nullptr) {
-        first->play(QStringLiteral("pleased"));
+    speaker.say(settings.read(core::keys::kData, alarm.messageKey, core::keys::kDefaultAlarmMessage),
+                alarm.speaker);
+    if (speaking != nullptr && alarm.gesture != nullptr) {
+        speaking->play(QString::fromLatin1(alarm.gesture));
     }
 }
 

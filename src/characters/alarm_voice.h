@@ -5,11 +5,13 @@
 
 #include "src/characters/cast.h"
 #include "src/characters/speaker.h"
+#include "src/core/alarms.h"
 #include "src/platform/settings_store.h"
 
 namespace horalia::characters {
 
-// The first character sounds alarm 1 and is pleased about it afterwards; the second sounds alarm 2.
-void alarmclock(core::Who who, const Cast& cast, platform::SettingsStore& settings, Speaker& speaker);
+// The alarm's character stops what it does, says the alarm's message and plays the alarm's gesture after it.
+void alarmclock(const core::Alarm& alarm, const Cast& cast, platform::SettingsStore& settings,
+                Speaker& speaker);
 
 }  // namespace horalia::characters

@@ -110,7 +110,7 @@ void CharacterSetup::characterset() {
     bringOut(Who::First);
     speaker_.say(
         greeting(platform_.clock.now().time().hour()) + settings.read(keys::kData, keys::kUserName, "Nobody"),
-        QStringLiteral("genie"));
+        core::Who::First);
     settle(Who::First);
 
     platform_.pause.pause(8);
@@ -118,7 +118,7 @@ void CharacterSetup::characterset() {
     bringOut(Who::Second);
     speaker_.say(
         settings.read(keys::kData, keys::kStartupMessage, QStringLiteral("Welcome to Horalia Deluxe")),
-        QStringLiteral("peedy"));
+        core::Who::Second);
     settle(Who::Second);
 }
 

@@ -16,10 +16,9 @@ Homing::Homing(platform::Platform& platform, Cast& cast, Speaker& speaker, Chara
 
 void Homing::GenieMove() {
     if (clock_.isMinimized()) {
-        speaker_.say(QStringLiteral("How can we move to an invisible window?"), QStringLiteral("peedy"));
+        speaker_.say(QStringLiteral("How can we move to an invisible window?"), core::Who::Second);
         platform_.pause.pause(4);
-        speaker_.say(QStringLiteral("yeah, you need to show the clock before I will move"),
-                     QStringLiteral("genie"));
+        speaker_.say(QStringLiteral("yeah, you need to show the clock before I will move"), core::Who::First);
         return;
     }
     // Straight to the engine, not through say: never whispered, no gesture, no hiding.

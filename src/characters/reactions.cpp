@@ -80,13 +80,13 @@ void Reactions::dragComplete(core::Who who) {
         const QString& name = cast_[who].name;
         switch (line) {
             case 1:
-                speaker_.say(QStringLiteral("Hey, what are you doing with ") + name, QStringLiteral("Peedy"));
+                speaker_.say(QStringLiteral("Hey, what are you doing with ") + name, core::Who::Second);
                 break;
             case 2:
-                speaker_.say(name + QStringLiteral(" liked that, do it again!"), QStringLiteral("peedy"));
+                speaker_.say(name + QStringLiteral(" liked that, do it again!"), core::Who::Second);
                 break;
             default:
-                speaker_.say(QStringLiteral("I liked that, please do it again"), QStringLiteral("genie"));
+                speaker_.say(QStringLiteral("I liked that, please do it again"), core::Who::First);
                 break;
         }
         return;
@@ -95,16 +95,16 @@ void Reactions::dragComplete(core::Who who) {
     switch (line) {
         case 1:
             speaker_.say(QStringLiteral("Hey you, leave ") + name + QStringLiteral(" alone, you big bully"),
-                         QStringLiteral("genie"));
+                         core::Who::First);
             break;
         case 2:
             speaker_.say(QStringLiteral("What are you doing with ") + name +
                              QStringLiteral(", he seems to be enjoying it!"),
-                         QStringLiteral("genie"));
+                         core::Who::First);
             break;
         default:
             speaker_.say(QStringLiteral("Hey, I kinda liked that, do it again and again and again!"),
-                         QStringLiteral("peedy"));
+                         core::Who::Second);
             break;
     }
 }

@@ -3,22 +3,15 @@
 
 #include <QString>
 
-namespace horalia::clock_window {
+#include "src/core/alarms.h"
 
-// Pages of the settings dialog.
-namespace page {
-constexpr int kAlarm1 = 0;
-constexpr int kCharacters = 2;
-constexpr int kColours = 3;
-constexpr int kTypeAndSpeak = 5;
-constexpr int kMisc = 6;
-}  // namespace page
+namespace horalia::clock_window {
 
 class AppWindows {
 public:
     virtual ~AppWindows() = default;
-    // Shows the settings dialog modeless (bringing it up again when it is open) on the page; with focusHour1
-    // the cursor goes to alarm 1's hour box.
+    // Shows the settings dialog modeless (bringing it up again when it is open) on the page (core::page);
+    // with focusHour1 the cursor goes to alarm 1's hour box.
     virtual void showSettings(int pageIndex, bool focusHour1) = 0;
     virtual void hideSettings() = 0;
     virtual void closeSettings() = 0;

@@ -23,9 +23,10 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
       announcer_(platform.settings, platform.clock, platform.pause, view,
                  [this](const QString& talk, core::Who who) { speaker_.say(talk, who); }),
       tick_(platform.settings, platform.clock, platform.pause, platform.shell, platform.timeChanges, view,
-            core::Tick::Actions{
-                [this] { saytime(); },
-                [this](core::Who who) { characters::alarmclock(who, cast_, platform_.settings, speaker_); }}),
+            core::Tick::Actions{[this] { saytime(); },
+                                [this](const core::Alarm& alarm) {
+                                    characters::alarmclock(alarm, cast_, platform_.settings, speaker_);
+                                }}),
       setup_(platform, cast_, speaker_, view),
       homing_(platform, cast_, speaker_, setup_, view),
       reactions_(platform.clock, cast_, speaker_,
@@ -125,7 +126,8 @@ void ClockController::saytime() {
 }
 
 void ClockController::alarmclock(const QString& who) {
-    characters::alarmclock(core::whoFromSpeaker(who), cast_, platform_.settings, speaker_);
+    characters::alarmclock(core::alarmSpokenBy(core::whoFromSpeaker(who)), cast_, platform_.settings,
+                           speaker_);
 }
 
 void ClockController::checkboxes() {
@@ -141,7 +143,8 @@ void ClockController::GenieMove() {
 }
 
 characters::Homing::SettingsDialogHooks ClockController::settingsDialogHooks() {
-    return {[this] { windows_.hideSettings(); }, [this] { windows_.showSettings(page::kCharacters, false); },
+    return {[this] { windows_.hideSettings(); },
+            [this] { windows_.showSettings(core::page::kCharacters, false); },
             [this] { windows_.closeSettings(); }};
 }
 

@@ -69,7 +69,7 @@ void MenuCommands::choose(const QString& item) {
             hooks_.genieMove();
         }
     } else if (item == u"mnu_chcharacters") {
-        windows_.showSettings(page::kCharacters, false);
+        windows_.showSettings(core::page::kCharacters, false);
     } else if (item == u"mnu_mathdrill") {
         launch(mathDrill);
     } else if (item == u"mnu_showcalendar") {
@@ -79,15 +79,15 @@ void MenuCommands::choose(const QString& item) {
     } else if (item == u"mnu_partypack") {
         launch(partyPack);
     } else if (item == u"mnu_tands") {
-        windows_.showSettings(page::kTypeAndSpeak, false);
+        windows_.showSettings(core::page::kTypeAndSpeak, false);
     } else if (item == u"mnu_format") {
-        windows_.showSettings(page::kMisc, false);
+        windows_.showSettings(core::page::kMisc, false);
     } else if (item == u"mnu_colours") {
-        windows_.showSettings(page::kColours, false);
+        windows_.showSettings(core::page::kColours, false);
     } else if (item == u"mnu_hideshow") {
         hideClock();
     } else if (item == u"mnu_settings1") {
-        windows_.showSettings(page::kAlarm1, true);
+        windows_.showSettings(core::page::kAlarm1, true);
     } else if (item == u"mnu_about") {
         windows_.showAbout();
     } else if (item == u"mnu_exit") {
@@ -152,7 +152,7 @@ void MenuCommands::trayMenuClick(int /*index*/, const QString& key) {
     } else if (key == u"show") {
         showClock();
     } else if (key == u"mainoptions") {
-        windows_.showSettings(page::kAlarm1, false);
+        windows_.showSettings(core::page::kAlarm1, false);
     } else if (key == u"exit") {
         if (hooks_.endFromTray) {
             hooks_.endFromTray();

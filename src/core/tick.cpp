@@ -12,20 +12,6 @@ namespace horalia::core {
 
 namespace {
 
-struct AlarmKeys {
-    const QString& time;
-    const QString& repeat;
-    const QString& launch;
-    Who who;
-};
-
-AlarmKeys alarmKeys(int alarm) {
-    if (alarm == 0) {
-        return {keys::kAlarmTime1, keys::kRepeat1, keys::kLaunch1, Who::First};
-    }
-    return {keys::kAlarmTime2, keys::kRepeat2, keys::kLaunch2, Who::Second};
-}
-
 constexpr qint64 kMinutesPerDay = 24 * 60;
 
 qint64 wallMinute(const QDateTime& time) {
@@ -117,9 +103,8 @@ void Tick::fullTick() {
     }
 
     const int hour = current.time().hour();
-    for (int alarm : {0, 1}) {
-        if (!alarmDue(settings_.read(keys::kData, alarmKeys(alarm).time, keys::kNoAlarm), hour,
-                      lastMinute_)) {
+    for (const Alarm& alarm : alarms()) {
+        if (!alarmDue(settings_.read(keys::kData, alarm.timeKey, keys::kNoAlarm), hour, lastMinute_)) {
             continue;
         }
         if (!soundAlarm(alarm, lastTickWallMinute_)) {
@@ -137,9 +122,9 @@ void Tick::catchUpMissedAlarms(qint64 previousMinute, qint64 minute) {
     if (!window || *window <= 0) {
         return;
     }
-    for (int alarm : {0, 1}) {
+    for (const Alarm& alarm : alarms()) {
         const std::optional<int> alarmMinute =
-            alarmMinuteOfDay(settings_.read(keys::kData, alarmKeys(alarm).time, keys::kNoAlarm));
+            alarmMinuteOfDay(settings_.read(keys::kData, alarm.timeKey, keys::kNoAlarm));
         if (!alarmMinute) {
             continue;
         }
@@ -149,7 +134,7 @@ void Tick::catchUpMissedAlarms(qint64 previousMinute, qint64 minute) {
             missed -= kMinutesPerDay;
         }
         // However many days went by, only the latest one counts: the alarm sounds once.
-        if (missed <= previousMinute || minute - missed > *window || lastSounded_[alarm] == missed) {
+        if (missed <= previousMinute || minute - missed > *window || lastSounded_[alarm.index()] == missed) {
             continue;
         }
         // Each missed alarm sounds on its own: the rule that an alarm with no program ends the tick is about
@@ -158,16 +143,15 @@ void Tick::catchUpMissedAlarms(qint64 previousMinute, qint64 minute) {
     }
 }
 
-bool Tick::soundAlarm(int alarm, qint64 minute) {
-    const AlarmKeys alarmKey = alarmKeys(alarm);
-    lastSounded_[alarm] = minute;
+bool Tick::soundAlarm(const Alarm& alarm, qint64 minute) {
+    lastSounded_[alarm.index()] = minute;
     if (actions_.alarmclock) {
-        actions_.alarmclock(alarmKey.who);
+        actions_.alarmclock(alarm);
     }
-    if (settings_.read(keys::kData, alarmKey.repeat, keys::kTrue) == keys::kFalse) {
-        platform::reported(settings_.write(keys::kData, alarmKey.time, keys::kNoAlarm));
+    if (settings_.read(keys::kData, alarm.repeatKey, keys::kTrue) == keys::kFalse) {
+        platform::reported(settings_.write(keys::kData, alarm.timeKey, keys::kNoAlarm));
     }
-    const QString program = settings_.read(keys::kData, alarmKey.launch, QString());
+    const QString program = settings_.read(keys::kData, alarm.launchKey, QString());
     if (program.isEmpty()) {
         return false;
     }

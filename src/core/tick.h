@@ -11,12 +11,13 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "src/core/alarms.h"
 #include "src/core/clock_view.h"
-#include "src/core/who.h"
 #include "src/platform/clock.h"
 #include "src/platform/pause.h"
 #include "src/platform/settings_store.h"
@@ -29,7 +30,7 @@ class Tick {
 public:
     struct Actions {
         std::function<void()> saytime;
-        std::function<void(Who who)> alarmclock;
+        std::function<void(const Alarm& alarm)> alarmclock;
     };
 
     // How long after a minute begins the full tick runs.
@@ -56,7 +57,7 @@ private:
     void armForNextMinute(const QDateTime& current);
     void catchUpMissedAlarms(qint64 previousMinute, qint64 minute);
     // Returns false when the tick must end here (an alarm with no program to start).
-    bool soundAlarm(int alarm, qint64 minute);
+    bool soundAlarm(const Alarm& alarm, qint64 minute);
 
     platform::SettingsStore& settings_;
     platform::Clock& clock_;
@@ -72,7 +73,7 @@ private:
     // that a new time zone moves them as it moves the clock's face.
     qint64 lastTickWallMinute_ = 0;
     // The wall minute each alarm last sounded for, so that a jump back and forth never sounds it twice.
-    std::optional<qint64> lastSounded_[2];
+    std::array<std::optional<qint64>, 2> lastSounded_;
 };
 
 }  // namespace horalia::core

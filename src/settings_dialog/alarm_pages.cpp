@@ -1,4 +1,5 @@
 // The two alarm pages: time, daily repetition, the program to launch and the spoken message.
+#include "src/core/alarms.h"
 #include "src/core/conversions.h"
 #include "src/core/settings_keys.h"
 #include "src/settings_dialog/settings_logic.h"
@@ -35,14 +36,13 @@ void SettingsLogic::setAlarm(int alarm) {
         return;
     }
     // Stored exactly as typed.
-    store(alarm == 1 ? keys::kAlarmTime1 : keys::kAlarmTime2, hour + minute);
+    store(core::alarm(alarm).timeKey, hour + minute);
     // Each alarm is confirmed by the other character.
-    say(QStringLiteral("Your alarm has been set"),
-        alarm == 1 ? QStringLiteral("peedy") : QStringLiteral("genie"));
+    say(QStringLiteral("Your alarm has been set"), core::speakerOf(core::other(core::alarm(alarm).speaker)));
 }
 
 void SettingsLogic::clearAlarm(int alarm) {
-    store(alarm == 1 ? keys::kAlarmTime1 : keys::kAlarmTime2, keys::kNoAlarm);
+    store(core::alarm(alarm).timeKey, keys::kNoAlarm);
     platform_.dialogs.beep();
     controls_.setText(numbered("txt_hour", alarm), QStringLiteral("99"));
     controls_.setText(numbered("txt_min", alarm), QStringLiteral("99"));
@@ -52,7 +52,7 @@ void SettingsLogic::repeatClicked(int alarm) {
     if (loading_) {
         return;
     }
-    const QString& key = alarm == 1 ? keys::kRepeat1 : keys::kRepeat2;
+    const QString& key = core::alarm(alarm).repeatKey;
     // The stored value decides, not the box, which is then brought into line with it.
     const bool wasOn = platform_.settings.read(keys::kData, key) == keys::kTrue;
     controls_.setChecked(numbered("chk_repeat", alarm), !wasOn);
@@ -64,7 +64,7 @@ void SettingsLogic::changeLaunch(int alarm) {
         QStringLiteral("Program files (*.exe)|*.exe|Pif files (*.pif)|*.pif|Batch files (*.bat)|*.bat"),
         QStringLiteral("/"));
     // A cancelled dialog gives no file, which is how a launch program is taken off.
-    store(alarm == 1 ? keys::kLaunch1 : keys::kLaunch2, file);
+    store(core::alarm(alarm).launchKey, file);
     controls_.setText(numbered("txt_launch", alarm), file);
     platform_.dialogs.beep();
 }
@@ -73,8 +73,7 @@ void SettingsLogic::messageChanged(int alarm) {
     if (loading_) {
         return;
     }
-    store(alarm == 1 ? keys::kAlarmMessage : keys::kAlarmMessage2,
-          controls_.text(numbered("txt_message", alarm)));
+    store(core::alarm(alarm).messageKey, controls_.text(numbered("txt_message", alarm)));
 }
 
 }  // namespace horalia::settings_dialog

@@ -37,8 +37,9 @@ frm_settings::frm_settings(DialogContext context, QWidget* parent)
     setObjectName(QStringLiteral("frm_settings"));
     setWindowTitle(QStringLiteral("General Settings"));
     tabs_->setObjectName(QStringLiteral("SSTab1"));
-    buildAlarmPage(1);
-    buildAlarmPage(2);
+    for (const core::Alarm& alarm : core::alarms()) {
+        buildAlarmPage(alarm.number);
+    }
     buildCharactersPage();
     buildColoursPage();
     buildHelpPage();

@@ -46,7 +46,7 @@ void SettingsLogic::load() {
     auto& settings = platform_.settings;
     mode_ = settings.read(keys::kData, keys::kMode, QStringLiteral("simple"));
     if (mode_ == u"simple") {
-        controls_.setPageEnabled(pages::kAlarm2, false);
+        controls_.setPageEnabled(core::page::kAlarm2, false);
         for (const char* name : kAdvancedOnly) {
             controls_.setShown(QString::fromLatin1(name), false);
         }
@@ -56,16 +56,14 @@ void SettingsLogic::load() {
     }
 
     loading_ = true;
-    setCheckedFromKey(QStringLiteral("chk_repeat2"), keys::kRepeat2);
-    setCheckedFromKey(QStringLiteral("chk_repeat1"), keys::kRepeat1);
-    splitInto(settings.read(keys::kData, keys::kAlarmTime1, keys::kNoAlarm), QStringLiteral("txt_hour1"),
-              QStringLiteral("txt_min1"));
-    splitInto(settings.read(keys::kData, keys::kAlarmTime2, keys::kNoAlarm), QStringLiteral("txt_hour2"),
-              QStringLiteral("txt_min2"));
-    controls_.setText(QStringLiteral("txt_launch1"), settings.read(keys::kData, keys::kLaunch1));
-    controls_.setText(QStringLiteral("txt_launch2"), settings.read(keys::kData, keys::kLaunch2));
-    controls_.setText(QStringLiteral("txt_message1"), settings.read(keys::kData, keys::kAlarmMessage));
-    controls_.setText(QStringLiteral("txt_message2"), settings.read(keys::kData, keys::kAlarmMessage2));
+    for (const core::Alarm& alarm : core::alarms()) {
+        const QString n = QString::number(alarm.number);
+        setCheckedFromKey(QStringLiteral("chk_repeat") + n, alarm.repeatKey);
+        splitInto(settings.read(keys::kData, alarm.timeKey, keys::kNoAlarm), QStringLiteral("txt_hour") + n,
+                  QStringLiteral("txt_min") + n);
+        controls_.setText(QStringLiteral("txt_launch") + n, settings.read(keys::kData, alarm.launchKey));
+        controls_.setText(QStringLiteral("txt_message") + n, settings.read(keys::kData, alarm.messageKey));
+    }
     controls_.setText(QStringLiteral("txt_character1"), settings.read(keys::kData, keys::kLastCharacter));
     controls_.setText(QStringLiteral("txt_character2"), settings.read(keys::kData, keys::kLastCharacter2));
     setCheckedFromKey(QStringLiteral("chk_hide1"), keys::kCharHide);

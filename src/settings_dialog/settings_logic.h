@@ -6,21 +6,12 @@
 #include <QColor>
 #include <memory>
 
+#include "src/core/alarms.h"
 #include "src/core/who.h"
 #include "src/settings_dialog/clock_link.h"
 #include "src/settings_dialog/controls.h"
 
 namespace horalia::settings_dialog {
-
-namespace pages {
-constexpr int kAlarm1 = 0;
-constexpr int kAlarm2 = 1;
-constexpr int kCharacters = 2;
-constexpr int kColours = 3;
-constexpr int kHelp = 4;
-constexpr int kTypeAndSpeak = 5;
-constexpr int kMisc = 6;
-}  // namespace pages
 
 inline const QString kSimpleModeCaption =
     QStringLiteral("YOU ARE IN SIMPLE MODE, CLICK HERE ----> CLICK <---- TO CHANGE");

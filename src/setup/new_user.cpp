@@ -1,8 +1,12 @@
 #include "src/setup/new_user.h"
 
+#include "src/core/alarms.h"
+#include "src/core/who.h"
 #include "src/platform/failure_report.h"
 
 namespace horalia::setup {
+
+namespace keys = core::keys;
 
 namespace {
 
@@ -27,8 +31,8 @@ New_User::New_User(platform::Platform& platform, platform::Files& files, platfor
       restartArguments_(std::move(restartArguments)) {}
 
 bool New_User::isSetUp(const platform::SettingsStore& settings) {
-    return settings.read(QStringLiteral("Data"), QStringLiteral("LastCharacter")).size() > 1 &&
-           settings.read(QStringLiteral("Data"), QStringLiteral("LastCharacter2")).size() > 1;
+    return settings.read(keys::kData, keys::kLastCharacter).size() > 1 &&
+           settings.read(keys::kData, keys::kLastCharacter2).size() > 1;
 }
 
 bool New_User::engineInstalled() const {
@@ -97,33 +101,35 @@ void New_User::askStartWithLogin() {
     if (platform_.dialogs.messageBox(kStartupQuestion, kStartupTitle, platform::style::kYesNo) ==
         platform::Answer::Yes) {
         autostart_.place();
-        write(QStringLiteral("LoadWithWindows"), QStringLiteral("True"));
+        write(keys::kLoadWithWindows, keys::kTrue);
     }
 }
 
 void New_User::Command3_Click() {
-    write(QStringLiteral("LastCharacter"), QStringLiteral("max"));
-    write(QStringLiteral("LastCharacter2"), QStringLiteral("plany"));
-    write(QStringLiteral("AlarmMessage"), firstRunAlarmMessage(1));
-    write(QStringLiteral("AlarmMessage2"), firstRunAlarmMessage(2));
-    write(QStringLiteral("Announce"), QStringLiteral("10"));
-    write(QStringLiteral("BackColour"), QStringLiteral("16777215"));
-    write(QStringLiteral("ForeColour"), QStringLiteral("0"));
-    write(QStringLiteral("FormX"), QStringLiteral("2000"));
-    write(QStringLiteral("FormY"), QStringLiteral("2000"));
-    write(QStringLiteral("LoadWithWindows"), QStringLiteral("False"));
-    write(QStringLiteral("format"), QStringLiteral("1"), QStringLiteral("data"));
+    write(keys::kLastCharacter, core::characterKeys(core::Who::First).defaultName);
+    write(keys::kLastCharacter2, core::characterKeys(core::Who::Second).defaultName);
+    for (const core::Alarm& alarm : core::alarms()) {
+        write(alarm.messageKey, firstRunAlarmMessage(alarm.number));
+    }
+    write(keys::kAnnounce, QStringLiteral("10"));
+    write(keys::kBackColour, QStringLiteral("16777215"));
+    write(keys::kForeColour, QStringLiteral("0"));
+    write(keys::kFormX, QStringLiteral("2000"));
+    write(keys::kFormY, QStringLiteral("2000"));
+    write(keys::kLoadWithWindows, keys::kFalse);
+    write(keys::kFormat, QStringLiteral("1"), keys::kFormatSection);
     askStartWithLogin();
-    write(QStringLiteral("QuietTime"), QStringLiteral("0000"));
-    write(QStringLiteral("Repeat1"), QStringLiteral("False"));
-    write(QStringLiteral("Repeat2"), QStringLiteral("False"));
-    write(QStringLiteral("StartupMessage"),
+    write(keys::kQuietTime, keys::kNoQuietHours);
+    for (const core::Alarm& alarm : core::alarms()) {
+        write(alarm.repeatKey, keys::kFalse);
+    }
+    write(keys::kStartupMessage,
           QStringLiteral("Right click on the clock, or on the task bar icon, for more options"));
-    write(QStringLiteral("UserName"), QStringLiteral("Nobody!"));
-    write(QStringLiteral("effects1"), QStringLiteral("False"));
-    write(QStringLiteral("effects2"), QStringLiteral("True"));
-    write(QStringLiteral("minimise"), QStringLiteral("False"));
-    write(QStringLiteral("mode"), QStringLiteral("simple"));
+    write(keys::kUserName, QStringLiteral("Nobody!"));
+    write(core::characterKeys(core::Who::First).effects, keys::kFalse);
+    write(core::characterKeys(core::Who::Second).effects, keys::kTrue);
+    write(keys::kMinimise, keys::kFalse);
+    write(keys::kMode, QStringLiteral("simple"));
     // The companion starts the clock again once this copy has ended; the next start finds the settings.
     platform::reported(platform_.shell.start(where_.programFolder + QStringLiteral("/reboot"),
                                              restartArguments_, platform::WindowStyle::NormalFocus));

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "src/core/settings_keys.h"
 #include "src/platform/autostart_entry.h"
 #include "src/platform/files.h"
 #include "src/platform/platform.h"
@@ -42,7 +43,7 @@ public:
     bool voicesInstalled() const;
 
 private:
-    void write(const QString& key, const QString& value, const QString& section = QStringLiteral("Data"));
+    void write(const QString& key, const QString& value, const QString& section = core::keys::kData);
     void askStartWithLogin();
 
     platform::Platform& platform_;

@@ -102,7 +102,7 @@ TEST_F(SpeakerTest, QuietHoursAreReadAfreshOnEveryCall) {
 }
 
 TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
-    horalia::characters::alarmclock(Who::First, cast, fake.settings, speaker);
+    horalia::characters::alarmclock(horalia::core::alarm(1), cast, fake.settings, speaker);
     EXPECT_EQ(
         lines(),
         (QStringList{
@@ -119,7 +119,7 @@ TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleased) {
 TEST_F(SpeakerTest, AlarmTwoIsCharacterTwosWithItsOwnMessage) {
     fake.settings.set("AlarmMessage", "one");
     fake.settings.set("AlarmMessage2", "Wake up, this is alarm 2!");
-    horalia::characters::alarmclock(Who::Second, cast, fake.settings, speaker);
+    horalia::characters::alarmclock(horalia::core::alarm(2), cast, fake.settings, speaker);
     EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty());
     EXPECT_TRUE(lines().contains(R"(Agent2 Speak "Wake up, this is alarm 2!")"));
     EXPECT_FALSE(lines().last().contains("pleased"));
