@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "agent/console/console_control.h"
-#include "src/app/console_tray_backend.h"
 #include "src/clock_window/clock_controller.h"
+#include "src/console/console_tray_backend.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/virtual_clock.h"
 
@@ -140,7 +140,7 @@ struct Fixture {
     NullView view;
     NullWindows windows;
     NullSink traySink;
-    app::ConsoleTrayBackend tray{traySink};
+    console::ConsoleTrayBackend tray{traySink};
     clock_window::ClockController controller{platform, view, windows, tray, 1};
 };
 

@@ -114,15 +114,23 @@ QList<Command> ConsoleControl::commands(const QString& characterId) const {
     return it == characters_.constEnd() ? QList<Command>() : (*it)->commands();
 }
 
-void ConsoleControl::heard(const QString& characterId, const QString& phrase, const QString& command,
-                           double confidence, const QString& words) {
+Status ConsoleControl::hear(const QString& characterId, const QString& phrase) {
     if (item(characterId) == nullptr) {
-        return;
+        return fail(QStringLiteral("no character \"%1\" is loaded").arg(characterId));
     }
-    sink_.line(name_, QStringLiteral("Heard"), {phrase, command, qint64(qRound(confidence * 100)), words});
-    if (!command.isEmpty()) {
-        raiseCommand(UserInput{command, characterId});
+    if (!hearing_) {
+        hearing_ = std::make_unique<ConsoleHearing>();
     }
+    const Result<listen::Recognition> heard = hearing_->hear(phrase, commands(characterId));
+    if (!heard) {
+        return heard.failure();
+    }
+    sink_.line(name_, QStringLiteral("Heard"),
+               {phrase, heard->command, qint64(qRound(heard->confidence * 100)), heard->words});
+    if (!heard->command.isEmpty()) {
+        raiseCommand(UserInput{heard->command, characterId});
+    }
+    return {};
 }
 
 }  // namespace agent::console

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "agent/console/console_hearing.h"
 #include "agent/console/console_sink.h"
 #include "agent/control.h"
 
@@ -47,14 +48,15 @@ public:
 
     // The commands the program gave a character, in the order given; none for an id not loaded.
     QList<Command> commands(const QString& characterId) const;
-    // What a recognizer made of a phrase spoken to a character: printed as "Heard PHRASE COMMAND PERCENT
-    // WORDS" (COMMAND empty when nothing was understood), and a command understood is chosen as from the
-    // menu.
-    void heard(const QString& characterId, const QString& phrase, const QString& command, double confidence,
-               const QString& words);
+    // The phrase said to the character in our own voice and recognized among its commands, as a microphone
+    // would hear it: printed as "Heard PHRASE COMMAND PERCENT WORDS" (COMMAND empty when nothing was
+    // understood), and a command understood is chosen as from the menu. Fails when no character has the id,
+    // or the voice or the recognizer cannot be had.
+    Status hear(const QString& characterId, const QString& phrase);
 
 private:
     class ConsoleCharacter;
+    std::unique_ptr<ConsoleHearing> hearing_;  // made on first use
     QString name_;
     Sink& sink_;
     CharacterReader reader_;

@@ -2,10 +2,8 @@
 
 #include <QPainter>
 
-#include "src/app/clock_links.h"
 #include "src/app/desktop_engine_factory.h"
 #include "src/app/desktop_windows.h"
-#include "src/app/later_starts.h"
 #include "src/clock_window/frm_clock.h"
 #include "src/platform/autostart_entry.h"
 #include "src/platform/event_loop_pause.h"
@@ -24,6 +22,8 @@
 #include "src/setup/frm_wait.h"
 #include "src/setup/new_user.h"
 #include "src/tray/qt_tray_backend.h"
+#include "src/wiring/clock_links.h"
+#include "src/wiring/later_starts.h"
 
 namespace horalia::app {
 
@@ -52,7 +52,7 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     // (the listening key) and complain. It only asks the running clock to show itself.
     if (anotherInstance) {
         platform::LocalSocketChannel laterStarts;
-        askRunningClock(laterStarts);
+        wiring::askRunningClock(laterStarts);
         return 0;
     }
     // A hidden clock is still running: only the program's own end closes it.
@@ -81,9 +81,11 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::QtColourChooser colours;
     platform::AutostartEntry autostart;
     windows.setSettingsFactory([&] {
-        ShownColours shown{[&frmClock] { return frmClock.lab_time()->palette().color(QPalette::WindowText); },
-                           [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::Window); }};
-        settings_dialog::ClockLink link = settingsClockLink(frmClock.controller(), frmClock, windows, shown);
+        wiring::ShownColours shown{
+            [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::WindowText); },
+            [&frmClock] { return frmClock.lab_time()->palette().color(QPalette::Window); }};
+        settings_dialog::ClockLink link =
+            wiring::settingsClockLink(frmClock.controller(), frmClock, windows, shown);
         return std::make_unique<settings_dialog::frm_settings>(
             settings_dialog::DialogContext{platform, colours, autostart, std::move(link)});
     });
@@ -92,7 +94,7 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     std::unique_ptr<setup::AgreementWindow> agreement;
     std::unique_ptr<setup::frm_wait> wait;
     setup::New_User* newUser = nullptr;
-    setup::New_User::Links links = newUserLinks(frmClock.controller(), anotherInstance, [&frmClock] {
+    setup::New_User::Links links = wiring::newUserLinks(frmClock.controller(), anotherInstance, [&frmClock] {
         frmClock.load();
         frmClock.show();
     });
@@ -109,7 +111,7 @@ int runDesktop(QApplication& app, bool anotherInstance) {
                          std::move(links));
     newUser = &user;
     platform::LocalSocketChannel laterStarts;
-    serveLaterStarts(laterStarts, frmClock.controller());
+    wiring::serveLaterStarts(laterStarts, frmClock.controller());
     user.load();
     if (program.ending()) {
         return 0;

@@ -4,9 +4,9 @@
 #include <functional>
 #include <memory>
 
-#include "src/app/about_windows.h"
 #include "src/clock_window/app_windows.h"
 #include "src/settings_dialog/frm_settings.h"
+#include "src/wiring/about_windows.h"
 
 namespace horalia::app {
 
@@ -25,7 +25,7 @@ public:
     void setSettingsFactory(std::function<std::unique_ptr<settings_dialog::frm_settings>()> factory) {
         settingsFactory_ = std::move(factory);
     }
-    AboutWindows& about() { return about_; }
+    wiring::AboutWindows& about() { return about_; }
     settings_dialog::frm_settings* settings() const { return settings_.get(); }
 
 private:
@@ -33,7 +33,7 @@ private:
     std::unique_ptr<settings_dialog::frm_settings> settings_;
     // The dialog closed last, kept until a handler of its own that closed it has returned.
     std::unique_ptr<settings_dialog::frm_settings> closed_;
-    AboutWindows about_;
+    wiring::AboutWindows about_;
 };
 
 }  // namespace horalia::app

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "src/app/config_command.h"
-#include "src/app/console_mode.h"
 #include "src/app/desktop_app.h"
-#include "src/app/duration.h"
+#include "src/console/console_mode.h"
+#include "src/console/duration.h"
 #include "src/platform/ini_settings_store.h"
 #include "src/platform/instance_lock.h"
 
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     if (!console) {
         return horalia::app::runDesktop(static_cast<QApplication&>(*app), anotherInstance);
     }
-    horalia::app::ConsoleOptions options;
+    horalia::console::ConsoleOptions options;
     options.anotherInstance = anotherInstance;
     if (parser.isSet(from)) {
         QDateTime start = QDateTime::fromString(parser.value(from), Qt::ISODate);
@@ -108,11 +108,11 @@ int main(int argc, char** argv) {
         options.from = start;
     }
     if (parser.isSet(span)) {
-        options.forMs = horalia::app::parseDuration(parser.value(span));
+        options.forMs = horalia::console::parseDuration(parser.value(span));
         if (!options.forMs) {
             return usageError(QStringLiteral("--for wants a span such as 90m, 24h or 1h30m, not \"%1\"")
                                   .arg(parser.value(span)));
         }
     }
-    return horalia::app::runConsole(options, out);
+    return horalia::console::runConsole(options, out);
 }

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "tests/app/run_program.h"
 #include "tests/support/qt_printers.h"
+#include "tests/support/run_program.h"
 
 using testsupport::runProgram;
 

@@ -7,14 +7,14 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
-#include "src/app/later_starts.h"
 #include "src/clock_window/frm_clock.h"
 #include "src/platform/local_socket_channel.h"
+#include "src/wiring/later_starts.h"
 #include "tests/support/clock_harness.h"
 #include "tests/support/fake_instance_channel.h"
 
-using horalia::app::askRunningClock;
-using horalia::app::serveLaterStarts;
+using horalia::wiring::askRunningClock;
+using horalia::wiring::serveLaterStarts;
 using namespace testsupport;
 
 TEST(LaterStarts, TheRunningClockListensAndShowsItselfOnlyOnceItHasLoaded) {

@@ -3,6 +3,7 @@
 // free.
 #include "agent/console/console_control.h"
 #include "agent/format/acs_writer.h"
+#include "agent/listen/recognizer.h"
 #include "tests/agent/format/acs15_builder.h"
 #include "tests/agent/format/sample_character.h"
 #include "tests/support/recording_sink.h"
@@ -76,12 +77,31 @@ TEST_F(ConsoleCharacters, AMissingOrBadFileIsRefusedAndTheIdStaysFree) {
         EXPECT_EQ(control.item("Agent"), nullptr);
         // Whatever the program asks of the id later reaches no character.
         control.chooseCommand("Agent", "Hello");
-        control.heard("Agent", "hello", "Hello", 0.9, "hello");
+        EXPECT_EQ(control.hear("Agent", "hello").error(), R"(no character "Agent" is loaded)");
         EXPECT_EQ(sink.lines, QStringList{QString(R"(Agent1 Load "Agent" "%1")").arg(t.file)});
     }
     EXPECT_TRUE(control.load("Agent", "Sample.acs"));
     EXPECT_EQ(control.load("agent", "tiny.acs").error(), "the id \"agent\" is in use");
     EXPECT_EQ(control.item("agent")->name(), "Sample");
+}
+
+// A phrase said to a character reaches it through the engine, as the microphone's would on the desktop: the
+// recognizer's verdict is printed and the command understood is chosen.
+TEST_F(ConsoleCharacters, APhraseSaidToACharacterChoosesItsCommand) {
+    if (const agent::Status model = agent::listen::RecognizerModel::installed().complete(); !model) {
+        GTEST_SKIP() << model.error().toStdString();
+    }
+    ASSERT_TRUE(control.load("Agent", "sample.acs"));
+    QStringList chosen;
+    control.setCommandHandler([&](const agent::UserInput& in) { chosen << in.characterId + ":" + in.name; });
+    control.item("Agent")->addCommand({"Date", "What is the date", "what is the date"});
+    control.item("Agent")->addCommand({"Shut", "Be quiet", "be quiet"});
+    sink.lines.clear();
+    ASSERT_TRUE(control.hear("Agent", "what is the date"));
+    ASSERT_EQ(sink.lines.size(), 1);
+    EXPECT_TRUE(sink.lines[0].startsWith(R"(Agent1 Heard "what is the date" "Date" )"))
+        << sink.lines[0].toStdString();
+    EXPECT_EQ(chosen, QStringList{"Agent:Date"});
 }
 
 }  // namespace
