@@ -9,14 +9,26 @@ namespace {
 using K = ControlKind;
 using core::Who;
 
+// Each alarm's page has the same controls, named with the alarm's number.
+void addAlarmControls(QList<ControlHandler>& table, int n) {
+    const QString number = QString::number(n);
+    table.append({
+        {"com_set" + number, K::Button, [n](SettingsLogic& l) { l.setAlarm(n); }},
+        {"com_clear" + number, K::Button, [n](SettingsLogic& l) { l.clearAlarm(n); }},
+        {"com_change" + number, K::Button, [n](SettingsLogic& l) { l.changeLaunch(n); }},
+        {"chk_repeat" + number, K::CheckBox, [n](SettingsLogic& l) { l.repeatClicked(n); }},
+        {"txt_message" + number, K::Text, [n](SettingsLogic& l) { l.messageChanged(n); }},
+        {"txt_hour" + number, K::Entry},
+        {"txt_min" + number, K::Entry},
+    });
+}
+
 QList<ControlHandler> makeTable() {
-    return {
-        {"com_set1", K::Button, [](SettingsLogic& l) { l.setAlarm(1); }},
-        {"com_set2", K::Button, [](SettingsLogic& l) { l.setAlarm(2); }},
-        {"com_clear1", K::Button, [](SettingsLogic& l) { l.clearAlarm(1); }},
-        {"com_clear2", K::Button, [](SettingsLogic& l) { l.clearAlarm(2); }},
-        {"com_change1", K::Button, [](SettingsLogic& l) { l.changeLaunch(1); }},
-        {"com_change2", K::Button, [](SettingsLogic& l) { l.changeLaunch(2); }},
+    QList<ControlHandler> table;
+    for (const core::Alarm& alarm : core::alarms()) {
+        addAlarmControls(table, alarm.number);
+    }
+    table.append({
         {"com_changechar1", K::Button, [](SettingsLogic& l) { l.changeCharacter(Who::First); }},
         {"com_changechar2", K::Button, [](SettingsLogic& l) { l.changeCharacter(Who::Second); }},
         {"com_changefore", K::Button, [](SettingsLogic& l) { l.changeColour(true); }},
@@ -24,30 +36,23 @@ QList<ControlHandler> makeTable() {
         {"com_speak", K::Button, [](SettingsLogic& l) { l.speak(); }},
         {"Command2", K::Button, [](SettingsLogic& l) { l.setFormat(); }},
         {"com_setquiet", K::Button, [](SettingsLogic& l) { l.setQuiet(); }},
-        {"chk_repeat1", K::CheckBox, [](SettingsLogic& l) { l.repeatClicked(1); }},
-        {"chk_repeat2", K::CheckBox, [](SettingsLogic& l) { l.repeatClicked(2); }},
         {"chk_hide1", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(Who::First); }},
         {"chk_hide2", K::CheckBox, [](SettingsLogic& l) { l.hideClicked(Who::Second); }},
         {"chk_effects1", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(Who::First); }},
         {"chk_effects2", K::CheckBox, [](SettingsLogic& l) { l.effectsClicked(Who::Second); }},
         {"chk_LWW", K::CheckBox, [](SettingsLogic& l) { l.startWithLoginClicked(); }},
-        {"txt_message1", K::Text, [](SettingsLogic& l) { l.messageChanged(1); }},
-        {"txt_message2", K::Text, [](SettingsLogic& l) { l.messageChanged(2); }},
         {"txt_startupmessage", K::Text, [](SettingsLogic& l) { l.startupMessageChanged(); }},
         {"txt_username", K::Text, [](SettingsLogic& l) { l.userNameChanged(); }},
         {"Combo2", K::Interval, [](SettingsLogic& l) { l.intervalChanged(); },
          [](SettingsLogic& l) { l.intervalFocused(); }},
-        {"txt_hour1", K::Entry},
-        {"txt_min1", K::Entry},
-        {"txt_hour2", K::Entry},
-        {"txt_min2", K::Entry},
         {"txt_quiet1", K::Entry},
         {"txt_quiet2", K::Entry},
         {"txt_speech", K::Entry},
         {"Combo1", K::Entry},
         {"com_format", K::Entry},
         {"lab_mode", K::Label, [](SettingsLogic& l) { l.modeLabelClicked(); }},
-    };
+    });
+    return table;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace horalia::settings_dialog {
 
@@ -21,8 +22,8 @@ enum class ControlKind {
 struct ControlHandler {
     QString name;
     ControlKind kind;
-    void (*handle)(SettingsLogic&) = nullptr;   // on a click or a change; none for an Entry
-    void (*focused)(SettingsLogic&) = nullptr;  // when the user moves to the control
+    std::function<void(SettingsLogic&)> handle = {};   // on a click or a change; none for an Entry
+    std::function<void(SettingsLogic&)> focused = {};  // when the user moves to the control
 };
 
 const QList<ControlHandler>& controlHandlers();
