@@ -1,5 +1,5 @@
-// What the user may run: the open-file dialogs' Windows filters as Linux ones (which names and which files each
-// one lists), and the command that starts a program, a script or a desktop entry.
+// What the user may run: the open-file dialogs' Windows filters as Linux ones (which names and which files
+// each one lists), and the command that starts a program, a script or a desktop entry.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -37,8 +37,6 @@ QStringList shown(const QString& windowsFilter) {
         out << f.nameFilter() + (f.executablesOnly ? " +x" : "");
     }
     return out;
-}
-
 }
 
 TEST(FileFilters, WindowsPatternsBecomeTheirLinuxCounterpartsUnderTheSameDescriptions) {
