@@ -175,8 +175,8 @@ Samples interleave(const Samples& left, const Samples& right) {
 
 class WavFiles : public ::testing::Test {
 protected:
-    QString write(const QByteArray& bytes) {
-        const QString path = dir_.filePath(QStringLiteral("sound%1.wav").arg(++count_));
+    QString write(const QByteArray& bytes, const char* extension = "wav") {
+        const QString path = dir_.filePath(QStringLiteral("sound%1.%2").arg(++count_).arg(extension));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -309,12 +309,7 @@ TEST_F(WavFiles, OtherSampleFormatsAreRead) {
 
 // PocketSphinx's own recordings are headerless: 16 kHz, 16-bit, one channel.
 TEST_F(WavFiles, ARawFileIsTheRecognizersOwnFormat) {
-    const QString path = dir_.filePath(QStringLiteral("sound.raw"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(pcm(kShortTone));
-    file.close();
-    const Result<Samples> samples = readSoundForRecognizer(path);
+    const Result<Samples> samples = readSoundForRecognizer(write(pcm(kShortTone), "raw"));
     ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, kShortTone);
 }
