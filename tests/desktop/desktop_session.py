@@ -372,7 +372,7 @@ class Desktop:
     env is the environment of the program under test, and its DISPLAY the display the program is a client of.
     Under mutter that is mutter's XWayland, whose root window does not hold what the compositor shows: the
     pictures are taken from outer_env's display (the Xvfb, where mutter's own window shows its output at
-    screen_origin()), and the user's mouse and keys go there too, so that mutter routes them as it would a
+    origin), and the user's mouse and keys go there too, so that mutter routes them as it would a
     real user's. Under the other window managers, and without one, outer_env is env."""
 
     DESKTOP_RGB = (0x3A, 0x6E, 0xA5)
@@ -623,11 +623,6 @@ class Desktop:
     def exists(self, window):
         return subprocess.run(["xwininfo", "-id", window.wid], env=self.env, capture_output=True).returncode == 0
 
-    def screen_origin(self):
-        """Where the screen the program sees lies on outer_env's display: mutter's window there, (0, 0)
-        otherwise."""
-        return self.origin
-
     def grab(self, x, y, width, height):
         """What the screen shows in this rectangle: a list of (r, g, b). mutter draws the mouse pointer into
         what it shows, so there the pointer is in the picture (Xvfb keeps its own out)."""
@@ -647,11 +642,6 @@ class Desktop:
     def play_into_microphone(self, wav):
         """Plays a WAV file into the microphone's sink and returns when it has been played."""
         run("paplay", "--device=horalia_mic_sink", wav, env=self.env)
-
-    def xdotool(self, *args):
-        """xdotool on the program's display: for asking about windows. Its mouse and keys reach the X clients
-        of that display; under mutter, mutter does not see them (use pointer() and key())."""
-        run("xdotool", *[str(a) for a in args], env=self.env)
 
     def _input(self, *args):
         run("xdotool", *[str(a) for a in args], env=self.outer_env)

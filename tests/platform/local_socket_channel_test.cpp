@@ -38,6 +38,14 @@ bool leaveStaleSocket(const QString& path) {
 
 class LocalSocketChannelTest : public ::testing::Test {
 protected:
+    // The running clock, counting the requests it answers with `shown`.
+    static agent::Status listenCounting(LocalSocketChannel& running, int& requests, bool shown = true) {
+        return running.listen([&requests, shown] {
+            ++requests;
+            return shown;
+        });
+    }
+
     QTemporaryDir runtime;
     QString path = runtime.path() + "/horalia-deluxe.socket";
 };
@@ -49,12 +57,7 @@ TEST_F(LocalSocketChannelTest, TheRunningClocksAnswerReachesTheLaterStart) {
         SCOPED_TRACE(shown ? "a clock to show" : "still in its first run");
         LocalSocketChannel running(path);
         int requests = 0;
-        ASSERT_TRUE(running
-                        .listen([&] {
-                            ++requests;
-                            return shown;
-                        })
-                        .ok());
+        ASSERT_TRUE(listenCounting(running, requests, shown).ok());
         LocalSocketChannel later(path);
         const agent::Result<bool> answer = later.askToShow();
         ASSERT_TRUE(answer.ok()) << answer.error().toStdString();
@@ -121,12 +124,7 @@ TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailure) {
 TEST_F(LocalSocketChannelTest, ARequestThatIsNotOursShowsNothing) {
     LocalSocketChannel running(path);
     int requests = 0;
-    ASSERT_TRUE(running
-                    .listen([&] {
-                        ++requests;
-                        return true;
-                    })
-                    .ok());
+    ASSERT_TRUE(listenCounting(running, requests).ok());
     for (const QByteArray& request : {QByteArray("hide\n"), QByteArray("show me everything\n"),
                                       QByteArray(1000, 's'), QByteArray("\n")}) {
         SCOPED_TRACE(request.left(20).toStdString());

@@ -1,14 +1,22 @@
 // The tray component against a recording backend: the notification record on add, modify and delete, the
-// menu's indices, default and removal, and the decoding of mouse messages into events.
+// menu's indices, default and removal, and the decoding of mouse messages into events. Then the desktop
+// backend on Qt's offscreen platform, which has no tray: the one warning, the icon's tip and picture,
+// activation reasons as mouse messages, and the popup menu with its default item and choices.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPixmap>
 #include <memory>
 
+#include "src/tray/qt_tray_backend.h"
 #include "src/tray/sys_tray.h"
 #include "tests/support/recording_tray_backend.h"
 
 using horalia::tray::frmSysTray;
 using horalia::tray::NotifyMessage;
+using horalia::tray::QtTrayBackend;
 using horalia::tray::TrayMenu;
 using horalia::tray::TrayMenuItem;
 namespace wm = horalia::tray::wm;
@@ -135,17 +143,22 @@ protected:
     }
 };
 
-TEST_F(FourItems, EnableMenuItemChangesOnlyAValidItem) {
-    for (int index : {1, 4, -1}) {
-        tray->EnableMenuItem(index, false);
+TEST_F(FourItems, AnInvalidIndexChangesNothingAndTheLastIndexIsTheLastItem) {
+    for (int invalid : {4, -1}) {
+        tray->EnableMenuItem(invalid, false);
+        EXPECT_EQ(tray->RemoveMenuItem(invalid), 0) << invalid;
     }
+    tray->EnableMenuItem(1, false);
     QList<bool> enabled;
     for (const auto& item : tray->menu().items) {
         enabled << item.enabled;
     }
     EXPECT_EQ(enabled, (QList<bool>{true, false, true, true}));
+    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C", "D"}));
     tray->EnableMenuItem(1, true);
     EXPECT_TRUE(tray->menu().items[1].enabled);
+    tray->RemoveMenuItem(3);
+    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C"}));
 }
 
 TEST_F(FourItems, RemovingAnItemMovesTheOnesBehindUpWithTheirKeys) {
@@ -155,14 +168,6 @@ TEST_F(FourItems, RemovingAnItemMovesTheOnesBehindUpWithTheirKeys) {
     EXPECT_EQ(captions(tray->menu(), &TrayMenuItem::key), (QStringList{"a", "c", "d"}));
     EXPECT_EQ(tray->DefaultMenuIndex(), 2);  // the same number, now naming D
     EXPECT_EQ(tray->AddMenuItem(QStringLiteral("E")), 3);
-}
-
-TEST_F(FourItems, AnInvalidIndexRemovesNothingAndTheLastIndexTheLastItem) {
-    EXPECT_EQ(tray->RemoveMenuItem(4), 0);
-    EXPECT_EQ(tray->RemoveMenuItem(-1), 0);
-    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C", "D"}));
-    tray->RemoveMenuItem(3);
-    EXPECT_EQ(captions(tray->menu()), (QStringList{"A", "B", "C"}));
 }
 
 TEST_F(FourItems, ADefaultLeftBehindByARemovalMakesNoItemBold) {
@@ -328,6 +333,125 @@ TEST_F(SysTrayTest, AChoiceRaisesMenuClickWithTheIndexAndKeyOfTheItemThere) {
     backend.choose(3);  // past the end: the menu changed while it was open
     backend.choose(-1);
     EXPECT_EQ(events.log, (QStringList{"menu 2 exit", "menu 1 "}));
+}
+
+// --- The desktop backend, on Qt's offscreen platform ---
+
+QIcon solidIcon(Qt::GlobalColor colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
+
+class QtTrayBackendTest : public ::testing::Test {
+protected:
+    QStringList warnings;
+    QtTrayBackend backend{[this](const QString& text) { warnings << text; }};
+    std::unique_ptr<frmSysTray> tray = std::make_unique<frmSysTray>(backend);
+    Events events{*tray};
+};
+
+TEST_F(QtTrayBackendTest, WithoutATrayItSaysSoOnceAndTheClockRunsOn) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    EXPECT_TRUE(warnings.isEmpty());
+    tray->AddMenuItem(QStringLiteral("A"));
+    tray->setToolTip(QStringLiteral("tip"));
+    tray->unload();
+    tray->AddMenuItem(QStringLiteral("B"));
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains(QStringLiteral("tray"))) << warnings.first().toStdString();
+    ASSERT_NE(backend.trayIcon(), nullptr);
+}
+
+TEST_F(QtTrayBackendTest, TheIconShowsTheTipAndTheRegisteredPicture) {
+    const QIcon red = solidIcon(Qt::red);
+    const quintptr handle = backend.registerIcon(red);
+    EXPECT_NE(handle, 0u);
+    EXPECT_NE(backend.registerIcon(solidIcon(Qt::blue)), handle);
+
+    tray->AddMenuItem(QStringLiteral("A"));
+    ASSERT_NE(backend.trayIcon(), nullptr);
+    EXPECT_EQ(backend.trayIcon()->toolTip(), QStringLiteral("Horalia Deluxe"));
+    EXPECT_FALSE(backend.trayIcon()->icon().isNull());  // an icon of its own before the clock gives one
+
+    tray->setToolTip(QStringLiteral("Click me for options. Horalia Deluxe 3.6.1"));
+    EXPECT_EQ(backend.trayIcon()->toolTip(), QStringLiteral("Click me for options. Horalia Deluxe 3.6.1"));
+    tray->setIconHandle(handle);
+    EXPECT_EQ(backend.trayIcon()->icon().cacheKey(), red.cacheKey());
+    EXPECT_EQ(backend.trayIcon()->toolTip(), QStringLiteral("Click me for options. Horalia Deluxe 3.6.1"));
+
+    tray->setIconHandle(0xdead);  // never registered: back to an icon of its own, not an empty one
+    EXPECT_FALSE(backend.trayIcon()->icon().isNull());
+    EXPECT_NE(backend.trayIcon()->icon().cacheKey(), red.cacheKey());
+
+    tray->unload();
+    EXPECT_EQ(backend.trayIcon(), nullptr);
+}
+
+TEST_F(QtTrayBackendTest, ActivationReasonsBecomeTheDesktopsMouseMessages) {
+    using R = QSystemTrayIcon::ActivationReason;
+    tray->AddMenuItem(QStringLiteral("A"));
+    QSystemTrayIcon* icon = backend.trayIcon();
+    ASSERT_NE(icon, nullptr);
+    emit icon->activated(R::Trigger);
+    emit icon->activated(R::Context);
+    emit icon->activated(R::MiddleClick);
+    emit icon->activated(R::Unknown);
+    // A double-click arrives from Qt as a click followed by the double-click.
+    emit icon->activated(R::Trigger);
+    emit icon->activated(R::DoubleClick);
+    EXPECT_EQ(events.log,
+              (QStringList{"down 1", "up 1", "down 2", "up 2", "down 1", "up 1", "dbl 1", "up 1"}));
+}
+
+TEST_F(QtTrayBackendTest, TheMenuShowsTheVisibleItemsWithTheDefaultInBoldAndReportsTheChoice) {
+    tray->AddMenuItem(QStringLiteral("&Show the clock"), QStringLiteral("show"));
+    tray->AddMenuItem(QStringLiteral("-"));
+    tray->AddMenuItem(QStringLiteral("Main Options"), QStringLiteral("settings"), true);
+    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
+    tray->EnableMenuItem(3, false);
+    tray->RemoveMenuItem(0);  // element 0 keeps its key with an empty caption
+
+    tray->ShowMenu();
+    QMenu* menu = backend.popupMenu();
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[0]->text(), QString());
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("Main Options"));
+    EXPECT_EQ(menu->defaultAction(), actions[2]);
+    EXPECT_FALSE(actions[3]->isEnabled());
+    EXPECT_TRUE(actions[2]->isEnabled());
+
+    actions[2]->trigger();
+    actions[0]->trigger();
+    EXPECT_EQ(events.log, (QStringList{"menu 2 settings", "menu 0 show"}));
+    // With no StatusNotifierItem host the menu is never handed to Qt, which would pop it up a second time.
+    EXPECT_EQ(backend.exportedMenu(), nullptr);
+    EXPECT_EQ(backend.trayIcon()->contextMenu(), nullptr);
+}
+
+TEST_F(QtTrayBackendTest, EachShowBuildsTheMenuAfreshAndAChoiceMayEndTheComponent) {
+    tray->AddMenuItem(QStringLiteral("Say"), QStringLiteral("say"));
+    tray->AddMenuItem(QStringLiteral("Exit"), QStringLiteral("exit"));
+    tray->ShowMenu();
+    QPointer<QMenu> first = backend.popupMenu();
+    tray->AddMenuItem(QStringLiteral("Later"), QStringLiteral("later"));
+    tray->ShowMenu();
+    ASSERT_NE(backend.popupMenu(), first.data());
+    ASSERT_EQ(backend.popupMenu()->actions().size(), 3);
+
+    tray->MenuClick = [this](int, const QString& key) {
+        if (key == u"exit") {
+            tray.reset();
+        }
+    };
+    backend.popupMenu()->actions()[1]->trigger();
+    EXPECT_EQ(tray, nullptr);
+    EXPECT_EQ(backend.trayIcon(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
 }
 
 }  // namespace

@@ -67,13 +67,10 @@ TEST(FileBytes, GivesTheRangesAskedForAndRefusesWhatIsGone) {
 }
 
 // The sample with a large plain image, a small image after it and a long sound, so that the small image lies
-// in a part of the file that the load does not read.
-struct LargeSample {
-    CharacterData character = formattest::sampleCharacter();
-    QByteArray bytes;
-    std::uint32_t lastImageOffset = 0;
-
-    LargeSample() {
+// in a part of the file that the load does not read; written to a file.
+class AcsFileFromPath : public ::testing::Test {
+protected:
+    void SetUp() override {
         character.images.append(formattest::sampleImage(200, 200, 7));
         character.images.append(formattest::sampleImage(5, 3, 8));
         character.sounds.first().wave.append(QByteArray(100000, '\x80'));
@@ -81,44 +78,43 @@ struct LargeSample {
         const auto* b = reinterpret_cast<const uchar*>(bytes.constData());
         const std::uint32_t imageList = qFromLittleEndian<std::uint32_t>(b + 20);
         lastImageOffset = qFromLittleEndian<std::uint32_t>(b + imageList + 4 + 12 * 4);
+        ASSERT_GT(lastImageOffset, 40000u);
+        ASSERT_TRUE(writeFile(path, bytes));
     }
-};
 
-TEST(AcsFileFromPath, ReadsTheSameAsFromMemory) {
-    const LargeSample sample;
-    ASSERT_GT(sample.lastImageOffset, 40000u);
+    CharacterData character = formattest::sampleCharacter();
+    QByteArray bytes;
+    std::uint32_t lastImageOffset = 0;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.acs"));
-    ASSERT_TRUE(writeFile(path, sample.bytes));
+};
+
+TEST_F(AcsFileFromPath, ReadsTheSameAsFromMemory) {
     AcsFile fromPath;
     AcsFile fromMemory;
     ASSERT_TRUE(formattest::succeeds(fromPath.load(path)));
-    ASSERT_TRUE(formattest::succeeds(fromMemory.loadData(sample.bytes)));
-    EXPECT_EQ(fromPath.fileSize(), std::uint64_t(sample.bytes.size()));
+    ASSERT_TRUE(formattest::succeeds(fromMemory.loadData(bytes)));
+    EXPECT_EQ(fromPath.fileSize(), std::uint64_t(bytes.size()));
     const agent::Result<CharacterData> a = extractCharacter(fromPath);
     const agent::Result<CharacterData> b = extractCharacter(fromMemory);
     ASSERT_TRUE(formattest::succeeds(a));
     ASSERT_TRUE(formattest::succeeds(b));
     EXPECT_TRUE(*a == *b);
-    EXPECT_TRUE(*a == sample.character);
+    EXPECT_TRUE(*a == character);
 }
 
-TEST(AcsFileFromPath, AFileCutShortAfterLoadingCostsOnlyWhatIsGone) {
-    const LargeSample sample;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("large.acs"));
-    ASSERT_TRUE(writeFile(path, sample.bytes));
+TEST_F(AcsFileFromPath, AFileCutShortAfterLoadingCostsOnlyWhatIsGone) {
     AcsFile file;
     ASSERT_TRUE(formattest::succeeds(file.load(path)));
     ASSERT_TRUE(formattest::succeeds(file.image(0)));
-    ASSERT_TRUE(QFile::resize(path, sample.lastImageOffset));
+    ASSERT_TRUE(QFile::resize(path, lastImageOffset));
 
     for (int i : {1, 2}) {
         EXPECT_TRUE(formattest::succeeds(file.image(i))) << i;
     }
     const QString error = file.image(4).error();
     EXPECT_TRUE(error.startsWith(QStringLiteral("image 4: cannot read ") + path)) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("it ends at byte %1").arg(sample.lastImageOffset)))
+    EXPECT_TRUE(error.contains(QStringLiteral("it ends at byte %1").arg(lastImageOffset)))
         << error.toStdString();
     EXPECT_FALSE(file.region(4));
     std::uint8_t pixels[64];

@@ -12,6 +12,7 @@
 #include "agent/listen/sound_input.h"
 #include "agent/listen/voice_grammar.h"
 #include "agent/speech/espeak_synthesizer.h"
+#include "tests/agent/speech/signal_measures.h"
 
 namespace agent::listen {
 namespace {
@@ -117,12 +118,7 @@ QString spoken(const QString& text, const Condition& c) {
 
 // White noise 20 dB below the speech.
 void addNoise(std::vector<std::int16_t>& samples, std::mt19937& random) {
-    double sum = 0;
-    for (const std::int16_t s : samples) {
-        sum += double(s) * s;
-    }
-    const double rms = std::sqrt(sum / std::max<std::size_t>(1, samples.size()));
-    std::normal_distribution<double> noise(0.0, rms / 10.0);
+    std::normal_distribution<double> noise(0.0, speech::measure::rms(samples) / 10.0);
     for (std::int16_t& s : samples) {
         s = static_cast<std::int16_t>(std::clamp(s + noise(random), -32768.0, 32767.0));
     }

@@ -15,10 +15,12 @@
 #include "agent/speech/espeak_synthesizer.h"
 #include "agent/speech/speech_tag_parser.h"
 #include "tests/agent/render/wave_test_bytes.h"
+#include "tests/agent/speech/signal_measures.h"
 
 namespace agent::listen {
 namespace {
 
+using speech::measure::rms;
 using Samples = std::vector<std::int16_t>;
 
 constexpr int kRecognizerRate = 16000;
@@ -35,14 +37,6 @@ Samples sine(int rate, double hz, double amplitude, std::size_t count, double ph
 // The middle of a signal, away from the ends where a filter has less to work with.
 std::span<const std::int16_t> middle(const Samples& s) {
     return std::span(s).subspan(s.size() / 5, s.size() * 3 / 5);
-}
-
-double rms(std::span<const std::int16_t> s) {
-    double sum = 0;
-    for (const std::int16_t v : s) {
-        sum += double(v) * v;
-    }
-    return s.empty() ? 0.0 : std::sqrt(sum / double(s.size()));
 }
 
 // The frequency of a tone from the upward zero crossings it makes.
@@ -181,8 +175,8 @@ Samples interleave(const Samples& left, const Samples& right) {
 
 class WavFiles : public ::testing::Test {
 protected:
-    QString write(const QByteArray& bytes) {
-        const QString path = dir_.filePath(QStringLiteral("sound%1.wav").arg(++count_));
+    QString write(const QByteArray& bytes, const char* extension = "wav") {
+        const QString path = dir_.filePath(QStringLiteral("sound%1.%2").arg(++count_).arg(extension));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -315,12 +309,7 @@ TEST_F(WavFiles, OtherSampleFormatsAreRead) {
 
 // PocketSphinx's own recordings are headerless: 16 kHz, 16-bit, one channel.
 TEST_F(WavFiles, ARawFileIsTheRecognizersOwnFormat) {
-    const QString path = dir_.filePath(QStringLiteral("sound.raw"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(pcm(kShortTone));
-    file.close();
-    const Result<Samples> samples = readSoundForRecognizer(path);
+    const Result<Samples> samples = readSoundForRecognizer(write(pcm(kShortTone), "raw"));
     ASSERT_TRUE(samples) << samples.error().toStdString();
     EXPECT_EQ(*samples, kShortTone);
 }

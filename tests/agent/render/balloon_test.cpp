@@ -232,14 +232,19 @@ QImage rendered(WordBalloon& balloon) {
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-TEST(WordBalloon, OpenAndRevealShowExactlyTheRevealedWords) {
+// A balloon in Genie's style.
+class WordBalloonTest : public ::testing::Test {
+protected:
+    void SetUp() override { balloon.setStyle(genieLikeStyle()); }
     WordBalloon balloon;
+};
+
+TEST_F(WordBalloonTest, OpenAndRevealShowExactlyTheRevealedWords) {
     // A balloon that took the focus would take it from whatever the user types in.
     EXPECT_TRUE(balloon.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
     EXPECT_TRUE(balloon.testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_FALSE(balloon.testAttribute(Qt::WA_QuitOnClose));
 
-    balloon.setStyle(genieLikeStyle());
     const QString statement = QStringLiteral("Hello, it is a quarter past eleven and time for tea");
     balloon.open(statement);
     EXPECT_TRUE(balloon.isOpen());
@@ -269,9 +274,7 @@ TEST(WordBalloon, OpenAndRevealShowExactlyTheRevealedWords) {
     EXPECT_EQ(balloon.visibleLines(), QStringList{"Bye"});
 }
 
-TEST(WordBalloon, SizeFollowsTheWholeStatementNotTheRevealedPart) {
-    WordBalloon balloon;
-    balloon.setStyle(genieLikeStyle());
+TEST_F(WordBalloonTest, SizeFollowsTheWholeStatementNotTheRevealedPart) {
     balloon.placeBeside(kCharacter, kArea);
     balloon.open(QStringLiteral("Hi"));
     const QSize small = balloon.bodySize();
@@ -333,9 +336,7 @@ TEST(WordBalloon, FontFromTheFile) {
     EXPECT_EQ(balloonFont(info).family(), QGuiApplication::font().family());
 }
 
-TEST(WordBalloon, FontOverrideWins) {
-    WordBalloon balloon;
-    balloon.setStyle(genieLikeStyle());
+TEST_F(WordBalloonTest, FontOverrideWins) {
     QFont mine(QStringLiteral("DejaVu Serif"));
     mine.setPixelSize(22);
     balloon.setFontOverride(mine);
@@ -350,8 +351,7 @@ TEST(WordBalloon, FontOverrideWins) {
     EXPECT_EQ(balloon.textFont().pixelSize(), 9);
 }
 
-TEST(WordBalloon, PaintsInTheStyleColoursWithinItsShape) {
-    WordBalloon balloon;
+TEST_F(WordBalloonTest, PaintsInTheStyleColoursWithinItsShape) {
     BalloonInfo info = genieLikeStyle();
     info.background = info.background & 0x00ffffff;  // a spare byte of 0 must not make it transparent
     balloon.setStyle(info);
@@ -403,9 +403,7 @@ private:
     int paints_ = 0;
 };
 
-TEST(WordBalloon, FollowsTheCharacterAndRepaintsOnlyWhenSomethingChanges) {
-    WordBalloon balloon;
-    balloon.setStyle(genieLikeStyle());
+TEST_F(WordBalloonTest, FollowsTheCharacterAndRepaintsOnlyWhenSomethingChanges) {
     balloon.placeBeside(kCharacter, kArea);
     balloon.open(QStringLiteral("It is ten"));
     EXPECT_EQ(balloon.tipSide(), TipSide::Bottom);
@@ -433,21 +431,17 @@ TEST(WordBalloon, FollowsTheCharacterAndRepaintsOnlyWhenSomethingChanges) {
     EXPECT_EQ(balloon.geometry().top(), 120);
 }
 
-TEST(WordBalloon, UsesTheScreenUnderTheCharacter) {
+TEST_F(WordBalloonTest, UsesTheScreenUnderTheCharacter) {
     QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_NE(screen, nullptr);
     const QRect area = screen->availableGeometry();
-    WordBalloon balloon;
-    balloon.setStyle(genieLikeStyle());
     balloon.open(QStringLiteral("Good morning"));
     balloon.placeBeside(QRect(area.left(), area.top(), 100, 100));
     EXPECT_EQ(balloon.tipSide(), TipSide::Top);
     EXPECT_TRUE(area.contains(balloon.geometry()));
 }
 
-TEST(WordBalloon, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateStyle) {
-    WordBalloon balloon;
-    balloon.setStyle(genieLikeStyle());
+TEST_F(WordBalloonTest, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateStyle) {
     balloon.placeBeside(kCharacter, kArea);
     balloon.open(QStringLiteral("It is ten past three"));
     balloon.reveal(20);
@@ -459,8 +453,7 @@ TEST(WordBalloon, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateStyle) {
     EXPECT_TRUE(balloon.isVisible());
 }
 
-TEST(WordBalloon, NoTallerThanTheScreen) {
-    WordBalloon balloon;
+TEST_F(WordBalloonTest, NoTallerThanTheScreen) {
     BalloonInfo info = genieLikeStyle();
     info.lines = 255;
     info.charsPerLine = 8;

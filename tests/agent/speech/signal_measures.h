@@ -1,9 +1,11 @@
-// Measures of real speech samples the synthesis tests compare: loudness, voicing and the pitch track.
+// Measures of real speech samples the synthesis and listening tests compare: loudness, voicing and the pitch
+// track.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace agent::speech::measure {
@@ -54,12 +56,12 @@ inline FrameStats analyse(const std::vector<std::int16_t>& samples, int rate) {
     return stats;
 }
 
-inline double rms(const std::vector<std::int16_t>& samples) {
+inline double rms(std::span<const std::int16_t> samples) {
     double sum = 0;
     for (std::int16_t s : samples) {
         sum += double(s) * s;
     }
-    return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
+    return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
 }
 
 inline double median(std::vector<double> values) {
