@@ -143,9 +143,51 @@ Result<const char*> CompoundFile::sectorAt(std::uint32_t sector, const QString& 
     return data_.constData() + offset;
 }
 
+// What the header says beyond the sizes kept in the members.
+struct CompoundFile::Header {
+    std::uint16_t major = 0;
+    std::uint32_t fatCount = 0;
+    std::uint32_t directoryStart = 0;
+    std::uint32_t miniFatStart = 0;
+    std::uint32_t difatStart = 0;
+};
+
+// The directory's entries, and the sectors they came from, to say where in the document an entry lies.
+struct CompoundFile::Directory {
+    std::vector<std::uint32_t> sectors;
+    std::vector<RawEntry> entries;
+
+    std::uint64_t offsetOf(std::uint32_t entry, std::uint32_t sectorSize) const {
+        const std::uint64_t byte = std::uint64_t(entry) * kEntrySize;
+        return (std::uint64_t(sectors[byte / sectorSize]) + 1) * sectorSize + byte % sectorSize;
+    }
+};
+
 Status CompoundFile::open(const QByteArray& data) {
     *this = CompoundFile();
     data_ = data;
+    const Result<Header> header = readHeader();
+    if (!header) {
+        return header.failure();
+    }
+    if (const Status fat = readFat(*header); !fat) {
+        return fat;
+    }
+    const Result<Directory> directory = readDirectory(*header);
+    if (!directory) {
+        return directory.failure();
+    }
+    if (const Status miniStream = readMiniStream(*header, *directory); !miniStream) {
+        return miniStream;
+    }
+    if (const Status members = readMembers(*directory); !members) {
+        return members;
+    }
+    open_ = true;
+    return {};
+}
+
+Result<CompoundFile::Header> CompoundFile::readHeader() {
     const std::uint64_t size = std::uint64_t(data_.size());
     auto headerFail = [&](int offset, const QString& message) {
         return fail(QStringLiteral("header at offset %1: %2").arg(offset).arg(message));
@@ -157,22 +199,24 @@ Status CompoundFile::open(const QByteArray& data) {
     if (!hasSignature(data_)) {
         return headerFail(0, QStringLiteral("the signature D0 CF 11 E0 A1 B1 1A E1 is missing"));
     }
+    Header header;
     ByteReader h(data_, 24, 512);
     h.u16();  // minor version: any
-    const std::uint16_t major = h.u16();
+    header.major = h.u16();
     const std::uint16_t byteOrder = h.u16();
     const std::uint16_t sectorShift = h.u16();
     const std::uint16_t miniShift = h.u16();
     h.skip(6);
     h.u32();  // directory sector count: 0 in version 3, and the chain says the same
-    const std::uint32_t fatCount = h.u32();
-    const std::uint32_t directoryStart = h.u32();
+    header.fatCount = h.u32();
+    header.directoryStart = h.u32();
     h.u32();  // transaction signature
     const std::uint32_t cutoff = h.u32();
-    const std::uint32_t miniFatStart = h.u32();
+    header.miniFatStart = h.u32();
     h.u32();  // mini FAT sector count: the chain says the same
-    const std::uint32_t difatStart = h.u32();
+    header.difatStart = h.u32();
     h.u32();  // DIFAT sector count: the chain says the same
+    const std::uint16_t major = header.major;
     if (major != 3 && major != 4) {
         return headerFail(26, QStringLiteral("major version %1 is neither 3 nor 4").arg(major));
     }
@@ -199,12 +243,16 @@ Status CompoundFile::open(const QByteArray& data) {
     }
     // A last sector cut short still counts: streams that end inside it can be read.
     sectorCount_ = sectorsFor(size - sectorSize_, sectorSize_);
-    if (fatCount > sectorCount_) {
+    if (header.fatCount > sectorCount_) {
         return headerFail(44, QStringLiteral("%1 FAT sectors are more than the %2 sectors of the document")
-                                  .arg(fatCount)
+                                  .arg(header.fatCount)
                                   .arg(sectorCount_));
     }
+    return header;
+}
 
+Status CompoundFile::readFat(const Header& header) {
+    const std::uint32_t fatCount = header.fatCount;
     // The FAT's own sector numbers: the first 109 in the header, the rest in a chain of DIFAT sectors.
     std::vector<std::uint32_t> fatSectors;
     fatSectors.reserve(fatCount);
@@ -213,7 +261,7 @@ Status CompoundFile::open(const QByteArray& data) {
     }
     const std::uint32_t perDifat = sectorSize_ / 4 - 1;
     std::vector<bool> difatSeen;
-    std::uint32_t d = difatStart;
+    std::uint32_t d = header.difatStart;
     while (fatSectors.size() < fatCount) {
         if (d > kMaxRegularSector || d >= sectorCount_) {
             return fail(QStringLiteral("DIFAT: the chain gives %1 of the %2 FAT sector numbers, then %3")
@@ -238,6 +286,7 @@ Status CompoundFile::open(const QByteArray& data) {
         }
         d = u32At(*sector, qsizetype(4 * perDifat));
     }
+    // The FAT itself, from those sectors.
     fat_.reserve(std::size_t(fatCount) * (sectorSize_ / 4));
     for (std::size_t i = 0; i < fatSectors.size(); ++i) {
         const std::uint32_t s = fatSectors[i];
@@ -255,16 +304,23 @@ Status CompoundFile::open(const QByteArray& data) {
             fat_.push_back(u32At(*sector, qsizetype(4 * k)));
         }
     }
-    const std::uint64_t regularLimit = std::min<std::uint64_t>(sectorCount_, fat_.size());
+    return {};
+}
 
+std::uint64_t CompoundFile::regularLimit() const {
+    return std::min<std::uint64_t>(sectorCount_, fat_.size());
+}
+
+Result<CompoundFile::Directory> CompoundFile::readDirectory(const Header& header) {
     // The directory: 128-byte entries in a chain of its own.
-    const Result<std::vector<std::uint32_t>> directoryChain =
-        readChain(fat_, directoryStart, regularLimit, kWholeChain, QStringLiteral("directory"));
+    Directory out;
+    Result<std::vector<std::uint32_t>> directoryChain =
+        readChain(fat_, header.directoryStart, regularLimit(), kWholeChain, QStringLiteral("directory"));
     if (!directoryChain) {
         return fail(directoryChain.error());
     }
-    const std::vector<std::uint32_t>& directorySectors = *directoryChain;
-    const Result<QByteArray> directoryBytes = readFullSectors(directorySectors, QStringLiteral("directory"));
+    out.sectors = std::move(*directoryChain);
+    const Result<QByteArray> directoryBytes = readFullSectors(out.sectors, QStringLiteral("directory"));
     if (!directoryBytes) {
         return fail(directoryBytes.error());
     }
@@ -273,14 +329,10 @@ Status CompoundFile::open(const QByteArray& data) {
     if (entryCount == 0) {
         return fail(QStringLiteral("directory: the chain holds no entries"));
     }
-    auto entryOffset = [&](std::uint32_t i) {
-        const std::uint64_t byte = std::uint64_t(i) * kEntrySize;
-        return (std::uint64_t(directorySectors[byte / sectorSize_]) + 1) * sectorSize_ + byte % sectorSize_;
-    };
-    std::vector<RawEntry> entries(entryCount);
+    out.entries.resize(entryCount);
     for (std::uint32_t i = 0; i < entryCount; ++i) {
         ByteReader r(directory, std::uint64_t(i) * kEntrySize, std::uint64_t(i + 1) * kEntrySize);
-        RawEntry& e = entries[i];
+        RawEntry& e = out.entries[i];
         const qsizetype base = qsizetype(i) * kEntrySize;
         r.skip(64);
         const std::uint16_t nameBytes = r.u16();
@@ -294,7 +346,7 @@ Status CompoundFile::open(const QByteArray& data) {
         const std::uint32_t low = r.u32();
         const std::uint32_t high = r.u32();
         // Version 3 writers left the high half undefined.
-        e.size = major == 3 ? low : (std::uint64_t(high) << 32 | low);
+        e.size = header.major == 3 ? low : (std::uint64_t(high) << 32 | low);
         if (e.type == kUnused) {
             continue;
         }
@@ -303,7 +355,7 @@ Status CompoundFile::open(const QByteArray& data) {
                 QStringLiteral("directory entry %1 at offset %2: name length %3 is not an even number of "
                                "bytes up to 64")
                     .arg(i)
-                    .arg(entryOffset(i))
+                    .arg(out.offsetOf(i, sectorSize_))
                     .arg(nameBytes));
         }
         const int chars = nameBytes >= 2 ? nameBytes / 2 - 1 : 0;
@@ -314,21 +366,25 @@ Status CompoundFile::open(const QByteArray& data) {
         if (e.type != kStorage && e.type != kStream && e.type != kRoot) {
             return fail(QStringLiteral("directory entry %1 at offset %2: object type %3 is not known")
                             .arg(i)
-                            .arg(entryOffset(i) + 66)
+                            .arg(out.offsetOf(i, sectorSize_) + 66)
                             .arg(e.type));
         }
     }
-    const RawEntry& root = entries[0];
+    const RawEntry& root = out.entries[0];
     if (root.type != kRoot) {
         return fail(QStringLiteral("directory entry 0 at offset %1: type %2 is not the root storage")
-                        .arg(entryOffset(0) + 66)
+                        .arg(out.offsetOf(0, sectorSize_) + 66)
                         .arg(root.type));
     }
+    return out;
+}
 
+Status CompoundFile::readMiniStream(const Header& header, const Directory& directory) {
     // The mini stream lives in the root entry's chain; the mini FAT tells its 64-byte sectors apart.
+    const RawEntry& root = directory.entries[0];
     if (root.size > 0) {
         Result<std::vector<std::uint32_t>> chain =
-            readChain(fat_, root.start, regularLimit, sectorsFor(root.size, sectorSize_),
+            readChain(fat_, root.start, regularLimit(), sectorsFor(root.size, sectorSize_),
                       QStringLiteral("mini stream"));
         if (!chain) {
             return fail(chain.error());
@@ -337,9 +393,9 @@ Status CompoundFile::open(const QByteArray& data) {
     }
     miniStreamSize_ = root.size;
     QByteArray miniFat;
-    if (miniFatStart != kEndOfChain) {
+    if (header.miniFatStart != kEndOfChain) {
         const Result<std::vector<std::uint32_t>> chain =
-            readChain(fat_, miniFatStart, regularLimit, kWholeChain, QStringLiteral("mini FAT"));
+            readChain(fat_, header.miniFatStart, regularLimit(), kWholeChain, QStringLiteral("mini FAT"));
         if (!chain) {
             return fail(chain.error());
         }
@@ -353,10 +409,15 @@ Status CompoundFile::open(const QByteArray& data) {
     for (qsizetype k = 0; k + 4 <= miniFat.size(); k += 4) {
         miniFat_.push_back(u32At(miniFat.constData(), k));
     }
+    return {};
+}
 
+Status CompoundFile::readMembers(const Directory& directory) {
     // The root storage's members: a tree of siblings under the root's child.
+    const std::vector<RawEntry>& entries = directory.entries;
+    const std::uint32_t entryCount = std::uint32_t(entries.size());
     std::vector<bool> seen(entryCount, false);
-    std::vector<std::uint32_t> pending{root.child};
+    std::vector<std::uint32_t> pending{entries[0].child};
     std::vector<std::uint32_t> members;
     seen[0] = true;
     while (!pending.empty()) {
@@ -380,7 +441,7 @@ Status CompoundFile::open(const QByteArray& data) {
             return fail(
                 QStringLiteral("directory entry %1 at offset %2: an unused or root entry inside the tree")
                     .arg(id)
-                    .arg(entryOffset(id)));
+                    .arg(directory.offsetOf(id, sectorSize_)));
         }
         pending.push_back(e.left);
         pending.push_back(e.right);
@@ -392,7 +453,6 @@ Status CompoundFile::open(const QByteArray& data) {
     for (std::uint32_t id : members) {
         streams_.append({entries[id].name, entries[id].start, entries[id].size});
     }
-    open_ = true;
     return {};
 }
 

@@ -39,8 +39,22 @@ private:
         std::uint64_t size = 0;
     };
 
+    struct Header;
+    struct Directory;
+
+    // The steps of open(), in order; each leaves what it read in the members, or fails through fail().
+    Result<Header> readHeader();
+    // The DIFAT, which lists the FAT's sectors, and the FAT.
+    Status readFat(const Header& header);
+    Result<Directory> readDirectory(const Header& header);
+    Status readMiniStream(const Header& header, const Directory& directory);
+    // The streams directly inside the root storage.
+    Status readMembers(const Directory& directory);
+
     // Empties what open() had read, and names the document in the message.
     Failure fail(const QString& message);
+    // How many sectors a chain in the FAT can name: those the document has and the FAT covers.
+    std::uint64_t regularLimit() const;
     Result<std::vector<std::uint32_t>> readChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
                                                  std::uint64_t limit, std::uint64_t wanted,
                                                  const QString& what) const;

@@ -21,9 +21,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "agent/render/desktop_engine.h"
 #include "agent/render/options_window.h"
+#include "agent/result.h"
 
 using agent::render::DesktopCharacter;
 using agent::render::DesktopControl;
@@ -79,11 +81,21 @@ bool settled(DesktopCharacter* c) {
     return !c->player().isBusy();
 }
 
-}  // namespace
+// What the command line asks for.
+struct Options {
+    QStringList files;
+    QPoint at;
+    QString say;
+    std::optional<QString> shot;
+    int words = 0;
+    int idleSeconds = 0;
+    std::optional<QStringList> menu;
+    std::optional<QString> optionsShot;
+    int showTimes = 0;
+};
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+// Exits on --help; nothing when the files are not one or two.
+std::optional<Options> parseOptions(const QApplication& app) {
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOptions({{"at", "Where the first character stands.", "X,Y", "200,300"},
@@ -96,8 +108,205 @@ int main(int argc, char** argv) {
                        {"show-times", "Times to measure Show.", "N", "0"}});
     parser.addPositionalArgument("files", "Character files.");
     parser.process(app);
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty() || files.size() > 2) {
+    Options options;
+    options.files = parser.positionalArguments();
+    if (options.files.isEmpty() || options.files.size() > 2) {
+        return std::nullopt;
+    }
+    const QStringList at = parser.value("at").split(',');
+    options.at = QPoint(at.value(0).toInt(), at.value(1).toInt());
+    options.say = parser.value("say");
+    if (parser.isSet("shot")) {
+        options.shot = parser.value("shot");
+    }
+    options.words = parser.value("words").toInt();
+    options.idleSeconds = parser.value("idle").toInt();
+    if (parser.isSet("menu")) {
+        options.menu = parser.value("menu").split(';');
+    }
+    if (parser.isSet("options")) {
+        options.optionsShot = parser.value("options");
+    }
+    options.showTimes = parser.value("show-times").toInt();
+    return options;
+}
+
+// The characters, loaded and placed side by side.
+agent::Result<QList<DesktopCharacter*>> loadCast(DesktopControl& control, const Options& options) {
+    QList<DesktopCharacter*> cast;
+    QPoint place = options.at;
+    for (int i = 0; i < options.files.size(); ++i) {
+        const QString id = QStringLiteral("c%1").arg(i);
+        if (const agent::Status loaded = control.load(id, QFileInfo(options.files[i]).absoluteFilePath());
+            !loaded) {
+            return loaded.failure();
+        }
+        DesktopCharacter* c = control.character(id);
+        c->moveTo(place.x(), place.y());
+        place.rx() += c->width() + 200;
+        cast << c;
+    }
+    return cast;
+}
+
+bool allSettled(const QList<DesktopCharacter*>& cast) {
+    return std::all_of(cast.begin(), cast.end(), settled);
+}
+
+agent::Status measureShows(const QList<DesktopCharacter*>& cast, int times) {
+    for (DesktopCharacter* c : cast) {
+        QList<double> ms;
+        for (int i = 0; i < times; ++i) {
+            double paintedMs = -1;
+            QElapsedTimer t;
+            auto link = QObject::connect(&c->window(), &agent::render::CharacterWindow::painted, [&] {
+                if (paintedMs < 0) {
+                    paintedMs = t.nsecsElapsed() / 1e6;
+                }
+            });
+            t.start();
+            c->show();
+            const bool ok = waitFor([&] { return paintedMs >= 0; }, 5000);
+            ms << paintedMs;
+            QObject::disconnect(link);
+            if (!ok) {
+                return agent::fail(QStringLiteral("%1 never appeared").arg(c->name()));
+            }
+            waitFor([&] { return settled(c); }, 30000);
+            c->hide();
+            waitFor([&] { return settled(c); }, 30000);
+        }
+        const double first = ms.first();
+        std::sort(ms.begin(), ms.end());
+        std::printf("%s: Show to first frame: first %.2f ms, median %.2f ms, worst %.2f ms (%d shows)\n",
+                    qPrintable(c->name()), first, ms[ms.size() / 2], ms.last(), times);
+    }
+    return {};
+}
+
+// The first character says the text; returns once the balloon holds `words` words, or speech has ended.
+void speak(DesktopCharacter* c, const QString& text, int words) {
+    c->speak(text);
+    waitFor([&] { return c->player().isSpeaking(); }, 10000);
+    if (words > 0) {
+        waitFor([&] { return wordsShown(c) >= words || !c->player().isSpeaking(); }, 30000);
+    } else {
+        waitFor([&] { return !c->player().isSpeaking(); }, 60000);
+    }
+}
+
+// A picture of the screen around the characters, their balloons and the open menu.
+agent::Status takeShot(const QList<DesktopCharacter*>& cast, const QString& file) {
+    pause(50);  // let the last frame reach the display
+    QRect area;
+    if (QMenu* menu = cast[0]->popupMenu()) {
+        area |= menu->geometry();
+    }
+    for (DesktopCharacter* c : cast) {
+        area |= c->window().geometry();
+        if (c->balloon().isVisible()) {
+            area |= c->balloon().geometry();
+        }
+    }
+    area.adjust(-20, -20, 20, 20);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    area &= screen->geometry();
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    if (!shot.save(file)) {
+        return agent::fail(QStringLiteral("cannot write %1").arg(file));
+    }
+    return {};
+}
+
+agent::Status takeOptionsShot(agent::render::DesktopEngine& engine, DesktopControl& control,
+                              const QString& file) {
+    control.showPropertySheet();
+    agent::render::OptionsWindow* window = agent::render::OptionsWindow::find(engine.options());
+    if (!window) {
+        return agent::fail(QStringLiteral("the options window did not open"));
+    }
+    waitFor([&] { return window->isVisible(); }, 5000);
+    pause(100);
+    if (!window->grab().save(file)) {
+        return agent::fail(QStringLiteral("cannot write %1").arg(file));
+    }
+    return {};
+}
+
+void measureIdling(const QList<DesktopCharacter*>& cast, int seconds) {
+    waitFor([&] { return allSettled(cast); }, 60000);
+    double before = cpuMs();
+    pause(seconds * 1000);
+    const double visible = cpuMs() - before;
+    for (DesktopCharacter* c : cast) {
+        c->stop();
+        c->hide();
+    }
+    waitFor([&] { return allSettled(cast); }, 30000);
+    before = cpuMs();
+    pause(seconds * 1000);
+    const double hidden = cpuMs() - before;
+    std::printf("%d characters idling for %d s: %.1f ms processor time (%.3f%% of one core)\n",
+                int(cast.size()), seconds, visible, visible / (seconds * 10.0));
+    std::printf("the same hidden for %d s: %.1f ms processor time (%.3f%% of one core)\n", seconds, hidden,
+                hidden / (seconds * 10.0));
+}
+
+// Loads the characters, then measures, speaks and takes the pictures the options ask for, in that order.
+agent::Status run(const Options& options, agent::render::DesktopEngine& engine, DesktopControl& control) {
+    const agent::Result<QList<DesktopCharacter*>> loaded = loadCast(control, options);
+    if (!loaded) {
+        return loaded.failure();
+    }
+    const QList<DesktopCharacter*>& cast = *loaded;
+    if (options.showTimes > 0) {
+        if (const agent::Status measured = measureShows(cast, options.showTimes); !measured) {
+            return measured;
+        }
+    }
+    if (options.menu) {
+        cast[0]->setCommandsCaption(options.menu->value(0));
+        for (int i = 1; i < options.menu->size(); ++i) {
+            cast[0]->addCommand({QStringLiteral("c%1").arg(i), (*options.menu)[i], {}, true, true});
+        }
+    }
+    if (!options.say.isEmpty() || options.shot || options.idleSeconds > 0) {
+        for (DesktopCharacter* c : cast) {
+            c->show();
+        }
+        waitFor([&] { return allSettled(cast); }, 30000);
+    }
+    if (!options.say.isEmpty()) {
+        speak(cast[0], options.say, options.words);
+    }
+    if (options.menu) {
+        DesktopCharacter* c = cast[0];
+        c->openMenu(c->window().geometry().center());
+        waitFor([&] { return c->popupMenu() && c->popupMenu()->isVisible(); }, 5000);
+    }
+    if (options.shot) {
+        if (const agent::Status taken = takeShot(cast, *options.shot); !taken) {
+            return taken;
+        }
+    }
+    if (options.optionsShot) {
+        if (const agent::Status taken = takeOptionsShot(engine, control, *options.optionsShot); !taken) {
+            return taken;
+        }
+    }
+    if (options.idleSeconds > 0) {
+        measureIdling(cast, options.idleSeconds);
+    }
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const std::optional<Options> options = parseOptions(app);
+    if (!options) {
         std::fprintf(stderr, "agentshow: give one or two character files\n");
         return 2;
     }
@@ -105,133 +314,9 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     auto engine = agent::render::DesktopEngine::create(QString(), home.filePath("engine.ini"));
     std::unique_ptr<DesktopControl> control = engine->makeControl();
-    QList<DesktopCharacter*> cast;
-    const QStringList at = parser.value("at").split(',');
-    QPoint place(at.value(0).toInt(), at.value(1).toInt());
-    for (int i = 0; i < files.size(); ++i) {
-        const QString id = QStringLiteral("c%1").arg(i);
-        if (const agent::Status loaded = control->load(id, QFileInfo(files[i]).absoluteFilePath()); !loaded) {
-            std::fprintf(stderr, "agentshow: %s\n", qPrintable(loaded.error()));
-            return 1;
-        }
-        DesktopCharacter* c = control->character(id);
-        c->moveTo(place.x(), place.y());
-        place.rx() += c->width() + 200;
-        cast << c;
-    }
-
-    if (const int times = parser.value("show-times").toInt(); times > 0) {
-        for (DesktopCharacter* c : cast) {
-            QList<double> ms;
-            for (int i = 0; i < times; ++i) {
-                double paintedMs = -1;
-                QElapsedTimer t;
-                auto link = QObject::connect(&c->window(), &agent::render::CharacterWindow::painted, [&] {
-                    if (paintedMs < 0) {
-                        paintedMs = t.nsecsElapsed() / 1e6;
-                    }
-                });
-                t.start();
-                c->show();
-                const bool ok = waitFor([&] { return paintedMs >= 0; }, 5000);
-                ms << paintedMs;
-                QObject::disconnect(link);
-                if (!ok) {
-                    std::fprintf(stderr, "agentshow: %s never appeared\n", qPrintable(c->name()));
-                    return 1;
-                }
-                waitFor([&] { return settled(c); }, 30000);
-                c->hide();
-                waitFor([&] { return settled(c); }, 30000);
-            }
-            const double first = ms.first();
-            std::sort(ms.begin(), ms.end());
-            std::printf("%s: Show to first frame: first %.2f ms, median %.2f ms, worst %.2f ms (%d shows)\n",
-                        qPrintable(c->name()), first, ms[ms.size() / 2], ms.last(), times);
-        }
-    }
-
-    const QString text = parser.value("say");
-    if (parser.isSet("menu")) {
-        const QStringList items = parser.value("menu").split(';');
-        cast[0]->setCommandsCaption(items.value(0));
-        for (int i = 1; i < items.size(); ++i) {
-            cast[0]->addCommand({QStringLiteral("c%1").arg(i), items[i], {}, true, true});
-        }
-    }
-    if (!text.isEmpty() || parser.isSet("shot") || parser.value("idle").toInt() > 0) {
-        for (DesktopCharacter* c : cast) {
-            c->show();
-        }
-        waitFor([&] { return std::all_of(cast.begin(), cast.end(), settled); }, 30000);
-    }
-    if (!text.isEmpty()) {
-        cast[0]->speak(text);
-        const int words = parser.value("words").toInt();
-        waitFor([&] { return cast[0]->player().isSpeaking(); }, 10000);
-        if (words > 0) {
-            waitFor([&] { return wordsShown(cast[0]) >= words || !cast[0]->player().isSpeaking(); }, 30000);
-        } else {
-            waitFor([&] { return !cast[0]->player().isSpeaking(); }, 60000);
-        }
-    }
-    if (parser.isSet("menu")) {
-        DesktopCharacter* c = cast[0];
-        c->openMenu(c->window().geometry().center());
-        waitFor([&] { return c->popupMenu() && c->popupMenu()->isVisible(); }, 5000);
-    }
-    if (parser.isSet("shot")) {
-        pause(50);  // let the last frame reach the display
-        QRect area;
-        if (QMenu* menu = cast[0]->popupMenu()) {
-            area |= menu->geometry();
-        }
-        for (DesktopCharacter* c : cast) {
-            area |= c->window().geometry();
-            if (c->balloon().isVisible()) {
-                area |= c->balloon().geometry();
-            }
-        }
-        area.adjust(-20, -20, 20, 20);
-        QScreen* screen = QGuiApplication::primaryScreen();
-        area &= screen->geometry();
-        const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-        if (!shot.save(parser.value("shot"))) {
-            std::fprintf(stderr, "agentshow: cannot write %s\n", qPrintable(parser.value("shot")));
-            return 1;
-        }
-    }
-    if (parser.isSet("options")) {
-        control->showPropertySheet();
-        agent::render::OptionsWindow* window = agent::render::OptionsWindow::find(engine->options());
-        if (!window) {
-            std::fprintf(stderr, "agentshow: the options window did not open\n");
-            return 1;
-        }
-        waitFor([&] { return window->isVisible(); }, 5000);
-        pause(100);
-        if (!window->grab().save(parser.value("options"))) {
-            std::fprintf(stderr, "agentshow: cannot write %s\n", qPrintable(parser.value("options")));
-            return 1;
-        }
-    }
-    if (const int seconds = parser.value("idle").toInt(); seconds > 0) {
-        waitFor([&] { return std::all_of(cast.begin(), cast.end(), settled); }, 60000);
-        double before = cpuMs();
-        pause(seconds * 1000);
-        const double visible = cpuMs() - before;
-        for (DesktopCharacter* c : cast) {
-            c->stop();
-            c->hide();
-        }
-        waitFor([&] { return std::all_of(cast.begin(), cast.end(), settled); }, 30000);
-        before = cpuMs();
-        pause(seconds * 1000);
-        const double hidden = cpuMs() - before;
-        std::printf("%d characters idling for %d s: %.1f ms processor time (%.3f%% of one core)\n",
-                    int(cast.size()), seconds, visible, visible / (seconds * 10.0));
-        std::printf("the same hidden for %d s: %.1f ms processor time (%.3f%% of one core)\n", seconds,
-                    hidden, hidden / (seconds * 10.0));
+    if (const agent::Status done = run(*options, *engine, *control); !done) {
+        std::fprintf(stderr, "agentshow: %s\n", qPrintable(done.error()));
+        return 1;
     }
     return 0;
 }

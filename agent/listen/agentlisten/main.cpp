@@ -33,11 +33,21 @@ QString describe(const Recognition& r) {
         .arg(r.words, r.alternatives.join(u','));
 }
 
-}  // namespace
+// What the command line asks for.
+struct Options {
+    QList<VoiceCommand> commands;
+    double threshold = 0.5;
+    // The sound files to recognize, with the commands said in them when measuring.
+    QList<Expectation> recordings;
+    bool measuring = false;
+    QStringList phrases;
+    QString voice;
+    QStringList decoderOptions;
+    bool grammar = false;
+};
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("agentlisten"));
+// Exits on --help; fails, saying why, on options that cannot be used.
+agent::Result<Options> parseOptions(const QCoreApplication& app) {
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral(
         "Recognizes spoken commands. Each line printed: the input, the command understood (- for "
@@ -75,133 +85,171 @@ int main(int argc, char** argv) {
                                              "16-bit mono); with none, no --say and no --expected, the "
                                              "microphone (one utterance, ended by silence)."));
     cli.process(app);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
 
-    QList<VoiceCommand> commands;
+    Options options;
     for (const QString& text : cli.values(QStringLiteral("command"))) {
-        commands << commandFrom(text);
+        options.commands << commandFrom(text);
     }
     if (cli.isSet(QStringLiteral("commands"))) {
         QFile file(cli.value(QStringLiteral("commands")));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            err << "agentlisten: " << file.fileName() << ": " << file.errorString() << "\n";
-            return 2;
+            return agent::fail(file.fileName() + QStringLiteral(": ") + file.errorString());
         }
         for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
             if (!line.trimmed().isEmpty() && !line.startsWith(u'#')) {
-                commands << commandFrom(line);
+                options.commands << commandFrom(line);
             }
         }
     }
-    if (commands.isEmpty()) {
-        err << "agentlisten: no commands to listen for (--command or --commands)\n";
-        return 2;
+    if (options.commands.isEmpty()) {
+        return agent::fail(QStringLiteral("no commands to listen for (--command or --commands)"));
     }
     bool ok = false;
-    const double threshold = cli.value(QStringLiteral("threshold")).toDouble(&ok);
-    if (!ok || threshold < 0 || threshold > 1) {
-        err << "agentlisten: the threshold is a number from 0 to 1\n";
-        return 2;
+    options.threshold = cli.value(QStringLiteral("threshold")).toDouble(&ok);
+    if (!ok || options.threshold < 0 || options.threshold > 1) {
+        return agent::fail(QStringLiteral("the threshold is a number from 0 to 1"));
     }
 
-    QList<Expectation> recordings;
     for (const QString& path : cli.positionalArguments()) {
-        recordings.append({path, QString()});
+        options.recordings.append({path, QString()});
     }
-    const bool measuring = cli.isSet(QStringLiteral("expected"));
-    if (measuring) {
+    options.measuring = cli.isSet(QStringLiteral("expected"));
+    if (options.measuring) {
         agent::Result<QList<Expectation>> listed = readExpectations(cli.value(QStringLiteral("expected")));
         if (!listed) {
-            err << "agentlisten: " << listed.error() << "\n";
-            return 2;
+            return listed.failure();
         }
-        recordings += *listed;
+        options.recordings += *listed;
     }
-    const QStringList phrases = cli.values(QStringLiteral("say"));
-    if (recordings.isEmpty() && phrases.isEmpty() && !measuring) {
-        MicrophoneListener listener;
-        if (const agent::Status can = listener.available(); !can) {
-            err << "agentlisten: " << can.error() << "\n";
-            return 1;
-        }
-        QObject::connect(&listener, &Listener::warning, &app, [&err](const QString& m) {
-            err << "agentlisten: " << m << "\n";
-            err.flush();
-        });
-        QObject::connect(&listener, &Listener::failed, &app, [&err](const QString& m) {
-            err << "agentlisten: " << m << "\n";
-            QCoreApplication::exit(1);
-        });
-        QObject::connect(&listener, &Listener::hearing, &app, [&err](bool speech) {
-            err << (speech ? "(hearing)\n" : "(quiet)\n");
-            err.flush();
-        });
-        QObject::connect(&listener, &Listener::finished, &app, [&out](const Recognition& r) {
-            out << "microphone\t" << describe(r) << "\n";
-            out.flush();
-            QCoreApplication::exit(r.accepted() ? 0 : 3);
-        });
-        listener.setCommands(commands);
-        listener.setThreshold(threshold);
-        err << "agentlisten: listening, speak now\n";
-        err.flush();
-        listener.start(Listener::Mode::UntilSilence);
-        return app.exec();
-    }
+    options.phrases = cli.values(QStringLiteral("say"));
+    options.voice = cli.value(QStringLiteral("voice"));
+    options.decoderOptions = cli.value(QStringLiteral("decoder")).split(u' ', Qt::SkipEmptyParts);
+    options.grammar = cli.isSet(QStringLiteral("grammar"));
+    return options;
+}
 
+// One utterance from the microphone, ended by silence; the exit code says whether a command was understood.
+int listenToMicrophone(QCoreApplication& app, const Options& options, QTextStream& out, QTextStream& err) {
+    MicrophoneListener listener;
+    if (const agent::Status can = listener.available(); !can) {
+        err << "agentlisten: " << can.error() << "\n";
+        return 1;
+    }
+    QObject::connect(&listener, &Listener::warning, &app, [&err](const QString& m) {
+        err << "agentlisten: " << m << "\n";
+        err.flush();
+    });
+    QObject::connect(&listener, &Listener::failed, &app, [&err](const QString& m) {
+        err << "agentlisten: " << m << "\n";
+        QCoreApplication::exit(1);
+    });
+    QObject::connect(&listener, &Listener::hearing, &app, [&err](bool speech) {
+        err << (speech ? "(hearing)\n" : "(quiet)\n");
+        err.flush();
+    });
+    QObject::connect(&listener, &Listener::finished, &app, [&out](const Recognition& r) {
+        out << "microphone\t" << describe(r) << "\n";
+        out.flush();
+        QCoreApplication::exit(r.accepted() ? 0 : 3);
+    });
+    listener.setCommands(options.commands);
+    listener.setThreshold(options.threshold);
+    err << "agentlisten: listening, speak now\n";
+    err.flush();
+    listener.start(Listener::Mode::UntilSilence);
+    return app.exec();
+}
+
+// The recognizer for the commands; what it warns of in them goes to `err`.
+agent::Result<std::unique_ptr<Recognizer>> makeRecognizer(const Options& options, QTextStream& err) {
     RecognizerTuning tuning;
-    tuning.decoderOptions = cli.value(QStringLiteral("decoder")).split(u' ', Qt::SkipEmptyParts);
+    tuning.decoderOptions = options.decoderOptions;
     agent::Result<std::unique_ptr<Recognizer>> created =
         Recognizer::create(RecognizerModel::installed(), tuning);
     if (!created) {
-        err << "agentlisten: " << created.error() << "\n";
-        return 1;
+        return created.failure();
     }
-    const std::unique_ptr<Recognizer> recognizer = *std::move(created);
+    std::unique_ptr<Recognizer> recognizer = *std::move(created);
     QStringList warnings;
-    const agent::Status listening = recognizer->setCommands(commands, &warnings);
+    const agent::Status listening = recognizer->setCommands(options.commands, &warnings);
     for (const QString& warning : std::as_const(warnings)) {
         err << "agentlisten: " << warning << "\n";
     }
     if (!listening) {
-        err << "agentlisten: " << listening.error() << "\n";
-        return 1;
+        return listening.failure();
     }
-    recognizer->setThreshold(threshold);
-    if (cli.isSet(QStringLiteral("grammar"))) {
-        out << recognizer->grammar();
-    }
+    recognizer->setThreshold(options.threshold);
+    return recognizer;
+}
+
+// Prints what became of each recording, and when measuring the shares; gives the number that could not be
+// read.
+int recognizeRecordings(Recognizer& recognizer, const Options& options, QTextStream& out, QTextStream& err) {
     int failures = 0;
     Tally tally;
-    for (const auto& [path, expected] : std::as_const(recordings)) {
+    for (const auto& [path, expected] : std::as_const(options.recordings)) {
         const agent::Result<std::vector<std::int16_t>> samples = readSoundForRecognizer(path);
         if (!samples) {
             err << "agentlisten: " << samples.error() << "\n";
             ++failures;
             continue;
         }
-        const Recognition r = recognizer->recognize(*samples);
+        const Recognition r = recognizer.recognize(*samples);
         out << path << "\t" << describe(r);
-        if (measuring) {
+        if (options.measuring) {
             out << "\t" << (expected.isEmpty() ? QStringLiteral("-") : expected) << "\t"
                 << tally.add(expected, r);
         }
         out << "\n";
     }
-    if (measuring) {
+    if (options.measuring) {
         out << tally.summary() << "\n";
     }
+    return failures;
+}
+
+// Prints what became of each phrase spoken by our own voice; gives the number that could not be spoken.
+int recognizePhrases(Recognizer& recognizer, const Options& options, QTextStream& out, QTextStream& err) {
+    int failures = 0;
     agent::speech::EspeakSynthesizer synthesizer;
-    for (const QString& phrase : phrases) {
+    for (const QString& phrase : options.phrases) {
         const agent::Result<std::vector<std::int16_t>> samples =
-            speakForRecognizer(synthesizer, phrase, cli.value(QStringLiteral("voice")));
+            speakForRecognizer(synthesizer, phrase, options.voice);
         if (!samples) {
             err << "agentlisten: " << samples.error() << "\n";
             ++failures;
             continue;
         }
-        out << phrase << "\t" << describe(recognizer->recognize(*samples)) << "\n";
+        out << phrase << "\t" << describe(recognizer.recognize(*samples)) << "\n";
     }
+    return failures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("agentlisten"));
+    const agent::Result<Options> options = parseOptions(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!options) {
+        err << "agentlisten: " << options.error() << "\n";
+        return 2;
+    }
+    if (options->recordings.isEmpty() && options->phrases.isEmpty() && !options->measuring) {
+        return listenToMicrophone(app, *options, out, err);
+    }
+
+    const agent::Result<std::unique_ptr<Recognizer>> recognizer = makeRecognizer(*options, err);
+    if (!recognizer) {
+        err << "agentlisten: " << recognizer.error() << "\n";
+        return 1;
+    }
+    if (options->grammar) {
+        out << (*recognizer)->grammar();
+    }
+    int failures = recognizeRecordings(**recognizer, *options, out, err);
+    failures += recognizePhrases(**recognizer, *options, out, err);
     return failures == 0 ? 0 : 1;
 }
