@@ -56,6 +56,14 @@ QString plainString(ByteReader& r, std::uint32_t maxChars) {
     return s;
 }
 
+QString shortPixels(std::uint32_t size, std::uint64_t pixels, int width, int height) {
+    return QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
+        .arg(size)
+        .arg(pixels)
+        .arg(width)
+        .arg(height);
+}
+
 class Reader {
 public:
     Reader(const Limits& limits, ParsedCharacter* out) : limits_(limits), out_(*out) {}
@@ -373,11 +381,7 @@ private:
             if (storage != 0) {
                 damage = QStringLiteral("storage flag %1 is not 0 (plain), the only kind known").arg(storage);
             } else if (img.dataSize < framePixels) {
-                damage = QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
-                             .arg(img.dataSize)
-                             .arg(framePixels)
-                             .arg(ci.width)
-                             .arg(ci.height);
+                damage = shortPixels(img.dataSize, framePixels, ci.width, ci.height);
             }
             r.skip(img.dataSize);
             img.regionSize = r.u32();
@@ -493,11 +497,7 @@ private:
                              .arg(img.height)
                              .arg(limits_.maxImageSide);
             } else if (img.dataSize < pixels) {
-                damage = QStringLiteral("%1 bytes of pixels are short of the %2 of a %3x%4 image")
-                             .arg(img.dataSize)
-                             .arg(pixels)
-                             .arg(img.width)
-                             .arg(img.height);
+                damage = shortPixels(img.dataSize, pixels, img.width, img.height);
             } else if (out_.images.size() >= 0xFFFF || out_.images.size() >= limits_.maxImages) {
                 damage = QStringLiteral("more images than a mouth overlay can name");
             }

@@ -53,9 +53,10 @@ inline const Alarm& alarm(int number) {
     return alarms()[std::size_t(std::clamp(number, 1, int(alarms().size())) - 1)];
 }
 
-// The alarm whose message this character speaks.
+// The alarm whose message this character speaks (the last, when no other is).
 inline const Alarm& alarmSpokenBy(Who who) {
-    return who == alarms()[0].speaker ? alarms()[0] : alarms()[1];
+    return *std::find_if(alarms().begin(), alarms().end() - 1,
+                         [who](const Alarm& a) { return a.speaker == who; });
 }
 
 }  // namespace horalia::core
