@@ -17,3 +17,13 @@ private_display() {
     unset WAYLAND_DISPLAY
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
+
+# A PulseAudio server of the private home's own with a null sink as its default output, so that programs play
+# their sound at its real pace with no sound card; it goes with the display.
+private_sound() {
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --log-target=stderr \
+        -L module-native-protocol-unix -L "module-null-sink sink_name=private_null" 2>"$work/pulse.log" &
+    private_pids+=($!)
+    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    pactl set-default-sink private_null
+}

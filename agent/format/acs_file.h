@@ -104,7 +104,7 @@ private:
     QHash<QString, int> animationByName_;
     QHash<QString, int> stateByName_;
     QList<QRgb> colorTable_;
-    mutable QCache<int, QImage> imageCache_{8 * 1024};  // cost in KiB
+    mutable QCache<int, QImage> imageCache_{2 * 1024};  // cost in KiB
 };
 
 }  // namespace agent::format

@@ -1,6 +1,5 @@
 #include "agent/render/desktop_character.h"
 
-#include <QBitmap>
 #include <QLocale>
 #include <QMenu>
 #include <utility>
@@ -8,12 +7,13 @@
 #include "agent/format/user_language.h"
 #include "agent/render/command_menu.h"
 #include "agent/render/sound_effects.h"
+#include "agent/render/window_shape.h"
 
 namespace agent::render {
 
 namespace {
 
-constexpr int kShapeCacheEntries = 256;
+constexpr int kShapeCacheEntries = 64;
 // The speed espeak-ng reads at when a character states none, in words per minute.
 constexpr int kDefaultWordsPerMinute = 175;
 
@@ -41,7 +41,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
                                    std::unique_ptr<CharacterVoice> voice, SoundEffects* effects,
                                    RandomSource random)
     : file_(std::move(file)),
-      composer_(*file_, 4 * 1024),
+      composer_(*file_, 1024),
       player_(*file_, std::move(random)),
       window_(QSize(file_->info().width, file_->info().height)),
       voice_(std::move(voice)),
@@ -329,7 +329,7 @@ void DesktopCharacter::showFrame() {
         if (shapes_.size() >= kShapeCacheEntries) {
             shapes_.clear();
         }
-        found = shapes_.insert(key, QRegion(QBitmap::fromImage(picture.createAlphaMask())));
+        found = shapes_.insert(key, opaqueRegion(picture));
     }
     window_.setPicture(picture, *found);
 }

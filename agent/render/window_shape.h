@@ -2,6 +2,7 @@
 // reach the windows below.
 #pragma once
 
+#include <QImage>
 #include <QRegion>
 #include <QWidget>
 #include <QWindow>
@@ -16,11 +17,10 @@ namespace agent::render {
 //
 // An empty region would mean no shape at all, the whole window; a window with nothing to show keeps one
 // pixel.
-inline void shapeWindow(QWidget& window, const QRegion& shape) {
-    window.winId();
-    if (QWindow* handle = window.windowHandle()) {
-        handle->setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
-    }
-}
+void shapeWindow(QWidget& window, const QRegion& shape);
+
+// Where a picture is not clear (alpha above zero), as a region of rows merged into bands: what Qt's alpha
+// mask gives, worked out in one pass over the pixels instead of through a mask bitmap.
+QRegion opaqueRegion(const QImage& picture);
 
 }  // namespace agent::render

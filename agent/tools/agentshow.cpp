@@ -10,6 +10,8 @@
 //     --menu ITEMS      open the first character's pop-up menu for the picture: "Heading;Command;Command"
 //     --options FILE    a picture of the character options window
 //     --show-times N    measure Show to the first frame in the window, N times
+//     --statements N    the characters say N statements with gestures, and resident memory is printed
+//     --warm-up N       ... counting the growth from the Nth statement on (default 200)
 #include <sys/resource.h>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,6 +28,7 @@
 #include "agent/render/desktop_engine.h"
 #include "agent/render/options_window.h"
 #include "agent/result.h"
+#include "agentshow_soak.h"
 
 using agent::render::DesktopCharacter;
 using agent::render::DesktopControl;
@@ -92,6 +95,8 @@ struct Options {
     std::optional<QStringList> menu;
     std::optional<QString> optionsShot;
     int showTimes = 0;
+    int statements = 0;
+    int warmUp = 0;
 };
 
 // Exits on --help; nothing when the files are not one or two.
@@ -105,7 +110,9 @@ std::optional<Options> parseOptions(const QApplication& app) {
                        {"idle", "Seconds to measure idling and hidden.", "SECONDS", "0"},
                        {"menu", "Pop-up menu to open: heading;command;...", "ITEMS"},
                        {"options", "Picture of the options window.", "FILE"},
-                       {"show-times", "Times to measure Show.", "N", "0"}});
+                       {"show-times", "Times to measure Show.", "N", "0"},
+                       {"statements", "Statements to say, printing resident memory.", "N", "0"},
+                       {"warm-up", "Statements before memory growth counts.", "N", "200"}});
     parser.addPositionalArgument("files", "Character files.");
     parser.process(app);
     Options options;
@@ -128,6 +135,8 @@ std::optional<Options> parseOptions(const QApplication& app) {
         options.optionsShot = parser.value("options");
     }
     options.showTimes = parser.value("show-times").toInt();
+    options.statements = parser.value("statements").toInt();
+    options.warmUp = parser.value("warm-up").toInt();
     return options;
 }
 
@@ -270,7 +279,7 @@ agent::Status run(const Options& options, agent::render::DesktopEngine& engine, 
             cast[0]->addCommand({QStringLiteral("c%1").arg(i), (*options.menu)[i], {}, true, true});
         }
     }
-    if (!options.say.isEmpty() || options.shot || options.idleSeconds > 0) {
+    if (!options.say.isEmpty() || options.shot || options.idleSeconds > 0 || options.statements > 0) {
         for (DesktopCharacter* c : cast) {
             c->show();
         }
@@ -296,6 +305,9 @@ agent::Status run(const Options& options, agent::render::DesktopEngine& engine, 
     }
     if (options.idleSeconds > 0) {
         measureIdling(cast, options.idleSeconds);
+    }
+    if (options.statements > 0) {
+        return soak(cast, engine.options(), options.statements, options.warmUp);
     }
     return {};
 }

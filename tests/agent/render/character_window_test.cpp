@@ -1,8 +1,11 @@
 // The character's window on Qt's offscreen platform: what is left in its buffer when the picture changes, and
 // how it tells its own moves from the window system's.
 #include "agent/render/character_window.h"
+#include "agent/render/window_shape.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using agent::render::CharacterWindow;
@@ -47,6 +51,39 @@ QImage shown(CharacterWindow& window) {
     QCoreApplication::processEvents();
     window.repaint();
     return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// The shape worked out in one pass is the one Qt's alpha mask gives, for pictures whose rows repeat, differ,
+// hold several runs, touch the edges, and for a picture with nothing in it.
+TEST(WindowShape, OpaqueRegionIsWhatTheAlphaMaskGives) {
+    auto draw = [](const std::function<void(QPainter&)>& paint) {
+        QImage picture(64, 48, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        paint(p);
+        return picture;
+    };
+    const QImage pictures[] = {
+        draw([](QPainter&) {}),
+        draw([](QPainter& p) { p.fillRect(0, 0, 64, 48, Qt::red); }),
+        draw([](QPainter& p) { p.fillRect(5, 5, 10, 10, Qt::red); }),
+        draw([](QPainter& p) {
+            p.fillRect(0, 0, 3, 48, Qt::blue);
+            p.fillRect(10, 4, 8, 20, Qt::red);
+            p.fillRect(30, 10, 34, 5, Qt::green);
+        }),
+        draw([](QPainter& p) {
+            p.setBrush(Qt::black);
+            p.drawEllipse(4, 4, 50, 38);
+            p.fillRect(20, 20, 6, 6, Qt::transparent);
+        }),
+    };
+    for (const QImage& picture : pictures) {
+        const QRegion expected(QBitmap::fromImage(picture.createAlphaMask()));
+        const QRegion shape = agent::render::opaqueRegion(picture);
+        EXPECT_TRUE(shape.xored(expected).isEmpty()) << "picture " << (&picture - pictures) << " differs";
+        EXPECT_LE(shape.rectCount(), picture.height() * 4) << "rows alike share a band";
+    }
 }
 
 TEST(CharacterWindow, EachPictureReplacesTheWholeLastOne) {
