@@ -104,7 +104,9 @@ private:
     QHash<QString, int> animationByName_;
     QHash<QString, int> stateByName_;
     QList<QRgb> colorTable_;
-    mutable QCache<int, QImage> imageCache_{2 * 1024};  // cost in KiB
+    // Cost in KiB. An image decodes in about 16 us; the images of the frames in use are what is worth
+    // keeping.
+    mutable QCache<int, QImage> imageCache_{2 * 1024};
 };
 
 }  // namespace agent::format

@@ -14,8 +14,8 @@ namespace agent::format {
 
 class FrameComposer {
 public:
-    // Keeps composed frames up to `cacheKiB` kibibytes: a few hundred frames of a usual character, a few of a
-    // very large one.
+    // Keeps composed frames up to `cacheKiB` kibibytes (the default holds a few hundred frames of a usual
+    // character, for tools that compose a whole file; a window that shows one frame at a time keeps few).
     explicit FrameComposer(const AcsFile& file, int cacheKiB = 16 * 1024);
 
     // A Format_ARGB32_Premultiplied picture of info().width x info().height, clear where no image covers.

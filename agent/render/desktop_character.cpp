@@ -41,6 +41,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
                                    std::unique_ptr<CharacterVoice> voice, SoundEffects* effects,
                                    RandomSource random)
     : file_(std::move(file)),
+      // A frame composes in tens of microseconds: what is kept is the few frames an idling loop repeats.
       composer_(*file_, 1024),
       player_(*file_, std::move(random)),
       window_(QSize(file_->info().width, file_->info().height)),
