@@ -112,6 +112,8 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     newUser = &user;
     platform::LocalSocketChannel laterStarts;
     wiring::serveLaterStarts(laterStarts, frmClock.controller());
+    // The bus and the clock's timer can wait for the clock's first picture.
+    frmClock.whenDrawn([&timeChanges] { timeChanges.start(); });
     user.load();
     if (program.ending()) {
         return 0;

@@ -80,7 +80,8 @@ void ClockController::load() {
     view_.setTimeFormat(core::is24HourFormat(format));
     view_.setTimeText(core::displayText(platform_.clock.now().time(), format));
     tick_.start();
-    createTray();
+    // The tray icon is not part of the clock's first picture.
+    view_.whenDrawn([this] { createTray(); });
     loaded_ = true;
 }
 

@@ -165,9 +165,42 @@ void frm_clock::storePosition() {
         platform_.settings.write(keys::kData, keys::kFormY, core::numberText(static_cast<float>(g.top))));
 }
 
+void frm_clock::whenDrawn(std::function<void()> then) {
+    if (drawnRun_) {
+        then();
+        return;
+    }
+    whenDrawn_.push_back(std::move(then));
+    if (!drawnFallback_) {
+        drawnFallback_ = platform_.clock.createTimer();
+        drawnFallback_->start(1000, [this] { runWhenDrawn(); });
+    }
+}
+
+void frm_clock::runWhenDrawn() {
+    if (drawnRun_) {
+        return;
+    }
+    drawnRun_ = true;
+    if (drawnFallback_) {
+        drawnFallback_->stop();
+    }
+    const std::vector<std::function<void()>> waiting = std::move(whenDrawn_);
+    whenDrawn_.clear();
+    for (const auto& then : waiting) {
+        then();
+    }
+}
+
 bool frm_clock::eventFilter(QObject* watched, QEvent* event) {
     if (watched != lab_time_) {
         return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::Paint && !painted_) {
+        // Queued, so that it runs once this paint has been put on the screen.
+        painted_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { runWhenDrawn(); }, Qt::QueuedConnection);
     }
     switch (event->type()) {
         case QEvent::MouseButtonPress: {

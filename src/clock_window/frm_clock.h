@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "src/clock_window/clock_controller.h"
 
@@ -46,6 +47,7 @@ public:
     void setTimeFormat(bool twentyFourHour) override;
     void setColours(std::optional<qint32> fore, std::optional<qint32> back) override;
     void setSimpleMenus(bool simple) override;
+    void whenDrawn(std::function<void()> then) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +58,7 @@ private:
     void storePosition();
     // lab_time's font: timeFont_, at a smaller size when the text would not fit the label at its own.
     void fitTimeText();
+    void runWhenDrawn();
 
     platform::Platform& platform_;
     QLabel* lab_time_;
@@ -65,6 +68,12 @@ private:
     bool dragging_ = false;
     QPoint dragStartGlobal_;
     QPoint windowStart_;
+    // What waits for the first picture; run after the first paint of lab_time has reached the screen, or
+    // after a second where no paint comes (a window the desktop keeps covered is never exposed).
+    std::vector<std::function<void()>> whenDrawn_;
+    bool painted_ = false;
+    bool drawnRun_ = false;
+    std::unique_ptr<platform::Timer> drawnFallback_;
 };
 
 }  // namespace horalia::clock_window

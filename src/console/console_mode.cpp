@@ -206,6 +206,7 @@ int runConsole(const ConsoleOptions& options, QTextStream& out) {
     platform::EventLoopPause pause;
     platform::ProcessShell realShell;
     platform::LinuxTimeChanges timeChanges;
+    timeChanges.start();
     Session session(options, clock, pause, timeChanges, &realShell, out);
     std::unique_ptr<platform::Timer> stopTimer = clock.createTimer();
     if (options.forMs) {

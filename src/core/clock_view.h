@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace horalia::core {
@@ -34,6 +35,9 @@ public:
     virtual void setColours(std::optional<qint32> fore, std::optional<qint32> back) = 0;
     // Simple mode hides the menu items for changing characters, the party pack and the colours.
     virtual void setSimpleMenus(bool simple) = 0;
+    // Runs then once the window has first been drawn, so that what the start-up can leave till later does
+    // not hold up the clock's first picture; at once where nothing is drawn.
+    virtual void whenDrawn(std::function<void()> then) { then(); }
 };
 
 }  // namespace horalia::core

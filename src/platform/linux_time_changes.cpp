@@ -11,17 +11,22 @@
 
 namespace horalia::platform {
 
-LinuxTimeChanges::LinuxTimeChanges()
-    : LinuxTimeChanges(QDBusConnection::systemBus(), QStringLiteral("/etc/localtime")) {}
+LinuxTimeChanges::LinuxTimeChanges() : zoneFile_(QStringLiteral("/etc/localtime")) {}
 
 LinuxTimeChanges::LinuxTimeChanges(const QDBusConnection& bus, const QString& zoneFile)
-    : zoneFile_(zoneFile) {
-    QDBusConnection connection = bus;
-    watchesSleep_ = connection.isConnected() &&
-                    connection.connect(QStringLiteral("org.freedesktop.login1"),
-                                       QStringLiteral("/org/freedesktop/login1"),
-                                       QStringLiteral("org.freedesktop.login1.Manager"),
-                                       QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+    : bus_(bus), zoneFile_(zoneFile) {}
+
+void LinuxTimeChanges::start() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    QDBusConnection bus = bus_ ? *bus_ : QDBusConnection::systemBus();
+    watchesSleep_ =
+        bus.isConnected() &&
+        bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                    QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+                    SLOT(prepareForSleep(bool)));
     watchClock();
     // The zone file is replaced, not written (timedatectl makes a new link), and a watch on the file itself
     // would follow the old one: the folder is watched, and only a zone that differs counts.

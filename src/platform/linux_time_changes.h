@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>
+#include <optional>
 
 #include "src/platform/time_changes.h"
 
@@ -23,6 +24,10 @@ public:
     // Another bus (a test's session bus) and another zone file.
     LinuxTimeChanges(const QDBusConnection& bus, const QString& zoneFile);
     ~LinuxTimeChanges() override;
+
+    // Begins watching (once; again does nothing). Apart from the constructor, so that a program can connect
+    // to the bus after it has put up its window.
+    void start();
 
     void setHandler(std::function<void(TimeChange)> handler) override;
 
@@ -41,6 +46,8 @@ private:
     void notify(TimeChange change);
 
     std::function<void(TimeChange)> handler_;
+    std::optional<QDBusConnection> bus_;  // the system bus when none is given
+    bool started_ = false;
     bool watchesSleep_ = false;
     int clockFd_ = -1;
     std::unique_ptr<QSocketNotifier> clockNotifier_;

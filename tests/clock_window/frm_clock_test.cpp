@@ -28,6 +28,8 @@ protected:
         window->load();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // The tray waits for the clock's first picture.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->controller().tray() != nullptr; }));
     }
     QAction* item(const char* name) const { return window->mnu_settings()->findChild<QAction*>(name); }
 
@@ -170,6 +172,38 @@ TEST_F(ClockWindow, EveryItemWorks) {
     item("mnu_exit")->trigger();
     EXPECT_EQ(fake.program.ends, 1);
     EXPECT_EQ(tray.count(horalia::tray::NotifyMessage::Delete), 1);
+}
+
+// What the start-up leaves till the clock has been drawn: nothing of it before, all of it once, in the order
+// asked; a clock that is never drawn (a desktop that keeps it covered) gets it a second later.
+TEST_F(ClockWindow, WhatWaitsForTheFirstPictureRunsOnceAfterIt) {
+    for (const bool shown : {true, false}) {
+        SCOPED_TRACE(shown ? "shown" : "never drawn");
+        RecordingTrayBackend trayHere;
+        frm_clock clock(fake.platform, windows, trayHere, 7);
+        QStringList ran;
+        clock.whenDrawn([&] { ran << "first"; });
+        clock.load();
+        clock.whenDrawn([&] { ran << "second"; });
+        EXPECT_TRUE(ran.isEmpty());
+        EXPECT_EQ(clock.controller().tray(), nullptr);
+        if (shown) {
+            clock.show();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !ran.isEmpty(); }));
+        } else {
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(ran.isEmpty());
+            fake.clock.advanceBy(1000);
+        }
+        EXPECT_EQ(ran, (QStringList{"first", "second"}));
+        EXPECT_NE(clock.controller().tray(), nullptr);
+        EXPECT_EQ(trayHere.count(horalia::tray::NotifyMessage::Add), 1);
+        // Later askers are answered at once; the fallback does not run anything twice.
+        clock.whenDrawn([&] { ran << "later"; });
+        fake.clock.advanceBy(2000);
+        EXPECT_EQ(ran, (QStringList{"first", "second", "later"}));
+        clock.hide();
+    }
 }
 
 TEST_F(ClockWindow, TheTrayIsFilledAtStartUpAndAnswersItsClicks) {

@@ -58,6 +58,7 @@ TEST(LinuxTimeChanges, AWakeFromLogindIsReportedAndGoingToSleepIsNot) {
     ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
     QTemporaryDir dir;
     LinuxTimeChanges changes(bus, dir.filePath(QStringLiteral("localtime")));
+    changes.start();
     ASSERT_TRUE(changes.watchesSleep());
     QList<TimeChange> seen;
     changes.setHandler([&](TimeChange change) { seen << change; });
@@ -81,6 +82,7 @@ TEST(LinuxTimeChanges, ANewZoneFileIsReportedAndOtherFilesInItsFolderAreNot) {
     ASSERT_TRUE(writeFile(zone, "TZif Europe/London"));
     // No bus at all: the zone and the clock are still watched.
     LinuxTimeChanges changes(QDBusConnection(QStringLiteral("none")), zone);
+    changes.start();
     EXPECT_FALSE(changes.watchesSleep());
     EXPECT_TRUE(changes.watchesClock());
     QList<TimeChange> seen;
