@@ -1,13 +1,17 @@
 #include "agent/ini/ini_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QSysInfo>
 
 namespace agent::ini {
 
@@ -15,14 +19,34 @@ namespace {
 
 constexpr int kLockTimeoutMs = 5000;
 
-// A writer killed between making its lock file and writing its process id into it leaves a lock that names
-// no process, which QLockFile would only take as stale after its stale time. One that has stayed so for a
-// while is taken over.
-bool takeOverEmptyLock(QLockFile& lock) {
+// Whether a lock names no process of this machine that is running: its writer was killed, or killed before
+// it could write its process id into it.
+bool namesNoLiveProcess(const QLockFile& lock) {
     qint64 pid = 0;
     QString host;
     QString app;
-    return !lock.getLockInfo(&pid, &host, &app) && lock.removeStaleLockFile();
+    if (!lock.getLockInfo(&pid, &host, &app)) {
+        return true;
+    }
+    return host == QSysInfo::machineHostName() && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+           errno == ESRCH;
+}
+
+// QLockFile takes a lock of a writer that was killed as stale, but not one killed between making its lock
+// file and writing its process id into it (that waits for the stale time), and not while a second lock it
+// makes beside the first to serialise that removal (".rmlock") was left the same way. A lock that has stayed
+// so for a while, and such a removal lock, are taken over.
+bool takeOverDeadLock(QLockFile& lock, const QString& lockPath) {
+    bool tookOver = false;
+    const QString removalPath = lockPath + QStringLiteral(".rmlock");
+    if (QFile::exists(removalPath)) {
+        QLockFile removal(removalPath);
+        tookOver = namesNoLiveProcess(removal) && removal.removeStaleLockFile();
+    }
+    if (namesNoLiveProcess(lock)) {
+        tookOver = lock.removeStaleLockFile() || tookOver;
+    }
+    return tookOver;
 }
 
 // The rename that replaced the file is durable only once the folder holding it is on disk too.
@@ -68,9 +92,11 @@ Status IniFile::update(const std::function<void(IniDocument&)>& change) {
     }
     // Another process may be writing another key: read, change and replace under one lock, or one of the
     // two changes would be lost.
-    QLockFile lock(path_ + QStringLiteral(".lock"));
+    const QString lockPath = path_ + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
     lock.setStaleLockTime(30000);
-    if (!lock.tryLock(kLockTimeoutMs) && !(takeOverEmptyLock(lock) && lock.tryLock(kLockTimeoutMs))) {
+    if (!lock.tryLock(kLockTimeoutMs) &&
+        !(takeOverDeadLock(lock, lockPath) && lock.tryLock(kLockTimeoutMs))) {
         return fail(QStringLiteral("%1 is locked by another process").arg(path_));
     }
     Result<IniDocument> doc = load();
