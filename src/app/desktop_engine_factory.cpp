@@ -1,5 +1,6 @@
 #include "src/app/desktop_engine_factory.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "src/platform/ini_settings_store.h"
@@ -8,10 +9,12 @@
 namespace horalia::app {
 
 DesktopEngineFactory::DesktopEngineFactory()
-    : engine_(agent::render::DesktopEngine::create(
-          platform::characterFolder(),
-          QFileInfo(platform::IniSettingsStore::defaultFilePath()).absolutePath() +
-              QStringLiteral("/engine.ini"))) {}
+    : engine_(std::make_shared<agent::DeferredEngine>([] {
+          return agent::loadDesktopEngine(
+              QCoreApplication::applicationDirPath(), platform::characterFolder(),
+              QFileInfo(platform::IniSettingsStore::defaultFilePath()).absolutePath() +
+                  QStringLiteral("/engine.ini"));
+      })) {}
 
 std::unique_ptr<agent::Control> DesktopEngineFactory::create(const QString&) {
     return engine_->makeControl();

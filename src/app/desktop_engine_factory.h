@@ -1,10 +1,11 @@
 // The desktop engine for the clock's two controls: characters in windows of their own, from the character
-// folder, with the engine's options kept beside the program's settings.
+// folder, with the engine's options kept beside the program's settings. The engine is a module beside the
+// program, loaded when the first character is, so the clock's window is up before the engine's libraries.
 #pragma once
 
 #include <memory>
 
-#include "agent/render/desktop_engine.h"
+#include "agent/deferred_engine.h"
 #include "src/platform/engine_factory.h"
 
 namespace horalia::app {
@@ -15,7 +16,7 @@ public:
     std::unique_ptr<agent::Control> create(const QString& controlName) override;
 
 private:
-    std::shared_ptr<agent::render::DesktopEngine> engine_;
+    std::shared_ptr<agent::DeferredEngine> engine_;
 };
 
 }  // namespace horalia::app

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibrary>
 #include <QTextStream>
 #include <cstdio>
 #include <cstring>
@@ -114,5 +115,14 @@ int main(int argc, char** argv) {
                                   .arg(parser.value(span)));
         }
     }
-    return horalia::console::runConsole(options, out);
+    // The console mode is a module beside the program, so that the desktop clock starts without its
+    // libraries.
+    QLibrary module(QCoreApplication::applicationDirPath() + u'/' +
+                    QLatin1String(horalia::console::kConsoleModule));
+    auto run =
+        reinterpret_cast<horalia::console::RunConsole>(module.resolve(horalia::console::kConsoleSymbol));
+    if (run == nullptr) {
+        return usageError(QStringLiteral("the console mode cannot be loaded: %1").arg(module.errorString()));
+    }
+    return run(options, out);
 }

@@ -20,4 +20,10 @@ struct ConsoleOptions {
 
 int runConsole(const ConsoleOptions& options, QTextStream& out);
 
+// The console mode as a module beside the program (it brings the console engine's speech and recognition
+// libraries, which the desktop clock loads only with its first character), and what it exports.
+using RunConsole = int (*)(const ConsoleOptions& options, QTextStream& out);
+inline constexpr char kConsoleModule[] = "horalia_console_mode";
+inline constexpr char kConsoleSymbol[] = "horaliaRunConsole";
+
 }  // namespace horalia::console

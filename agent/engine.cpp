@@ -1,0 +1,7 @@
+#include "agent/engine.h"
+
+namespace agent {
+
+Engine::~Engine() = default;
+
+}  // namespace agent
