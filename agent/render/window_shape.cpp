@@ -22,16 +22,18 @@ QRegion opaqueRegion(const QImage& picture) {
     QList<QRect> rects;
     QList<QRect> row;
     qsizetype bandStart = 0;  // where the previous row's band begins in `rects`
-    for (int y = 0; y < argb.height(); ++y) {
+    const int width = argb.width();
+    const int height = argb.height();
+    for (int y = 0; y < height; ++y) {
         row.clear();
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width();) {
+        for (int x = 0; x < width;) {
             if (qAlpha(line[x]) == 0) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < argb.width() && qAlpha(line[x]) != 0) {
+            while (x < width && qAlpha(line[x]) != 0) {
                 ++x;
             }
             row.append(QRect(start, y, x - start, 1));
