@@ -112,8 +112,12 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     newUser = &user;
     platform::LocalSocketChannel laterStarts;
     wiring::serveLaterStarts(laterStarts, frmClock.controller());
-    // The bus and the clock's timer can wait for the clock's first picture.
-    frmClock.whenDrawn([&timeChanges] { timeChanges.start(); });
+    // The bus and the clock's timer can wait for the clock's first picture; so can the engine, which is then
+    // ready before the characters are set up.
+    frmClock.whenDrawn([&timeChanges, &engines] {
+        timeChanges.start();
+        engines.prepare();
+    });
     user.load();
     if (program.ending()) {
         return 0;

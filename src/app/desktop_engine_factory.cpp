@@ -16,6 +16,10 @@ DesktopEngineFactory::DesktopEngineFactory()
                   QStringLiteral("/engine.ini"));
       })) {}
 
+void DesktopEngineFactory::prepare() {
+    (void)engine_->engine();
+}
+
 std::unique_ptr<agent::Control> DesktopEngineFactory::create(const QString&) {
     return engine_->makeControl();
 }

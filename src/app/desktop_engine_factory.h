@@ -14,6 +14,9 @@ class DesktopEngineFactory final : public platform::EngineFactory {
 public:
     DesktopEngineFactory();
     std::unique_ptr<agent::Control> create(const QString& controlName) override;
+    // Loads the engine now rather than with the first character (a failure waits to be told by the first
+    // load).
+    void prepare();
 
 private:
     std::shared_ptr<agent::DeferredEngine> engine_;
