@@ -11,8 +11,6 @@ namespace {
 class DeferredControl final : public Control {
 public:
     explicit DeferredControl(std::shared_ptr<DeferredEngine> engine) : engine_(std::move(engine)) {}
-    // The engine's control goes before the engine it may hold.
-    ~DeferredControl() override { real_.reset(); }
 
     Status load(const QString& id, const QString& fileName) override {
         Result<Control*> control = real();
@@ -48,7 +46,7 @@ private:
     }
 
     std::shared_ptr<DeferredEngine> engine_;
-    std::unique_ptr<Control> real_;
+    std::unique_ptr<Control> real_;  // after engine_: goes before the engine it may hold
 };
 
 }  // namespace
