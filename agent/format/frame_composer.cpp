@@ -1,20 +1,39 @@
 // Frame composition by hand over scan lines: the images are 8-bit and the transparent index is a colour
-// key, which QPainter cannot apply without first converting each image.
+// key, which QPainter cannot apply without first converting each image. Frames stay 8-bit until drawn.
 #include "agent/format/frame_composer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace agent::format {
 
 FrameComposer::FrameComposer(const AcsFile& file, int cacheKiB) : file_(file), cache_(cacheKiB) {
     const QList<QRgb>& palette = file.info().palette;
+    colorTable_.resize(256);
     for (int i = 0; i < 256; ++i) {
-        colors_[i] = i < palette.size() ? (palette[i] | 0xFF000000u) : 0xFF000000u;
-        colorsOrClear_[i] = i == file.info().transparentIndex ? 0u : colors_[i];
+        colorTable_[i] = i == file.info().transparentIndex ? 0u
+                         : i < palette.size()              ? (palette[i] | 0xFF000000u)
+                                                           : 0xFF000000u;
     }
 }
 
 Result<QImage> FrameComposer::compose(int animation, int frame, int mouth) {
+    Result<QImage> indexed = composeIndexed(animation, frame, mouth);
+    if (!indexed) {
+        return indexed;
+    }
+    return indexed->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
+    Result<QImage> indexed = composeIndexed(frame, mouth);
+    if (!indexed) {
+        return indexed;
+    }
+    return indexed->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+Result<QImage> FrameComposer::composeIndexed(int animation, int frame, int mouth) {
     const QList<Animation>& animations = file_.animations();
     if (animation < 0 || animation >= animations.size() || frame < 0 ||
         frame >= animations[animation].frames.size()) {
@@ -25,20 +44,21 @@ Result<QImage> FrameComposer::compose(int animation, int frame, int mouth) {
     if (const QImage* cached = cache_.object(key)) {
         return *cached;
     }
-    Result<QImage> out = compose(animations[animation].frames[frame], mouth);
+    Result<QImage> out = composeIndexed(animations[animation].frames[frame], mouth);
     if (out) {
         cache_.insert(key, new QImage(*out), int(std::max<qsizetype>(1, out->sizeInBytes() / 1024)));
     }
     return out;
 }
 
-Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
+Result<QImage> FrameComposer::composeIndexed(const Frame& frame, int mouth) const {
     const CharacterInfo& info = file_.info();
-    QImage out(info.width, info.height, QImage::Format_ARGB32_Premultiplied);
+    QImage out(info.width, info.height, QImage::Format_Indexed8);
     if (out.isNull()) {
         return fail(QStringLiteral("out of memory for a %1x%2 frame").arg(info.width).arg(info.height));
     }
-    out.fill(Qt::transparent);
+    out.setColorTable(colorTable_);
+    out.fill(uint(info.transparentIndex));
 
     const MouthOverlay* overlay = nullptr;
     if (mouth >= 0) {
@@ -103,19 +123,20 @@ Status FrameComposer::draw(QImage& target, int image, int x, int y, bool onClear
     const int x1 = std::min(target.width(), x + src.width());
     const int y0 = std::max(0, y);
     const int y1 = std::min(target.height(), y + src.height());
+    if (x1 <= x0) {
+        return {};
+    }
     for (int ty = y0; ty < y1; ++ty) {
         const uchar* s = src.constScanLine(ty - y) + (x0 - x);
-        auto* d = reinterpret_cast<QRgb*>(target.scanLine(ty));
+        uchar* d = target.scanLine(ty) + x0;
         if (onClear) {
-            // The bottom layer of a frame: no test per pixel, as writing clear over clear changes nothing.
-            for (int tx = x0; tx < x1; ++tx, ++s) {
-                d[tx] = colorsOrClear_[*s];
-            }
+            // The bottom layer of a frame: copied whole, as the transparent index over clear changes nothing.
+            std::memcpy(d, s, size_t(x1 - x0));
             continue;
         }
-        for (int tx = x0; tx < x1; ++tx, ++s) {
+        for (int n = x1 - x0; n > 0; --n, ++s, ++d) {
             if (*s != transparent) {
-                d[tx] = colors_[*s];
+                *d = *s;
             }
         }
     }

@@ -1,6 +1,7 @@
 // Draws a frame of a character: its images from last to first, then the mouth overlay when one is asked
-// for, into a picture of the character's size. Recently composed frames are kept, as an animation shows the
-// same few frames over and over.
+// for, into a picture of the character's size. Frames are drawn as the images are, in 8-bit colour indices
+// with the character's palette, which takes a quarter of the memory of a 32-bit picture: recently drawn
+// frames are kept so, as an animation shows the same few frames over and over.
 #pragma once
 
 #include "agent/format/acs_file.h"
@@ -14,8 +15,8 @@ namespace agent::format {
 
 class FrameComposer {
 public:
-    // Keeps composed frames up to `cacheKiB` kibibytes (the default holds a few hundred frames of a usual
-    // character, for tools that compose a whole file; a window that shows one frame at a time keeps few).
+    // Keeps drawn frames up to `cacheKiB` kibibytes (the default holds about a thousand frames of a usual
+    // character, for tools that draw a whole file; a window that shows one frame at a time keeps fewer).
     explicit FrameComposer(const AcsFile& file, int cacheKiB = 16 * 1024);
 
     // A Format_ARGB32_Premultiplied picture of info().width x info().height, clear where no image covers.
@@ -23,6 +24,10 @@ public:
     // the plain frame. Fails when an index is out of range or an image is damaged.
     Result<QImage> compose(int animation, int frame, int mouth = -1);
     Result<QImage> compose(const Frame& frame, int mouth = -1) const;
+    // The same frame as a Format_Indexed8 picture whose colour table is the palette, with the transparent
+    // index clear: what a window keeps and draws from.
+    Result<QImage> composeIndexed(int animation, int frame, int mouth = -1);
+    Result<QImage> composeIndexed(const Frame& frame, int mouth = -1) const;
 
     void clearCache() { cache_.clear(); }
 
@@ -30,12 +35,11 @@ public:
     static constexpr int kMaxLayers = 32;
 
 private:
-    // `onClear`: nothing is drawn in the target yet, so the transparent index may simply write clear.
+    // `onClear`: nothing is drawn in the target yet, so the transparent index may simply be copied.
     Status draw(QImage& target, int image, int x, int y, bool onClear) const;
 
     const AcsFile& file_;
-    QRgb colors_[256];
-    QRgb colorsOrClear_[256];  // colors_ with the transparent index clear
+    QList<QRgb> colorTable_;  // the palette, opaque, with the transparent index clear
     QCache<quint64, QImage> cache_;
 };
 

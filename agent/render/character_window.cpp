@@ -3,9 +3,13 @@
 #include "agent/render/window_shape.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPainter>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace agent::render {
 
@@ -75,17 +79,83 @@ void CharacterWindow::setPicture(const QImage& picture, const QRegion& shape) {
         shape_ = shape;
         shapeWindow(*this, shape_);
     }
-    update();
+    if (!present()) {
+        update();
+    }
 }
 
-void CharacterWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+bool CharacterWindow::present() {
+    // An idling character changes its picture a few times a second for as long as the session runs: the
+    // picture goes straight into the window's buffer and out, without a paint event, the repaint manager's
+    // regions and a second clearing of the buffer. Exposures and a window not on screen yet take the usual
+    // way.
+    QWindow* handle = windowHandle();
+    QBackingStore* store = backingStore();
+    if (handle == nullptr || store == nullptr || !handle->isExposed() || store->size() != size() ||
+        picture_.size() != size()) {
+        return false;
+    }
+    const QRect all = rect();
+    store->beginPaint(all);
+    QPaintDevice* device = store->paintDevice();
+    if (device == nullptr) {
+        store->endPaint();
+        return false;
+    }
+    draw(*device);
+    store->endPaint();
+    store->flush(all, handle);
+    emit painted();
+    return true;
+}
+
+namespace {
+
+// Writes an 8-bit picture into a 32-bit buffer of its size through its colour table. The character's
+// frames are kept 8-bit; this is what QPainter would do, without making a 32-bit copy of the picture first.
+// A buffer without alpha (a window system without translucent windows) takes clear as black, as QPainter's
+// does.
+bool copyIndexed(const QImage& picture, QImage& target) {
+    const bool alpha = target.format() == QImage::Format_ARGB32_Premultiplied;
+    if (picture.format() != QImage::Format_Indexed8 || (!alpha && target.format() != QImage::Format_RGB32) ||
+        target.size() != picture.size() || target.devicePixelRatio() != 1.0) {
+        return false;
+    }
+    QRgb colors[256];
+    std::fill(std::begin(colors), std::end(colors), alpha ? 0u : 0xFF000000u);
+    const QList<QRgb> table = picture.colorTable();
+    for (qsizetype i = 0; i < std::min<qsizetype>(256, table.size()); ++i) {
+        colors[i] = alpha ? qPremultiply(table[i]) : (qPremultiply(table[i]) | 0xFF000000u);
+    }
+    const int width = picture.width();
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar* s = picture.constScanLine(y);
+        auto* d = reinterpret_cast<QRgb*>(target.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            d[x] = colors[s[x]];
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void CharacterWindow::draw(QPaintDevice& device) const {
+    if (device.devType() == QInternal::Image && copyIndexed(picture_, static_cast<QImage&>(device))) {
+        return;
+    }
+    QPainter p(&device);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
+    if (picture_.size() != size()) {
+        p.fillRect(rect(), Qt::transparent);
+    }
     if (!picture_.isNull()) {
         p.drawImage(0, 0, picture_);
     }
-    p.end();
+}
+
+void CharacterWindow::paintEvent(QPaintEvent*) {
+    draw(*this);
     emit painted();
 }
 

@@ -54,6 +54,10 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    // Draws the picture into the window's buffer and shows it at once; false when the window cannot take it
+    // so (not exposed yet, or its buffer not made), and a paint event must.
+    bool present();
+    void draw(QPaintDevice& device) const;
     // The window system's place for the window is the one it has now.
     void takePlace(QPoint topLeft);
 

@@ -41,7 +41,8 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
                                    std::unique_ptr<CharacterVoice> voice, SoundEffects* effects,
                                    RandomSource random)
     : file_(std::move(file)),
-      // A frame composes in tens of microseconds: what is kept is the few frames an idling loop repeats.
+      // A frame composes in tens of microseconds; what is kept is the frames the idling animations repeat
+      // (64 of a 128x128 character).
       composer_(*file_, 1024),
       player_(*file_, std::move(random)),
       window_(QSize(file_->info().width, file_->info().height)),
@@ -319,7 +320,8 @@ void DesktopCharacter::showFrame() {
     if (key == shownKey_) {
         return;
     }
-    QImage picture = anim >= 0 && frame >= 0 ? composer_.compose(anim, frame, mouth).valueOr({}) : QImage();
+    QImage picture =
+        anim >= 0 && frame >= 0 ? composer_.composeIndexed(anim, frame, mouth).valueOr({}) : QImage();
     if (picture.isNull()) {
         picture = QImage(width(), height(), QImage::Format_ARGB32_Premultiplied);
         picture.fill(Qt::transparent);

@@ -13,6 +13,8 @@ namespace {
 
 // While a character travels its window moves every step; about 60 steps a second look smooth.
 constexpr int kMoveStepMs = 16;
+// Frames of different characters due this close together are drawn in one wake-up.
+constexpr qint64 kTogetherMs = 30;
 
 }  // namespace
 
@@ -114,13 +116,12 @@ void DesktopControl::catchUp() {
 }
 
 void DesktopControl::schedule() {
-    qint64 wait = -1;
+    QList<qint64> waits;
+    waits.reserve(characters_.size());
     for (const auto& c : std::as_const(characters_)) {
-        const qint64 t = c->msUntilNextEvent();
-        if (t >= 0) {
-            wait = wait < 0 ? t : std::min(wait, t);
-        }
+        waits.append(c->msUntilNextEvent());
     }
+    qint64 wait = sharedWait(waits, kTogetherMs);
     if (wait < 0) {
         timer_->stop();
         return;

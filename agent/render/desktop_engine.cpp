@@ -38,6 +38,9 @@ std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
         voiceInput_ = std::make_shared<VoiceInput>(std::move(setup));
     }
     env.voiceInput = voiceInput_;
+    if (seed_) {
+        env.random = [next = *seed_]() mutable { return seededRandom(next++); };
+    }
     env.makeVoice = [self]() -> std::unique_ptr<CharacterVoice> {
         return std::make_unique<SpeakerVoice>(*self->thread_, std::make_unique<speech::SinkOutput>(),
                                               self->time_.clock());

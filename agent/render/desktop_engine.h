@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "agent/render/desktop_control.h"
 #include "agent/render/voice_input.h"
@@ -30,6 +32,9 @@ public:
     // What spoken commands are recognized with; made on the first attempt to listen. Set before the first
     // control is made. The default listens through the microphone.
     void setListenerFactory(ListenerFactory makeListener) { makeListener_ = std::move(makeListener); }
+    // Characters of controls made from now on choose their branches and idle animations from this seed (the
+    // n-th character loaded from seed + n), so that a measurement sees the same animations each run.
+    void setRandomSeed(std::uint32_t seed) { seed_ = seed; }
 
 private:
     DesktopEngine(QString characterFolder, QString optionsPath);
@@ -42,6 +47,7 @@ private:
     std::shared_ptr<SoundEffects> effects_;
     ListenerFactory makeListener_;
     std::shared_ptr<VoiceInput> voiceInput_;  // made with the first control: it needs the application
+    std::optional<std::uint32_t> seed_;
 };
 
 }  // namespace agent::render

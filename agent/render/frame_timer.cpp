@@ -23,6 +23,25 @@ private:
 
 }  // namespace
 
+qint64 sharedWait(const QList<qint64>& waits, qint64 togetherMs) {
+    qint64 earliest = -1;
+    for (const qint64 w : waits) {
+        if (w >= 0 && (earliest < 0 || w < earliest)) {
+            earliest = w;
+        }
+    }
+    if (earliest <= 0) {
+        return earliest;
+    }
+    qint64 wait = earliest;
+    for (const qint64 w : waits) {
+        if (w > wait && w <= earliest + togetherMs) {
+            wait = w;
+        }
+    }
+    return wait;
+}
+
 std::unique_ptr<FrameTimer> QtEngineTime::makeTimer() {
     return std::make_unique<QtFrameTimer>();
 }

@@ -3,6 +3,8 @@
 // time on by hand, so they run the same scheduling the desktop does and never sleep.
 #pragma once
 
+#include <QList>
+
 #include <functional>
 #include <memory>
 
@@ -29,6 +31,13 @@ protected:
 private:
     std::function<void()> due_;
 };
+
+// How long the engine may sleep, given how long until each character's picture (or anything else) next
+// changes: until the earliest, stretched to take in any other change due within `togetherMs` after it, so
+// that characters whose frames fall close together are drawn in one wake-up rather than two. A frame that
+// much late is not seen, and each wake-up costs a standing character more than drawing its frame. Something
+// due at once is not put off. -1 when nothing is due.
+qint64 sharedWait(const QList<qint64>& waits, qint64 togetherMs);
 
 class EngineTime {
 public:

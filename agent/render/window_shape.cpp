@@ -3,6 +3,8 @@
 #include <QList>
 #include <QRect>
 
+#include <algorithm>
+
 namespace agent::render {
 
 void shapeWindow(QWidget& window, const QRegion& shape) {
@@ -12,28 +14,27 @@ void shapeWindow(QWidget& window, const QRegion& shape) {
     }
 }
 
-QRegion opaqueRegion(const QImage& picture) {
-    const QImage argb =
-        picture.format() == QImage::Format_ARGB32_Premultiplied || picture.format() == QImage::Format_ARGB32
-            ? picture
-            : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    // Each row's opaque runs; a row whose runs are the previous row's makes that band one taller, so the
-    // rectangles come out in the banded order QRegion::setRects wants.
+namespace {
+
+// The opaque runs of each row, as told by `opaque(line, x)`; a row whose runs are the previous row's makes
+// that band one taller, so the rectangles come out in the banded order QRegion::setRects wants.
+template <typename Opaque>
+QRegion opaqueRows(const QImage& picture, Opaque opaque) {
     QList<QRect> rects;
     QList<QRect> row;
     qsizetype bandStart = 0;  // where the previous row's band begins in `rects`
-    const int width = argb.width();
-    const int height = argb.height();
+    const int width = picture.width();
+    const int height = picture.height();
     for (int y = 0; y < height; ++y) {
         row.clear();
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        const uchar* line = picture.constScanLine(y);
         for (int x = 0; x < width;) {
-            if (qAlpha(line[x]) == 0) {
+            if (!opaque(line, x)) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < width && qAlpha(line[x]) != 0) {
+            while (x < width && opaque(line, x)) {
                 ++x;
             }
             row.append(QRect(start, y, x - start, 1));
@@ -56,6 +57,25 @@ QRegion opaqueRegion(const QImage& picture) {
     QRegion region;
     region.setRects(rects.constData(), int(rects.size()));
     return region;
+}
+
+}  // namespace
+
+QRegion opaqueRegion(const QImage& picture) {
+    if (picture.format() == QImage::Format_Indexed8) {
+        bool opaque[256] = {};
+        const QList<QRgb> colors = picture.colorTable();
+        for (qsizetype i = 0; i < std::min<qsizetype>(256, colors.size()); ++i) {
+            opaque[i] = qAlpha(colors[i]) != 0;
+        }
+        return opaqueRows(picture, [&opaque](const uchar* line, int x) { return opaque[line[x]]; });
+    }
+    const QImage argb =
+        picture.format() == QImage::Format_ARGB32_Premultiplied || picture.format() == QImage::Format_ARGB32
+            ? picture
+            : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return opaqueRows(
+        argb, [](const uchar* line, int x) { return qAlpha(reinterpret_cast<const QRgb*>(line)[x]) != 0; });
 }
 
 }  // namespace agent::render

@@ -20,6 +20,25 @@ using agent::render::CharacterWindow;
 
 namespace {
 
+// The same picture in 8-bit colour indices, as the character's frames are kept (at most 256 colours).
+QImage indexed(const QImage& picture) {
+    QImage out(picture.size(), QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb colour = picture.pixel(x, y);
+            qsizetype index = table.indexOf(colour);
+            if (index < 0) {
+                index = table.size();
+                table.append(colour);
+            }
+            out.scanLine(y)[x] = uchar(index);
+        }
+    }
+    out.setColorTable(table);
+    return out;
+}
+
 // A picture of the window's size with one opaque rectangle, and the shape that goes with it.
 struct Frame {
     QImage picture;
@@ -46,10 +65,13 @@ std::unique_ptr<CharacterWindow> shownAt(QSize size, QPoint topLeft) {
     return window;
 }
 
-// What the window's buffer holds, as the platform would put it on the screen, whatever the window's shape.
-QImage shown(CharacterWindow& window) {
-    QCoreApplication::processEvents();
-    window.repaint();
+// What the window's buffer holds, as the platform would put it on the screen, whatever the window's shape:
+// as the last picture left it, or after the window has painted itself again (as on an exposure).
+QImage shown(CharacterWindow& window, bool repainted = true) {
+    if (repainted) {
+        QCoreApplication::processEvents();
+        window.repaint();
+    }
     return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -80,37 +102,54 @@ TEST(WindowShape, OpaqueRegionIsWhatTheAlphaMaskGives) {
     };
     for (const QImage& picture : pictures) {
         const QRegion expected(QBitmap::fromImage(picture.createAlphaMask()));
-        const QRegion shape = agent::render::opaqueRegion(picture);
-        EXPECT_TRUE(shape.xored(expected).isEmpty()) << "picture " << (&picture - pictures) << " differs";
-        EXPECT_LE(shape.rectCount(), picture.height() * 4) << "rows alike share a band";
+        for (const QImage& kept : {picture, indexed(picture)}) {
+            const QRegion shape = agent::render::opaqueRegion(kept);
+            EXPECT_TRUE(shape.xored(expected).isEmpty())
+                << "picture " << (&picture - pictures) << " differs in format " << kept.format();
+            EXPECT_LE(shape.rectCount(), picture.height() * 4) << "rows alike share a band";
+        }
     }
 }
 
 TEST(CharacterWindow, EachPictureReplacesTheWholeLastOne) {
-    const QSize size(40, 30);
-    const auto held = shownAt(size, QPoint(50, 60));
-    CharacterWindow& window = *held;
+    for (const bool repainted : {false, true}) {
+        for (const bool eightBit : {false, true}) {
+            SCOPED_TRACE(repainted ? "painted again" : "as given");
+            SCOPED_TRACE(eightBit ? "8-bit pictures" : "32-bit pictures");
+            const auto kept = [eightBit](const QImage& picture) {
+                return eightBit ? indexed(picture) : picture;
+            };
+            const QSize size(40, 30);
+            const auto held = shownAt(size, QPoint(50, 60));
+            CharacterWindow& window = *held;
+            QSignalSpy painted(&window, &CharacterWindow::painted);
 
-    // A big frame, then one that covers a corner only: an arm that was, then was not.
-    const Frame big = frame(size, QRect(0, 0, 40, 30), Qt::red);
-    const Frame corner = frame(size, QRect(2, 2, 6, 5), Qt::blue);
-    window.setPicture(big.picture, big.shape);
-    ASSERT_EQ(shown(window).pixelColor(30, 20), QColor(Qt::red));
-    window.setPicture(corner.picture, corner.shape);
-    const QImage after = shown(window);
-    ASSERT_EQ(after.size(), size);
-    int stale = 0;
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x) {
-            const bool inside = corner.shape.contains(QPoint(x, y));
-            const QColor pixel = after.pixelColor(x, y);
-            // The platform's picture may have no alpha: a clear pixel is black there.
-            const bool clear = pixel.alpha() == 0 || (pixel.rgb() & 0xffffff) == 0;
-            stale += inside ? pixel != QColor(Qt::blue) : !clear;
+            // A big frame, then one that covers a corner only: an arm that was, then was not.
+            const Frame big = frame(size, QRect(0, 0, 40, 30), Qt::red);
+            const Frame corner = frame(size, QRect(2, 2, 6, 5), Qt::blue);
+            window.setPicture(kept(big.picture), big.shape);
+            ASSERT_EQ(shown(window, repainted).pixelColor(30, 20), QColor(Qt::red));
+            window.setPicture(kept(corner.picture), corner.shape);
+            if (!repainted) {
+                EXPECT_EQ(painted.count(), 2) << "an exposed window shows each picture as it is given";
+            }
+            const QImage after = shown(window, repainted);
+            ASSERT_EQ(after.size(), size);
+            int stale = 0;
+            for (int y = 0; y < size.height(); ++y) {
+                for (int x = 0; x < size.width(); ++x) {
+                    const bool inside = corner.shape.contains(QPoint(x, y));
+                    const QColor pixel = after.pixelColor(x, y);
+                    // The platform's picture may have no alpha: a clear pixel is black there.
+                    const bool clear = pixel.alpha() == 0 || (pixel.rgb() & 0xffffff) == 0;
+                    stale += inside ? pixel != QColor(Qt::blue) : !clear;
+                }
+            }
+            EXPECT_EQ(stale, 0) << "pixels that are not the current frame's";
+            EXPECT_EQ(window.windowHandle()->mask(), corner.shape)
+                << "the native window is shaped to the frame";
         }
     }
-    EXPECT_EQ(stale, 0) << "pixels that are not the current frame's";
-    EXPECT_EQ(window.windowHandle()->mask(), corner.shape) << "the native window is shaped to the frame";
 }
 
 TEST(CharacterWindow, OnlyAMoveNobodyAskedForIsReported) {
