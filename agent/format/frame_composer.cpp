@@ -17,20 +17,23 @@ FrameComposer::FrameComposer(const AcsFile& file, int cacheKiB) : file_(file), c
     }
 }
 
-Result<QImage> FrameComposer::compose(int animation, int frame, int mouth) {
-    Result<QImage> indexed = composeIndexed(animation, frame, mouth);
+namespace {
+
+Result<QImage> premultiplied(Result<QImage> indexed) {
     if (!indexed) {
         return indexed;
     }
     return indexed->convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+}  // namespace
+
+Result<QImage> FrameComposer::compose(int animation, int frame, int mouth) {
+    return premultiplied(composeIndexed(animation, frame, mouth));
+}
+
 Result<QImage> FrameComposer::compose(const Frame& frame, int mouth) const {
-    Result<QImage> indexed = composeIndexed(frame, mouth);
-    if (!indexed) {
-        return indexed;
-    }
-    return indexed->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return premultiplied(composeIndexed(frame, mouth));
 }
 
 Result<QImage> FrameComposer::composeIndexed(int animation, int frame, int mouth) {

@@ -116,12 +116,11 @@ void DesktopControl::catchUp() {
 }
 
 void DesktopControl::schedule() {
-    QList<qint64> waits;
-    waits.reserve(characters_.size());
+    waits_.clear();  // keeps its room: this runs at every frame
     for (const auto& c : std::as_const(characters_)) {
-        waits.append(c->msUntilNextEvent());
+        waits_.append(c->msUntilNextEvent());
     }
-    qint64 wait = sharedWait(waits, kTogetherMs);
+    qint64 wait = sharedWait(waits_, kTogetherMs);
     if (wait < 0) {
         timer_->stop();
         return;

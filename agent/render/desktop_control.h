@@ -55,6 +55,7 @@ private:
     EngineTime* time_;
     std::unique_ptr<FrameTimer> timer_;
     qint64 lastTickMs_ = 0;
+    QList<qint64> waits_;  // how long until each character next changes, for schedule()
 };
 
 }  // namespace agent::render
