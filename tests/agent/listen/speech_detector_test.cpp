@@ -2,6 +2,7 @@
 // the room's own noise, and that the count of samples fed, not how they are fed, decides.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
