@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+
+#include "agent/speech/espeak_releases.h"
 
 namespace agent::speech::espeak {
 
@@ -25,7 +28,9 @@ struct GlobalState {
     QString dataDir;  // the data folder espeak-ng uses, as it reports it
     QString requestedPath;
     int sampleRate = 0;
-    QString voiceKey;  // the voice currently loaded, to skip reloading it for every run
+    QString voiceKey;                    // the voice currently loaded, to skip reloading it for every run
+    bool whispering = false;             // whether that voice whispers
+    std::optional<bool> whisperRumbles;  // whether this library's whisper rumbles, once a whisper told
 };
 GlobalState g_state;
 
@@ -39,7 +44,7 @@ int onSynth(short* wav, int count, espeak_EVENT* events) {
     for (espeak_EVENT* ev = events; ev != nullptr && ev->type != espeakEVENT_LIST_TERMINATED; ++ev) {
         RawEvent raw{ev->type, ev->text_position, ev->length, ev->audio_position, {}};
         if (ev->type == espeakEVENT_PHONEME) {
-            raw.name.assign(ev->id.string, strnlen(ev->id.string, sizeof(ev->id.string)));
+            raw.name = barePhonemeName({ev->id.string, strnlen(ev->id.string, sizeof(ev->id.string))});
         } else if (ev->type == espeakEVENT_MARK && ev->id.name != nullptr) {
             raw.name = ev->id.name;
         } else if (ev->type != espeakEVENT_WORD) {
@@ -105,6 +110,28 @@ QByteArray currentVoiceFile() {
     return plus < 0 ? id : id.left(plus);
 }
 
+espeak_ERROR synthesizeInto(const char* text, size_t size, unsigned flags, Collector& collector) {
+    g_collector = &collector;
+    const espeak_ERROR status = espeak_Synth(text, size, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+    g_collector = nullptr;
+    return status;
+}
+
+// Whether the whisper voice just loaded rumbles (see espeak_releases.h): asked of the library once, by
+// whispering a probe with the run's own settings.
+bool libraryWhisperRumbles() {
+    if (!g_state.whisperRumbles) {
+        std::vector<std::int16_t> probe;
+        Collector collector;
+        collector.samples = &probe;
+        if (synthesizeInto(kBreathProbeText, sizeof(kBreathProbeText), espeakCHARS_UTF8, collector) ==
+            EE_OK) {
+            g_state.whisperRumbles = whisperRumbles(probe, g_state.sampleRate);
+        }
+    }
+    return g_state.whisperRumbles.value_or(false);
+}
+
 }  // namespace
 
 std::mutex& mutex() {
@@ -137,7 +164,7 @@ Status ensureReady(const QString& requested) {
                         .arg(dir.isEmpty() ? QString() : QStringLiteral(" in ") + dir));
     }
     espeak_SetSynthCallback(onSynth);
-    g_state = GlobalState{true, dir, requested, rate, {}};
+    g_state = GlobalState{true, dir, requested, rate, {}, false, std::nullopt};
     return {};
 }
 
@@ -170,6 +197,7 @@ Status applyVoice(const VoiceChoice& voice, bool whisper) {
     if (whisper) {
         variant = QStringLiteral("whisper");
     }
+    g_state.whispering = variant.startsWith(QStringLiteral("whisper"));
     if (!variant.isEmpty()) {
         const QByteArray withVariant = currentVoiceFile() + '+' + variant.toUtf8();
         if (espeak_SetVoiceByName(withVariant.constData()) != EE_OK) {
@@ -206,15 +234,17 @@ void forgetVoice() {
 }
 
 Result<std::vector<RawEvent>> synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples) {
+    const bool dropRumble = g_state.whispering && libraryWhisperRumbles();
+    const size_t start = samples->size();
     Collector collector;
     collector.samples = samples;
-    g_collector = &collector;
-    const espeak_ERROR status =
-        espeak_Synth(ssml.constData(), static_cast<size_t>(ssml.size()) + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8 | espeakSSML, nullptr, nullptr);
-    g_collector = nullptr;
+    const espeak_ERROR status = synthesizeInto(ssml.constData(), static_cast<size_t>(ssml.size()) + 1,
+                                               espeakCHARS_UTF8 | espeakSSML, collector);
     if (status != EE_OK) {
         return fail(QStringLiteral("espeak-ng could not synthesize the text (error %1)").arg(status));
+    }
+    if (dropRumble) {
+        removeRumble(*samples, start, g_state.sampleRate);
     }
     return std::move(collector.events);
 }

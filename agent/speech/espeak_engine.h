@@ -16,7 +16,8 @@
 
 namespace agent::speech::espeak {
 
-// An event as espeak-ng reported it, its name copied out of the engine's buffer.
+// An event as espeak-ng reported it, its name copied out of the engine's buffer (a phoneme's without the
+// stress some releases write in front of it, see espeak_releases.h).
 struct RawEvent {
     espeak_EVENT_TYPE type;
     int textPosition;
@@ -36,7 +37,8 @@ Status applyVoice(const VoiceChoice& voice, bool whisper);
 void forgetVoice();
 // Rate, pitch, range and volume, which espeak-ng takes only as global parameters.
 void applySettings(const VoiceSettings& settings);
-// Synthesizes UTF-8 SSML: the samples are added to *samples; gives what espeak-ng reported.
+// Synthesizes UTF-8 SSML: the samples are added to *samples (a whisper without the rumble some releases give
+// it, see espeak_releases.h); gives what espeak-ng reported.
 Result<std::vector<RawEvent>> synthesize(const QByteArray& ssml, std::vector<std::int16_t>* samples);
 
 }  // namespace agent::speech::espeak
