@@ -335,8 +335,9 @@ QStringList Recognizer::otherWords(const QStringList& commandWords) {
     }
     QStringList others;
     for (const auto& [word, phones] : std::as_const(fillers_)) {
-        const bool alike = std::any_of(commandSounds.begin(), commandSounds.end(),
-                                       [&](const QStringList& c) { return soundsAlike(phones, c); });
+        const bool alike =
+            std::any_of(commandSounds.begin(), commandSounds.end(),
+                        [&phones = phones](const QStringList& c) { return soundsAlike(phones, c); });
         if (!commandWords.contains(word) && !alike) {
             others << word;
         }
