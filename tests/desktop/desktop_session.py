@@ -670,11 +670,17 @@ class Desktop:
     def type(self, text):
         self._input("type", text)
 
+    # How far along its way a hand has moved the mouse at each of a drag's motions: faster, then slower, so
+    # that no two steps in a row are the same. mutter (48; not 43) passes a motion on to a Wayland client only
+    # when it lands elsewhere on the client's surface than the one before: while a window follows the
+    # pointer, a step as long as the one before lands where that one did, and XWayland never hears of it.
+    DRAG_PATH = (0.1, 0.3, 0.6, 0.85, 1.0)
+
     def drag(self, x, y, dx, dy):
         self.pointer(x, y)
         self.mouse_down(1)
-        for i in range(1, 6):
-            self.pointer(x + dx * i // 5, y + dy * i // 5)
+        for f in self.DRAG_PATH:
+            self.pointer(x + round(dx * f), y + round(dy * f))
             time.sleep(0.03)
         self.mouse_up(1)
 
