@@ -391,9 +391,9 @@ class Desktop:
         """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
         session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
         window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin",
-        "kwin_wayland", "mutter" or "xfwm4". With top_panel trayer is a dock along the top edge that reserves its height (a strut), so
-        that a window manager's work area begins below it; without, it is an ordinary window, which a window
-        manager frames and places where it likes."""
+        "kwin_wayland", "mutter" or "xfwm4". With top_panel trayer is a dock along the top edge that reserves
+        its height (a strut), so that a window manager's work area begins below it; without, it is an ordinary
+        window, which a window manager frames and places where it likes."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
         self.wm = wm
