@@ -370,10 +370,11 @@ class Desktop:
     private home; stop() ends them all.
 
     env is the environment of the program under test, and its DISPLAY the display the program is a client of.
-    Under mutter that is mutter's XWayland, whose root window does not hold what the compositor shows: the
-    pictures are taken from outer_env's display (the Xvfb, where mutter's own window shows its output at
-    origin), and the user's mouse and keys go there too, so that mutter routes them as it would a
-    real user's. Under the other window managers, and without one, outer_env is env."""
+    Under mutter and kwin_wayland that is the compositor's XWayland, whose root window does not hold what the
+    compositor shows: the pictures are taken from outer_env's display (the Xvfb, where the compositor's own
+    window shows its output at origin), and the user's mouse and keys go there too, so that the compositor
+    routes them as it would a real user's. Under the other window managers, and without one, outer_env is
+    env."""
 
     DESKTOP_RGB = (0x3A, 0x6E, 0xA5)
     PANEL_HEIGHT = 24
@@ -389,10 +390,10 @@ class Desktop:
     def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False):
         """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
         session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
-        window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin", "mutter"
-        or "xfwm4". With top_panel trayer is a dock along the top edge that reserves its height (a strut), so
-        that a window manager's work area begins below it; without, it is an ordinary window, which a window
-        manager frames and places where it likes."""
+        window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin",
+        "kwin_wayland", "mutter" or "xfwm4". With top_panel trayer is a dock along the top edge that reserves
+        its height (a strut), so that a window manager's work area begins below it; without, it is an ordinary
+        window, which a window manager frames and places where it likes."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
         self.wm = wm
@@ -670,11 +671,17 @@ class Desktop:
     def type(self, text):
         self._input("type", text)
 
+    # How far along its way a hand has moved the mouse at each of a drag's motions: faster, then slower, so
+    # that no two steps in a row are the same. mutter (48; not 43) passes a motion on to a Wayland client only
+    # when it lands elsewhere on the client's surface than the one before: while a window follows the
+    # pointer, a step as long as the one before lands where that one did, and XWayland never hears of it.
+    DRAG_PATH = (0.1, 0.3, 0.6, 0.85, 1.0)
+
     def drag(self, x, y, dx, dy):
         self.pointer(x, y)
         self.mouse_down(1)
-        for i in range(1, 6):
-            self.pointer(x + dx * i // 5, y + dy * i // 5)
+        for f in self.DRAG_PATH:
+            self.pointer(x + round(dx * f), y + round(dy * f))
             time.sleep(0.03)
         self.mouse_up(1)
 

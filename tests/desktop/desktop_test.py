@@ -8,11 +8,11 @@ Usage: desktop_test.py --build BUILD --case CASE [--testdata DIR] [--shots DIR]
   genuine         the build's program with Genie and Merlin from the test data (skipped when absent)
   statusnotifier  the build's program under a StatusNotifierItem host instead of trayer: run it inside
                   dbus-run-session, whose session bus the host and the program share
-  kwin, mutter, xfwm4
+  kwin, kwin_wayland, mutter, xfwm4
                   the build's program with max and plany under that window manager (xfwm4 with picom's
-                  compositing, mutter nested with its XWayland), with a top panel and the clock placed so
-                  that the characters' homes lie under it: the checks of what window managers do to the
-                  characters' windows, and the menu, the drag and the date
+                  compositing; kwin_wayland and mutter nested, with their XWayland), with a top panel and the
+                  clock placed so that the characters' homes lie under it: the checks of what window managers
+                  do to the characters' windows, and the menu, the drag and the date
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
@@ -33,7 +33,7 @@ from desktop_session import CheckFailed, Desktop, XConnection, poll, run, xlib  
 
 SKIP = 77
 TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
-WINDOW_MANAGERS = ("kwin", "mutter", "xfwm4")
+WINDOW_MANAGERS = ("kwin", "kwin_wayland", "mutter", "xfwm4")
 
 
 class XRectangle(ctypes.Structure):

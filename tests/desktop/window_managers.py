@@ -8,6 +8,9 @@ the desktop goes on:
           XRender compositing instead
   mutter  GNOME's, which is a Wayland compositor: it runs nested, in a window of the Xvfb display, and starts
           its XWayland, whose display the program is a client of
+  kwin_wayland
+          KDE's Wayland compositor, Plasma's own session since Plasma 6: like mutter, in a window of the Xvfb
+          display (its X11 backend), with its XWayland for the program
 
 Each has the desktop's session bus (KWin and mutter talk on it; xfwm4 starts xfconfd through it) and a desktop
 window in the desktop's colour, as a desktop shell keeps: a compositor does not draw the root window."""
@@ -23,6 +26,7 @@ from desktop_session import CheckFailed, XConnection, poll, run, window_tree
 
 TOOLS = {
     "kwin": ["kwin_x11", "dbus-daemon"],
+    "kwin_wayland": ["kwin_wayland", "Xwayland", "dbus-daemon"],
     "mutter": ["mutter", "Xwayland", "dbus-daemon"],
     "xfwm4": ["xfwm4", "picom", "dbus-daemon"],
 }
@@ -46,7 +50,7 @@ def start(desktop, wm):
     if reason:
         raise CheckFailed(f"no {wm}: {reason}")
     desktop.session_bus()
-    {"kwin": _kwin, "mutter": _mutter, "xfwm4": _xfwm4}[wm](desktop)
+    {"kwin": _kwin, "kwin_wayland": _kwin_wayland, "mutter": _mutter, "xfwm4": _xfwm4}[wm](desktop)
     _desktop_window(desktop)
 
 
@@ -54,7 +58,7 @@ class _Program:
     """One program of the window manager's, with its output in a log beside the desktop's."""
 
     def __init__(self, desktop, args, env=None):
-        self.name = args[0]
+        self.name = os.path.basename(args[0])
         self.log = os.path.join(desktop.work, f"{self.name}.log")
         with open(self.log, "w") as log:
             self.process = desktop._spawn(args, env=env, stdout=log, stderr=subprocess.STDOUT)
@@ -125,14 +129,7 @@ def _mutter(desktop):
     auth = poll("the XAUTHORITY file mutter writes for XWayland", lambda: glob.glob(
         os.path.join(outer["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*")), 10)[0]
 
-    def nested_window():
-        mutter.alive()
-        for depth, w in window_tree(outer):
-            if depth == 1 and w.name == "mutter" and (w.width, w.height) == (desktop.width, desktop.height):
-                return w
-        return None
-
-    window = poll("mutter's window on the Xvfb display, as large as the desktop", nested_window, 10)
+    window = _nested_window(desktop, mutter, outer, "mutter")
     desktop.outer_env = outer
     desktop.env = dict(outer, DISPLAY=inner, XAUTHORITY=auth)
     desktop.origin = (window.x, window.y)
@@ -140,6 +137,67 @@ def _mutter(desktop):
     _managing(desktop, mutter, desktop.env)
     _compositing(mutter, desktop.env)
     # The keys go to the window that has the focus; nothing else on the Xvfb display would move it.
+    run("xdotool", "windowfocus", window.wid, env=outer)
+
+
+def _nested_window(desktop, program, env, title):
+    """The window on env's display in which a nested compositor shows its output, as large as the desktop."""
+
+    def found():
+        program.alive()
+        for depth, w in window_tree(env):
+            if depth == 1 and w.name.startswith(title) and (w.width, w.height) == (desktop.width, desktop.height):
+                return w
+        return None
+
+    return poll(f"{program.name}'s window on the Xvfb display, as large as the desktop", found, 10)
+
+
+def _kwin_wayland(desktop):
+    outer = dict(desktop.env)
+    # KWin picks its own Qt platform; KDE_DEBUG as for kwin_x11.
+    env = dict(outer, KDE_DEBUG="1")
+    env.pop("QT_QPA_PLATFORM", None)
+    # KWin tells the programs it starts where its XWayland is: this one writes it down and ends (KWin goes on).
+    said = os.path.join(desktop.work, "kwin_wayland-xwayland")
+    tell = os.path.join(desktop.work, "tell-xwayland")
+    with open(tell, "w") as f:
+        f.write(f'#!/bin/sh\nprintf "%s\\n%s\\n" "$DISPLAY" "$XAUTHORITY" > {said}.part && mv {said}.part {said}\n')
+    os.chmod(tell, 0o755)
+    args = ["--x11-display", outer["DISPLAY"], "--width", str(desktop.width), "--height", str(desktop.height),
+            "--xwayland", "--socket", "horalia-kwin", "--no-lockscreen", tell]
+    try:
+        kwin = _Program(desktop, ["kwin_wayland", *args], env=env)
+    except PermissionError:
+        # kwin_wayland carries file capabilities (CAP_SYS_RESOURCE in KWin 5.27, CAP_SYS_NICE in 6) to raise
+        # its own limits and priority; where the bounding set lacks them (a container) the kernel will not
+        # start it. A copy has none. KWin's platform plugin loads only into a program of that name.
+        folder = os.path.join(desktop.work, "kwin")
+        os.makedirs(folder)
+        copy = os.path.join(folder, "kwin_wayland")
+        shutil.copy(shutil.which("kwin_wayland"), copy)
+        kwin = _Program(desktop, [copy, *args], env=env)
+
+    def xwayland():
+        kwin.alive()
+        try:
+            with open(said) as f:
+                return f.read().split("\n")[:2]
+        except FileNotFoundError:
+            return None
+
+    inner, auth = poll("kwin_wayland's XWayland display, told to the program it starts", xwayland, 20)
+    window = _nested_window(desktop, kwin, outer, "KDE Wayland Compositor")
+    desktop.outer_env = outer
+    desktop.env = dict(outer, DISPLAY=inner)
+    if auth:
+        desktop.env["XAUTHORITY"] = auth
+    else:
+        desktop.env.pop("XAUTHORITY", None)
+    desktop.origin = (window.x, window.y)
+    desktop.bus_environment("DISPLAY", "XAUTHORITY")
+    _managing(desktop, kwin, desktop.env)
+    _compositing(kwin, desktop.env)
     run("xdotool", "windowfocus", window.wid, env=outer)
 
 
