@@ -1,18 +1,24 @@
 #include "agent/listen/recognizer.h"
 
 #include <pocketsphinx.h>
+#if !HORALIA_POCKETSPHINX_5
 #include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/jsgf.h>
 #include <sphinxbase/ngram_model.h>
+#endif
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMultiHash>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "agent/listen/pronunciation.h"
@@ -37,6 +43,67 @@ void silencePocketSphinx() {
         return true;
     }();
     (void)silenced;
+}
+
+// What differs between the two PocketSphinx interfaces Debian ships (chosen when building): the one with
+// sphinxbase (Debian 12 and 13, which calls itself 5prealpha) and version 5, which has none. The rest of the
+// recognizer uses calls both have.
+
+// A decoder with the given options, named as on PocketSphinx's command line ("-frate"); fails naming what
+// PocketSphinx refused.
+Result<ps_decoder_t*> startDecoder(const QMap<QByteArray, QByteArray>& options) {
+#if HORALIA_POCKETSPHINX_5
+    // Version 5 names its options without the dash and converts text to each option's type.
+    ps_config_t* config = ps_config_init(nullptr);
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        const QByteArray name = it.key().startsWith('-') ? it.key().mid(1) : it.key();
+        if (ps_config_set_str(config, name.constData(), it.value().constData()) == nullptr) {
+            ps_config_free(config);
+            return fail(QStringLiteral("PocketSphinx has no option %1").arg(QString::fromUtf8(it.key())));
+        }
+    }
+#else
+    QByteArrayList args;
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        args << it.key() << it.value();
+    }
+    std::vector<char*> argv;
+    for (QByteArray& arg : args) {
+        argv.push_back(arg.data());
+    }
+    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
+    if (config == nullptr) {
+        return fail(
+            QStringLiteral("PocketSphinx refused the options %1").arg(QString::fromUtf8(args.join(' '))));
+    }
+#endif
+    ps_decoder_t* decoder = ps_init(config);
+#if HORALIA_POCKETSPHINX_5
+    ps_config_free(config);
+#else
+    cmd_ln_free_r(config);
+#endif
+    if (decoder == nullptr) {
+        return fail(QStringLiteral("PocketSphinx could not load the acoustic model in %1")
+                        .arg(QString::fromUtf8(options.value("-hmm"))));
+    }
+    return decoder;
+}
+
+// Makes `fsg` the decoder's search, under `name`, replacing any search of that name.
+bool searchWith(ps_decoder_t* decoder, const char* name, fsg_model_t* fsg) {
+#if HORALIA_POCKETSPHINX_5
+    return ps_add_fsg(decoder, name, fsg) == 0 && ps_activate_search(decoder, name) == 0;
+#else
+    return ps_set_fsg(decoder, name, fsg) == 0 && ps_set_search(decoder, name) == 0;
+#endif
+}
+
+// Whether the decoder's dictionary has the word (under this exact name, "word(2)" for an alternative).
+bool knows(ps_decoder_t* decoder, const QString& word) {
+    char* phones = ps_lookup_word(decoder, word.toUtf8().constData());
+    std::free(phones);  // the caller owns the pronunciation returned
+    return phones != nullptr;
 }
 
 // The dictionary's pronunciations of the given words: "word" and its alternatives "word(2)", ...
@@ -150,35 +217,65 @@ fsg_model_t* buildSearch(jsgf_t* grammar, const QString& rule, logmath_t* math) 
     return nullptr;
 }
 
-// The states reached from the start without saying a word.
-QSet<int32> silentlyReached(fsg_model_t* fsg) {
-    QSet<int32> reached{fsg_model_start_state(fsg)};
-    QList<int32> todo{fsg_model_start_state(fsg)};
-    while (!todo.isEmpty()) {
-        const int32 state = todo.takeLast();
-        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
-            const fsg_link_t* link = fsg_arciter_get(it);
-            if (link->wid < 0 && !reached.contains(link->to_state)) {
-                reached.insert(link->to_state);
-                todo.append(link->to_state);
-            }
-        }
+// The search with each of `words` costing `entry` more (a probability) where it is the utterance's first word
+// and `further` more elsewhere. The costs go on the words' own transitions, where the list of next best
+// readings counts them too: it leaves out what moving from rule to rule costs. Neither PocketSphinx lets a
+// program change a search's transitions, so they are changed in the search's text form, which both write and
+// read.
+fsg_model_t* penalized(fsg_model_t* fsg, const QSet<QString>& words, double entry, double further,
+                       logmath_t* math) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    if (out == nullptr) {
+        return nullptr;
     }
-    return reached;
-}
+    fsg_model_write(fsg, out);
+    std::fclose(out);
+    const QList<QByteArray> lines = QByteArray(buffer, qsizetype(size)).split('\n');
+    std::free(buffer);
 
-// Makes each of `words` cost `logPenalty` more wherever the grammar says it, and `logEntry` instead where it
-// is the utterance's first word.
-void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logEntry, int32 logPenalty) {
-    const QSet<int32> first = silentlyReached(fsg);
-    for (int32 state = 0; state < fsg_model_n_state(fsg); ++state) {
-        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
-            fsg_link_t* link = fsg_arciter_get(it);
-            if (link->wid >= 0 && words.contains(QString::fromUtf8(fsg_model_word_str(fsg, link->wid)))) {
-                link->logs2prob += first.contains(state) ? logEntry : logPenalty;
+    // "TRANSITION from to probability [word]"; the states reached from the start without saying a word
+    QString start;
+    QMultiHash<QString, QString> silent;
+    QList<QStringList> fields;
+    for (const QByteArray& line : lines) {
+        fields.append(QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts));
+        const QStringList& f = fields.back();
+        if (f.size() == 2 && f[0] == u"START_STATE") {
+            start = f[1];
+        } else if (f.size() == 4 && f[0] == u"TRANSITION") {
+            silent.insert(f[1], f[2]);
+        }
+    }
+    QSet<QString> first{start};
+    for (QStringList todo{start}; !todo.isEmpty();) {
+        for (const QString& next : silent.values(todo.takeLast())) {
+            if (!first.contains(next)) {
+                first.insert(next);
+                todo.append(next);
             }
         }
     }
+    QByteArray text;
+    for (QStringList& f : fields) {
+        if (f.size() >= 4 && f[0] == u"TRANSITION") {
+            // written with the C library's decimal separator, which follows the desktop's language
+            double probability = QString(f[3]).replace(u',', u'.').toDouble();
+            if (f.size() == 5 && words.contains(f[4])) {
+                probability *= first.contains(f[1]) ? entry : further;
+            }
+            f[3] = QString::number(probability, 'g', 9);
+        }
+        text += f.join(u' ').toUtf8() + '\n';
+    }
+    FILE* in = fmemopen(text.data(), std::size_t(text.size()), "r");
+    if (in == nullptr) {
+        return nullptr;
+    }
+    fsg_model_t* result = fsg_model_read(in, math, kLanguageWeight);
+    std::fclose(in);
+    return result;
 }
 
 }  // namespace
@@ -186,7 +283,7 @@ void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logEntry, int3
 RecognizerModel RecognizerModel::installed() {
     QString root = qEnvironmentVariable("HORALIA_SPEECH_MODEL");
     if (root.isEmpty()) {
-        root = QStringLiteral("/usr/share/pocketsphinx/model/en-us");
+        root = QStringLiteral(HORALIA_SPEECH_MODEL_DIR);
     }
     const QDir dir(root);
     return {dir.filePath(QStringLiteral("en-us")), dir.filePath(QStringLiteral("cmudict-en-us.dict")),
@@ -251,24 +348,11 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     for (qsizetype i = 0; i + 1 < tuning.decoderOptions.size(); i += 2) {
         options.insert(tuning.decoderOptions[i].toUtf8(), tuning.decoderOptions[i + 1].toUtf8());
     }
-    QByteArrayList args;
-    for (auto it = options.cbegin(); it != options.cend(); ++it) {
-        args << it.key() << it.value();
+    Result<ps_decoder_t*> decoder = startDecoder(options);
+    if (!decoder) {
+        return decoder.failure();
     }
-    std::vector<char*> argv;
-    for (QByteArray& arg : args) {
-        argv.push_back(arg.data());
-    }
-    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
-    ps_decoder_t* decoder = config ? ps_init(config) : nullptr;
-    if (config) {
-        cmd_ln_free_r(config);
-    }
-    if (decoder == nullptr) {
-        return fail(
-            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel));
-    }
-    std::unique_ptr<Recognizer> recognizer(new Recognizer(decoder, tuning));
+    std::unique_ptr<Recognizer> recognizer(new Recognizer(*decoder, tuning));
     recognizer->dictionaryPath_ = model.dictionary;
     recognizer->fillers_ = fillers;
     return recognizer;
@@ -317,7 +401,7 @@ bool Recognizer::addPronunciations(const QStringList& words) {
             const QString name =
                 alternative == 1 ? word : QStringLiteral("%1(%2)").arg(word).arg(alternative);
             ++alternative;
-            if (ps_lookup_word(decoder_, name.toUtf8().constData()) != nullptr) {
+            if (knows(decoder_, name)) {
                 continue;
             }
             ps_add_word(decoder_, name.toUtf8().constData(), phones.join(u' ').toUtf8().constData(), FALSE);
@@ -348,7 +432,7 @@ QStringList Recognizer::otherWords(const QStringList& commandWords) {
         const QList<QStringList> prons = pronunciations_.value(word);
         for (qsizetype i = 0; i < prons.size(); ++i) {
             const QString name = i == 0 ? loopName : QStringLiteral("%1(%2)").arg(loopName).arg(i + 1);
-            if (ps_lookup_word(decoder_, name.toUtf8().constData()) == nullptr) {
+            if (!knows(decoder_, name)) {
                 ps_add_word(decoder_, name.toUtf8().constData(), prons[i].join(u' ').toUtf8().constData(),
                             FALSE);
             }
@@ -396,7 +480,7 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     }
     if (!addPronunciations(words)) {
         for (const QString& word : words) {
-            if (ps_lookup_word(decoder_, word.toUtf8().constData()) == nullptr) {
+            if (!knows(decoder_, word)) {
                 warnings->append(QStringLiteral("no pronunciation for \"%1\"").arg(word));
             }
         }
@@ -404,7 +488,7 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     const QStringList others = otherWords(words);
     grammar_ = QStringLiteral(
                    "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
-                   // <word> twice, so that the first word of <other> has links of its own to penalize
+                   // <word> twice, so that the first word of <other> has transitions of its own to penalize
                    "<command> = %1;\n<other> = <word> <word>*;\n<word> = %2;\n%3\n")
                    .arg(alternatives.join(QStringLiteral(" | ")), others.join(QStringLiteral(" | ")),
                         rules.join(u'\n'));
@@ -415,16 +499,19 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
         return nothingLeft();
     }
     logmath_t* math = ps_get_logmath(decoder_);
-    fsg_model_t* fsg = buildSearch(jsgf, QStringLiteral("utterance"), math);
+    fsg_model_t* built = buildSearch(jsgf, QStringLiteral("utterance"), math);
     jsgf_grammar_free(jsgf);
+    fsg_model_t* fsg = built ? penalized(built, QSet<QString>(others.begin(), others.end()),
+                                         tuning_.entryPenalty, tuning_.fillerPenalty, math)
+                             : nullptr;
+    if (built) {
+        fsg_model_free(built);
+    }
     if (fsg == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be built"));
         return nothingLeft();
     }
-    penalize(fsg, QSet<QString>(others.begin(), others.end()),
-             int32(logmath_log(math, tuning_.entryPenalty) * kLanguageWeight),
-             int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
-    ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
+    ready_ = searchWith(decoder_, kSearch, fsg);
     fsg_model_free(fsg);
     if (!ready_) {
         return nothingLeft();
