@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "agent/listen/pronunciation.h"
 #include "agent/listen/voice_grammar.h"
@@ -49,10 +50,33 @@ void silencePocketSphinx() {
 // sphinxbase (Debian 12 and 13, which calls itself 5prealpha) and version 5, which has none. The rest of the
 // recognizer uses calls both have.
 
+// Our options for the version built with, measured on the people's recordings (tests/agent/listen/people):
+// version 5 reads one-syllable words and short commands best with a frame every 10 ms, and its noise
+// removal, which the model's feat.params asks for, loses more short commands than it saves.
+void tuneForVersion([[maybe_unused]] QMap<QByteArray, QByteArray>& options) {
+#if HORALIA_POCKETSPHINX_5
+    options.insert("-frate", "100");
+    options.insert("-remove_noise", "no");
+#endif
+}
+
 // A decoder with the given options, named as on PocketSphinx's command line ("-frate"); fails naming what
 // PocketSphinx refused.
-Result<ps_decoder_t*> startDecoder(const QMap<QByteArray, QByteArray>& options) {
+Result<ps_decoder_t*> startDecoder(QMap<QByteArray, QByteArray> options) {
 #if HORALIA_POCKETSPHINX_5
+    // Version 5 lets the model's feat.params overrule the options it is given, so it reads a copy without the
+    // lines that ours replace.
+    QTemporaryFile params(QDir::tempPath() + QStringLiteral("/horalia-feat-XXXXXX.params"));
+    QFile modelParams(QFile::decodeName(options.value("-hmm")) + QStringLiteral("/feat.params"));
+    if (modelParams.open(QIODevice::ReadOnly) && params.open()) {
+        for (const QByteArray& line : modelParams.readAll().split('\n')) {
+            if (!options.contains(line.simplified().split(' ').front())) {
+                params.write(line + '\n');
+            }
+        }
+        params.flush();
+        options.insert("-featparams", QFile::encodeName(params.fileName()));
+    }
     // Version 5 names its options without the dash and converts text to each option's type.
     ps_config_t* config = ps_config_init(nullptr);
     for (auto it = options.cbegin(); it != options.cend(); ++it) {
@@ -96,6 +120,61 @@ bool searchWith(ps_decoder_t* decoder, const char* name, fsg_model_t* fsg) {
     return ps_add_fsg(decoder, name, fsg) == 0 && ps_activate_search(decoder, name) == 0;
 #else
     return ps_set_fsg(decoder, name, fsg) == 0 && ps_set_search(decoder, name) == 0;
+#endif
+}
+
+// Decodes `samples` as one whole utterance. The older PocketSphinx leaves out what its voice activity
+// detector takes for silence (its -remove_silence, on unless told otherwise), and the recognizer was tuned
+// so: silence read as words costs a short command most. Version 5 decodes all it is given, so here its own
+// detector picks the speech, kept with as much sound around it as the older one keeps.
+void decodeUtterance(ps_decoder_t* decoder, std::span<const std::int16_t> samples) {
+#if HORALIA_POCKETSPHINX_5
+    constexpr int kStartFrames = 8;    // 80 ms of speech before it counts as speech,
+    constexpr int kBeforeFrames = 16;  // kept with 160 ms before it;
+    constexpr int kAfterFrames = 40;   // 400 ms of silence end it, and are kept
+    ps_vad_t* vad = ps_vad_init(PS_VAD_LOOSE, Recognizer::kSampleRate, 0.01);
+    if (vad == nullptr) {
+        ps_process_raw(decoder, samples.data(), samples.size(), FALSE, TRUE);
+        return;
+    }
+    const std::size_t frame = ps_vad_frame_size(vad);
+    const std::size_t frames = frame ? samples.size() / frame : 0;
+    std::vector<std::int16_t> speech;
+    std::size_t kept = 0;  // frames before this one are taken or left out already
+    int loud = 0;
+    int quiet = 0;
+    bool inSpeech = false;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const bool voiced = ps_vad_classify(vad, samples.data() + i * frame) == PS_VAD_SPEECH;
+        if (!inSpeech) {
+            loud = voiced ? loud + 1 : 0;
+            if (loud < kStartFrames) {
+                continue;
+            }
+            inSpeech = true;
+            quiet = 0;
+            kept = std::max(kept,
+                            (i + 1 >= std::size_t(loud + kBeforeFrames)) ? i + 1 - loud - kBeforeFrames : 0);
+        } else {
+            quiet = voiced ? 0 : quiet + 1;
+        }
+        const auto from = samples.begin() + std::ptrdiff_t(kept * frame);
+        speech.insert(speech.end(), from, samples.begin() + std::ptrdiff_t((i + 1) * frame));
+        kept = i + 1;
+        if (quiet >= kAfterFrames) {
+            inSpeech = false;
+            loud = 0;
+        }
+    }
+    if (inSpeech) {
+        speech.insert(speech.end(), samples.begin() + std::ptrdiff_t(kept * frame), samples.end());
+    }
+    ps_vad_free(vad);
+    if (!speech.empty()) {
+        ps_process_raw(decoder, speech.data(), speech.size(), FALSE, TRUE);
+    }
+#else
+    ps_process_raw(decoder, samples.data(), samples.size(), FALSE, TRUE);
 #endif
 }
 
@@ -345,6 +424,7 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     // a name given twice.
     QMap<QByteArray, QByteArray> options{{"-hmm", hmm},     {"-dict", dict}, {"-samprate", "16000"},
                                          {"-frate", "125"}, {"-topn", "16"}, {"-fillprob", "1e-2"}};
+    tuneForVersion(options);
     for (qsizetype i = 0; i + 1 < tuning.decoderOptions.size(); i += 2) {
         options.insert(tuning.decoderOptions[i].toUtf8(), tuning.decoderOptions[i + 1].toUtf8());
     }
@@ -524,7 +604,7 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     if (!ready_ || samples.empty() || ps_start_utt(decoder_) != 0) {
         return result;
     }
-    ps_process_raw(decoder_, samples.data(), samples.size(), FALSE, TRUE);
+    decodeUtterance(decoder_, samples);
     ps_end_utt(decoder_);
     int32 score = 0;
     const char* hyp = ps_get_hyp(decoder_, &score);
