@@ -50,9 +50,10 @@ void silencePocketSphinx() {
 // sphinxbase (Debian 12 and 13, which calls itself 5prealpha) and version 5, which has none. The rest of the
 // recognizer uses calls both have.
 
-// Our options for the version built with, measured on the people's recordings (tests/agent/listen/people):
-// version 5 reads one-syllable words and short commands best with a frame every 10 ms, and its noise
-// removal, which the model's feat.params asks for, loses more short commands than it saves.
+// Our options for the version built with, measured on people's recordings (bench/listen_people.sh): version 5
+// reads people's one-syllable words and short commands best with a frame every 10 ms (with 8 ms, as for the
+// older one, it reads our own voice at double speed better and people worse), and its noise removal, which
+// the model's feat.params asks for, loses more of people's short commands than it saves.
 void tuneForVersion([[maybe_unused]] QMap<QByteArray, QByteArray>& options) {
 #if HORALIA_POCKETSPHINX_5
     options.insert("-frate", "100");
