@@ -1,19 +1,26 @@
 #include "agent/listen/recognizer.h"
 
 #include <pocketsphinx.h>
+#if !HORALIA_POCKETSPHINX_5
 #include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/jsgf.h>
 #include <sphinxbase/ngram_model.h>
+#endif
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMultiHash>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "agent/listen/pronunciation.h"
 #include "agent/listen/voice_grammar.h"
@@ -37,6 +44,146 @@ void silencePocketSphinx() {
         return true;
     }();
     (void)silenced;
+}
+
+// What differs between the two PocketSphinx interfaces Debian ships (chosen when building): the one with
+// sphinxbase (Debian 12 and 13, which calls itself 5prealpha) and version 5, which has none. The rest of the
+// recognizer uses calls both have.
+
+// Our options for the version built with, measured on people's recordings (bench/listen_people.sh): version 5
+// reads people's one-syllable words and short commands best with a frame every 10 ms (with 8 ms, as for the
+// older one, it reads our own voice at double speed better and people worse), and its noise removal, which
+// the model's feat.params asks for, loses more of people's short commands than it saves.
+void tuneForVersion([[maybe_unused]] QMap<QByteArray, QByteArray>& options) {
+#if HORALIA_POCKETSPHINX_5
+    options.insert("-frate", "100");
+    options.insert("-remove_noise", "no");
+#endif
+}
+
+// A decoder with the given options, named as on PocketSphinx's command line ("-frate"); fails naming what
+// PocketSphinx refused.
+Result<ps_decoder_t*> startDecoder(QMap<QByteArray, QByteArray> options) {
+#if HORALIA_POCKETSPHINX_5
+    // Version 5 lets the model's feat.params overrule the options it is given, so it reads a copy without the
+    // lines that ours replace.
+    QTemporaryFile params(QDir::tempPath() + QStringLiteral("/horalia-feat-XXXXXX.params"));
+    QFile modelParams(QFile::decodeName(options.value("-hmm")) + QStringLiteral("/feat.params"));
+    if (modelParams.open(QIODevice::ReadOnly) && params.open()) {
+        for (const QByteArray& line : modelParams.readAll().split('\n')) {
+            if (!options.contains(line.simplified().split(' ').front())) {
+                params.write(line + '\n');
+            }
+        }
+        params.flush();
+        options.insert("-featparams", QFile::encodeName(params.fileName()));
+    }
+    // Version 5 names its options without the dash and converts text to each option's type.
+    ps_config_t* config = ps_config_init(nullptr);
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        const QByteArray name = it.key().startsWith('-') ? it.key().mid(1) : it.key();
+        if (ps_config_set_str(config, name.constData(), it.value().constData()) == nullptr) {
+            ps_config_free(config);
+            return fail(QStringLiteral("PocketSphinx has no option %1").arg(QString::fromUtf8(it.key())));
+        }
+    }
+#else
+    QByteArrayList args;
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        args << it.key() << it.value();
+    }
+    std::vector<char*> argv;
+    for (QByteArray& arg : args) {
+        argv.push_back(arg.data());
+    }
+    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
+    if (config == nullptr) {
+        return fail(
+            QStringLiteral("PocketSphinx refused the options %1").arg(QString::fromUtf8(args.join(' '))));
+    }
+#endif
+    ps_decoder_t* decoder = ps_init(config);
+#if HORALIA_POCKETSPHINX_5
+    ps_config_free(config);
+#else
+    cmd_ln_free_r(config);
+#endif
+    if (decoder == nullptr) {
+        return fail(QStringLiteral("PocketSphinx could not load the acoustic model in %1")
+                        .arg(QString::fromUtf8(options.value("-hmm"))));
+    }
+    return decoder;
+}
+
+// Makes `fsg` the decoder's search, under `name`, replacing any search of that name.
+bool searchWith(ps_decoder_t* decoder, const char* name, fsg_model_t* fsg) {
+#if HORALIA_POCKETSPHINX_5
+    return ps_add_fsg(decoder, name, fsg) == 0 && ps_activate_search(decoder, name) == 0;
+#else
+    return ps_set_fsg(decoder, name, fsg) == 0 && ps_set_search(decoder, name) == 0;
+#endif
+}
+
+// Decodes `samples` as one whole utterance. The older PocketSphinx leaves out what its voice activity
+// detector takes for silence (its -remove_silence, on unless told otherwise), and the recognizer was tuned
+// so: silence read as words costs a short command most. Version 5 decodes all it is given, so here its own
+// detector picks the speech, kept with as much sound around it as the older one keeps.
+void decodeUtterance(ps_decoder_t* decoder, std::span<const std::int16_t> samples) {
+#if HORALIA_POCKETSPHINX_5
+    constexpr int kStartFrames = 8;    // 80 ms of speech before it counts as speech,
+    constexpr int kBeforeFrames = 16;  // kept with 160 ms before it;
+    constexpr int kAfterFrames = 40;   // 400 ms of silence end it, and are kept
+    ps_vad_t* vad = ps_vad_init(PS_VAD_LOOSE, Recognizer::kSampleRate, 0.01);
+    if (vad == nullptr) {
+        ps_process_raw(decoder, samples.data(), samples.size(), FALSE, TRUE);
+        return;
+    }
+    const std::size_t frame = ps_vad_frame_size(vad);
+    const std::size_t frames = frame ? samples.size() / frame : 0;
+    std::vector<std::int16_t> speech;
+    std::size_t kept = 0;  // frames before this one are taken or left out already
+    int loud = 0;
+    int quiet = 0;
+    bool inSpeech = false;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const bool voiced = ps_vad_classify(vad, samples.data() + i * frame) == PS_VAD_SPEECH;
+        if (!inSpeech) {
+            loud = voiced ? loud + 1 : 0;
+            if (loud < kStartFrames) {
+                continue;
+            }
+            inSpeech = true;
+            quiet = 0;
+            kept = std::max(kept,
+                            (i + 1 >= std::size_t(loud + kBeforeFrames)) ? i + 1 - loud - kBeforeFrames : 0);
+        } else {
+            quiet = voiced ? 0 : quiet + 1;
+        }
+        const auto from = samples.begin() + std::ptrdiff_t(kept * frame);
+        speech.insert(speech.end(), from, samples.begin() + std::ptrdiff_t((i + 1) * frame));
+        kept = i + 1;
+        if (quiet >= kAfterFrames) {
+            inSpeech = false;
+            loud = 0;
+        }
+    }
+    if (inSpeech) {
+        speech.insert(speech.end(), samples.begin() + std::ptrdiff_t(kept * frame), samples.end());
+    }
+    ps_vad_free(vad);
+    if (!speech.empty()) {
+        ps_process_raw(decoder, speech.data(), speech.size(), FALSE, TRUE);
+    }
+#else
+    ps_process_raw(decoder, samples.data(), samples.size(), FALSE, TRUE);
+#endif
+}
+
+// Whether the decoder's dictionary has the word (under this exact name, "word(2)" for an alternative).
+bool knows(ps_decoder_t* decoder, const QString& word) {
+    char* phones = ps_lookup_word(decoder, word.toUtf8().constData());
+    std::free(phones);  // the caller owns the pronunciation returned
+    return phones != nullptr;
 }
 
 // The dictionary's pronunciations of the given words: "word" and its alternatives "word(2)", ...
@@ -150,35 +297,65 @@ fsg_model_t* buildSearch(jsgf_t* grammar, const QString& rule, logmath_t* math) 
     return nullptr;
 }
 
-// The states reached from the start without saying a word.
-QSet<int32> silentlyReached(fsg_model_t* fsg) {
-    QSet<int32> reached{fsg_model_start_state(fsg)};
-    QList<int32> todo{fsg_model_start_state(fsg)};
-    while (!todo.isEmpty()) {
-        const int32 state = todo.takeLast();
-        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
-            const fsg_link_t* link = fsg_arciter_get(it);
-            if (link->wid < 0 && !reached.contains(link->to_state)) {
-                reached.insert(link->to_state);
-                todo.append(link->to_state);
-            }
-        }
+// The search with each of `words` costing `entry` more (a probability) where it is the utterance's first word
+// and `further` more elsewhere. The costs go on the words' own transitions, where the list of next best
+// readings counts them too: it leaves out what moving from rule to rule costs. Neither PocketSphinx lets a
+// program change a search's transitions, so they are changed in the search's text form, which both write and
+// read.
+fsg_model_t* penalized(fsg_model_t* fsg, const QSet<QString>& words, double entry, double further,
+                       logmath_t* math) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    if (out == nullptr) {
+        return nullptr;
     }
-    return reached;
-}
+    fsg_model_write(fsg, out);
+    std::fclose(out);
+    const QList<QByteArray> lines = QByteArray(buffer, qsizetype(size)).split('\n');
+    std::free(buffer);
 
-// Makes each of `words` cost `logPenalty` more wherever the grammar says it, and `logEntry` instead where it
-// is the utterance's first word.
-void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logEntry, int32 logPenalty) {
-    const QSet<int32> first = silentlyReached(fsg);
-    for (int32 state = 0; state < fsg_model_n_state(fsg); ++state) {
-        for (fsg_arciter_t* it = fsg_model_arcs(fsg, state); it != nullptr; it = fsg_arciter_next(it)) {
-            fsg_link_t* link = fsg_arciter_get(it);
-            if (link->wid >= 0 && words.contains(QString::fromUtf8(fsg_model_word_str(fsg, link->wid)))) {
-                link->logs2prob += first.contains(state) ? logEntry : logPenalty;
+    // "TRANSITION from to probability [word]"; the states reached from the start without saying a word
+    QString start;
+    QMultiHash<QString, QString> silent;
+    QList<QStringList> fields;
+    for (const QByteArray& line : lines) {
+        fields.append(QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts));
+        const QStringList& f = fields.back();
+        if (f.size() == 2 && f[0] == u"START_STATE") {
+            start = f[1];
+        } else if (f.size() == 4 && f[0] == u"TRANSITION") {
+            silent.insert(f[1], f[2]);
+        }
+    }
+    QSet<QString> first{start};
+    for (QStringList todo{start}; !todo.isEmpty();) {
+        for (const QString& next : silent.values(todo.takeLast())) {
+            if (!first.contains(next)) {
+                first.insert(next);
+                todo.append(next);
             }
         }
     }
+    QByteArray text;
+    for (QStringList& f : fields) {
+        if (f.size() >= 4 && f[0] == u"TRANSITION") {
+            // written with the C library's decimal separator, which follows the desktop's language
+            double probability = QString(f[3]).replace(u',', u'.').toDouble();
+            if (f.size() == 5 && words.contains(f[4])) {
+                probability *= first.contains(f[1]) ? entry : further;
+            }
+            f[3] = QString::number(probability, 'g', 9);
+        }
+        text += f.join(u' ').toUtf8() + '\n';
+    }
+    FILE* in = fmemopen(text.data(), std::size_t(text.size()), "r");
+    if (in == nullptr) {
+        return nullptr;
+    }
+    fsg_model_t* result = fsg_model_read(in, math, kLanguageWeight);
+    std::fclose(in);
+    return result;
 }
 
 }  // namespace
@@ -186,7 +363,7 @@ void penalize(fsg_model_t* fsg, const QSet<QString>& words, int32 logEntry, int3
 RecognizerModel RecognizerModel::installed() {
     QString root = qEnvironmentVariable("HORALIA_SPEECH_MODEL");
     if (root.isEmpty()) {
-        root = QStringLiteral("/usr/share/pocketsphinx/model/en-us");
+        root = QStringLiteral(HORALIA_SPEECH_MODEL_DIR);
     }
     const QDir dir(root);
     return {dir.filePath(QStringLiteral("en-us")), dir.filePath(QStringLiteral("cmudict-en-us.dict")),
@@ -248,27 +425,15 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     // a name given twice.
     QMap<QByteArray, QByteArray> options{{"-hmm", hmm},     {"-dict", dict}, {"-samprate", "16000"},
                                          {"-frate", "125"}, {"-topn", "16"}, {"-fillprob", "1e-2"}};
+    tuneForVersion(options);
     for (qsizetype i = 0; i + 1 < tuning.decoderOptions.size(); i += 2) {
         options.insert(tuning.decoderOptions[i].toUtf8(), tuning.decoderOptions[i + 1].toUtf8());
     }
-    QByteArrayList args;
-    for (auto it = options.cbegin(); it != options.cend(); ++it) {
-        args << it.key() << it.value();
+    Result<ps_decoder_t*> decoder = startDecoder(options);
+    if (!decoder) {
+        return decoder.failure();
     }
-    std::vector<char*> argv;
-    for (QByteArray& arg : args) {
-        argv.push_back(arg.data());
-    }
-    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
-    ps_decoder_t* decoder = config ? ps_init(config) : nullptr;
-    if (config) {
-        cmd_ln_free_r(config);
-    }
-    if (decoder == nullptr) {
-        return fail(
-            QStringLiteral("PocketSphinx could not load the acoustic model in %1").arg(model.acousticModel));
-    }
-    std::unique_ptr<Recognizer> recognizer(new Recognizer(decoder, tuning));
+    std::unique_ptr<Recognizer> recognizer(new Recognizer(*decoder, tuning));
     recognizer->dictionaryPath_ = model.dictionary;
     recognizer->fillers_ = fillers;
     return recognizer;
@@ -317,7 +482,7 @@ bool Recognizer::addPronunciations(const QStringList& words) {
             const QString name =
                 alternative == 1 ? word : QStringLiteral("%1(%2)").arg(word).arg(alternative);
             ++alternative;
-            if (ps_lookup_word(decoder_, name.toUtf8().constData()) != nullptr) {
+            if (knows(decoder_, name)) {
                 continue;
             }
             ps_add_word(decoder_, name.toUtf8().constData(), phones.join(u' ').toUtf8().constData(), FALSE);
@@ -349,7 +514,7 @@ QStringList Recognizer::otherWords(const QStringList& commandWords) {
         const QList<QStringList> prons = pronunciations_.value(word);
         for (qsizetype i = 0; i < prons.size(); ++i) {
             const QString name = i == 0 ? loopName : QStringLiteral("%1(%2)").arg(loopName).arg(i + 1);
-            if (ps_lookup_word(decoder_, name.toUtf8().constData()) == nullptr) {
+            if (!knows(decoder_, name)) {
                 ps_add_word(decoder_, name.toUtf8().constData(), prons[i].join(u' ').toUtf8().constData(),
                             FALSE);
             }
@@ -397,7 +562,7 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     }
     if (!addPronunciations(words)) {
         for (const QString& word : words) {
-            if (ps_lookup_word(decoder_, word.toUtf8().constData()) == nullptr) {
+            if (!knows(decoder_, word)) {
                 warnings->append(QStringLiteral("no pronunciation for \"%1\"").arg(word));
             }
         }
@@ -405,7 +570,7 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     const QStringList others = otherWords(words);
     grammar_ = QStringLiteral(
                    "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
-                   // <word> twice, so that the first word of <other> has links of its own to penalize
+                   // <word> twice, so that the first word of <other> has transitions of its own to penalize
                    "<command> = %1;\n<other> = <word> <word>*;\n<word> = %2;\n%3\n")
                    .arg(alternatives.join(QStringLiteral(" | ")), others.join(QStringLiteral(" | ")),
                         rules.join(u'\n'));
@@ -416,16 +581,19 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
         return nothingLeft();
     }
     logmath_t* math = ps_get_logmath(decoder_);
-    fsg_model_t* fsg = buildSearch(jsgf, QStringLiteral("utterance"), math);
+    fsg_model_t* built = buildSearch(jsgf, QStringLiteral("utterance"), math);
     jsgf_grammar_free(jsgf);
+    fsg_model_t* fsg = built ? penalized(built, QSet<QString>(others.begin(), others.end()),
+                                         tuning_.entryPenalty, tuning_.fillerPenalty, math)
+                             : nullptr;
+    if (built) {
+        fsg_model_free(built);
+    }
     if (fsg == nullptr) {
         warnings->append(QStringLiteral("the commands' grammar could not be built"));
         return nothingLeft();
     }
-    penalize(fsg, QSet<QString>(others.begin(), others.end()),
-             int32(logmath_log(math, tuning_.entryPenalty) * kLanguageWeight),
-             int32(logmath_log(math, tuning_.fillerPenalty) * kLanguageWeight));
-    ready_ = ps_set_fsg(decoder_, kSearch, fsg) == 0 && ps_set_search(decoder_, kSearch) == 0;
+    ready_ = searchWith(decoder_, kSearch, fsg);
     fsg_model_free(fsg);
     if (!ready_) {
         return nothingLeft();
@@ -438,7 +606,7 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     if (!ready_ || samples.empty() || ps_start_utt(decoder_) != 0) {
         return result;
     }
-    ps_process_raw(decoder_, samples.data(), samples.size(), FALSE, TRUE);
+    decodeUtterance(decoder_, samples);
     ps_end_utt(decoder_);
     int32 score = 0;
     const char* hyp = ps_get_hyp(decoder_, &score);

@@ -42,8 +42,8 @@ struct RecognizerModel {
     QString dictionary;     // the pronouncing dictionary (cmudict)
     QString languageModel;  // the general language model, only read for its most common words
 
-    // The model Debian's pocketsphinx-en-us installs; HORALIA_SPEECH_MODEL names another folder laid out
-    // alike.
+    // The model Debian's pocketsphinx-en-us installs, in the model folder of the PocketSphinx built with;
+    // HORALIA_SPEECH_MODEL names another folder laid out alike.
     static RecognizerModel installed();
     // Fails, naming what is missing, unless every file is there.
     Status complete() const;

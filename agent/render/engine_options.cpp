@@ -75,13 +75,14 @@ QString fontToText(const QFont& font) {
 
 std::optional<QFont> fontFromText(const QString& text) {
     // The part counts QFont::fromString accepts; checked here so that a bad text is not logged as a warning.
+    // Newer Qt writes more parts (19 in 6.11), so there is no upper bound.
     const QStringList parts = text.trimmed().split(u',');
     const qsizetype count = parts.size();
     bool sized = false;
     if (count >= 2) {
         parts[1].toDouble(&sized);
     }
-    if (!sized || count > 17 || (count > 2 && count < 10)) {
+    if (!sized || (count > 2 && count < 10)) {
         return std::nullopt;
     }
     QFont font;
