@@ -41,7 +41,9 @@ Status SinkOutput::start(std::shared_ptr<const std::vector<std::int16_t>> sample
         if (!sink_) {
             return;
         }
-        if (state == QAudio::IdleState) {
+        // Idle comes also when the sink runs dry for a moment (Qt 6.8 says so mid-statement, then plays on):
+        // only once every sample has been handed over is the statement over.
+        if (state == QAudio::IdleState && buffer_ && buffer_->atEnd()) {
             drained_ = true;
         } else if (state == QAudio::StoppedState && sink_->error() != QAudio::NoError) {
             failed_ = true;
