@@ -1,4 +1,5 @@
 #include "agent/render/companion_window.h"
+#include "agent/render/device_pixels.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QEvent>
@@ -115,7 +116,8 @@ std::optional<QPoint> windowSystemPosition(const QWidget& window) {
     }
     const QPoint at(reply->dst_x, reply->dst_y);
     std::free(reply);
-    return at;
+    // The X server answers in device pixels; the window's place in Qt is in logical ones.
+    return logicalFromDevice(currentScreens(), at);
 }
 
 void makeCompanionWindow(QWidget& window) {

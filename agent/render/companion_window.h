@@ -33,7 +33,8 @@ void makeCompanionWindow(QWidget& window);
 
 // Where the window's top left corner is on the screen, asked of the X server. A window manager that keeps a
 // window where it is when asked to move it need not tell the program (mutter does not), so Qt's own idea can
-// be out of date. Nothing when the window has not been created, or off X11.
+// be out of date. In logical pixels, as Qt places windows. Nothing when the window has not been created, or
+// off X11.
 std::optional<QPoint> windowSystemPosition(const QWidget& window);
 
 }  // namespace agent::render

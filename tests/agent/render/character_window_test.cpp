@@ -1,6 +1,7 @@
 // The character's window on Qt's offscreen platform: what is left in its buffer when the picture changes, and
-// how it tells its own moves from the window system's.
+// how it tells its own moves from the window system's, and the X server's device pixels in logical ones.
 #include "agent/render/character_window.h"
+#include "agent/render/device_pixels.h"
 #include "agent/render/window_shape.h"
 
 #include <QBitmap>
@@ -205,3 +206,24 @@ TEST(CharacterWindow, ADragEndsWhereTheButtonIsLetGo) {
 }
 
 }  // namespace
+
+// A screen scaled by 2 and, right of it, one scaled by 1.5: Qt keeps each screen's corner where the X server
+// has it and scales what lies inside.
+TEST(DevicePixels, EachScreenScalesFromItsOwnCorner) {
+    const QList<agent::render::ScreenScale> screens{{{0, 0, 1280, 720}, 2.0}, {{2560, 0, 800, 600}, 1.5}};
+    struct Case {
+        QPoint device, logical;
+    } cases[] = {
+        {{2202, 822}, {1101, 411}},
+        {{0, 0}, {0, 0}},
+        {{2560 + 300, 150}, {2560 + 200, 100}},
+        {{2560 + 1199, 899}, {2560 + 799, 599}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(agent::render::logicalFromDevice(screens, c.device), c.logical) << c.device.x();
+        EXPECT_EQ(agent::render::deviceFromLogical(screens, c.logical), c.device) << c.logical.x();
+    }
+    // Off every screen: the nearest one's scale.
+    EXPECT_EQ(agent::render::logicalFromDevice(screens, {2450, 1500}), QPoint(1225, 750));
+    EXPECT_EQ(agent::render::logicalFromDevice({}, {7, 9}), QPoint(7, 9));
+}
