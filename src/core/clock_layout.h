@@ -22,8 +22,9 @@ inline const ClockLayout& layoutFor(bool twentyFourHour) {
     return twentyFourHour ? kLayout24 : kLayout12;
 }
 
-// FormX and FormY (default 2000 twips each); a position beyond the screen's right or bottom edge starts at
-// that axis' 0, and a value that is not a number leaves the design position (0).
+// FormX and FormY (default 2000 twips each), kept when the clock is on any monitor; one on no monitor is
+// brought onto the nearest, starting at its left or top edge on the axis that is off it. A value that is not
+// a number leaves the design position (0).
 GeometryTwips startPosition(const platform::SettingsStore& settings, const platform::ScreenMetrics& screen);
 
 }  // namespace horalia::core

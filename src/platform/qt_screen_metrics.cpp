@@ -42,4 +42,19 @@ int QtScreenMetrics::twipsPerPixelY() const {
     return twipsPerPixel(screen != nullptr ? screen->logicalDotsPerInchY() : 96.0);
 }
 
+QList<Monitor> QtScreenMetrics::monitors() const {
+    QList<Monitor> out;
+    QScreen* first = primary();
+    if (first == nullptr) {
+        return out;
+    }
+    out.append({first->geometry(), first->availableGeometry()});
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != first) {
+            out.append({screen->geometry(), screen->availableGeometry()});
+        }
+    }
+    return out;
+}
+
 }  // namespace horalia::platform

@@ -1,4 +1,4 @@
-// The primary screen as Qt sees it.
+// The desktop's screens as Qt sees them.
 #pragma once
 
 #include "src/platform/screen_metrics.h"
@@ -12,6 +12,7 @@ public:
     // 1440 twips make an inch: twips per pixel = 1440 / the screen's logical DPI (15 at 96 DPI).
     int twipsPerPixelX() const override;
     int twipsPerPixelY() const override;
+    QList<Monitor> monitors() const override;
 };
 
 }  // namespace horalia::platform
