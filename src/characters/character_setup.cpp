@@ -73,8 +73,18 @@ void CharacterSetup::moveHome(Who who) {
     if (c == nullptr) {
         return;
     }
+    // The other character is reckoned with, loaded but not set up yet as it may be (its member may still
+    // hold the one it replaces), so that the two do not end up on the same spot.
+    std::array<QSize, 2> frames;
+    for (Who each : core::kBothCharacters) {
+        const Cast::Member& m = cast_[each];
+        const agent::Character* e = m.control != nullptr ? m.control->item(m.name) : m.character;
+        if (e != nullptr) {
+            frames[core::slot(each)] = QSize(e->width(), e->height());
+        }
+    }
     if (std::optional<QPoint> home =
-            homePosition(who, clock_.geometryTwips(), platform_.screen, c->width(), c->height())) {
+            homesBeside(clock_.geometryTwips(), platform_.screen, frames)[core::slot(who)]) {
         c->moveTo(home->x(), home->y());
     }
 }
@@ -86,6 +96,10 @@ void CharacterSetup::bringOut(Who who) {
     if (agent::Character* c = member.character) {
         const QString& effects = core::characterKeys(who).effects;
         c->setSoundEffectsOn(platform_.settings.read(keys::kData, effects, keys::kTrue) != keys::kTrue);
+        // A character just loaded is hidden, and a hidden one is simply there: it comes into view at its home
+        // beside the clock, on the clock's monitor, and greets from there rather than from wherever the
+        // engine would first put it (over the clock, or on another monitor).
+        moveHome(who);
         c->show();
         c->setCommandsCaption(QStringLiteral("Horalia DELUXE Character %1").arg(core::slot(who) + 1));
         c->setCommandsVisible(true);

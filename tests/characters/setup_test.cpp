@@ -55,6 +55,38 @@ TEST(HomePosition, BesideTheClockInScreenPixels) {
         horalia::characters::homePosition(Who::First, {1e9, 0, 1680, 525}, screen, 128, 128).has_value());
 }
 
+// Both homes on the clock's monitor (available part), 128x128 characters, a 112x35 clock, 15 twips a pixel.
+TEST(HomePosition, OnTheClocksMonitorClearOfTheClockAndOfEachOther) {
+    using horalia::platform::Monitor;
+    const Monitor plain{{0, 0, 800, 600}, {0, 0, 800, 600}};
+    const Monitor panelled{{0, 0, 800, 600}, {0, 24, 800, 576}};
+    const Monitor second{{800, 0, 800, 600}, {800, 0, 800, 600}};
+    const Monitor small{{800, 0, 200, 300}, {800, 0, 200, 300}};
+    struct Case {
+        const char* what;
+        QList<Monitor> monitors;
+        QPoint clock;  // pixels
+        QPoint first, second;
+    } cases[] = {
+        {"room on both sides", {plain}, {200, 133}, {301, 44}, {83, 44}},
+        {"right edge: character 1 beyond character 2", {plain}, {688, 200}, {443, 111}, {571, 111}},
+        {"left edge: character 2 beyond character 1", {plain}, {40, 200}, {141, 111}, {269, 111}},
+        {"top, below a panel", {panelled}, {300, 24}, {401, 24}, {183, 24}},
+        {"bottom", {plain}, {300, 565}, {401, 472}, {183, 472}},
+        {"seam: both on the clock's monitor", {plain, second}, {830, 200}, {931, 111}, {1059, 111}},
+        {"a monitor too small for both beside it", {plain, small}, {844, 132}, {872, 4}, {800, 167}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        horalia::platform::FixedScreenMetrics screen(c.monitors, 15);
+        const horalia::core::GeometryTwips clock{c.clock.x() * 15.0, c.clock.y() * 15.0, 1680, 525};
+        const auto homes =
+            horalia::characters::homesBeside(clock, screen, {QSize(128, 128), QSize(128, 128)});
+        EXPECT_EQ(homes[0], c.first);
+        EXPECT_EQ(homes[1], c.second);
+    }
+}
+
 TEST(CharacterSetup, GreetingsByTheHour) {
     EXPECT_EQ(CharacterSetup::greeting(0), "good morning, ");
     EXPECT_EQ(CharacterSetup::greeting(11), "good morning, ");
@@ -87,6 +119,7 @@ TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
             R"(Agent1 Commands.Add "Future" "What does the future hold" "[Future]" true true)",
             R"(Agent1 Commands.Add "exit" "Exit Horalia" "[Exit] horalia" true true)",
             R"(Agent1 SoundEffectsOn true)",
+            R"(Agent1 MoveTo 349 69)",  // hidden: there at once, so that it comes into view at home
             R"(Agent1 Show)",
             R"(Agent1 Commands.Caption "Horalia DELUXE Character 1")",
             R"(Agent1 Commands.Visible true)",
