@@ -114,7 +114,14 @@ qint64 AnimationPlayer::msUntilNextEvent() const {
 }
 
 int AnimationPlayer::moveTo(QPoint target) {
-    return enqueue({0, RequestKind::Move, {}, target, false});
+    const int id = enqueue({0, RequestKind::Move, {}, target, false});
+    if (!visible_ && !current_ && !playing_ && queue_.size() == 1) {
+        // A hidden character with nothing to do is simply there at once: a Stop that follows in the same
+        // moment (as one does before every statement) would otherwise drop the move, and the character would
+        // come into view where it was instead.
+        startRequest();
+    }
+    return id;
 }
 
 void AnimationPlayer::stop() {

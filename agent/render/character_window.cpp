@@ -35,6 +35,14 @@ void CharacterWindow::place(QPoint topLeft) {
     }
     unconfirmed_.append(topLeft);
     move(topLeft);
+    if (!isVisible()) {
+        // A widget moved while hidden keeps its place to itself until it is shown, and the native window is
+        // then mapped without a position of its own asking: window managers (xfwm4, KWin) put it where they
+        // like, and the character appeared there, over the clock too.
+        if (QWindow* handle = windowHandle()) {
+            handle->setPosition(topLeft);
+        }
+    }
 }
 
 void CharacterWindow::moveEvent(QMoveEvent* event) {

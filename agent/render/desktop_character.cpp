@@ -58,7 +58,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     // The native window is made now rather than at the first Show, so that showing only maps it.
     window_.winId();
     // Asked for a place before it is first shown: a window that has none is put where the window manager
-    // likes (KWin: anywhere on the screen, over the clock too), and the character would greet from there.
+    // likes (xfwm4 and KWin: the middle of the screen, over the clock too), and the character greeted there.
     window_.place(player_.position());
     voice_->setVoice(voiceFromFile(file_->info()));
     voice_->setEvents({

@@ -361,6 +361,9 @@ TEST_F(PlayerTest, PuttingTheCharacterSomewhereEndsItsJourneyThere) {
 TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
     const int id = player.moveTo({-300, 40});
+    // There before any time passes: a Stop in the same moment leaves it there.
+    player.stop();
+    EXPECT_EQ(player.position(), QPoint(-300, 40));
     player.advance(0);
     EXPECT_EQ(player.position(), QPoint(-300, 40));
     EXPECT_TRUE(player.currentAnimation().isEmpty());
