@@ -387,18 +387,21 @@ class Desktop:
 
         return window_managers.unavailable(wm)
 
-    def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False):
+    def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False, monitors=None):
         """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
         session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
         window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin",
         "kwin_wayland", "mutter" or "xfwm4". With top_panel trayer is a dock along the top edge that reserves
         its height (a strut), so that a window manager's work area begins below it; without, it is an ordinary
-        window, which a window manager frames and places where it likes."""
+        window, which a window manager frames and places where it likes. monitors, a list of (x, y, width,
+        height), splits the screen into those monitors, as a desktop with several monitors side by side is
+        (RandR's monitors, which Qt and the window managers take for screens)."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
         self.wm = wm
         self.wm_name = None  # as the window manager calls itself
         self.width, self.height = (int(n) for n in size.split("x"))
+        self.monitors = [(0, 0, self.width, self.height)]
         self.origin = (0, 0)
         self.wayland_display = None  # mutter's, in env's XDG_RUNTIME_DIR
         self.desktop_window = None  # the id of the window that shows the desktop's colour under a compositor
@@ -418,6 +421,8 @@ class Desktop:
         self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
         try:
             self._start_display(size)
+            if monitors:
+                self._split(monitors)
             self.outer_env = self.env
             if wm:
                 import window_managers  # it builds on this module
@@ -472,6 +477,16 @@ class Desktop:
         self.env["DISPLAY"] = ":" + self._first_line(read, "Xvfb", 15)
         r, g, b = self.DESKTOP_RGB
         run("xsetroot", "-solid", f"#{r:02x}{g:02x}{b:02x}", env=self.env)
+
+    def _split(self, monitors):
+        # The first takes Xvfb's one output, whose own monitor then goes; the others have none.
+        for i, (x, y, w, h) in enumerate(monitors):
+            run("xrandr", "--setmonitor", f"monitor{i + 1}", f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}",
+                "screen" if i == 0 else "none", env=self.env)
+        listed = run("xrandr", "--listmonitors", env=self.env)
+        if f"Monitors: {len(monitors)}" not in listed:
+            raise CheckFailed(f"the screen is not split into {len(monitors)} monitors: {listed.strip()}")
+        self.monitors = list(monitors)
 
     def _start_sound(self):
         self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",

@@ -13,6 +13,13 @@ Usage: desktop_test.py --build BUILD --case CASE [--testdata DIR] [--shots DIR]
                   compositing; kwin_wayland and mutter nested, with their XWayland), with a top panel and the
                   clock placed so that the characters' homes lie under it: the checks of what window managers
                   do to the characters' windows, and the menu, the drag and the date
+  kwin_scale2     under kwin_x11, the program scaled by 2 (QT_SCALE_FACTOR) on a 2560x1440 screen: the characters
+                  at their homes, Max speaking from his with the balloon's tip towards him, nothing over the clock
+  kwin_twomonitors
+                  under kwin_x11, one 1600x600 screen split into two monitors: a clock left on the second one starts
+                  there, and the characters' homes stay on it, also when one would straddle the seam
+  xfwm4_edges     under xfwm4, the clock at the screen's right, left, top and bottom edges: the characters where
+                  the program's rule puts them, on the screen, no character or balloon over the clock
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
@@ -34,6 +41,9 @@ from desktop_session import CheckFailed, Desktop, XConnection, poll, run, xlib  
 SKIP = 77
 TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
 WINDOW_MANAGERS = ("kwin", "kwin_wayland", "mutter", "xfwm4")
+# The screens a desktop may have, each under a window manager: a screen scaled by 2, two monitors, and the clock
+# at each edge of the screen.
+SCREEN_CASES = {"kwin_scale2": "kwin", "kwin_twomonitors": "kwin", "xfwm4_edges": "xfwm4"}
 
 
 class XRectangle(ctypes.Structure):
@@ -81,15 +91,16 @@ def touches(a, b, slack=2):
 class Clock:
     """One run of the program on a desktop, with the characters it was set up with."""
 
-    def __init__(self, desktop, program, build, characters, files, settings=""):
+    def __init__(self, desktop, program, build, characters, files, settings="", scale=1):
         self.desktop, self.build = desktop, build
         self.names = characters  # the characters' names, as their windows are titled
         self.program = program
+        self.scale = scale  # device pixels per logical pixel: QT_SCALE_FACTOR
         env = desktop.env
         chars = os.path.join(env["XDG_DATA_HOME"], "horalia/msagent/chars")
         config = os.path.join(env["XDG_CONFIG_HOME"], "HoraliaIIV")
-        os.makedirs(chars)
-        os.makedirs(config)
+        os.makedirs(chars, exist_ok=True)
+        os.makedirs(config, exist_ok=True)
         for f in files:
             shutil.copy(f, chars)
         ids = [os.path.splitext(os.path.basename(f))[0] for f in files]
@@ -97,7 +108,8 @@ class Clock:
             f.write(f"[Data]\nLastCharacter={ids[0]}\nLastCharacter2={ids[1]}\nUserName=Sam\n{settings}")
         self.log = open(os.path.join(desktop.work, "horalia.log"), "w+")
         self.watcher = desktop.watch("horalia")
-        self.process = desktop._spawn([program], stdout=self.log, stderr=subprocess.STDOUT)
+        program_env = dict(env, QT_SCALE_FACTOR=str(scale)) if scale != 1 else None
+        self.process = desktop._spawn([program], env=program_env, stdout=self.log, stderr=subprocess.STDOUT)
 
     def since(self):
         return self.watcher.now()
@@ -126,13 +138,14 @@ class Clock:
         return None
 
     def home(self, n, clock, character):
-        """Where character n (0 or 1) stands beside the clock window, in screen pixels."""
-        tpp = TWIPS_PER_PIXEL
-        left, top = clock.x * tpp, clock.y * tpp
-        width, height = clock.width * tpp, clock.height * tpp
+        """Where character n (0 or 1) stands beside the clock window when there is room, in the screen's
+        (device) pixels; the program reckons in logical pixels, scale times fewer."""
+        tpp, s = TWIPS_PER_PIXEL, self.scale
+        left, top = clock.x / s * tpp, clock.y / s * tpp
+        width, height = clock.width / s * tpp, clock.height / s * tpp
         x = (left + width + 800) / tpp if n == 0 else (left - 800) / tpp
         y = (top + height - 900) / tpp
-        return round(x - character.width / 2), round(y - character.height / 2)
+        return round(x - character.width / s / 2) * s, round(y - character.height / s / 2) * s
 
 
 def reference_length(build, text):
@@ -539,6 +552,92 @@ class Checks:
         self.check(touches(balloon, character), f"{name}'s balloon is away from {name}")
         self.check(overlap <= character.height // 4, f"{name}'s balloon covers {name}")
 
+    def homes_are(self, expected):
+        """Both characters stand exactly at the expected places [(x, y), (x, y)] once they have walked home."""
+        def both():
+            chars = [self.clock.character(0), self.clock.character(1)]
+            return chars if all(chars) and [(c.x, c.y) for c in chars] == expected else None
+
+        try:
+            chars = poll(f"the characters at {expected}", both, 30)
+        except CheckFailed:
+            raise CheckFailed(f"the characters are at {[self.clock.character(0), self.clock.character(1)]}, "
+                              f"not at {expected}") from None
+        self.say(f"clock window {self.clock.clock_window()}; at home: {chars[0]} and {chars[1]}")
+        self.passed += 1
+
+    def came_out_at(self, homes):
+        """Each character came into view at its home (and greeted there), not somewhere else first."""
+        for n, home in enumerate(homes):
+            name = self.clock.names[n]
+            t, first = poll(f"{name} in the watcher's record", lambda: self.clock.watcher.seen(name), 5)
+            self.say(f"{self.clock.names[n]} first seen at {t:.1f} s at {first.x},{first.y}")
+            self.check((first.x, first.y) == home, f"{self.clock.names[n]} came into view away from its home")
+
+    def clear_of_the_clock(self, monitor):
+        """No pixel of a character (its window's shape) is over the clock window now, and no balloon seen so far
+        was over it; every character and balloon seen is wholly on the clock's monitor (x, y, width, height)."""
+        clock = self.clock.clock_window()
+        self.check(clock is not None, "no clock window")
+        mx, my, mw, mh = monitor
+        for n in (0, 1):
+            c = self.clock.character(n)
+            shape = window_shape(self.desktop.env, c)
+            shape = shape if shape is not None else {(x, y) for x in range(c.width) for y in range(c.height)}
+            over = sum(1 for x, y in shape if clock.x <= c.x + x < clock.x + clock.width
+                       and clock.y <= c.y + y < clock.y + clock.height)
+            self.say(f"{self.clock.names[n]} at {c}: {over} of its {len(shape)} pixels over the clock {clock}")
+            self.check(over == 0, f"{self.clock.names[n]} covers the clock")
+        seen = set()
+        with self.clock.watcher.lock:
+            history = list(self.clock.watcher.history)
+        for t, shown in history:
+            for w in shown:
+                if w.name.endswith(": word balloon") or w.name in self.clock.names:
+                    seen.add((w.name, w.x, w.y, w.width, w.height, round(t)))
+        for name, x, y, width, height, t in sorted(seen, key=lambda s: s[-1]):
+            inside = mx <= x and x + width <= mx + mw and my <= y and y + height <= my + mh
+            over = (x < clock.x + clock.width and clock.x < x + width and y < clock.y + clock.height
+                    and clock.y < y + height)
+            if not inside or (over and name.endswith("balloon")):
+                raise CheckFailed(f"at {t} s {name!r} {width}x{height}+{x}+{y} is "
+                                  + ("over the clock" if inside else f"not wholly on the monitor {monitor}"))
+        self.say(f"{len(seen)} places of characters and balloons seen, all on the monitor {monitor}, no balloon "
+                 f"over the clock")
+        self.passed += 1
+
+    def speaks_at_home(self, n, home, picture="desktop-speaking"):
+        """Character n answers "What is the date" from its menu where it stands, home, with its balloon beside
+        it and the balloon's tip (the narrow end of its shape) towards it."""
+        self.quiet()
+        seen = self.clock.since()
+        menu = self.menu_at(*self.opaque_point(n))
+        self.desktop.key("Down", "Down", "Down", "Down", "Return")
+        self.say(f"{self.clock.names[n]}'s menu {menu}: What is the date")
+        t, balloon = poll(f"{self.clock.names[n]}'s balloon", lambda: self.clock.balloon_seen(n, seen), 10)
+        shape = window_shape(self.desktop.env, balloon)
+        c = self.clock.character(n)
+        self.say(f"{self.clock.names[n]} at {c} speaks, its balloon at {balloon}")
+        self.check((c.x, c.y) == home, f"{self.clock.names[n]} speaks from {c.x},{c.y}, not from its home {home}")
+        self.check(shape is not None, "the balloon has no shape")
+        above = balloon.y + balloon.height / 2 < c.y + c.height / 2
+        rows = sorted({y for _, y in shape})
+        end = rows[-1] if above else rows[0]  # the row nearest the character
+        tip = sorted(x for x, y in shape if y == end)
+        tip_x = balloon.x + (tip[0] + tip[-1]) / 2
+        self.say(f"the balloon is {'above' if above else 'below'} it; its tip's end spans {tip[0]}..{tip[-1]} "
+                 f"of its {balloon.width} pixels, at x {tip_x}")
+        self.check(len(tip) <= balloon.width // 8, "the balloon's end towards the character is not its tip")
+        self.check(c.x <= tip_x < c.x + c.width, "the balloon's tip does not point at the character")
+        self.shot(picture)
+        self.balloon_beside_its_character(n, t)
+        time.sleep(1.0)  # where it stands while the balloon is open
+        with self.clock.watcher.lock:
+            places = {(w.x, w.y) for s_, shown in self.clock.watcher.history if s_ >= t
+                      for w in shown if w.name == self.clock.names[n]}
+        self.say(f"{self.clock.names[n]}'s places while speaking: {sorted(places)}")
+        self.check(places == {home}, f"{self.clock.names[n]} moved while speaking")
+
     def other_application_active(self):
         """Another program's window over both characters, and clicked, as a user goes back to other work: the
         characters stay viewable and above it, drawn over it."""
@@ -678,11 +777,82 @@ class Checks:
         self.say("no window of the program is left")
 
 
+def screens(case, build, program, files, names, shots):
+    """A case of SCREEN_CASES: the clock started once or more on that desktop, each time checked where the
+    characters stand and that nothing of them is over the clock; returns the number of checks passed."""
+    wm = SCREEN_CASES[case]
+    if case == "kwin_scale2":
+        desktop = Desktop(size="2560x1440", wm=wm, top_panel=True)
+        # (FormX, FormY) in twips; the homes in device pixels, None: beside the clock as the formula has it
+        # low enough on the screen for Max's balloon to go above him
+        runs = [("FormX=15000\nFormY=7500\n", [(2202, 822), (1766, 822)], 2)]
+    elif case == "kwin_twomonitors":
+        # (not xfwm4: GTK takes a monitor without an output of its own for none, and xfwm4 then keeps every
+        # window on the first monitor; Xvfb has one output)
+        desktop = Desktop(size="1600x600", wm=wm, top_panel=True, monitors=[(0, 0, 800, 600), (800, 0, 800, 600)])
+        # on the second monitor, where it was left: beside it; at x 830, character 2's home would straddle the
+        # seam between the monitors, and it goes to the clock's right, beyond character 1
+        runs = [("FormX=15000\nFormY=4500\n", [(1101, 211), (883, 211)], 1),
+                ("FormX=12450\nFormY=4500\n", [(931, 211), (1059, 211)], 1)]
+    else:
+        desktop = Desktop(size="800x600", wm=wm, top_panel=True)
+        runs = [("FormX=10320\nFormY=3000\n", [(443, 111), (571, 111)], 1),  # right edge: both on the left
+                ("FormX=600\nFormY=3000\n", [(141, 111), (269, 111)], 1),  # x 40: both on the right
+                ("FormX=4500\nFormY=360\n", [(401, 24), (183, 24)], 1),  # top, below the panel
+                ("FormX=4500\nFormY=8475\n", [(401, 472), (183, 472)], 1)]  # bottom
+    passed = 0
+    try:
+        print(f"display {desktop.env['DISPLAY']}, window manager {desktop.wm_name}, work area "
+              f"{desktop.work_area()}, monitors {desktop.monitors}")
+        for i, (settings, homes, scale) in enumerate(runs):
+            clock = Clock(desktop, program, build, names, files, settings, scale)
+            checks = Checks(clock, build, shots)
+            try:
+                checks.characters_appear()
+                window = poll("the clock window", clock.clock_window, 10)
+                print(f"settings {settings.strip()!r}: the clock at {window}")
+                if settings:
+                    x, y = (int(v.split("=")[1]) // TWIPS_PER_PIXEL * scale for v in settings.split())
+                    checks.check((window.x, window.y) == (x, y), f"the clock is not at {x},{y} where it was left")
+                if homes is None:
+                    checks.at_home()
+                    homes = [(c.x, c.y) for c in (clock.character(0), clock.character(1))]
+                else:
+                    checks.homes_are(homes)
+                checks.came_out_at(homes)
+                # the start-up message, and then quiet
+                poll("the start-up message's balloon", lambda: clock.balloon_seen(1, 0), 20)
+                monitor = next(m for m in desktop.monitors if m[0] <= window.x < m[0] + m[2])
+                checks.quiet()
+                checks.clear_of_the_clock(monitor)
+                if case == "kwin_scale2":
+                    checks.speaks_at_home(0, homes[0], "screens-scale2")
+                    checks.clear_of_the_clock(monitor)
+                else:
+                    checks.shot(f"screens-{case.split('_')[1]}-{i + 1}")
+                checks.exit_from_the_clock_menu()
+            except CheckFailed:
+                print("the program's output:\n" + clock.output())
+                path = os.path.join(tempfile.gettempdir(), f"horalia-desktop-{case}-failure.png")
+                desktop.screenshot(path)
+                print(f"the screen at the failure: {path}")
+                if clock.process.poll() is None:
+                    clock.process.terminate()
+                raise
+            finally:
+                clock.watcher.stop()
+            passed += checks.passed
+    finally:
+        desktop.stop()
+    return passed
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--case", required=True,
-                        choices=["built", "installed", "genuine", "statusnotifier", *WINDOW_MANAGERS])
+                        choices=["built", "installed", "genuine", "statusnotifier", *WINDOW_MANAGERS,
+                                 *SCREEN_CASES])
     parser.add_argument("--testdata")
     parser.add_argument("--shots")
     args = parser.parse_args()
@@ -694,7 +864,10 @@ def main():
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
             return SKIP
-    wm = args.case if args.case in WINDOW_MANAGERS else None
+    wm = args.case if args.case in WINDOW_MANAGERS else SCREEN_CASES.get(args.case)
+    if args.case in SCREEN_CASES and not shutil.which("xrandr"):
+        print("SKIP: xrandr is not installed (scripts/deps installs it)")
+        return SKIP
     reason = Desktop.unavailable(wm)
     if reason:
         print(f"SKIP: {reason}")
@@ -716,6 +889,15 @@ def main():
         if not all(os.path.isfile(f) for f in files):
             print(f"SKIP: Genie.acs and Merlin.acs are not in {data}")
             return SKIP
+
+    if args.case in SCREEN_CASES:
+        try:
+            passed = screens(args.case, build, program, files, names, args.shots)
+        except CheckFailed as e:
+            print(f"FAILED: {e}")
+            return 1
+        print(f"desktop checks of the {args.case} case: all {passed} passed")
+        return 0
 
     desktop = None
     clock = None
