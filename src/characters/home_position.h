@@ -28,7 +28,8 @@ std::optional<QPoint> homePosition(core::Who who, const core::GeometryTwips& clo
 //   the monitor allows;
 // - a character that finds no room that way either stands where the first of these places is on the monitor,
 //   even though the other character is there too, and, failing that, at its home above.
-// Never over the clock, never across the edge between two monitors.
+// Never over the clock further than a home beside it reaches (a wide frame overlaps its edge a little, never
+// its time), never across the edge between two monitors.
 std::array<std::optional<QPoint>, 2> homesBeside(const core::GeometryTwips& clock,
                                                  const platform::ScreenMetrics& screen,
                                                  const std::array<QSize, 2>& frames);

@@ -1,7 +1,6 @@
 #include "src/core/clock_layout.h"
 
 #include "src/core/conversions.h"
-#include "src/core/monitors.h"
 #include "src/core/settings_keys.h"
 
 #include <limits>
