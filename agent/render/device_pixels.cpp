@@ -41,24 +41,29 @@ int screenFor(const QList<ScreenScale>& screens, QPoint point, bool device) {
     return best;
 }
 
-QPoint logicalFromDevice(const QList<ScreenScale>& screens, QPoint device) {
-    const int i = screenFor(screens, device, true);
+namespace {
+
+// Each screen keeps its corner where X has it and scales what lies inside it.
+QPoint rescale(const QList<ScreenScale>& screens, QPoint point, bool fromDevice) {
+    const int i = screenFor(screens, point, fromDevice);
     if (i < 0 || !(screens[i].ratio > 0)) {
-        return device;
+        return point;
     }
+    const double ratio = screens[i].ratio;
+    const auto scaled = [&](int v) { return toInt(fromDevice ? v / ratio : v * ratio); };
     const QPoint origin = screens[i].logical.topLeft();
-    const QPoint inside = device - origin;
-    return origin + QPoint(toInt(inside.x() / screens[i].ratio), toInt(inside.y() / screens[i].ratio));
+    const QPoint inside = point - origin;
+    return origin + QPoint(scaled(inside.x()), scaled(inside.y()));
+}
+
+}  // namespace
+
+QPoint logicalFromDevice(const QList<ScreenScale>& screens, QPoint device) {
+    return rescale(screens, device, true);
 }
 
 QPoint deviceFromLogical(const QList<ScreenScale>& screens, QPoint logical) {
-    const int i = screenFor(screens, logical, false);
-    if (i < 0 || !(screens[i].ratio > 0)) {
-        return logical;
-    }
-    const QPoint origin = screens[i].logical.topLeft();
-    const QPoint inside = logical - origin;
-    return origin + QPoint(toInt(inside.x() * screens[i].ratio), toInt(inside.y() * screens[i].ratio));
+    return rescale(screens, logical, false);
 }
 
 QList<ScreenScale> currentScreens() {
