@@ -7,10 +7,10 @@
 
 namespace agent::console {
 
-CharacterReader characterFiles(const QString& characterFolder) {
-    return [characterFolder](const QString& fileName) -> Result<CharacterFacts> {
+CharacterReader characterFiles(const QStringList& characterFolders) {
+    return [characterFolders](const QString& fileName) -> Result<CharacterFacts> {
         const Result<std::unique_ptr<format::AcsFile>> file =
-            format::openCharacter(characterFolder, fileName);
+            format::openCharacter(characterFolders, fileName);
         if (!file) {
             return file.failure();
         }

@@ -47,7 +47,7 @@ Status DesktopControl::load(const QString& id, const QString& fileName) {
     if (key.isEmpty() || characters_.contains(key)) {
         return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
-    Result<std::unique_ptr<format::AcsFile>> file = format::openCharacter(env_.characterFolder, fileName);
+    Result<std::unique_ptr<format::AcsFile>> file = format::openCharacter(env_.characterFolders, fileName);
     if (!file) {
         return file.failure();
     }

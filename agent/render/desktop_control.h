@@ -19,7 +19,7 @@ class SoundEffects;
 class VoiceInput;
 
 struct DesktopEnvironment {
-    QString characterFolder;  // where a bare file name is looked for
+    QStringList characterFolders;  // where a bare file name is looked for, in order
     std::shared_ptr<OptionsStore> options;
     std::function<std::unique_ptr<CharacterVoice>()> makeVoice;
     std::shared_ptr<SoundEffects> effects;   // may be null

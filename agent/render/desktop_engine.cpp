@@ -7,13 +7,13 @@
 
 namespace agent::render {
 
-std::shared_ptr<DesktopEngine> DesktopEngine::create(QString characterFolder, QString optionsPath) {
+std::shared_ptr<DesktopEngine> DesktopEngine::create(QStringList characterFolders, QString optionsPath) {
     return std::shared_ptr<DesktopEngine>(
-        new DesktopEngine(std::move(characterFolder), std::move(optionsPath)));
+        new DesktopEngine(std::move(characterFolders), std::move(optionsPath)));
 }
 
-DesktopEngine::DesktopEngine(QString characterFolder, QString optionsPath)
-    : characterFolder_(std::move(characterFolder)),
+DesktopEngine::DesktopEngine(QStringList characterFolders, QString optionsPath)
+    : characterFolders_(std::move(characterFolders)),
       options_(std::make_shared<OptionsStore>(std::move(optionsPath))),
       thread_(std::make_unique<speech::SpeechThread>()),
       effectsOutput_(std::make_unique<speech::SinkOutput>()),
@@ -25,7 +25,7 @@ DesktopEngine::~DesktopEngine() = default;
 std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
     auto self = shared_from_this();
     DesktopEnvironment env;
-    env.characterFolder = characterFolder_;
+    env.characterFolders = characterFolders_;
     env.options = options_;
     env.effects = effects_;
     env.time = &time_;
