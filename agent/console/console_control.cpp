@@ -42,6 +42,7 @@ public:
     QString description() const override { return facts_.description; }
 
     void setSoundEffectsOn(bool on) override { print(QStringLiteral("SoundEffectsOn"), {on}); }
+    void setWithdrawn(bool withdrawn) override { print(QStringLiteral("Withdrawn"), {withdrawn}); }
     void addCommand(const Command& c) override {
         commands_.append(c);
         print(QStringLiteral("Commands.Add"), {c.name, c.caption, c.voice, c.enabled, c.visible});

@@ -15,6 +15,7 @@
 
 namespace agent::render {
 
+class DesktopMotion;
 class SoundEffects;
 class VoiceInput;
 
@@ -26,6 +27,7 @@ struct DesktopEnvironment {
     EngineTime* time = nullptr;              // null: the desktop's own
     std::function<RandomSource()> random;    // empty: a random seed per character
     std::shared_ptr<VoiceInput> voiceInput;  // may be null (no spoken commands)
+    std::shared_ptr<DesktopMotion> motion;   // may be null (the desktop asks for no less motion)
 };
 
 class DesktopControl final : public QObject, public Control {

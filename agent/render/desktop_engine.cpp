@@ -1,6 +1,7 @@
 #include "agent/render/desktop_engine.h"
 
 #include "agent/listen/microphone_listener.h"
+#include "agent/render/desktop_motion.h"
 #include "agent/render/sound_effects.h"
 #include "agent/render/speaker_voice.h"
 #include "agent/speech/speech_thread.h"
@@ -38,6 +39,10 @@ std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
         voiceInput_ = std::make_shared<VoiceInput>(std::move(setup));
     }
     env.voiceInput = voiceInput_;
+    if (!motion_) {
+        motion_ = std::make_shared<DesktopMotion>();
+    }
+    env.motion = motion_;
     if (seed_) {
         env.random = [next = *seed_]() mutable { return seededRandom(next++); };
     }

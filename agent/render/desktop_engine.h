@@ -18,6 +18,8 @@ class SpeechThread;
 
 namespace agent::render {
 
+class DesktopMotion;
+
 class DesktopEngine : public std::enable_shared_from_this<DesktopEngine> {
 public:
     // optionsPath: the engine's own settings file.
@@ -47,6 +49,7 @@ private:
     std::shared_ptr<SoundEffects> effects_;
     ListenerFactory makeListener_;
     std::shared_ptr<VoiceInput> voiceInput_;  // made with the first control: it needs the application
+    std::shared_ptr<DesktopMotion> motion_;   // likewise
     std::optional<std::uint32_t> seed_;
 };
 
