@@ -37,6 +37,9 @@ public:
     virtual QString description() const = 0;
 
     virtual void setSoundEffectsOn(bool on) = 0;
+    // While withdrawn the character keeps off the screen, its window and its balloon, but goes on with what
+    // it is asked: its statements are heard. Back again, it shows as it is then. Takes effect at once.
+    virtual void setWithdrawn(bool withdrawn) = 0;
 
     virtual void addCommand(const Command& command) = 0;
     virtual void setCommandsCaption(const QString& caption) = 0;

@@ -71,7 +71,8 @@ Result<Engine*> DeferredEngine::engine() {
     return engine_.get();
 }
 
-Result<std::shared_ptr<Engine>> loadDesktopEngine(const QString& moduleFolder, const QString& characterFolder,
+Result<std::shared_ptr<Engine>> loadDesktopEngine(const QString& moduleFolder,
+                                                  const QStringList& characterFolders,
                                                   const QString& optionsPath) {
     // Never unloaded: the engine's threads and windows live as long as the program.
     QLibrary module(moduleFolder + u'/' + QLatin1String(kDesktopEngineModule));
@@ -79,7 +80,7 @@ Result<std::shared_ptr<Engine>> loadDesktopEngine(const QString& moduleFolder, c
     if (make == nullptr) {
         return fail(QStringLiteral("the character engine cannot be loaded: %1").arg(module.errorString()));
     }
-    return std::shared_ptr<Engine>(make(characterFolder, optionsPath));
+    return std::shared_ptr<Engine>(make(characterFolders, optionsPath));
 }
 
 }  // namespace agent

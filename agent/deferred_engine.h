@@ -31,7 +31,8 @@ private:
 };
 
 // The desktop engine from its module in moduleFolder.
-Result<std::shared_ptr<Engine>> loadDesktopEngine(const QString& moduleFolder, const QString& characterFolder,
+Result<std::shared_ptr<Engine>> loadDesktopEngine(const QString& moduleFolder,
+                                                  const QStringList& characterFolders,
                                                   const QString& optionsPath);
 
 }  // namespace agent

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "agent/control.h"
@@ -16,9 +17,10 @@ public:
     virtual std::unique_ptr<Control> makeControl() = 0;
 };
 
-// The desktop engine's module beside the program, and what it exports: the engine for a character folder,
-// its options kept in optionsPath. The caller owns the engine.
-using MakeDesktopEngine = Engine* (*)(const QString& characterFolder, const QString& optionsPath);
+// The desktop engine's module beside the program, and what it exports: the engine for the folders a bare
+// character file name is looked for in (in order), its options kept in optionsPath. The caller owns the
+// engine.
+using MakeDesktopEngine = Engine* (*)(const QStringList& characterFolders, const QString& optionsPath);
 inline constexpr char kDesktopEngineModule[] = "horalia_engine";
 inline constexpr char kDesktopEngineSymbol[] = "horaliaDesktopEngine";
 

@@ -136,7 +136,9 @@ struct Fixture {
     NullDialogs dialogs;
     NullProgram program;
     platform::NoTimeChanges timeChanges;
-    platform::Platform platform{store, clock, pause, shell, screen, engines, dialogs, program, timeChanges};
+    platform::NoFullScreen fullScreen;
+    platform::Platform platform{store,   clock,   pause,   shell,       screen,
+                                engines, dialogs, program, timeChanges, fullScreen};
     NullView view;
     NullWindows windows;
     NullSink traySink;

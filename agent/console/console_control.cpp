@@ -7,10 +7,10 @@
 
 namespace agent::console {
 
-CharacterReader characterFiles(const QString& characterFolder) {
-    return [characterFolder](const QString& fileName) -> Result<CharacterFacts> {
+CharacterReader characterFiles(const QStringList& characterFolders) {
+    return [characterFolders](const QString& fileName) -> Result<CharacterFacts> {
         const Result<std::unique_ptr<format::AcsFile>> file =
-            format::openCharacter(characterFolder, fileName);
+            format::openCharacter(characterFolders, fileName);
         if (!file) {
             return file.failure();
         }
@@ -42,6 +42,7 @@ public:
     QString description() const override { return facts_.description; }
 
     void setSoundEffectsOn(bool on) override { print(QStringLiteral("SoundEffectsOn"), {on}); }
+    void setWithdrawn(bool withdrawn) override { print(QStringLiteral("Withdrawn"), {withdrawn}); }
     void addCommand(const Command& c) override {
         commands_.append(c);
         print(QStringLiteral("Commands.Add"), {c.name, c.caption, c.voice, c.enabled, c.visible});

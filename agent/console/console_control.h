@@ -25,9 +25,9 @@ struct CharacterFacts {
 // Opens a character by the file name a program gives to Load.
 using CharacterReader = std::function<Result<CharacterFacts>(const QString& fileName)>;
 
-// Reads character files as the desktop engine does: a bare name is found in `characterFolder`, and the name
-// and description are those for the user's language.
-CharacterReader characterFiles(const QString& characterFolder);
+// Reads character files as the desktop engine does: a bare name is found in the first of `characterFolders`
+// that has it, and the name and description are those for the user's language.
+CharacterReader characterFiles(const QStringList& characterFolders);
 
 class ConsoleControl : public Control {
 public:

@@ -21,9 +21,19 @@ QString characterPath(const QString& folder, const QString& fileName) {
     return dir.filePath(fileName);
 }
 
-Result<std::unique_ptr<AcsFile>> openCharacter(const QString& folder, const QString& fileName) {
+QString characterPath(const QStringList& folders, const QString& fileName) {
+    for (const QString& folder : folders) {
+        const QString path = characterPath(folder, fileName);
+        if (QFileInfo(path).isFile()) {
+            return path;
+        }
+    }
+    return characterPath(folders.value(0), fileName);
+}
+
+Result<std::unique_ptr<AcsFile>> openCharacter(const QStringList& folders, const QString& fileName) {
     auto file = std::make_unique<AcsFile>();
-    const QString path = characterPath(folder, fileName);
+    const QString path = characterPath(folders, fileName);
     if (const Status loaded = file->load(path); !loaded) {
         return fail(QStringLiteral("cannot load %1: %2").arg(path, loaded.error()));
     }

@@ -71,9 +71,10 @@ int AnimationPlayer::speak(const QString& text) {
     return enqueue({0, RequestKind::Speak, text, {}, false});
 }
 
-void AnimationPlayer::speechStarted(int id, qint64 durationMs) {
+void AnimationPlayer::speechStarted(int id, qint64 durationMs, qint64 readMs) {
     if (isSpeaking() && current_->id == id && !speechEnded_) {
-        speechLeftMs_ = std::max<qint64>(0, durationMs) + kSpeechGraceMs;
+        readLeftMs_ = std::max<qint64>(0, readMs);
+        speechLeftMs_ = std::max(std::max<qint64>(0, durationMs) + kSpeechGraceMs, readLeftMs_);
     }
 }
 
@@ -328,6 +329,7 @@ void AnimationPlayer::startRequest() {
         // Set before the start handler runs: the voice it starts may be over before the handler returns.
         speechEnded_ = endedEarly_.removeAll(current_->id) > 0;
         speechLeftMs_ = kVoiceStartLimitMs;
+        readLeftMs_ = 0;
         mouth_ = -1;
     }
     if (onStart_) {
@@ -372,7 +374,7 @@ void AnimationPlayer::startRequest() {
             return;
         }
         case RequestKind::Move: {
-            if (!visible_) {
+            if (!visible_ || reducedMotion_) {
                 // Nobody sees a hidden character travel: it is simply there when it shows.
                 position_ = QPointF(r.target);
                 complete(false);
@@ -420,7 +422,8 @@ bool AnimationPlayer::settleOnce() {
         return true;
     }
     if (current_) {
-        if (current_->kind == RequestKind::Speak && (speechEnded_ || speechLeftMs_ <= 0)) {
+        if (current_->kind == RequestKind::Speak &&
+            ((speechEnded_ && readLeftMs_ <= 0) || speechLeftMs_ <= 0)) {
             complete(stopped_);
             return true;
         }
@@ -443,7 +446,7 @@ bool AnimationPlayer::settleOnce() {
         startRequest();
         return true;
     }
-    if (visible_ && idleMs_ >= nextIdleAtMs_) {
+    if (visible_ && !reducedMotion_ && idleMs_ >= nextIdleAtMs_) {
         nextIdleAtMs_ = idleMs_ + std::max(1, idle_.gapMs);
         if (const format::Animation* anim =
                 stateAnimation(QStringLiteral("IdlingLevel%1").arg(idleLevel()))) {
@@ -464,9 +467,9 @@ qint64 AnimationPlayer::timeToNextEvent() const {
     }
     if (isSpeaking()) {
         // An ended statement gives way at once: whoever drives the player must not sleep on it.
-        t = std::min(t, speechEnded_ ? 0 : std::max<qint64>(0, speechLeftMs_));
+        t = std::min(t, std::max<qint64>(0, speechEnded_ ? readLeftMs_ : speechLeftMs_));
     }
-    if (quiet() && !playing_) {
+    if (quiet() && !playing_ && !reducedMotion_) {
         t = std::min(t, std::max<qint64>(0, nextIdleAtMs_ - idleMs_));
     }
     return t;
@@ -478,6 +481,7 @@ void AnimationPlayer::pass(qint64 ms) {
     }
     if (isSpeaking()) {
         speechLeftMs_ -= ms;
+        readLeftMs_ -= ms;
     }
     if (current_ && current_->kind == RequestKind::Move && moveElapsedMs_ < moveTotalMs_) {
         moveElapsedMs_ = std::min(moveTotalMs_, moveElapsedMs_ + ms);

@@ -64,8 +64,9 @@ public:
     // ends cannot hold the queue: a statement lasts at most kVoiceStartLimitMs until its voice starts, and
     // from then on at most the voice's length and kSpeechGraceMs.
     int speak(const QString& text);
-    // The voice of statement `id` has started to sound and will last durationMs.
-    void speechStarted(int id, qint64 durationMs);
+    // The voice of statement `id` has started to sound and will last durationMs. The statement lasts at least
+    // readMs from now, its voice over or not: the time its balloon needs to be read.
+    void speechStarted(int id, qint64 durationMs, qint64 readMs = 0);
     // The voice of statement `id` is over (spoken, cut off or failed). It may come at any moment: before the
     // statement's turn, from inside its start handler, or after it was dropped; only that statement ends.
     void endSpeech(int id);
@@ -104,6 +105,10 @@ public:
 
     void setMoveSpeed(int pixelsPerSecond) { moveSpeed_ = pixelsPerSecond > 0 ? pixelsPerSecond : 1; }
     void setIdleTimes(const IdleTimes& times) { idle_ = times; }
+    // Reduced motion, for people whom movement on the screen troubles: a character does not walk (it is
+    // simply where it was going) and plays no idling animations. What it is asked to play it still plays.
+    void setReducedMotion(bool on) { reducedMotion_ = on; }
+    bool reducedMotion() const { return reducedMotion_; }
     int idleLevel() const;
 
     void setCompletionHandler(std::function<void(const Completion&)> handler) {
@@ -160,6 +165,7 @@ private:
 
     bool speechEnded_ = false;
     qint64 speechLeftMs_ = 0;  // until the statement ends without its voice
+    qint64 readLeftMs_ = 0;    // until the statement's balloon has been read
     QList<int> endedEarly_;    // statements whose voice ended before their turn came
     int mouth_ = -1;
     QPointF position_;
@@ -170,6 +176,7 @@ private:
     int moveSpeed_ = 400;
 
     bool visible_ = false;
+    bool reducedMotion_ = false;
     IdleTimes idle_;
     qint64 idleMs_ = 0;
     qint64 nextIdleAtMs_ = 0;

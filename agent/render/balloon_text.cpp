@@ -26,6 +26,17 @@ int safeCut(const QString& text, int from, int cut) {
 
 }  // namespace
 
+qint64 readingTimeMs(const QString& text) {
+    qint64 words = 0;
+    bool inWord = false;
+    for (const QChar c : text) {
+        const bool space = isWordSpace(c);
+        words += !space && !inWord ? 1 : 0;
+        inWord = !space;
+    }
+    return words == 0 ? 0 : kReadingStartMs + kReadingMsPerWord * words;
+}
+
 int sanitizedBalloonLines(int lines) {
     return std::clamp(lines, kMinBalloonLines, kMaxBalloonLines);
 }

@@ -19,6 +19,12 @@ inline constexpr int kMaxCharsPerLine = 255;
 int sanitizedBalloonLines(int lines);
 int sanitizedCharsPerLine(int charsPerLine);
 
+// How long a balloon must stay open for a person to read the text: a second to find it, and a quarter of a
+// second a word. A text without words needs no time.
+inline constexpr qint64 kReadingStartMs = 1000;
+inline constexpr qint64 kReadingMsPerWord = 250;
+qint64 readingTimeMs(const QString& text);
+
 class BalloonText {
 public:
     BalloonText() = default;

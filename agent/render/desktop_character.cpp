@@ -120,9 +120,27 @@ void DesktopCharacter::applyOptions(const EngineOptions& options) {
     speech::VoiceChoice choice = voiceFromFile(file_->info());
     choice.name = options.voice;
     voice_->setVoice(choice);
+    player_.setReducedMotion(options.reducedMotion || desktopReducedMotion_);
     if (!balloonWanted()) {
         closeBalloon();
     }
+}
+
+void DesktopCharacter::setDesktopReducedMotion(bool on) {
+    desktopReducedMotion_ = on;
+    catchUp();
+    player_.setReducedMotion(options_.reducedMotion || desktopReducedMotion_);
+    wake();
+}
+
+void DesktopCharacter::setWithdrawn(bool withdrawn) {
+    if (withdrawn == withdrawn_) {
+        return;
+    }
+    catchUp();
+    withdrawn_ = withdrawn;
+    sync();
+    wake();
 }
 
 void DesktopCharacter::show() {
@@ -261,8 +279,11 @@ bool DesktopCharacter::balloonWanted() const {
 
 void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs) {
     catchUp();
-    player_.speechStarted(voiceStatement_, durationMs);
-    if (!player_.isSpeaking() || !balloonWanted() || !player_.isVisible()) {
+    const bool shown = player_.isSpeaking() && balloonWanted() && player_.isVisible() && !withdrawn_;
+    // A statement in a balloon lasts until it can have been read, however quickly the voice says it (or,
+    // without sound, would have said it); one that is only heard lasts as long as the voice.
+    player_.speechStarted(voiceStatement_, durationMs, shown ? readingTimeMs(shownText) : 0);
+    if (!shown) {
         return;
     }
     window_.refreshPosition();
@@ -280,9 +301,7 @@ void DesktopCharacter::speechFinished() {
         player_.endSpeech(statement);
     }
     player_.setMouth(-1);
-    if (!(file_->info().flags & format::flags::kBalloonNoAutoHide)) {
-        closeBalloon();
-    }
+    // The balloon goes with the statement (see sync()), which may outlast its voice until it has been read.
     wake();
 }
 
@@ -293,13 +312,17 @@ void DesktopCharacter::closeBalloon() {
 }
 
 void DesktopCharacter::sync() {
+    if (balloon_.isVisible() && !player_.isSpeaking() &&
+        !(file_->info().flags & format::flags::kBalloonNoAutoHide)) {
+        closeBalloon();
+    }
     if (!window_.isDragging() && window_.requested() != player_.position()) {
         window_.place(player_.position());
         if (balloon_.isVisible()) {
             balloon_.placeBeside(window_.geometry());
         }
     }
-    if (player_.isVisible()) {
+    if (player_.isVisible() && !withdrawn_) {
         showFrame();
         if (!window_.isVisible()) {
             window_.show();

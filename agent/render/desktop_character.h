@@ -44,6 +44,8 @@ public:
 
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
     void applyOptions(const EngineOptions& options);
+    // The desktop asks for less motion (the user's own option asks as well).
+    void setDesktopReducedMotion(bool on);
 
     void show() override;
     void hide() override;
@@ -56,6 +58,8 @@ public:
     QString name() const override;
     QString description() const override;
     void setSoundEffectsOn(bool on) override { soundEffectsOn_ = on; }
+    void setWithdrawn(bool withdrawn) override;
+    bool isWithdrawn() const { return withdrawn_; }
     void addCommand(const Command& command) override;
     void setCommandsCaption(const QString& caption) override { commandsCaption_ = caption; }
     void setCommandsVisible(bool visible) override { commandsVisible_ = visible; }
@@ -115,6 +119,8 @@ private:
     int voiceStatement_ = 0;
 
     bool soundEffectsOn_ = true;
+    bool withdrawn_ = false;
+    bool desktopReducedMotion_ = false;
     QList<Command> commands_;
     QString commandsCaption_;
     bool commandsVisible_ = true;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "agent/format/character_folder.h"
+#include "agent/render/desktop_motion.h"
 #include "agent/render/options_window.h"
 #include "agent/render/voice_input.h"
 
@@ -32,6 +33,13 @@ DesktopControl::DesktopControl(DesktopEnvironment environment, QObject* parent)
             }
         });
     }
+    if (env_.motion) {
+        connect(env_.motion.get(), &DesktopMotion::changed, this, [this] {
+            for (const auto& c : std::as_const(characters_)) {
+                c->setDesktopReducedMotion(env_.motion->reduced());
+            }
+        });
+    }
 }
 
 DesktopControl::~DesktopControl() {
@@ -47,7 +55,7 @@ Status DesktopControl::load(const QString& id, const QString& fileName) {
     if (key.isEmpty() || characters_.contains(key)) {
         return fail(QStringLiteral("the id \"%1\" is in use").arg(id));
     }
-    Result<std::unique_ptr<format::AcsFile>> file = format::openCharacter(env_.characterFolder, fileName);
+    Result<std::unique_ptr<format::AcsFile>> file = format::openCharacter(env_.characterFolders, fileName);
     if (!file) {
         return file.failure();
     }
@@ -57,6 +65,9 @@ Status DesktopControl::load(const QString& id, const QString& fileName) {
     }
     auto character = std::make_shared<DesktopCharacter>(
         std::move(*file), std::move(voice), env_.effects.get(), env_.random ? env_.random() : RandomSource());
+    if (env_.motion) {
+        character->setDesktopReducedMotion(env_.motion->reduced());
+    }
     if (env_.options) {
         character->applyOptions(env_.options->options());
     }

@@ -15,17 +15,19 @@
 
 namespace agent::render {
 
+class DesktopMotion;
 class SoundEffects;
 class VoiceInput;
 
 struct DesktopEnvironment {
-    QString characterFolder;  // where a bare file name is looked for
+    QStringList characterFolders;  // where a bare file name is looked for, in order
     std::shared_ptr<OptionsStore> options;
     std::function<std::unique_ptr<CharacterVoice>()> makeVoice;
     std::shared_ptr<SoundEffects> effects;   // may be null
     EngineTime* time = nullptr;              // null: the desktop's own
     std::function<RandomSource()> random;    // empty: a random seed per character
     std::shared_ptr<VoiceInput> voiceInput;  // may be null (no spoken commands)
+    std::shared_ptr<DesktopMotion> motion;   // may be null (the desktop asks for no less motion)
 };
 
 class DesktopControl final : public QObject, public Control {

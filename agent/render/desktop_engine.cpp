@@ -1,19 +1,20 @@
 #include "agent/render/desktop_engine.h"
 
 #include "agent/listen/microphone_listener.h"
+#include "agent/render/desktop_motion.h"
 #include "agent/render/sound_effects.h"
 #include "agent/render/speaker_voice.h"
 #include "agent/speech/speech_thread.h"
 
 namespace agent::render {
 
-std::shared_ptr<DesktopEngine> DesktopEngine::create(QString characterFolder, QString optionsPath) {
+std::shared_ptr<DesktopEngine> DesktopEngine::create(QStringList characterFolders, QString optionsPath) {
     return std::shared_ptr<DesktopEngine>(
-        new DesktopEngine(std::move(characterFolder), std::move(optionsPath)));
+        new DesktopEngine(std::move(characterFolders), std::move(optionsPath)));
 }
 
-DesktopEngine::DesktopEngine(QString characterFolder, QString optionsPath)
-    : characterFolder_(std::move(characterFolder)),
+DesktopEngine::DesktopEngine(QStringList characterFolders, QString optionsPath)
+    : characterFolders_(std::move(characterFolders)),
       options_(std::make_shared<OptionsStore>(std::move(optionsPath))),
       thread_(std::make_unique<speech::SpeechThread>()),
       effectsOutput_(std::make_unique<speech::SinkOutput>()),
@@ -25,7 +26,7 @@ DesktopEngine::~DesktopEngine() = default;
 std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
     auto self = shared_from_this();
     DesktopEnvironment env;
-    env.characterFolder = characterFolder_;
+    env.characterFolders = characterFolders_;
     env.options = options_;
     env.effects = effects_;
     env.time = &time_;
@@ -38,6 +39,10 @@ std::unique_ptr<DesktopControl> DesktopEngine::makeControl() {
         voiceInput_ = std::make_shared<VoiceInput>(std::move(setup));
     }
     env.voiceInput = voiceInput_;
+    if (!motion_) {
+        motion_ = std::make_shared<DesktopMotion>();
+    }
+    env.motion = motion_;
     if (seed_) {
         env.random = [next = *seed_]() mutable { return seededRandom(next++); };
     }

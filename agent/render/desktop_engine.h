@@ -18,10 +18,12 @@ class SpeechThread;
 
 namespace agent::render {
 
+class DesktopMotion;
+
 class DesktopEngine : public std::enable_shared_from_this<DesktopEngine> {
 public:
     // optionsPath: the engine's own settings file.
-    static std::shared_ptr<DesktopEngine> create(QString characterFolder, QString optionsPath);
+    static std::shared_ptr<DesktopEngine> create(QStringList characterFolders, QString optionsPath);
     ~DesktopEngine();
 
     // A control that keeps the engine alive as long as it lives.
@@ -37,9 +39,9 @@ public:
     void setRandomSeed(std::uint32_t seed) { seed_ = seed; }
 
 private:
-    DesktopEngine(QString characterFolder, QString optionsPath);
+    DesktopEngine(QStringList characterFolders, QString optionsPath);
 
-    QString characterFolder_;
+    QStringList characterFolders_;
     std::shared_ptr<OptionsStore> options_;
     std::unique_ptr<speech::SpeechThread> thread_;
     QtEngineTime time_;
@@ -47,6 +49,7 @@ private:
     std::shared_ptr<SoundEffects> effects_;
     ListenerFactory makeListener_;
     std::shared_ptr<VoiceInput> voiceInput_;  // made with the first control: it needs the application
+    std::shared_ptr<DesktopMotion> motion_;   // likewise
     std::optional<std::uint32_t> seed_;
 };
 

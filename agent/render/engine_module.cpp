@@ -16,7 +16,7 @@ private:
 
 }  // namespace
 
-extern "C" Q_DECL_EXPORT agent::Engine* horaliaDesktopEngine(const QString& characterFolder,
+extern "C" Q_DECL_EXPORT agent::Engine* horaliaDesktopEngine(const QStringList& characterFolders,
                                                              const QString& optionsPath) {
-    return new ModuleEngine(agent::render::DesktopEngine::create(characterFolder, optionsPath));
+    return new ModuleEngine(agent::render::DesktopEngine::create(characterFolders, optionsPath));
 }

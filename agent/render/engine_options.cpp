@@ -18,6 +18,7 @@ const QString kBalloonOn = QStringLiteral("BalloonOn");
 const QString kBalloonFont = QStringLiteral("BalloonFont");
 const QString kSpeechOn = QStringLiteral("SpeechOn");
 const QString kSoundEffectsOn = QStringLiteral("SoundEffectsOn");
+const QString kReducedMotion = QStringLiteral("ReducedMotion");
 const QString kSpeedPercent = QStringLiteral("SpeedPercent");
 const QString kVoice = QStringLiteral("Voice");
 const QString kListenOn = QStringLiteral("SpeechInputOn");
@@ -125,6 +126,7 @@ OptionsStore::OptionsStore(QString path, QObject* parent) : QObject(parent), pat
     options_.balloonFont = fontFromText(valueOf(*doc, kBalloonFont));
     options_.speechOn = readBool(*doc, kSpeechOn, defaults.speechOn);
     options_.soundEffectsOn = readBool(*doc, kSoundEffectsOn, defaults.soundEffectsOn);
+    options_.reducedMotion = readBool(*doc, kReducedMotion, defaults.reducedMotion);
     options_.speedPercent = readClamped(*doc, kSpeedPercent, EngineOptions::kMinSpeedPercent,
                                         EngineOptions::kMaxSpeedPercent, defaults.speedPercent);
     const QString voice = valueOf(*doc, kVoice).trimmed();
@@ -163,6 +165,7 @@ Status OptionsStore::set(const EngineOptions& options) {
                          checked.balloonFont ? fontToText(*checked.balloonFont) : QString());
             doc.setValue(kGroup, kSpeechOn, boolText(checked.speechOn));
             doc.setValue(kGroup, kSoundEffectsOn, boolText(checked.soundEffectsOn));
+            doc.setValue(kGroup, kReducedMotion, boolText(checked.reducedMotion));
             doc.setValue(kGroup, kSpeedPercent, QString::number(checked.speedPercent));
             doc.setValue(kGroup, kVoice, checked.voice);
             doc.setValue(kGroup, kListenOn, boolText(checked.listenOn));

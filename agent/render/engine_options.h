@@ -1,7 +1,7 @@
 // The engine's own options, the ones its "Character Options" window edits: word balloon, spoken output,
-// sound effects, speaking speed and voice, and speech input (on or off, the listening key, the microphone and
-// how sure the recognizer must be). They live in an INI file of their own beside the program's
-// settings, and one store is shared by every character control of a process so a change reaches all
+// sound effects, reduced motion, speaking speed and voice, and speech input (on or off, the listening key,
+// the microphone and how sure the recognizer must be). They live in an INI file of their own beside the
+// program's settings, and one store is shared by every character control of a process so a change reaches all
 // characters at once. No widgets here.
 #pragma once
 
@@ -25,6 +25,8 @@ struct EngineOptions {
     std::optional<QFont> balloonFont;  // none: the character's own font
     bool speechOn = true;
     bool soundEffectsOn = true;
+    // The user's own wish for less movement; the desktop's (DesktopMotion) counts as well.
+    bool reducedMotion = false;
     int speedPercent = 100;  // of the character's own speaking speed
     QString voice;           // an espeak-ng voice name; empty: the one the character file describes
     bool listenOn = true;    // speech input: the listening key and the menu's Listen

@@ -160,6 +160,7 @@ void OptionsWindow::connectControls() {
     connect(balloon_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
     connect(speech_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
     connect(sounds_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
+    connect(motion_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
     connect(speed_, &QSlider::valueChanged, this, &OptionsWindow::refresh);
     connect(voice_, &QComboBox::currentIndexChanged, this, &OptionsWindow::refresh);
     connect(listen_, &QCheckBox::toggled, this, &OptionsWindow::refresh);
@@ -200,6 +201,8 @@ QWidget* OptionsWindow::makeOutputPage() {
     speech_->setObjectName(QStringLiteral("speech"));
     sounds_ = new QCheckBox(QStringLiteral("Sound &effects"));
     sounds_->setObjectName(QStringLiteral("sounds"));
+    motion_ = new QCheckBox(QStringLiteral("Reduce &motion: no walking, no idling"));
+    motion_->setObjectName(QStringLiteral("reducedMotion"));
 
     auto* fontRow = new QHBoxLayout;
     fontRow->addSpacing(20);
@@ -211,6 +214,7 @@ QWidget* OptionsWindow::makeOutputPage() {
     outputLayout->addLayout(fontRow);
     outputLayout->addWidget(speech_);
     outputLayout->addWidget(sounds_);
+    outputLayout->addWidget(motion_);
 
     auto* voiceBox = new QGroupBox(QStringLiteral("Voice"));
     speed_ = new QSlider(Qt::Horizontal);
@@ -298,6 +302,7 @@ void OptionsWindow::load(const EngineOptions& options) {
     font_ = options.balloonFont;
     speech_->setChecked(options.speechOn);
     sounds_->setChecked(options.soundEffectsOn);
+    motion_->setChecked(options.reducedMotion);
     speed_->setValue(options.speedPercent);
     voice_->setCurrentIndex(std::max(0, voice_->findData(options.voice)));
     listen_->setChecked(options.listenOn);
@@ -313,6 +318,7 @@ EngineOptions OptionsWindow::edited() const {
     options.balloonFont = font_;
     options.speechOn = speech_->isChecked();
     options.soundEffectsOn = sounds_->isChecked();
+    options.reducedMotion = motion_->isChecked();
     options.speedPercent = speed_->value();
     options.voice = voice_->currentData().toString();
     options.listenOn = listen_->isChecked();

@@ -1,8 +1,8 @@
 // The engine's "Character Options" window: on its Output page word balloon and its font, spoken output, sound
-// effects, speaking speed and voice; on its Speech Input page whether characters listen for spoken commands,
-// the listening key, the microphone and how sure the recognizer must be. It edits an OptionsStore; OK and
-// Apply store what it shows, Cancel forgets it. A store has at most one such window: asking again raises the
-// open one.
+// effects, reduced motion, speaking speed and voice; on its Speech Input page whether characters listen for
+// spoken commands, the listening key, the microphone and how sure the recognizer must be. It edits an
+// OptionsStore; OK and Apply store what it shows, Cancel forgets it. A store has at most one such window:
+// asking again raises the open one.
 #pragma once
 
 #include "agent/render/engine_options.h"
@@ -102,6 +102,7 @@ private:
     QLabel* fontLabel_ = nullptr;
     QCheckBox* speech_ = nullptr;
     QCheckBox* sounds_ = nullptr;
+    QCheckBox* motion_ = nullptr;
     QSlider* speed_ = nullptr;
     QLabel* speedLabel_ = nullptr;
     QComboBox* voice_ = nullptr;

@@ -341,7 +341,7 @@ int main(int argc, char** argv) {
     }
 
     QTemporaryDir home;
-    auto engine = agent::render::DesktopEngine::create(QString(), home.filePath("engine.ini"));
+    auto engine = agent::render::DesktopEngine::create({}, home.filePath("engine.ini"));
     if (options->seed) {
         engine->setRandomSeed(*options->seed);
     }

@@ -18,6 +18,7 @@
 #include "src/platform/qt_program.h"
 #include "src/platform/qt_screen_metrics.h"
 #include "src/platform/system_clock.h"
+#include "src/platform/x11_full_screen.h"
 #include "src/setup/agreement_window.h"
 #include "src/setup/frm_wait.h"
 #include "src/setup/new_user.h"
@@ -69,13 +70,15 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::QtProgram program;
     DesktopEngineFactory engines;
     platform::LinuxTimeChanges timeChanges;
-    platform::Platform platform{settings, clock,   pause,   shell,      screen,
-                                engines,  dialogs, program, timeChanges};
+    platform::X11FullScreen fullScreen;
+    platform::Platform platform{settings, clock,   pause,   shell,       screen,
+                                engines,  dialogs, program, timeChanges, fullScreen};
 
     tray::QtTrayBackend tray;
     const quintptr trayIcon = tray.registerIcon(icon);
     DesktopWindows windows(shell, dialogs);
     clock_window::frm_clock frmClock(platform, windows, tray, trayIcon);
+    fullScreen.setClockArea([&frmClock] { return frmClock.frameGeometry(); });
     windows.about().setSay([&frmClock](const QString& talk, const QString& who) { frmClock.say(talk, who); });
     // The clock window's colour dialog, shared by both colour buttons of every settings dialog.
     platform::QtColourChooser colours;

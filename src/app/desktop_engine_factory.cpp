@@ -11,7 +11,7 @@ namespace horalia::app {
 DesktopEngineFactory::DesktopEngineFactory()
     : engine_(std::make_shared<agent::DeferredEngine>([] {
           return agent::loadDesktopEngine(
-              QCoreApplication::applicationDirPath(), platform::characterFolder(),
+              QCoreApplication::applicationDirPath(), platform::characterFolders(),
               QFileInfo(platform::IniSettingsStore::defaultFilePath()).absolutePath() +
                   QStringLiteral("/engine.ini"));
       })) {}

@@ -9,7 +9,7 @@ void alarmclock(const core::Alarm& alarm, const Cast& cast, platform::SettingsSt
         speaking->stop();
     }
     speaker.say(settings.read(core::keys::kData, alarm.messageKey, core::keys::kDefaultAlarmMessage),
-                alarm.speaker);
+                alarm.speaker, Speaker::Urgency::Alarm);
     if (speaking != nullptr && alarm.gesture != nullptr) {
         speaking->play(QString::fromLatin1(alarm.gesture));
     }

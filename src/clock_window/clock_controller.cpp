@@ -19,7 +19,7 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
       windows_(windows),
       agents_{platform.engines.create(QStringLiteral("Agent1")),
               platform.engines.create(QStringLiteral("Agent2"))},
-      speaker_(platform.settings, platform.clock, cast_),
+      speaker_(platform.settings, platform.clock, platform.fullScreen, cast_),
       announcer_(platform.settings, platform.clock, platform.pause, view,
                  [this](const QString& talk, core::Who who) { speaker_.say(talk, who); }),
       tick_(platform.settings, platform.clock, platform.pause, platform.shell, platform.timeChanges, view,
@@ -50,9 +50,12 @@ ClockController::ClockController(platform::Platform& platform, core::ClockView& 
         control->setDragCompleteHandler(
             [this, who](const agent::DragEvent&) { reactions_.dragComplete(who); });
     }
+    platform.fullScreen.setChangeHandler([this] { speaker_.fullScreenChanged(); });
 }
 
-ClockController::~ClockController() = default;
+ClockController::~ClockController() {
+    platform_.fullScreen.setChangeHandler({});
+}
 
 void ClockController::load() {
     auto& settings = platform_.settings;

@@ -43,7 +43,7 @@ struct Session {
           engines(log),
           dialogs(log),
           program(log),
-          platform{settings, clock, pause, shell, screen, engines, dialogs, program, timeChanges},
+          platform{settings, clock, pause, shell, screen, engines, dialogs, program, timeChanges, fullScreen},
           windows(log, shell, dialogs),
           view(log),
           tray(log),
@@ -157,6 +157,7 @@ struct Session {
     ConsoleEngineFactory engines;
     ConsoleDialogs dialogs;
     ConsoleProgram program;
+    platform::NoFullScreen fullScreen;
     platform::Platform platform;
     ConsoleWindows windows;
     ConsoleClockView view;

@@ -49,7 +49,7 @@ agent::Status ConsoleShell::start(const QString& path, const QStringList& argume
 
 std::unique_ptr<agent::Control> ConsoleEngineFactory::create(const QString& controlName) {
     return std::make_unique<agent::console::ConsoleControl>(
-        controlName, sink_, agent::console::characterFiles(platform::characterFolder()));
+        controlName, sink_, agent::console::characterFiles(platform::characterFolders()));
 }
 
 }  // namespace horalia::console

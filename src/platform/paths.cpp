@@ -17,6 +17,10 @@ QString characterFolder() {
     return dataFolder() + QStringLiteral("/msagent/chars");
 }
 
+QStringList characterFolders() {
+    return {characterFolder(), programFolder()};
+}
+
 QString programFolder() {
     return QCoreApplication::applicationDirPath();
 }

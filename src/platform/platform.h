@@ -4,6 +4,7 @@
 #include "src/platform/clock.h"
 #include "src/platform/dialogs.h"
 #include "src/platform/engine_factory.h"
+#include "src/platform/full_screen.h"
 #include "src/platform/pause.h"
 #include "src/platform/program.h"
 #include "src/platform/screen_metrics.h"
@@ -23,6 +24,7 @@ struct Platform {
     Dialogs& dialogs;
     Program& program;
     TimeChanges& timeChanges;
+    FullScreen& fullScreen;
 };
 
 }  // namespace horalia::platform

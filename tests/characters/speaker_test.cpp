@@ -30,7 +30,7 @@ protected:
     std::unique_ptr<agent::Control> agent1;
     std::unique_ptr<agent::Control> agent2;
     Cast cast;
-    Speaker speaker{fake.settings, fake.clock, cast};
+    Speaker speaker{fake.settings, fake.clock, fake.fullScreen, cast};
 };
 
 }  // namespace
@@ -123,4 +123,49 @@ TEST_F(SpeakerTest, AlarmTwoIsCharacterTwosWithItsOwnMessage) {
     EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty());
     EXPECT_TRUE(lines().contains(R"(Agent2 Speak "Wake up, this is alarm 2!")"));
     EXPECT_FALSE(lines().last().contains("pleased"));
+}
+
+TEST_F(SpeakerTest, WhileAnotherProgramIsFullScreenOnlyAnAlarmShows) {
+    fake.fullScreen.on = true;
+    speaker.fullScreenChanged();
+    speaker.say("heard", "genie");
+    horalia::characters::alarmclock(horalia::core::alarm(1), cast, fake.settings, speaker);
+    speaker.say("heard again", "genie");
+    fake.fullScreen.on = false;
+    speaker.fullScreenChanged();
+    speaker.say("seen", "peedy");
+    const QString alarm = "This is the alarm, you have not altered the alarm yet, please do it now!";
+    EXPECT_EQ(lines(), (QStringList{
+                           // both keep off the screen, and are heard
+                           "Agent1 Withdrawn true",
+                           "Agent2 Withdrawn true",
+                           "Agent1 Stop",
+                           R"(Agent1 Speak " ")",
+                           "Agent1 Show",
+                           R"(Agent1 Speak "heard")",
+                           R"(Agent1 Play "Congratulate")",
+                           // an alarm shows all the same
+                           "Agent1 Stop",
+                           "Agent1 Stop",
+                           R"(Agent1 Speak " ")",
+                           "Agent1 Withdrawn false",
+                           "Agent1 Show",
+                           QString(R"(Agent1 Speak "%1")").arg(alarm),
+                           R"(Agent1 Play "Confused")",
+                           R"(Agent1 Play "pleased")",
+                           "Agent1 Stop",
+                           R"(Agent1 Speak " ")",
+                           "Agent1 Withdrawn true",
+                           "Agent1 Show",
+                           R"(Agent1 Speak "heard again")",
+                           R"(Agent1 Play "Decline")",
+                           // and once the full-screen window has gone, all is as before
+                           "Agent1 Withdrawn false",
+                           "Agent2 Withdrawn false",
+                           "Agent2 Stop",
+                           R"(Agent2 Speak " ")",
+                           "Agent2 Show",
+                           R"(Agent2 Speak "seen")",
+                           R"(Agent2 Play "DoMagic1")",
+                       }));
 }

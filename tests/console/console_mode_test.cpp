@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "src/console/duration.h"
 #include "tests/support/qt_printers.h"
@@ -99,20 +100,35 @@ TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
 }
 
 // As on the desktop: a character that cannot be loaded is reported, nothing is asked of it, and the clock
-// goes on without it.
+// goes on without it. A character the user has no copy of is looked for among the program's own.
 TEST(ConsoleMode, WithoutItsCharactersTheClockSaysWhyAndRunsOn) {
     QTemporaryDir home;
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "LastCharacter", "ghost"}).exitCode, 0);
+    ASSERT_EQ(runProgram(home, {"config", "set", "Data", "LastCharacter2", "phantom"}).exitCode, 0);
     auto run = runProgram(home, {"--console", "--from", "2026-12-06T10:14:30", "--for", "3m"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QString folder = home.path() + "/data/horalia/msagent/chars/";
-    EXPECT_TRUE(
-        run.err.startsWith("horalia: cannot load " + folder + "max.acs: cannot open " + folder + "max.acs"))
+    EXPECT_TRUE(run.err.startsWith("horalia: cannot load " + folder + "ghost.acs: cannot open " + folder +
+                                   "ghost.acs"))
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("horalia: cannot load " + folder + "plany.acs: "));
+    EXPECT_TRUE(run.err.contains("horalia: cannot load " + folder + "phantom.acs: "));
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines.filter(" Agent"), (QStringList{R"(10:14:32 Agent1 Load "max" "max.acs")",
-                                                   R"(10:14:32 Agent2 Load "plany" "plany.acs")"}));
+    EXPECT_EQ(lines.filter(" Agent"), (QStringList{R"(10:14:32 Agent1 Load "ghost" "ghost.acs")",
+                                                   R"(10:14:32 Agent2 Load "phantom" "phantom.acs")"}));
     EXPECT_TRUE(lines.contains(R"(10:17:02 frm_clock lab_time "10:17am")"));
+}
+
+// The preview a newcomer runs before the clock ever ran: the characters the program ships speak all day.
+TEST(ConsoleMode, InAFreshHomeBothShippedCharactersSpeak) {
+    QTemporaryDir home;
+    auto run = runProgram(home, {"--console", "--from", "2026-12-06T06:00:00", "--for", "24h"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("cannot load")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.path() + "/data/horalia/msagent/chars/max.acs")) << "no copy is made";
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    // Each speaks its half of the day's announcements (a statement and the space before it).
+    EXPECT_GE(lines.filter(QRegularExpression(R"(^\S+ Agent1 Speak "\S)")).size(), 45);
+    EXPECT_GE(lines.filter(QRegularExpression(R"(^\S+ Agent2 Speak "\S)")).size(), 45);
 }
 
 TEST(ConsoleMode, RefusesBadTimesAndSpansClearly) {

@@ -387,7 +387,7 @@ class Desktop:
 
         return window_managers.unavailable(wm)
 
-    def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False, monitors=None):
+    def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False, monitors=None, sound=True):
         """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
         session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
         window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin",
@@ -395,7 +395,8 @@ class Desktop:
         its height (a strut), so that a window manager's work area begins below it; without, it is an ordinary
         window, which a window manager frames and places where it likes. monitors, a list of (x, y, width,
         height), splits the screen into those monitors, as a desktop with several monitors side by side is
-        (RandR's monitors, which Qt and the window managers take for screens)."""
+        (RandR's monitors, which Qt and the window managers take for screens). Without sound there is no sound
+        server at all (and audio is None), as on a machine without one."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
         self.processes = []
         self.wm = wm
@@ -432,7 +433,12 @@ class Desktop:
                 # an address where no bus listens: without any, libdbus would start one (dbus-launch
                 # --autolaunch) that outlives the desktop
                 self.env["DBUS_SESSION_BUS_ADDRESS"] = f"unix:path={self.work}/no-session-bus"
-            self._start_sound()
+            if sound:
+                self._start_sound()
+            else:
+                # a server address where none listens: PulseAudio's library would otherwise start one
+                self.env["PULSE_SERVER"] = f"unix:{self.work}/no-sound-server"
+                self.audio = None
             if status_notifier_host:
                 self.tray_host = StatusNotifierHost(self, status_notifier_host)
             else:

@@ -20,6 +20,10 @@ Usage: desktop_test.py --build BUILD --case CASE [--testdata DIR] [--shots DIR]
                   there, and the characters' homes stay on it, also when one would straddle the seam
   xfwm4_edges     under xfwm4, the clock at the screen's right, left, top and bottom edges: the characters where
                   the program's rule puts them, on the screen, no character or balloon over the clock
+  xfwm4_fullscreen, kwin_fullscreen
+                  an announcement every minute, and another program's window full screen for one of them: it is
+                  heard and nothing of the characters shows over that window; the next, once it is gone, shows
+  xfwm4_silent    no sound server at all: the time's balloon stays as long as it takes to read
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
@@ -36,7 +40,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import CheckFailed, Desktop, XConnection, poll, run, xlib  # noqa: E402
+from desktop_session import CheckFailed, Desktop, XConnection, XEvent, poll, run, xlib  # noqa: E402
 
 SKIP = 77
 TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
@@ -44,6 +48,10 @@ WINDOW_MANAGERS = ("kwin", "kwin_wayland", "mutter", "xfwm4")
 # The screens a desktop may have, each under a window manager: a screen scaled by 2, two monitors, and the clock
 # at each edge of the screen.
 SCREEN_CASES = {"kwin_scale2": "kwin", "kwin_twomonitors": "kwin", "xfwm4_edges": "xfwm4"}
+# cases of their own under a window manager
+WINDOW_MANAGER_CASES = {"xfwm4_fullscreen": "xfwm4", "kwin_fullscreen": "kwin", "xfwm4_silent": "xfwm4",
+                        **SCREEN_CASES}
+READING_START, READING_PER_WORD = 1.0, 0.25  # how long a person takes to read a balloon: a second, and a word
 
 
 class XRectangle(ctypes.Structure):
@@ -154,6 +162,27 @@ def reference_length(build, text):
         run(os.path.join(build, "bin/agentsay"), "--wav", f.name, text)
         with wave.open(f.name) as w:
             return w.getnframes() / w.getframerate()
+
+
+def spoken_time(t):
+    """What the clock says at the time t (a datetime.time)."""
+    hour = t.hour - 12 if t.hour > 12 else t.hour
+    if t.minute == 0 and hour == 0:
+        return "the time is mindnight"
+    if t.minute == 0:
+        return f"The time is {hour} O clock "
+    if t.minute == 30:
+        return f"The time is half past {hour}"
+    if 2 <= t.minute <= 29:
+        return f"The time is {t.minute} minutes past {hour}"
+    if t.minute == 1:
+        return f"The time is 1 minute past {hour}"
+    return f"the time is {hour},{t.minute}"
+
+
+def reading_time(text):
+    words = len(text.split())
+    return READING_START + READING_PER_WORD * words if words else 0.0
 
 
 def plain(label):
@@ -778,6 +807,151 @@ class Checks:
         self.check(second.returncode == 0 and not said, "the second start did not end quietly")
         self.check((back.x, back.y) == (clock.x, clock.y), "the clock did not come back where it was")
 
+    def balloon_spell(self, since):
+        """The first time after `since` that either character's balloon was seen, and how long it stayed, as
+        the watcher's looks tell it: (n, first, last, before, after): the first and last look that saw it, and
+        the looks just before and after, which did not. It was mapped for at least last - first and at most
+        after - before. None when no balloon opened, or it is still open."""
+        names = [self.clock.names[n] + ": word balloon" for n in (0, 1)]
+        with self.clock.watcher.lock:
+            history = list(self.clock.watcher.history)
+        before, first, n = None, None, None
+        for i, (t, shown) in enumerate(history):
+            if t < since:
+                continue
+            open_now = [k for k in (0, 1) if any(w.name == names[k] for w in shown)]
+            if first is None:
+                if open_now:
+                    first, n = i, open_now[0]
+                    before = history[i - 1][0] if i > 0 else t
+                continue
+            if n not in open_now:
+                return n, history[first][0], history[i - 1][0], before, t
+        return None
+
+    def quiet_without_sound(self):
+        """Without sound: waits until no balloon has been seen for two seconds."""
+        def calm():
+            now = self.clock.since()
+            return (not self.clock.balloon_seen(0, now - 2) and not self.clock.balloon_seen(1, now - 2)
+                    and now > 2)
+        poll("no balloon for two seconds", calm, 40, 0.2)
+
+    def balloon_stays_to_be_read(self):
+        """Without a sound server the tray's click still has the time said, silently: its balloon stays as long
+        as a person needs to read it, not as long as the voice would have taken."""
+        into = time.time() % 60
+        if into < 5 or into > 45:
+            time.sleep((65 - into) % 60)
+        self.quiet_without_sound()
+        icon = self.tray_icon()
+        seen = self.clock.since()
+        clicked = datetime.datetime.now().time()
+        self.desktop.pointer(icon.x + icon.width // 2, icon.y + icon.height // 2, click=1)
+        text = spoken_time(clicked)
+        spell = poll("the time's balloon opened and closed", lambda: self.balloon_spell(seen), 20, 0.2)
+        n, first, last, before, after = spell
+        need = reading_time(text)
+        voice = reference_length(self.build, text)
+        self.say(f"tray clicked at {clicked:%H:%M:%S}: {self.clock.names[n]}'s balloon for {text!r} mapped "
+                 f"{first - seen:.2f} s later, for {last - first:.2f} to {after - before:.2f} s; reading it takes "
+                 f"{need:.2f} s, the voice {voice:.2f} s")
+        self.shot("desktop-silent-after")
+        self.check(after - before >= need, "the balloon closed before it could be read")
+        self.check(last - first <= max(need, voice) + 1.5, "the balloon stayed long after it was read")
+
+    def full_screen_window(self):
+        """Another program's window, made full screen as a film player makes its own: an xmessage the user
+        clicks into, then the _NET_WM_STATE_FULLSCREEN state asked of the window manager. Returns (process,
+        window)."""
+        process = self.desktop._spawn(["xmessage", "-geometry", "300x200+250+150", "-title", "A film", "-bg",
+                                       "white", "-fg", "black", "-xrm", "*input: true", "a film"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        other = poll("the film's window", lambda: self.desktop.window("A film"), 10)
+        wid = int(other.wid, 16)
+
+        def active():
+            with XConnection(self.desktop.env) as x:
+                return (x.property(x.root, "_NET_ACTIVE_WINDOW") or [0])[0] == wid
+
+        for attempt in range(3):
+            self.desktop.pointer(other.x + other.width - 6, other.y + other.height - 6, click=1)
+            try:
+                poll("the film's window active", active, 2)
+                break
+            except CheckFailed:
+                if attempt == 2:
+                    raise
+        with XConnection(self.desktop.env) as x:
+            event = XEvent()
+            event.xclient.type = 33  # ClientMessage
+            event.xclient.window = wid
+            event.xclient.message_type = x.atom("_NET_WM_STATE")
+            event.xclient.format = 32
+            event.xclient.data[0] = 1  # add
+            event.xclient.data[1] = x.atom("_NET_WM_STATE_FULLSCREEN")
+            event.xclient.data[3] = 1  # from an application
+            x.x.XSendEvent(x.display, x.root, 0, (1 << 19) | (1 << 20), ctypes.byref(event))
+            x.x.XFlush(x.display)
+
+        def full_screen():
+            w = self.desktop.window("A film")
+            with XConnection(self.desktop.env) as x:
+                states = x.property(wid, "_NET_WM_STATE") or []
+                full = x.atom("_NET_WM_STATE_FULLSCREEN") in states
+            return w if (w and full and active() and (w.width, w.height) == (self.desktop.width, self.desktop.height)
+                         and (w.x, w.y) == (0, 0)) else None
+
+        return process, poll("the film's window full screen and active", full_screen, 10)
+
+    def full_screen_keeps_the_characters_out_of_sight(self):
+        """The minute's announcement while another program's window is full screen: it is heard, no balloon is
+        mapped, and nothing of the characters is drawn over that window. Once the window has gone, the next
+        minute's announcement shows again."""
+        self.quiet()
+        points = [self.opaque_point(n) for n in (0, 1)]
+        process, film = self.full_screen_window()
+        self.say(f"the film's window {film} is full screen and active")
+        try:
+            since, seen = self.audio.now(), self.clock.since()
+            start, length, rms = self.audio.next_sentence(since, 75)
+            heard_at = self.clock.since()
+            self.say(f"an announcement heard {start - since:.1f} s after the film went full screen: {length:.2f} s "
+                     f"of sound, rms {rms:.0f}")
+            self.check(length > 0.8, "the time was not spoken")
+            self.shot(f"desktop-{self.desktop.wm}-full-screen")
+            balloons = [self.clock.balloon_seen(n, seen) for n in (0, 1)]
+            self.say(f"balloons mapped meanwhile: {[b for b in balloons if b]}")
+            self.check(not any(balloons), "a balloon was mapped over the full-screen window")
+            stacking = self.desktop.stacking()
+            # the film's own colour, far from the characters
+            film_colour = self.desktop.grab(self.desktop.width - 3, self.desktop.height - 3, 1, 1)[0]
+            for n, (x, y) in enumerate(points):
+                c = self.clock.character(n)
+                above = c is not None and c.wid in stacking and stacking.index(c.wid) > stacking.index(film.wid)
+                pixel = self.desktop.grab(x, y, 1, 1)[0]
+                self.say(f"{self.clock.names[n]}: {'viewable at ' + repr(c) if c else 'not viewable'}, "
+                         f"{'above' if above else 'not above'} the film; the screen at {x},{y} is {pixel}")
+                self.check(not above, f"{self.clock.names[n]} is over the full-screen window")
+                self.check(pixel == film_colour, f"{self.clock.names[n]} is drawn over the full-screen window "
+                           f"(whose own colour is {film_colour})")
+            self.say(f"looked until {heard_at:.1f} s")
+        finally:
+            process.terminate()
+            process.wait(5)
+        poll("the film's window gone", lambda: self.desktop.window("A film") is None, 10)
+        for n in (0, 1):
+            c = poll(f"{self.clock.names[n]} back on the screen", lambda: self.clock.character(n), 5)
+            self.say(f"with the film gone {self.clock.names[n]} is viewable again at {c}")
+        self.shot(f"desktop-{self.desktop.wm}-after-full-screen")
+        since, seen = self.audio.now(), self.clock.since()
+        start, length, rms = self.audio.next_sentence(since, 75)
+        spell = poll("the next announcement's balloon", lambda: self.balloon_spell(seen), 10, 0.2)
+        n, first, last, before, after = spell
+        self.say(f"with the film gone: {length:.2f} s of sound, rms {rms:.0f}; {self.clock.names[n]}'s balloon "
+                 f"mapped for {last - first:.2f} to {after - before:.2f} s")
+        self.check(length > 0.8, "the next announcement was not spoken")
+
     def exit_from_the_clock_menu(self):
         clock = self.clock.clock_window()
         menu = self.menu_at(clock.x + clock.width // 2, clock.y + clock.height // 2)
@@ -868,7 +1042,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--case", required=True,
                         choices=["built", "installed", "genuine", "statusnotifier", *WINDOW_MANAGERS,
-                                 *SCREEN_CASES])
+                                 *WINDOW_MANAGER_CASES])
     parser.add_argument("--testdata")
     parser.add_argument("--shots")
     args = parser.parse_args()
@@ -880,7 +1054,7 @@ def main():
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
             return SKIP
-    wm = args.case if args.case in WINDOW_MANAGERS else SCREEN_CASES.get(args.case)
+    wm = args.case if args.case in WINDOW_MANAGERS else WINDOW_MANAGER_CASES.get(args.case)
     if args.case in SCREEN_CASES and not shutil.which("xrandr"):
         print("SKIP: xrandr is not installed (scripts/deps installs it)")
         return SKIP
@@ -924,16 +1098,24 @@ def main():
             program = os.path.join(prefix, "bin/horalia")
             files = [os.path.join(prefix, "lib/horalia/max.acs"), os.path.join(prefix, "lib/horalia/plany.acs")]
             print(f"installed into {prefix}; running {program}")
-        desktop = Desktop(status_notifier_host=host, wm=wm, top_panel=wm is not None)
+        desktop = Desktop(status_notifier_host=host, wm=wm, top_panel=wm is not None,
+                          sound=not args.case.endswith("_silent"))
         print(f"display {desktop.env['DISPLAY']}, home {desktop.home}"
               + (f", window manager {desktop.wm_name}, work area {desktop.work_area()}" if wm else ""))
         # Under a window manager the clock stands just below the top panel, so that the characters' homes lie
         # under the panel and partly above the screen, where window managers keep windows from going.
         settings = "FormY=600\n" if wm else ""
+        if args.case.endswith("_fullscreen"):
+            settings += "Announce=1\n"  # the time every minute
         clock = Clock(desktop, program, build, names, files, settings)
         checks = Checks(clock, build, args.shots)
         steps = [checks.characters_appear, checks.greeting_heard, checks.at_home, checks.drawn]
-        if args.case == "built":
+        if args.case.endswith("_fullscreen"):
+            # an announcement each minute: the greeting may meet one
+            steps = [checks.characters_appear, checks.full_screen_keeps_the_characters_out_of_sight]
+        elif args.case.endswith("_silent"):
+            steps = [checks.characters_appear, checks.balloon_stays_to_be_read]
+        elif args.case == "built":
             steps += [checks.drag_brings_a_comment, checks.menu_speaks_the_date, checks.listening_key_hears_the_date,
                       checks.tray_speaks_the_time, checks.settings_dialog_closes_and_opens_afresh, checks.menu_listens,
                       checks.only_the_current_frame, checks.second_start_shows_a_hidden_clock]

@@ -258,9 +258,9 @@ TEST_F(NewUserTest, IAgreeStoresTheDefaultsAsksAboutTheLoginAndRestarts) {
 
 TEST_F(NewUserTest, FailingWritesAndAFailingRestartStillEndTheProgram) {
     ReadOnlySettings readOnly;
-    horalia::platform::Platform platform{readOnly,     fake.clock,   fake.pause,
-                                         fake.shell,   fake.screen,  fake.engines,
-                                         fake.dialogs, fake.program, fake.timeChanges};
+    horalia::platform::Platform platform{readOnly,         fake.clock,     fake.pause,   fake.shell,
+                                         fake.screen,      fake.engines,   fake.dialogs, fake.program,
+                                         fake.timeChanges, fake.fullScreen};
     fake.shell.failing.insert(where.programFolder + "/reboot");
     fake.dialogs.answers = {Answer::Yes};
     New_User newUser = make(platform);

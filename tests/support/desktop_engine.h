@@ -55,7 +55,7 @@ protected:
 
     agent::render::DesktopEnvironment environment() {
         agent::render::DesktopEnvironment env;
-        env.characterFolder = folder.path();
+        env.characterFolders = {folder.path()};
         env.options = options;
         env.time = &time;
         env.random = [seed = seed] { return agent::render::seededRandom(seed); };

@@ -174,6 +174,13 @@ private:
     QRandomGenerator random_;
 };
 
+// Another program full screen while `on`.
+class FakeFullScreen : public horalia::platform::FullScreen {
+public:
+    bool active() const override { return on; }
+    bool on = false;
+};
+
 // Local time on 6 December 2026.
 QDateTime at(int hour, int minute, int second = 0);
 
@@ -189,8 +196,9 @@ struct FakePlatform {
     ScriptedDialogs dialogs;
     FakeProgram program;
     FakeTimeChanges timeChanges;
-    horalia::platform::Platform platform{settings, clock,   pause,   shell,      screen,
-                                         engines,  dialogs, program, timeChanges};
+    FakeFullScreen fullScreen;
+    horalia::platform::Platform platform{settings, clock,   pause,   shell,       screen,
+                                         engines,  dialogs, program, timeChanges, fullScreen};
 };
 
 }  // namespace testsupport

@@ -91,7 +91,7 @@ TEST(DeferredEngine, AnEngineThatCannotBeMadeFailsEveryLoadWithItsReasonAndIsTri
 TEST(DeferredEngine, AMissingModuleIsNamedInTheFailure) {
     QTemporaryDir empty;
     Result<std::shared_ptr<Engine>> engine = loadDesktopEngine(
-        empty.path(), empty.filePath(QStringLiteral("chars")), QStringLiteral("engine.ini"));
+        empty.path(), {empty.filePath(QStringLiteral("chars"))}, QStringLiteral("engine.ini"));
     ASSERT_FALSE(engine);
     EXPECT_TRUE(engine.error().startsWith("the character engine cannot be loaded: "))
         << engine.error().toStdString();

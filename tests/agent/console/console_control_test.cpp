@@ -31,7 +31,7 @@ protected:
     }
     QTemporaryDir folder;
     testsupport::RecordingSink sink;
-    ConsoleControl control{"Agent1", sink, agent::console::characterFiles(folder.path())};
+    ConsoleControl control{"Agent1", sink, agent::console::characterFiles({folder.path()})};
 };
 
 TEST_F(ConsoleCharacters, WhatTheFileSaysOfEachVersion) {

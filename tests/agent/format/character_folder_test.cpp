@@ -30,9 +30,36 @@ TEST(CharacterFolder, ABareNameIsFoundWhateverItsCaseAPathIsTakenAsItIs) {
         EXPECT_EQ(characterPath(t.folder, t.name), t.path) << t.name.toStdString();
     }
 
-    const auto opened = openCharacter(folder.path(), "SAMPLE.acs");
+    const auto opened = openCharacter({folder.path()}, "SAMPLE.acs");
     ASSERT_TRUE(opened) << opened.error().toStdString();
     EXPECT_EQ((*opened)->info().width, 12);
+}
+
+TEST(CharacterFolder, TheUsersFolderFirstThenTheShippedCopies) {
+    QTemporaryDir user;
+    QTemporaryDir shipped;
+    ASSERT_TRUE(saveCharacter(shipped.filePath("max.acs"), formattest::sampleCharacter(), {}));
+    ASSERT_TRUE(saveCharacter(shipped.filePath("plany.acs"), formattest::sampleCharacter(), {}));
+    ASSERT_TRUE(saveCharacter(user.filePath("Plany.acs"), formattest::sampleCharacter(), {}));
+    const QStringList both{user.path(), shipped.path()};
+    const struct {
+        QStringList folders;
+        QString name, path;
+    } table[] = {
+        {both, "max.acs", shipped.filePath("max.acs")},
+        {both, "plany.acs", user.filePath("Plany.acs")},
+        {both, "other.acs", user.filePath("other.acs")},
+        {both, "/elsewhere/max.acs", "/elsewhere/max.acs"},
+        {{user.path()}, "max.acs", user.filePath("max.acs")},
+        {{}, "max.acs", "max.acs"},
+    };
+    for (const auto& t : table) {
+        EXPECT_EQ(characterPath(t.folders, t.name), t.path) << t.name.toStdString();
+    }
+    const auto missing = openCharacter(both, "other.acs");
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(missing.error().startsWith("cannot load " + user.filePath("other.acs")))
+        << missing.error().toStdString();
 }
 
 TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {

@@ -370,6 +370,26 @@ TEST_F(PlayerTest, AHiddenCharacterMovesAtOnce) {
     EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{id, RequestKind::Move, false}}));
 }
 
+TEST_F(PlayerTest, WithReducedMotionACharacterNeitherWalksNorIdles) {
+    RecordingPlayer player(file, agent::render::seededRandom(9));
+    player.setIdleTimes(IdleTimes{1000, 500, 5000, 10000});
+    player.setReducedMotion(true);
+    showNow(player);
+    const int id = player.moveTo({-300, 40});
+    player.advance(0);
+    EXPECT_EQ(player.position(), QPoint(-300, 40));
+    EXPECT_FALSE(player.isAnimating());
+    EXPECT_EQ(player.takeCompletions().last(), (Completion{id, RequestKind::Move, false}));
+    EXPECT_EQ(player.msUntilNextEvent(), -1) << "nothing is due of itself: no idling";
+    player.advance(60000);
+    EXPECT_FALSE(player.isAnimating());
+    const int wave = player.play("Wave");
+    player.advance(0);
+    EXPECT_EQ(player.currentAnimation(), "Wave") << "what is asked for still plays";
+    player.advance(1000);
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{wave, RequestKind::Play, false}}));
+}
+
 TEST_F(PlayerTest, MoveHalfwayAndWithoutAnimation) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
     showNow(player, {10, 500}, 200);
@@ -447,6 +467,38 @@ TEST_F(PlayerTest, SpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
     EXPECT_EQ(done[1], (Completion{first, RequestKind::Speak, false}));
     EXPECT_EQ(done[2], (Completion{second, RequestKind::Speak, true}));
     EXPECT_FALSE(player.isSpeaking());
+}
+
+// A statement in a balloon lasts until it can have been read, however soon its voice ends; a voice longer
+// than the reading holds it as before.
+TEST_F(PlayerTest, AStatementLastsUntilItsBalloonHasBeenRead) {
+    const struct {
+        qint64 voiceMs, readMs, endsAtMs;
+    } cases[] = {
+        {1200, 2000, 2000},
+        {3000, 2000, 3000},
+        {1200, 0, 1200},
+    };
+    for (const auto& c : cases) {
+        RecordingPlayer player(file, agent::render::seededRandom(4));
+        showNow(player);
+        const int id = player.speak("the time is 6,54");
+        player.advance(0);
+        ASSERT_TRUE(player.isSpeaking());
+        player.speechStarted(id, c.voiceMs, c.readMs);
+        player.advance(int(c.voiceMs));
+        player.endSpeech(id);
+        player.advance(0);
+        const qint64 left = c.endsAtMs - c.voiceMs;
+        if (left > 0) {
+            EXPECT_TRUE(player.isSpeaking()) << c.voiceMs << " " << c.readMs;
+            EXPECT_EQ(player.msUntilNextEvent(), left) << "the driver wakes when the reading is over";
+            player.advance(int(left) - 1);
+            EXPECT_TRUE(player.isSpeaking()) << c.voiceMs << " " << c.readMs;
+            player.advance(1);
+        }
+        EXPECT_FALSE(player.isSpeaking()) << c.voiceMs << " " << c.readMs;
+    }
 }
 
 // Whenever the voice's end comes, the statement it belongs to ends and no other; and a voice that never

@@ -63,6 +63,23 @@ TEST(BalloonText, WholeTextWraps) {
     }
 }
 
+TEST(BalloonText, ReadingTakesASecondAndAQuarterSecondAWord) {
+    const struct {
+        const char* text;
+        qint64 ms;
+    } cases[] = {
+        {"", 0},
+        {" \n ", 0},
+        {"the time is 6,54", 2000},
+        {"  good   morning,\nSam ", 1750},
+        {"Welcome\u00a0to Horalia Deluxe", 1750},  // a no-break space holds two words together
+        {"x", 1250},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(agent::render::readingTimeMs(QString::fromUtf8(c.text)), c.ms) << c.text;
+    }
+}
+
 TEST(BalloonText, AbsurdSizesAreBounded) {
     EXPECT_EQ(agent::render::sanitizedBalloonLines(0), 1);
     EXPECT_EQ(agent::render::sanitizedBalloonLines(100000), 255);

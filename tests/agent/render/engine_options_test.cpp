@@ -1,4 +1,5 @@
 #include "agent/render/engine_options.h"
+#include "agent/render/desktop_motion.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,6 +39,7 @@ EngineOptions changedOptions() {
                     .balloonFont = QFont(QStringLiteral("DejaVu Serif")),
                     .speechOn = false,
                     .soundEffectsOn = false,
+                    .reducedMotion = true,
                     .speedPercent = 175,
                     .voice = QStringLiteral("gmw/en-GB-x-rp+f2"),
                     .listenOn = false,
@@ -109,6 +111,7 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
         {"SpeechOn", "2", [](EngineOptions& o) { o.speechOn = true; }},
         {"SoundEffectsOn", "\"\"", [](EngineOptions& o) { o.soundEffectsOn = true; }},
         {"SoundEffectsOn", "OFF", [](EngineOptions&) {}},
+        {"ReducedMotion", "much", [](EngineOptions& o) { o.reducedMotion = false; }},
         {"SpeedPercent", "fast", [](EngineOptions& o) { o.speedPercent = 100; }},
         {"SpeedPercent", "99999999999", [](EngineOptions& o) { o.speedPercent = 100; }},
         {"SpeedPercent", "1000", [](EngineOptions& o) { o.speedPercent = 200; }},
@@ -237,3 +240,37 @@ TEST(EngineOptionsText, ListeningKeysAndInputDevices) {
 }
 
 }  // namespace
+
+TEST(DesktopMotion, ThePortalsReducedMotionOrGnomesAnimationsOff) {
+    using agent::render::reducedMotionSetting;
+    const QString appearance = QStringLiteral("org.freedesktop.appearance");
+    const QString gnome = QStringLiteral("org.gnome.desktop.interface");
+    const struct {
+        QString group, key;
+        QVariant value;
+        std::optional<bool> reduced;
+    } cases[] = {
+        {appearance, "reduced-motion", QVariant::fromValue(1u), true},
+        {appearance, "reduced-motion", QVariant::fromValue(0u), false},
+        {appearance, "reduced-motion", QVariant::fromValue(7u), false},  // unknown: no preference
+        {appearance, "reduced-motion", QVariant(QStringLiteral("1")), std::nullopt},
+        {appearance, "color-scheme", QVariant::fromValue(1u), std::nullopt},
+        {gnome, "enable-animations", QVariant(false), true},
+        {gnome, "enable-animations", QVariant(true), false},
+        {gnome, "enable-hot-corners", QVariant(false), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(reducedMotionSetting(c.group, c.key, c.value), c.reduced)
+            << c.key.toStdString() << " " << c.value.toString().toStdString();
+    }
+    agent::render::DesktopMotion motion;  // no portal on the test's bus, or no bus at all
+    EXPECT_FALSE(motion.reduced());
+    QSignalSpy changed(&motion, &agent::render::DesktopMotion::changed);
+    motion.take(gnome, "enable-animations", QVariant(false));
+    motion.take(appearance, "reduced-motion", QVariant::fromValue(1u));
+    motion.take(gnome, "enable-animations", QVariant(true));
+    EXPECT_TRUE(motion.reduced()) << "the portal's own key still asks";
+    motion.take(appearance, "reduced-motion", QVariant::fromValue(0u));
+    EXPECT_FALSE(motion.reduced());
+    EXPECT_EQ(changed.count(), 2);
+}

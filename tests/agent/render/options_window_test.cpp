@@ -109,6 +109,7 @@ TEST_F(OptionsWindowTest, ApplyStoresAndStaysOpen) {
     OptionsWindow* w = open();
     QSignalSpy changed(store.get(), &OptionsStore::changed);
     click(child<QCheckBox>(w, "sounds"));
+    click(child<QCheckBox>(w, "reducedMotion"));
     QTest::keyClick(child<QSlider>(w, "speed"), Qt::Key_End);
     QTest::keyClick(child<QComboBox>(w, "voice"), Qt::Key_Down);
     EXPECT_EQ(store->options(), EngineOptions{}) << "nothing is stored before Apply";
@@ -117,6 +118,7 @@ TEST_F(OptionsWindowTest, ApplyStoresAndStaysOpen) {
     click(button(w, QDialogButtonBox::Apply));
     EngineOptions expected;
     expected.soundEffectsOn = false;
+    expected.reducedMotion = true;
     expected.speedPercent = 200;
     expected.voice = kVoices[0].name;
     EXPECT_EQ(store->options(), expected);
