@@ -18,8 +18,15 @@ class FilterProxy : public QSortFilterProxyModel {
 public:
     explicit FilterProxy(QObject& parent) : QSortFilterProxyModel(&parent) {}
     void choose(const FileFilter& filter) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 10, 0)
+        // Qt 6.10 tells the views before the filter changes and after; invalidateFilter() is deprecated there
+        beginFilterChange();
+        filter_ = filter;
+        endFilterChange(Direction::Rows);
+#else
         filter_ = filter;
         invalidateFilter();
+#endif
     }
 
 protected:
