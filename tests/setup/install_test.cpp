@@ -23,7 +23,7 @@ protected:
         // machine.
         QDir().mkpath(home.path() + "/espeak/espeak-ng-data");
         QFile phontab(home.path() + "/espeak/espeak-ng-data/phontab");
-        phontab.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(phontab.open(QIODevice::WriteOnly)) << phontab.errorString().toStdString();
         env.insert("ESPEAK_DATA_PATH", home.path() + "/espeak");
     }
 };
