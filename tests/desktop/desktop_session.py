@@ -262,6 +262,7 @@ def xlib():
                                       ctypes.c_int]
         x.XStoreName.argtypes = [p, ulong, ctypes.c_char_p]
         x.XMapWindow.argtypes = [p, ulong]
+        x.XUnmapWindow.argtypes = [p, ulong]
         x.XSetCloseDownMode.argtypes = [p, ctypes.c_int]
         x.XSync.argtypes = [p, ctypes.c_int]
         x.XSendEvent.argtypes = [p, ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(XEvent)]
