@@ -101,6 +101,7 @@ private:
     std::unique_ptr<speech::EspeakSynthesizer> espeak_;
     QString grammar_;
     QList<QPair<QString, VoicePhrase>> phrases_;  // each command's name and phrase
+    QSet<QString> commandWords_;                  // the words the commands' phrases say
     double threshold_ = 0.5;
     bool ready_ = false;
 };

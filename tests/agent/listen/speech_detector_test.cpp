@@ -1,5 +1,6 @@
 // Telling speech from quiet on synthetic sound: when speech begins and ends, what is too short to be speech,
-// the room's own noise, and that the count of samples fed, not how they are fed, decides.
+// the room's own noise, and that the count of samples fed, not how they are fed, decides. Then the same for
+// whole recordings cut down to their speech.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "agent/listen/speech_detector.h"
+#include "agent/listen/speech_trimmer.h"
 
 namespace agent::listen {
 namespace {
@@ -294,6 +296,47 @@ TEST(SteadyNoise, DoesNotKeepTheDetectorInSpeech) {
         hearSampleBySample(detector, signal.samples());
         EXPECT_FALSE(detector.inSpeech());
     }
+}
+
+// A recording cut down to its speech keeps each stretch of it whole, with 160 ms before and 400 ms after,
+// and nothing of a room's noise or of digital silence.
+TEST(TrimmedRecording, KeepsEachStretchOfSpeechWithTheSoundAroundIt) {
+    const auto energy = [](const Samples& s) {
+        double sum = 0;
+        for (const std::int16_t v : s) {
+            sum += double(v) * v;
+        }
+        return sum;
+    };
+    struct Case {
+        const char* what;
+        Signal signal;
+        int keptMs;  // 0: nothing kept
+    };
+    Case cases[] = {
+        {"a room's noise", Signal(16000).noise(3000, 30), 0},
+        {"digital silence", Signal(16000).silence(3000), 0},
+        {"a voice", Signal(16000).noise(1000, 30).tone(500, 3000, 30).noise(1500, 30), 160 + 500 + 400},
+        {"a whisper", Signal(16000).noise(1000, 20).noise(600, 120).noise(1500, 20), 160 + 600 + 400},
+        {"a quiet room's voice", Signal(16000).silence(1000).tone(500, 300).silence(1500), 160 + 500 + 400},
+        {"speech from the start", Signal(16000).tone(600, 3000, 30).noise(1500, 30), 600 + 400},
+        {"two phrases",
+         Signal(16000).noise(500, 30).tone(400, 3000, 30).noise(2000, 30).tone(400, 3000, 30).noise(1000, 30),
+         2 * (160 + 400 + 400)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Samples& in = c.signal.samples();
+        const Samples kept = trimToSpeech(in, 16000);
+        if (c.keptMs == 0) {
+            EXPECT_TRUE(kept.empty()) << kept.size() * 1000 / 16000 << " ms kept";
+            continue;
+        }
+        EXPECT_NEAR(double(kept.size()) * 1000 / 16000, c.keptMs, 80);
+        EXPECT_GT(energy(kept), 0.85 * energy(in)) << "speech was cut";
+    }
+    EXPECT_TRUE(trimToSpeech(Samples(100, 1000), 16000).empty()) << "shorter than a frame";
+    EXPECT_TRUE(trimToSpeech(Signal(100).tone(1000, 3000).samples(), 100).empty()) << "no frames at 100 Hz";
 }
 
 }  // namespace
