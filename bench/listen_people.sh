@@ -44,7 +44,7 @@ measure() {  # agentlisten commands list
         files+=("$file")
         expected+=("${command:--}")
     done <"$2"
-    "$1" --commands "$people/$commands" "${files[@]}" 2>/dev/null | cut -f2 |
+    "$1" --commands "$people/$commands" "${files[@]}" 2>/dev/null | cut -s -f2 |
         paste <(printf '%s\n' "${expected[@]}") - | awk -F'\t' '
             $1 != "-" { n++; if ($2 == $1) u++; else if ($2 == "-") r++; else m++ }
             $1 == "-" { o++; if ($2 == "-") ro++ }

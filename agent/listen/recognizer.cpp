@@ -2,6 +2,7 @@
 
 #include <pocketsphinx.h>
 #if !HORALIA_POCKETSPHINX_5
+#include <sphinxbase/cmd_ln.h>
 #include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/jsgf.h>
@@ -19,6 +20,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -32,10 +35,16 @@ namespace agent::listen {
 namespace {
 
 constexpr const char* kSearch = "spoken";
+// A large set's command found, searched for again alone.
+constexpr const char* kCheckSearch = "check";
 constexpr int kAlternativesLooked = 3;
 // The most entries of that list gone through to find them, whole readings or not.
 constexpr int kListedLooked = 20;
 constexpr QLatin1StringView kLoopSuffix("_");
+// Joins the words of an alternative said as one word.
+constexpr QChar kJoiner(u'~');
+// The most pronunciations such a word gets: its words' own, the likeliest combinations first.
+constexpr int kJoinedPronunciations = 4;
 // A command with no reading that is no command among the next best: as sure as can be.
 constexpr double kNoRivalLead = 50.0;
 // PocketSphinx's language weight, applied to grammar probabilities as the decoder does to its own.
@@ -122,12 +131,44 @@ Result<ps_decoder_t*> startDecoder(QMap<QByteArray, QByteArray> options) {
     return decoder;
 }
 
+SearchLimits searchLimits(ps_decoder_t* decoder) {
+#if HORALIA_POCKETSPHINX_5
+    ps_config_t* config = ps_get_config(decoder);
+    return {ps_config_int(config, "maxhmmpf"), ps_config_float(config, "wbeam")};
+#else
+    cmd_ln_t* config = ps_get_config(decoder);
+    return {cmd_ln_int_r(config, "-maxhmmpf"), cmd_ln_float_r(config, "-wbeam")};
+#endif
+}
+
+// The limits the next search made keeps to.
+void limitSearch(ps_decoder_t* decoder, const SearchLimits& limits) {
+#if HORALIA_POCKETSPHINX_5
+    ps_config_t* config = ps_get_config(decoder);
+    ps_config_set_int(config, "maxhmmpf", limits.hmmsPerFrame);
+    ps_config_set_float(config, "wbeam", limits.wordBeam);
+#else
+    cmd_ln_t* config = ps_get_config(decoder);
+    cmd_ln_set_int_r(config, "-maxhmmpf", limits.hmmsPerFrame);
+    cmd_ln_set_float_r(config, "-wbeam", limits.wordBeam);
+#endif
+}
+
+// Makes the search of this name, made before, the decoder's.
+bool activate(ps_decoder_t* decoder, const char* name) {
+#if HORALIA_POCKETSPHINX_5
+    return ps_activate_search(decoder, name) == 0;
+#else
+    return ps_set_search(decoder, name) == 0;
+#endif
+}
+
 // Makes `fsg` the decoder's search, under `name`, replacing any search of that name.
 bool searchWith(ps_decoder_t* decoder, const char* name, fsg_model_t* fsg) {
 #if HORALIA_POCKETSPHINX_5
-    return ps_add_fsg(decoder, name, fsg) == 0 && ps_activate_search(decoder, name) == 0;
+    return ps_add_fsg(decoder, name, fsg) == 0 && activate(decoder, name);
 #else
-    return ps_set_fsg(decoder, name, fsg) == 0 && ps_set_search(decoder, name) == 0;
+    return ps_set_fsg(decoder, name, fsg) == 0 && activate(decoder, name);
 #endif
 }
 
@@ -418,6 +459,7 @@ Result<std::unique_ptr<Recognizer>> Recognizer::create(const RecognizerModel& mo
     std::unique_ptr<Recognizer> recognizer(new Recognizer(*decoder, tuning));
     recognizer->dictionaryPath_ = model.dictionary;
     recognizer->fillers_ = fillers;
+    recognizer->ownLimits_ = searchLimits(*decoder);
     return recognizer;
 }
 
@@ -474,6 +516,36 @@ bool Recognizer::addPronunciations(const QStringList& words) {
     return allSaid;
 }
 
+void Recognizer::addJoinedWord(const QString& joined) {
+    QList<QList<QStringList>> parts;
+    for (const QString& word : joined.split(kJoiner)) {
+        parts.append(pronunciations_.value(word));
+        if (parts.back().isEmpty()) {
+            return;  // a word without a pronunciation is warned of already
+        }
+    }
+    // Every combination, by how far down each word's list it goes: the dictionary's own first.
+    QList<QPair<int, QStringList>> combinations{{0, {}}};
+    for (const QList<QStringList>& prons : std::as_const(parts)) {
+        QList<QPair<int, QStringList>> longer;
+        for (const auto& [rank, phones] : std::as_const(combinations)) {
+            for (qsizetype i = 0; i < prons.size(); ++i) {
+                longer.append({rank + int(i), phones + prons[i]});
+            }
+        }
+        std::stable_sort(longer.begin(), longer.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        combinations = longer.mid(0, kJoinedPronunciations);
+    }
+    for (qsizetype i = 0; i < combinations.size(); ++i) {
+        const QString name = i == 0 ? joined : QStringLiteral("%1(%2)").arg(joined).arg(i + 1);
+        if (!knows(decoder_, name)) {
+            ps_add_word(decoder_, name.toUtf8().constData(),
+                        combinations[i].second.join(u' ').toUtf8().constData(), FALSE);
+        }
+    }
+}
+
 QStringList Recognizer::otherWords(const QStringList& commandWords) {
     // A common word that sounds like part of a command would take that command's place.
     QList<QStringList> commandSounds;
@@ -513,9 +585,7 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
     const auto nothingLeft = [] { return fail(QStringLiteral("no command left to listen for")); };
     ready_ = false;
     phrases_.clear();
-    QStringList rules;
-    QStringList alternatives;
-    QStringList words;
+    qint64 size = 0;
     for (const VoiceCommand& command : commands) {
         Result<VoicePhrase> phrase = VoicePhrase::parse(command.voice);
         if (phrase && phrase->grammarSize() > tuning_.maxPhraseSize) {
@@ -528,19 +598,32 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
                                  .arg(command.name, command.voice, phrase.error()));
             continue;
         }
-        const QString rule = QStringLiteral("command%1").arg(rules.size());
-        rules << QStringLiteral("<%1> = %2;").arg(rule, phrase->jsgf());
-        alternatives << u'<' + rule + u'>';
-        for (const QString& word : phrase->words()) {
-            if (!words.contains(word)) {
-                words << word;
-            }
-        }
+        size += phrase->grammarSize();
         phrases_.append({command.name, *std::move(phrase)});
     }
-    if (rules.isEmpty()) {
+    if (phrases_.isEmpty()) {
         grammar_.clear();
         return nothingLeft();
+    }
+    // The search keeps a record of every state of the grammar for every frame, so a large set costs in its
+    // states what a small one never notices: there each alternative of a few words becomes one word.
+    large_ = size > tuning_.largeSetAbove;
+    if (large_) {
+        for (auto& [name, phrase] : phrases_) {
+            phrase = phrase.withJoinedAlternatives(kJoiner);
+        }
+    }
+    QStringList words;   // the words said, those inside joined alternatives too
+    QSet<QString> seen;  // and every word of the grammar
+    for (const auto& [name, phrase] : std::as_const(phrases_)) {
+        for (const QString& word : phrase.words()) {
+            seen.insert(word);
+            for (const QString& part : word.split(kJoiner)) {
+                if (!words.contains(part)) {
+                    words << part;
+                }
+            }
+        }
     }
     if (!addPronunciations(words)) {
         for (const QString& word : words) {
@@ -549,54 +632,89 @@ Status Recognizer::setCommands(const QList<VoiceCommand>& commands, QStringList*
             }
         }
     }
-    commandWords_ = QSet<QString>(words.begin(), words.end());
-    const QStringList others = otherWords(words);
-    grammar_ = QStringLiteral(
-                   "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
-                   // <word> twice, so that the first word of <other> has transitions of its own to penalize
-                   "<command> = %1;\n<other> = <word> <word>*;\n<word> = %2;\n%3\n")
-                   .arg(alternatives.join(QStringLiteral(" | ")), others.join(QStringLiteral(" | ")),
-                        rules.join(u'\n'));
-
-    jsgf_t* jsgf = jsgf_parse_string(grammar_.toUtf8().constData(), nullptr);
-    if (jsgf == nullptr) {
-        warnings->append(QStringLiteral("the commands' grammar could not be read"));
+    for (const QString& word : std::as_const(seen)) {
+        if (word.contains(kJoiner)) {
+            addJoinedWord(word);
+        }
+    }
+    commandWords_ = seen + QSet<QString>(words.begin(), words.end());
+    others_ = otherWords(words);
+    QList<qsizetype> all(phrases_.size());
+    std::iota(all.begin(), all.end(), 0);
+    const Status made = useSearch(kSearch, all, large_ ? tuning_.largeSetLimits : ownLimits_);
+    if (!made) {
+        warnings->append(made.error());
         return nothingLeft();
+    }
+    ready_ = true;
+    return {};
+}
+
+Status Recognizer::useSearch(const char* name, const QList<qsizetype>& phrases, const SearchLimits& limits) {
+    QStringList rules;
+    QStringList alternatives;
+    for (const qsizetype i : phrases) {
+        const QString rule = QStringLiteral("command%1").arg(i);
+        rules << QStringLiteral("<%1> = %2;").arg(rule, phrases_[i].second.jsgf());
+        alternatives << u'<' + rule + u'>';
+    }
+    const QString grammar = QStringLiteral(
+                                "#JSGF V1.0;\ngrammar spoken;\npublic <utterance> = <command> | <other>;\n"
+                                // <word> twice, so that the first word of <other> has transitions of its own
+                                // to penalize
+                                "<command> = %1;\n<other> = <word> <word>*;\n<word> = %2;\n%3\n")
+                                .arg(alternatives.join(QStringLiteral(" | ")),
+                                     others_.join(QStringLiteral(" | ")), rules.join(u'\n'));
+    if (std::strcmp(name, kSearch) == 0) {
+        grammar_ = grammar;
+    }
+    jsgf_t* jsgf = jsgf_parse_string(grammar.toUtf8().constData(), nullptr);
+    if (jsgf == nullptr) {
+        return fail(QStringLiteral("the commands' grammar could not be read"));
     }
     logmath_t* math = ps_get_logmath(decoder_);
     fsg_model_t* built = buildSearch(jsgf, QStringLiteral("utterance"), math);
     jsgf_grammar_free(jsgf);
-    fsg_model_t* fsg = built ? penalized(built, QSet<QString>(others.begin(), others.end()),
+    fsg_model_t* fsg = built ? penalized(built, QSet<QString>(others_.begin(), others_.end()),
                                          tuning_.entryPenalty, tuning_.fillerPenalty, math)
                              : nullptr;
     if (built) {
         fsg_model_free(built);
     }
     if (fsg == nullptr) {
-        warnings->append(QStringLiteral("the commands' grammar could not be built"));
-        return nothingLeft();
+        return fail(QStringLiteral("the commands' grammar could not be built"));
     }
-    ready_ = searchWith(decoder_, kSearch, fsg);
+    limitSearch(decoder_, limits);
+    const bool made = searchWith(decoder_, name, fsg);
     fsg_model_free(fsg);
-    if (!ready_) {
-        return nothingLeft();
+    if (!made) {
+        return fail(QStringLiteral("PocketSphinx took no search of the commands' grammar"));
     }
     return {};
 }
 
-Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
-    Recognition result;
-    if (!ready_ || samples.empty() || ps_start_utt(decoder_) != 0) {
-        return result;
+std::optional<std::pair<QString, int>> Recognizer::decode(std::span<const std::int16_t> samples) {
+    if (ps_start_utt(decoder_) != 0) {
+        return std::nullopt;
     }
     decodeUtterance(decoder_, samples);
     ps_end_utt(decoder_);
     int32 score = 0;
     const char* hyp = ps_get_hyp(decoder_, &score);
-    result.words = hyp ? QString::fromUtf8(hyp).simplified() : QString();
-    if (result.words.isEmpty()) {
+    return std::pair{hyp ? QString::fromUtf8(hyp).simplified() : QString(), int(score)};
+}
+
+Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
+    Recognition result;
+    if (!ready_ || samples.empty() || samples.size() > std::size_t(tuning_.maxSeconds) * kSampleRate) {
         return result;
     }
+    std::optional<std::pair<QString, int>> found = decode(samples);
+    if (!found || found->first.isEmpty()) {
+        return result;
+    }
+    result.words = found->first;
+    int score = found->second;
     // The words say which part of the grammar the search went through: <other> says the commands' words with
     // a mark of its own, and no common word is a command word. So words without the mark are a reading of a
     // command's phrase, however many readings it has.
@@ -620,8 +738,27 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
         if (word.endsWith(kLoopSuffix)) {
             word.chop(kLoopSuffix.size());
         }
+        word.replace(kJoiner, u' ');
     }
     result.words = heard.join(u' ');
+    // A large set's list of next best readings costs far more than its search, most of all in noise (a
+    // lattice of every word that ended). There the command found is searched for again beside <other>
+    // alone, as in a set of one command, and that search's list judges it; sound that is no command is
+    // left at that.
+    bool checked = true;
+    if (large_ && best.isEmpty()) {
+        return result;
+    }
+    if (large_) {
+        const auto command = std::find_if(phrases_.cbegin(), phrases_.cend(),
+                                          [&best](const auto& phrase) { return phrase.first == best; });
+        std::optional<std::pair<QString, int>> again;
+        if (useSearch(kCheckSearch, {command - phrases_.cbegin()}, ownLimits_)) {
+            again = decode(samples);
+        }
+        checked = again && commandOf(again->first) == best;
+        score = again ? again->second : score;
+    }
     // The readings of the sound next best to the one found, scored alike (the list scores them otherwise than
     // the search scored its path, so only scores from the list are compared): the confidence is how far the
     // best command leads the best reading that is no command, per frame, so that a long command is judged as
@@ -655,6 +792,9 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
             commandScore = std::max(commandScore.value_or(nbScore), qint64(nbScore));
         }
     }
+    if (large_ && !activate(decoder_, kSearch)) {
+        ready_ = false;  // the decoder lost its search
+    }
     if (!commandScore && !best.isEmpty()) {
         commandScore = score;
     }
@@ -666,7 +806,7 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     if (!best.isEmpty()) {
         lead =
             otherScore ? double(*commandScore - *otherScore) / frames + tuning_.rivalAllowance : kNoRivalLead;
-        result.confidence = 0.5 + 0.5 * std::tanh(lead / tuning_.confidenceScale);
+        result.confidence = checked ? 0.5 + 0.5 * std::tanh(lead / tuning_.confidenceScale) : 0.0;
     }
     if (!best.isEmpty() && result.confidence >= threshold_) {
         result.command = best;

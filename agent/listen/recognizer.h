@@ -23,7 +23,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <utility>
 
 #include "agent/listen/recognition.h"
 #include "agent/listen/voice_grammar.h"
@@ -49,6 +51,13 @@ struct RecognizerModel {
     Status complete() const;
 };
 
+// How much of a search the decoder keeps in each frame: the most HMMs it evaluates, and how far below the
+// best word that ends another may end and still lead on (a probability).
+struct SearchLimits {
+    long hmmsPerFrame = 0;
+    double wordBeam = 0;
+};
+
 struct RecognizerTuning {
     int fillerWords = 300;         // how many common words make up "other"
     int minFillerPhones = 3;       // shorter words fit any scrap of sound and are left out
@@ -64,6 +73,13 @@ struct RecognizerTuning {
     double rivalAllowance = 15.0;
     QStringList decoderOptions;    // PocketSphinx's own, after ours: "-frate", "100", ...
     qint64 maxPhraseSize = 20000;  // the most words a phrase's grammar may have (VoicePhrase::grammarSize)
+    // A set of commands whose phrases' grammars have more words than this is a large one: an alternative of
+    // a few words is searched there as one word, within these limits (a small set's search has the
+    // decoder's own). Measured with bench/listen_large.sh.
+    qint64 largeSetAbove = 1000;
+    SearchLimits largeSetLimits{3000, 1e-20};
+    // Longer sound is no command: its search would take long and find none.
+    int maxSeconds = 20;
 };
 
 class Recognizer {
@@ -91,6 +107,12 @@ public:
 private:
     Recognizer(ps_decoder_s* decoder, RecognizerTuning tuning);
     bool addPronunciations(const QStringList& words);
+    // Makes the search of that name one of these phrases (indexes in phrases_) or <other>, within `limits`.
+    Status useSearch(const char* name, const QList<qsizetype>& phrases, const SearchLimits& limits);
+    // Decodes the samples with the search in use: the words of the best path and its score.
+    std::optional<std::pair<QString, int>> decode(std::span<const std::int16_t> samples);
+    // Adds a word of words joined (VoicePhrase::withJoinedAlternatives) said as its words are.
+    void addJoinedWord(const QString& joined);
     // The words of <other> beside these commands' words.
     QStringList otherWords(const QStringList& commandWords);
     ps_decoder_s* decoder_;
@@ -102,6 +124,9 @@ private:
     QString grammar_;
     QList<QPair<QString, VoicePhrase>> phrases_;  // each command's name and phrase
     QSet<QString> commandWords_;                  // the words the commands' phrases say
+    SearchLimits ownLimits_;                      // the decoder's own
+    QStringList others_;                          // the words of <other>
+    bool large_ = false;                          // whether the commands make a large set
     double threshold_ = 0.5;
     bool ready_ = false;
 };

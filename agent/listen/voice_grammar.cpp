@@ -1,6 +1,7 @@
 #include "agent/listen/voice_grammar.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace agent::listen {
 
@@ -414,6 +415,34 @@ bool VoicePhrase::matches(const QStringList& words) const {
 
 qint64 VoicePhrase::grammarSize() const {
     return nonEmptySize(root_);
+}
+
+namespace {
+
+void joinAlternatives(PhraseNode& node, QChar joiner) {
+    const bool alternatives = node.kind == Kind::Choice || node.kind == Kind::Optional;
+    for (PhraseNode& part : node.parts) {
+        const bool plainWords = part.kind == Kind::Sequence && part.parts.size() >= 2 &&
+                                std::all_of(part.parts.begin(), part.parts.end(),
+                                            [](const PhraseNode& w) { return w.kind == Kind::Word; });
+        if (alternatives && plainWords) {
+            QStringList words;
+            for (const PhraseNode& w : part.parts) {
+                words << w.word;
+            }
+            part = PhraseNode{Kind::Word, words.join(joiner), {}};
+        } else {
+            joinAlternatives(part, joiner);
+        }
+    }
+}
+
+}  // namespace
+
+VoicePhrase VoicePhrase::withJoinedAlternatives(QChar joiner) const {
+    VoicePhrase joined = *this;
+    joinAlternatives(joined.root_, joiner);
+    return joined;
 }
 
 QStringList VoicePhrase::words() const {

@@ -44,6 +44,10 @@ public:
     bool matches(const QStringList& words) const;
     // The phrase's distinct words, in order of first appearance.
     QStringList words() const;
+    // The same phrase with each alternative said as a few plain words in a row ("(small | twelve ounce)",
+    // "[a bit of]") made one word of them joined by `joiner` ("twelve~ounce"): a search then steps from
+    // alternative to alternative without a state for each word inside one.
+    VoicePhrase withJoinedAlternatives(QChar joiner) const;
 
     const PhraseNode& root() const { return root_; }
 

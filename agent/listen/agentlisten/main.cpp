@@ -1,6 +1,7 @@
 // agentlisten: recognizes sound files, phrases spoken by our own voice, or the microphone against a list of
 // commands' phrases, and prints what it understood with what confidence. Given recordings with the commands
 // said in them, it counts how many were understood. For testing a microphone, the model, and for scripts.
+#include <sys/resource.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -182,11 +183,41 @@ agent::Result<std::unique_ptr<Recognizer>> makeRecognizer(const Options& options
     return recognizer;
 }
 
+// The processor time the recognizer spends on the sound it is given, against the sound's length: what a
+// command set costs while listening.
+class DecodingCost {
+public:
+    Recognition recognize(Recognizer& recognizer, std::span<const std::int16_t> samples) {
+        const double before = threadSeconds();
+        Recognition r = recognizer.recognize(samples);
+        processor_ += threadSeconds() - before;
+        sound_ += double(samples.size()) / Recognizer::kSampleRate;
+        return r;
+    }
+    QString summary() const {
+        return QStringLiteral("processor time %1 s for %2 s of sound: %3 s a second")
+            .arg(processor_, 0, 'f', 2)
+            .arg(sound_, 0, 'f', 1)
+            .arg(sound_ > 0 ? processor_ / sound_ : 0.0, 0, 'f', 3);
+    }
+
+private:
+    static double threadSeconds() {
+        rusage used{};
+        getrusage(RUSAGE_THREAD, &used);
+        return double(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
+               double(used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
+    }
+    double processor_ = 0;
+    double sound_ = 0;
+};
+
 // Prints what became of each recording, and when measuring the shares; gives the number that could not be
 // read.
 int recognizeRecordings(Recognizer& recognizer, const Options& options, QTextStream& out, QTextStream& err) {
     int failures = 0;
     Tally tally;
+    DecodingCost cost;
     for (const auto& [path, expected] : std::as_const(options.recordings)) {
         const agent::Result<std::vector<std::int16_t>> samples = readSoundForRecognizer(path);
         if (!samples) {
@@ -194,7 +225,7 @@ int recognizeRecordings(Recognizer& recognizer, const Options& options, QTextStr
             ++failures;
             continue;
         }
-        const Recognition r = recognizer.recognize(*samples);
+        const Recognition r = cost.recognize(recognizer, *samples);
         out << path << "\t" << describe(r);
         if (options.measuring) {
             out << "\t" << (expected.isEmpty() ? QStringLiteral("-") : expected) << "\t"
@@ -204,6 +235,9 @@ int recognizeRecordings(Recognizer& recognizer, const Options& options, QTextStr
     }
     if (options.measuring) {
         out << tally.summary() << "\n";
+    }
+    if (!options.recordings.isEmpty()) {
+        out << cost.summary() << "\n";
     }
     return failures;
 }

@@ -94,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PeopleSet{"klettres.commands", "klettres.list", 34, 3, 0},
                       PeopleSet{"channels.commands", "channels.list", 8, 0, 1},
                       PeopleSet{"first-character.commands", "channels-no-command.list", 0, 0, 9},
-                      PeopleSet{"second-character.commands", "channels-no-command.list", 0, 0, 9}));
+                      PeopleSet{"second-character.commands", "channels-no-command.list", 0, 0, 9},
+                      // a large set: 80 long phrases beside the ones said
+                      PeopleSet{"large.commands", "cards.list", 5, 0, 0},
+                      PeopleSet{"large.commands", "klettres.list", 27, 2, 0}));
 
 // A phrase may have any number of readings; what costs is its grammar's size, and past the limit the phrase
 // is left out with a message that says so while the other commands still listen.
@@ -116,6 +119,30 @@ TEST(PhraseSize, APhrasePastTheRecognizersLimitIsLeftOutAndSaysWhy) {
     EXPECT_TRUE(warnings.front().contains("\"long\"") && warnings.front().contains("110 words") &&
                 warnings.front().contains("100"))
         << warnings.front().toStdString();
+}
+
+// However large the set, sound longer than a command is given up at once rather than searched.
+TEST(LongSound, IsNoCommand) {
+    if (const Status complete = RecognizerModel::installed().complete(); !complete) {
+        GTEST_SKIP() << complete.error().toStdString();
+    }
+    Result<std::unique_ptr<Recognizer>> recognizer = Recognizer::create(RecognizerModel::installed());
+    ASSERT_TRUE(recognizer) << recognizer.error().toStdString();
+    QStringList warnings;
+    ASSERT_TRUE((*recognizer)->setCommands(commandsIn("large.commands"), &warnings));
+    const Result<std::vector<std::int16_t>> card =
+        readSoundForRecognizer(QStringLiteral("/usr/share/pocketsphinx/test/data/cards/001.wav"));
+    if (!card) {
+        GTEST_SKIP() << card.error().toStdString();
+    }
+    std::vector<std::int16_t> longSound;
+    while (longSound.size() <= std::size_t(RecognizerTuning().maxSeconds) * Recognizer::kSampleRate) {
+        longSound.insert(longSound.end(), card->begin(), card->end());
+    }
+    EXPECT_EQ((*recognizer)->recognize(*card).command, "card");
+    const Recognition r = (*recognizer)->recognize(longSound);
+    EXPECT_FALSE(r.accepted());
+    EXPECT_TRUE(r.words.isEmpty()) << r.words.toStdString();
 }
 
 }  // namespace

@@ -305,5 +305,30 @@ TEST(PhraseWords, AreDistinctInOrderOfFirstAppearance) {
     }
 }
 
+// Alternatives of a few plain words become one word each; words in a row outside alternatives, and
+// alternatives with brackets inside, stay as they are. What the joined phrase matches is the same sayings.
+TEST(JoinedAlternatives, MakeOneWordOfEachAlternativeOfPlainWords) {
+    const struct {
+        const char* text;
+        const char* jsgf;
+        const char* saying;  // in joined words
+    } cases[] = {
+        {"[can I have | I'd like] (small | twelve ounce) latte",
+         "[(can~i~have | i'd~like)] (small | twelve~ounce) latte", "i'd~like twelve~ounce latte"},
+        {"with [a bit of] milk", "with [a~bit~of] milk", "with a~bit~of milk"},
+        {"go forward ten meters", "go forward ten meters", "go forward ten meters"},
+        {"(one (two | three four) | five six)", "(one (two | three~four) | five~six)", "one three~four"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Result<VoicePhrase> phrase = VoicePhrase::parse(QString::fromUtf8(c.text));
+        ASSERT_TRUE(phrase) << phrase.error().toStdString();
+        const VoicePhrase joined = phrase->withJoinedAlternatives(u'~');
+        EXPECT_EQ(joined.jsgf(), QString::fromUtf8(c.jsgf));
+        EXPECT_TRUE(joined.matches(QString::fromUtf8(c.saying).split(u' ')));
+        EXPECT_EQ(joined.sayings().size(), phrase->sayings().size());
+    }
+}
+
 }  // namespace
 }  // namespace agent::listen
