@@ -20,7 +20,7 @@ if [[ ! -d $voices ]]; then
     [[ $(id -u) -ne 0 ]] && sudo=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends hedgewars-data >/dev/null
 fi
-export SOX_OPTS="-V1"  # clipping of a few samples is no news
+export SOX_OPTS="-V1 -R"  # the same noise each run; clipping of a few samples is no news
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$top/bench/large_commands.py" >"$work/large.commands"
@@ -68,10 +68,12 @@ measure() {  # agentlisten commands list condition
         files+=("$work/$4/$file")
         expected+=("$command")
     done <"$3"
-    if ! out=$(timeout "$limit" "$1" --commands "$2" "${files[@]}" 2>/dev/null); then
+    local TIMEFORMAT='%U %S' sound
+    if ! { time out=$(timeout "$limit" "$1" --commands "$2" "${files[@]}" 2>/dev/null); } 2>"$work/time"; then
         echo "    did not finish within $limit s"
         return
     fi
+    sound=$(for f in "${files[@]}"; do soxi -D "$f"; done | awk '{ s += $1 } END { print s }')
     cut -s -f2 <<<"$out" | paste <(printf '%s\n' "${expected[@]}") - | awk -F'\t' '
         $1 != "-" { n++; if ($2 == $1) u++; else if ($2 != "-") m++ }
         $1 == "-" { o++; if ($2 == "-") r++ }
@@ -79,7 +81,9 @@ measure() {  # agentlisten commands list condition
             if (n) printf "    %d of %d understood, %d mistaken for another;", u, n, m
             if (o) printf "    %d of %d that are no command refused (%.1f %%);", r, o, 100 * r / o
         }'
-    grep '^processor time' <<<"$out" | sed 's/^/ /'
+    # the whole run, loading the model and the commands included, for an agentlisten that does not tell
+    awk -v s="$sound" '{ printf " whole run %.2f s a second;", ($1 + $2) / s }' "$work/time"
+    grep '^processor time' <<<"$out" | sed 's/^/ decoding: /' || echo
 }
 runs=("$build/bin/agentlisten")
 [[ -n $other ]] && runs+=("$other")
