@@ -13,6 +13,9 @@
 // dictionary's own, in American and in British English, so both people and our own voice are understood. A
 // recognizer is used from one thread at a time; it blocks while it decodes (a few tens of milliseconds for a
 // short command).
+//
+// A large set (a program's own commands: many phrases of many alternatives) is searched within bounds, so
+// that it costs a fraction of the sound's length however noisy: see RecognizerTuning::largeSetAbove.
 #pragma once
 
 #include <QHash>
