@@ -745,10 +745,10 @@ Recognition Recognizer::recognize(std::span<const std::int16_t> samples) {
     // lattice of every word that ended). There the command found is searched for again beside <other>
     // alone, as in a set of one command, and that search's list judges it; sound that is no command is
     // left at that.
-    bool checked = true;
     if (large_ && best.isEmpty()) {
         return result;
     }
+    bool checked = true;
     if (large_) {
         const auto command = std::find_if(phrases_.cbegin(), phrases_.cend(),
                                           [&best](const auto& phrase) { return phrase.first == best; });
