@@ -17,21 +17,18 @@ bool printable(const QString& text) {
 ClientSharing::ClientSharing(ClientLimits limits) : limits_(limits) {}
 
 Result<ClientSharing::Hold> ClientSharing::hold(const ClientId& client, const QString& file) {
-    for (auto it = loaded_.begin(); it != loaded_.end(); ++it) {
-        if (it->file != file) {
-            continue;
-        }
-        if (!it->holders.contains(client)) {
-            if (charactersOf(client).size() >= limits_.charactersPerClient) {
-                break;
-            }
-            it->holders.append(client);
-        }
-        return Hold{it.key(), false};
+    const auto found = std::find_if(loaded_.begin(), loaded_.end(),
+                                    [&](const Loaded& loaded) { return loaded.file == file; });
+    if (found != loaded_.end() && found->holders.contains(client)) {
+        return Hold{found.key(), false};
     }
     if (charactersOf(client).size() >= limits_.charactersPerClient) {
         return fail(
             QStringLiteral("a client may hold at most %1 characters").arg(limits_.charactersPerClient));
+    }
+    if (found != loaded_.end()) {
+        found->holders.append(client);
+        return Hold{found.key(), false};
     }
     const int character = nextCharacter_++;
     loaded_.insert(character, Loaded{file, {client}, {}});
@@ -56,9 +53,7 @@ Result<bool> ClientSharing::release(const ClientId& client, int character) {
     Loaded& loaded = loaded_[character];
     loaded.holders.removeAll(client);
     loaded.commands.removeIf([&](const ClientCommand& c) { return c.client == client; });
-    for (auto it = requests_.begin(); it != requests_.end();) {
-        it = it->client == client && it->character == character ? requests_.erase(it) : std::next(it);
-    }
+    forgetRequests([&](const Request& r) { return r.client == client && r.character == character; });
     if (!loaded.holders.isEmpty()) {
         return false;
     }
@@ -68,8 +63,12 @@ Result<bool> ClientSharing::release(const ClientId& client, int character) {
 
 void ClientSharing::drop(int character) {
     loaded_.remove(character);
+    forgetRequests([character](const Request& r) { return r.character == character; });
+}
+
+void ClientSharing::forgetRequests(const std::function<bool(const Request&)>& which) {
     for (auto it = requests_.begin(); it != requests_.end();) {
-        it = it->character == character ? requests_.erase(it) : std::next(it);
+        it = which(*it) ? requests_.erase(it) : std::next(it);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "agent/result.h"
@@ -86,6 +87,7 @@ public:
 
 private:
     Result<void> checkHeld(const ClientId& client, int character) const;
+    void forgetRequests(const std::function<bool(const Request&)>& which);
 
     struct Loaded {
         QString file;
