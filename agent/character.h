@@ -15,6 +15,9 @@ struct Command {
     QString voice;    // what the user may say to choose it
     bool enabled = true;
     bool visible = true;
+    // Another program's command, added through the engine's service: listed under this heading (the
+    // program's own caption) after the character's own commands, and handed to that program alone.
+    QString heading{};
 };
 
 class Character {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "agent/character.h"
 #include "agent/result.h"
+#include "agent/served_character.h"
 
 namespace agent {
 
@@ -39,6 +41,24 @@ public:
     virtual Character* item(const QString& id) = 0;
     // Opens the engine's character-options window.
     virtual void showPropertySheet() = 0;
+
+    // What the engine's service needs to share the control with other programs. An engine that serves none
+    // keeps these as they are.
+    // The character under id as the service offers it, or nullptr.
+    virtual ServedCharacter* served(const QString& id) {
+        (void)id;
+        return nullptr;
+    }
+    // The ids in use, and the full path each character was loaded from.
+    virtual QStringList ids() const { return {}; }
+    virtual QString loadedFrom(const QString& id) const {
+        (void)id;
+        return {};
+    }
+    // The file load() would open for fileName.
+    virtual QString locate(const QString& fileName) { return fileName; }
+    // Where bare file names are looked for, the user's own folder first.
+    virtual QStringList characterFolders() { return {}; }
 
     // Events are raised on the user-interface thread.
     void setCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }

@@ -25,6 +25,18 @@ public:
         }
     }
     Character* item(const QString& id) override { return real_ ? real_->item(id) : nullptr; }
+    ServedCharacter* served(const QString& id) override { return real_ ? real_->served(id) : nullptr; }
+    QStringList ids() const override { return real_ ? real_->ids() : QStringList(); }
+    QString loadedFrom(const QString& id) const override { return real_ ? real_->loadedFrom(id) : QString(); }
+    // The engine is made for these: the folders are its own.
+    QString locate(const QString& fileName) override {
+        Result<Control*> control = real();
+        return control ? (*control)->locate(fileName) : fileName;
+    }
+    QStringList characterFolders() override {
+        Result<Control*> control = real();
+        return control ? (*control)->characterFolders() : QStringList();
+    }
     void showPropertySheet() override {
         if (Result<Control*> control = real()) {
             (*control)->showPropertySheet();

@@ -34,12 +34,16 @@ int AnimationPlayer::enqueue(Request r) {
     return r.id;
 }
 
-int AnimationPlayer::show() {
-    return enqueue({0, RequestKind::Show, {}, {}, false});
+int AnimationPlayer::show(bool fast) {
+    return enqueue({0, RequestKind::Show, {}, {}, false, fast});
 }
 
-int AnimationPlayer::hide() {
-    return enqueue({0, RequestKind::Hide, {}, {}, false});
+int AnimationPlayer::hide(bool fast) {
+    return enqueue({0, RequestKind::Hide, {}, {}, false, fast});
+}
+
+int AnimationPlayer::hold() {
+    return enqueue({0, RequestKind::Hold, {}, {}, false});
 }
 
 int AnimationPlayer::play(const QString& name) {
@@ -50,16 +54,29 @@ int AnimationPlayer::playState(const QString& state) {
     return enqueue({0, RequestKind::Play, state, {}, true});
 }
 
-void AnimationPlayer::finish(int id) {
+void AnimationPlayer::finish(int id, bool interrupted) {
     const auto waiting =
         std::find_if(queue_.begin(), queue_.end(), [id](const Request& r) { return r.id == id; });
     if (waiting != queue_.end()) {
         const Request r = *waiting;
         queue_.erase(waiting);
-        report({r.id, r.kind, true});
+        endedEarly_.removeAll(r.id);
+        report({r.id, r.kind, interrupted});
         return;
     }
-    if (current_ && current_->id == id && current_->kind == RequestKind::Play) {
+    if (!current_ || current_->id != id) {
+        return;
+    }
+    if (current_->kind == RequestKind::Speak || current_->kind == RequestKind::Hold) {
+        complete(interrupted);
+        return;
+    }
+    if (current_->kind == RequestKind::Move) {
+        stopped_ = true;
+        moveTo_ = position_;
+        moveTotalMs_ = moveElapsedMs_;
+    }
+    if (current_->kind == RequestKind::Play || current_->kind == RequestKind::Move) {
         stopped_ = true;
         if (playing_) {
             exiting_ = true;
@@ -114,8 +131,8 @@ qint64 AnimationPlayer::msUntilNextEvent() const {
     return t == std::numeric_limits<qint64>::max() ? -1 : t;
 }
 
-int AnimationPlayer::moveTo(QPoint target) {
-    const int id = enqueue({0, RequestKind::Move, {}, target, false});
+int AnimationPlayer::moveTo(QPoint target, int durationMs) {
+    const int id = enqueue({0, RequestKind::Move, {}, target, false, false, std::max(0, durationMs)});
     if (!visible_ && !current_ && !playing_ && queue_.size() == 1) {
         // A hidden character with nothing to do is simply there at once: a Stop that follows in the same
         // moment (as one does before every statement) would otherwise drop the move, and the character would
@@ -125,17 +142,27 @@ int AnimationPlayer::moveTo(QPoint target) {
     return id;
 }
 
-void AnimationPlayer::stop() {
-    endedEarly_.clear();
+void AnimationPlayer::stop(const std::function<bool(int id)>& keep) {
+    std::deque<Request> kept;
     while (!queue_.empty()) {
         const Request r = queue_.front();
         queue_.pop_front();
+        if (keep && keep(r.id)) {
+            kept.push_back(r);
+            continue;
+        }
+        endedEarly_.removeAll(r.id);
         report({r.id, r.kind, true});
+    }
+    queue_ = std::move(kept);
+    if (current_ && keep && keep(current_->id)) {
+        return;
     }
     if (current_) {
         stopped_ = true;
         switch (current_->kind) {
             case RequestKind::Speak:
+            case RequestKind::Hold:
                 complete(true);
                 break;
             case RequestKind::Move:
@@ -348,15 +375,17 @@ void AnimationPlayer::startRequest() {
                 return;
             }
             visible_ = true;
-            anim = stateAnimation(QStringLiteral("Showing"));
+            anim = r.fast ? nullptr : stateAnimation(QStringLiteral("Showing"));
             break;
         case RequestKind::Hide:
             if (!visible_) {
                 complete(false);
                 return;
             }
-            anim = stateAnimation(QStringLiteral("Hiding"));
+            anim = r.fast ? nullptr : stateAnimation(QStringLiteral("Hiding"));
             break;
+        case RequestKind::Hold:
+            return;  // until finish()
         case RequestKind::Play:
             anim = r.state ? stateAnimation(r.name) : file_.animation(r.name);
             break;
@@ -385,7 +414,9 @@ void AnimationPlayer::startRequest() {
             moveElapsedMs_ = 0;
             const QPointF d = moveTo_ - moveFrom_;
             const double distance = std::hypot(d.x(), d.y());
-            moveTotalMs_ = qint64(std::ceil(distance * 1000.0 / moveSpeed_));
+            moveTotalMs_ = r.durationMs > 0 && distance > 0
+                               ? r.durationMs
+                               : qint64(std::ceil(distance * 1000.0 / moveSpeed_));
             if (moveTotalMs_ <= 0) {
                 position_ = moveTo_;
                 complete(false);
@@ -446,7 +477,7 @@ bool AnimationPlayer::settleOnce() {
         startRequest();
         return true;
     }
-    if (visible_ && !reducedMotion_ && idleMs_ >= nextIdleAtMs_) {
+    if (visible_ && !reducedMotion_ && idleOn_ && idleMs_ >= nextIdleAtMs_) {
         nextIdleAtMs_ = idleMs_ + std::max(1, idle_.gapMs);
         if (const format::Animation* anim =
                 stateAnimation(QStringLiteral("IdlingLevel%1").arg(idleLevel()))) {
@@ -469,7 +500,7 @@ qint64 AnimationPlayer::timeToNextEvent() const {
         // An ended statement gives way at once: whoever drives the player must not sleep on it.
         t = std::min(t, std::max<qint64>(0, speechEnded_ ? readLeftMs_ : speechLeftMs_));
     }
-    if (quiet() && !playing_ && !reducedMotion_) {
+    if (quiet() && !playing_ && !reducedMotion_ && idleOn_) {
         t = std::min(t, std::max<qint64>(0, nextIdleAtMs_ - idleMs_));
     }
     return t;

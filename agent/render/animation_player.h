@@ -23,7 +23,7 @@ using RandomSource = std::function<int(int bound)>;
 // A reproducible source for a seed.
 RandomSource seededRandom(std::uint32_t seed);
 
-enum class RequestKind { Show, Hide, Play, Speak, Move };
+enum class RequestKind { Show, Hide, Play, Speak, Move, Hold };
 
 struct Completion {
     int id = 0;
@@ -49,16 +49,20 @@ public:
 
     // Each request is queued and returns its id at once; its completion is reported when it has been
     // carried out (or dropped by stop()).
-    int show();
-    int hide();
+    // Fast: at once, without the Showing or Hiding animation.
+    int show(bool fast = false);
+    int hide(bool fast = false);
     // Case ignored; an unknown name completes at its turn without playing. An animation that loops through
     // its branches holds the queue until stop(), as the character's author meant it to.
     int play(const QString& name);
     // Plays one of a state's animations ("Listening", "Hearing"), chosen when its turn comes; a state the
     // file lacks completes at its turn without playing.
     int playState(const QString& state);
-    // Ends request `id` alone: dropped while it waits, or left through its animation's exit branches.
-    void finish(int id);
+    // Holds the queue, doing nothing, until finish() ends it.
+    int hold();
+    // Ends request `id` alone: dropped while it waits, or left through its animation's exit branches; a
+    // statement under way ends at once. `interrupted` is what its completion says.
+    void finish(int id, bool interrupted = true);
     // Holds a speaking frame until endSpeech(): the voice decides how long a statement takes, and it only
     // starts when the request's turn comes (see setRequestStartHandler). A voice that never starts or never
     // ends cannot hold the queue: a statement lasts at most kVoiceStartLimitMs until its voice starts, and
@@ -70,9 +74,11 @@ public:
     // The voice of statement `id` is over (spoken, cut off or failed). It may come at any moment: before the
     // statement's turn, from inside its start handler, or after it was dropped; only that statement ends.
     void endSpeech(int id);
-    int moveTo(QPoint target);
-    // Drops every waiting request; the current animation leaves through its exit branches.
-    void stop();
+    // Travels at the move speed, or so as to arrive in durationMs when that is above 0.
+    int moveTo(QPoint target, int durationMs = 0);
+    // Drops every waiting request; the current animation leaves through its exit branches. Requests for
+    // which `keep` says true are left as they are.
+    void stop(const std::function<bool(int id)>& keep = {});
 
     void advance(int ms);
 
@@ -109,6 +115,8 @@ public:
     // simply where it was going) and plays no idling animations. What it is asked to play it still plays.
     void setReducedMotion(bool on) { reducedMotion_ = on; }
     bool reducedMotion() const { return reducedMotion_; }
+    // Whether the character plays its idling animations when it has nothing to do.
+    void setIdleOn(bool on) { idleOn_ = on; }
     int idleLevel() const;
 
     void setCompletionHandler(std::function<void(const Completion&)> handler) {
@@ -130,6 +138,8 @@ private:
         QString name;  // animation, or text to speak
         QPoint target;
         bool state = false;  // a Play whose name is a state's
+        bool fast = false;   // a Show or Hide without its animation
+        int durationMs = 0;  // of a Move, 0 for the move speed's
     };
 
     int enqueue(Request r);
@@ -177,6 +187,7 @@ private:
 
     bool visible_ = false;
     bool reducedMotion_ = false;
+    bool idleOn_ = true;
     IdleTimes idle_;
     qint64 idleMs_ = 0;
     qint64 nextIdleAtMs_ = 0;

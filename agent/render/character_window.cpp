@@ -170,8 +170,12 @@ void CharacterWindow::paintEvent(QPaintEvent*) {
 void CharacterWindow::mousePressEvent(QMouseEvent* event) {
     emit pressed();
     if (event->button() == Qt::RightButton) {
+        emit clicked(Qt::RightButton, event->globalPosition().toPoint());
         emit menuRequested(event->globalPosition().toPoint());
         return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        emit clicked(event->button(), event->globalPosition().toPoint());
     }
     if (event->button() == Qt::LeftButton) {
         pressed_ = true;
@@ -190,7 +194,10 @@ void CharacterWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_ && (global - pressGlobal_).manhattanLength() < QApplication::startDragDistance()) {
         return;
     }
-    dragging_ = true;
+    if (!dragging_) {
+        dragging_ = true;
+        emit dragStarted(pos());
+    }
     place(global - grabOffset_);
     emit dragMoved(pos());
 }
@@ -210,7 +217,15 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
         }
         dragging_ = false;
         emit dragFinished(pos(), event->button(), event->modifiers());
+    } else {
+        emit clicked(Qt::LeftButton, event->globalPosition().toPoint());
     }
+}
+
+void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    emit doubleClicked(event->button(), event->globalPosition().toPoint());
+    // The second press of a double click starts a drag as any press does.
+    mousePressEvent(event);
 }
 
 }  // namespace agent::render

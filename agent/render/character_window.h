@@ -39,6 +39,10 @@ signals:
     // Any mouse button went down on the character.
     void pressed();
     void menuRequested(QPoint globalPos);
+    // A button went down and up without a drag (the right one opens the menu as well), or twice quickly.
+    void clicked(Qt::MouseButton button, QPoint globalPos);
+    void doubleClicked(Qt::MouseButton button, QPoint globalPos);
+    void dragStarted(QPoint topLeft);
     void dragMoved(QPoint topLeft);
     void dragFinished(QPoint topLeft, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     // A picture has been drawn into the window (tools measure how soon a character appears).
@@ -51,6 +55,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:

@@ -72,6 +72,7 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     });
     player_.setRequestStartHandler(
         [this](int id, RequestKind kind, const QString& text) { requestStarted(id, kind, text); });
+    player_.setCompletionHandler([this](const Completion& done) { requestEnded(done); });
     player_.setFrameSoundHandler([this](int sound) {
         if (effects_ && soundEffectsOn_ && options_.soundEffectsOn) {
             // A sound that cannot play leaves the frame silent; the animation goes on.
@@ -80,6 +81,21 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
     });
 
     connect(&window_, &CharacterWindow::pressed, this, &DesktopCharacter::addressed);
+    connect(&window_, &CharacterWindow::clicked, this, [this](Qt::MouseButton button, QPoint at) {
+        if (events_.clicked) {
+            events_.clicked(int(button), at);
+        }
+    });
+    connect(&window_, &CharacterWindow::doubleClicked, this, [this](Qt::MouseButton button, QPoint at) {
+        if (events_.doubleClicked) {
+            events_.doubleClicked(int(button), at);
+        }
+    });
+    connect(&window_, &CharacterWindow::dragStarted, this, [this](QPoint topLeft) {
+        if (events_.dragStarted) {
+            events_.dragStarted(topLeft);
+        }
+    });
     connect(&window_, &CharacterWindow::menuRequested, this, &DesktopCharacter::openMenu);
     connect(&window_, &CharacterWindow::dragMoved, this, [this](QPoint topLeft) {
         player_.setPosition(topLeft);
@@ -103,10 +119,17 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
                 if (hooks_.dragComplete) {
                     hooks_.dragComplete(topLeft, button, modifiers);
                 }
+                if (events_.dragEnded) {
+                    events_.dragEnded(topLeft);
+                }
+                if (events_.moved) {
+                    events_.moved(topLeft);
+                }
             });
 }
 
 DesktopCharacter::~DesktopCharacter() {
+    events_ = {};
     voiceStatement_ = 0;
     voice_->setEvents({});
     voice_->stop();
@@ -169,10 +192,13 @@ void DesktopCharacter::play(const QString& animation) {
 
 void DesktopCharacter::stop() {
     catchUp();
-    player_.stop();
-    // The end the voice reports for what it cuts off belongs to no statement any more.
-    voiceStatement_ = 0;
-    voice_->stop();
+    // The service's clients stop their own requests.
+    player_.stop([this](int id) { return served_.contains(id); });
+    if (!served_.contains(voiceStatement_)) {
+        // The end the voice reports for what it cuts off belongs to no statement any more.
+        voiceStatement_ = 0;
+        voice_->stop();
+    }
     wake();
 }
 
@@ -211,9 +237,112 @@ void DesktopCharacter::addCommand(const Command& command) {
 }
 
 void DesktopCharacter::chooseCommand(const QString& name) {
-    if (hooks_.command) {
-        hooks_.command(name);
+    chooseCommand(ChosenCommand{name, CommandSource::Menu, 1.0, {}});
+}
+
+void DesktopCharacter::chooseCommand(const ChosenCommand& chosen) {
+    const auto found = std::find_if(commands_.cbegin(), commands_.cend(), [&](const Command& c) {
+        return c.name.compare(chosen.name, Qt::CaseInsensitive) == 0;
+    });
+    if (found != commands_.cend() && !found->heading.isEmpty()) {
+        if (events_.command) {
+            events_.command(chosen);
+        }
+        return;
     }
+    if (hooks_.command) {
+        hooks_.command(chosen.name);
+    }
+}
+
+int DesktopCharacter::served(int id) {
+    served_.insert(id);
+    wake();
+    return id;
+}
+
+int DesktopCharacter::showRequest(bool fast) {
+    catchUp();
+    return served(player_.show(fast));
+}
+
+int DesktopCharacter::hideRequest(bool fast) {
+    catchUp();
+    return served(player_.hide(fast));
+}
+
+int DesktopCharacter::speakRequest(const QString& text) {
+    catchUp();
+    return served(player_.speak(text));
+}
+
+int DesktopCharacter::thinkRequest(const QString& text) {
+    catchUp();
+    const int id = player_.speak(text);
+    thoughts_.insert(id);
+    return served(id);
+}
+
+int DesktopCharacter::playRequest(const QString& animation) {
+    catchUp();
+    return served(player_.play(animation));
+}
+
+int DesktopCharacter::moveRequest(QPoint topLeft, int ms) {
+    catchUp();
+    return served(player_.moveTo(topLeft, ms));
+}
+
+int DesktopCharacter::gestureRequest(QPoint at) {
+    catchUp();
+    // Towards the place, from the middle of the character as it stands when asked.
+    const QPoint d = at - (player_.position() + QPoint(width() / 2, height() / 2));
+    QString animation;
+    if (std::abs(d.x()) >= std::abs(d.y())) {
+        // Characters point to their own left and right, which are the screen's the other way round.
+        animation = d.x() < 0 ? QStringLiteral("GestureRight") : QStringLiteral("GestureLeft");
+    } else {
+        animation = d.y() < 0 ? QStringLiteral("GestureUp") : QStringLiteral("GestureDown");
+    }
+    return served(player_.play(animation));
+}
+
+int DesktopCharacter::waitRequest() {
+    catchUp();
+    return served(player_.hold());
+}
+
+void DesktopCharacter::endRequest(int id, RequestEnd why) {
+    if (!served_.contains(id)) {
+        return;
+    }
+    catchUp();
+    ends_.insert(id, why);
+    if (voiceStatement_ == id) {
+        voiceStatement_ = 0;
+        voice_->stop();
+    }
+    player_.finish(id, why != RequestEnd::Done);
+    wake();
+}
+
+QStringList DesktopCharacter::animationNames() const {
+    QStringList names;
+    for (const format::Animation& a : file_->animations()) {
+        names << a.name;
+    }
+    return names;
+}
+
+void DesktopCharacter::setIdleOn(bool on) {
+    catchUp();
+    idleOn_ = on;
+    player_.setIdleOn(on);
+    wake();
+}
+
+void DesktopCharacter::removeCommand(const QString& name) {
+    commands_.removeIf([&](const Command& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 int DesktopCharacter::playState(const QString& state) {
@@ -251,7 +380,50 @@ void DesktopCharacter::advance(int ms) {
     sync();
 }
 
+void DesktopCharacter::requestEnded(const Completion& done) {
+    if (done.kind == RequestKind::Show && !done.interrupted && events_.shown) {
+        events_.shown(QStringLiteral("program"));
+    }
+    if (done.kind == RequestKind::Hide && !done.interrupted && events_.hidden) {
+        events_.hidden(done.id == userHide_ ? QStringLiteral("user") : QStringLiteral("program"));
+    }
+    if (done.kind == RequestKind::Move && events_.moved) {
+        events_.moved(player_.position());
+    }
+    thoughts_.remove(done.id);
+    if (!served_.remove(done.id)) {
+        return;
+    }
+    RequestEnd end = done.interrupted ? RequestEnd::Stopped : RequestEnd::Done;
+    if (const auto why = ends_.constFind(done.id); why != ends_.constEnd()) {
+        end = *why;
+        ends_.erase(why);
+    }
+    if (events_.requestEnded) {
+        events_.requestEnded(done.id, end);
+    }
+}
+
+void DesktopCharacter::think(int id, const QString& text) {
+    closeBalloon();
+    const bool shown = balloonWanted() && player_.isVisible() && !withdrawn_;
+    // As long as it takes to read; nobody hears a thought.
+    player_.speechStarted(id, 0, shown ? readingTimeMs(text) : 0);
+    player_.endSpeech(id);
+    if (shown) {
+        openBalloon(text);
+        balloon_.reveal(int(text.size()));
+    }
+}
+
 void DesktopCharacter::requestStarted(int id, RequestKind kind, const QString& text) {
+    if (served_.contains(id) && events_.requestStarted) {
+        events_.requestStarted(id);
+    }
+    if (kind == RequestKind::Speak && thoughts_.contains(id)) {
+        think(id, text);
+        return;
+    }
     switch (kind) {
         case RequestKind::Speak:
             closeBalloon();
@@ -286,12 +458,19 @@ void DesktopCharacter::speechStarted(const QString& shownText, qint64 durationMs
     if (!shown) {
         return;
     }
-    window_.refreshPosition();
-    balloon_.open(shownText);
+    openBalloon(shownText);
     if (file_->info().flags & format::flags::kBalloonNoAutoPace) {
         balloon_.reveal(int(shownText.size()));
     }
+}
+
+void DesktopCharacter::openBalloon(const QString& text) {
+    window_.refreshPosition();
+    balloon_.open(text);
     balloon_.placeBeside(window_.geometry());
+    if (events_.balloonShown) {
+        events_.balloonShown();
+    }
 }
 
 void DesktopCharacter::speechFinished() {
@@ -308,6 +487,9 @@ void DesktopCharacter::speechFinished() {
 void DesktopCharacter::closeBalloon() {
     if (balloon_.isVisible()) {
         balloon_.close();
+        if (events_.balloonHidden) {
+            events_.balloonHidden();
+        }
     }
 }
 
@@ -394,7 +576,11 @@ void DesktopCharacter::openMenu(QPoint globalPos) {
                         &DesktopCharacter::listenRequested);
                 break;
             case MenuEntry::Kind::Hide:
-                connect(menu_->addAction(e.text), &QAction::triggered, this, [this] { hide(); });
+                connect(menu_->addAction(e.text), &QAction::triggered, this, [this] {
+                    catchUp();
+                    userHide_ = player_.hide();
+                    wake();
+                });
                 break;
         }
     }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
+#include <QSet>
 #include <functional>
 #include <memory>
 
@@ -18,6 +19,7 @@
 #include "agent/render/character_window.h"
 #include "agent/render/engine_options.h"
 #include "agent/render/word_balloon.h"
+#include "agent/served_character.h"
 
 #include <QMenu>
 
@@ -25,7 +27,7 @@ namespace agent::render {
 
 class SoundEffects;
 
-class DesktopCharacter final : public QObject, public Character {
+class DesktopCharacter final : public QObject, public Character, public ServedCharacter {
     Q_OBJECT
 public:
     struct Hooks {
@@ -66,6 +68,27 @@ public:
     const QList<Command>& commands() const { return commands_; }
     // Raises the command as choosing it from the menu does.
     void chooseCommand(const QString& name);
+    void chooseCommand(const ChosenCommand& chosen);
+
+    // What the engine's service asks of the character.
+    void setEvents(Events events) override { events_ = std::move(events); }
+    int showRequest(bool fast) override;
+    int hideRequest(bool fast) override;
+    int speakRequest(const QString& text) override;
+    int thinkRequest(const QString& text) override;
+    int playRequest(const QString& animation) override;
+    int moveRequest(QPoint topLeft, int ms) override;
+    int gestureRequest(QPoint at) override;
+    int waitRequest() override;
+    void endRequest(int id, RequestEnd why) override;
+    QPoint position() const override { return player_.position(); }
+    bool isShown() const override { return player_.isVisible() && !withdrawn_; }
+    QStringList animationNames() const override;
+    bool idleOn() const override { return idleOn_; }
+    void setIdleOn(bool on) override;
+    bool soundEffectsOn() const override { return soundEffectsOn_; }
+    void removeCommand(const QString& name) override;
+    void listenOnce() override { emit listenRequested(); }
 
     // Plays a state's animation in turn with the other requests; finishRequest() ends it early.
     int playState(const QString& state);
@@ -96,6 +119,10 @@ signals:
 
 private:
     void requestStarted(int id, RequestKind kind, const QString& text);
+    void requestEnded(const Completion& done);
+    int served(int id);
+    void think(int id, const QString& text);
+    void openBalloon(const QString& text);
     void speechStarted(const QString& shownText, qint64 durationMs);
     void speechFinished();
     void closeBalloon();
@@ -125,7 +152,14 @@ private:
     QString commandsCaption_;
     bool commandsVisible_ = true;
     bool listenOffered_ = false;
+    bool idleOn_ = true;
     QPointer<QMenu> menu_;
+
+    Events events_;
+    QSet<int> served_;             // the service's requests, waiting or under way
+    QSet<int> thoughts_;           // statements that are only thought
+    QHash<int, RequestEnd> ends_;  // why the service ended a request
+    int userHide_ = 0;             // the Hide the menu asked for
 
     quint64 shownKey_ = ~0ull;
     QHash<quint64, QRegion> shapes_;  // frames recur, and working out a shape costs more than drawing

@@ -1,6 +1,7 @@
 #include "agent/render/desktop_control.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "agent/format/character_folder.h"
@@ -85,7 +86,17 @@ Status DesktopControl::load(const QString& id, const QString& fileName) {
         env_.voiceInput->add(character.get());
     }
     characters_.insert(key, std::move(character));
+    paths_.insert(key, locate(fileName));
+    ids_.append(id);
     return {};
+}
+
+QStringList DesktopControl::ids() const {
+    return ids_;
+}
+
+QString DesktopControl::locate(const QString& fileName) {
+    return QFileInfo(format::characterPath(env_.characterFolders, fileName)).absoluteFilePath();
 }
 
 void DesktopControl::unload(const QString& id) {
@@ -94,6 +105,8 @@ void DesktopControl::unload(const QString& id) {
         env_.voiceInput->remove(found->get());
     }
     characters_.remove(id.toLower());
+    paths_.remove(id.toLower());
+    ids_.removeIf([&](const QString& i) { return i.compare(id, Qt::CaseInsensitive) == 0; });
     schedule();
 }
 

@@ -40,6 +40,11 @@ public:
     void unload(const QString& id) override;
     Character* item(const QString& id) override { return character(id); }
     void showPropertySheet() override;
+    ServedCharacter* served(const QString& id) override { return character(id); }
+    QStringList ids() const override;
+    QString loadedFrom(const QString& id) const override { return paths_.value(id.toLower()); }
+    QString locate(const QString& fileName) override;
+    QStringList characterFolders() override { return env_.characterFolders; }
 
     DesktopCharacter* character(const QString& id) const;
 
@@ -53,6 +58,8 @@ private:
 
     DesktopEnvironment env_;
     QMap<QString, std::shared_ptr<DesktopCharacter>> characters_;  // by lower-case id
+    QMap<QString, QString> paths_;                                 // of their files, by lower-case id
+    QStringList ids_;                                              // as they were given
     std::unique_ptr<EngineTime> ownTime_;
     EngineTime* time_;
     std::unique_ptr<FrameTimer> timer_;

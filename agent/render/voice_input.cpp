@@ -189,7 +189,8 @@ void VoiceInput::finished(const listen::Recognition& result) {
         tell(character, heardText(character->name(), result.words), ListeningTip::Linger::Brief);
     }
     // Last: the program's handler may unload the character.
-    character->chooseCommand(chosen->name);
+    character->chooseCommand(
+        ChosenCommand{chosen->name, CommandSource::Voice, result.confidence, result.words});
 }
 
 void VoiceInput::failed(const QString& message) {

@@ -287,6 +287,9 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     genie->addCommand({"Time", "Say the time", "time", true, true});
     genie->addCommand({"Secret", "Secret", "", true, false});
     genie->addCommand({"Joke", "Tell a joke", "joke", true, true});
+    genie->addCommand({"Backup", "Back up now", "", true, true, "Backup tool"});
+    QList<agent::ChosenCommand> served;
+    genie->setEvents({.command = [&](const agent::ChosenCommand& c) { served << c; }});
     genie->show();
     settle(genie);
     const QPoint at = opaquePoint(genie->window().picture());
@@ -298,9 +301,16 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     QMenu* menu = genie->popupMenu();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menuTexts(menu), (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Hide"}));
+    EXPECT_EQ(menuTexts(menu), (QStringList{"Horalia", "Say the time", "Tell a joke", "---", "Backup tool",
+                                            "Back up now", "---", "Hide"}));
     menu->actions()[2]->trigger();
     EXPECT_EQ(commands, QStringList{"Genie:Joke"});
+    menu->actions()[5]->trigger();
+    EXPECT_EQ(commands, QStringList{"Genie:Joke"}) << "another program's command goes to it alone";
+    ASSERT_EQ(served.size(), 1);
+    EXPECT_EQ(served[0].name, "Backup");
+    EXPECT_EQ(served[0].source, agent::CommandSource::Menu);
+    genie->removeCommand("backup");
 
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     ASSERT_NE(genie->popupMenu(), nullptr);
@@ -308,6 +318,59 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     settle(genie);
     EXPECT_FALSE(genie->window().isVisible());
     EXPECT_EQ(commands.size(), 1) << "Hide is the engine's own, not a command";
+}
+
+// Requests made for the engine's service: ids, how each ended, and the program's own Stop leaving them.
+TEST_F(EngineTest, ServedRequestsReportTheirEndsAndOutliveTheProgramsStop) {
+    ASSERT_TRUE(control->load("Genie", "genie.acs"));
+    DesktopCharacter* genie = control->character("genie");
+    QList<int> started;
+    QList<std::pair<int, agent::RequestEnd>> ended;
+    QStringList seen;
+    genie->setEvents({
+        .requestStarted = [&](int id) { started << id; },
+        .requestEnded =
+            [&](int id, agent::RequestEnd end) {
+                ended.append({id, end});
+            },
+        .shown = [&](const QString& cause) { seen << "shown " + cause; },
+        .balloonShown = [&] { seen << "balloon"; },
+    });
+    using End = agent::RequestEnd;
+    const int show = genie->showRequest(true);
+    const int speak = genie->speakRequest("Hi");
+    const int own = genie->player().play("greet");  // the program's own
+    const int think = genie->thinkRequest("Hmm");
+    const int hold = genie->waitRequest();
+    const int dropped = genie->playRequest("greet");
+    genie->endRequest(dropped, End::Interrupted);
+    genie->endRequest(own, End::Stopped);  // not the service's: left alone
+    EXPECT_EQ(ended, (QList<std::pair<int, End>>{{dropped, End::Interrupted}}));
+    genie->stop();
+    time.advance(0);
+    EXPECT_EQ(started.value(0), show) << "the program's Stop drops only its own requests";
+    EXPECT_TRUE(genie->window().isVisible()) << "a fast Show is at once";
+
+    settle(genie);
+    ASSERT_EQ(voices.size(), 1u);
+    voices[0]->start("Hi", 500);
+    voices[0]->finish();
+    for (int t = 0; t < 5000 && started.size() < 3; t += 10) {
+        time.advance(10);
+    }
+    EXPECT_EQ(started.value(2), think);
+    EXPECT_EQ(voiceLog->spoken.size(), 1) << "a thought is not heard";
+    EXPECT_TRUE(genie->balloon().isVisible()) << "a thought is read";
+    time.advance(5000);
+    EXPECT_TRUE(genie->player().isBusy()) << "a Wait holds the queue";
+    genie->endRequest(hold, End::Done);
+    EXPECT_EQ(started, (QList<int>{show, speak, think, hold}));
+    EXPECT_EQ(ended, (QList<std::pair<int, End>>{{dropped, End::Interrupted},
+                                                 {show, End::Done},
+                                                 {speak, End::Done},
+                                                 {think, End::Done},
+                                                 {hold, End::Done}}));
+    EXPECT_EQ(seen, (QStringList{"shown program", "balloon", "balloon"}));
 }
 
 TEST_F(EngineTest, DraggingMovesTheCharacterAndReportsWhereItWasLeft) {
