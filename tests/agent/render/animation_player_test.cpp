@@ -419,6 +419,37 @@ TEST_F(PlayerTest, StopDuringAMoveLeavesTheCharacterWhereItIs) {
     EXPECT_FALSE(player.isAnimating());
 }
 
+// What the engine's service asks beyond the program's requests: a move of a given length, one request ended
+// alone, a hold, a stop that leaves some requests, a fast Show.
+TEST_F(PlayerTest, TimedMovesHoldsAndStopsThatKeepSomeRequests) {
+    RecordingPlayer player(file, agent::render::seededRandom(9));
+    showNow(player, {10, 500}, 200);
+    const int timed = player.moveTo({10, 100}, 500);  // 2000 ms at the speed
+    player.advance(250);
+    EXPECT_EQ(player.position(), QPoint(10, 300));
+    player.finish(timed);
+    player.advance(100);
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{timed, RequestKind::Move, true}}));
+    EXPECT_EQ(player.position(), QPoint(10, 300)) << "ended where it was";
+
+    const int hold = player.hold();
+    const int kept = player.play("Blink");
+    const int dropped = player.play("Blink");
+    player.advance(1000);
+    EXPECT_TRUE(player.takeCompletions().isEmpty()) << "a hold holds the queue";
+    player.stop([&](int id) { return id == hold || id == kept; });
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{dropped, RequestKind::Play, true}}));
+    player.finish(hold, false);
+    player.advance(200);
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{hold, RequestKind::Hold, false},
+                                                            {kept, RequestKind::Play, false}}));
+
+    const int hide = player.hide(true);
+    player.advance(0);
+    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{hide, RequestKind::Hide, false}}));
+    EXPECT_FALSE(player.isVisible()) << "a fast Hide plays no Hiding animation";
+}
+
 TEST_F(PlayerTest, SpeakHoldsTheSpeakingStatesFrameWhenTheLastFrameHasNoMouths) {
     RecordingPlayer player(file, agent::render::seededRandom(2));
     player.speak("Hello there");
