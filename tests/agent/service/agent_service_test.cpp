@@ -1,0 +1,284 @@
+// The engine's service from its clients' side, on a bus of the test's own: the desktop engine on a genuine
+// character in virtual time, the clock holding one character, two programs sharing it.
+#include "agent/service/agent_service.h"
+
+#include <QCoreApplication>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/support/desktop_engine.h"
+
+using agent::service::AgentService;
+using agent::service::kBusName;
+using agent::service::kCharacterInterface;
+using agent::service::kInterface;
+using agent::service::kObjectPath;
+
+class SignalLog : public QObject {
+    Q_OBJECT
+public:
+    QStringList lines;
+public slots:
+    void take(const QDBusMessage& m) {
+        QStringList args;
+        for (const QVariant& a : m.arguments()) {
+            args << a.toString();
+        }
+        lines << m.member() + u' ' + args.join(u' ');
+    }
+};
+
+namespace {
+
+// A dbus-daemon of the test's own, gone with it.
+class PrivateBus {
+public:
+    PrivateBus() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {"--session", "--nofork", "--print-address=1", "--address=unix:tmpdir=/tmp"});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000)) {
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        }
+    }
+    ~PrivateBus() {
+        for (const QString& name : names_) {
+            QDBusConnection::disconnectFromBus(name);
+        }
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    QString address() const { return address_; }
+    QDBusConnection connect(const QString& name) {
+        names_ << name;
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+class ServiceTest : public testsupport::DesktopEngineTest {
+protected:
+    void SetUp() override {
+        copyCharacters({"Genie.acs", "Merlin.acs"});
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        if (bus.address().isEmpty()) {
+            GTEST_SKIP() << "no dbus-daemon";
+        }
+        voiceLog->endAtOnce = true;  // each statement said as soon as it starts
+        control = std::make_unique<agent::render::DesktopControl>(environment());
+        service = std::make_unique<AgentService>(*control, bus.connect("service"),
+                                                 [] { return QList<QRect>{QRect(0, 0, 1920, 1080)}; });
+        const agent::Status started = service->start();
+        ASSERT_TRUE(started) << started.error().toStdString();
+        clients = {bus.connect("one"), bus.connect("two")};
+        ASSERT_TRUE(control->load("Genie", "genie.acs")) << "the clock's own";
+    }
+
+    // Calls and waits for the reply, running the service meanwhile.
+    QDBusMessage call(int client, const QString& path, const char* interface, const QString& method,
+                      const QVariantList& args = {}) {
+        QDBusMessage m =
+            QDBusMessage::createMethodCall(QLatin1String(kBusName), path, QLatin1String(interface), method);
+        m.setArguments(args);
+        QDBusPendingCall pending = clients[client].asyncCall(m, 5000);
+        QElapsedTimer waited;
+        waited.start();
+        while (!pending.isFinished() && waited.elapsed() < 6000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return pending.reply();
+    }
+    QDBusMessage on(int client, const QString& character, const QString& method,
+                    const QVariantList& args = {}) {
+        return call(client, character, kCharacterInterface, method, args);
+    }
+    QString load(int client, const QString& file) {
+        const QDBusMessage reply = call(client, QLatin1String(kObjectPath), kInterface, "Load", {file});
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.arguments().value(0).value<QDBusObjectPath>().path();
+    }
+    uint request(int client, const QString& character, const QString& method, const QVariantList& args) {
+        const QDBusMessage reply = on(client, character, method, args);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.arguments().value(0).toUInt();
+    }
+    void listen(int client, const QString& character, SignalLog& log) {
+        for (const char* name : {"RequestComplete", "Command", "Shown"}) {
+            clients[client].connect(QLatin1String(kBusName), character, QLatin1String(kCharacterInterface),
+                                    QLatin1String(name), &log, SLOT(take(QDBusMessage)));
+        }
+    }
+    // The client's connection closes, as when its program ends.
+    void leave(int client) {
+        const QString name = clients[client].name();
+        clients[client] = QDBusConnection(QStringLiteral("gone"));
+        QDBusConnection::disconnectFromBus(name);
+    }
+    // Runs the bus until the condition holds (messages go through the daemon, another process).
+    static bool waitFor(const std::function<bool()>& done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return done();
+    }
+    // Runs the engine's time and the bus.
+    void run(int ms) {
+        for (int t = 0; t < ms; t += 20) {
+            time.advance(20);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    PrivateBus bus;
+    std::unique_ptr<agent::render::DesktopControl> control;
+    std::unique_ptr<AgentService> service;
+    QList<QDBusConnection> clients;
+};
+
+TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
+    const QString genie = load(0, "genie.acs");
+    EXPECT_EQ(load(1, folder.filePath("Genie.acs")), genie) << "the same file, the same character";
+    EXPECT_EQ(control->ids(), QStringList{"Genie"}) << "the clock's Genie, no second one";
+    SignalLog one;
+    SignalLog two;
+    listen(0, genie, one);
+    listen(1, genie, two);
+
+    const uint show = request(0, genie, "Show", {true});
+    const uint speak = request(0, genie, "Speak", {"Hello"});
+    const uint other = request(1, genie, "Think", {"Hmm"});
+    EXPECT_LT(show, speak);
+    EXPECT_LT(speak, other);
+    run(20000);
+    const QStringList expected{"Shown program", QStringLiteral("RequestComplete %1 done").arg(show),
+                               QStringLiteral("RequestComplete %1 done").arg(speak),
+                               QStringLiteral("RequestComplete %1 done").arg(other)};
+    EXPECT_EQ(one.lines, expected) << "signals go to all; requests end in the order made";
+
+    const uint play = request(0, genie, "Play", {"DoMagic1"});
+    EXPECT_EQ(on(1, genie, "Stop", {play}).errorName(),
+              "io.github.horalia_deluxe.Agent1.Error.UnknownRequest")
+        << "another's request";
+    EXPECT_EQ(on(0, genie, "StopAll").type(), QDBusMessage::ReplyMessage);
+    run(5000);
+    EXPECT_TRUE(one.lines.contains(QStringLiteral("RequestComplete %1 stopped").arg(play)));
+
+    ASSERT_EQ(on(0, genie, "AddCommand", {"backup", "Back up now", ""}).type(), QDBusMessage::ReplyMessage);
+    agent::render::DesktopCharacter* character = control->character("Genie");
+    const auto added = std::find_if(character->commands().cbegin(), character->commands().cend(),
+                                    [](const agent::Command& c) { return !c.heading.isEmpty(); });
+    ASSERT_NE(added, character->commands().cend());
+    EXPECT_EQ(added->caption, "Back up now");
+    run(100);
+    one.lines.clear();
+    two.lines.clear();
+    character->chooseCommand(added->name);
+    EXPECT_TRUE(waitFor([&] { return !one.lines.isEmpty(); }));
+    run(100);
+    EXPECT_EQ(one.lines, QStringList{"Command backup menu 1 "});
+    EXPECT_TRUE(two.lines.isEmpty()) << "a command goes to the program that added it";
+
+    // The first program leaves: its command goes, the character stays for the clock and the other.
+    leave(0);
+    EXPECT_TRUE(waitFor([&] {
+        return std::none_of(character->commands().cbegin(), character->commands().cend(),
+                            [](const agent::Command& c) { return !c.heading.isEmpty(); });
+    }));
+    EXPECT_EQ(on(1, genie, "Unload").type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(control->character("Genie"), character) << "the clock's character is the clock's";
+
+    EXPECT_FALSE(load(1, "merlin.acs").isEmpty());
+    EXPECT_EQ(control->ids().size(), 2);
+    leave(1);
+    EXPECT_TRUE(waitFor([&] { return control->ids().size() == 1; }));
+    EXPECT_EQ(control->ids(), QStringList{"Genie"}) << "a character only a leaver held goes with it";
+}
+
+TEST_F(ServiceTest, WrongHugeOrHostileCallsGetAnErrorAndTheServiceGoesOn) {
+    const QString genie = load(0, "genie.acs");
+    const QString agentPath = QLatin1String(kObjectPath);
+    const QString error = QStringLiteral("io.github.horalia_deluxe.Agent1.Error.");
+    struct Case {
+        const char* what;
+        QString path;
+        const char* interface;
+        QString method;
+        QVariantList args;
+        QString expected;  // the error's name, or the start of it
+    };
+    const QList<Case> cases = {
+        {"an empty file", agentPath, kInterface, "Load", {""}, error + "InvalidArgument"},
+        {"a huge file name",
+         agentPath,
+         kInterface,
+         "Load",
+         {QString(100000, u'a')},
+         error + "InvalidArgument"},
+        {"a missing file", agentPath, kInterface, "Load", {"nobody.acs"}, error + "LoadFailed"},
+        {"not a character", agentPath, kInterface, "Load", {"/etc/passwd"}, error + "LoadFailed"},
+        {"a huge text", genie, kCharacterInterface, "Speak", {QString(10001, u'x')}, error + "LimitReached"},
+        {"no such animation", genie, kCharacterInterface, "Play", {"Fly\n\x01"}, error + "InvalidArgument"},
+        {"an unknown request", genie, kCharacterInterface, "Stop", {999u}, error + "UnknownRequest"},
+        {"waiting for nothing", genie, kCharacterInterface, "Wait", {0u}, error + "UnknownRequest"},
+        {"a control character in a name",
+         genie,
+         kCharacterInterface,
+         "AddCommand",
+         {"a\x01", "A", ""},
+         error + "InvalidArgument"},
+        {"removing what was never added",
+         genie,
+         kCharacterInterface,
+         "RemoveCommand",
+         {"x"},
+         error + "InvalidArgument"},
+        {"wrong types", genie, kCharacterInterface, "Speak", {42}, "org.freedesktop.DBus.Error"},
+        {"too few arguments", genie, kCharacterInterface, "MoveTo", {1}, "org.freedesktop.DBus.Error"},
+        {"no such character",
+         agentPath + "/characters/77",
+         kCharacterInterface,
+         "Show",
+         {true},
+         "org.freedesktop.DBus.Error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QDBusMessage reply = call(0, c.path, c.interface, c.method, c.args);
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+        EXPECT_TRUE(reply.errorName().startsWith(c.expected)) << reply.errorName().toStdString();
+        EXPECT_FALSE(reply.errorMessage().isEmpty());
+    }
+    const QDBusMessage missing = call(0, agentPath, kInterface, "Load", {"nobody.acs"});
+    EXPECT_TRUE(missing.errorMessage().startsWith("cannot load")) << "the reader's reason";
+
+    // Positions far off every screen are brought onto it; the queue has a bound.
+    request(0, genie, "MoveTo", {INT_MIN, INT_MAX, -5});
+    for (int i = 1; i < 256; ++i) {
+        on(0, genie, "Think", {"x"});
+    }
+    EXPECT_EQ(on(0, genie, "Think", {"x"}).errorName(), error + "LimitReached");
+    EXPECT_EQ(on(1, genie, "Think", {"x"}).errorName(), error + "InvalidArgument")
+        << "a program that does not hold the character";
+    run(100);
+    const QPoint at = control->character("Genie")->position();
+    EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(QRect(at, QSize(1, 1))));
+    EXPECT_EQ(load(1, "genie.acs"), genie) << "and the service still answers";
+}
+
+}  // namespace
+
+#include "agent_service_test.moc"
