@@ -6,7 +6,6 @@
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
-#include <QSet>
 
 #include "agent/service/screen_position.h"
 #include "agentadaptor.h"
@@ -66,7 +65,6 @@ AgentService::AgentService(Control& control, QDBusConnection bus, std::function<
       control_(control),
       bus_(std::move(bus)),
       screens_(std::move(screens)),
-      limits_(limits),
       sharing_(limits),
       watcher_(new QDBusServiceWatcher(this)) {
     new Agent1Adaptor(this);
@@ -107,10 +105,6 @@ QList<QDBusObjectPath> AgentService::characters() const {
         paths << l.object->path();
     }
     return paths;
-}
-
-bool AgentService::hasClients() const {
-    return !loaded_.isEmpty();
 }
 
 void AgentService::refuse(const QString& error, const QString& why) {
@@ -167,7 +161,6 @@ QDBusObjectPath AgentService::Load(const QString& file) {
         loaded_.insert(number, entry);
     }
     watch(client);
-    emit clientsChanged();
     return loaded_.value(number).object->path();
 }
 
@@ -222,7 +215,6 @@ void AgentService::leave(const ClientId& client) {
     for (int character : gone.unload) {
         unloadCharacter(character);
     }
-    emit clientsChanged();
 }
 
 void AgentService::unloadCharacter(int character) {
@@ -479,52 +471,42 @@ void CharacterObject::Unload() {
     if (*released) {
         service_.unloadCharacter(number_);
     }
-    emit service_.clientsChanged();
 }
 
 QString CharacterObject::name() {
-    Character* c = plain();
-    return c ? c->name() : QString();
+    return read(plain(), &Character::name);
 }
 
 QString CharacterObject::description() {
-    Character* c = plain();
-    return c ? c->description() : QString();
+    return read(plain(), &Character::description);
 }
 
 int CharacterObject::left() {
-    ServedCharacter* c = character();
-    return c ? c->position().x() : 0;
+    return read(character(), &ServedCharacter::position).x();
 }
 
 int CharacterObject::top() {
-    ServedCharacter* c = character();
-    return c ? c->position().y() : 0;
+    return read(character(), &ServedCharacter::position).y();
 }
 
 int CharacterObject::width() {
-    Character* c = plain();
-    return c ? c->width() : 0;
+    return read(plain(), &Character::width);
 }
 
 int CharacterObject::height() {
-    Character* c = plain();
-    return c ? c->height() : 0;
+    return read(plain(), &Character::height);
 }
 
 bool CharacterObject::visible() {
-    ServedCharacter* c = character();
-    return c && c->isShown();
+    return read(character(), &ServedCharacter::isShown);
 }
 
 QStringList CharacterObject::animations() {
-    ServedCharacter* c = character();
-    return c ? c->animationNames() : QStringList();
+    return read(character(), &ServedCharacter::animationNames);
 }
 
 bool CharacterObject::idleOn() {
-    ServedCharacter* c = character();
-    return c && c->idleOn();
+    return read(character(), &ServedCharacter::idleOn);
 }
 
 void CharacterObject::setIdleOn(bool on) {
@@ -534,8 +516,7 @@ void CharacterObject::setIdleOn(bool on) {
 }
 
 bool CharacterObject::soundEffectsOn() {
-    ServedCharacter* c = character();
-    return c && c->soundEffectsOn();
+    return read(character(), &ServedCharacter::soundEffectsOn);
 }
 
 void CharacterObject::setSoundEffectsOn(bool on) {

@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QMap>
 #include <QObject>
-#include <QPointer>
 #include <QRect>
 #include <functional>
 
@@ -41,16 +40,11 @@ public:
     // Serves the object on the bus and takes the bus name (when one is given); fails saying why.
     Status start(const QString& busName = QLatin1String(kBusName));
     QList<QDBusObjectPath> characters() const;
-    // Whether any program holds a character or has requests (`serve` ends a while after the last one).
-    bool hasClients() const;
 
 public slots:
     QDBusObjectPath Load(const QString& file);
     QStringList CharacterFiles();
     void ShowOptions();
-
-signals:
-    void clientsChanged();
 
 private:
     friend class CharacterObject;
@@ -73,7 +67,6 @@ private:
     Control& control_;
     QDBusConnection bus_;
     std::function<QList<QRect>()> screens_;
-    ClientLimits limits_;
     ClientSharing sharing_;
     QMap<int, Loaded> loaded_;
     QHash<QPair<int, int>, RequestId> byPlayer_;  // (character, its request id) to ours
@@ -154,6 +147,11 @@ private:
     ClientId caller() const { return message().service(); }
     void refuse(const QString& error, const QString& why) { sendErrorReply(error, why); }
     void later(std::function<void()> send);
+    // What the character answers, or nothing much once it has gone.
+    template <typename C, typename T>
+    static T read(const C* c, T (C::*get)() const) {
+        return c != nullptr ? (c->*get)() : T();
+    }
 
     AgentService& service_;
     int number_;
