@@ -39,6 +39,10 @@ public:
         std::function<void(const QString& cause)> hidden{};  // "program" or "user"
         std::function<void()> balloonShown{};
         std::function<void()> balloonHidden{};
+        std::function<void(int mark)> bookmark{};  // speech has reached a \mrk=N\ tag
+        // The character has begun to idle with nothing to do, and stopped idling for a request.
+        std::function<void()> idleStarted{};
+        std::function<void()> idleEnded{};
     };
 
     virtual ~ServedCharacter();

@@ -349,6 +349,12 @@ void AnimationPlayer::complete(bool interrupted) {
 void AnimationPlayer::startRequest() {
     current_ = queue_.front();
     queue_.pop_front();
+    if (idling_) {
+        idling_ = false;
+        if (onIdling_) {
+            onIdling_(false);
+        }
+    }
     stopped_ = false;
     idleMs_ = 0;
     nextIdleAtMs_ = idle_.firstMs;
@@ -482,6 +488,12 @@ bool AnimationPlayer::settleOnce() {
         if (const format::Animation* anim =
                 stateAnimation(QStringLiteral("IdlingLevel%1").arg(idleLevel()))) {
             startAnimation(anim, Role::Idle);
+            if (!idling_) {
+                idling_ = true;
+                if (onIdling_) {
+                    onIdling_(true);
+                }
+            }
         }
         return true;
     }

@@ -128,6 +128,8 @@ public:
     }
     // Called with the sound index of each frame entered that has a sound.
     void setFrameSoundHandler(std::function<void(int sound)> handler) { onSound_ = std::move(handler); }
+    // Told true when the character, with nothing to do, begins to idle, and false when a request ends that.
+    void setIdlingHandler(std::function<void(bool idling)> handler) { onIdling_ = std::move(handler); }
 
 private:
     enum class Role { Request, Return, Idle };
@@ -195,6 +197,8 @@ private:
     std::function<void(const Completion&)> onComplete_;
     std::function<void(int, RequestKind, const QString&)> onStart_;
     std::function<void(int)> onSound_;
+    std::function<void(bool)> onIdling_;
+    bool idling_ = false;
 };
 
 }  // namespace agent::render

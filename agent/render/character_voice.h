@@ -17,6 +17,7 @@ public:
         std::function<void(int shownEnd)> wordReached;
         std::function<void(int mouthShape)> mouthChanged;  // a format::MouthShape value
         std::function<void()> finished;                    // spoken, cut off or failed: the statement is over
+        std::function<void(int mark)> bookmarkReached{};   // the sound has reached a \mrk=N\ tag
     };
 
     virtual ~CharacterVoice() = default;

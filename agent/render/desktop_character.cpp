@@ -69,6 +69,16 @@ DesktopCharacter::DesktopCharacter(std::unique_ptr<format::AcsFile> file,
             showFrame();
         },
         [this] { speechFinished(); },
+        [this](int mark) {
+            if (events_.bookmark) {
+                events_.bookmark(mark);
+            }
+        },
+    });
+    player_.setIdlingHandler([this](bool idling) {
+        if (const auto& told = idling ? events_.idleStarted : events_.idleEnded) {
+            told();
+        }
     });
     player_.setRequestStartHandler(
         [this](int id, RequestKind kind, const QString& text) { requestStarted(id, kind, text); });

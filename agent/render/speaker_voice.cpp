@@ -20,6 +20,11 @@ SpeakerVoice::SpeakerVoice(speech::SpeechThread& thread, std::unique_ptr<speech:
             events_.mouthChanged(int(shape));
         }
     });
+    QObject::connect(&speaker_, &speech::Speaker::bookmarkReached, [this](int mark) {
+        if (events_.bookmarkReached) {
+            events_.bookmarkReached(mark);
+        }
+    });
     QObject::connect(&speaker_, &speech::Speaker::finished, [this](bool) {
         if (events_.finished) {
             events_.finished();

@@ -242,8 +242,10 @@ TEST_F(PlayerTest, ASeedGivesTheSameBranchEveryTime) {
 TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
     RecordingPlayer player(file, agent::render::seededRandom(5));
     player.setIdleTimes(IdleTimes{1000, 500, 5000, 10000});
-    player.show();
+    QList<std::pair<int, bool>> idling;  // when the character began and stopped idling
     int clock = 0;
+    player.setIdlingHandler([&](bool on) { idling.append({clock, on}); });
+    player.show();
     run(player, 200, &clock);  // Appear done
     QList<std::pair<int, QString>> started;
     QString last = player.currentAnimation();
@@ -286,6 +288,11 @@ TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
     ASSERT_EQ(done.size(), 1);
     EXPECT_EQ(done[0].completion.id, wave);
     EXPECT_EQ(player.idleLevel(), 1);
+    // Told once as the idling begins (in the tick that starts the first Blink), once as the request ends it.
+    ASSERT_EQ(idling.size(), 2);
+    EXPECT_EQ(idling[0], std::make_pair(started[0].first - 1, true));
+    EXPECT_FALSE(idling[1].second);
+    EXPECT_GE(idling[1].first, 12200);
 }
 
 TEST_F(PlayerTest, MoveTravelsToTheTargetWhileWalking) {
@@ -441,8 +448,8 @@ TEST_F(PlayerTest, TimedMovesHoldsAndStopsThatKeepSomeRequests) {
     EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{dropped, RequestKind::Play, true}}));
     player.finish(hold, false);
     player.advance(200);
-    EXPECT_EQ(player.takeCompletions(), (QList<Completion>{{hold, RequestKind::Hold, false},
-                                                            {kept, RequestKind::Play, false}}));
+    EXPECT_EQ(player.takeCompletions(),
+              (QList<Completion>{{hold, RequestKind::Hold, false}, {kept, RequestKind::Play, false}}));
 
     const int hide = player.hide(true);
     player.advance(0);
