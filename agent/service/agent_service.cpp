@@ -6,6 +6,8 @@
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "agent/service/screen_position.h"
 #include "agentadaptor.h"
@@ -59,10 +61,11 @@ QString statusText(RequestEnd end, const QString& why) {
 
 }  // namespace
 
-AgentService::AgentService(Control& control, QDBusConnection bus, std::function<QList<QRect>()> screens,
-                           ClientLimits limits, QObject* parent)
+AgentService::AgentService(QList<Control*> controls, QDBusConnection bus,
+                           std::function<QList<QRect>()> screens, ClientLimits limits, QObject* parent)
     : QObject(parent),
-      control_(control),
+      controls_(std::move(controls)),
+      own_(*controls_.front()),
       bus_(std::move(bus)),
       screens_(std::move(screens)),
       sharing_(limits),
@@ -75,28 +78,65 @@ AgentService::AgentService(Control& control, QDBusConnection bus, std::function<
 
 AgentService::~AgentService() {
     bus_.unregisterObject(QLatin1String(kObjectPath), QDBusConnection::UnregisterTree);
+    if (!name_.isEmpty()) {
+        bus_.unregisterService(name_);
+    }
     for (auto it = loaded_.cbegin(); it != loaded_.cend(); ++it) {
-        if (ServedCharacter* c = control_.served(it->id)) {
+        if (ServedCharacter* c = it->control->served(it->id)) {
             c->setEvents({});
         }
         if (it->ours) {
-            control_.unload(it->id);
+            it->control->unload(it->id);
         }
     }
 }
 
-Status AgentService::start(const QString& busName) {
+Status AgentService::start(const QString& busName, Name name) {
     if (!bus_.isConnected()) {
         return fail(QStringLiteral("no session bus: %1").arg(bus_.lastError().message()));
     }
     if (!bus_.registerObject(QLatin1String(kObjectPath), this)) {
         return fail(QStringLiteral("%1 is served already").arg(QLatin1String(kObjectPath)));
     }
-    if (!busName.isEmpty() && !bus_.registerService(busName)) {
-        bus_.unregisterObject(QLatin1String(kObjectPath));
-        return fail(QStringLiteral("%1 is taken: %2").arg(busName, bus_.lastError().message()));
+    if (busName.isEmpty()) {
+        return {};
     }
+    QDBusConnectionInterface* names = bus_.interface();
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> got =
+        names->registerService(busName,
+                               name == Name::Keep ? QDBusConnectionInterface::ReplaceExistingService
+                                                  : QDBusConnectionInterface::DontQueueService,
+                               name == Name::Keep ? QDBusConnectionInterface::DontAllowReplacement
+                                                  : QDBusConnectionInterface::AllowReplacement);
+    if (!got.isValid() || got.value() != QDBusConnectionInterface::ServiceRegistered) {
+        bus_.unregisterObject(QLatin1String(kObjectPath), QDBusConnection::UnregisterTree);
+        return fail(
+            QStringLiteral("%1 is taken%2")
+                .arg(busName, got.isValid() ? QString() : QStringLiteral(": ") + got.error().message()));
+    }
+    name_ = busName;
+    auto* owner = new QDBusServiceWatcher(busName, bus_, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this, owner](const QString&, const QString& before, const QString&) {
+                if (before == bus_.baseService()) {
+                    name_.clear();
+                    owner->deleteLater();
+                    emit nameLost();
+                }
+            });
     return {};
+}
+
+QList<QRect> AgentService::desktopScreens() {
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens << screen->availableGeometry();
+    }
+    return screens;
+}
+
+int AgentService::clientCount() const {
+    return int(watcher_->watchedServices().size());
 }
 
 QList<QDBusObjectPath> AgentService::characters() const {
@@ -119,15 +159,19 @@ QDBusObjectPath AgentService::Load(const QString& file) {
         refuse(kInvalid, QStringLiteral("a character file is a path or a file name"));
         return {};
     }
-    const QString path = control_.locate(file);
+    // A bare name is a character's, as the clock names them: "max" is max.acs.
+    const bool bare = !file.contains(u'/') && !file.endsWith(QLatin1String(".acs"), Qt::CaseInsensitive);
+    const QString path = own_.locate(bare ? file + QStringLiteral(".acs") : file);
     // The clock's own character, when it has this one.
-    QString clockId;
-    for (const QString& id : control_.ids()) {
-        const bool ours = std::any_of(loaded_.cbegin(), loaded_.cend(), [&](const Loaded& l) {
-            return l.ours && l.id.compare(id, Qt::CaseInsensitive) == 0;
-        });
-        if (!ours && control_.loadedFrom(id) == path) {
-            clockId = id;
+    Loaded entry{&own_, {}, false, nullptr};
+    for (Control* control : controls_) {
+        for (const QString& id : control->ids()) {
+            const bool ours = std::any_of(loaded_.cbegin(), loaded_.cend(), [&](const Loaded& l) {
+                return l.ours && l.control == control && l.id.compare(id, Qt::CaseInsensitive) == 0;
+            });
+            if (!ours && entry.id.isEmpty() && control->loadedFrom(id) == path) {
+                entry = Loaded{control, id, false, nullptr};
+            }
         }
     }
     const Result<ClientSharing::Hold> hold = sharing_.hold(client, path);
@@ -137,19 +181,18 @@ QDBusObjectPath AgentService::Load(const QString& file) {
     }
     const int number = hold->character;
     if (hold->isNew) {
-        Loaded entry{clockId, false, nullptr};
-        if (clockId.isEmpty()) {
+        if (entry.id.isEmpty()) {
             entry.id = QStringLiteral("bus-character-%1").arg(nextId_++);
             entry.ours = true;
-            if (const Status loaded = control_.load(entry.id, path); !loaded) {
+            if (const Status loaded = own_.load(entry.id, path); !loaded) {
                 sharing_.drop(number);
                 refuse(kLoadFailed, loaded.error());
                 return {};
             }
         }
-        if (control_.served(entry.id) == nullptr) {
+        if (entry.control->served(entry.id) == nullptr) {
             if (entry.ours) {
-                control_.unload(entry.id);
+                own_.unload(entry.id);
             }
             sharing_.drop(number);
             refuse(kLoadFailed, QStringLiteral("this engine serves no other programs"));
@@ -157,7 +200,7 @@ QDBusObjectPath AgentService::Load(const QString& file) {
         }
         entry.object = new CharacterObject(*this, number);
         bus_.registerObject(entry.object->path().path(), entry.object);
-        control_.served(entry.id)->setEvents(entry.object->events());
+        entry.control->served(entry.id)->setEvents(entry.object->events());
         loaded_.insert(number, entry);
     }
     watch(client);
@@ -166,7 +209,7 @@ QDBusObjectPath AgentService::Load(const QString& file) {
 
 QStringList AgentService::CharacterFiles() {
     QStringList files;
-    for (const QString& folder : control_.characterFolders()) {
+    for (const QString& folder : own_.characterFolders()) {
         for (const QString& f :
              QDir(folder).entryList({QStringLiteral("*.acs")}, QDir::Files, QDir::Name | QDir::IgnoreCase)) {
             if (!files.contains(f, Qt::CaseInsensitive)) {
@@ -178,17 +221,18 @@ QStringList AgentService::CharacterFiles() {
 }
 
 void AgentService::ShowOptions() {
-    control_.showPropertySheet();
+    own_.showPropertySheet();
 }
 
 ServedCharacter* AgentService::served(int character) {
     const auto found = loaded_.constFind(character);
-    return found == loaded_.constEnd() ? nullptr : control_.served(found->id);
+    return found == loaded_.constEnd() ? nullptr : found->control->served(found->id);
 }
 
 void AgentService::watch(const ClientId& client) {
     if (!watcher_->watchedServices().contains(client)) {
         watcher_->addWatchedService(client);
+        emit clientCountChanged(clientCount());
     }
 }
 
@@ -196,7 +240,7 @@ void AgentService::leave(const ClientId& client) {
     watcher_->removeWatchedService(client);
     // Its commands leave the menus of the characters that stay.
     for (auto it = loaded_.cbegin(); it != loaded_.cend(); ++it) {
-        if (ServedCharacter* c = control_.served(it->id)) {
+        if (ServedCharacter* c = it->control->served(it->id)) {
             for (const ClientCommand& command : sharing_.commands(it.key())) {
                 if (command.client == client) {
                     c->removeCommand(commandKey(client, command.name));
@@ -215,6 +259,7 @@ void AgentService::leave(const ClientId& client) {
     for (int character : gone.unload) {
         unloadCharacter(character);
     }
+    emit clientCountChanged(clientCount());
 }
 
 void AgentService::unloadCharacter(int character) {
@@ -222,7 +267,7 @@ void AgentService::unloadCharacter(int character) {
     if (entry.object == nullptr) {
         return;
     }
-    if (ServedCharacter* c = control_.served(entry.id)) {
+    if (ServedCharacter* c = entry.control->served(entry.id)) {
         c->setEvents({});
         // The clock's own character stays; only the requests and commands of the bus go.
         for (auto it = byPlayer_.begin(); it != byPlayer_.end();) {
@@ -238,7 +283,7 @@ void AgentService::unloadCharacter(int character) {
     bus_.unregisterObject(entry.object->path().path());
     entry.object->deleteLater();
     if (entry.ours) {
-        control_.unload(entry.id);
+        entry.control->unload(entry.id);
     }
 }
 
@@ -311,11 +356,20 @@ ServedCharacter* CharacterObject::character() {
 }
 
 Character* CharacterObject::plain() {
-    return service_.control_.item(service_.loaded_.value(number_).id);
+    const AgentService::Loaded entry = service_.loaded_.value(number_);
+    return entry.control != nullptr ? entry.control->item(entry.id) : nullptr;
 }
 
 void CharacterObject::later(std::function<void()> send) {
     QMetaObject::invokeMethod(this, std::move(send), Qt::QueuedConnection);
+}
+
+void CharacterObject::changed(const QVariantMap& properties) {
+    QDBusMessage signal =
+        QDBusMessage::createSignal(path().path(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    signal << QLatin1String(kCharacterInterface) << properties << QStringList();
+    service_.bus_.send(signal);
 }
 
 ServedCharacter::Events CharacterObject::events() {
@@ -353,11 +407,29 @@ ServedCharacter::Events CharacterObject::events() {
     };
     e.dragStarted = [this](QPoint p) { later([=, this] { emit DragStart(p.x(), p.y()); }); };
     e.dragEnded = [this](QPoint p) { later([=, this] { emit DragComplete(p.x(), p.y()); }); };
-    e.moved = [this](QPoint p) { later([=, this] { emit Moved(p.x(), p.y()); }); };
-    e.shown = [this](const QString& cause) { later([=, this] { emit Shown(cause); }); };
-    e.hidden = [this](const QString& cause) { later([=, this] { emit Hidden(cause); }); };
+    e.moved = [this](QPoint p) {
+        later([=, this] {
+            emit Moved(p.x(), p.y());
+            changed({{QStringLiteral("Left"), p.x()}, {QStringLiteral("Top"), p.y()}});
+        });
+    };
+    e.shown = [this](const QString& cause) {
+        later([=, this] {
+            emit Shown(cause);
+            changed({{QStringLiteral("Visible"), true}});
+        });
+    };
+    e.hidden = [this](const QString& cause) {
+        later([=, this] {
+            emit Hidden(cause);
+            changed({{QStringLiteral("Visible"), false}});
+        });
+    };
     e.balloonShown = [this] { later([this] { emit BalloonShown(); }); };
     e.balloonHidden = [this] { later([this] { emit BalloonHidden(); }); };
+    e.bookmark = [this](int mark) { later([=, this] { emit Bookmark(mark); }); };
+    e.idleStarted = [this] { later([this] { emit IdleStart(); }); };
+    e.idleEnded = [this] { later([this] { emit IdleComplete(); }); };
     return e;
 }
 
@@ -463,7 +535,19 @@ void CharacterObject::RemoveCommand(const QString& name) {
 }
 
 void CharacterObject::Unload() {
-    const Result<bool> released = service_.sharing_.release(caller(), number_);
+    const ClientId client = caller();
+    if (service_.sharing_.holds(client, number_)) {
+        // The caller's commands leave the menu and its requests end, as when it leaves the bus.
+        if (ServedCharacter* c = character()) {
+            for (const ClientCommand& command : service_.sharing_.commands(number_)) {
+                if (command.client == client) {
+                    c->removeCommand(commandKey(client, command.name));
+                }
+            }
+        }
+        StopAll();
+    }
+    const Result<bool> released = service_.sharing_.release(client, number_);
     if (!released) {
         refuse(kInvalid, released.error());
         return;
@@ -510,8 +594,9 @@ bool CharacterObject::idleOn() {
 }
 
 void CharacterObject::setIdleOn(bool on) {
-    if (ServedCharacter* c = character()) {
+    if (ServedCharacter* c = character(); c != nullptr && c->idleOn() != on) {
         c->setIdleOn(on);
+        changed({{QStringLiteral("IdleOn"), on}});
     }
 }
 
@@ -520,8 +605,9 @@ bool CharacterObject::soundEffectsOn() {
 }
 
 void CharacterObject::setSoundEffectsOn(bool on) {
-    if (Character* c = plain()) {
+    if (Character* c = plain(); c != nullptr && soundEffectsOn() != on) {
         c->setSoundEffectsOn(on);
+        changed({{QStringLiteral("SoundEffectsOn"), on}});
     }
 }
 

@@ -32,14 +32,28 @@ class AgentService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_PROPERTY(QList<QDBusObjectPath> Characters READ characters)
 public:
-    // screens: where characters may be put (the desktop's screens, read at each call).
-    AgentService(Control& control, QDBusConnection bus, std::function<QList<QRect>()> screens,
+    // controls: the engine's controls whose characters the bus may share (the clock's two); the first also
+    // holds the characters the bus's programs load. screens: where characters may be put (the desktop's
+    // screens, read at each call).
+    AgentService(QList<Control*> controls, QDBusConnection bus, std::function<QList<QRect>()> screens,
                  ClientLimits limits = {}, QObject* parent = nullptr);
     ~AgentService() override;
 
+    // Whether the name stays with this engine when another asks for it: the clock keeps it, and takes it
+    // from a service started without the clock, which then yields.
+    enum class Name { Keep, Yield };
     // Serves the object on the bus and takes the bus name (when one is given); fails saying why.
-    Status start(const QString& busName = QLatin1String(kBusName));
+    Status start(const QString& busName = QLatin1String(kBusName), Name name = Name::Keep);
     QList<QDBusObjectPath> characters() const;
+    // The programs on the bus that hold a character or had one.
+    int clientCount() const;
+    // The desktop's screens, less their panels.
+    static QList<QRect> desktopScreens();
+
+signals:
+    void clientCountChanged(int count);
+    // Another engine has taken the bus name.
+    void nameLost();
 
 public slots:
     QDBusObjectPath Load(const QString& file);
@@ -49,6 +63,7 @@ public slots:
 private:
     friend class CharacterObject;
     struct Loaded {
+        Control* control = nullptr;
         QString id;         // in the control
         bool ours = false;  // loaded for the bus's programs, unloaded when they let go
         CharacterObject* object = nullptr;
@@ -64,7 +79,8 @@ private:
     void requestEnded(int character, int playerId, RequestEnd end, const QString& why = {});
     void endOwn(CharacterObject& from, uint request, RequestEnd why);
 
-    Control& control_;
+    QList<Control*> controls_;
+    Control& own_;  // where the bus's own characters are loaded
     QDBusConnection bus_;
     std::function<QList<QRect>()> screens_;
     ClientSharing sharing_;
@@ -73,6 +89,7 @@ private:
     QHash<RequestId, QPair<int, int>> toPlayer_;
     QHash<RequestId, QList<RequestId>> waiting_;  // a request, and the Waits that end with it
     QDBusServiceWatcher* watcher_;
+    QString name_;
     int nextId_ = 1;
 };
 
@@ -136,6 +153,9 @@ signals:
     void DragComplete(int x, int y);
     void BalloonShown();
     void BalloonHidden();
+    void Bookmark(int mark);
+    void IdleStart();
+    void IdleComplete();
     void Moved(int x, int y);
     void Shown(const QString& cause);
     void Hidden(const QString& cause);
@@ -147,6 +167,8 @@ private:
     ClientId caller() const { return message().service(); }
     void refuse(const QString& error, const QString& why) { sendErrorReply(error, why); }
     void later(std::function<void()> send);
+    // Tells the bus that these properties have changed.
+    void changed(const QVariantMap& properties);
     // What the character answers, or nothing much once it has gone.
     template <typename C, typename T>
     static T read(const C* c, T (C::*get)() const) {

@@ -1,5 +1,5 @@
-// The engine's service from its clients' side, on a bus of the test's own: the desktop engine on a genuine
-// character in virtual time, the clock holding one character, two programs sharing it.
+// The engine's service from its clients' side, on a bus of the test's own: the desktop engine in virtual
+// time, the clock holding one character, two programs sharing it.
 #include "agent/service/agent_service.h"
 
 #include <QCoreApplication>
@@ -13,6 +13,8 @@
 
 #include <functional>
 
+#include "agent/format/acs_writer.h"
+#include "tests/agent/format/sample_character.h"
 #include "tests/support/desktop_engine.h"
 
 using agent::service::AgentService;
@@ -29,7 +31,14 @@ public slots:
     void take(const QDBusMessage& m) {
         QStringList args;
         for (const QVariant& a : m.arguments()) {
-            args << a.toString();
+            if (a.canConvert<QDBusArgument>()) {  // a changed property and its value
+                const QVariantMap changed = qdbus_cast<QVariantMap>(a.value<QDBusArgument>());
+                for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
+                    args << it.key() + u'=' + it->toString();
+                }
+            } else if (a.typeId() != QMetaType::QStringList) {
+                args << a.toString();
+            }
         }
         lines << m.member() + u' ' + args.join(u' ');
     }
@@ -69,17 +78,21 @@ private:
 class ServiceTest : public testsupport::DesktopEngineTest {
 protected:
     void SetUp() override {
-        copyCharacters({"Genie.acs", "Merlin.acs"});
-        if (IsSkipped() || HasFatalFailure()) {
-            return;
+        ASSERT_TRUE(folder.isValid());
+        for (const char* name : {"Genie.acs", "Merlin.acs"}) {
+            ASSERT_TRUE(agent::format::saveCharacter(folder.filePath(QLatin1String(name)),
+                                                     formattest::sampleCharacter(), {}));
         }
+        options =
+            std::make_shared<agent::render::OptionsStore>(folder.filePath(QStringLiteral("engine.ini")));
         if (bus.address().isEmpty()) {
             GTEST_SKIP() << "no dbus-daemon";
         }
         voiceLog->endAtOnce = true;  // each statement said as soon as it starts
         control = std::make_unique<agent::render::DesktopControl>(environment());
-        service = std::make_unique<AgentService>(*control, bus.connect("service"),
-                                                 [] { return QList<QRect>{QRect(0, 0, 1920, 1080)}; });
+        service =
+            std::make_unique<AgentService>(QList<agent::Control*>{control.get()}, bus.connect("service"),
+                                           [] { return QList<QRect>{QRect(0, 0, 1920, 1080)}; });
         const agent::Status started = service->start();
         ASSERT_TRUE(started) << started.error().toStdString();
         clients = {bus.connect("one"), bus.connect("two")};
@@ -119,6 +132,9 @@ protected:
             clients[client].connect(QLatin1String(kBusName), character, QLatin1String(kCharacterInterface),
                                     QLatin1String(name), &log, SLOT(take(QDBusMessage)));
         }
+        clients[client].connect(QLatin1String(kBusName), character,
+                                QStringLiteral("org.freedesktop.DBus.Properties"),
+                                QStringLiteral("PropertiesChanged"), &log, SLOT(take(QDBusMessage)));
     }
     // The client's connection closes, as when its program ends.
     void leave(int client) {
@@ -150,7 +166,7 @@ protected:
 };
 
 TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
-    const QString genie = load(0, "genie.acs");
+    const QString genie = load(0, "genie");
     EXPECT_EQ(load(1, folder.filePath("Genie.acs")), genie) << "the same file, the same character";
     EXPECT_EQ(control->ids(), QStringList{"Genie"}) << "the clock's Genie, no second one";
     SignalLog one;
@@ -164,12 +180,14 @@ TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
     EXPECT_LT(show, speak);
     EXPECT_LT(speak, other);
     run(20000);
-    const QStringList expected{"Shown program", QStringLiteral("RequestComplete %1 done").arg(show),
+    const QStringList expected{"Shown program",
+                               "PropertiesChanged io.github.horalia_deluxe.Agent1.Character Visible=true",
+                               QStringLiteral("RequestComplete %1 done").arg(show),
                                QStringLiteral("RequestComplete %1 done").arg(speak),
                                QStringLiteral("RequestComplete %1 done").arg(other)};
     EXPECT_EQ(one.lines, expected) << "signals go to all; requests end in the order made";
 
-    const uint play = request(0, genie, "Play", {"DoMagic1"});
+    const uint play = request(0, genie, "Play", {"Wave"});
     EXPECT_EQ(on(1, genie, "Stop", {play}).errorName(),
               "io.github.horalia_deluxe.Agent1.Error.UnknownRequest")
         << "another's request";
