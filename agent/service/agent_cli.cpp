@@ -12,7 +12,8 @@ const QString kUsage = QStringLiteral(
     "usage: horalia-agent say [--character FILE] TEXT\n"
     "       horalia-agent play [--character FILE] ANIMATION\n"
     "       horalia-agent listen [--character FILE] --command NAME=PHRASE ...\n"
-    "       horalia-agent run [--character FILE]   (requests from standard input, one a line)");
+    "       horalia-agent run [--character FILE]   (requests from standard input, one a line)\n"
+    "       horalia-agent serve [--linger SECONDS]  (the engine itself, as the bus starts it)");
 
 Failure usage(const QString& why) {
     return fail(why + u'\n' + kUsage);

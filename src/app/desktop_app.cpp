@@ -1,7 +1,10 @@
 #include "src/app/desktop_app.h"
 
+#include <QDBusConnection>
 #include <QPainter>
+#include <QTextStream>
 
+#include "agent/service/agent_service.h"
 #include "src/app/desktop_engine_factory.h"
 #include "src/app/desktop_windows.h"
 #include "src/clock_window/frm_clock.h"
@@ -116,10 +119,23 @@ int runDesktop(QApplication& app, bool anotherInstance) {
     platform::LocalSocketChannel laterStarts;
     wiring::serveLaterStarts(laterStarts, frmClock.controller());
     // The bus and the clock's timer can wait for the clock's first picture; so can the engine, which is then
-    // ready before the characters are set up.
-    frmClock.whenDrawn([&timeChanges, &engines] {
+    // ready before the characters are set up, and serves the desktop's other programs from then on.
+    std::unique_ptr<agent::service::AgentService> service;
+    frmClock.whenDrawn([&timeChanges, &engines, &frmClock, &service] {
         timeChanges.start();
         engines.prepare();
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            return;  // a desktop without a session bus: no other program could ask
+        }
+        characters::Cast& cast = frmClock.controller().cast();
+        service = std::make_unique<agent::service::AgentService>(
+            QList<agent::Control*>{cast[core::Who::First].control, cast[core::Who::Second].control},
+            QDBusConnection::sessionBus(), &agent::service::AgentService::desktopScreens);
+        if (const agent::Status started = service->start(); !started) {
+            QTextStream(stderr) << "horalia: the engine does not serve other programs: " << started.error()
+                                << '\n';
+            service.reset();
+        }
     });
     user.load();
     if (program.ending()) {
