@@ -24,6 +24,7 @@ Usage: desktop_test.py --build BUILD --case CASE [--testdata DIR] [--shots DIR]
                   an announcement every minute, and another program's window full screen for one of them: it is
                   heard and nothing of the characters shows over that window; the next, once it is gone, shows
   xfwm4_silent    no sound server at all: the time's balloon stays as long as it takes to read
+  kwin_bus        under kwin_x11, the engine serving other programs on the session bus (bus_case.py)
 
 Each check polls for what it waits for and prints what it saw. Exit status 0 when every check passed, 1 when
 one failed, 77 when the case cannot run here."""
@@ -1041,8 +1042,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--case", required=True,
-                        choices=["built", "installed", "genuine", "statusnotifier", *WINDOW_MANAGERS,
-                                 *WINDOW_MANAGER_CASES])
+                        choices=["built", "installed", "genuine", "statusnotifier", "kwin_bus",
+                                 *WINDOW_MANAGERS, *WINDOW_MANAGER_CASES])
     parser.add_argument("--testdata")
     parser.add_argument("--shots")
     args = parser.parse_args()
@@ -1055,6 +1056,11 @@ def main():
             print(f"SKIP: {tool} is not installed (scripts/deps installs it)")
             return SKIP
     wm = args.case if args.case in WINDOW_MANAGERS else WINDOW_MANAGER_CASES.get(args.case)
+    if args.case == "kwin_bus":
+        wm = "kwin"
+        if not shutil.which("dbus-monitor") or not shutil.which("dbus-send"):
+            print("SKIP: dbus-monitor and dbus-send are not installed")
+            return SKIP
     if args.case in SCREEN_CASES and not shutil.which("xrandr"):
         print("SKIP: xrandr is not installed (scripts/deps installs it)")
         return SKIP
@@ -1079,6 +1085,11 @@ def main():
         if not all(os.path.isfile(f) for f in files):
             print(f"SKIP: Genie.acs and Merlin.acs are not in {data}")
             return SKIP
+
+    if args.case == "kwin_bus":
+        from bus_case import bus_case
+
+        return bus_case(build, args.shots, Clock, Checks)
 
     if args.case in SCREEN_CASES:
         try:
