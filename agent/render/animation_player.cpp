@@ -472,9 +472,13 @@ bool AnimationPlayer::settleOnce() {
         return false;
     }
     if (playing_) {
-        // Idling and returning give way to waiting requests, leaving as the frames allow.
+        // Idling and returning give way to waiting requests, leaving as the frames allow; a frame held for
+        // idling is no reason to keep a request waiting, so the way back to rest starts at once.
         if (!queue_.empty() && !exiting_) {
             exiting_ = true;
+            if (role_ == Role::Idle) {
+                frameLeftMs_ = 0;
+            }
             return true;
         }
         return false;
