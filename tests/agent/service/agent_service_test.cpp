@@ -185,6 +185,7 @@ TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
                                QStringLiteral("RequestComplete %1 done").arg(show),
                                QStringLiteral("RequestComplete %1 done").arg(speak),
                                QStringLiteral("RequestComplete %1 done").arg(other)};
+    waitFor([&] { return one.lines.size() >= expected.size(); });
     EXPECT_EQ(one.lines, expected) << "signals go to all; requests end in the order made";
 
     const uint play = request(0, genie, "Play", {"Wave"});
@@ -193,7 +194,8 @@ TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
         << "another's request";
     EXPECT_EQ(on(0, genie, "StopAll").type(), QDBusMessage::ReplyMessage);
     run(5000);
-    EXPECT_TRUE(one.lines.contains(QStringLiteral("RequestComplete %1 stopped").arg(play)));
+    EXPECT_TRUE(
+        waitFor([&] { return one.lines.contains(QStringLiteral("RequestComplete %1 stopped").arg(play)); }));
 
     ASSERT_EQ(on(0, genie, "AddCommand", {"backup", "Back up now", ""}).type(), QDBusMessage::ReplyMessage);
     agent::render::DesktopCharacter* character = control->character("Genie");
