@@ -504,6 +504,9 @@ void CharacterObject::Listen(bool on) {
         refuse(kGone, QStringLiteral("the character is no longer loaded"));
         return;
     }
+    if (!holder()) {
+        return;
+    }
     if (on) {
         c->listenOnce();
     }
@@ -591,6 +594,14 @@ QStringList CharacterObject::animations() {
 
 bool CharacterObject::idleOn() {
     return read(character(), &ServedCharacter::idleOn);
+}
+
+bool CharacterObject::holder() {
+    if (!service_.sharing_.holds(caller(), number_)) {
+        refuse(kInvalid, QStringLiteral("load the character first"));
+        return false;
+    }
+    return true;
 }
 
 void CharacterObject::setIdleOn(bool on) {

@@ -165,6 +165,8 @@ private:
     ServedCharacter* character();
     Character* plain();
     ClientId caller() const { return message().service(); }
+    // Whether the calling program holds the character; refuses the call otherwise.
+    bool holder();
     void refuse(const QString& error, const QString& why) { sendErrorReply(error, why); }
     void later(std::function<void()> send);
     // Tells the bus that these properties have changed.

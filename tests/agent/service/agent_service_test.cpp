@@ -10,6 +10,9 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+
+#include <csignal>
 
 #include <functional>
 
@@ -50,6 +53,8 @@ namespace {
 class PrivateBus {
 public:
     PrivateBus() {
+        // The daemon ends with the test, however it ends.
+        daemon_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
         daemon_.start(QStringLiteral("dbus-daemon"),
                       {"--session", "--nofork", "--print-address=1", "--address=unix:tmpdir=/tmp"});
         if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(5000)) {
@@ -239,7 +244,9 @@ TEST_F(ServiceTest, WrongHugeOrHostileCallsGetAnErrorAndTheServiceGoesOn) {
         QString method;
         QVariantList args;
         QString expected;  // the error's name, or the start of it
+        int client = 0;    // the second program holds nothing
     };
+    const char* properties = "org.freedesktop.DBus.Properties";
     const QList<Case> cases = {
         {"an empty file", agentPath, kInterface, "Load", {""}, error + "InvalidArgument"},
         {"a huge file name",
@@ -274,10 +281,44 @@ TEST_F(ServiceTest, WrongHugeOrHostileCallsGetAnErrorAndTheServiceGoesOn) {
          "Show",
          {true},
          "org.freedesktop.DBus.Error"},
+        {"a huge thought",
+         genie,
+         kCharacterInterface,
+         "Think",
+         {QString(20000, u'x')},
+         error + "LimitReached"},
+        {"interrupting nothing", genie, kCharacterInterface, "Interrupt", {7u}, error + "UnknownRequest"},
+        {"no such property",
+         genie,
+         properties,
+         "Set",
+         {kCharacterInterface, "Colour", QVariant::fromValue(QDBusVariant(QStringLiteral("red")))},
+         "org.freedesktop.DBus.Error"},
+        {"a read-only property",
+         genie,
+         properties,
+         "Set",
+         {kCharacterInterface, "Name", QVariant::fromValue(QDBusVariant(QStringLiteral("Eve")))},
+         "org.freedesktop.DBus.Error"},
+        {"hiding another's character",
+         genie,
+         kCharacterInterface,
+         "Hide",
+         {false},
+         error + "InvalidArgument",
+         1},
+        {"listening through another's",
+         genie,
+         kCharacterInterface,
+         "Listen",
+         {true},
+         error + "InvalidArgument",
+         1},
+        {"unloading another's", genie, kCharacterInterface, "Unload", {}, error + "InvalidArgument", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const QDBusMessage reply = call(0, c.path, c.interface, c.method, c.args);
+        const QDBusMessage reply = call(c.client, c.path, c.interface, c.method, c.args);
         EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
         EXPECT_TRUE(reply.errorName().startsWith(c.expected)) << reply.errorName().toStdString();
         EXPECT_FALSE(reply.errorMessage().isEmpty());
