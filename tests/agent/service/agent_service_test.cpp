@@ -340,6 +340,62 @@ TEST_F(ServiceTest, WrongHugeOrHostileCallsGetAnErrorAndTheServiceGoesOn) {
     EXPECT_EQ(load(1, "genie.acs"), genie) << "and the service still answers";
 }
 
+struct AgentRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// horalia-agent itself against the test's engine, which answers while the test waits.
+class AgentCommandTest : public ServiceTest {
+protected:
+    AgentRun agent(const QStringList& args, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(HORALIA_AGENT), args);
+        process.write(input);
+        process.closeWriteChannel();
+        QElapsedTimer waited;
+        waited.start();
+        while (process.state() != QProcess::NotRunning && waited.elapsed() < 20000) {
+            run(20);
+            process.waitForFinished(1);
+        }
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+};
+
+TEST_F(AgentCommandTest, SaysRunsAScriptAndTellsWhyItFailed) {
+    const AgentRun said = agent({"say", "--character", "merlin", "The backup is done"});
+    EXPECT_EQ(said.exitCode, 0) << said.err.toStdString();
+    EXPECT_TRUE(voiceLog->spoken.join(u'|').contains("The backup is done"));
+    EXPECT_TRUE(waitFor([&] { return control->ids() == QStringList{"Genie"}; }))
+        << "Merlin went with the program that wanted him";
+
+    const AgentRun missing = agent({"say", "--character", "nobody", "Hello"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("cannot load")) << missing.err.toStdString();
+
+    const AgentRun script = agent({"run", "--character", "genie"}, "Show fast\nThink Hmm\nFly away\nHide\n");
+    EXPECT_EQ(script.exitCode, 1) << "a line it could not read";
+    EXPECT_TRUE(script.err.contains("line 3")) << script.err.toStdString();
+    const QStringList queued = script.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(queued.size(), 3) << script.out.toStdString();
+    EXPECT_TRUE(queued[0].endsWith("\tShow") && queued[1].endsWith("\tThink") &&
+                queued[2].endsWith("\tHide"));
+    EXPECT_TRUE(control->character("Genie") != nullptr) << "the clock's own stays";
+
+    EXPECT_EQ(agent({"sing"}).exitCode, 2) << "a usage error";
+}
+
 }  // namespace
 
 #include "agent_service_test.moc"
