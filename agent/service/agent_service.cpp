@@ -189,6 +189,16 @@ QDBusObjectPath AgentService::Load(const QString& file) {
                 refuse(kLoadFailed, loaded.error());
                 return {};
             }
+            // A character of the bus's own first comes into view in the first screen's lower right corner,
+            // clear of the panels, where an assistant is looked for and little else stands.
+            if (Character* c = own_.item(entry.id); c != nullptr && screens_) {
+                const QRect screen = screens_().value(0);
+                if (!screen.isEmpty()) {
+                    constexpr int kMargin = 16;
+                    c->moveTo(std::max(screen.left(), screen.right() + 1 - c->width() - kMargin),
+                              std::max(screen.top(), screen.bottom() + 1 - c->height() - kMargin));
+                }
+            }
         }
         if (entry.control->served(entry.id) == nullptr) {
             if (entry.ours) {

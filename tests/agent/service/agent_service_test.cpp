@@ -227,7 +227,9 @@ TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachHearsOnlyItsOwn) {
     EXPECT_EQ(control->character("Genie"), character) << "the clock's character is the clock's";
 
     EXPECT_FALSE(load(1, "merlin.acs").isEmpty());
-    EXPECT_EQ(control->ids().size(), 2);
+    ASSERT_EQ(control->ids().size(), 2);
+    EXPECT_EQ(control->character(control->ids()[1])->position(), QPoint(1920 - 12 - 16, 1080 - 9 - 16))
+        << "a character of the bus's own stands in the lower right corner";
     leave(1);
     EXPECT_TRUE(waitFor([&] { return control->ids().size() == 1; }));
     EXPECT_EQ(control->ids(), QStringList{"Genie"}) << "a character only a leaver held goes with it";
