@@ -28,6 +28,11 @@ using agent::service::AgentService;
 constexpr int kLingerSeconds = 60;
 
 int serve(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        // Started by a bus that was not told the session's display (dbus-update-activation-environment).
+        std::fprintf(stderr, "horalia-agent: no display to show characters on (DISPLAY is not set)\n");
+        return 1;
+    }
     // The characters place their own windows, which a Wayland session does not allow: run on XWayland.
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
