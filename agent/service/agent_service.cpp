@@ -250,13 +250,7 @@ void AgentService::leave(const ClientId& client) {
     watcher_->removeWatchedService(client);
     // Its commands leave the menus of the characters that stay.
     for (auto it = loaded_.cbegin(); it != loaded_.cend(); ++it) {
-        if (ServedCharacter* c = it->control->served(it->id)) {
-            for (const ClientCommand& command : sharing_.commands(it.key())) {
-                if (command.client == client) {
-                    c->removeCommand(commandKey(client, command.name));
-                }
-            }
-        }
+        removeCommands(client, it.key());
     }
     const Departure gone = sharing_.leave(client);
     for (RequestId id : gone.dropped) {
@@ -270,6 +264,16 @@ void AgentService::leave(const ClientId& client) {
         unloadCharacter(character);
     }
     emit clientCountChanged(clientCount());
+}
+
+void AgentService::removeCommands(const ClientId& client, int character) {
+    if (ServedCharacter* c = served(character)) {
+        for (const ClientCommand& command : sharing_.commands(character)) {
+            if (command.client == client) {
+                c->removeCommand(commandKey(client, command.name));
+            }
+        }
+    }
 }
 
 void AgentService::unloadCharacter(int character) {
@@ -551,13 +555,7 @@ void CharacterObject::Unload() {
     const ClientId client = caller();
     if (service_.sharing_.holds(client, number_)) {
         // The caller's commands leave the menu and its requests end, as when it leaves the bus.
-        if (ServedCharacter* c = character()) {
-            for (const ClientCommand& command : service_.sharing_.commands(number_)) {
-                if (command.client == client) {
-                    c->removeCommand(commandKey(client, command.name));
-                }
-            }
-        }
+        service_.removeCommands(client, number_);
         StopAll();
     }
     const Result<bool> released = service_.sharing_.release(client, number_);

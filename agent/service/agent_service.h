@@ -72,6 +72,8 @@ private:
     void refuse(const QString& error, const QString& why);
     void watch(const ClientId& client);
     void leave(const ClientId& client);
+    // Takes the client's commands out of the character's menu.
+    void removeCommands(const ClientId& client, int character);
     void unloadCharacter(int character);
     // A request of the client to the character, made by `make`; 0 when refused (the error is sent).
     uint request(CharacterObject& from, qsizetype textLength,

@@ -11,25 +11,16 @@ import shutil
 import subprocess
 import time
 
-from desktop_session import CheckFailed, Desktop, poll
+from desktop_session import CheckFailed, Desktop, Observer, poll
 
 BUS_NAME = "io.github.horalia_deluxe.Agent"
 
 
-class BusChecks:
+class BusChecks(Observer):
     def __init__(self, desktop, build, shots):
-        self.desktop, self.build, self.shots = desktop, build, shots
-        self.agent = os.path.join(build, "bin/horalia-agent")
         self.watcher = desktop.watch("horalia")
-        self.passed = 0
-
-    def say(self, what):
-        print(f"[{self.watcher.now():6.1f} s] {what}", flush=True)
-
-    def check(self, condition, what):
-        if not condition:
-            raise CheckFailed(what)
-        self.passed += 1
+        super().__init__(desktop, shots, self.watcher.now)
+        self.agent = os.path.join(build, "bin/horalia-agent")
 
     def run_agent(self, *args, timeout=60):
         return subprocess.run([self.agent, *args], env=self.desktop.env, capture_output=True, text=True,
@@ -58,27 +49,6 @@ class BusChecks:
 
     def maxes(self):
         return [w for w in self.desktop.windows() if w.name == "Max" and self.desktop.viewable(w)]
-
-    def opaque_point(self, w):
-        x0, y0 = max(0, w.x), max(0, w.y)
-        width, height = min(self.desktop.width, w.x + w.width) - x0, min(self.desktop.height, w.y + w.height) - y0
-        pixels = self.desktop.grab(x0, y0, width, height)
-        best = None
-        for i, p in enumerate(pixels):
-            if p not in (Desktop.DESKTOP_RGB, (0, 0, 0), (255, 255, 255)):
-                x, y = i % width, i // width
-                d = (x - width / 2) ** 2 + (y - height / 2) ** 2
-                if best is None or d < best[0]:
-                    best = (d, x0 + x, y0 + y)
-        self.check(best is not None, "no pixel of Max to take hold of")
-        return best[1], best[2]
-
-    def shot(self, name):
-        if self.shots:
-            os.makedirs(self.shots, exist_ok=True)
-            path = os.path.join(self.shots, name + ".png")
-            self.desktop.screenshot(path)
-            self.say(f"picture {path}")
 
     # -- the checks
 
@@ -115,7 +85,7 @@ class BusChecks:
         poll("the second program listening", lambda: "listening" in self.text(second[2]), 30)
         max_window = poll("Max viewable", lambda: (self.maxes() or [None])[0], 15)
         time.sleep(1.5)  # his Show animation over
-        x, y = self.opaque_point(self.maxes()[0])
+        x, y = self.opaque_point_of(self.maxes()[0])
         self.desktop.pointer(x, y, click=1)
         poll("the Click signal", lambda: "member=Click" in self.text(monitor_out), 10)
         self.say(f"clicked Max at {x},{y} ({max_window}): Click on the bus")

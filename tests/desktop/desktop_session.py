@@ -719,3 +719,53 @@ class Desktop:
             event.xclient.data[1] = 0  # CurrentTime
             x.x.XSendEvent(x.display, int(window.wid, 16), 0, 0, ctypes.byref(event))
             x.x.XFlush(x.display)
+
+
+class Observer:
+    """What every set of checks does: tells what it saw with the time, counts what passed, takes pictures, and
+    finds a character's pixels to take hold of. now() gives the seconds that each line starts with."""
+
+    def __init__(self, desktop, shots, now):
+        self.desktop, self.shots, self.now = desktop, shots, now
+        self.passed = 0
+
+    def say(self, what):
+        print(f"[{self.now():6.1f} s] {what}", flush=True)
+
+    def check(self, condition, what):
+        if not condition:
+            raise CheckFailed(what)
+        self.passed += 1
+
+    def shot(self, name):
+        if self.shots:
+            os.makedirs(self.shots, exist_ok=True)
+            path = os.path.join(self.shots, name + ".png")
+            self.desktop.screenshot(path)
+            self.say(f"picture {path}")
+
+    def grab_of(self, w):
+        """What the screen shows over window w, row by row: (r, g, b), None where w is off the screen."""
+        x0, y0 = max(0, w.x), max(0, w.y)
+        x1, y1 = min(self.desktop.width, w.x + w.width), min(self.desktop.height, w.y + w.height)
+        if x1 <= x0 or y1 <= y0:
+            return [None] * (w.width * w.height)
+        seen = self.desktop.grab(x0, y0, x1 - x0, y1 - y0)
+        out = []
+        for y in range(w.y, w.y + w.height):
+            for x in range(w.x, w.x + w.width):
+                inside = x0 <= x < x1 and y0 <= y < y1
+                out.append(seen[(y - y0) * (x1 - x0) + (x - x0)] if inside else None)
+        return out
+
+    def opaque_point_of(self, c):
+        """The pixel of character window c nearest its middle that shows the character, not the desktop."""
+        best = None
+        for i, p in enumerate(self.grab_of(c)):
+            if p is not None and p != Desktop.DESKTOP_RGB and p != (0, 0, 0) and p != (255, 255, 255):
+                x, y = i % c.width, i // c.width
+                d = (x - c.width / 2) ** 2 + (y - c.height / 2) ** 2
+                if best is None or d < best[0]:
+                    best = (d, c.x + x, c.y + y)
+        self.check(best is not None, f"no pixel of {c.name} to take hold of")
+        return best[1], best[2]

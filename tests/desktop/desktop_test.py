@@ -41,7 +41,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import CheckFailed, Desktop, XConnection, XEvent, poll, run, xlib  # noqa: E402
+from desktop_session import CheckFailed, Desktop, Observer, XConnection, XEvent, poll, run, xlib  # noqa: E402
 
 SKIP = 77
 TWIPS_PER_PIXEL = 15  # Xvfb's screen has 96 logical dots per inch
@@ -196,19 +196,11 @@ def greeting():
     return ("good morning, " if hour < 12 else "good afternoon, " if hour < 17 else "good evening, ") + "Sam"
 
 
-class Checks:
+class Checks(Observer):
     def __init__(self, clock, build, shots):
-        self.clock, self.desktop, self.build, self.shots = clock, clock.desktop, build, shots
+        super().__init__(clock.desktop, shots, clock.since)
+        self.clock, self.build = clock, build
         self.audio = clock.desktop.audio
-        self.passed = 0
-
-    def say(self, what):
-        print(f"[{self.clock.since():6.1f} s] {what}", flush=True)
-
-    def check(self, condition, what):
-        if not condition:
-            raise CheckFailed(what)
-        self.passed += 1
 
     def sounds_like(self, length, text, what, low=0.4, high=2.5):
         """Checks that `length` seconds of sound are about as long as the voice takes for text."""
@@ -221,27 +213,6 @@ class Checks:
         known = {w.wid for w in self.desktop.windows()}
         self.desktop.pointer(x, y, click=3)
         return self.popup(known)
-
-    def grab_of(self, w):
-        """What the screen shows over window w, row by row: (r, g, b), None where w is off the screen."""
-        x0, y0 = max(0, w.x), max(0, w.y)
-        x1, y1 = min(self.desktop.width, w.x + w.width), min(self.desktop.height, w.y + w.height)
-        if x1 <= x0 or y1 <= y0:
-            return [None] * (w.width * w.height)
-        seen = self.desktop.grab(x0, y0, x1 - x0, y1 - y0)
-        out = []
-        for y in range(w.y, w.y + w.height):
-            for x in range(w.x, w.x + w.width):
-                inside = x0 <= x < x1 and y0 <= y < y1
-                out.append(seen[(y - y0) * (x1 - x0) + (x - x0)] if inside else None)
-        return out
-
-    def shot(self, name):
-        if self.shots:
-            os.makedirs(self.shots, exist_ok=True)
-            path = os.path.join(self.shots, name + ".png")
-            self.desktop.screenshot(path)
-            self.say(f"picture {path}")
 
     # -- the checks
 
@@ -311,17 +282,7 @@ class Checks:
         self.shot("desktop-home")
 
     def opaque_point(self, n):
-        c = self.clock.character(n)
-        pixels = self.grab_of(c)
-        best = None
-        for i, p in enumerate(pixels):
-            if p is not None and p != Desktop.DESKTOP_RGB and p != (0, 0, 0) and p != (255, 255, 255):
-                x, y = i % c.width, i // c.width
-                d = (x - c.width / 2) ** 2 + (y - c.height / 2) ** 2
-                if best is None or d < best[0]:
-                    best = (d, c.x + x, c.y + y)
-        self.check(best is not None, f"no pixel of {self.clock.names[n]} to take hold of")
-        return best[1], best[2]
+        return self.opaque_point_of(self.clock.character(n))
 
     def quiet(self):
         """Waits until neither character speaks, so that what follows is the answer to what the test does."""
