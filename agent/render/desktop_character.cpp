@@ -517,6 +517,9 @@ void DesktopCharacter::sync() {
     if (player_.isVisible() && !withdrawn_) {
         showFrame();
         if (!window_.isVisible()) {
+            // Asked for its place again as it is mapped again: KWin puts a window shown anew where it likes
+            // unless the window asks for one.
+            window_.place(player_.position());
             window_.show();
         }
     } else if (window_.isVisible()) {

@@ -555,13 +555,15 @@ class Desktop:
 
     def watch(self, wm_class):
         self.watcher = Watcher(self, wm_class)
+        self.watchers = getattr(self, "watchers", []) + [self.watcher]
         self.watcher.start()
         return self.watcher
 
     def stop(self):
-        watcher = getattr(self, "watcher", None)
-        if watcher:
+        # Every watcher ends before the X server: a thread still asking it would have Xlib end the whole test.
+        for watcher in getattr(self, "watchers", []):
             watcher.stop()
+        for watcher in getattr(self, "watchers", []):
             watcher.join(5)
         audio = getattr(self, "audio", None)
         if audio:
