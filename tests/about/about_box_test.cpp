@@ -16,96 +16,79 @@
 #include "src/about/web_page_opener.h"
 #include "tests/support/about_fakes.h"
 #include "tests/support/fakes.h"
-#include "tests/support/recording_engine.h"
+#include "tests/support/qt_printers.h"
 
-using horalia::about::AboutBox;
-using horalia::about::AboutView;
-using horalia::about::AssociatedProgram;
-using horalia::about::frm_about;
-using horalia::about::LocalTextFiles;
-using horalia::about::WebPageOpener;
-using horalia::platform::WindowStyle;
+using namespace horalia::about;
 
 namespace {
 
 const QString kProbe = QStringLiteral("/tmp/probe/temphtm.HTM");
 const QString kAddress = QStringLiteral("https://horalia-deluxe.github.io/");
 const QString kProbeText = QStringLiteral("\"<HTML> <\\HTML>\"\n");
+const QString kBrowser = QStringLiteral("/usr/bin/firefox-esr");
 
-class WebPageOpenerTest : public ::testing::Test {
-protected:
+struct OpenerRig {
     testsupport::FakePlatform fake{testsupport::at(10, 0)};
     testsupport::MemoryTextFiles files;
     testsupport::FakeHtmlHandlerFinder finder{files};
     WebPageOpener opener{fake.shell, fake.dialogs, files, finder, kProbe};
+
+    // The programs started ("path|arguments|window style"), then the boxes shown ("title|text|style").
+    QStringList outcome() const {
+        QStringList out;
+        for (const auto& start : fake.shell.starts) {
+            out << start.path + u'|' + start.arguments.join(u' ') + u'|' +
+                       QString::number(static_cast<int>(start.style));
+        }
+        for (const auto& box : fake.dialogs.boxes) {
+            out << box.title + u'|' + box.text + u'|' + QString::number(box.style);
+        }
+        return out;
+    }
 };
 
-TEST_F(WebPageOpenerTest, TheProbeIsPresentForTheLookUpOnlyAndTheBrowserGetsTheAddress) {
-    finder.answer = AssociatedProgram{QStringLiteral("  /usr/bin/firefox-esr  "), {}};
-    bool probeGoneBeforeStart = false;
-    opener.sisterapplink(kAddress, [&] { probeGoneBeforeStart = !files.files.contains(kProbe); });
-
-    EXPECT_EQ(finder.lookups, QStringList{kProbe});
-    EXPECT_EQ(finder.contentsSeen, QStringList{kProbeText});
-    EXPECT_EQ(files.log, (QStringList{"write " + kProbe, "remove " + kProbe}));
-    EXPECT_TRUE(probeGoneBeforeStart);
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.shell.starts[0].path, QStringLiteral("/usr/bin/firefox-esr"));
-    EXPECT_EQ(fake.shell.starts[0].arguments, QStringList{kAddress});
-    EXPECT_EQ(fake.shell.starts[0].style, WindowStyle::NormalFocus);
-    EXPECT_TRUE(fake.dialogs.boxes.isEmpty());
-}
-
-TEST_F(WebPageOpenerTest, TheHandlersOwnArgumentsComeBeforeTheAddress) {
-    finder.answer = AssociatedProgram{QStringLiteral("/usr/bin/flatpak"),
-                                      {QStringLiteral("run"), QStringLiteral("org.mozilla.firefox")}};
-    opener.sisterapplink(kAddress);
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.shell.starts[0].arguments, (QStringList{"run", "org.mozilla.firefox", kAddress}));
-
-    opener.sisterapplink(QString());  // no address: the browser starts on its own page
-    ASSERT_EQ(fake.shell.starts.size(), 2);
-    EXPECT_EQ(fake.shell.starts[1].arguments, (QStringList{"run", "org.mozilla.firefox"}));
-}
-
-TEST_F(WebPageOpenerTest, WithoutABrowserOrWithABlankPathItSaysSoStartsNothingAndLeavesNoProbe) {
-    for (const auto& answer :
-         {std::optional<AssociatedProgram>(), std::optional(AssociatedProgram{"   ", {}})}) {
-        SCOPED_TRACE(answer ? "blank path" : "no browser");
-        finder.answer = answer;
-        fake.dialogs.boxes.clear();
-        bool started = false;
-        opener.sisterapplink(kAddress, [&] { started = true; });
-        ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-        EXPECT_EQ(fake.dialogs.boxes[0].text, QStringLiteral("Could not find associated browser!"));
-        EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("BROWSER NOT FOUND"));
-        EXPECT_EQ(fake.dialogs.boxes[0].style, 48);
-        EXPECT_TRUE(fake.shell.starts.isEmpty());
-        EXPECT_FALSE(started);
-        EXPECT_TRUE(files.files.isEmpty());
+TEST(WebPageOpener, TheProbeIsPresentForTheLookUpOnlyAndTheBrowserGetsTheAddress) {
+    const AssociatedProgram flatpak{QStringLiteral("/usr/bin/flatpak"), {"run", "org.mozilla.firefox"}};
+    const AssociatedProgram firefox{kBrowser, {}};
+    const QString opened = kBrowser + u'|' + kAddress + "|1";
+    const QString flatpakRun = QStringLiteral("/usr/bin/flatpak|run org.mozilla.firefox");
+    const QString notFound = QStringLiteral("BROWSER NOT FOUND|Could not find associated browser!|48");
+    struct Case {
+        const char* what;
+        std::optional<AssociatedProgram> answer;
+        QString address;
+        QStringList outcome;
+        bool unwritable = false;
+        bool failing = false;
+    } cases[] = {
+        {"blanks around the path", AssociatedProgram{"  " + kBrowser + "  ", {}}, kAddress, {opened}},
+        {"its own arguments first", flatpak, kAddress, {flatpakRun + u' ' + kAddress + "|1"}},
+        {"no address: the browser's own page", flatpak, {}, {flatpakRun + "|1"}},
+        {"no browser", std::nullopt, kAddress, {notFound}},
+        {"a blank path", AssociatedProgram{"   ", {}}, kAddress, {notFound}},
+        {"a probe that cannot be written", firefox, kAddress, {notFound}, true},
+        {"it fails to start", firefox, kAddress, {opened, "URL FAILED|Web Page not Opened|48"}, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenerRig rig;
+        rig.finder.answer = c.answer;
+        if (c.unwritable) {
+            rig.files.unwritable.insert(kProbe);
+        }
+        if (c.failing) {
+            rig.fake.shell.failing.insert(kBrowser);
+        }
+        QStringList beforeStart;  // the files there each time just before the browser starts
+        rig.opener.sisterapplink(c.address, [&] { beforeStart << rig.files.files.keys().join(u' '); });
+        EXPECT_EQ(rig.outcome(), c.outcome);
+        EXPECT_EQ(beforeStart, QStringList(rig.fake.shell.starts.size(), QString()));  // once, the probe gone
+        EXPECT_EQ(rig.finder.lookups, QStringList{kProbe});
+        EXPECT_EQ(rig.finder.contentsSeen, QStringList{c.unwritable ? QString() : kProbeText});
+        // The delete is tried even when the probe could not be written.
+        EXPECT_EQ(rig.files.log, (QStringList{"write " + kProbe, "remove " + kProbe}));
+        EXPECT_TRUE(rig.files.files.isEmpty());
     }
-}
-
-TEST_F(WebPageOpenerTest, AProbeThatCannotBeWrittenEndsAsBrowserNotFound) {
-    finder.answer = AssociatedProgram{QStringLiteral("/usr/bin/firefox-esr"), {}};
-    files.unwritable.insert(kProbe);
-    opener.sisterapplink(kAddress);
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].text, QStringLiteral("Could not find associated browser!"));
-    EXPECT_TRUE(fake.shell.starts.isEmpty());
-    EXPECT_EQ(files.log.last(), "remove " + kProbe);  // the delete is tried all the same
-}
-
-TEST_F(WebPageOpenerTest, ABrowserThatFailsToStartIsReported) {
-    finder.answer = AssociatedProgram{QStringLiteral("/usr/bin/firefox-esr"), {}};
-    fake.shell.failing.insert(QStringLiteral("/usr/bin/firefox-esr"));
-    opener.sisterapplink(kAddress);
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].text, QStringLiteral("Web Page not Opened"));
-    EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("URL FAILED"));
-    EXPECT_EQ(fake.dialogs.boxes[0].style, 48);
-    EXPECT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_TRUE(files.files.isEmpty());
 }
 
 TEST(WebPageOpenerOnDisk, AnOldProbeIsOverwrittenAndNothingIsLeftBehind) {
@@ -137,17 +120,23 @@ TEST(WebPageOpenerOnDisk, AnOldProbeIsOverwrittenAndNothingIsLeftBehind) {
 
 // --- The about box, with the opener's fakes ---
 
-const QString kBrowser = QStringLiteral("/usr/bin/firefox-esr");
-
-class AboutBoxTest : public WebPageOpenerTest {
+class AboutBoxTest : public ::testing::Test {
 protected:
+    OpenerRig rig;
     QStringList said;
     int viewsMade = 0;
     testsupport::RecordingAboutView* view = nullptr;
     std::function<void(const QString&)> openLink;
+    std::function<void()> whileSaying;  // a handler run while the character speaks
 
     AboutBox box{QStringLiteral("3.6.1"),
-                 [this](const QString& talk, const QString& who) { said << who + u':' + talk; }, opener,
+                 [this](const QString& talk, const QString& who) {
+                     said << who + u':' + talk;
+                     if (whileSaying) {
+                         whileSaying();
+                     }
+                 },
+                 rig.opener,
                  [this](std::function<void(const QString&)> open) -> std::unique_ptr<AboutView> {
                      ++viewsMade;
                      openLink = std::move(open);
@@ -155,8 +144,6 @@ protected:
                      view = made.get();
                      return made;
                  }};
-
-    void SetUp() override { finder.answer = AssociatedProgram{kBrowser, {}}; }
 };
 
 TEST(AboutVersion, MajorMinorRevisionAsPlainNumbers) {
@@ -167,7 +154,8 @@ TEST(AboutVersion, MajorMinorRevisionAsPlainNumbers) {
     EXPECT_EQ(shown, (QStringList{"3.6.1", "3.6.10", "3.6.1", "4.0.0", "0.0.0", "0.0.0"}));
 }
 
-TEST_F(AboutBoxTest, TheFirstShowAnnouncesTheVersionAndLaterShowsOnlyBringItUp) {
+TEST_F(AboutBoxTest, TheFirstShowAnnouncesTheVersionLaterShowsOnlyBringItUpAndItsLinksOpenThroughIt) {
+    rig.finder.answer = AssociatedProgram{kBrowser, {}};
     EXPECT_FALSE(box.isLoaded());
     box.show();
     EXPECT_EQ(said, QStringList{"genie:This is version, 3.6.1"});
@@ -178,87 +166,54 @@ TEST_F(AboutBoxTest, TheFirstShowAnnouncesTheVersionAndLaterShowsOnlyBringItUp) 
     EXPECT_EQ(said.size(), 1);
     EXPECT_EQ(viewsMade, 1);
     EXPECT_EQ(view->log, (QStringList{"version 3.6.1", "show", "show"}));
+    ASSERT_TRUE(openLink);
+    openLink(kSisterWebSite);
+    EXPECT_EQ(rig.outcome(), QStringList{kBrowser + u'|' + kSisterWebSite + "|1"});
 }
 
-TEST_F(AboutBoxTest, OpeningAPageBeforeTheBoxWasEverOpenedLoadsItHiddenAndAnnouncesTheVersion) {
-    box.sisterapplink(horalia::about::kProductWebSite);
-    EXPECT_TRUE(box.isLoaded());
-    EXPECT_EQ(said, QStringList{"genie:This is version, 3.6.1"});
-    EXPECT_EQ(view->log, QStringList{"version 3.6.1"});  // never shown
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.shell.starts[0].arguments, QStringList{horalia::about::kProductWebSite});
-
-    box.sisterapplink(horalia::about::kSisterWebSite);
-    EXPECT_EQ(said.size(), 1);
-    EXPECT_EQ(fake.shell.starts.size(), 2);
-}
-
-TEST_F(AboutBoxTest, WithoutABrowserTheBoxStaysUnloaded) {
-    finder.answer.reset();
-    box.sisterapplink(horalia::about::kProductWebSite);
+TEST_F(AboutBoxTest, OpeningAPageLoadsTheBoxHiddenAndAnnouncesTheVersionOnlyWhenABrowserIsFound) {
+    rig.finder.answer.reset();
+    box.sisterapplink(kProductWebSite);
     EXPECT_FALSE(box.isLoaded());
     EXPECT_TRUE(said.isEmpty());
-    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
-    EXPECT_EQ(fake.dialogs.boxes[0].title, QStringLiteral("BROWSER NOT FOUND"));
-}
-
-TEST_F(AboutBoxTest, TheWindowsLinksOpenThroughTheBox) {
-    box.show();
-    ASSERT_TRUE(openLink);
-    openLink(horalia::about::kSisterWebSite);
-    ASSERT_EQ(fake.shell.starts.size(), 1);
-    EXPECT_EQ(fake.shell.starts[0].path, kBrowser);
-    EXPECT_EQ(fake.shell.starts[0].arguments, QStringList{horalia::about::kSisterWebSite});
+    rig.finder.answer = AssociatedProgram{kBrowser, {}};
+    box.sisterapplink(kProductWebSite);
+    EXPECT_TRUE(box.isLoaded());
+    EXPECT_EQ(view->log, QStringList{"version 3.6.1"});  // never shown
+    box.sisterapplink(kSisterWebSite);
+    EXPECT_EQ(said, QStringList{"genie:This is version, 3.6.1"});
+    EXPECT_EQ(rig.outcome(),
+              (QStringList{kBrowser + u'|' + kProductWebSite + "|1", kBrowser + u'|' + kSisterWebSite + "|1",
+                           "BROWSER NOT FOUND|Could not find associated browser!|48"}));
 }
 
 TEST_F(AboutBoxTest, ASayThatAsksForTheBoxAgainGetsTheSameOne) {
-    AboutBox* self = nullptr;
-    AboutBox reentrant{QStringLiteral("3.6.1"),
-                       [&](const QString& talk, const QString&) {
-                           said << talk;
-                           self->show();  // a handler run while the character speaks
-                       },
-                       opener,
-                       [this](std::function<void(const QString&)>) -> std::unique_ptr<AboutView> {
-                           ++viewsMade;
-                           return std::make_unique<testsupport::RecordingAboutView>();
-                       }};
-    self = &reentrant;
-    reentrant.show();
+    whileSaying = [this] { box.show(); };
+    box.show();
     EXPECT_EQ(viewsMade, 1);
     EXPECT_EQ(said.size(), 1);
 }
 
 // --- The window, offscreen ---
 
-class FrmAboutTest : public ::testing::Test {
-protected:
+TEST(FrmAbout, ALeftClickOpensThePageOnceADoubleClickTwiceAndNothingElseOpensIt) {
     QStringList opened;
-    frm_about window{[this](const QString& address) { opened << address; }};
-};
-
-TEST_F(FrmAboutTest, AClickOpensThePageOnceAndADoubleClickTwice) {
+    frm_about window{[&](const QString& address) { opened << address; }};
     window.showWindow();
     QTest::mouseClick(window.link_siteweb, Qt::LeftButton);
-    EXPECT_EQ(opened, QStringList{horalia::about::kProductWebSite});
-    opened.clear();
     // A double-click as the desktop delivers it: press, release, press, double-click, release.
     QTest::mousePress(window.link_sisterapp, Qt::LeftButton);
     QTest::mouseRelease(window.link_sisterapp, Qt::LeftButton);
     QTest::mousePress(window.link_sisterapp, Qt::LeftButton);
     QTest::mouseDClick(window.link_sisterapp, Qt::LeftButton);
     QTest::mouseRelease(window.link_sisterapp, Qt::LeftButton);
-    EXPECT_EQ(opened, (QStringList{horalia::about::kSisterWebSite, horalia::about::kSisterWebSite}));
-}
-
-TEST_F(FrmAboutTest, OtherButtonsAndDragsOffTheLinkOpenNothing) {
-    window.showWindow();
+    // Other buttons, a drag off the link, and a release with no press before it.
     QTest::mouseClick(window.link_siteweb, Qt::RightButton);
     QTest::mouseClick(window.link_siteweb, Qt::MiddleButton);
     QTest::mousePress(window.link_siteweb, Qt::LeftButton);
     QTest::mouseRelease(window.link_siteweb, Qt::LeftButton, {}, QPoint(-5, -5));
-    QTest::mouseRelease(window.link_siteweb, Qt::LeftButton);  // a release with no press before it
-    EXPECT_TRUE(opened.isEmpty());
+    QTest::mouseRelease(window.link_siteweb, Qt::LeftButton);
+    EXPECT_EQ(opened, (QStringList{kProductWebSite, kSisterWebSite, kSisterWebSite}));
 }
 
 }  // namespace

@@ -41,18 +41,15 @@ using PickingCharacters = Started;
 
 }  // namespace
 
-TEST(HomePosition, BesideTheClockInScreenPixels) {
-    horalia::platform::FixedScreenMetrics screen(1024, 768, 15);
-    const horalia::core::GeometryTwips clock{3000, 2000, 2400, 900};
-    EXPECT_EQ(horalia::characters::homePosition(Who::First, clock, screen, 128, 128), QPoint(349, 69));
-    EXPECT_EQ(horalia::characters::homePosition(Who::Second, clock, screen, 128, 128), QPoint(83, 69));
-    // Halves go to the even neighbour: (1500 - 800) / 14 - 0 = 50.
+// The usual homes beside the clock are in the set-up test below.
+TEST(HomePosition, HalvesGoToTheEvenNeighbourAndAnAbsurdClockGivesNone) {
+    // (1500 - 800) / 14 - 0 = 50.
     horalia::platform::FixedScreenMetrics fourteen(1024, 768, 14);
     EXPECT_EQ(horalia::characters::homePosition(Who::Second, {1500, 0, 0, 921}, fourteen, 1, 1),
               QPoint(50, 1));
     // A clock dragged absurdly far gives a home that fits no coordinate: the character stays put.
     EXPECT_FALSE(
-        horalia::characters::homePosition(Who::First, {1e9, 0, 1680, 525}, screen, 128, 128).has_value());
+        horalia::characters::homePosition(Who::First, {1e9, 0, 1680, 525}, fourteen, 128, 128).has_value());
 }
 
 // Both homes on the clock's monitor (available part), 128x128 characters, a 112x35 clock, 15 twips a pixel.
@@ -88,12 +85,10 @@ TEST(HomePosition, OnTheClocksMonitorClearOfTheClockAndOfEachOther) {
 }
 
 TEST(CharacterSetup, GreetingsByTheHour) {
-    EXPECT_EQ(CharacterSetup::greeting(0), "good morning, ");
     EXPECT_EQ(CharacterSetup::greeting(11), "good morning, ");
     EXPECT_EQ(CharacterSetup::greeting(12), "good afternoon, ");
     EXPECT_EQ(CharacterSetup::greeting(16), "good afternoon, ");
     EXPECT_EQ(CharacterSetup::greeting(17), "good evening, ");
-    EXPECT_EQ(CharacterSetup::greeting(23), "good evening, ");
 }
 
 TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
@@ -146,20 +141,8 @@ TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
     EXPECT_EQ(clock.fake.clock.now(), at(19, 0, 8));
 }
 
-TEST(CharacterSetup, AMissingCharacterLeavesTheOtherWorking) {
-    ClockHarness clock(at(9, 0, 0));
-    clock.fake.engines.failingLoads = {"max"};
-    clock.start();
-    EXPECT_EQ(clock.controller.cast()[Who::First].character, nullptr);
-    EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 Speak").isEmpty());
-    EXPECT_TRUE(clock.spoken().contains(R"(Agent2 Speak "Welcome to Horalia Deluxe")"));
-}
-
-TEST(Reactions, CharacterOnesCommands) {
+TEST_F(Answering, EachCharactersCommandsAndDragsInTurn) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    ClockHarness clock(QDateTime(QDate(2026, 12, 4), QTime(10, 0)));
-    clock.start();
-    clock.lines().clear();
     auto& reactions = clock.controller.reactions();
     reactions.command(Who::First, "Date");
     reactions.command(Who::First, "date");  // letter case counts: nothing
@@ -167,24 +150,18 @@ TEST(Reactions, CharacterOnesCommands) {
     reactions.command(Who::First, "Shut");
     reactions.command(Who::First, "Introduce");
     reactions.command(Who::First, "Properties");
+    QLocale::setDefault(QLocale::c());
     EXPECT_EQ(
         clock.spoken(),
         (QStringList{
-            R"(Agent1 Speak "The date is Friday December 04, 2026.")",
+            R"(Agent1 Speak "The date is Sunday December 06, 2026.")",
             R"(Agent1 Speak "The future is Bright!. There will soon be an International Horalia, which you can use on your laptop. But dont tell anybody!")",
             R"(Agent1 Speak "Hey plany, please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")",
             R"(Agent1 Speak "Hello, my name is max. ")",
         }));
     EXPECT_EQ(clock.lines().last(), "Agent1 PropertySheet true");
     EXPECT_TRUE(withoutTime(clock.lines(), "Agent2").isEmpty()) << "nobody answers back";
-    EXPECT_EQ(clock.fake.program.ends, 0);
-    reactions.command(Who::First, "exit");
-    EXPECT_EQ(clock.fake.program.ends, 1);
-    QLocale::setDefault(QLocale::c());
-}
-
-TEST_F(Answering, CharacterTwosCommands) {
-    auto& reactions = clock.controller.reactions();
+    clock.lines().clear();
     reactions.command(Who::Second, "Date");
     reactions.command(Who::Second, "Shut");
     reactions.command(Who::Second, "Future");  // not one of character 2's
@@ -192,15 +169,12 @@ TEST_F(Answering, CharacterTwosCommands) {
                                   R"(Agent2 Speak "I dont know, why dont you ask max")",
                                   R"(Agent2 Speak "Hey max, I think you are cool, but please be quiet!")",
                               }));
-    reactions.command(Who::Second, "exit");
-    EXPECT_EQ(clock.fake.program.ends, 1);
-}
-
-TEST_F(Answering, DragsTakeTurnsInThreeLinesPerCharacter) {
+    // Drags take turns, in three lines per character.
+    clock.lines().clear();
     for (int i = 0; i < 4; ++i) {
-        clock.controller.reactions().dragComplete(Who::First);
+        reactions.dragComplete(Who::First);
     }
-    clock.controller.reactions().dragComplete(Who::Second);
+    reactions.dragComplete(Who::Second);
     EXPECT_EQ(clock.spoken(), (QStringList{
                                   R"(Agent2 Speak "Hey, what are you doing with max")",
                                   R"(Agent2 Speak "max liked that, do it again!")",
@@ -208,41 +182,44 @@ TEST_F(Answering, DragsTakeTurnsInThreeLinesPerCharacter) {
                                   R"(Agent2 Speak "Hey, what are you doing with max")",
                                   R"(Agent1 Speak "Hey you, leave plany alone, you big bully")",
                               }));
-    EXPECT_EQ(clock.controller.reactions().dragCounter(Who::First), 2);
-    EXPECT_EQ(clock.controller.reactions().dragCounter(Who::Second), 2);
+    EXPECT_EQ(reactions.dragCounter(Who::First), 2);
+    EXPECT_EQ(reactions.dragCounter(Who::Second), 2);
+    EXPECT_EQ(clock.fake.program.ends, 0);
+    reactions.command(Who::First, "exit");
+    EXPECT_EQ(clock.fake.program.ends, 1);
 }
 
-TEST_F(Homing, BothWalkHomeCharacterTwoFourSecondsLater) {
-    const qint64 begin = clock.fake.clock.nowMs();
-    clock.controller.GenieMove();
-    EXPECT_EQ(clock.lines(), (QStringList{
-                                 "Agent1 Stop",
-                                 "Agent1 MoveTo 235 44",
-                                 R"(Agent1 Speak "Okay I`m home !")",
-                                 R"(Agent1 Play "pleased")",
-                                 "Agent2 Stop",
-                                 "Agent2 MoveTo 16 44",
-                                 R"(Agent2 Speak "I`m home too!")",
-                                 R"(Agent2 Play "pleased")",
-                             }));
-    EXPECT_EQ(clock.fake.clock.nowMs() - begin, 4000);
-}
-
-TEST_F(Homing, AMinimisedClockHasNoHome) {
+TEST_F(Homing, BothWalkHomeCharacterTwoFourSecondsLaterButAMinimisedClockHasNoHome) {
     clock.view.minimized = true;
     clock.controller.GenieMove();
     EXPECT_EQ(clock.spoken(),
               (QStringList{R"(Agent2 Speak "How can we move to an invisible window?")",
                            R"(Agent1 Speak "yeah, you need to show the clock before I will move")"}));
     EXPECT_TRUE(withoutTime(clock.lines(), "Agent1 MoveTo").isEmpty());
+    clock.view.minimized = false;
+    clock.lines().clear();
+    const qint64 begin = clock.fake.clock.nowMs();
+    clock.controller.GenieMove();
+    EXPECT_EQ(clock.lines(),
+              (QStringList{"Agent1 Stop", "Agent1 MoveTo 235 44", R"(Agent1 Speak "Okay I`m home !")",
+                           R"(Agent1 Play "pleased")", "Agent2 Stop", "Agent2 MoveTo 16 44",
+                           R"(Agent2 Speak "I`m home too!")", R"(Agent2 Play "pleased")"}));
+    EXPECT_EQ(clock.fake.clock.nowMs() - begin, 4000);
 }
 
-TEST_F(PickingCharacters, APickedFileReplacesCharacterOneAndIsRemembered) {
+TEST_F(PickingCharacters, CancellingChangesNothingAndAPickedFileReplacesCharacterOne) {
+    EXPECT_FALSE(clock.controller.newcharacter());
+    EXPECT_FALSE(clock.controller.newcharacter2());
+    EXPECT_TRUE(clock.lines().isEmpty());
+    EXPECT_TRUE(clock.fake.settings.writes.isEmpty());
+    EXPECT_EQ(clock.windows.calls,
+              (QStringList{"hideSettings", "showSettings 2", "hideSettings", "showSettings 2"}));
+    clock.windows.calls.clear();
     clock.fake.dialogs.files = {"/somewhere/else/Merlin.acs"};
     EXPECT_TRUE(clock.controller.newcharacter());
     EXPECT_EQ(clock.fake.settings.get("LastCharacter"), "Merlin");
-    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.first().startsWith("Agent Characters (*.acs)|*.acs|"));
-    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.first().endsWith("/msagent/chars"));
+    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.last().startsWith("Agent Characters (*.acs)|*.acs|"));
+    EXPECT_TRUE(clock.fake.dialogs.fileDialogs.last().endsWith("/msagent/chars"));
     EXPECT_EQ(clock.windows.calls, (QStringList{"hideSettings", "closeSettings"}));
     EXPECT_TRUE(clock.lines().contains(R"(Agent1 Unload "max")"));
     EXPECT_TRUE(clock.lines().contains(R"(Agent1 Load "Merlin" "Merlin.acs")"));
@@ -251,18 +228,4 @@ TEST_F(PickingCharacters, APickedFileReplacesCharacterOneAndIsRemembered) {
         R"x(Agent1 Commands.Add "Introduce" "Introduce Merlin" "(Introduction | Introduce)" true true)x"));
     EXPECT_TRUE(clock.lines().contains(
         R"(Agent2 Commands.Add "Shut" "Tell Merlin to be quiet" "[Tell] to be quiet" true true)"));
-}
-
-TEST(ChangingCharacters, CancellingChangesNothingForEitherCharacter) {
-    for (bool first : {true, false}) {
-        ClockHarness clock(at(10, 0));
-        clock.start();
-        clock.lines().clear();
-        EXPECT_FALSE(first ? clock.controller.newcharacter() : clock.controller.newcharacter2());
-        EXPECT_TRUE(clock.lines().isEmpty());
-        EXPECT_EQ(clock.windows.calls, (QStringList{"hideSettings", "showSettings 2"}));
-        EXPECT_TRUE(clock.fake.settings.writes.isEmpty());
-        EXPECT_EQ(clock.fake.program.ends, 0);
-        EXPECT_TRUE(clock.fake.dialogs.boxes.isEmpty());
-    }
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "src/about/web_addresses.h"
-#include "tests/support/recording_engine.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 

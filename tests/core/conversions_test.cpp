@@ -8,41 +8,43 @@
 
 using namespace horalia::core;
 
+namespace {
+
+// A conversion's result as text, "none" when it fails.
+template <typename T>
+QString shown(const std::optional<T>& value) {
+    return value ? QString::number(static_cast<double>(*value), 'g', 17) : QStringLiteral("none");
+}
+
+}  // namespace
+
 TEST(Conversions, NumbersFromSettingsText) {
-    EXPECT_EQ(toDouble("15"), 15.0);
-    EXPECT_EQ(toDouble(" 2000 "), 2000.0);
-    EXPECT_EQ(toDouble("-5"), -5.0);
-    EXPECT_EQ(toDouble("1e3"), 1000.0);
-    EXPECT_EQ(toDouble("2.5"), 2.5);
-    EXPECT_EQ(toDouble("99999999999"), 99999999999.0);
-    for (const char* garbage :
-         {"", "   ", "abc", "12abc", "1,000", "0x10", "inf", "nan", "1e999", "１５", "７"}) {
-        EXPECT_FALSE(toDouble(QString::fromUtf8(garbage)).has_value()) << garbage;
+    QStringList results;
+    for (const char* text : {"15", " 2000 ", "-5", "1e3", "2.5", "99999999999", "", "   ", "abc", "12abc",
+                             "1,000", "0x10", "inf", "nan", "1e999", "１５", "７"}) {
+        results << shown(toDouble(QString::fromUtf8(text)));
     }
+    EXPECT_EQ(results, QStringList({"15", "2000", "-5", "1000", "2.5", "99999999999"}) +
+                           QStringList(11, QStringLiteral("none")));
     EXPECT_FALSE(toDouble(QString(10240, QChar('9')) + "x").has_value());
 }
 
 TEST(Conversions, IntegersRoundHalfToEvenAndRefuseOverflow) {
-    EXPECT_EQ(toInt16("07"), 7);
-    EXPECT_EQ(toInt16("2.5"), 2);
-    EXPECT_EQ(toInt16("3.5"), 4);
-    EXPECT_EQ(toInt16("-0.5"), 0);
-    EXPECT_EQ(toInt16("32767"), 32767);
-    EXPECT_FALSE(toInt16("32768").has_value());
-    EXPECT_EQ(toInt16("-32768"), -32768);
-    EXPECT_FALSE(toInt16("99999999999").has_value());
-    EXPECT_EQ(toInt32("16777215"), 16777215);
-    EXPECT_EQ(toInt32("2147483647"), 2147483647);
-    EXPECT_FALSE(toInt32("2147483648").has_value());
-    EXPECT_FALSE(toInt32("ten").has_value());
+    QStringList results;
+    for (const char* text : {"07", "2.5", "3.5", "-0.5", "32767", "32768", "-32768", "99999999999"}) {
+        results << shown(toInt16(text));
+    }
+    for (const char* text : {"16777215", "2147483647", "2147483648", "ten"}) {
+        results << shown(toInt32(text));
+    }
+    EXPECT_EQ(results, (QStringList{"7", "2", "4", "0", "32767", "none", "-32768", "none",  // 16 bits
+                                    "16777215", "2147483647", "none", "none"}));
 }
 
 TEST(Conversions, NumberTextIsShortOnlyForSmallWholeNumbers) {
-    EXPECT_EQ(numberText(0.0), "0");
-    EXPECT_EQ(numberText(-0.0), "0");
-    EXPECT_EQ(numberText(4.0), "4");
-    EXPECT_EQ(numberText(59.0), "59");
-    EXPECT_EQ(numberText(-1.0), "-1");
-    EXPECT_EQ(numberText(0.5), "0.5");
-    EXPECT_EQ(numberText(15.0 / 7.0), "2.14285714285714");
+    QStringList results;
+    for (double value : {0.0, -0.0, 4.0, 59.0, -1.0, 0.5, 15.0 / 7.0}) {
+        results << numberText(value);
+    }
+    EXPECT_EQ(results, (QStringList{"0", "0", "4", "59", "-1", "0.5", "2.14285714285714"}));
 }

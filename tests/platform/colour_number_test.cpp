@@ -5,14 +5,13 @@
 namespace horalia::platform {
 namespace {
 
-TEST(ColourNumber, RedIsTheLowByteBothWays) {
+TEST(ColourNumber, RedIsTheLowByteAndDesktopColoursComeFromThePalette) {
     EXPECT_EQ(colourNumber(0x12, 0x34, 0x56), 0x563412);
     EXPECT_EQ(rgbFromNumber(0x563412), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(colourNumber(QColor(255, 0, 128)), 0x8000ff);
     EXPECT_EQ(colourFromNumber(0x00ff00, QPalette()), QColor(0, 255, 0));
-}
 
-TEST(ColourNumber, DesktopColoursComeFromThePalette) {
+    // Desktop colours come from the palette.
     QPalette palette;
     palette.setColor(QPalette::Base, QColor(1, 2, 3));
     palette.setColor(QPalette::Text, QColor(4, 5, 6));
@@ -22,9 +21,7 @@ TEST(ColourNumber, DesktopColoursComeFromThePalette) {
     // the menu colour and any index without a role of its own: the window's colour
     EXPECT_EQ(colourFromNumber(static_cast<qint32>(0x80000004u), palette), QColor(7, 8, 9));
     EXPECT_EQ(colourFromNumber(static_cast<qint32>(0x800000feu), palette), QColor(7, 8, 9));
-}
-
-TEST(ColourNumber, AnyOtherHighByteIsNoColour) {
+    // any other high byte is no colour
     EXPECT_FALSE(colourFromNumber(-1, QPalette()));
     EXPECT_FALSE(colourFromNumber(0x01000000, QPalette()));
     EXPECT_FALSE(colourFromNumber(static_cast<qint32>(0x80000100u), QPalette()));

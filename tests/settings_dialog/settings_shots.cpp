@@ -6,7 +6,6 @@
 
 #include "src/settings_dialog/frm_settings.h"
 #include "tests/support/fakes.h"
-#include "tests/support/settings_fakes.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

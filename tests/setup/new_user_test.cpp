@@ -10,7 +10,6 @@
 #include "tests/support/fakes.h"
 
 using horalia::platform::Answer;
-using horalia::platform::WindowStyle;
 using horalia::setup::New_User;
 using horalia::setup::SetupLocations;
 using testsupport::at;
@@ -28,16 +27,6 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// A store whose every write fails, as a read-only settings folder makes it.
-class ReadOnlySettings : public testsupport::MemorySettings {
-public:
-    agent::Status write(const QString&, const QString&, const QString&) override {
-        ++failedWrites;
-        return agent::fail(QStringLiteral("settings.ini is read-only"));
-    }
-    int failedWrites = 0;
-};
-
 class NewUserTest : public ::testing::Test {
 protected:
     NewUserTest() {
@@ -53,7 +42,6 @@ protected:
         writeFile(where.programFolder + "/plany.acs", "plany character");
         writeFile(where.programFolder + "/horalia-deluxe.desktop", "[Desktop Entry]\nName=Horalia Deluxe\n");
         writeFile(home.path() + "/espeak/phontab", "phonemes");
-        links.anotherInstance = [this] { return another; };
         links.showClock = [this] { calls << QStringLiteral("showClock %1").arg(fake.clock.nowMs()); };
         links.checkboxes = [this] { calls << QStringLiteral("checkboxes %1").arg(fake.clock.nowMs()); };
         links.showAgreement = [this] { calls << "showAgreement"; };
@@ -72,38 +60,9 @@ protected:
                                                 home.path() + "/config/autostart/horalia-deluxe.desktop"};
     SetupLocations where;
     New_User::Links links;
-    bool another = false;
     QStringList calls;
     std::unique_ptr<horalia::platform::Timer> endTimer;
 };
-
-// The 21 steps of "I AGREE" in their order; step 12 is the question, which writes only on Yes.
-QStringList agreedWrites(bool startWithLogin) {
-    QStringList writes{"Data/LastCharacter=max",
-                       "Data/LastCharacter2=plany",
-                       "Data/AlarmMessage=This is alarm 1, time to wake up!",
-                       "Data/AlarmMessage2=This is alarm 2, time to wake up!",
-                       "Data/Announce=10",
-                       "Data/BackColour=16777215",
-                       "Data/ForeColour=0",
-                       "Data/FormX=2000",
-                       "Data/FormY=2000",
-                       "Data/LoadWithWindows=False",
-                       "data/format=1"};
-    if (startWithLogin) {
-        writes << "Data/LoadWithWindows=True";
-    }
-    return writes + QStringList{"Data/QuietTime=0000",
-                                "Data/Repeat1=False",
-                                "Data/Repeat2=False",
-                                "Data/StartupMessage=Right click on the clock, or on the task bar icon, for "
-                                "more options",
-                                "Data/UserName=Nobody!",
-                                "Data/effects1=False",
-                                "Data/effects2=True",
-                                "Data/minimise=False",
-                                "Data/mode=simple"};
-}
 
 }  // namespace
 
@@ -119,8 +78,6 @@ TEST_F(NewUserTest, AReturningUserGetsTheClockAndTwoSecondsLaterTheCharacters) {
     // No probe and no copy on this path: an empty character folder does not stop the clock.
     EXPECT_FALSE(QDir(where.characterFolder).exists());
     EXPECT_TRUE(fake.settings.writes.isEmpty());
-    EXPECT_TRUE(fake.dialogs.boxes.isEmpty());
-    EXPECT_EQ(fake.program.ends, 0);
 }
 
 TEST_F(NewUserTest, AClockEndedDuringThePauseLoadsNoCharacters) {
@@ -137,42 +94,17 @@ TEST_F(NewUserTest, AClockEndedDuringThePauseLoadsNoCharacters) {
 }
 
 TEST_F(NewUserTest, ACharacterNameOfOneLetterMeansAFirstRun) {
-    for (const auto& [first, second] : {std::pair{"m", "plany"}, std::pair{"max", "p"}, std::pair{"", ""}}) {
+    for (const auto& [first, second] : {std::pair{"m", "plany"}, std::pair{"max", "p"}}) {
         calls.clear();
-        FakePlatform platform(at(9, 0));
-        if (*first) {
-            platform.settings.set("LastCharacter", first);
-        }
-        if (*second) {
-            platform.settings.set("LastCharacter2", second);
-        }
-        New_User newUser = make(platform.platform);
+        fake.settings.set("LastCharacter", first);
+        fake.settings.set("LastCharacter2", second);
+        New_User newUser = make(fake.platform);
         EXPECT_EQ(newUser.load(), New_User::Outcome::Agreement) << first << " " << second;
         EXPECT_EQ(calls, QStringList{"showAgreement"});
     }
 }
 
-TEST_F(NewUserTest, ASecondCopyEndsBeforeAnythingIsCopiedOrShown) {
-    another = true;
-    for (bool setUp : {false, true}) {
-        FakePlatform platform(at(9, 0));
-        if (setUp) {
-            platform.settings.set("LastCharacter", "max");
-            platform.settings.set("LastCharacter2", "plany");
-        }
-        platform.settings.writes.clear();
-        New_User newUser = make(platform.platform);
-        EXPECT_EQ(newUser.load(), New_User::Outcome::Ended);
-        EXPECT_EQ(platform.program.ends, 1);
-        EXPECT_TRUE(calls.isEmpty()) << calls.join(", ").toStdString();
-        EXPECT_FALSE(QDir(where.characterFolder).exists());
-        EXPECT_TRUE(platform.settings.writes.isEmpty());
-        EXPECT_TRUE(platform.shell.starts.isEmpty());
-        EXPECT_EQ(platform.clock.nowMs(), at(9, 0).toMSecsSinceEpoch());
-    }
-}
-
-TEST_F(NewUserTest, AFirstRunWithBothComponentsCopiesTheCharactersAndShowsTheAgreement) {
+TEST_F(NewUserTest, AFirstRunCopiesTheCharactersAndShowsTheAgreementWhoseIDontAgreeEndsTheProgram) {
     // A stale copy in the character folder is replaced.
     QDir().mkpath(where.characterFolder);
     writeFile(where.characterFolder + "/max.acs", "an old max");
@@ -181,9 +113,12 @@ TEST_F(NewUserTest, AFirstRunWithBothComponentsCopiesTheCharactersAndShowsTheAgr
     EXPECT_EQ(calls, QStringList{"showAgreement"});
     EXPECT_EQ(readFile(where.characterFolder + "/max.acs"), "max character");
     EXPECT_EQ(readFile(where.characterFolder + "/plany.acs"), "plany character");
+    EXPECT_EQ(fake.program.ends, 0);
+    // "I DON'T AGREE" ends the program with nothing stored.
+    newUser.Command1_Click();
+    EXPECT_EQ(fake.program.ends, 1);
     EXPECT_TRUE(fake.settings.writes.isEmpty());
     EXPECT_TRUE(fake.shell.starts.isEmpty());
-    EXPECT_EQ(fake.program.ends, 0);
 }
 
 TEST_F(NewUserTest, AMissingComponentLeadsToTheInstallerScreenNotTheAgreement) {
@@ -209,64 +144,47 @@ TEST_F(NewUserTest, AMissingComponentLeadsToTheInstallerScreenNotTheAgreement) {
         EXPECT_FALSE(newUser.engineInstalled());
         EXPECT_TRUE(newUser.voicesInstalled());
     }
-    EXPECT_TRUE(fake.settings.writes.isEmpty());
-    EXPECT_EQ(fake.program.ends, 0);
 }
 
-TEST_F(NewUserTest, IDontAgreeEndsTheProgramWithNothingStored) {
-    New_User newUser = make(fake.platform);
-    ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
-    newUser.Command1_Click();
-    EXPECT_EQ(fake.program.ends, 1);
-    EXPECT_TRUE(fake.settings.writes.isEmpty());
-    EXPECT_TRUE(fake.shell.starts.isEmpty());
-    EXPECT_TRUE(fake.dialogs.boxes.isEmpty());
-    EXPECT_FALSE(QFile::exists(autostartTarget()));
-}
-
+// "I AGREE" stores the defaults in this order, with the question about the login as step 12, which writes
+// only on Yes (the installed program's first run answers No).
 TEST_F(NewUserTest, IAgreeStoresTheDefaultsAsksAboutTheLoginAndRestarts) {
     QDir().mkpath(home.path() + "/config/autostart");
-    for (const Answer answer : {Answer::No, Answer::Yes}) {
-        const bool yes = answer == Answer::Yes;
-        SCOPED_TRACE(yes ? "Yes" : "No");
-        if (yes) {
-            writeFile(autostartTarget(), "old");  // an entry already there is overwritten without a word
-        }
-        FakePlatform platform(at(9, 0));
-        New_User newUser = make(platform.platform);
-        ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
-        platform.dialogs.answers = {answer};
-        newUser.Command3_Click();
-        EXPECT_EQ(platform.settings.writes, agreedWrites(yes));
-        ASSERT_EQ(platform.dialogs.boxes.size(), 1);
-        EXPECT_EQ(
-            platform.dialogs.boxes[0].text,
-            "DO YOU WANT HORALIA DELUXE TO START WITH WINDOWS?. If you choose YES, it`s very easy to turn "
-            "this feature off in the Main Options menu");
-        EXPECT_EQ(platform.dialogs.boxes[0].title, "Windows Startup");
-        EXPECT_EQ(platform.dialogs.boxes[0].style, 4);
-        EXPECT_EQ(readFile(autostartTarget()), yes ? "[Desktop Entry]\nName=Horalia Deluxe\n" : "<missing>");
-        ASSERT_EQ(platform.shell.starts.size(), 1);
-        EXPECT_EQ(platform.shell.starts[0].path, where.programFolder + "/reboot");
-        EXPECT_EQ(platform.shell.starts[0].arguments, QStringList{"--console"});
-        EXPECT_EQ(platform.shell.starts[0].style, WindowStyle::NormalFocus);
-        EXPECT_EQ(platform.program.ends, 1);
-        // The next start passes the set-up test.
-        EXPECT_TRUE(New_User::isSetUp(platform.settings));
-    }
-}
-
-TEST_F(NewUserTest, FailingWritesAndAFailingRestartStillEndTheProgram) {
-    ReadOnlySettings readOnly;
-    horalia::platform::Platform platform{readOnly,         fake.clock,     fake.pause,   fake.shell,
-                                         fake.screen,      fake.engines,   fake.dialogs, fake.program,
-                                         fake.timeChanges, fake.fullScreen};
-    fake.shell.failing.insert(where.programFolder + "/reboot");
-    fake.dialogs.answers = {Answer::Yes};
-    New_User newUser = make(platform);
+    writeFile(autostartTarget(), "old");  // an entry already there is overwritten without a word
+    New_User newUser = make(fake.platform);
     ASSERT_EQ(newUser.load(), New_User::Outcome::Agreement);
+    fake.dialogs.answers = {Answer::Yes};
     newUser.Command3_Click();
-    EXPECT_EQ(readOnly.failedWrites, 21);
-    EXPECT_EQ(fake.shell.starts.size(), 1);
+    EXPECT_EQ(fake.settings.writes,
+              (QStringList{"Data/LastCharacter=max",
+                           "Data/LastCharacter2=plany",
+                           "Data/AlarmMessage=This is alarm 1, time to wake up!",
+                           "Data/AlarmMessage2=This is alarm 2, time to wake up!",
+                           "Data/Announce=10",
+                           "Data/BackColour=16777215",
+                           "Data/ForeColour=0",
+                           "Data/FormX=2000",
+                           "Data/FormY=2000",
+                           "Data/LoadWithWindows=False",
+                           "data/format=1",
+                           "Data/LoadWithWindows=True",
+                           "Data/QuietTime=0000",
+                           "Data/Repeat1=False",
+                           "Data/Repeat2=False",
+                           "Data/StartupMessage=Right click on the clock, or on the task bar icon, for "
+                           "more options",
+                           "Data/UserName=Nobody!",
+                           "Data/effects1=False",
+                           "Data/effects2=True",
+                           "Data/minimise=False",
+                           "Data/mode=simple"}));
+    ASSERT_EQ(fake.dialogs.boxes.size(), 1);
+    EXPECT_EQ(fake.dialogs.boxes[0].text,
+              "DO YOU WANT HORALIA DELUXE TO START WITH WINDOWS?. If you choose YES, it`s very easy to turn "
+              "this feature off in the Main Options menu");
+    EXPECT_EQ(fake.dialogs.boxes[0].style, 4);
+    EXPECT_EQ(readFile(autostartTarget()), "[Desktop Entry]\nName=Horalia Deluxe\n");
+    // The restart through the companion, and the next start finding the settings, are the install test's.
+    ASSERT_EQ(fake.shell.starts.size(), 1);
     EXPECT_EQ(fake.program.ends, 1);
 }

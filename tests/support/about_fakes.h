@@ -2,6 +2,7 @@
 // and an about window that records what is done to it.
 #pragma once
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <QStringList>
@@ -14,8 +15,21 @@ namespace testsupport {
 
 class MemoryTextFiles : public horalia::about::TextFiles {
 public:
-    agent::Status writeText(const QString& path, const QString& text) override;
-    agent::Status remove(const QString& path) override;
+    agent::Status writeText(const QString& path, const QString& text) override {
+        log << QStringLiteral("write ") + path;
+        if (unwritable.contains(path)) {
+            return agent::fail(QStringLiteral("cannot write ") + path);
+        }
+        files.insert(path, text);
+        return {};
+    }
+    agent::Status remove(const QString& path) override {
+        log << QStringLiteral("remove ") + path;
+        if (files.remove(path) == 0) {
+            return agent::fail(QStringLiteral("no file ") + path);
+        }
+        return {};
+    }
     QHash<QString, QString> files;
     QSet<QString> unwritable;  // paths that cannot be written
     QStringList log;           // "write PATH", "remove PATH", in order
@@ -26,7 +40,13 @@ public:
 class FakeHtmlHandlerFinder : public horalia::about::HtmlHandlerFinder {
 public:
     explicit FakeHtmlHandlerFinder(MemoryTextFiles& files) : files_(files) {}
-    std::optional<horalia::about::AssociatedProgram> findExecutable(const QString& documentPath) override;
+    std::optional<horalia::about::AssociatedProgram> findExecutable(const QString& documentPath) override {
+        lookups << documentPath;
+        const auto found = files_.files.constFind(documentPath);
+        const bool missing = found == files_.files.constEnd();
+        contentsSeen << (missing ? QString() : *found);
+        return missing ? std::nullopt : answer;
+    }
     std::optional<horalia::about::AssociatedProgram> answer;
     QStringList lookups;       // the documents asked about
     QStringList contentsSeen;  // their contents at the time, "" when missing
@@ -38,7 +58,11 @@ private:
 // Reads the document from the disk at look-up time and finds no program: what was on the disk then is kept.
 class DiskReadingFinder : public horalia::about::HtmlHandlerFinder {
 public:
-    std::optional<horalia::about::AssociatedProgram> findExecutable(const QString& documentPath) override;
+    std::optional<horalia::about::AssociatedProgram> findExecutable(const QString& documentPath) override {
+        QFile file(documentPath);
+        seen = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+        return std::nullopt;
+    }
     QByteArray seen;  // "missing" when the document could not be read
 };
 

@@ -9,8 +9,7 @@
 namespace testsupport {
 
 struct ClockHarness {
-    explicit ClockHarness(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1)
-        : fake(start, maxLatencyMs, seed) {}
+    explicit ClockHarness(const QDateTime& start, int maxLatencyMs = 0) : fake(start, maxLatencyMs) {}
 
     // A normal start: the clock loads and shows, the characters load 2 seconds later and take 8 more seconds
     // to set up.
@@ -23,14 +22,21 @@ struct ClockHarness {
     void runFor(qint64 minutes) { fake.clock.advanceBy(minutes * 60000); }
     QStringList& lines() { return fake.engines.sink.lines; }
     // Every sentence spoken ("Agent1 Speak \"...\""), leaving out the single space said before each.
-    QStringList spoken() const;
+    QStringList spoken() const {
+        QStringList out;
+        for (const QString& line : fake.engines.sink.lines) {
+            if (line.contains(" Speak ") && !line.endsWith("Speak \" \"")) {
+                out << line;
+            }
+        }
+        return out;
+    }
 
     FakePlatform fake;
     RecordingView view{fake.clock};
     RecordingWindows windows;
     RecordingTrayBackend tray;
-    static constexpr quintptr kTrayIcon = 7;
-    horalia::clock_window::ClockController controller{fake.platform, view, windows, tray, kTrayIcon};
+    horalia::clock_window::ClockController controller{fake.platform, view, windows, tray, 7};  // tray icon 7
 };
 
 }  // namespace testsupport

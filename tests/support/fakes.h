@@ -1,33 +1,46 @@
-// Fakes of the platform for tests: settings in memory, a recording shell, a recording clock window, a virtual
-// clock with timer latency, and a whole Platform built from them.
+// Fakes of the platform for tests: settings in memory, a recording shell, engines and clock window, a virtual
+// clock with timer latency, and a whole Platform built from them; scripted colours and a later starts'
+// channel.
 #pragma once
 
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QStringList>
+#include <optional>
 
+#include "agent/console/console_control.h"
 #include "src/clock_window/app_windows.h"
 #include "src/core/clock_view.h"
+#include "src/platform/colour_chooser.h"
+#include "src/platform/engine_factory.h"
+#include "src/platform/instance_channel.h"
 #include "src/platform/platform.h"
 #include "src/platform/virtual_clock.h"
 #include "tests/support/qt_printers.h"
-#include "tests/support/recording_engine.h"
+#include "tests/support/recording_sink.h"
 
 namespace testsupport {
 
 // Settings in memory, with the store's rule that names compare without regard to case.
 class MemorySettings : public horalia::platform::SettingsStore {
 public:
-    QString read(const QString& section, const QString& key, const QString& defaultValue = {}) const override;
-    agent::Status write(const QString& section, const QString& key, const QString& value) override;
+    QString read(const QString& section, const QString& key,
+                 const QString& defaultValue = {}) const override {
+        return values_.value(id(section, key), defaultValue);
+    }
+    agent::Status write(const QString& section, const QString& key, const QString& value) override {
+        values_.insert(id(section, key), value);
+        writes.append(section + u'/' + key + u'=' + value);
+        return {};
+    }
     void set(const QString& key, const QString& value) { put(QStringLiteral("Data"), key, value); }
     void put(const QString& section, const QString& key, const QString& value) {
         (void)write(section, key, value);
     }
     QString get(const QString& key) const { return read(QStringLiteral("Data"), key); }
-    mutable int reads = 0;
     QStringList writes;  // "Section/Key=value", in order
 
 private:
@@ -69,8 +82,19 @@ public:
         QString title;
         int style;
     };
-    horalia::platform::Answer messageBox(const QString& text, const QString& title, int styleNumber) override;
-    QString openFile(const QString& filter, const QString& initialFolder) override;
+    horalia::platform::Answer messageBox(const QString& text, const QString& title,
+                                         int styleNumber) override {
+        boxes.append({text, title, styleNumber});
+        if (!answers.isEmpty()) {
+            return answers.takeFirst();
+        }
+        return (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? horalia::platform::Answer::No
+                                                                        : horalia::platform::Answer::Ok;
+    }
+    QString openFile(const QString& filter, const QString& initialFolder) override {
+        fileDialogs.append(filter + u'|' + initialFolder);
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
     void beep() override { ++beeps; }
 
     QList<horalia::platform::Answer> answers;  // taken from the front
@@ -98,7 +122,6 @@ public:
             handler_(change);
         }
     }
-    bool listened() const { return static_cast<bool>(handler_); }
 
 private:
     std::function<void(horalia::platform::TimeChange)> handler_;
@@ -163,8 +186,8 @@ public:
 // A virtual clock whose timers fire up to maxLatencyMs late, at random but repeatably.
 class JitteryClock : public horalia::platform::VirtualClock {
 public:
-    JitteryClock(const QDateTime& start, int maxLatencyMs, quint32 seed)
-        : VirtualClock(start), maxLatency_(maxLatencyMs), random_(seed) {}
+    JitteryClock(const QDateTime& start, int maxLatencyMs)
+        : VirtualClock(start), maxLatency_(maxLatencyMs), random_(1) {}
 
 protected:
     int latencyMs() override { return static_cast<int>(random_.bounded(maxLatency_ + 1)); }
@@ -181,12 +204,64 @@ public:
     bool on = false;
 };
 
+// Every request of the engines it makes is recorded in `sink`. Their characters need no file: each is called
+// as its file is named ("max" for "max.acs"), with no description and a frame of 128 x 128 pixels.
+class RecordingEngineFactory : public horalia::platform::EngineFactory {
+public:
+    std::unique_ptr<agent::Control> create(const QString& controlName) override {
+        return std::make_unique<agent::console::ConsoleControl>(
+            controlName, sink, [](const QString& fileName) -> agent::Result<agent::console::CharacterFacts> {
+                return agent::console::CharacterFacts{QFileInfo(fileName).completeBaseName(), {}, 128, 128};
+            });
+    }
+    RecordingSink sink;
+};
+
+// Like the real dialog it keeps the last chosen colour; a cancel (nullopt, or an empty script) hands that
+// back.
+class ScriptedColours : public horalia::platform::ColourChooser {
+public:
+    qint32 choose() override {
+        if (!answers.isEmpty()) {
+            if (const std::optional<qint32> answer = answers.takeFirst()) {
+                held = *answer;
+            }
+        }
+        return held;
+    }
+    QList<std::optional<qint32>> answers;
+    qint32 held = 0;
+};
+
+// The later starts' channel without sockets: the test plays a later start's request as the running clock
+// gets it, and a later start's question is always answered yes.
+class FakeInstanceChannel : public horalia::platform::InstanceChannel {
+public:
+    agent::Status listen(std::function<bool()> showClock) override {
+        ++listens;
+        showClock_ = std::move(showClock);
+        return listenResult;
+    }
+    agent::Result<bool> askToShow() override { return true; }
+
+    // What the running clock answers (false when nobody listens).
+    bool request() { return showClock_ && showClock_(); }
+
+    int listens = 0;
+    agent::Status listenResult;
+
+private:
+    std::function<bool()> showClock_;
+};
+
 // Local time on 6 December 2026.
-QDateTime at(int hour, int minute, int second = 0);
+inline QDateTime at(int hour, int minute, int second = 0) {
+    return QDateTime(QDate(2026, 12, 6), QTime(hour, minute, second));
+}
 
 // The fake platform in one piece; the clock is a JitteryClock with no latency unless asked.
 struct FakePlatform {
-    explicit FakePlatform(const QDateTime& start, int maxLatencyMs = 0, quint32 seed = 1);
+    explicit FakePlatform(const QDateTime& start, int maxLatencyMs = 0) : clock(start, maxLatencyMs) {}
     JitteryClock clock;
     horalia::platform::VirtualPause pause{clock};
     MemorySettings settings;

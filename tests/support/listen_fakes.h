@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QList>
-#include <QStringList>
 
 #include <memory>
 
@@ -64,7 +63,6 @@ public:
         listening_ = false;
         emit failed(message);
     }
-    void warn(const QString& message) { emit warning(message); }
 
 private:
     std::shared_ptr<Log> log_;
@@ -74,23 +72,17 @@ private:
 class HandKey final : public agent::render::ListeningKey {
 public:
     struct Log {
-        QString refusal;    // grab() fails with this when not empty
-        QStringList grabs;  // every key asked for
-        QString held;       // the key held now
-        int ungrabs = 0;
+        QString refusal;  // grab() fails with this when not empty
+        QString held;     // the key held now
     };
 
     explicit HandKey(std::shared_ptr<Log> log) : log_(std::move(log)) {}
 
     agent::Status grab(const QString& keyName) override {
-        log_->grabs << keyName;
         log_->held = log_->refusal.isEmpty() ? keyName : QString();
         return log_->refusal.isEmpty() ? agent::Status() : agent::fail(log_->refusal);
     }
-    void ungrab() override {
-        ++log_->ungrabs;
-        log_->held.clear();
-    }
+    void ungrab() override { log_->held.clear(); }
 
     void press() { emit pressed(); }
     void release() { emit released(); }

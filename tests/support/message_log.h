@@ -10,12 +10,12 @@ namespace testsupport {
 class MessageLog {
 public:
     explicit MessageLog(QtMsgType kind) {
-        kind_() = kind;
-        lines().clear();
+        kind_ = kind;
+        lines_.clear();
         previous_ =
             qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == kind_()) {
-                    lines() << text;
+                if (type == kind_) {
+                    lines_ << text;
                 }
             });
     }
@@ -23,16 +23,11 @@ public:
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
-    static QStringList& lines() {
-        static QStringList log;
-        return log;
-    }
+    static QStringList& lines() { return lines_; }
 
 private:
-    static QtMsgType& kind_() {
-        static QtMsgType kind = QtWarningMsg;
-        return kind;
-    }
+    static inline QtMsgType kind_ = QtWarningMsg;
+    static inline QStringList lines_;
     QtMessageHandler previous_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <algorithm>
 
 #include "src/tray/tray_backend.h"
 
@@ -15,14 +16,20 @@ public:
         horalia::tray::NotifyIconData data;
     };
 
-    void notifyIcon(horalia::tray::NotifyMessage message, const horalia::tray::NotifyIconData& data) override;
+    void notifyIcon(horalia::tray::NotifyMessage message,
+                    const horalia::tray::NotifyIconData& data) override {
+        calls.append({message, data});
+    }
     void showMenu(const horalia::tray::TrayMenu& menu) override { menus.append(menu); }
     void menuChanged(const horalia::tray::TrayMenu& menu) override { changedMenus.append(menu); }
 
     void mouse(quint32 message) { reportMouseMessage(message); }
     void choose(int index) { reportMenuChoice(index); }
 
-    int count(horalia::tray::NotifyMessage message) const;
+    int count(horalia::tray::NotifyMessage message) const {
+        return static_cast<int>(std::count_if(
+            calls.begin(), calls.end(), [message](const Call& call) { return call.message == message; }));
+    }
     const Call& last() const { return calls.last(); }
 
     QList<Call> calls;

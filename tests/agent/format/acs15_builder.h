@@ -53,121 +53,99 @@ struct CfbStream {
 struct CfbLayout {
     QList<std::uint32_t> fatSectors;
     std::uint32_t directoryStart = 0;
-    std::uint32_t miniFatStart = 0;
-    std::uint32_t miniStreamStart = 0;
     QList<std::uint32_t> streamStart;  // a sector, or a mini sector for a stream under 4096 bytes
-    QList<bool> streamIsMini;
 
     static qsizetype sectorOffset(std::uint32_t s) { return (qsizetype(s) + 1) * 512; }
     qsizetype fatEntry(std::uint32_t s) const { return sectorOffset(fatSectors[s / 128]) + (s % 128) * 4; }
-    qsizetype miniFatEntry(std::uint32_t m) const {
-        return sectorOffset(miniFatStart + m / 128) + (m % 128) * 4;
-    }
     qsizetype directoryEntry(int i) const {
         return sectorOffset(directoryStart + std::uint32_t(i) / 4) + (i % 4) * 128;
     }
 };
 
-// `minFatSectors` forces a FAT larger than needed, so that some of its sector numbers go into DIFAT sectors.
+// The FAT comes first, then its DIFAT sectors, the directory, the mini FAT, the mini stream and the streams
+// of 4096 bytes or more, each in consecutive sectors. `minFatSectors` forces a FAT larger than needed, so
+// that some of its sector numbers go into DIFAT sectors.
 inline QByteArray buildCompoundFile(const QList<CfbStream>& streams, CfbLayout* layout = nullptr,
                                     std::uint32_t minFatSectors = 0) {
-    constexpr std::uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kFatMark = 0xFFFFFFFD,
-                            kDifatMark = 0xFFFFFFFC;
-    auto sectors = [](qsizetype bytes, int unit) { return std::uint32_t((bytes + unit - 1) / unit); };
+    constexpr std::uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE;
+    auto units = [](qsizetype bytes, int unit) { return std::uint32_t((bytes + unit - 1) / unit); };
+    auto padded = [](QByteArray b, int unit, char fill) {
+        return b.append(QByteArray((unit - b.size() % unit) % unit, fill));
+    };
+    // Chains units for `bytes` onto the end of `table`, and gives the first (or the end mark for none).
+    auto chain = [&](std::vector<std::uint32_t>& table, qsizetype bytes, int unit) {
+        const auto start = std::uint32_t(table.size());
+        const std::uint32_t n = units(bytes, unit);
+        for (std::uint32_t i = 1; i <= n; ++i) {
+            table.push_back(i < n ? start + i : kEnd);
+        }
+        return n == 0 ? kEnd : start;
+    };
     CfbLayout at;
     QByteArray mini;
-    std::uint32_t dataSectors = 0;
+    QList<CfbStream> large;
+    std::vector<std::uint32_t> miniFat;
+    std::uint32_t body = units(qsizetype(streams.size() + 1) * 128, 512);  // sectors after the DIFAT
     for (const CfbStream& s : streams) {
-        const bool isMini = s.data.size() < 4096;
-        at.streamIsMini.append(isMini);
-        if (isMini) {
-            at.streamStart.append(std::uint32_t(mini.size() / 64));
-            mini.append(s.data);
-            mini.append(QByteArray((64 - mini.size() % 64) % 64, '\0'));
+        if (s.data.size() < 4096) {
+            at.streamStart.append(chain(miniFat, s.data.size(), 64));
+            mini.append(padded(s.data, 64, '\0'));
         } else {
-            at.streamStart.append(dataSectors);  // relative for now
-            dataSectors += sectors(s.data.size(), 512);
+            body += units(s.data.size(), 512);
         }
     }
-    const std::uint32_t miniSectors = std::uint32_t(mini.size() / 64);
-    const std::uint32_t miniFatSectors = sectors(qsizetype(miniSectors) * 4, 512);
-    const std::uint32_t miniStreamSectors = sectors(mini.size(), 512);
-    const std::uint32_t dirSectors = sectors(qsizetype(streams.size() + 1) * 128, 512);
-    std::uint32_t fatCount = std::max<std::uint32_t>(1, minFatSectors), difatCount = 0, total = 0;
-    for (;;) {
+    Bytes miniFatBytes;
+    for (std::uint32_t v : miniFat) {
+        miniFatBytes.u32(v);
+    }
+    body += units(miniFatBytes.out.size(), 512) + units(mini.size(), 512);
+    std::uint32_t fatCount = std::max<std::uint32_t>(1, minFatSectors), difatCount = 0;
+    for (;; ++fatCount) {
         difatCount = fatCount > 109 ? (fatCount - 109 + 126) / 127 : 0;
-        total = fatCount + difatCount + dirSectors + miniFatSectors + miniStreamSectors + dataSectors;
-        if (fatCount * 128 >= total) {
+        if (fatCount * 128 >= fatCount + difatCount + body) {
             break;
         }
-        ++fatCount;
     }
-    std::uint32_t next = 0;
+    std::vector<std::uint32_t> fat(fatCount, 0xFFFFFFFD);
     for (std::uint32_t i = 0; i < fatCount; ++i) {
-        at.fatSectors.append(next++);
+        at.fatSectors.append(i);
     }
-    const std::uint32_t difatStart = next;
-    next += difatCount;
-    at.directoryStart = next;
-    next += dirSectors;
-    at.miniFatStart = next;
-    next += miniFatSectors;
-    at.miniStreamStart = next;
-    next += miniStreamSectors;
+    fat.insert(fat.end(), difatCount, 0xFFFFFFFC);
+    at.directoryStart = chain(fat, qsizetype(streams.size() + 1) * 128, 512);
+    const std::uint32_t miniFatStart = chain(fat, miniFatBytes.out.size(), 512);
+    const std::uint32_t miniStreamStart = chain(fat, mini.size(), 512);
+    QByteArray rest = padded(miniFatBytes.out, 512, char(0xFF)) + padded(mini, 512, '\0');
     for (int i = 0; i < streams.size(); ++i) {
-        if (!at.streamIsMini[i]) {
-            at.streamStart[i] += next;
+        if (streams[i].data.size() >= 4096) {
+            at.streamStart.insert(i, chain(fat, streams[i].data.size(), 512));
+            rest.append(padded(streams[i].data, 512, '\0'));
         }
     }
-    std::vector<std::uint32_t> fat(std::size_t(fatCount) * 128, kFree);
-    auto chain = [&](std::uint32_t start, std::uint32_t count) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            fat[start + i] = i + 1 < count ? start + i + 1 : kEnd;
-        }
-    };
-    for (std::uint32_t s : at.fatSectors) {
-        fat[s] = kFatMark;
-    }
-    for (std::uint32_t i = 0; i < difatCount; ++i) {
-        fat[difatStart + i] = kDifatMark;
-    }
-    chain(at.directoryStart, dirSectors);
-    chain(at.miniFatStart, miniFatSectors);
-    chain(at.miniStreamStart, miniStreamSectors);
-    std::vector<std::uint32_t> miniFat(std::size_t(miniFatSectors) * 128, kFree);
-    for (int i = 0; i < streams.size(); ++i) {
-        const std::uint32_t n = sectors(streams[i].data.size(), at.streamIsMini[i] ? 64 : 512);
-        for (std::uint32_t k = 0; k < n; ++k) {
-            const std::uint32_t s = at.streamStart[i] + k;
-            (at.streamIsMini[i] ? miniFat : fat)[s] = k + 1 < n ? s + 1 : kEnd;
-        }
-    }
+    fat.resize(std::size_t(fatCount) * 128, kFree);
 
     Bytes h;
     h.bytes(QByteArray::fromHex("D0CF11E0A1B11AE1")).bytes(QByteArray(16, '\0'));
     h.u16(0x3E).u16(3).u16(0xFFFE).u16(9).u16(6).bytes(QByteArray(6, '\0'));
     h.u32(0).u32(fatCount).u32(at.directoryStart).u32(0).u32(4096);
-    h.u32(miniFatSectors ? at.miniFatStart : kEnd).u32(miniFatSectors);
-    h.u32(difatCount ? difatStart : kEnd).u32(difatCount);
-    for (std::uint32_t i = 0; i < 109; ++i) {
-        h.u32(i < fatCount ? at.fatSectors[int(i)] : kFree);
+    h.u32(miniFatStart).u32(units(miniFatBytes.out.size(), 512));
+    h.u32(difatCount ? fatCount : kEnd).u32(difatCount);
+    // The FAT's own sector numbers: 109 in the header, then 127 and a link in each DIFAT sector.
+    std::uint32_t next = 0;
+    for (int i = 0; i < 109; ++i) {
+        h.u32(next < fatCount ? next++ : kFree);
     }
-    QByteArray out = h.out;
     for (std::uint32_t d = 0; d < difatCount; ++d) {
-        Bytes s;
-        for (std::uint32_t k = 0; k < 127; ++k) {
-            const std::uint32_t i = 109 + d * 127 + k;
-            s.u32(i < fatCount ? at.fatSectors[int(i)] : kFree);
+        for (int k = 0; k < 127; ++k) {
+            h.u32(next < fatCount ? next++ : kFree);
         }
-        s.u32(d + 1 < difatCount ? difatStart + d + 1 : kEnd);
-        out.append(s.out);
+        h.u32(d + 1 < difatCount ? fatCount + d + 1 : kEnd);
     }
-    // FAT sectors come first, the DIFAT sectors after them.
-    Bytes fatBytes;
+    // The FAT goes between the header and the DIFAT sectors.
+    Bytes f;
     for (std::uint32_t v : fat) {
-        fatBytes.u32(v);
+        f.u32(v);
     }
-    out.insert(512, fatBytes.out);
+    QByteArray out = h.out.insert(512, f.out);
     Bytes dir;
     auto entry = [&](const QString& name, int type, std::uint32_t right, std::uint32_t child,
                      std::uint32_t start, std::uint32_t size) {
@@ -175,34 +153,17 @@ inline QByteArray buildCompoundFile(const QList<CfbStream>& streams, CfbLayout* 
         for (int c = 0; c < name.size(); ++c) {
             qToLittleEndian<char16_t>(name[c].unicode(), n.data() + 2 * c);
         }
-        dir.bytes(n).u16(name.isEmpty() ? 0 : std::uint32_t(name.size() + 1) * 2).u8(type).u8(1);
+        dir.bytes(n).u16(std::uint32_t(name.size() + 1) * 2).u8(type).u8(1);
         dir.u32(kFree).u32(right).u32(child).bytes(QByteArray(16 + 4 + 16, '\0'));
         dir.u32(start).u32(size).u32(0);
     };
-    entry(QStringLiteral("Root Entry"), 5, kFree, streams.isEmpty() ? kFree : 1,
-          miniStreamSectors ? at.miniStreamStart : kEnd, std::uint32_t(mini.size()));
+    entry(QStringLiteral("Root Entry"), 5, kFree, streams.isEmpty() ? kFree : 1, miniStreamStart,
+          std::uint32_t(mini.size()));
     for (int i = 0; i < streams.size(); ++i) {
         entry(streams[i].name, 2, i + 1 < streams.size() ? std::uint32_t(i + 2) : kFree, kFree,
-              streams[i].data.isEmpty() ? kEnd : at.streamStart[i], std::uint32_t(streams[i].data.size()));
+              at.streamStart[i], std::uint32_t(streams[i].data.size()));
     }
-    while (dir.out.size() % 512 != 0) {
-        entry(QString(), 0, kFree, kFree, kFree, 0);
-    }
-    out.append(dir.out);
-    Bytes mf;
-    for (std::uint32_t v : miniFat) {
-        mf.u32(v);
-    }
-    out.append(mf.out);
-    mini.append(QByteArray((512 - mini.size() % 512) % 512, '\0'));
-    out.append(mini);
-    for (int i = 0; i < streams.size(); ++i) {
-        if (!at.streamIsMini[i]) {
-            QByteArray d = streams[i].data;
-            d.append(QByteArray((512 - d.size() % 512) % 512, '\0'));
-            out.append(d);
-        }
-    }
+    out.append(padded(dir.out, 512, '\0')).append(rest);
     if (layout != nullptr) {
         *layout = at;
     }
@@ -230,14 +191,11 @@ struct Acs15Recipe {
         QList<QByteArray> sounds;
         QList<std::uint8_t> imagePixels;  // one image each, filled with this index over a transparent margin
         QList<FrameSpec> frames;
-        std::uint8_t compressedFlag = 1;
         std::uint8_t imageFlag = 0;
         std::uint32_t checksum = 0x12345678;
-        std::uint32_t streamChecksum = 0x12345678;
     };
     std::uint16_t majorVersion = 1;
-    std::uint16_t width = 8, height = 6;
-    std::uint8_t transparent = 0;
+    std::uint16_t width = 8, height = 6;  // index 0 is the transparent colour
     QString name = QStringLiteral("Tiny");
     QList<AnimSpec> animations;
     QList<std::pair<QString, QStringList>> states;
@@ -266,7 +224,7 @@ inline Acs15Recipe tinyCharacter() {
     wave.frames[0].sound = 0;
     wave.frames[1].image = 1;
     wave.frames[2].branches = {{0, 50}, {1, 30}};
-    wave.checksum = wave.streamChecksum = 0xCAFEF00D;
+    wave.checksum = 0xCAFEF00D;
     s.animations = {rest, wave};
     s.states = {{QStringLiteral("Speaking"), {QStringLiteral("restpose")}}};
     return s;
@@ -280,7 +238,7 @@ inline QByteArray acs15CharacterBlock(const Acs15Recipe& s) {
         c.str(a.name).str(QStringLiteral("anim%1.aaf").arg(i + 1)).str(a.returnName).u32(a.checksum);
     }
     c.bytes(QByteArray(16, char(0x42))).str(s.name).str(QStringLiteral("A character for tests")).str({});
-    c.u16(s.width).u16(s.height).u8(s.transparent).u32(0x200);
+    c.u16(s.width).u16(s.height).u8(0).u32(0x200);
     c.u8(2).u8(20).u32(0).u32(0xE1FFFF).u32(0).str(QStringLiteral("Sans"));
     c.u32(std::uint32_t(-13)).u32(400).u8(0).u8(0).u32(256);
     for (int i = 0; i < 256; ++i) {
@@ -305,7 +263,7 @@ inline QByteArray acs15AnimationBlock(const Acs15Recipe& s, const Acs15Recipe::A
     const int stride = (s.width + 3) & ~3;
     b.u16(std::uint32_t(a.imagePixels.size()));
     for (std::uint8_t p : a.imagePixels) {
-        QByteArray pixels(stride * s.height, char(s.transparent));
+        QByteArray pixels(stride * s.height, '\0');
         for (int y = 1; y + 1 < s.height; ++y) {
             for (int x = 1; x + 1 < s.width; ++x) {
                 pixels[y * stride + x] = char(p);
@@ -339,7 +297,7 @@ inline QByteArray acs15CharacterStream(const QByteArray& block) {
 inline QByteArray acs15AnimationStream(const Acs15Recipe::AnimSpec& a, const QByteArray& block) {
     const QByteArray packed = agent::format::compress(block);
     Bytes h;
-    h.u16(0x1F).u16(1).u32(a.streamChecksum).u8(a.compressedFlag).u32(std::uint32_t(block.size()));
+    h.u16(0x1F).u16(1).u32(a.checksum).u8(1).u32(std::uint32_t(block.size()));
     return h.u32(std::uint32_t(packed.size())).bytes(packed).out;
 }
 
@@ -352,8 +310,8 @@ inline QList<CfbStream> acs15Streams(const Acs15Recipe& s) {
     return streams;
 }
 
-inline QByteArray buildAcs15(const Acs15Recipe& s, CfbLayout* layout = nullptr) {
-    return buildCompoundFile(acs15Streams(s), layout);
+inline QByteArray buildAcs15(const Acs15Recipe& s) {
+    return buildCompoundFile(acs15Streams(s));
 }
 
 }  // namespace formattest

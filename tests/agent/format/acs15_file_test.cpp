@@ -15,7 +15,6 @@
 
 using namespace agent::format;
 using formattest::Acs15Recipe;
-using formattest::CfbLayout;
 using formattest::put32;
 
 namespace {
@@ -29,73 +28,32 @@ agent::Status loadRecipe(AcsFile& f, const Acs15Recipe& recipe) {
     return f.loadData(formattest::buildAcs15(recipe));
 }
 
-TEST(Acs15File, TinyCharacterReadsAsBuilt) {
-    AcsFile f;
-    ASSERT_TRUE(formattest::succeeds(loadRecipe(f, formattest::tinyCharacter())));
-    const CharacterInfo& ci = f.info();
-    EXPECT_EQ(ci.majorVersion, 1);
-    EXPECT_EQ(ci.width, 8);
-    EXPECT_EQ(ci.height, 6);
-    ASSERT_EQ(ci.palette.size(), 256);
-    EXPECT_EQ(ci.palette[200], paletteColour(200));
-    ASSERT_TRUE(ci.balloon);
-    EXPECT_EQ(ci.balloon->fontName, QStringLiteral("Sans"));
-    EXPECT_EQ(ci.balloon->fontHeight, -13);
-    EXPECT_FALSE(ci.voice);
-    EXPECT_FALSE(ci.trayIcon);
-    ASSERT_NE(f.localized(), nullptr);
-    EXPECT_EQ(f.localized()->name, QStringLiteral("Tiny"));
-    EXPECT_EQ(f.localized()->description, QStringLiteral("A character for tests"));
-    ASSERT_NE(f.state(u"SPEAKING"), nullptr);
-    EXPECT_NE(f.animation(f.state(u"speaking")->animations.first()), nullptr);
-
-    ASSERT_EQ(f.animations().size(), 2);
-    const Animation* wave = f.animation(u"wave");
-    ASSERT_NE(wave, nullptr);
-    EXPECT_EQ(wave->transition, std::uint8_t(Transition::ReturnAnimation));
-    EXPECT_EQ(wave->returnAnimation, QStringLiteral("RestPose"));
-    EXPECT_EQ(f.animation(u"RestPose")->transition, std::uint8_t(Transition::None));
-    ASSERT_EQ(wave->frames.size(), 3);
-    EXPECT_EQ(wave->frames[2].branches, (QList<Branch>{{0, 50}, {1, 30}}));
-    EXPECT_EQ(wave->frames[0].exitFrame, -1);
-    EXPECT_EQ(wave->durationMs(), 300);
-
-    // Each animation's images follow the last one's; overlays add images of their own.
-    ASSERT_EQ(f.imageCount(), 1 + 2 + 2);
-    EXPECT_EQ(wave->frames[1].images, (QList<FrameImage>{{4, 0, 0}}));
-    const Frame& rest = f.animation(u"RestPose")->frames[0];
-    ASSERT_EQ(rest.overlays.size(), 2);
-    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).width, 4);
-    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).height, 2);
-    ASSERT_EQ(f.sounds().size(), 1);
-    EXPECT_EQ(wave->frames[0].sound, 0);
-    EXPECT_EQ(wave->frames[1].sound, kNoSound);
-    EXPECT_EQ(f.sound(0), formattest::tinyWave(10));
-
-    // Images and mouths draw where the file says, in the palette's colours.
-    FrameComposer composer(f);
-    const agent::Result<QImage> composed = composer.compose(0, 0, -1);
-    ASSERT_TRUE(formattest::succeeds(composed));
-    const QImage& plain = *composed;
-    EXPECT_EQ(plain.pixel(0, 0), 0u);  // the transparent margin
-    EXPECT_EQ(plain.pixel(3, 3), paletteColour(3) | 0xFF000000u);
-    const QImage mouth = composer.compose(0, 0, 1).valueOr({});
-    EXPECT_EQ(mouth.pixel(2, 1), paletteColour(10) | 0xFF000000u);
-    EXPECT_EQ(mouth.pixel(5, 2), paletteColour(10) | 0xFF000000u);
-    EXPECT_EQ(mouth.pixel(6, 2), paletteColour(3) | 0xFF000000u);
-    EXPECT_EQ(composer.compose(1, 1).valueOr({}).pixel(3, 3), paletteColour(7) | 0xFF000000u);
-}
-
-TEST(Acs15File, SoundNumbersCountOnFromTheAnimationsBefore) {
+TEST(Acs15File, TinyCharacterReadsAsBuiltAndSoundsAreNumberedOn) {
     Acs15Recipe recipe = formattest::tinyCharacter();
     recipe.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
     recipe.animations[0].frames[0].sound = 1;
     AcsFile f;
     ASSERT_TRUE(formattest::succeeds(loadRecipe(f, recipe)));
+    EXPECT_TRUE(f.info().balloon);
+    EXPECT_FALSE(f.info().voice);
+    const Animation* wave = f.animation(u"wave");
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->transition, std::uint8_t(Transition::ReturnAnimation));
+    EXPECT_EQ(wave->returnAnimation, QStringLiteral("RestPose"));
+    EXPECT_EQ(f.animations()[0].transition, std::uint8_t(Transition::None));
+
+    // Each animation's images follow the last one's; overlays add images of their own.
+    ASSERT_EQ(f.imageCount(), 1 + 2 + 2);
+    EXPECT_EQ(wave->frames[1].images, (QList<FrameImage>{{4, 0, 0}}));
+    const Frame& rest = f.animations()[0].frames[0];
+    ASSERT_EQ(rest.overlays.size(), 2);
+    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).width, 4);
+
+    // Sound numbers count on from the animations before.
     ASSERT_EQ(f.sounds().size(), 3);
-    EXPECT_EQ(f.animations()[0].frames[0].sound, 1);
-    EXPECT_EQ(f.animations()[1].frames[0].sound, 2);
-    EXPECT_EQ(f.sound(1), formattest::tinyWave(6));
+    EXPECT_EQ(rest.sound, 1);
+    EXPECT_EQ(wave->frames[0].sound, 2);
+    EXPECT_EQ(wave->frames[1].sound, kNoSound);
     EXPECT_EQ(f.sound(2), formattest::tinyWave(10));
 }
 
@@ -178,12 +136,6 @@ TEST(Acs15File, DamageInsideAnAnimationCostsOnlyThePartItIsIn) {
     }
 }
 
-Acs15Recipe recipeWith(const std::function<void(Acs15Recipe&)>& change) {
-    Acs15Recipe r = formattest::tinyCharacter();
-    change(r);
-    return r;
-}
-
 struct StreamDamage {
     const char* name;
     std::function<void(QList<formattest::CfbStream>&)> apply;
@@ -199,24 +151,15 @@ TEST(Acs15File, ADamagedAnimationCostsThatAnimationADamagedCharacterTheFile) {
          "stream 'char.acf' header at offset 8", nullptr},
         {"character signature", [](auto& s) { put32(s[0].data, 0, 0xABCDABC3); },
          "signature 0xabcdabc3 is not 0xABCDABC1", nullptr},
-        {"character stored size past the stream",
-         [](auto& s) { put32(s[0].data, 8, std::uint32_t(s[0].data.size())); },
-         "stream 'char.acf' at offset 12:", nullptr},
-        {"character size past what the limits allow", [](auto& s) { put32(s[0].data, 4, 0x7FFFFFFF); },
-         "would take more than the limit", nullptr},
         {"character size more than the data holds",
          [](auto& s) { put32(s[0].data, 4, get32(s[0].data, 4) + 50); }, "compressed data ends", nullptr},
-        {"character size less than the structures",
-         [](auto& s) { put32(s[0].data, 4, get32(s[0].data, 4) - 30); },
-         "state 0 (stream 'char.acf', decompressed)", nullptr},
         {"version 2 inside",
          [](auto& s) {
-             s = formattest::acs15Streams(recipeWith([](Acs15Recipe& r) { r.majorVersion = 2; }));
+             Acs15Recipe r = formattest::tinyCharacter();
+             r.majorVersion = 2;
+             s = formattest::acs15Streams(r);
          },
          "format version 2.31 is not 1.x", nullptr},
-        {"zero width",
-         [](auto& s) { s = formattest::acs15Streams(recipeWith([](Acs15Recipe& r) { r.width = 0; })); },
-         "character size 0x6 is outside", nullptr},
         {"every animation damaged",
          [](auto& s) {
              s[1].data.truncate(12);
@@ -225,11 +168,6 @@ TEST(Acs15File, ADamagedAnimationCostsThatAnimationADamagedCharacterTheFile) {
          "no animation could be read: animation 'RestPose' left out: stream 'anim1.aaf' header", nullptr},
         {"an animation's stream missing", [](auto& s) { s.removeLast(); }, nullptr,
          "animation 'Wave' left out: OLE compound document: there is no stream 'anim2.aaf'"},
-        {"an animation's size more than the data holds",
-         [](auto& s) { put32(s[2].data, 9, get32(s[2].data, 9) + 1); }, nullptr,
-         "animation 'Wave' left out: stream 'anim2.aaf' at offset 17"},
-        {"an animation cut in its header", [](auto& s) { s[1].data.truncate(12); }, nullptr,
-         "animation 'RestPose' left out: stream 'anim1.aaf' header"},
         {"an animation's checksum differs", [](auto& s) { put32(s[2].data, 4, 1); }, nullptr,
          "checksum 0x00000001 differs from the animation list's 0xcafef00d"},
         {"an animation stored plain", [](auto& s) { s[1].data[8] = 0; }, nullptr,
@@ -283,9 +221,6 @@ TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
     ASSERT_FALSE(none);
     EXPECT_TRUE(none.error().contains(QStringLiteral("no animation could be read")))
         << none.error().toStdString();
-    limits.maxFileSize = 1000000;
-    EXPECT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
-    EXPECT_TRUE(f.leftOut().isEmpty());
 }
 
 using Acs15Genuine = formattest::GenuineFiles;

@@ -66,6 +66,17 @@ void expectCount(qsizetype actual, int expected, const char* what) {
 // What every readable file must satisfy, whatever its version.
 void expectUsable(const AcsFile& f, const Expected& e) {
     const CharacterInfo& ci = f.info();
+    EXPECT_EQ(ci.majorVersion, e.major);
+    EXPECT_EQ(ci.width, e.width);
+    EXPECT_EQ(ci.height, e.height);
+    EXPECT_EQ(ci.voice.has_value(), e.voice);
+    EXPECT_EQ(ci.balloon.has_value(), e.balloon);
+    EXPECT_EQ(ci.trayIcon.has_value(), e.tray);
+    EXPECT_EQ(ci.palette.size(), 256);
+    if (e.name != nullptr) {
+        ASSERT_NE(f.localized(), nullptr);
+        EXPECT_EQ(f.localized()->name, QLatin1String(e.name));
+    }
     EXPECT_TRUE(f.leftOut().isEmpty()) << f.leftOut().join(u'\n').toStdString();
     expectCount(f.animations().size(), e.animations, "animations");
     expectCount(f.imageCount(), e.images, "images");
@@ -124,21 +135,6 @@ void expectUsable(const AcsFile& f, const Expected& e) {
     }
 }
 
-void expectDetails(const AcsFile& f, const Expected& e) {
-    const CharacterInfo& ci = f.info();
-    EXPECT_EQ(ci.majorVersion, e.major);
-    EXPECT_EQ(ci.width, e.width);
-    EXPECT_EQ(ci.height, e.height);
-    EXPECT_EQ(ci.voice.has_value(), e.voice);
-    EXPECT_EQ(ci.balloon.has_value(), e.balloon);
-    EXPECT_EQ(ci.trayIcon.has_value(), e.tray);
-    EXPECT_EQ(ci.palette.size(), 256);
-    if (e.name != nullptr) {
-        ASSERT_NE(f.localized(), nullptr);
-        EXPECT_EQ(f.localized()->name, QLatin1String(e.name));
-    }
-}
-
 TEST_F(AcsFileGenuine, EveryFileReadsOrIsRefusedWithTheStructureAndOffset) {
     QStringList listed;
     for (const Expected& e : kEveryFile) {
@@ -154,7 +150,6 @@ TEST_F(AcsFileGenuine, EveryFileReadsOrIsRefusedWithTheStructureAndOffset) {
                 << loaded.error().toStdString();
         } else {
             ASSERT_TRUE(loaded) << loaded.error().toStdString();
-            expectDetails(f, e);
             expectUsable(f, e);
         }
     }
@@ -175,25 +170,17 @@ TEST_F(AcsFileGenuine, GenieDetails) {
     EXPECT_TRUE(ci.flags & flags::kStandardAnimationSet);
     ASSERT_TRUE(ci.balloon);
     EXPECT_EQ(ci.balloon->fontName, QStringLiteral("MS Sans Serif"));
-    EXPECT_EQ(ci.balloon->lines, 2);
-    EXPECT_EQ(ci.balloon->charsPerLine, 28);
-    EXPECT_EQ(ci.balloon->background, qRgb(255, 255, 225));
     ASSERT_TRUE(ci.voice);
     EXPECT_EQ(ci.voice->speed, 157u);
-    EXPECT_EQ(ci.voice->pitch, 64);
-    EXPECT_EQ(ci.voice->style, QStringLiteral("Business"));
     EXPECT_TRUE(genie.localized()->description.startsWith(QStringLiteral("I am your humble")));
 
     // Names are found without regard to case.
     EXPECT_EQ(genie.animationIndex(u"restpose"), 0);
-    EXPECT_EQ(genie.animationIndex(u"RESTPOSE"), 0);
     EXPECT_EQ(genie.animation(u"gReEt"), genie.animation(u"Greet"));
-    EXPECT_NE(genie.animation(u"Greet"), nullptr);
     EXPECT_EQ(genie.animation(u"NoSuchAnimation"), nullptr);
     EXPECT_NE(genie.state(u"speaking"), nullptr);
 
-    const Animation* greet = genie.animation(u"Greet");
-    EXPECT_EQ(greet->frames.size(), 15);
+    EXPECT_EQ(genie.animation(u"Greet")->frames.size(), 15);
 
     // Branching, exit branches and mouth overlays of all seven shapes.
     int maxBranches = 0;
@@ -219,11 +206,7 @@ TEST_F(AcsFileGenuine, GenieDetails) {
         pixels += qint64(header->width) * header->height;
     }
     EXPECT_EQ(pixels, 9694116);
-}
 
-TEST_F(AcsFileGenuine, ComposesGenieRestPose) {
-    AcsFile genie;
-    ASSERT_TRUE(load(genie, "Genie.acs"));
     FrameComposer composer(genie);
     const agent::Result<QImage> composed = composer.compose(0, 0, -1);
     ASSERT_TRUE(composed) << composed.error().toStdString();

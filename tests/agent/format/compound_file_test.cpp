@@ -89,11 +89,6 @@ TEST(CompoundFile, EachDamageGivesItsError) {
          "FAT sector 5000 is past the"},
         {"directory past the end", [](QByteArray& b, const CfbLayout&) { put32(b, 48, 4000); }, nullptr,
          "directory: the sector chain starts at sector 4000, past the"},
-        {"directory chain cycle",
-         [](QByteArray& b, const CfbLayout& at) {
-             put32(b, at.fatEntry(at.directoryStart), at.directoryStart);
-         },
-         nullptr, "directory: the sector chain leads from sector"},
         {"mini FAT chain into a free sector",
          [](QByteArray& b, const CfbLayout& at) { put32(b, 60, at.fatSectors.size() + 200); }, nullptr,
          "mini FAT: the sector chain starts at"},
@@ -118,20 +113,9 @@ TEST(CompoundFile, EachDamageGivesItsError) {
         {"stream chain into the free marker",
          [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2]), 0xFFFFFFFF); },
          "large", "the free-sector marker instead of a sector number"},
-        {"stream chain past the sectors",
-         [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2]), 100000); },
-         "large", "sector 100000, past the"},
         {"stream chain ends early",
          [](QByteArray& b, const CfbLayout& at) { put32(b, at.fatEntry(at.streamStart[2] + 4), 0xFFFFFFFE); },
          "large", "ends after 5 of the 10 sectors"},
-        {"mini chain cycle",
-         [](QByteArray& b, const CfbLayout& at) {
-             put32(b, at.miniFatEntry(at.streamStart[1] + 1), at.streamStart[1]);
-         },
-         "Exact", "(in the mini stream): the sector chain leads from sector"},
-        {"stream larger than the document",
-         [](QByteArray& b, const CfbLayout& at) { put32(b, at.directoryEntry(3) + 120, 0x7FFFFFF0); },
-         "large", "ends after 10 of the"},
         {"document cut inside a stream",
          [](QByteArray& b, const CfbLayout& at) {
              b.truncate(CfbLayout::sectorOffset(at.streamStart[2] + 9) + 100);
@@ -165,26 +149,6 @@ TEST(CompoundFile, EachDamageGivesItsError) {
         }
         EXPECT_TRUE(error.startsWith(QStringLiteral("OLE compound document: "))) << error.toStdString();
         EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
-    }
-}
-
-TEST(CompoundFile, EveryTruncationFailsCleanly) {
-    const QByteArray doc = buildCompoundFile(kStreams);
-    for (qsizetype size = 0; size < doc.size(); size += 97) {
-        CompoundFile file;
-        if (const agent::Status opened = file.open(doc.left(size)); !opened) {
-            EXPECT_FALSE(opened.error().isEmpty());
-            continue;
-        }
-        // What opens must either read each stream whole or say why not.
-        for (const CfbStream& s : kStreams) {
-            const agent::Result<QByteArray> out = file.readStream(s.name);
-            if (out) {
-                EXPECT_EQ(*out, s.data);
-            } else {
-                EXPECT_FALSE(out.error().isEmpty());
-            }
-        }
     }
 }
 

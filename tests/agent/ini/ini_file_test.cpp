@@ -32,7 +32,6 @@ TEST(IniFileLocks, LeftoverLocksOfKilledWritersAreTakenOver) {
     } cases[] = {
         {"a lock naming no process", "", std::nullopt},
         {"a dead writer's lock and an empty removal lock", dead, QByteArray()},
-        {"both empty", "", QByteArray()},
         {"a dead writer's lock and removal lock", dead, dead},
     };
     for (const auto& c : cases) {

@@ -10,12 +10,10 @@
 #include "agent/listen/sound_input.h"
 
 namespace agent::listen {
-namespace {
 
-const QString kSets = QStringLiteral(HORALIA_PEOPLE_DIR);
-
+// The commands of a set, one "name=phrase" a line; the accuracy tests read the characters' from here too.
 QList<VoiceCommand> commandsIn(const QString& name) {
-    QFile file(kSets + u'/' + name);
+    QFile file(QStringLiteral(HORALIA_PEOPLE_DIR "/") + name);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << name.toStdString();
     QList<VoiceCommand> commands;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
@@ -25,6 +23,10 @@ QList<VoiceCommand> commandsIn(const QString& name) {
     }
     return commands;
 }
+
+namespace {
+
+const QString kSets = QStringLiteral(HORALIA_PEOPLE_DIR);
 
 struct PeopleSet {
     const char* commands;

@@ -22,59 +22,20 @@ TEST(IpaToPhones, GivesTheModelsPhones) {
         const char* ipa;
         const char* phones;  // separated by spaces
     } cases[] = {
-        // Words.
-        {"h_oː_ɹ_ˈeɪ_l_iə", "HH AO R EY L IY AH"},     // horalia
-        {"p_ɹ_ˈɑː_p_ɚ_ɾ_i_z", "P R AA P ER T IY Z"},   // properties
-        {"f_j_ˈuː_tʃ_ɚ", "F Y UW CH ER"},              // future
-        {"dʒ_ˈiː_n_i", "JH IY N IY"},                  // genie
-        {"b_ˈʌ_ʔ_n̩", "B AH T AH N"},                   // button
-        {"j_ˈɪɹ", "Y IH R"},                           // year
-        {"ˌɪ_n_t_ɹ_ə_d_ˈuː_s", "IH N T R AH D UW S"},  // introduce
-        {"ð_ə", "DH AH"},                              // the
-        {"θ_ˈɪ_ŋ_k", "TH IH NG K"},                    // think
-        {"m_ˈɛ_ʒ_ɚ", "M EH ZH ER"},                    // measure
-        {"ʃ_ˈʌ_t", "SH AH T"},                         // shut
-        {"k_w_ˈaɪə_t", "K W AY AH T"},                 // quiet
-        {"ɡ_ˈʊ_d", "G UH D"},                          // good
-        {"v_ˈɔɪ_s", "V OY S"},                         // voice
-        {"n_ˈaʊ", "N AW"},                             // now
-        {"h_ˈoʊ_m", "HH OW M"},                        // home
-        {"d_ˈeɪ_t", "D EY T"},                         // date
-        {"ˈɛ_ɡ_z_ɪ_t", "EH G Z IH T"},                 // exit
-        {"k_ˈæ_ɹ_ə_k_t_ɚ", "K AE R AH K T ER"},        // character
-        {"w_ˈɜː_l_d", "W ER L D"},                     // world
-        {"ʍ_ˈɑː_t", "W AA T"},                         // what
-        {"ə_k_l_ˈɑː_k", "AH K L AA K"},                // o'clock
-        {"f_ˈɔːɹ", "F AO R"},                          // four
-        {"t_ʃ_ˈɛɹ", "T SH EH R"},                      // t and sh written apart
-        {"b_ˈɑːɹ", "B AA R"},                          // bar
-        {"l_ˈɪ_t_əl", "L IH T AH L"},                  // little
-        {"b_ˈɑː_ʔ_l̩", "B AA T AH L"},                  // bottle
-        {"f_ˈaɪɚ", "F AY ER"},                         // fire
-        {"t_ˈuː_ɹ_ᵻ_s_t", "T UW R IH S T"},            // tourist
-        {"ɐ_b_ˈaʊ_t", "AH B AW T"},                    // about
-        {"ɹ_ɪ_ð_ˈɛ_m", "R IH DH EH M"},                // rhythm
-        // Marks of stress, length, ties and syllables are dropped.
-        {"ˈa_ˌa_aː_aˑ", "AE AE AE AE"},  // stress and length marks only
-        {"ˈˌːa", "AE"},                  // several marks on one sound
-        {"ɑː_ˈɹ", "AA R"},               // a mark between two sounds
-        {"t͡ʃ_ˈiː_z", "CH IY Z"},         // a tie bar inside a sound
-        {"h_ə.l_ˈoʊ", "HH AH L OW"},     // a syllable mark inside a sound
-        // Sounds the model has no phone for are left out.
-        {"ʘ_k_ˈæ_t", "K AE T"},  // a click before the word
-        {"k_ˈæ_ʘ_t", "K AE T"},  // and inside it
-        {"k_ˈæ_t_ʘ", "K AE T"},  // and after it
-        {"tʰ_ˈɒ_p", "T AA P"},   // an aspiration mark the model has no phone for
-        {"ʘ_ǀ_ʕ", ""},           // nothing known at all
-        {"", ""},                // nothing
-        {"_", ""},               // separators only
-        {"ˈ_ː", ""},             // marks only
-        {"__k__æ__t__", "K AE T"},
-        // Spaces between words, as espeak-ng gives a whole text: a space is no sound, takes no sound with it
-        // and does not join the sounds on its two sides into one.
-        {"t_ə_b_i k_w_ˈaɪə_t", "T AH B IY K W AY AH T"},
-        {"h_ˈoʊ_m ˈɛ_ɡ_z_ɪ_t", "HH OW M EH G Z IH T"},
-        {"ð_ə ˈeɪ_t", "DH AH EY T"},
+        // Words: sounds of one, two and three letters, syllabic consonants, one sound for two phones.
+        {"h_oː_ɹ_ˈeɪ_l_iə", "HH AO R EY L IY AH"},  // horalia
+        {"b_ˈʌ_ʔ_n̩", "B AH T AH N"},                // button
+        {"k_w_ˈaɪə_t", "K W AY AH T"},              // quiet
+        {"ʍ_ˈɑː_t", "W AA T"},                      // what
+        {"t_ʃ_ˈɛɹ", "T SH EH R"},                   // t and sh written apart
+        // Marks of stress, length, ties and syllables are dropped, wherever they stand.
+        {"ˈˌːa_ɑː_ˈɹ", "AE AA R"},
+        {"t͡ʃ_h_ə.l_ˈoʊ", "CH HH AH L OW"},
+        // Sounds the model has no phone for are left out; separators and marks alone are nothing.
+        {"ʘ_k_ˈæ_ʘ_tʰ", "K AE T"},
+        {"ʘ_ǀ_ʕ", ""},
+        {"__ˈ_ː_", ""},
+        // A space between words is no sound and does not join the sounds on its two sides into one.
         {"n_ˈoʊ ɹ", "N OW R"},
     };
     const QSet<QString> model(modelPhones().begin(), modelPhones().end());
@@ -97,13 +58,9 @@ TEST(EspeakPronunciations, EverySoundOfAmericanEnglishHasAPhone) {
     }
     const QStringList words =
         QStringLiteral(
-            "horalia properties character introduction introduce move me home what is the "
-            "date tell shut up future exit to be quiet alarm clock o'clock morning evening "
-            "bird thought about pleasure judge sing thing this yes wall cure poor tour fire "
-            "hour our near hair air start north force nurse letter button bottle little "
-            "oil boy cow go goat face price choice mouth square lot cloth palm bath trap "
-            "kit dress strut foot goose fleece happy comma rhythm measure vision church "
-            "whether which anywhere water butter garden nation")
+            "horalia properties o'clock thought pleasure judge sing cure poor tour fire "
+            "hour near hair air north nurse button bottle little oil cow goat face "
+            "square cloth bath trap kit foot goose happy rhythm which water nation")
             .split(u' ');
     const QSet<QString> model(modelPhones().begin(), modelPhones().end());
     for (const QString& word : words) {

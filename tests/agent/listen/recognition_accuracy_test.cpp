@@ -15,26 +15,14 @@
 #include "tests/agent/speech/signal_measures.h"
 
 namespace agent::listen {
+
+QList<VoiceCommand> commandsIn(const QString& name);  // people_speech_test.cpp
+
 namespace {
 
 // The two command sets the clock gives its characters.
-const QList<VoiceCommand> kFirstCharacter = {
-    {"Properties", "[Character] Properties"},
-    {"Introduce", "(Introduction | Introduce)"},
-    {"default", "[Move Me]Home "},
-    {"Date", "What is the [date]?"},
-    {"Shut", "tell [Shut Up]"},
-    {"Future", "[Future]"},
-    {"exit", "[Exit] horalia"},
-};
-const QList<VoiceCommand> kSecondCharacter = {
-    {"Properties", "[Character] Properties"},
-    {"Introduce", "(Introduction | Introduce)"},
-    {"default", "[Move Me]Home "},
-    {"Date", "What is the [date]?"},
-    {"Shut", "[Tell] to be quiet"},
-    {"exit", "[Exit] horalia"},
-};
+const QList<VoiceCommand> kFirstCharacter = commandsIn("first-character.commands");
+const QList<VoiceCommand> kSecondCharacter = commandsIn("second-character.commands");
 
 // What the characters say that is no command: time announcements, greetings, answers, reactions.
 const QStringList kNoCommands = {

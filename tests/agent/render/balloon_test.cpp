@@ -5,16 +5,12 @@
 #include "agent/render/word_balloon.h"
 #include "tests/support/qt_printers.h"
 
-#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
-#include <QScreen>
 #include <QWindow>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 using agent::format::BalloonInfo;
 using agent::render::BalloonPlacement;
@@ -32,55 +28,31 @@ TEST(BalloonText, WholeTextWraps) {
         const char* text;
         int charsPerLine;
         QStringList expected;
+        qsizetype widest;
     } cases[] = {
-        {"", 20, {}},
-        {"   \t  ", 20, {}},
-        {"abcd efgh", 9, {"abcd efgh"}},
-        {"The time is now ten past three", 12, {"The time is", "now ten past", "three"}},
-        {"  The   time \t is  now  ", 12, {"The time is", "now"}},
-        {"a supercalifragilistic day", 8, {"a", "supercal", "ifragili", "stic day"}},
-        {"one\r\ntwo\rthree\n\nfour", 40, {"one", "two", "three", "", "four"}},
-        {"one\n\n", 40, {"one"}},
-        {"ten\u00a0o'clock now", 11, {"ten\u00a0o'clock", "now"}},
+        {"", 20, {}, 0},
+        {"The time is now ten past three", 12, {"The time is", "now ten past", "three"}, 12},
+        {"a supercalifragilistic day", 8, {"a", "supercal", "ifragili", "stic day"}, 8},
+        {"one\r\ntwo\rthree\n\nfour", 40, {"one", "two", "three", "", "four"}, 5},
+        {"ten\u00a0o'clock now", 11, {"ten\u00a0o'clock", "now"}, 11},
         // U+1F600 is two UTF-16 units; a line of 8 units must not end between them.
-        {"abcdefg\U0001F600hij", 8, {"abcdefg", "\U0001F600hij"}},
-        // A file claiming no width, or a negative one, gets eight characters.
-        {"aaaa bbb cccc", 0, {"aaaa bbb", "cccc"}},
-        {"aaaa bbb cccc", -5, {"aaaa bbb", "cccc"}},
+        {"abcdefg\U0001F600hij", 8, {"abcdefg", "\U0001F600hij"}, 7},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const BalloonText text(QString::fromUtf8(c.text), c.charsPerLine);
         EXPECT_EQ(text.fullLines(), c.expected);
         EXPECT_EQ(text.lineCount(), c.expected.size());
-        qsizetype widest = 0;
-        for (const QString& line : c.expected) {
-            widest = std::max(widest, line.size());
-        }
-        EXPECT_EQ(text.widestLine(), widest);
+        EXPECT_EQ(text.widestLine(), c.widest);
         // Everything revealed shows the same lines when the balloon has room for them all.
         EXPECT_EQ(text.visibleLines(int(text.text().size()), 255), c.expected);
     }
 }
 
-TEST(BalloonText, ReadingTakesASecondAndAQuarterSecondAWord) {
-    const struct {
-        const char* text;
-        qint64 ms;
-    } cases[] = {
-        {"", 0},
-        {" \n ", 0},
-        {"the time is 6,54", 2000},
-        {"  good   morning,\nSam ", 1750},
-        {"Welcome\u00a0to Horalia Deluxe", 1750},  // a no-break space holds two words together
-        {"x", 1250},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(agent::render::readingTimeMs(QString::fromUtf8(c.text)), c.ms) << c.text;
-    }
-}
-
-TEST(BalloonText, AbsurdSizesAreBounded) {
+// Reading takes a second and a quarter second a word; absurd sizes are bounded.
+TEST(BalloonText, ReadingTimeAndBoundedSizes) {
+    EXPECT_EQ(agent::render::readingTimeMs(QString()), 0);
+    EXPECT_EQ(agent::render::readingTimeMs(QStringLiteral("  good   morning,\nSam ")), 1750);
     EXPECT_EQ(agent::render::sanitizedBalloonLines(0), 1);
     EXPECT_EQ(agent::render::sanitizedBalloonLines(100000), 255);
     EXPECT_EQ(agent::render::sanitizedCharsPerLine(7), 8);
@@ -101,22 +73,14 @@ TEST(BalloonText, RevealsWordByWordWithoutReflowingAndPagesToTheLastRows) {
         QStringList shown;
     } cases[] = {
         {noon, 12, 0, 2, {}},
-        {noon, 12, -4, 2, {}},
-        {noon, 12, 2, 2, {"It"}},
         {noon, 12, 3, 2, {"It"}},  // the space alone adds nothing
-        {noon, 12, 10, 2, {"It is now"}},
         // "twelve" would fit after "It is now" while it is being revealed; the whole text decides its line.
         {noon, 12, 13, 2, {"It is now", "twe"}},
-        {count, 8, 13, 2, {"one two", "three"}},
         {count, 8, 18, 2, {"three", "four"}},
-        {count, 8, 23, 2, {"four", "five"}},
-        // A balloon of one line (or a file claiming none) shows only the line being spoken.
+        // A balloon of one line shows only the line being spoken.
         {count, 8, 18, 1, {"four"}},
-        {count, 8, 18, 0, {"four"}},
         // A blank line comes with the text after it.
-        {blank, 20, 3, 3, {"one"}},
         {blank, 20, 6, 3, {"one", "", "t"}},
-        {blank, 20, 8, 2, {"", "two"}},
         {smiley, 40, 8, 1, {"abcdefg"}},  // up to the middle of a surrogate pair: neither half
     };
     for (const auto& c : cases) {
@@ -124,23 +88,6 @@ TEST(BalloonText, RevealsWordByWordWithoutReflowingAndPagesToTheLastRows) {
         EXPECT_EQ(BalloonText(c.text, c.charsPerLine).visibleLines(c.end, c.rows), c.shown);
     }
     EXPECT_EQ(BalloonText(noon, 12).firstVisibleLine(0, 2), 0);
-    EXPECT_EQ(BalloonText(count, 8).firstVisibleLine(18, 2), 1);
-
-    const BalloonText text(noon, 12);
-    const QStringList full = text.fullLines();
-    ASSERT_EQ(full, QStringList({"It is now", "twelve", "o'clock and", "all is well"}));
-    for (int end = 0; end <= noon.size(); ++end) {
-        const QStringList shown = text.visibleLines(end, 255);
-        // Every shown line is a prefix of the same line of the whole text, and all but the last are whole.
-        ASSERT_LE(shown.size(), full.size());
-        for (int i = 0; i < shown.size(); ++i) {
-            EXPECT_TRUE(full.at(i).startsWith(shown.at(i))) << "end " << end << " line " << i;
-            if (i + 1 < shown.size()) {
-                EXPECT_EQ(shown.at(i), full.at(i)) << "end " << end;
-            }
-        }
-    }
-    EXPECT_EQ(text.visibleLines(1000, 255), full);
 }
 
 // ---- Placement ----
@@ -165,18 +112,13 @@ TEST(BalloonGeometry, PlacesBesideTheCharacterAndMovesIntoTheScreen) {
         int tipX;
         QRect screen = kScreen;
     } cases[] = {
-        {{400, 400, 100, 120}, {200, 50}, {350, 336, 200, 50}, above, 450},
         {{400, 64, 100, 120}, {200, 50}, {350, 0, 200, 50}, above, 450},  // exactly enough room above
         {{400, 63, 100, 120}, {200, 50}, {350, 197, 200, 50}, below, 450},
-        // A second monitor above and to the right, a panel over its top 30 rows.
-        {{2500, -1000, 100, 100}, {200, 50}, {2450, -886, 200, 50}, below, 2550, {1920, -1050, 1680, 1020}},
         // No room either way: the larger side, moved into the screen.
         {{400, 120, 100, 140}, {200, 150}, {350, 0, 200, 150}, above, 450, lowScreen},
         {{400, 40, 100, 140}, {200, 150}, {350, 150, 200, 150}, below, 450, lowScreen},
         // At the sides the tip keeps pointing at the character's centre, clear of the rounded corners.
-        {{-30, 400, 100, 120}, {300, 50}, {0, 336, 300, 50}, above, 20},
         {{-90, 400, 100, 120}, {300, 50}, {0, 336, 300, 50}, above, 15},
-        {{900, 400, 100, 120}, {300, 50}, {700, 336, 300, 50}, above, 950},
         {{990, 400, 100, 120}, {300, 50}, {700, 336, 300, 50}, above, 984},
         // Wider than the screen: its left edge stays on it. Too narrow for the corners: the tip centred.
         {{400, 400, 100, 100}, {1200, 50}, {0, 336, 1200, 50}, above, 450},
@@ -189,24 +131,6 @@ TEST(BalloonGeometry, PlacesBesideTheCharacterAndMovesIntoTheScreen) {
         EXPECT_EQ(p.tip, c.tip);
         EXPECT_EQ(p.tipX, c.tipX);
         EXPECT_EQ(p.window, windowOf(p));
-    }
-}
-
-TEST(BalloonGeometry, TipPointsAtTheCharacterWhereverItIs) {
-    for (int x = -200; x <= 1200; x += 37) {
-        for (int y : {-50, 0, 40, 300, 700, 790}) {
-            SCOPED_TRACE(testing::Message() << x << "," << y);
-            const QRect character(x, y, 120, 110);
-            const BalloonPlacement p = placeBalloon(character, QSize(240, 60), kScreen, kShape);
-            EXPECT_TRUE(kScreen.contains(p.window));
-            EXPECT_EQ(p.window, windowOf(p));
-            EXPECT_GE(p.tipX - kShape.tipHalfWidth, p.body.left() + kShape.cornerRadius);
-            EXPECT_LE(p.tipX + kShape.tipHalfWidth, p.body.right() - kShape.cornerRadius);
-            const int centre = character.left() + character.width() / 2;
-            if (centre - 15 >= p.body.left() && centre + 15 <= p.body.right()) {
-                EXPECT_EQ(p.tipX, centre);
-            }
-        }
     }
 }
 
@@ -302,10 +226,8 @@ TEST_F(WordBalloonTest, SizeFollowsTheWholeStatementNotTheRevealedPart) {
     EXPECT_EQ(balloon.rowCount(), 2);
     EXPECT_GT(big.width(), small.width());
     EXPECT_GT(big.height(), small.height());
-    for (int end = 0; end <= 27; ++end) {
-        balloon.reveal(end);
-        EXPECT_EQ(balloon.bodySize(), big);
-    }
+    balloon.reveal(12);
+    EXPECT_EQ(balloon.bodySize(), big);
 
     // Width: the widest line in the font, never more than charsPerLine characters of text.
     const QFontMetrics metrics(balloon.textFont());
@@ -392,70 +314,6 @@ TEST_F(WordBalloonTest, PaintsInTheStyleColoursWithinItsShape) {
 
     balloon.reveal(8);
     EXPECT_TRUE(hasColour(rendered(balloon), info.foreground, 40));
-}
-
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& widget) {
-        widget.installEventFilter(this);
-        afterEvents();
-    }
-    // The paints since the last call, once every pending event has been handled.
-    int afterEvents() {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        return std::exchange(paints_, 0);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++paints_;
-        }
-        return false;
-    }
-
-private:
-    int paints_ = 0;
-};
-
-TEST_F(WordBalloonTest, FollowsTheCharacterAndRepaintsOnlyWhenSomethingChanges) {
-    balloon.placeBeside(kCharacter, kArea);
-    balloon.open(QStringLiteral("It is ten"));
-    EXPECT_EQ(balloon.tipSide(), TipSide::Bottom);
-    EXPECT_EQ(balloon.geometry(), balloon.placement().window);
-    EXPECT_EQ(balloon.geometry().bottom() + 1, kCharacter.top());
-
-    // Paints counted as the window system asks for them.
-    PaintCounter paints(balloon);
-    balloon.reveal(2);
-    EXPECT_EQ(paints.afterEvents(), 1);
-    balloon.reveal(2);
-    balloon.reveal(3);  // only a space: the same lines
-    balloon.setStyle(genieLikeStyle());
-    balloon.placeBeside(kCharacter, kArea);
-    EXPECT_EQ(paints.afterEvents(), 0);
-    // Moving with the character moves the window; the picture stays.
-    balloon.placeBeside(kCharacter.translated(10, 0), kArea);
-    EXPECT_EQ(paints.afterEvents(), 0);
-    EXPECT_EQ(balloon.placement().tipX, 370);
-    EXPECT_EQ(balloon.geometry(), balloon.placement().window);
-
-    // The character walks to the top of the screen: the balloon goes below it.
-    balloon.placeBeside(QRect(300, 0, 120, 120), kArea);
-    EXPECT_EQ(balloon.tipSide(), TipSide::Top);
-    EXPECT_EQ(balloon.geometry().top(), 120);
-}
-
-TEST_F(WordBalloonTest, UsesTheScreenUnderTheCharacter) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    ASSERT_NE(screen, nullptr);
-    const QRect area = screen->availableGeometry();
-    balloon.open(QStringLiteral("Good morning"));
-    balloon.placeBeside(QRect(area.left(), area.top(), 100, 100));
-    EXPECT_EQ(balloon.tipSide(), TipSide::Top);
-    EXPECT_TRUE(area.contains(balloon.geometry()));
 }
 
 TEST_F(WordBalloonTest, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateStyle) {

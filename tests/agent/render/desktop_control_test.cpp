@@ -75,134 +75,52 @@ protected:
     QList<agent::DragEvent> drags;
 };
 
-TEST_F(EngineTest, ABareNameIsFoundInTheCharacterFolderWhateverItsCase) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    EXPECT_EQ(control->item("GENIE"), genie);
-    EXPECT_EQ(genie->name(), "Genie");
-    EXPECT_FALSE(genie->description().isEmpty());
-    EXPECT_EQ(control->load("genie", "Genie.acs").error(), "the id \"genie\" is in use");
-
-    control->unload("GENIE");
-    EXPECT_EQ(control->item("Genie"), nullptr);
-    EXPECT_TRUE(control->load("genie", folder.filePath("Genie.acs"))) << "a full path is taken as it is";
-}
-
-TEST_F(EngineTest, AMissingOrDamagedFileFailsAndLeavesTheIdFree) {
-    EXPECT_TRUE(control->load("Merlin", "merlin.acs").error().contains("merlin.acs"));
-    EXPECT_EQ(control->item("Merlin"), nullptr);
-
+TEST_F(EngineTest, AFailedLoadLeavesTheIdFreeAndABareNameIsFoundWhateverItsCase) {
+    EXPECT_TRUE(control->load("Genie", "merlin.acs").error().contains("merlin.acs"));
     QFile whole(folder.filePath("Genie.acs"));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     QFile cut(folder.filePath("cut.acs"));
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(whole.read(4000));
     cut.close();
-    EXPECT_FALSE(control->load("Merlin", "cut.acs"));
-    EXPECT_EQ(control->item("Merlin"), nullptr);
+    EXPECT_FALSE(control->load("Genie", "cut.acs"));
+    EXPECT_EQ(control->item("Genie"), nullptr);
     EXPECT_TRUE(voices.empty()) << "nothing is built for a file that fails";
-    EXPECT_TRUE(control->load("Merlin", "Genie.acs")) << "the id is still free";
-}
 
-TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheWindowFollows) {
     DesktopCharacter* genie = loadGenie();
     ASSERT_NE(genie, nullptr);
-    genie->moveTo(100, 120);
+    EXPECT_EQ(control->item("GENIE"), genie);
+    EXPECT_EQ(genie->name(), "Genie");
+    EXPECT_FALSE(genie->description().isEmpty());
+    EXPECT_EQ(control->load("genie", "Genie.acs").error(), "the id \"genie\" is in use");
+    control->unload("GENIE");
+    EXPECT_EQ(control->item("Genie"), nullptr);
+    EXPECT_TRUE(control->load("genie", folder.filePath("Genie.acs"))) << "a full path is taken as it is";
+}
+
+// Requests return at once and are carried out in order; the balloon shows the words as they are spoken,
+// unless the options say not.
+TEST_F(EngineTest, RequestsAreCarriedOutInOrderAndTheBalloonShowsTheWords) {
+    DesktopCharacter* genie = loadGenie();
+    ASSERT_NE(genie, nullptr);
+    genie->moveTo(300, 400);
     genie->show();
-    genie->speak("Hello");
+    genie->speak("Hello big world");
     genie->play("greet");
     genie->moveTo(400, 300);
     genie->hide();
     EXPECT_FALSE(genie->window().isVisible()) << "requests return at once";
+    EXPECT_EQ(time.armedTimers(), 1);
 
     time.advance(0);
-    EXPECT_EQ(genie->window().pos(), QPoint(100, 120));
+    EXPECT_EQ(genie->window().pos(), QPoint(300, 400));
     time.advance(0);
     EXPECT_TRUE(genie->window().isVisible());
     EXPECT_TRUE(voiceLog->spoken.isEmpty()) << "speech waits for the Showing animation";
     settle(genie);
     ASSERT_TRUE(genie->player().isSpeaking());
     ASSERT_EQ(voiceLog->spoken.size(), 1);
-    EXPECT_TRUE(voiceLog->spoken[0].endsWith("Hello"));
-
-    voices[0]->start("Hello", 20000);
-    time.advance(15000);
-    EXPECT_TRUE(genie->player().isSpeaking()) << "a statement lasts as long as its voice";
-    voices[0]->finish();
-    time.advance(0);
-    EXPECT_EQ(genie->player().currentAnimation().toLower(), "greet");
-    settle(genie);
-    EXPECT_EQ(genie->window().pos(), QPoint(400, 300));
-    EXPECT_FALSE(genie->window().isVisible());
-
-    QList<RequestKind> kinds;
-    for (const Completion& c : completions(genie)) {
-        EXPECT_FALSE(c.interrupted);
-        kinds << c.kind;
-    }
-    EXPECT_EQ(kinds, (QList<RequestKind>{RequestKind::Move, RequestKind::Show, RequestKind::Speak,
-                                         RequestKind::Play, RequestKind::Move, RequestKind::Hide}));
-}
-
-TEST_F(EngineTest, StopDropsWhatWaitsWhateverIsUnderway) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    genie->show();
-    settle(genie);
-    completions(genie);
-
-    struct Case {
-        const char* what;
-        RequestKind kind;
-        std::function<void()> request;
-    };
-    const QList<Case> cases = {
-        {"play", RequestKind::Play, [&] { genie->play("DoMagic1"); }},
-        {"speak", RequestKind::Speak, [&] { genie->speak("A long story"); }},
-        {"move", RequestKind::Move, [&] { genie->moveTo(genie->window().x() + 900, genie->window().y()); }},
-        {"hide", RequestKind::Hide, [&] { genie->hide(); }},
-        {"show", RequestKind::Show, [&] { genie->show(); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const int stopsBefore = voiceLog->stops;
-        c.request();
-        genie->speak("never said");
-        time.advance(0);
-        time.advance(150);
-        genie->stop();
-        const QPoint where = genie->window().pos();
-        EXPECT_GT(voiceLog->stops, stopsBefore) << "the voice is cut off too";
-        settle(genie);
-        // The waiting statement is dropped at once; the one underway ends when its animation has left.
-        const QList<Completion> done = completions(genie);
-        ASSERT_EQ(done.size(), 2);
-        EXPECT_EQ(done[0].kind, RequestKind::Speak);
-        EXPECT_TRUE(done[0].interrupted);
-        EXPECT_EQ(done[1].kind, c.kind);
-        EXPECT_TRUE(done[1].interrupted);
-        EXPECT_FALSE(voiceLog->spoken.contains(genie->voicedText("never said")));
-        EXPECT_FALSE(genie->balloon().isVisible());
-        EXPECT_FALSE(genie->player().isBusy());
-        if (QString(c.what) == "move") {
-            EXPECT_EQ(genie->window().pos(), where) << "a stopped walk ends where it was";
-        }
-        if (!genie->player().isVisible() && QString(c.what) != "hide") {
-            genie->show();
-            settle(genie);
-            completions(genie);
-        }
-    }
-}
-
-TEST_F(EngineTest, TheBalloonShowsTheWordsAsTheyAreSpoken) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    genie->moveTo(300, 400);
-    genie->show();
-    genie->speak("Hello big world");
-    settle(genie);
-    ASSERT_TRUE(genie->player().isSpeaking());
+    EXPECT_TRUE(voiceLog->spoken[0].endsWith("Hello big world"));
     EXPECT_FALSE(genie->balloon().isVisible()) << "nothing to show before the voice starts";
 
     voices[0]->start("Hello big world");
@@ -220,12 +138,38 @@ TEST_F(EngineTest, TheBalloonShowsTheWordsAsTheyAreSpoken) {
     voices[0]->finish();
     EXPECT_EQ(genie->player().mouth(), -1);
     // A voice quicker than a reader leaves the balloon up until it can have been read.
-    const qint64 reading = agent::render::readingTimeMs("Hello big world");
-    time.advance(int(reading) - 1);
+    time.advance(int(agent::render::readingTimeMs("Hello big world")) - 1);
     EXPECT_TRUE(genie->balloon().isVisible());
     time.advance(1);
     const bool keeps = genie->file().info().flags & agent::format::flags::kBalloonNoAutoHide;
     EXPECT_EQ(genie->balloon().isVisible(), keeps);
+    EXPECT_EQ(genie->player().currentAnimation().toLower(), "greet");
+    settle(genie);
+    EXPECT_EQ(genie->window().pos(), QPoint(400, 300));
+    EXPECT_FALSE(genie->window().isVisible());
+    QList<RequestKind> kinds;
+    for (const Completion& c : completions(genie)) {
+        EXPECT_FALSE(c.interrupted);
+        kinds << c.kind;
+    }
+    EXPECT_EQ(kinds, (QList<RequestKind>{RequestKind::Move, RequestKind::Show, RequestKind::Speak,
+                                         RequestKind::Play, RequestKind::Move, RequestKind::Hide}));
+    EXPECT_EQ(time.armedTimers(), 0) << "a hidden character costs nothing";
+
+    // The options turn the balloon and the sound off and choose the voice.
+    const EngineOptions o{
+        .balloonOn = false, .balloonFont = {}, .speechOn = false, .speedPercent = 200, .voice = "en-gb"};
+    const QString normal = genie->voicedText("Hi");
+    EXPECT_TRUE(options->set(o));
+    EXPECT_FALSE(voiceLog->soundOn);
+    EXPECT_EQ(voiceLog->voice.name, "en-gb");
+    EXPECT_NE(genie->voicedText("Hi"), normal) << "the speed goes into the text";
+    genie->show();
+    genie->speak("Quiet");
+    settle(genie);
+    ASSERT_TRUE(genie->player().isSpeaking());
+    voices[0]->start("Quiet");
+    EXPECT_FALSE(genie->balloon().isVisible());
 }
 
 TEST_F(EngineTest, AWindowManagersPlaceIsTakenAndTheBalloonFollowsIt) {
@@ -258,28 +202,7 @@ TEST_F(EngineTest, AWindowManagersPlaceIsTakenAndTheBalloonFollowsIt) {
     EXPECT_EQ(genie->window().pos(), QPoint(320, 60)) << "a later walk goes where it is asked to";
 }
 
-TEST_F(EngineTest, OptionsTurnTheBalloonAndTheSoundOffAndChooseTheVoice) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    EngineOptions o;
-    o.balloonOn = false;
-    o.speechOn = false;
-    o.voice = "en-gb";
-    o.speedPercent = 200;
-    const QString normal = genie->voicedText("Hi");
-    EXPECT_TRUE(options->set(o));
-    EXPECT_FALSE(voiceLog->soundOn);
-    EXPECT_EQ(voiceLog->voice.name, "en-gb");
-    EXPECT_NE(genie->voicedText("Hi"), normal) << "the speed goes into the text";
-
-    genie->show();
-    genie->speak("Quiet");
-    settle(genie);
-    voices[0]->start("Quiet");
-    EXPECT_FALSE(genie->balloon().isVisible());
-}
-
-TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
+TEST_F(EngineTest, TheMenuOffersTheCommandsAndHideAndADragMovesTheCharacter) {
     DesktopCharacter* genie = loadGenie();
     ASSERT_NE(genie, nullptr);
     genie->setCommandsCaption("Horalia");
@@ -290,6 +213,7 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     genie->addCommand({"Backup", "Back up now", "", true, true, "Backup tool"});
     QList<agent::ChosenCommand> served;
     genie->setEvents({.command = [&](const agent::ChosenCommand& c) { served << c; }});
+    genie->moveTo(200, 200);
     genie->show();
     settle(genie);
     const QPoint at = opaquePoint(genie->window().picture());
@@ -311,6 +235,22 @@ TEST_F(EngineTest, TheMenuOffersTheCommandsAndHide) {
     EXPECT_EQ(served[0].name, "Backup");
     EXPECT_EQ(served[0].source, agent::CommandSource::Menu);
     genie->removeCommand("backup");
+
+    // Dragging moves the character and reports where it was left.
+    QTest::mousePress(&genie->window(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(&genie->window(), at + QPoint(60, 25));
+    EXPECT_EQ(genie->window().pos(), QPoint(260, 225));
+    EXPECT_TRUE(drags.isEmpty()) << "the drag is complete only when the button is let go";
+    // the pointer is where it took hold of the character, which went along with it
+    QTest::mouseRelease(&genie->window(), Qt::LeftButton, Qt::ShiftModifier, at);
+    ASSERT_EQ(drags.size(), 1);
+    EXPECT_EQ(drags[0].characterId, "Genie");
+    EXPECT_EQ(QPoint(drags[0].x, drags[0].y), QPoint(260, 225));
+    EXPECT_EQ(drags[0].shift, 1);
+    time.advance(1000);
+    EXPECT_EQ(genie->window().pos(), QPoint(260, 225)) << "the character stays where it was put";
+    QTest::mouseClick(&genie->window(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(drags.size(), 1) << "a click is no drag";
 
     QTest::mouseClick(&genie->window(), Qt::RightButton, {}, at);
     ASSERT_NE(genie->popupMenu(), nullptr);
@@ -347,6 +287,7 @@ TEST_F(EngineTest, ServedRequestsReportTheirEndsAndOutliveTheProgramsStop) {
     genie->endRequest(own, End::Stopped);  // not the service's: left alone
     EXPECT_EQ(ended, (QList<std::pair<int, End>>{{dropped, End::Interrupted}}));
     genie->stop();
+    EXPECT_EQ(voiceLog->stops, 1) << "the program's Stop cuts its voice off";
     time.advance(0);
     EXPECT_EQ(started.value(0), show) << "the program's Stop drops only its own requests";
     EXPECT_TRUE(genie->window().isVisible()) << "a fast Show is at once";
@@ -371,75 +312,6 @@ TEST_F(EngineTest, ServedRequestsReportTheirEndsAndOutliveTheProgramsStop) {
                                                  {think, End::Done},
                                                  {hold, End::Done}}));
     EXPECT_EQ(seen, (QStringList{"shown program", "balloon", "balloon"}));
-}
-
-TEST_F(EngineTest, DraggingMovesTheCharacterAndReportsWhereItWasLeft) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    genie->moveTo(200, 200);
-    genie->show();
-    settle(genie);
-    const QPoint at = opaquePoint(genie->window().picture());
-    ASSERT_GE(at.x(), 0);
-
-    QTest::mousePress(&genie->window(), Qt::LeftButton, {}, at);
-    QTest::mouseMove(&genie->window(), at + QPoint(60, 25));
-    EXPECT_EQ(genie->window().pos(), QPoint(260, 225));
-    EXPECT_TRUE(drags.isEmpty()) << "the drag is complete only when the button is let go";
-    // the pointer is where it took hold of the character, which went along with it
-    QTest::mouseRelease(&genie->window(), Qt::LeftButton, Qt::ShiftModifier, at);
-    ASSERT_EQ(drags.size(), 1);
-    EXPECT_EQ(drags[0].characterId, "Genie");
-    EXPECT_EQ(QPoint(drags[0].x, drags[0].y), QPoint(260, 225));
-    EXPECT_EQ(drags[0].shift, 1);
-    time.advance(1000);
-    EXPECT_EQ(genie->window().pos(), QPoint(260, 225)) << "the character stays where it was put";
-
-    QTest::mouseClick(&genie->window(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(drags.size(), 1) << "a click is no drag";
-}
-
-TEST_F(EngineTest, TimeRunsOnlyWhileACharacterHasSomethingToDo) {
-    DesktopCharacter* genie = loadGenie();
-    ASSERT_NE(genie, nullptr);
-    EXPECT_EQ(time.armedTimers(), 0);
-    genie->show();
-    EXPECT_EQ(time.armedTimers(), 1);
-    genie->hide();
-    settle(genie);
-    EXPECT_EQ(time.armedTimers(), 0) << "a hidden character costs nothing";
-}
-
-// The clock's own sequence (Stop, a space, Show, the text, a gesture): however the voice ends its statements,
-// the engine's timer stays armed until the character has done everything.
-TEST_F(EngineTest, TheTimerNeverSleepsOnAStatementThatHasEnded) {
-    for (const bool atOnce : {true, false}) {
-        SCOPED_TRACE(atOnce ? "the voice ends inside Speak" : "the voice ends while the engine waits");
-        control = std::make_unique<DesktopControl>(environment());
-        voices.clear();
-        voiceLog->spoken.clear();
-        voiceLog->endAtOnce = atOnce;
-        DesktopCharacter* genie = loadGenie();
-        ASSERT_NE(genie, nullptr);
-        genie->stop();
-        genie->speak(" ");
-        genie->show();
-        genie->speak("Good morning");
-        genie->play("Greet");
-        for (int step = 0;
-             step < 2000 && !genie->player().currentAnimation().contains("Greet", Qt::CaseInsensitive);
-             ++step) {
-            ASSERT_EQ(time.armedTimers(), 1)
-                << "asleep at step " << step << " with " << genie->player().speechText().toStdString();
-            time.advance(20);
-            if (!atOnce && genie->player().isSpeaking()) {
-                voices[0]->finish();
-            }
-        }
-        EXPECT_TRUE(genie->window().isVisible());
-        EXPECT_EQ(voiceLog->spoken.size(), 2);
-        EXPECT_TRUE(genie->player().currentAnimation().contains("Greet", Qt::CaseInsensitive));
-    }
 }
 
 // Every genuine file either fails its load cleanly or shows, speaks within its own balloon settings and
@@ -541,32 +413,15 @@ TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
     }
 }
 
-// A heading and a separator only above visible commands with a caption; Listen, when offered, after them and
-// before Hide.
-TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommandsListenBeforeHide) {
+// A heading and a separator only above visible commands with a caption (the engine's menus show the rest).
+TEST(CommandMenu, HeadingAndSeparatorOnlyAboveVisibleCommands) {
     using K = MenuEntry::Kind;
-    const QList<agent::Command> commands = {{"A", "Alpha", "", true, true},
-                                            {"B", "Beta", "", false, true},
-                                            {"C", "Hidden", "", true, false},
-                                            {"D", "", "", true, true}};
-    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, commands, true),
-              (QList<MenuEntry>{{K::Heading, "Clock", {}, false},
-                                {K::Command, "Alpha", "A", true},
-                                {K::Command, "Beta", "B", false},
-                                {K::Separator, {}, {}, false},
-                                {K::Listen, "Listen", {}, true},
-                                {K::Hide, "Hide", {}, true}}));
-    const auto kinds = [](const char* caption, bool visible, const QList<agent::Command>& list, bool listen) {
-        QList<K> out;
-        for (const MenuEntry& e : agent::render::commandMenuEntries(caption, visible, list, listen)) {
-            out << e.kind;
-        }
-        return out;
-    };
-    EXPECT_EQ(kinds("Clock", false, commands, true), (QList<K>{K::Listen, K::Hide}));
-    EXPECT_EQ(kinds("Clock", false, commands, false), QList<K>{K::Hide});
-    EXPECT_EQ(kinds("Clock", true, {}, false), QList<K>{K::Hide});
-    EXPECT_EQ(kinds("", true, commands, false), (QList<K>{K::Command, K::Command, K::Separator, K::Hide}))
+    const QList<agent::Command> commands = {{"A", "Alpha", "", true, true}, {"C", "Hidden", "", true, false}};
+    const MenuEntry hide{K::Hide, "Hide", {}, true};
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", false, commands, false), QList<MenuEntry>{hide});
+    EXPECT_EQ(agent::render::commandMenuEntries("Clock", true, {}, false), QList<MenuEntry>{hide});
+    EXPECT_EQ(agent::render::commandMenuEntries("", true, commands, false),
+              (QList<MenuEntry>{{K::Command, "Alpha", "A", true}, {K::Separator, {}, {}, false}, hide}))
         << "no empty heading";
 }
 

@@ -57,17 +57,35 @@ protected:
     const QString path = dir.filePath(QStringLiteral("HoraliaIIV/engine.ini"));
 };
 
-TEST_F(OptionsStoreTest, WhatIsSetIsReadBackByTheNextRun) {
-    {
-        OptionsStore store(path);
-        const agent::Status written = store.set(changedOptions());
-        ASSERT_TRUE(written) << written.error().toStdString();
-        EXPECT_EQ(store.options(), changedOptions());
-    }
-    OptionsStore next(path);
-    EXPECT_EQ(next.options(), changedOptions());
+TEST_F(OptionsStoreTest, WhatIsSetIsCorrectedAndReadBackByTheNextRun) {
+    OptionsStore store(path);
+    EXPECT_EQ(store.options(), EngineOptions{});
+    EXPECT_FALSE(QFileInfo::exists(path)) << "reading creates nothing";
+    QSignalSpy changed(&store, &OptionsStore::changed);
+    ASSERT_TRUE(store.set(EngineOptions{}));
+    EXPECT_EQ(changed.count(), 0) << "changed is raised only for a real change";
+
+    EngineOptions wild;
+    wild.speedPercent = 5000;
+    wild.voice = QStringLiteral("no such/../voice");
+    wild.listeningKey = QStringLiteral("a");
+    wild.inputDevice = QStringLiteral("two\nlines");
+    wild.thresholdPercent = 101;
+    ASSERT_TRUE(store.set(wild));
+    EngineOptions corrected;
+    corrected.speedPercent = 200;
+    corrected.thresholdPercent = 100;
+    EXPECT_EQ(store.options(), corrected);
+    EXPECT_EQ(OptionsStore(path).options(), corrected);
+
+    const agent::Status written = store.set(changedOptions());
+    ASSERT_TRUE(written) << written.error().toStdString();
+    ASSERT_TRUE(store.set(changedOptions()));
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(store.options(), changedOptions());
+    EXPECT_EQ(OptionsStore(path).options(), changedOptions());
     // And back to the character's own font and voice.
-    ASSERT_TRUE(next.set(EngineOptions{}));
+    ASSERT_TRUE(store.set(EngineOptions{}));
     EXPECT_EQ(OptionsStore(path).options(), EngineOptions{});
 }
 
@@ -108,30 +126,19 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
         void (*expect)(EngineOptions&);  // what becomes of the stored options
     } cases[] = {
         {"BalloonOn", "maybe", [](EngineOptions& o) { o.balloonOn = true; }},
-        {"SpeechOn", "2", [](EngineOptions& o) { o.speechOn = true; }},
-        {"SoundEffectsOn", "\"\"", [](EngineOptions& o) { o.soundEffectsOn = true; }},
         {"SoundEffectsOn", "OFF", [](EngineOptions&) {}},
-        {"ReducedMotion", "much", [](EngineOptions& o) { o.reducedMotion = false; }},
         {"SpeedPercent", "fast", [](EngineOptions& o) { o.speedPercent = 100; }},
-        {"SpeedPercent", "99999999999", [](EngineOptions& o) { o.speedPercent = 100; }},
         {"SpeedPercent", "1000", [](EngineOptions& o) { o.speedPercent = 200; }},
         {"SpeedPercent", "-5", [](EngineOptions& o) { o.speedPercent = 50; }},
-        {"SpeedPercent", " 120 ", [](EngineOptions& o) { o.speedPercent = 120; }},
         {"BalloonFont", "Sans", noFont},
-        {"BalloonFont", "\",,,,,,,,,,,,\"", noFont},
         {"BalloonFont", "\"Sans,900,-1,5,400,0,0,0,0,0,0,0,0,0,0,1\"", noFont},  // too large
-        {"BalloonFont", "\"Sans,abc,-1,5,400,0,0,0,0,0,0,0,0,0,0,1\"", noFont},
-        {"BalloonFont", "\"Sans,2\"", noFont},  // too small
+        {"BalloonFont", "\"Sans,2\"", noFont},                                   // too small
         {"Voice", "../../../etc/passwd", [](EngineOptions& o) { o.voice.clear(); }},
         {"Voice", "en us; rm", [](EngineOptions& o) { o.voice.clear(); }},
-        {"SpeechInputOn", "sometimes", [](EngineOptions& o) { o.listenOn = true; }},
         {"ListeningKey", "Caps_Lock", [](EngineOptions& o) { o.listeningKey = "Scroll_Lock"; }},
-        {"ListeningKey", "\"\"", [](EngineOptions& o) { o.listeningKey = "Scroll_Lock"; }},
         {"ListeningKey", "pause", [](EngineOptions& o) { o.listeningKey = "Pause"; }},
         {"InputDevice", "\"mic\\tone\"", [](EngineOptions& o) { o.inputDevice.clear(); }},
         {"SpeechInputThreshold", "loud", [](EngineOptions& o) { o.thresholdPercent = 40; }},
-        {"SpeechInputThreshold", "250", [](EngineOptions& o) { o.thresholdPercent = 100; }},
-        {"SpeechInputThreshold", "-3", [](EngineOptions& o) { o.thresholdPercent = 0; }},
     };
     const QString file = dir.filePath(QStringLiteral("engine.ini"));
     ASSERT_TRUE(OptionsStore(file).set(changedOptions()));
@@ -148,92 +155,29 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
     }
 }
 
-TEST_F(OptionsStoreTest, AFileThatIsNoIniFileGivesDefaultsAndIsLeftAlone) {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QByteArray garbage;
-    for (int i = 0; i < 4096; ++i) {
-        garbage.append(char((i * 7919) & 0xFF));
-    }
-    writeAll(path, garbage);
-    const QDateTime modified = QFileInfo(path).lastModified();
-    EXPECT_EQ(OptionsStore(path).options(), EngineOptions{});
-    EXPECT_EQ(readAll(path), garbage);
-    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
-}
-
-TEST_F(OptionsStoreTest, WhenTheFileCannotBeWrittenTheOptionsStillApply) {
-    // A folder where the file should be: nothing can be read or written there.
-    ASSERT_TRUE(QDir().mkpath(path));
-    OptionsStore store(path);
-    EXPECT_EQ(store.options(), EngineOptions{});
-    QSignalSpy changed(&store, &OptionsStore::changed);
-    EXPECT_EQ(store.set(changedOptions()).error(), path + ": is a folder");
-    EXPECT_EQ(store.options(), changedOptions());
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-}
-
-TEST_F(OptionsStoreTest, AFileTooLargeToBeOursIsNeverOverwritten) {
+TEST_F(OptionsStoreTest, AFileTooLargeToBeOursGivesDefaultsAndIsLeftAlone) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
     const QByteArray big = "[Output]\nSpeed=175\n" + QByteArray(agent::ini::IniFile::kMaxFileSize, ';');
     writeAll(path, big);
+    const QDateTime modified = QFileInfo(path).lastModified();
     OptionsStore store(path);
     EXPECT_EQ(store.options(), EngineOptions{});
-    EXPECT_FALSE(store.set(changedOptions()));
+    EXPECT_FALSE(store.set(changedOptions())) << "never overwritten";
     EXPECT_EQ(store.options(), changedOptions()) << "the options still apply for this run";
-    EXPECT_EQ(QFileInfo(path).size(), big.size());
-}
-
-TEST_F(OptionsStoreTest, AMissingFileGivesDefaultsAndChangedIsRaisedOnlyForARealChange) {
-    OptionsStore store(path);
-    EXPECT_EQ(store.options(), EngineOptions{});
-    EXPECT_FALSE(QFileInfo::exists(path)) << "reading creates nothing";
-    QSignalSpy changed(&store, &OptionsStore::changed);
-    ASSERT_TRUE(store.set(EngineOptions{}));
-    EXPECT_EQ(changed.count(), 0);
-    EngineOptions slower;
-    slower.speedPercent = 60;
-    ASSERT_TRUE(store.set(slower));
-    ASSERT_TRUE(store.set(slower));
-    EXPECT_EQ(changed.count(), 1);
-}
-
-TEST_F(OptionsStoreTest, ValuesOutsideTheirRangeAreCorrectedWhenSet) {
-    OptionsStore store(path);
-    EngineOptions wild;
-    wild.speedPercent = 5000;
-    wild.voice = QStringLiteral("no such/../voice");
-    wild.listeningKey = QStringLiteral("a");
-    wild.inputDevice = QStringLiteral("two\nlines");
-    wild.thresholdPercent = 101;
-    ASSERT_TRUE(store.set(wild));
-    EXPECT_EQ(store.options().speedPercent, 200);
-    EXPECT_TRUE(store.options().voice.isEmpty());
-    EXPECT_EQ(store.options().listeningKey, "Scroll_Lock");
-    EXPECT_TRUE(store.options().inputDevice.isEmpty());
-    EXPECT_EQ(store.options().thresholdPercent, 100);
-    EXPECT_EQ(OptionsStore(path).options(), store.options());
+    EXPECT_EQ(readAll(path), big);
+    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
 }
 
 // What the file cases above do not reach: a short hand-written font, and names a line of the file cannot
 // hold.
-TEST(EngineOptionsText, FontsAndVoiceNames) {
+TEST(EngineOptionsText, FontsVoiceNamesListeningKeysAndInputDevices) {
     using namespace agent::render;
     EXPECT_TRUE(fontFromText(QStringLiteral("Sans,12")));
     EXPECT_TRUE(isVoiceName(QStringLiteral("zh_yue")));
-    for (const char* bad : {"", "en\n", "\"en\""}) {
-        EXPECT_FALSE(isVoiceName(QLatin1String(bad))) << bad;
-    }
-}
-
-TEST(EngineOptionsText, ListeningKeysAndInputDevices) {
-    using namespace agent::render;
+    EXPECT_FALSE(isVoiceName(QString()));
     EXPECT_EQ(findListeningKey(QStringLiteral("Pause"))->keysym, 0xff13u);
-    EXPECT_EQ(findListeningKey(QStringLiteral("F1"))->keysym, 0xffbeu);
     EXPECT_EQ(findListeningKey(QStringLiteral("F12"))->keysym, 0xffc9u);
-    for (const char* bad : {"", "a", "Return", "F13", "Scroll Lock"}) {
-        EXPECT_EQ(findListeningKey(QLatin1String(bad)), nullptr) << bad;
-    }
+    EXPECT_EQ(findListeningKey(QStringLiteral("F13")), nullptr);
     EXPECT_FALSE(isInputDeviceId(QString()));
     EXPECT_FALSE(isInputDeviceId(QStringLiteral("a\rb")));
     EXPECT_FALSE(isInputDeviceId(QString(400, u'x')));
@@ -252,11 +196,9 @@ TEST(DesktopMotion, ThePortalsReducedMotionOrGnomesAnimationsOff) {
     } cases[] = {
         {appearance, "reduced-motion", QVariant::fromValue(1u), true},
         {appearance, "reduced-motion", QVariant::fromValue(0u), false},
-        {appearance, "reduced-motion", QVariant::fromValue(7u), false},  // unknown: no preference
         {appearance, "reduced-motion", QVariant(QStringLiteral("1")), std::nullopt},
         {appearance, "color-scheme", QVariant::fromValue(1u), std::nullopt},
         {gnome, "enable-animations", QVariant(false), true},
-        {gnome, "enable-animations", QVariant(true), false},
         {gnome, "enable-hot-corners", QVariant(false), std::nullopt},
     };
     for (const auto& c : cases) {

@@ -51,15 +51,35 @@ protected:
     int mouths = 0;
 };
 
-TEST_F(SpeakerVoiceTest, AStatementStartsRevealsItsWordsMovesTheMouthAndEnds) {
+TEST_F(SpeakerVoiceTest, AStatementStartsRevealsItsWordsMovesTheMouthAndEndsOnce) {
     voice->speak(R"(\Spd=180\Good morning everybody)");
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(log.first(), "start:Good morning everybody");
+    ASSERT_EQ(durations.size(), 1);
+    EXPECT_GT(durations[0], 500) << "a sentence reports its length when it starts";
     EXPECT_EQ(log.filter("word:").size(), 3);
     EXPECT_EQ(log.last(), "end");
     EXPECT_EQ(log.count("end"), 1);
     EXPECT_GT(mouths, 2);
     EXPECT_EQ(output->starts, 1) << "with spoken output on, the sound is offered to the output";
+
+    // With spoken output off nothing sounds, but the words still come.
+    log.clear();
+    voice->setSoundOn(false);
+    voice->speak("Quiet please");
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(output->starts, 1);
+    EXPECT_EQ(log.filter("word:").size(), 2);
+
+    // Stop ends the statement once.
+    log.clear();
+    voice->speak("one two three four five six seven eight");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
+    voice->stop();
+    EXPECT_EQ(log.count("end"), 1);
+    clock.now += 60000;
+    QTest::qWait(50);
+    EXPECT_EQ(log.count("end"), 1);
 }
 
 TEST_F(SpeakerVoiceTest, TextsWithNothingToSayEndOnceAndTellTheirLength) {
@@ -77,20 +97,6 @@ TEST_F(SpeakerVoiceTest, TextsWithNothingToSayEndOnceAndTellTheirLength) {
             EXPECT_LT(ms, 1000) << "nothing to say takes next to no time";
         }
     }
-    log.clear();
-    durations.clear();
-    voice->speak("Good morning everybody");
-    ASSERT_TRUE(runToEnd());
-    ASSERT_EQ(durations.size(), 1);
-    EXPECT_GT(durations[0], 500) << "a sentence reports its length when it starts";
-}
-
-TEST_F(SpeakerVoiceTest, WithSpokenOutputOffNothingSoundsButTheWordsStillCome) {
-    voice->setSoundOn(false);
-    voice->speak("Quiet please");
-    ASSERT_TRUE(runToEnd());
-    EXPECT_EQ(output->starts, 0);
-    EXPECT_EQ(log.filter("word:").size(), 2);
 }
 
 TEST(SpeakerVoiceFailure, AStatementThatCannotBeSpokenStillEnds) {
@@ -104,16 +110,6 @@ TEST(SpeakerVoiceFailure, AStatementThatCannotBeSpokenStillEnds) {
     voice.speak("Hello");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
     EXPECT_EQ(log, QStringList{"end"});
-}
-
-TEST_F(SpeakerVoiceTest, StopEndsTheStatementOnce) {
-    voice->speak("one two three four five six seven eight");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 10000));
-    voice->stop();
-    EXPECT_EQ(log.count("end"), 1);
-    clock.now += 60000;
-    QTest::qWait(50);
-    EXPECT_EQ(log.count("end"), 1);
 }
 
 }  // namespace

@@ -96,7 +96,6 @@ TEST(WaveSound, RefusesWhatItCannotPlayWithAReason) {
         {"no data chunk", riff(fmt), "data"},
         {"data before format", riff(chunk("data", pcm) + fmt), "format"},
         {"IEEE float", riff(chunk("fmt ", formatBody(3, 1, 8000, 32)) + chunk("data", pcm)), "PCM"},
-        {"extensible float", riff(chunk("fmt ", extensible(3)) + chunk("data", pcm)), "PCM"},
         {"ADPCM predictor past the table", adpcm(1, 9, adpcmBlock({{7, 16, 0, 0}}, u16({0}))), "predictor"},
         {"ADPCM block smaller than its header", adpcm(1, 7, adpcmBlock({{0, 16, 0, 0}}, {})), "blocks"},
         {"ADPCM with three channels", adpcm(3, 30, QByteArray(30, 0)), "blocks"},
@@ -109,7 +108,6 @@ TEST(WaveSound, RefusesWhatItCannotPlayWithAReason) {
         {"zero rate", wave(1, 0, 16, pcm), "rate"},
         {"rate too high", wave(1, 1000000, 16, pcm), "rate"},
         {"24-bit", wave(1, 8000, 24, QByteArray(6, '\1')), "bits"},
-        {"zero bits", wave(1, 8000, 0, pcm), "bits"},
         {"less than a frame", wave(2, 8000, 16, QByteArray(3, '\1')), "no samples"},
     };
     for (const auto& c : cases) {

@@ -2,10 +2,8 @@
 // the samples themselves.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cstdlib>
 
 #include "agent/speech/espeak_releases.h"
 #include "agent/speech/espeak_synthesizer.h"
@@ -69,23 +67,13 @@ TEST(SynthesisTimeline, ClockSentenceHasEveryWordInOrderWithinTheSoundAndAMoving
     EXPECT_EQ(u.words.back().shownEnd, u.shownText.size()) << "the balloon is full once the last word starts";
     EXPECT_GT(measure::rms(u.samples), 1000.0);
 
-    // The mouth moves while speaking and ends closed.
-    int open = 0;
-    bool wideOpen = false;
-    for (const MouthTiming& m : u.mouths) {
-        if (m.shape != MouthShape::Closed) {
-            ++open;
-        }
-        wideOpen = wideOpen || m.shape == MouthShape::Wide4;  // the "a" of "past"
-    }
+    // The mouth moves while speaking, opens wide for the "a" of "past" and closes for the "m" of "minutes".
     EXPECT_GE(u.mouths.size(), 10u) << "seven words need many shapes";
-    EXPECT_GE(open, 6);
-    EXPECT_TRUE(wideOpen);
-    // The "m" of "minutes" closes the lips while speaking, not only at the end.
-    const auto closedMidway = std::count_if(u.mouths.begin(), u.mouths.end() - 1, [&](const MouthTiming& m) {
+    EXPECT_TRUE(std::any_of(u.mouths.begin(), u.mouths.end(),
+                            [](const MouthTiming& m) { return m.shape == MouthShape::Wide4; }));
+    EXPECT_TRUE(std::any_of(u.mouths.begin(), u.mouths.end() - 1, [](const MouthTiming& m) {
         return m.shape == MouthShape::Closed && m.ms > 100;
-    });
-    EXPECT_GE(closedMidway, 1);
+    }));
 }
 
 TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersMapTagsAndSettingsChanges) {
@@ -107,36 +95,24 @@ TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersMapTagsAndSettingsCha
     EXPECT_EQ(spokenWords(changed), "quiet|words|loud|words") << "changes of settings keep one timeline";
 }
 
-TEST(SynthesisTimeline, PauseIsSilenceWithTheMouthClosed) {
-    const Utterance plain = say("one two");
-    const Utterance paused = say(R"(one \Pau=700\two)");
-    expectConsistentTimeline(paused);
-    EXPECT_GE(paused.durationMs(), plain.durationMs() + 600);
-    ASSERT_EQ(paused.words.size(), 2u);
-    EXPECT_GE(paused.words[1].ms - paused.words[0].ms, 700);
+// A pause is silence with the mouth closed; bookmarks fall where they were written, on either side of it.
+TEST(SynthesisTimeline, PauseIsSilenceWithTheMouthClosedAndBookmarksFallWhereTheyWereWritten) {
+    const Utterance plain = say("one two three");
+    const Utterance u = say(R"(\Mrk=1\one \Pau=700\\Mrk=5\two three\Mrk=6\)");
+    expectConsistentTimeline(u);
+    EXPECT_GE(u.durationMs(), plain.durationMs() + 600);
+    ASSERT_EQ(u.words.size(), 3u);
+    EXPECT_GE(u.words[1].ms - u.words[0].ms, 700);
+    const int mid = u.words[1].ms - 300;
+    const auto at = u.samples.begin() + long(mid) * u.sampleRate / 1000;
+    EXPECT_LT(measure::rms(std::vector<std::int16_t>(at, at + 2000)), 1.0);
+    const auto then = std::find_if(u.mouths.rbegin(), u.mouths.rend(), [&](auto& m) { return m.ms <= mid; });
+    EXPECT_EQ(then->shape, MouthShape::Closed);
 
-    // The middle of the pause: silent samples, closed mouth.
-    const int mid = paused.words[1].ms - 300;
-    const size_t at = size_t(mid) * size_t(paused.sampleRate) / 1000;
-    const std::vector<std::int16_t> window(paused.samples.begin() + long(at),
-                                           paused.samples.begin() + long(at) + 2000);
-    EXPECT_LT(measure::rms(window), 1.0);
-    MouthShape shapeThen = MouthShape::Closed;
-    for (const MouthTiming& m : paused.mouths) {
-        if (m.ms <= mid) {
-            shapeThen = m.shape;
-        }
-    }
-    EXPECT_EQ(shapeThen, MouthShape::Closed);
-}
-
-TEST(SynthesisTimeline, BookmarksFallWhereTheyWereWritten) {
-    const Utterance u = say(R"(\Mrk=1\one \Mrk=5\two three\Mrk=6\)");
     ASSERT_EQ(u.bookmarks.size(), 3u);
     EXPECT_EQ(u.bookmarks[0].id, 1);
     EXPECT_EQ(u.bookmarks[1].id, 5);
     EXPECT_EQ(u.bookmarks[2].id, 6);
-    ASSERT_EQ(u.words.size(), 3u);
     EXPECT_LE(u.bookmarks[0].ms, u.words[0].ms);
     EXPECT_GT(u.bookmarks[1].ms, u.words[0].ms);
     EXPECT_LE(u.bookmarks[1].ms, u.words[1].ms);
@@ -144,16 +120,13 @@ TEST(SynthesisTimeline, BookmarksFallWhereTheyWereWritten) {
     EXPECT_LE(u.bookmarks[2].ms, u.durationMs());
 }
 
-TEST(SynthesisTimeline, EmptyStatementIsSilentAndClosed) {
-    const Utterance u = say(R"(\Chr="Whisper"\)");
-    EXPECT_TRUE(u.samples.empty());
-    EXPECT_TRUE(u.words.empty());
-    ASSERT_EQ(u.mouths.size(), 1u);
-    EXPECT_EQ(u.mouths[0].shape, MouthShape::Closed);
-}
-
-// Each voice setting is checked on what comes out, not on what was asked of espeak-ng.
-TEST(SynthesisVoice, WhisperHasAlmostNoVoicedSound) {
+// Each voice setting is checked on what comes out, not on what was asked of espeak-ng. A whisper has almost
+// no voiced sound, also in a voice chosen by name.
+//
+// What espeak-ng 1.52 does differently is imitated on whichever release is installed so that evening it out
+// is tried everywhere: stress written in front of a phoneme's name, and an offset in the breath noise that
+// swells with the loudness (added here to the whisper as it comes).
+TEST(SynthesisVoice, WhisperHasAlmostNoVoicedSoundOnEveryRelease) {
     const Utterance normal = say(kClockSentence);
     const Utterance whisper = say(R"(\Chr="Whisper"\)" + kClockSentence);
     const auto n = measure::analyse(normal.samples, normal.sampleRate);
@@ -163,22 +136,13 @@ TEST(SynthesisVoice, WhisperHasAlmostNoVoicedSound) {
     EXPECT_GT(n.voicedShare(), 0.4);
     EXPECT_LT(w.voicedShare(), n.voicedShare() / 4);
     EXPECT_EQ(spokenWords(whisper), spokenWords(normal));
-
-    // A voice chosen by name whispers too.
     const Utterance named = say(R"(\Chr="Whisper"\)" + kClockSentence, {.name = "en-gb+f3"});
     EXPECT_LT(measure::analyse(named.samples, named.sampleRate).voicedShare(), 0.15);
-}
 
-// What espeak-ng 1.52 does differently, imitated on whichever release is installed so that evening it out is
-// tried everywhere: stress written in front of a phoneme's name, and an offset in the breath noise that
-// swells with the loudness (added here to the whisper as it comes).
-TEST(SynthesisVoice, ReleaseDifferencesAreEvenedOut) {
     for (const char* name : {"aa", "'aa", ",aa"}) {
         EXPECT_EQ(espeak::barePhonemeName(name), "aa") << name;
     }
     EXPECT_EQ(espeak::barePhonemeName("_:"), "_:");
-
-    const Utterance whisper = say(R"(\Chr="Whisper"\)" + kClockSentence);
     std::vector<std::int16_t> rumbling = whisper.samples;
     double loudness = 0;
     for (std::int16_t& s : rumbling) {
@@ -194,47 +158,36 @@ TEST(SynthesisVoice, ReleaseDifferencesAreEvenedOut) {
         << "silence tells nothing";
 }
 
-TEST(SynthesisVoice, MonotonePitchSpeedAndVolumeTagsChangeTheSound) {
+// Monotone, pitch, speed, volume and emphasis change the sound; language and gender choose the voice, and an
+// unknown language speaks English.
+TEST(SynthesisVoice, TagsLanguageAndGenderChangeTheSound) {
     const auto normal = measure::analyse(say(kClockSentence).samples, 22050);
     const auto flat = measure::analyse(say(R"(\Chr="Monotone"\)" + kClockSentence).samples, 22050);
     EXPECT_LT(measure::spread(flat.pitchHz), measure::spread(normal.pitchHz) * 0.6);
-
     const auto high = measure::analyse(say(R"(\Pit=200\)" + kClockSentence).samples, 22050);
     const auto low = measure::analyse(say(R"(\Pit=80\)" + kClockSentence).samples, 22050);
     EXPECT_GT(measure::median(high.pitchHz), measure::median(low.pitchHz) * 1.4);
-
     EXPECT_LT(say(R"(\Spd=350\)" + kClockSentence).durationMs() * 1.5,
               say(R"(\Spd=120\)" + kClockSentence).durationMs());
-
     const double loud = measure::rms(say(kClockSentence).samples);
     const double soft = measure::rms(say(R"(\Vol=16000\)" + kClockSentence).samples);
     EXPECT_LT(soft, loud * 0.5);
     EXPECT_GT(soft, loud * 0.1);
-}
-
-TEST(SynthesisVoice, EmphasisChangesTheEmphasizedWord) {
-    const Utterance plain = say("I really mean it");
     const Utterance stressed = say(R"(I \Emp\really mean it)");
-    EXPECT_EQ(spokenWords(stressed), spokenWords(plain));
-    EXPECT_NE(plain.samples, stressed.samples);
-}
+    EXPECT_EQ(spokenWords(stressed), "I|really|mean|it");
+    EXPECT_NE(say("I really mean it").samples, stressed.samples);
 
-TEST(SynthesisVoice, LanguageAndGenderChooseTheVoice) {
     const Utterance en = say("Guten Tag");
-    const Utterance de = say("Guten Tag", {.name = {}, .language = "de"});
+    EXPECT_NE(en.samples, say("Guten Tag", {.name = {}, .language = "de"}).samples);
     const Utterance f = say("Guten Tag", {.name = {}, .gender = VoiceGender::Female});
-    EXPECT_NE(en.samples, de.samples);
     EXPECT_GT(measure::median(measure::analyse(f.samples, 22050).pitchHz),
               measure::median(measure::analyse(en.samples, 22050).pitchHz) * 1.3);
-
-    EXPECT_EQ(spokenWords(say("hello", {.name = {}, .language = "zz-nowhere"})), "hello")
-        << "an unknown language speaks English";
+    EXPECT_EQ(spokenWords(say("hello", {.name = {}, .language = "zz-nowhere"})), "hello");
 }
 
 // A synthesizer that cannot speak says why, and leaves the next statement to be spoken as usual.
 TEST(SynthesisErrors, MissingVoiceDataOrAnUnknownVoiceIsAClearError) {
     QTemporaryDir empty;
-    ASSERT_TRUE(empty.isValid());
     const QString noData =
         EspeakSynthesizer(empty.path()).synthesize(SpeechTagParser().parse("hello"), {}).error();
     EXPECT_TRUE(noData.contains("voice data not found")) << noData.toStdString();
@@ -242,9 +195,6 @@ TEST(SynthesisErrors, MissingVoiceDataOrAnUnknownVoiceIsAClearError) {
     EXPECT_EQ(spokenWords(say("hello again")), "hello|again") << "the installed data still serves the others";
 
     EspeakSynthesizer synthesizer;
-    const QString unknown =
-        synthesizer.synthesize(SpeechTagParser().parse("hello"), {.name = "xx-nope"}).error();
-    EXPECT_TRUE(unknown.contains("xx-nope")) << unknown.toStdString();
     EXPECT_TRUE(synthesizer.hasVoice("xx-nope").error().contains("xx-nope"));
     const Status whisper = synthesizer.hasVoice("en-us+whisper");
     EXPECT_TRUE(whisper) << whisper.error().toStdString();

@@ -35,21 +35,23 @@ ToolRun acsinfo(const QStringList& args) {
 class AcsInfo : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        path_ = dir_.filePath(QStringLiteral("sample.acs"));
-        const agent::Status saved = agent::format::saveCharacter(path_, formattest::sampleCharacter(), {});
-        ASSERT_TRUE(saved) << saved.error().toStdString();
+        path_ =
+            write("sample.acs", agent::format::writeCharacter(formattest::sampleCharacter(), {}).valueOr({}));
+    }
+    QString write(const char* name, const QByteArray& bytes) {
+        QFile f(dir_.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return f.fileName();
     }
     QTemporaryDir dir_;
     QString path_;
 };
 
-TEST_F(AcsInfo, SummarisesInTextAndJson) {
+TEST_F(AcsInfo, SummarisesInTextAndJsonAndExportsFramesAndSheets) {
     const ToolRun text = acsinfo({path_});
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
     EXPECT_TRUE(text.out.contains(QStringLiteral("Name:        Sample"))) << text.out.toStdString();
     EXPECT_TRUE(text.out.contains(QStringLiteral("Size:        12x9"))) << text.out.toStdString();
-    EXPECT_TRUE(text.out.contains(QStringLiteral("Animations:  2")));
     EXPECT_TRUE(text.out.contains(QStringLiteral("2 frames, 350 ms"))) << text.out.toStdString();
     EXPECT_TRUE(text.out.contains(QStringLiteral("Speaking: IDLE")));
 
@@ -59,21 +61,15 @@ TEST_F(AcsInfo, SummarisesInTextAndJson) {
     const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8(), &parseError).object();
     ASSERT_EQ(parseError.error, QJsonParseError::NoError) << json.out.toStdString();
     EXPECT_EQ(o[QStringLiteral("name")].toString(), QStringLiteral("Sample"));
-    EXPECT_EQ(o[QStringLiteral("description")].toString(), QStringLiteral("A test character"));
-    EXPECT_EQ(o[QStringLiteral("images")].toInt(), 3);
     EXPECT_EQ(o[QStringLiteral("imagePixels")].toInt(), 10 * 7 + 3 * 2 + 5 * 4);
-    EXPECT_EQ(o[QStringLiteral("sounds")].toInt(), 1);
     EXPECT_EQ(o[QStringLiteral("balloon")].toObject()[QStringLiteral("background")].toString(),
               QStringLiteral("#ffffe1"));
     const QJsonArray animations = o[QStringLiteral("animations")].toArray();
     ASSERT_EQ(animations.size(), 2);
-    EXPECT_EQ(animations[0].toObject()[QStringLiteral("name")].toString(), QStringLiteral("Idle"));
     EXPECT_EQ(animations[0].toObject()[QStringLiteral("durationMs")].toInt(), 350);
-    EXPECT_EQ(animations[1].toObject()[QStringLiteral("frames")].toInt(), 2);
     EXPECT_EQ(o[QStringLiteral("states")].toObject()[QStringLiteral("Showing")].toArray().size(), 2);
-}
 
-TEST_F(AcsInfo, ExportsFramesAndSheets) {
+    // Every frame exported, and a sheet for each animation.
     const QString out = dir_.filePath(QStringLiteral("frames"));
     const ToolRun run = acsinfo({QStringLiteral("--export"), out, path_});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -91,61 +87,39 @@ TEST_F(AcsInfo, ExportsFramesAndSheets) {
 }
 
 TEST_F(AcsInfo, FailsClearlyOnBadFilesAndUsage) {
-    const QString bad = dir_.filePath(QStringLiteral("bad.acs"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a character at all");
-    f.close();
+    const QString bad = write("bad.acs", "not a character at all");
     const ToolRun run = acsinfo({bad});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("not a character file"))) << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(acsinfo({}).exitCode, 2);
     EXPECT_EQ(acsinfo({path_, path_}).exitCode, 2);
 
     // A damaged image is read only when asked for; the summary names it, and the file is not passed as good.
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
-    f.write(agent::format::writeCharacter(formattest::sampleCharacter(), {}).valueOr({}));
-    ASSERT_TRUE(f.seek(0));
-    const QByteArray header = f.read(24);
-    ASSERT_EQ(header.size(), 24);
-    const auto imageList = qFromLittleEndian<std::uint32_t>(header.constData() + 20);
-    ASSERT_TRUE(f.seek(imageList + 4 + 12));
-    const auto secondImage = qFromLittleEndian<std::uint32_t>(f.read(4).constData());
-    ASSERT_TRUE(f.seek(secondImage + 1));
-    f.write("\x88\x13", 2);  // a width of 5000
-    f.close();
+    QByteArray bytes = agent::format::writeCharacter(formattest::sampleCharacter(), {}).valueOr({});
+    const std::uint32_t secondImage = formattest::get32(bytes, formattest::get32(bytes, 20) + 4 + 12);
+    qToLittleEndian<std::uint16_t>(5000, bytes.data() + secondImage + 1);  // its width
+    write("bad.acs", bytes);
     const ToolRun damaged = acsinfo({bad});
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_TRUE(
         damaged.out.contains(QStringLiteral("Images:      3 (90 pixels)\n  damaged: image 1 at offset ")))
         << damaged.out.toStdString();
     EXPECT_TRUE(damaged.out.contains(QStringLiteral("image size 5000x2 is over the limit")));
-    const ToolRun json = acsinfo({QStringLiteral("--json"), bad});
-    EXPECT_EQ(json.exitCode, 1);
-    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())[QStringLiteral("damagedImages")].toArray().size(),
-              1);
-}
 
-// A version 1.5 file is summed up as a version 2 one is: its own size on disk, and what its load left out.
-TEST_F(AcsInfo, SaysWhatAVersion15LoadLeftOut) {
+    // A version 1.5 file is summed up as a version 2 one is: its own size on disk, and what its load left
+    // out.
     formattest::Acs15Recipe recipe = formattest::tinyCharacter();
     recipe.animations[1].frames[1].sound = 4;
     const QByteArray doc = formattest::buildAcs15(recipe);
-    const QString path = dir_.filePath(QStringLiteral("old.acs"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(doc);
-    f.close();
-    const ToolRun run = acsinfo({path});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("old.acs (%1 bytes)").arg(doc.size())))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Animations:  2\n")));
+    const ToolRun v15 = acsinfo({write("old.acs", doc)});
+    EXPECT_EQ(v15.exitCode, 1);
+    EXPECT_TRUE(v15.out.contains(QStringLiteral("old.acs (%1 bytes)").arg(doc.size())))
+        << v15.out.toStdString();
+    EXPECT_TRUE(v15.out.contains(QStringLiteral("Animations:  2\n")));
     EXPECT_TRUE(
-        run.out.contains(QStringLiteral("\nLeft out:    animation 'Wave' frame 1 (stream 'anim2.aaf', "
+        v15.out.contains(QStringLiteral("\nLeft out:    animation 'Wave' frame 1 (stream 'anim2.aaf', "
                                         "decompressed) at offset")))
-        << run.out.toStdString();
+        << v15.out.toStdString();
 }
 
 }  // namespace
