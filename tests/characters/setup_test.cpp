@@ -82,6 +82,12 @@ TEST(HomePosition, OnTheClocksMonitorClearOfTheClockAndOfEachOther) {
         EXPECT_EQ(homes[0], c.first);
         EXPECT_EQ(homes[1], c.second);
     }
+    // A character that is not there has no home, and the other keeps its own.
+    horalia::platform::FixedScreenMetrics screen({plain}, 15);
+    const auto homes =
+        horalia::characters::homesBeside({3000, 1995, 1680, 525}, screen, {QSize(), QSize(128, 128)});
+    EXPECT_FALSE(homes[0]);
+    EXPECT_EQ(homes[1], QPoint(83, 44));
 }
 
 TEST(CharacterSetup, GreetingsByTheHour) {

@@ -80,15 +80,31 @@ TEST_F(LocalSocketChannelTest, NoClockIsAFailureAndASocketLeftByAKilledClockStop
 }
 
 TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailure) {
-    for (const QByteArray& reply : {QByteArray(), QByteArray("yes\n")}) {
+    // Silence, half a line and then nothing, an answer that is not ours.
+    for (const QByteArray& reply : {QByteArray(), QByteArray("sho"), QByteArray("yes\n")}) {
         SCOPED_TRACE(reply.toStdString());
         QLocalServer stuck;
         QLocalServer::removeServer(path);
         ASSERT_TRUE(stuck.listen(path));
-        QObject::connect(&stuck, &QLocalServer::newConnection,
-                         [&] { stuck.nextPendingConnection()->write(reply); });
+        QObject::connect(&stuck, &QLocalServer::newConnection, [&] {
+            QLocalSocket* socket = stuck.nextPendingConnection();
+            socket->write(reply);
+            if (!reply.isEmpty()) {
+                socket->disconnectFromServer();
+            }
+        });
         // The shortest wait, so that the case which has to wait it out does not hold the tests up.
         EXPECT_FALSE(LocalSocketChannel(path, 1).askToShow().ok());
+    }
+}
+
+TEST_F(LocalSocketChannelTest, TheRunningClocksShownReachesEveryLaterStart) {
+    LocalSocketChannel running(path);
+    ASSERT_TRUE(running.listen([] { return true; }).ok());
+    for (int start = 0; start < 2; ++start) {
+        const agent::Result<bool> answer = LocalSocketChannel(path).askToShow();
+        ASSERT_TRUE(answer.ok()) << answer.error().toStdString();
+        EXPECT_TRUE(*answer);
     }
 }
 

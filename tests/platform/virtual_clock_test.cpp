@@ -1,5 +1,5 @@
 // The virtual clock that whole simulated days run on: timers in time order, pauses that let other timers run,
-// time that never runs backwards (jumps and time zones are the clock's tick tests').
+// time that never runs backwards (jumps are the clock's tick tests').
 #include <gtest/gtest.h>
 
 #include "tests/support/qt_printers.h"
@@ -62,4 +62,19 @@ TEST(VirtualClock, RestartingOrDestroyingATimerFromItsOwnCallbackIsSafe) {
     EXPECT_EQ(ticks, 5);
     EXPECT_EQ(selfDestroying, nullptr);
     EXPECT_EQ(clock.firedCount(), 6u);
+}
+
+TEST(VirtualClock, ATimeZoneChangesTheFaceNotTheInstant) {
+    const QTimeZone london("Europe/London");
+    const QTimeZone tokyo("Asia/Tokyo");
+    if (!london.isValid() || !tokyo.isValid()) {
+        GTEST_SKIP() << "no time zone data";
+    }
+    VirtualClock clock(QDateTime(QDate(2026, 12, 6), QTime(10, 0), london));
+    clock.setTimeZone(london);
+    EXPECT_EQ(clock.now().time(), QTime(10, 0));
+    const qint64 instant = clock.nowMs();
+    clock.setTimeZone(tokyo);
+    EXPECT_EQ(clock.now().time(), QTime(19, 0));
+    EXPECT_EQ(clock.now().toMSecsSinceEpoch(), instant);
 }

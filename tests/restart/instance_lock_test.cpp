@@ -23,7 +23,9 @@ TEST(InstanceLock, ALockLeftByAProcessThatNoLongerRunsIsFreeAndThenHeld) {
     EXPECT_FALSE(instanceRunning(path));
     {
         InstanceLock lock(path);
+        EXPECT_FALSE(lock.held());
         EXPECT_TRUE(lock.tryLock());
+        EXPECT_TRUE(lock.held());
         EXPECT_TRUE(lock.tryLock()) << "held already";
         EXPECT_TRUE(instanceRunning(path));
         EXPECT_FALSE(InstanceLock(path).tryLock());

@@ -202,7 +202,15 @@ TEST_F(ServiceTest, ClientsShareTheClocksCharacterAndEachEndsOnlyItsOwn) {
                                     [](const agent::Command& c) { return !c.heading.isEmpty(); });
     ASSERT_NE(added, character->commands().cend());
     EXPECT_EQ(added->caption, "Back up now");
-    // (Which program hears a command chosen from the menu is the desktop's bus case's.)
+    SignalLog two;
+    listen(1, genie, two);
+    run(100);
+    one.lines.clear();
+    character->chooseCommand(added->name);
+    EXPECT_TRUE(waitFor([&] { return !one.lines.isEmpty(); }));
+    run(100);
+    EXPECT_EQ(one.lines, QStringList{"Command backup menu 1 "});
+    EXPECT_TRUE(two.lines.isEmpty()) << "a command goes to the program that added it";
 
     // The first program leaves: its command goes, the character stays for the clock and the other.
     leave(0);
@@ -311,6 +319,9 @@ TEST_F(AgentCommandTest, SaysAndRunsAScriptAndTellsWhyItFailed) {
     EXPECT_TRUE(voiceLog->spoken.join(u'|').contains("The backup is done"));
     EXPECT_TRUE(waitFor([&] { return control->ids() == QStringList{"Genie"}; }))
         << "Merlin went with the program that wanted him";
+    const AgentRun missing = agent({"say", "--character", "nobody", "Hello"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("cannot load")) << missing.err.toStdString();
 
     const AgentRun script = agent({"run", "--character", "genie"}, "Show fast\nThink Hmm\nFly away\nHide\n");
     EXPECT_EQ(script.exitCode, 1) << "a line it could not read";

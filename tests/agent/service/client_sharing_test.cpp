@@ -26,6 +26,8 @@ TEST(ClientSharing, HoldsLimitsAndRequestsInOrder) {
     const int other = sharing.hold(kB, kOther)->character;
     EXPECT_FALSE(sharing.hold(kA, kOther)) << "a third, though another loaded it";
     EXPECT_TRUE(sharing.hold(kA, kMax)) << "one it holds already";
+    EXPECT_EQ(sharing.characters().size(), 3);
+    EXPECT_FALSE(sharing.queue(kA, 99)) << "no such character";
 
     EXPECT_TRUE(sharing.queue(kA, max->character, 10)) << "text at the limit";
     EXPECT_FALSE(sharing.queue(kA, max->character, 11));
