@@ -154,23 +154,6 @@ TEST(AboutVersion, MajorMinorRevisionAsPlainNumbers) {
     EXPECT_EQ(shown, (QStringList{"3.6.1", "3.6.10", "3.6.1", "4.0.0", "0.0.0", "0.0.0"}));
 }
 
-TEST_F(AboutBoxTest, TheFirstShowAnnouncesTheVersionLaterShowsOnlyBringItUpAndItsLinksOpenThroughIt) {
-    rig.finder.answer = AssociatedProgram{kBrowser, {}};
-    EXPECT_FALSE(box.isLoaded());
-    box.show();
-    EXPECT_EQ(said, QStringList{"genie:This is version, 3.6.1"});
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->log, (QStringList{"version 3.6.1", "show"}));
-    box.show();
-    box.load();
-    EXPECT_EQ(said.size(), 1);
-    EXPECT_EQ(viewsMade, 1);
-    EXPECT_EQ(view->log, (QStringList{"version 3.6.1", "show", "show"}));
-    ASSERT_TRUE(openLink);
-    openLink(kSisterWebSite);
-    EXPECT_EQ(rig.outcome(), QStringList{kBrowser + u'|' + kSisterWebSite + "|1"});
-}
-
 TEST_F(AboutBoxTest, OpeningAPageLoadsTheBoxHiddenAndAnnouncesTheVersionOnlyWhenABrowserIsFound) {
     rig.finder.answer.reset();
     box.sisterapplink(kProductWebSite);

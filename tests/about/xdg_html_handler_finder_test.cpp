@@ -83,22 +83,6 @@ TEST(XdgFinder, FindsTheDefaultHtmlHandlersProgramAndItsFixedArgumentsOrNothing)
                      .findExecutable(root.filePath(QStringLiteral("probe.zzqq"))));
 }
 
-TEST(XdgExecLine, QuotingEscapesAndFieldCodes) {
-    // Each line's words, joined by "|".
-    QStringList words;
-    for (const char* line :
-         {"firefox-esr %u", "  chromium   --incognito  %U ", "\"/opt/My Browser/run\" \"a \\\"b\\\" \\\\ c\"",
-          "b --icon=%i --url=%u --pct=100%% %c %k",
-          "/usr/bin/flatpak run --branch=stable org.mozilla.firefox @@u %u @@", "\"unterminated quote",
-          "trailing\\", "", "%f %F @@"}) {
-        words << XdgHtmlHandlerFinder::execCommand(QString::fromUtf8(line)).join(u'|');
-    }
-    EXPECT_EQ(words, (QStringList{"firefox-esr", "chromium|--incognito", "/opt/My Browser/run|a \"b\" \\ c",
-                                  "b|--icon=|--url=|--pct=100%",
-                                  "/usr/bin/flatpak|run|--branch=stable|org.mozilla.firefox",
-                                  "unterminated quote", "trailing\\", "", ""}));
-}
-
 TEST(XdgExecLine, OnlyTheDesktopEntryGroupsExecCounts) {
     const QString text = QStringLiteral(
         "# Exec=comment\n"

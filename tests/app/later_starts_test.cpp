@@ -27,13 +27,3 @@ TEST(LaterStarts, TheRunningClockShowsItselfOnlyOnceItHasLoadedAndStaysShownWhen
     EXPECT_TRUE(clock.view.visible);
     EXPECT_EQ(clock.fake.settings.get("minimise"), "False");
 }
-
-TEST(LaterStarts, AClockThatCannotListenRunsOn) {
-    ClockHarness clock(at(10, 0, 30));
-    FakeInstanceChannel channel;
-    channel.listenResult = agent::fail("cannot listen");
-    serveLaterStarts(channel, clock.controller);
-    clock.start();
-    EXPECT_TRUE(clock.view.visible);
-    EXPECT_EQ(clock.fake.program.ends, 0);
-}

@@ -10,7 +10,6 @@
 #include "tests/support/clock_harness.h"
 
 using horalia::characters::CharacterSetup;
-using horalia::characters::Reactions;
 using horalia::core::Who;
 using namespace testsupport;
 
@@ -35,7 +34,6 @@ protected:
     }
     ClockHarness clock{at(10, 0)};
 };
-using Answering = Started;
 using Homing = Started;
 using PickingCharacters = Started;
 
@@ -90,13 +88,6 @@ TEST(HomePosition, OnTheClocksMonitorClearOfTheClockAndOfEachOther) {
     EXPECT_EQ(homes[1], QPoint(83, 44));
 }
 
-TEST(CharacterSetup, GreetingsByTheHour) {
-    EXPECT_EQ(CharacterSetup::greeting(11), "good morning, ");
-    EXPECT_EQ(CharacterSetup::greeting(12), "good afternoon, ");
-    EXPECT_EQ(CharacterSetup::greeting(16), "good afternoon, ");
-    EXPECT_EQ(CharacterSetup::greeting(17), "good evening, ");
-}
-
 TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
     ClockHarness clock(at(19, 0, 0));
     clock.fake.settings.set("LastCharacter", "merlin");
@@ -147,54 +138,6 @@ TEST(CharacterSetup, LoadsCommandsShowsGreetsAndWalksHomeInOrder) {
     EXPECT_EQ(clock.fake.clock.now(), at(19, 0, 8));
 }
 
-TEST_F(Answering, EachCharactersCommandsAndDragsInTurn) {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    auto& reactions = clock.controller.reactions();
-    reactions.command(Who::First, "Date");
-    reactions.command(Who::First, "date");  // letter case counts: nothing
-    reactions.command(Who::First, "Future");
-    reactions.command(Who::First, "Shut");
-    reactions.command(Who::First, "Introduce");
-    reactions.command(Who::First, "Properties");
-    QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(
-        clock.spoken(),
-        (QStringList{
-            R"(Agent1 Speak "The date is Sunday December 06, 2026.")",
-            R"(Agent1 Speak "The future is Bright!. There will soon be an International Horalia, which you can use on your laptop. But dont tell anybody!")",
-            R"(Agent1 Speak "Hey plany, please be quiet.. \\chr=\"Whisper\"\\Cant you whisper or something")",
-            R"(Agent1 Speak "Hello, my name is max. ")",
-        }));
-    EXPECT_EQ(clock.lines().last(), "Agent1 PropertySheet true");
-    EXPECT_TRUE(withoutTime(clock.lines(), "Agent2").isEmpty()) << "nobody answers back";
-    clock.lines().clear();
-    reactions.command(Who::Second, "Date");
-    reactions.command(Who::Second, "Shut");
-    reactions.command(Who::Second, "Future");  // not one of character 2's
-    EXPECT_EQ(clock.spoken(), (QStringList{
-                                  R"(Agent2 Speak "I dont know, why dont you ask max")",
-                                  R"(Agent2 Speak "Hey max, I think you are cool, but please be quiet!")",
-                              }));
-    // Drags take turns, in three lines per character.
-    clock.lines().clear();
-    for (int i = 0; i < 4; ++i) {
-        reactions.dragComplete(Who::First);
-    }
-    reactions.dragComplete(Who::Second);
-    EXPECT_EQ(clock.spoken(), (QStringList{
-                                  R"(Agent2 Speak "Hey, what are you doing with max")",
-                                  R"(Agent2 Speak "max liked that, do it again!")",
-                                  R"(Agent1 Speak "I liked that, please do it again")",
-                                  R"(Agent2 Speak "Hey, what are you doing with max")",
-                                  R"(Agent1 Speak "Hey you, leave plany alone, you big bully")",
-                              }));
-    EXPECT_EQ(reactions.dragCounter(Who::First), 2);
-    EXPECT_EQ(reactions.dragCounter(Who::Second), 2);
-    EXPECT_EQ(clock.fake.program.ends, 0);
-    reactions.command(Who::First, "exit");
-    EXPECT_EQ(clock.fake.program.ends, 1);
-}
-
 TEST_F(Homing, BothWalkHomeCharacterTwoFourSecondsLaterButAMinimisedClockHasNoHome) {
     clock.view.minimized = true;
     clock.controller.GenieMove();
@@ -234,4 +177,11 @@ TEST_F(PickingCharacters, CancellingChangesNothingAndAPickedFileReplacesCharacte
         R"x(Agent1 Commands.Add "Introduce" "Introduce Merlin" "(Introduction | Introduce)" true true)x"));
     EXPECT_TRUE(clock.lines().contains(
         R"(Agent2 Commands.Add "Shut" "Tell Merlin to be quiet" "[Tell] to be quiet" true true)"));
+}
+
+TEST(CharacterSetup, GreetingsByTheHour) {
+    EXPECT_EQ(CharacterSetup::greeting(11), "good morning, ");
+    EXPECT_EQ(CharacterSetup::greeting(12), "good afternoon, ");
+    EXPECT_EQ(CharacterSetup::greeting(16), "good afternoon, ");
+    EXPECT_EQ(CharacterSetup::greeting(17), "good evening, ");
 }

@@ -35,47 +35,6 @@ protected:
 
 }  // namespace
 
-TEST_F(SpeakerTest, TenCallsPlayTheNineGesturesAndStartAgain) {
-    QStringList played;
-    for (int i = 0; i < 10; ++i) {
-        fake.engines.sink.lines.clear();
-        speaker.say("x", i % 2 == 0 ? "genie" : "peedy");
-        played << lines().last();
-    }
-    EXPECT_EQ(played, (QStringList{R"(Agent1 Play "Congratulate")", R"(Agent2 Play "Confused")",
-                                   R"(Agent1 Play "Decline")", R"(Agent2 Play "DoMagic1")",
-                                   R"(Agent1 Play "Explain")", R"(Agent2 Play "Greet")",
-                                   R"(Agent1 Play "LookDown")", R"(Agent2 Play "Pleased")",
-                                   R"(Agent1 Play "Read")", R"(Agent2 Play "Congratulate")"}));
-}
-
-TEST_F(SpeakerTest, ACharacterThatFailedToLoadStaysSilentButTheCycleMovesOn) {
-    cast[Who::Second].character = nullptr;
-    speaker.say("x", "peedy");
-    EXPECT_TRUE(lines().isEmpty());
-    speaker.say("x", "genie");
-    EXPECT_EQ(lines().last(), R"(Agent1 Play "Confused")");
-}
-
-TEST_F(SpeakerTest, HidesAfterSpeakingOnlyTheCharacterWhoseKeyIsExactlyTrue) {
-    fake.settings.set("charhide", "True");
-    fake.settings.set("charhide2", "true");
-    speaker.say("one", "genie");
-    speaker.say("two", "peedy");
-    EXPECT_EQ(fake.engines.sink.linesOf("Agent1").last(), "Agent1 Hide");
-    EXPECT_FALSE(fake.engines.sink.linesOf("Agent2").contains("Agent2 Hide"));
-}
-
-TEST_F(SpeakerTest, AlarmOneIsCharacterOnesAndEndsPleasedAlarmTwoIsCharacterTwosWithItsOwnMessage) {
-    // Alarm 1's own lines, with its default message, are in the full-screen test below.
-    fake.settings.set("AlarmMessage", "one");
-    fake.settings.set("AlarmMessage2", "Wake up, this is alarm 2!");
-    horalia::characters::alarmclock(horalia::core::alarm(2), cast, fake.settings, speaker);
-    EXPECT_TRUE(fake.engines.sink.linesOf("Agent1").isEmpty());
-    EXPECT_TRUE(lines().contains(R"(Agent2 Speak "Wake up, this is alarm 2!")"));
-    EXPECT_FALSE(lines().last().contains("pleased"));
-}
-
 TEST_F(SpeakerTest, WhileAnotherProgramIsFullScreenOnlyAnAlarmShows) {
     fake.fullScreen.on = true;
     speaker.fullScreenChanged();

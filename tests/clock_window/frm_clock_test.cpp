@@ -60,18 +60,6 @@ TEST_F(ClockWindow, StartsWhereItWasLeftSizedForTheFormatInItsColours) {
     EXPECT_TRUE(window->lab_time()->font().bold());
 }
 
-TEST_F(ClockWindow, SimpleModeHidesThreeItemsThatAdvancedModeShows) {
-    for (const char* mode : {"advanced", "simple"}) {
-        fake.settings.set("mode", mode);
-        load();
-        for (const char* name : {"mnu_chcharacters", "mnu_partypack", "mnu_colours"}) {
-            ASSERT_NE(item(name), nullptr) << name;
-            EXPECT_EQ(item(name)->isVisible(), *mode == 'a') << name << " " << mode;
-        }
-        EXPECT_TRUE(item("mnu_movehome")->isVisible());
-    }
-}
-
 // What the start-up leaves till the clock has been drawn: nothing of it before, all of it once, in the order
 // asked; a clock that is never drawn (a desktop that keeps it covered) gets it a second later.
 TEST_F(ClockWindow, WhatWaitsForTheFirstPictureRunsOnceAfterIt) {

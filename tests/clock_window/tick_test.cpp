@@ -87,26 +87,6 @@ TEST(Tick, AnAlarmSoundsAtItsTimeEveryDayUnlessItDoesNotRepeat) {
     }
 }
 
-TEST(Tick, TwoAlarmsOfOneMinuteBothSoundOnlyWhenAlarmOneStartsAProgram) {
-    Clock clock(at(7, 29, 0), "0730");
-    clock.fake.settings.set("AlarmTime2", "0730");
-    clock.fake.settings.set("AlarmMessage", "First!");
-    clock.fake.settings.set("AlarmMessage2", "Second!");
-    clock.runFor(3);
-    EXPECT_EQ(clock.spoken(), QStringList{R"(Agent1 Speak "First!")"});
-    // The next day alarm 1 starts a program, and alarm 2 sounds too.
-    clock.fake.settings.set("Launch1", "/usr/bin/alarm-one");
-    clock.fake.settings.set("Launch2", "/usr/bin/alarm two");
-    clock.runFor(24 * 60);
-    EXPECT_EQ(clock.spoken(), (QStringList{R"(Agent1 Speak "First!")", R"(Agent1 Speak "First!")",
-                                           R"(Agent2 Speak "Second!")"}));
-    ASSERT_EQ(clock.fake.shell.starts.size(), 2);
-    EXPECT_EQ(clock.fake.shell.starts[0].path, "/usr/bin/alarm-one");
-    EXPECT_EQ(clock.fake.shell.starts[1].path, "/usr/bin/alarm two");
-    EXPECT_EQ(clock.fake.shell.starts[0].style, horalia::platform::WindowStyle::NormalNoFocus);
-    EXPECT_EQ(clock.fake.shell.starts[0].atMs, ms(at(7, 30, 2).addDays(1)));
-}
-
 TEST(Tick, LateTimersNeverSkipOrRepeatAMinute) {
     Clock clock(at(0, 0, 0).addSecs(-17), 500);
     clock.start();

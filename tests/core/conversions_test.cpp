@@ -18,17 +18,6 @@ QString shown(const std::optional<T>& value) {
 
 }  // namespace
 
-TEST(Conversions, NumbersFromSettingsText) {
-    QStringList results;
-    for (const char* text : {"15", " 2000 ", "-5", "1e3", "2.5", "99999999999", "", "   ", "abc", "12abc",
-                             "1,000", "0x10", "inf", "nan", "1e999", "１５", "７"}) {
-        results << shown(toDouble(QString::fromUtf8(text)));
-    }
-    EXPECT_EQ(results, QStringList({"15", "2000", "-5", "1000", "2.5", "99999999999"}) +
-                           QStringList(11, QStringLiteral("none")));
-    EXPECT_FALSE(toDouble(QString(10240, QChar('9')) + "x").has_value());
-}
-
 TEST(Conversions, IntegersRoundHalfToEvenAndRefuseOverflow) {
     QStringList results;
     for (const char* text : {"07", "2.5", "3.5", "-0.5", "32767", "32768", "-32768", "99999999999"}) {
@@ -39,12 +28,4 @@ TEST(Conversions, IntegersRoundHalfToEvenAndRefuseOverflow) {
     }
     EXPECT_EQ(results, (QStringList{"7", "2", "4", "0", "32767", "none", "-32768", "none",  // 16 bits
                                     "16777215", "2147483647", "none", "none"}));
-}
-
-TEST(Conversions, NumberTextIsShortOnlyForSmallWholeNumbers) {
-    QStringList results;
-    for (double value : {0.0, -0.0, 4.0, 59.0, -1.0, 0.5, 15.0 / 7.0}) {
-        results << numberText(value);
-    }
-    EXPECT_EQ(results, (QStringList{"0", "0", "4", "59", "-1", "0.5", "2.14285714285714"}));
 }

@@ -38,14 +38,6 @@ TEST(TimeTexts, WorkedExamples) {
     }
 }
 
-TEST(TimeTexts, FormatSettingChoosesTheDisplay) {
-    QTime t(19, 5);
-    EXPECT_EQ(displayText(t, "0"), "19:05");
-    for (const char* other : {"1", "2", "", "00", " 0", "garbage"}) {
-        EXPECT_EQ(displayText(t, other), "7:05pm") << other;
-    }
-}
-
 // Reads each text back into a time and checks it names the minute it was made from.
 TEST(TimeTexts, EveryMinuteOfTheDayReadsBackToItself) {
     static const QRegularExpression twelve("^(1[0-2]|[1-9]):([0-5]\\d)(am|pm)$");

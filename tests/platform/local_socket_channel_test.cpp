@@ -98,16 +98,6 @@ TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailure) {
     }
 }
 
-TEST_F(LocalSocketChannelTest, TheRunningClocksShownReachesEveryLaterStart) {
-    LocalSocketChannel running(path);
-    ASSERT_TRUE(running.listen([] { return true; }).ok());
-    for (int start = 0; start < 2; ++start) {
-        const agent::Result<bool> answer = LocalSocketChannel(path).askToShow();
-        ASSERT_TRUE(answer.ok()) << answer.error().toStdString();
-        EXPECT_TRUE(*answer);
-    }
-}
-
 TEST_F(LocalSocketChannelTest, APathNoSocketCanHaveIsAFailureToListen) {
     LocalSocketChannel running(runtime.path() + "/" + QString(200, 'x') + ".socket");
     const agent::Status listening = running.listen([] { return true; });

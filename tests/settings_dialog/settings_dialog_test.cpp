@@ -152,81 +152,6 @@ const QString kTwoDigits = "You must enter TWO digits in each time box, e.g. 02 
 
 }  // namespace
 
-TEST_F(SettingsLoad, FromNoSettingsShowsTheDefaultsInSimpleModeWithABlinkingModeLabel) {
-    open();
-    expectAdvancedControls(false);
-    expectShown({"txt_hour1=99", "txt_min1=99", "txt_quiet1=00", "txt_quiet2=00", "com_format=24 Hour",
-                 "chk_effects1=[x]", "chk_repeat1=[ ]",
-                 "Combo2=", "txt_startupmessage=Welcome To Horalia Deluxe", "txt_username=Nobody",
-                 "lab_mode=" + kSimpleLabel});
-    // The swatches show the colours the clock shows now.
-    EXPECT_EQ(w("txt_forecolour")->palette().color(QPalette::Base), QColor(0, 0, 255));
-    EXPECT_EQ(w("txt_backcolour")->palette().color(QPalette::Base), QColor(255, 255, 0));
-    EXPECT_EQ(said, QStringList{"genie: Main Options, you are in simple mode!"});
-    EXPECT_TRUE(fake.settings.writes.isEmpty()) << fake.settings.writes.join(", ").toStdString();
-    // Alarm 2 cannot be chosen in simple mode.
-    dialog->showPage(6);
-    dialog->showPage(1);
-    EXPECT_EQ(dialog->SSTab1()->currentIndex(), 6);
-
-    // The mode label blinks every half second, on every page.
-    auto colour = [this] { return w("lab_mode")->palette().color(QPalette::Window); };
-    const QColor menu = colour();
-    fake.clock.advanceBy(499);
-    EXPECT_EQ(colour(), menu);
-    fake.clock.advanceBy(1);
-    EXPECT_EQ(colour(), QColor(255, 0, 0));
-    dialog->showPage(3);
-    fake.clock.advanceBy(500);
-    EXPECT_EQ(colour(), menu);
-}
-
-TEST_F(SettingsLoad, EveryKeyFillsItsControlWithoutWritingAnythingBackAndItAllFitsASmallScreen) {
-    store({"mode=advanced", "AlarmTime1=0721", "AlarmTime2=2359", "Repeat1=True", "Repeat2=True",
-           "Launch1=/usr/bin/xclock", "Launch2=/opt/wake.sh", "AlarmMessage=Wake up one",
-           "AlarmMessage2=Wake up two", "LastCharacter=max"});
-    store({"LastCharacter2=plany", "charhide=True", "charhide2=True", "LoadWithWindows=True", "Announce=20",
-           "StartupMessage=Hello there", "UserName=Ada", "QuietTime=2207", "effects1=False",
-           "effects2=True"});
-    fake.settings.put("data", "format", "1");
-    fake.settings.writes.clear();
-    open();
-    expectAdvancedControls(true);
-    expectShown({"txt_hour1=07", "txt_min1=21", "txt_hour2=23", "txt_min2=59", "chk_repeat1=[x]",
-                 "chk_repeat2=[x]", "txt_launch1=/usr/bin/xclock", "txt_launch2=/opt/wake.sh",
-                 "txt_message1=Wake up one", "txt_message2=Wake up two", "txt_character1=max",
-                 "txt_character2=plany"});
-    expectShown({"chk_hide1=[x]", "chk_hide2=[x]", "chk_LWW=[x]", "Combo1=max", "Combo2=20",
-                 "txt_startupmessage=Hello there", "txt_username=Ada", "txt_quiet1=22", "txt_quiet2=07",
-                 "com_format=12 Hour am/pm", "chk_effects1=[ ]", "chk_effects2=[x]",
-                 "lab_mode=YOU ARE IN ADVANCED MODE, CLICK HERE ----> CLICK <---- TO CHANGE"});
-    auto* chooser = w<QComboBox>("Combo1");
-    ASSERT_EQ(chooser->count(), 2);
-    EXPECT_EQ(chooser->itemText(0), "plany");
-    EXPECT_EQ(chooser->itemText(1), "max");
-    EXPECT_EQ(said, QStringList{"genie: Main Options, you are in advanced mode!"});
-    EXPECT_TRUE(fake.settings.writes.isEmpty()) << fake.settings.writes.join(", ").toStdString();
-
-    // The whole dialog fits a small screen.
-    EXPECT_LE(dialog->width(), 1024);
-    EXPECT_LE(dialog->height(), 768);
-    // The launch box is filled only through the file dialog, and the quiet hours take two digits.
-    EXPECT_TRUE(w<QLineEdit>("txt_launch1")->isReadOnly());
-    EXPECT_EQ(w<QLineEdit>("txt_quiet2")->maxLength(), 2);
-    // A check box's caption is its buddy, so a click or mnemonic on the label reaches the box.
-    EXPECT_EQ(w<QLabel>("Label1")->buddy(), w("chk_repeat1"));
-    // Tab order runs through the alarm page as it reads: hour, minute, SET.
-    auto nextStop = [](QWidget* from) {
-        QWidget* next = from->nextInFocusChain();
-        while (next != from && !(next->focusPolicy() & Qt::TabFocus)) {
-            next = next->nextInFocusChain();
-        }
-        return next;
-    };
-    EXPECT_EQ(nextStop(w("txt_hour1")), w("txt_min1"));
-    EXPECT_EQ(nextStop(w("txt_min1")), w("com_set1"));
-}
-
 TEST_F(SettingsLoad, AnUnknownModeShowsEverythingAndItsLabelCannotSwitchIt) {
     store({"mode=Simple", "AlarmTime1=7", "QuietTime=\x01\x02xyz\xff", "effects1=true"});
     fake.settings.put("data", "format", "24");
@@ -239,25 +164,6 @@ TEST_F(SettingsLoad, AnUnknownModeShowsEverythingAndItsLabelCannotSwitchIt) {
     QTest::mouseClick(w("lab_mode"), Qt::LeftButton);
     EXPECT_TRUE(fake.settings.writes.isEmpty());
     EXPECT_TRUE(calls.isEmpty());
-}
-
-TEST_F(SettingsDialogTest, ClickingTheModeLabelSwitchesModeStartsTheCompanionAndEndsTheClock) {
-    for (const bool advanced : {false, true}) {
-        SCOPED_TRACE(advanced);
-        fake.shell.starts.clear();
-        calls.clear();
-        if (advanced) {
-            // Advanced, as the first click left it, switches back to simple; a missing companion still ends
-            // the clock.
-            fake.shell.failing.insert(horalia::platform::programFile("reboot"));
-        }
-        open(6);
-        QTest::mouseClick(w("lab_mode"), Qt::LeftButton);
-        EXPECT_EQ(fake.settings.get("mode"), advanced ? "simple" : "advanced");
-        EXPECT_EQ(fake.shell.starts.size(), 1);
-        EXPECT_EQ(calls, QStringList{"unloadClock"});
-        EXPECT_EQ(fake.program.ends, advanced ? 2 : 1);
-    }
 }
 
 // A move of the focus to a box selects its text (the interval box gives a hint instead); the focus coming

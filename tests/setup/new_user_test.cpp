@@ -80,30 +80,6 @@ TEST_F(NewUserTest, AReturningUserGetsTheClockAndTwoSecondsLaterTheCharacters) {
     EXPECT_TRUE(fake.settings.writes.isEmpty());
 }
 
-TEST_F(NewUserTest, AClockEndedDuringThePauseLoadsNoCharacters) {
-    fake.settings.set("LastCharacter", "max");
-    fake.settings.set("LastCharacter2", "plany");
-    links.showClock = [this] {
-        calls << "showClock";
-        endTimer = fake.clock.createTimer();
-        endTimer->start(1000, [this] { fake.program.endProgram(); });
-    };
-    New_User newUser = make(fake.platform);
-    newUser.load();
-    EXPECT_EQ(calls, QStringList{"showClock"});
-}
-
-TEST_F(NewUserTest, ACharacterNameOfOneLetterMeansAFirstRun) {
-    for (const auto& [first, second] : {std::pair{"m", "plany"}, std::pair{"max", "p"}}) {
-        calls.clear();
-        fake.settings.set("LastCharacter", first);
-        fake.settings.set("LastCharacter2", second);
-        New_User newUser = make(fake.platform);
-        EXPECT_EQ(newUser.load(), New_User::Outcome::Agreement) << first << " " << second;
-        EXPECT_EQ(calls, QStringList{"showAgreement"});
-    }
-}
-
 TEST_F(NewUserTest, AFirstRunCopiesTheCharactersAndShowsTheAgreementWhoseIDontAgreeEndsTheProgram) {
     // A stale copy in the character folder is replaced.
     QDir().mkpath(where.characterFolder);
@@ -120,32 +96,6 @@ TEST_F(NewUserTest, AFirstRunCopiesTheCharactersAndShowsTheAgreementWhoseIDontAg
     EXPECT_TRUE(fake.settings.writes.isEmpty());
     EXPECT_TRUE(fake.shell.starts.isEmpty());
 }
-
-TEST_F(NewUserTest, AMissingComponentLeadsToTheInstallerScreenNotTheAgreement) {
-    {
-        SCOPED_TRACE("the voices missing, the engine's characters in place");
-        QFile::remove(home.path() + "/espeak/phontab");
-        New_User newUser = make(fake.platform);
-        EXPECT_EQ(newUser.load(), New_User::Outcome::Installer);
-        EXPECT_EQ(calls, QStringList{"showInstaller"});
-        EXPECT_EQ(readFile(where.characterFolder + "/max.acs"), "max character");
-        EXPECT_TRUE(newUser.engineInstalled());
-        EXPECT_FALSE(newUser.voicesInstalled());
-    }
-    {
-        SCOPED_TRACE("a character missing from the program folder and from the engine's folder");
-        calls.clear();
-        writeFile(home.path() + "/espeak/phontab", "phonemes");
-        QFile::remove(where.characterFolder + "/plany.acs");
-        QFile::remove(where.programFolder + "/plany.acs");
-        New_User newUser = make(fake.platform);
-        EXPECT_EQ(newUser.load(), New_User::Outcome::Installer);
-        EXPECT_EQ(calls, QStringList{"showInstaller"});
-        EXPECT_FALSE(newUser.engineInstalled());
-        EXPECT_TRUE(newUser.voicesInstalled());
-    }
-}
-
 // "I AGREE" stores the defaults in this order, with the question about the login as step 12, which writes
 // only on Yes (the installed program's first run answers No).
 TEST_F(NewUserTest, IAgreeStoresTheDefaultsAsksAboutTheLoginAndRestarts) {
@@ -187,4 +137,29 @@ TEST_F(NewUserTest, IAgreeStoresTheDefaultsAsksAboutTheLoginAndRestarts) {
     // The restart through the companion, and the next start finding the settings, are the install test's.
     ASSERT_EQ(fake.shell.starts.size(), 1);
     EXPECT_EQ(fake.program.ends, 1);
+}
+
+TEST_F(NewUserTest, AMissingComponentLeadsToTheInstallerScreenNotTheAgreement) {
+    {
+        SCOPED_TRACE("the voices missing, the engine's characters in place");
+        QFile::remove(home.path() + "/espeak/phontab");
+        New_User newUser = make(fake.platform);
+        EXPECT_EQ(newUser.load(), New_User::Outcome::Installer);
+        EXPECT_EQ(calls, QStringList{"showInstaller"});
+        EXPECT_EQ(readFile(where.characterFolder + "/max.acs"), "max character");
+        EXPECT_TRUE(newUser.engineInstalled());
+        EXPECT_FALSE(newUser.voicesInstalled());
+    }
+    {
+        SCOPED_TRACE("a character missing from the program folder and from the engine's folder");
+        calls.clear();
+        writeFile(home.path() + "/espeak/phontab", "phonemes");
+        QFile::remove(where.characterFolder + "/plany.acs");
+        QFile::remove(where.programFolder + "/plany.acs");
+        New_User newUser = make(fake.platform);
+        EXPECT_EQ(newUser.load(), New_User::Outcome::Installer);
+        EXPECT_EQ(calls, QStringList{"showInstaller"});
+        EXPECT_FALSE(newUser.engineInstalled());
+        EXPECT_TRUE(newUser.voicesInstalled());
+    }
 }

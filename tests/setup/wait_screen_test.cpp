@@ -5,9 +5,6 @@
 #include "src/setup/wait_screen.h"
 #include "tests/support/fakes.h"
 
-using horalia::platform::WindowStyle;
-using horalia::setup::kRed;
-using horalia::setup::kYellow;
 using horalia::setup::WaitScreen;
 using testsupport::at;
 using testsupport::FakePlatform;
@@ -64,19 +61,4 @@ TEST_F(WaitScreenTest, StartsEachPackageOnceAndRestartsAtFortySeconds) {
     EXPECT_EQ(fake.shell.starts.size(), 5);
     EXPECT_EQ(fake.shell.starts[3].path, "/opt/horalia/agent");
     EXPECT_EQ(fake.shell.starts[4].path, "/opt/horalia/speech");
-}
-
-TEST_F(WaitScreenTest, BlinksEverySecondAndClosedEarlyItStopsAndStartsNothingMore) {
-    screen.load();
-    fake.clock.advanceBy(5000);
-    EXPECT_EQ(colours, (QList<qint32>{kYellow, kRed, kYellow, kRed, kYellow, kRed}));
-    EXPECT_EQ(screen.counter(), 5);
-    fake.clock.advanceBy(15000);
-    ASSERT_EQ(fake.shell.starts.size(), 2);
-    screen.closed();
-    EXPECT_EQ(fake.program.ends, 1);
-    const qsizetype blinks = colours.size();
-    fake.clock.advanceBy(60000);
-    EXPECT_EQ(fake.shell.starts.size(), 2) << "no restart after an early close";
-    EXPECT_EQ(colours.size(), blinks);
 }

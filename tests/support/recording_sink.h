@@ -14,16 +14,6 @@ public:
               const QList<agent::console::Arg>& args) override {
         lines.append(agent::console::formatRequest(object, operation, args));
     }
-    // The recorded lines of one object ("Agent1").
-    QStringList linesOf(const QString& object) const {
-        QStringList out;
-        for (const QString& line : lines) {
-            if (line.startsWith(object + u' ')) {
-                out.append(line);
-            }
-        }
-        return out;
-    }
     QStringList lines;
 };
 

@@ -98,24 +98,6 @@ TEST_F(SysTrayTest, TheIconIsAddedAtTheFirstChangeModifiedPerRequestAndDeletedOn
     EXPECT_EQ(backend.client(), nullptr);
 }
 
-TEST_F(SysTrayTest, AnyChangeLoadsFirst) {
-    for (auto change : std::initializer_list<std::function<void(frmSysTray&)>>{
-             [](frmSysTray& t) { t.setToolTip(QStringLiteral("x")); },
-             [](frmSysTray& t) { t.setIconHandle(7); },
-             [](frmSysTray& t) { t.EnableMenuItem(0, false); },
-             [](frmSysTray& t) { t.RemoveMenuItem(0); },
-             [](frmSysTray& t) { t.setDefaultMenuIndex(0); },
-             [](frmSysTray& t) { t.ShowMenu(); },
-         }) {
-        RecordingTrayBackend fresh;
-        change(*std::make_unique<frmSysTray>(fresh));  // then the destructor deletes the loaded icon
-        ASSERT_GE(fresh.calls.size(), 2);
-        EXPECT_EQ(fresh.calls.first().message, NotifyMessage::Add);
-        EXPECT_EQ(fresh.last().message, NotifyMessage::Delete);
-        EXPECT_EQ(fresh.count(NotifyMessage::Add) + fresh.count(NotifyMessage::Delete), 2);
-    }
-}
-
 TEST_F(SysTrayTest, TheMenuNumbersItsItemsKeepsTheDefaultByNumberAndStartsAfreshAfterUnload) {
     tray->ShowMenu();
     EXPECT_EQ(shown(backend.menus.last()), "[/?]");  // the element that exists is hidden until it is taken
@@ -161,22 +143,6 @@ TEST_F(SysTrayTest, TheMenuNumbersItsItemsKeepsTheDefaultByNumberAndStartsAfresh
     EXPECT_EQ(shown(tray->menu()), "[F/f]");
     EXPECT_EQ(backend.count(NotifyMessage::Add), 2);
     EXPECT_EQ(backend.last().data.tipText(), QStringLiteral("Horalia Deluxe"));
-}
-
-TEST_F(SysTrayTest, ATipIsCutTo63CharactersAndReadsBackWithoutItsNulOrPadding) {
-    const QString seventy = QString(70, u'x').replace(0, 10, QStringLiteral("0123456789"));
-    const QString withNul = QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd");
-    // What the component reads back and what the backend was sent; a shorter tip after a longer one leaves
-    // nothing of the old text in view.
-    QStringList read;
-    for (const QString& tip : {seventy, QStringLiteral("ok"), QString(), withNul, QStringLiteral("abc")}) {
-        tray->setToolTip(tip);
-        read << tray->ToolTip() << backend.last().data.tipText();
-    }
-    EXPECT_EQ(read, (QStringList{seventy.left(63), seventy.left(63), "ok", "ok", "", "", "ab", "ab", "abc",
-                                 "abc"}));
-    EXPECT_EQ(backend.last().data.szTip[4], QChar(u' '));  // after the NUL, space padding
-    EXPECT_EQ(backend.last().data.szTip[63], QChar(u' '));
 }
 
 TEST_F(SysTrayTest, MouseMessagesAndChoicesOnTheIconBecomeEventsWhileThereIsAnIcon) {

@@ -27,10 +27,6 @@ struct Heard {
     bool operator==(const Heard&) const = default;
 };
 
-void PrintTo(const Heard& h, std::ostream* os) {
-    *os << (h.event == Event::SpeechStarted ? "started" : "ended") << '@' << h.atSample;
-}
-
 // Builds a test signal piece by piece; lengths in milliseconds at the signal's rate.
 class Signal {
 public:
@@ -59,19 +55,6 @@ private:
     Samples samples_;
     std::mt19937 random_{7};
 };
-
-// Feeds one sample at a time, so every event is known to the sample: the count of these samples fed when it
-// happened.
-std::vector<Heard> hearSampleBySample(SpeechDetector& detector, const Samples& samples) {
-    std::vector<Heard> heard;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const Event e = detector.feed(std::span(samples).subspan(i, 1));
-        if (e != Event::None) {
-            heard.push_back({e, std::int64_t(i) + 1});
-        }
-    }
-    return heard;
-}
 
 constexpr int kStartMs = SpeechDetector::kStartFrames * 10;
 constexpr int kEndMs = SpeechDetector::kEndFrames * 10;
@@ -111,64 +94,6 @@ TEST(Detector, IsInSpeechBetweenItsStartAndItsEndAtAnyRate) {
     SpeechDetector detector;
     detector.feed(Samples(159, 0));
     EXPECT_EQ(detector.elapsedMs(), 9) << "a part of a millisecond is not one";
-}
-
-// What is heard, sample by sample: speech begins after the start frames of sound and ends after the end
-// frames of quiet. A shorter click or pause, clicks in a row, a room's steady noise, a voice little above it
-// and a whisper under the floor are no speech, or no end of it.
-TEST(Detector, HearsSpeechBeginAndEndAfterItsFrames) {
-    constexpr Event kStart = Event::SpeechStarted;
-    constexpr Event kEnd = Event::SpeechEnded;
-    const auto at = [](Event e, int ms) { return Heard{e, std::int64_t(ms) * 16}; };
-    const auto pause = [](int ms) {
-        return Signal(16000).silence(200).tone(300, 3000).noise(ms, 40).tone(300, 3000).silence(1000);
-    };
-    Signal clicks(16000);
-    clicks.silence(200);
-    for (int i = 0; i < 10; ++i) {
-        clicks.tone(kStartMs - 20, 8000).silence(30);
-    }
-    const struct {
-        const char* name;
-        Signal signal;
-        std::vector<Heard> heard;
-    } cases[] = {
-        {"a click a frame short", Signal(16000).noise(400, 30).tone(kStartMs - 10, 6000).noise(1500, 30), {}},
-        {"a burst of the start frames",
-         Signal(16000).noise(400, 30).tone(kStartMs, 6000).noise(1500, 30),
-         {at(kStart, 400 + kStartMs), at(kEnd, 400 + kStartMs + kEndMs)}},
-        {"a pause a frame short",
-         pause(kEndMs - 10),
-         {at(kStart, 200 + kStartMs), at(kEnd, 800 + kEndMs - 10 + kEndMs)}},
-        {"a pause a frame long",
-         pause(kEndMs + 10),
-         {at(kStart, 200 + kStartMs), at(kEnd, 500 + kEndMs), at(kStart, 500 + kEndMs + 10 + kStartMs),
-          at(kEnd, 800 + kEndMs + 10 + kEndMs)}},
-        {"a voice in a quiet room",
-         Signal(16000).noise(5000, 60).tone(600, 480, 60).noise(2000, 60),
-         {at(kStart, 5000 + kStartMs), at(kEnd, 5600 + kEndMs)}},
-        {"a voice in a loud room",
-         Signal(16000).noise(5000, 1000).tone(600, 8000, 1000).noise(2000, 1000),
-         {at(kStart, 5000 + kStartMs), at(kEnd, 5600 + kEndMs)}},
-        {"clicks in a row", clicks.silence(1000), {}},
-        {"a voice little above the noise",
-         Signal(16000).noise(3000, 400).tone(600, 400, 400).noise(2000, 400),
-         {}},
-        {"a whisper", Signal(16000).silence(1000).tone(600, 80).silence(1000), {}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SpeechDetector detector;
-        EXPECT_EQ(hearSampleBySample(detector, c.signal.samples()), c.heard);
-        EXPECT_EQ(detector.heardSpeech(), !c.heard.empty());
-        EXPECT_FALSE(detector.inSpeech());
-    }
-    // However a room's noise comes, ten seconds of it unchanged is not one long utterance.
-    for (const Signal& room : {Signal(16000).silence(1000).noise(10000, 400),
-                               Signal(16000).noise(1000, 2000).noise(10000, 2000)}) {
-        SpeechDetector detector;
-        hearSampleBySample(detector, room.samples());
-        EXPECT_FALSE(detector.inSpeech());
-    }
 }
 
 // A recording cut down to its speech keeps each stretch of it whole, with 160 ms before and 400 ms after,

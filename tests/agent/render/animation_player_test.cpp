@@ -64,26 +64,6 @@ void loadInto(AcsFile* file, const CharacterData& c) {
     ASSERT_TRUE(formattest::succeeds(file->loadData(*bytes)));
 }
 
-// Hands out the given rolls in order, then fails the test if asked for more.
-agent::render::RandomSource scripted(std::deque<int> rolls) {
-    auto left = std::make_shared<std::deque<int>>(std::move(rolls));
-    return [left](int) {
-        if (left->empty()) {
-            ADD_FAILURE() << "more random numbers asked for than expected";
-            return 0;
-        }
-        const int r = left->front();
-        left->pop_front();
-        return r;
-    };
-}
-
-struct Timed {
-    int atMs;
-    Completion completion;
-};
-
-// Advances a millisecond at a time, noting when each request completes.
 // A player whose reports are kept until the test takes them.
 class RecordingPlayer : public AnimationPlayer {
 public:
@@ -96,18 +76,6 @@ public:
 private:
     QList<Completion> reported_;
 };
-
-QList<Timed> run(RecordingPlayer& player, int ms, int* clock) {
-    QList<Timed> out;
-    for (int i = 0; i < ms; ++i) {
-        player.advance(1);
-        ++*clock;
-        for (const Completion& c : player.takeCompletions()) {
-            out.append({*clock, c});
-        }
-    }
-    return out;
-}
 
 // Shows the character at a place and lets the Showing animation finish; it walks at the given speed.
 void showNow(RecordingPlayer& player, QPoint at = {0, 0}, int pixelsPerSecond = 100) {
@@ -124,107 +92,6 @@ protected:
     void SetUp() override { loadInto(&file, playerCharacter()); }
     AcsFile file;
 };
-
-TEST_F(PlayerTest, BranchesFollowTheRandomSourceThenTheReturnAnimationPlays) {
-    // Idle's first frame goes to frame 1 on a roll below 60 and back to itself otherwise.
-    RecordingPlayer player(file, scripted({70, 59}));
-    const int id = player.play("idle");
-    int clock = 0;
-    run(player, 100, &clock);
-    EXPECT_EQ(player.currentFrame(), 0);  // rolled 70: stays
-    run(player, 100, &clock);
-    EXPECT_EQ(player.currentFrame(), 1);  // rolled 59: moves on
-    QList<Timed> done = run(player, 250, &clock);
-    ASSERT_EQ(done.size(), 1);
-    EXPECT_EQ(done[0].completion.id, id);
-    EXPECT_EQ(done[0].atMs, 450);
-    EXPECT_EQ(player.currentAnimation(), "Wave");
-    EXPECT_TRUE(player.isAnimating());
-    run(player, 50, &clock);
-    EXPECT_FALSE(player.isAnimating());
-    EXPECT_EQ(player.currentAnimation(), "Wave");
-}
-
-TEST_F(PlayerTest, IdlingGoesFromLevelOneToThreeAndGivesWayToARequest) {
-    RecordingPlayer player(file, agent::render::seededRandom(5));
-    player.setIdleTimes(IdleTimes{1000, 500, 5000, 10000});
-    QList<std::pair<int, bool>> idling;  // when the character began and stopped idling
-    int clock = 0;
-    player.setIdlingHandler([&](bool on) { idling.append({clock, on}); });
-    player.show();
-    run(player, 200, &clock);  // Appear done
-    QList<std::pair<int, QString>> started;
-    QString last = player.currentAnimation();
-    bool wasAnimating = player.isAnimating();
-    for (int i = 0; i < 12000; ++i) {
-        run(player, 1, &clock);
-        if (player.isAnimating() && (!wasAnimating || player.currentAnimation() != last)) {
-            started.append({clock, player.currentAnimation()});
-        }
-        last = player.currentAnimation();
-        wasAnimating = player.isAnimating();
-    }
-    ASSERT_FALSE(started.isEmpty());
-    EXPECT_EQ(started[0], (std::pair<int, QString>{1200, "Blink"}));
-    // Each level's animations start within its span of quiet time (since Appear ended at 200), and each
-    // level is reached.
-    const QHash<QString, std::pair<int, int>> span = {
-        {"Blink", {0, 5000}}, {"Yawn", {5000, 10000}}, {"Sleep", {10000, 1 << 30}}};
-    QSet<QString> levels;
-    for (const auto& [at, name] : started) {
-        ASSERT_TRUE(span.contains(name)) << name.toStdString();
-        EXPECT_GE(at - 200, span[name].first) << name.toStdString() << " at " << at;
-        EXPECT_LT(at - 200, span[name].second) << name.toStdString() << " at " << at;
-        levels << name;
-    }
-    EXPECT_EQ(levels.size(), 3);
-    EXPECT_EQ(player.idleLevel(), 3);
-    // Sleep loops until something is asked of the character.
-    EXPECT_EQ(player.currentAnimation(), "Sleep");
-    EXPECT_TRUE(player.isAnimating());
-
-    const int wave = player.play("Wave");
-    const QList<Timed> done = run(player, 150, &clock);
-    ASSERT_EQ(done.size(), 1);
-    EXPECT_EQ(done[0].completion.id, wave);
-    EXPECT_EQ(player.idleLevel(), 1);
-    // Told once as the idling begins (in the tick that starts the first Blink), once as the request ends it.
-    ASSERT_EQ(idling.size(), 2);
-    EXPECT_EQ(idling[0], std::make_pair(started[0].first - 1, true));
-    EXPECT_FALSE(idling[1].second);
-    EXPECT_GE(idling[1].first, 12200);
-}
-
-// Some characters' walks end on an empty marker frame long before the journey does: the last step is held
-// until the character arrives, and it comes to rest from there through the exit branches.
-TEST_F(PlayerTest, AWalkShorterThanItsJourneyHoldsItsLastStepAndLeavesFromThere) {
-    CharacterData c = playerCharacter();
-    Frame marker = frame(0, -2);
-    c.animations.append(
-        animation("Stride", {frame(10, 4), frame(10, 0), frame(10, 3, {{4, 100}}), frame(10, 1), marker}));
-    c.info.states.append(State{"MovingRight", {"Stride"}});
-    AcsFile walker;
-    loadInto(&walker, c);
-    RecordingPlayer player(walker, agent::render::seededRandom(3));
-    showNow(player);
-    player.moveTo({100, 0});
-    QList<int> pictures;
-    for (int t = 0; t < 2000; t += 50) {
-        player.advance(t == 0 ? 0 : 50);
-        ASSERT_NE(player.picture(), nullptr);
-        if (player.pictureAnimation() == "Stride" &&
-            (pictures.isEmpty() || pictures.last() != player.pictureFrame())) {
-            pictures << player.pictureFrame();
-        }
-        if (t == 900) {
-            EXPECT_EQ(player.pictureFrame(), 2) << "the last step is held while the character travels";
-            EXPECT_EQ(player.position(), QPoint(90, 0));
-        }
-    }
-    EXPECT_EQ(pictures, (QList<int>{0, 1, 2, 3, 1, 0})) << "the empty marker frame is never shown";
-    EXPECT_EQ(player.position(), QPoint(100, 0));
-    EXPECT_FALSE(player.isBusy());
-}
 
 TEST_F(PlayerTest, AMoveEndsWhereTheCharacterIsPutOrStopped) {
     RecordingPlayer player(file, agent::render::seededRandom(9));
@@ -315,54 +182,6 @@ TEST_F(PlayerTest, TimedMovesHoldsAndStopsThatKeepSomeRequests) {
     EXPECT_FALSE(player.isVisible()) << "a fast Hide plays no Hiding animation";
 }
 
-TEST_F(PlayerTest, SpeechStartsAtItsTurnAndLastsUntilTheVoiceEnds) {
-    RecordingPlayer player(file, agent::render::seededRandom(4));
-    QStringList started;
-    player.setRequestStartHandler([&](int, RequestKind kind, const QString& text) {
-        if (kind == RequestKind::Speak) {
-            started << text;
-        }
-    });
-    player.show();
-    const int first = player.speak("One");
-    const int second = player.speak("Two");
-    player.advance(0);
-    EXPECT_TRUE(started.isEmpty()) << "speech must wait for the Showing animation";
-    player.advance(200);
-    EXPECT_EQ(started, QStringList{"One"});
-    player.setMouth(int(agent::format::MouthShape::WideOpen2));
-    EXPECT_EQ(player.mouth(), int(agent::format::MouthShape::WideOpen2));
-    player.speechStarted(first, 60000);
-    EXPECT_EQ(player.msUntilNextEvent(), 60000 + AnimationPlayer::kSpeechGraceMs);
-    player.advance(59000);
-    EXPECT_TRUE(player.isSpeaking()) << "a long voice holds the statement";
-    EXPECT_EQ(started, QStringList{"One"});
-    EXPECT_EQ(player.speechText(), "One");
-    // The Speaking state names Idle, whose first frame has mouths; it holds however long the voice takes.
-    EXPECT_EQ(player.pictureAnimation(), "Idle");
-    ASSERT_NE(player.picture(), nullptr);
-    EXPECT_FALSE(player.picture()->overlays.isEmpty());
-    EXPECT_EQ(player.pictureFrame(), 0);
-
-    player.endSpeech(first);
-    EXPECT_EQ(player.msUntilNextEvent(), 0) << "an ended statement must not be slept on";
-    player.advance(0);
-    EXPECT_EQ(started, (QStringList{"One", "Two"}));
-    EXPECT_EQ(player.mouth(), -1) << "a new statement starts with the mouth as drawn";
-    // A late end of the last statement, or one for no statement, ends nothing.
-    player.speechStarted(first, 0);
-    player.endSpeech(first);
-    player.endSpeech(second + 7);
-    player.advance(100);
-    EXPECT_EQ(player.speechText(), "Two");
-    player.stop();
-    const QList<Completion> done = player.takeCompletions();
-    ASSERT_EQ(done.size(), 3);
-    EXPECT_EQ(done[1], (Completion{first, RequestKind::Speak, false}));
-    EXPECT_EQ(done[2], (Completion{second, RequestKind::Speak, true}));
-    EXPECT_FALSE(player.isSpeaking());
-}
-
 // Whenever the voice's end comes, the statement it belongs to ends and no other; and a voice that never
 // starts or never ends holds the queue only for a bounded time. Each case runs the clock's own sequence
 // (Stop, a space, Show, the text, a gesture) and must reach the gesture.
@@ -445,47 +264,6 @@ TEST_F(PlayerTest, StopFromTheStartHandlerDropsTheRequestAtOnce) {
         player.endSpeech(id);  // the voice's end comes afterwards and finds nothing to end
         EXPECT_FALSE(player.isBusy());
     }
-}
-
-TEST_F(PlayerTest, FrameSoundsAreReportedAsFramesAreEntered) {
-    CharacterData c = playerCharacter();
-    QList<Frame> frames = {frame(10), frame(10), frame(0), frame(10)};
-    frames[0].sound = 3;
-    frames[2].sound = 7;  // a zero-length frame still sounds
-    c.animations.append(animation("Clang", frames));
-    c.sounds.resize(8);
-    AcsFile noisy;
-    loadInto(&noisy, c);
-    RecordingPlayer player(noisy, agent::render::seededRandom(1));
-    QList<int> sounds;
-    player.setFrameSoundHandler([&](int s) { sounds << s; });
-    player.play("Clang");
-    player.advance(0);
-    EXPECT_EQ(sounds, QList<int>{3});
-    player.advance(200);
-    EXPECT_EQ(sounds, (QList<int>{3, 7}));
-}
-
-TEST_F(PlayerTest, TimeToNextEventTellsADriverHowLongToSleep) {
-    RecordingPlayer player(file, agent::render::seededRandom(5));
-    player.setIdleTimes(IdleTimes{10, 10, 20, 30});
-    player.advance(100000);
-    EXPECT_FALSE(player.isAnimating()) << "a hidden character does not idle";
-    EXPECT_TRUE(player.currentAnimation().isEmpty());
-    EXPECT_EQ(player.msUntilNextEvent(), -1) << "hidden and asked nothing: no time needed";
-    player.setIdleTimes(IdleTimes{});
-    player.show();
-    EXPECT_EQ(player.msUntilNextEvent(), 0);
-    player.advance(0);
-    EXPECT_EQ(player.msUntilNextEvent(), 200) << "the Showing frame lasts 20 hundredths";
-    player.advance(200);
-    IdleTimes idle;
-    EXPECT_EQ(player.msUntilNextEvent(), idle.firstMs) << "standing still until the first idling";
-    player.setPosition({0, 0});
-    player.moveTo({500, 0});
-    player.advance(0);
-    EXPECT_EQ(player.msUntilNextEvent(), 0) << "a travelling window moves every step";
-    EXPECT_TRUE(player.isMoving());
 }
 
 // The genuine characters: showing, a walk and hiding all come to an end with any seed.

@@ -152,97 +152,12 @@ BalloonInfo genieLikeStyle() {
     return info;
 }
 
-bool hasColour(const QImage& image, QRgb colour, int tolerance = 0) {
-    const auto near = [tolerance](int a, int b) { return qAbs(a - b) <= tolerance; };
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (near(qRed(c), qRed(colour)) && near(qGreen(c), qGreen(colour)) &&
-                near(qBlue(c), qBlue(colour)) && qAlpha(c) == 255) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-QImage rendered(WordBalloon& balloon) {
-    QImage image(balloon.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    balloon.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image.convertToFormat(QImage::Format_ARGB32);
-}
-
 // A balloon in Genie's style.
 class WordBalloonTest : public ::testing::Test {
 protected:
     void SetUp() override { balloon.setStyle(genieLikeStyle()); }
     WordBalloon balloon;
 };
-
-TEST_F(WordBalloonTest, OpenAndRevealShowExactlyTheRevealedWords) {
-    // A balloon that took the focus would take it from whatever the user types in.
-    EXPECT_TRUE(balloon.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
-    EXPECT_TRUE(balloon.testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_FALSE(balloon.testAttribute(Qt::WA_QuitOnClose));
-
-    const QString statement = QStringLiteral("Hello, it is a quarter past eleven and time for tea");
-    balloon.open(statement);
-    EXPECT_TRUE(balloon.isOpen());
-    EXPECT_TRUE(balloon.visibleLines().isEmpty());
-    EXPECT_FALSE(balloon.isVisible());  // no place yet
-    balloon.placeBeside(kCharacter, kArea);
-    EXPECT_TRUE(balloon.isVisible());
-
-    balloon.reveal(int(statement.indexOf(QLatin1String("it")) + 2));
-    EXPECT_EQ(balloon.visibleLines(), QStringList{"Hello, it"});
-    balloon.reveal(int(statement.indexOf(QLatin1String("eleven")) + 6));
-    EXPECT_EQ(balloon.visibleLines(), QStringList({"Hello, it is a", "quarter past eleven"}));
-    balloon.reveal(int(statement.size()));
-    EXPECT_EQ(balloon.visibleLines(), QStringList({"quarter past eleven", "and time for tea"}));
-
-    balloon.close();
-    EXPECT_FALSE(balloon.isVisible());
-    EXPECT_FALSE(balloon.isOpen());
-    EXPECT_TRUE(balloon.visibleLines().isEmpty());
-    balloon.reveal(5);  // a late word after the statement ended changes nothing
-    EXPECT_TRUE(balloon.visibleLines().isEmpty());
-
-    // The next statement shows again at the known place.
-    balloon.open(QStringLiteral("Bye"));
-    EXPECT_TRUE(balloon.isVisible());
-    balloon.reveal(3);
-    EXPECT_EQ(balloon.visibleLines(), QStringList{"Bye"});
-}
-
-TEST_F(WordBalloonTest, SizeFollowsTheWholeStatementNotTheRevealedPart) {
-    balloon.placeBeside(kCharacter, kArea);
-    balloon.open(QStringLiteral("Hi"));
-    const QSize small = balloon.bodySize();
-    EXPECT_EQ(balloon.rowCount(), 1);
-
-    balloon.open(QStringLiteral("It is a quarter past eleven"));
-    const QSize big = balloon.bodySize();
-    EXPECT_EQ(balloon.rowCount(), 2);
-    EXPECT_GT(big.width(), small.width());
-    EXPECT_GT(big.height(), small.height());
-    balloon.reveal(12);
-    EXPECT_EQ(balloon.bodySize(), big);
-
-    // Width: the widest line in the font, never more than charsPerLine characters of text.
-    const QFontMetrics metrics(balloon.textFont());
-    const int widest = metrics.horizontalAdvance(QStringLiteral("quarter past eleven"));
-    EXPECT_GE(big.width(), widest);
-    EXPECT_LE(big.width(), widest + 40);
-    EXPECT_GE(big.height(), 2 * metrics.height());
-    EXPECT_EQ(balloon.size(), QSize(big.width(), big.height() + WordBalloon::kShape.tipHeight));
-
-    balloon.setSizeToText(false);
-    EXPECT_GE(balloon.bodySize().width(), metrics.averageCharWidth() * 20);
-    balloon.open(QStringLiteral("Hi"));
-    EXPECT_EQ(balloon.rowCount(), 2);
-    EXPECT_EQ(balloon.bodySize().height(), big.height());
-}
 
 TEST(WordBalloon, FontFromTheFile) {
     using agent::render::balloonFont;
@@ -290,32 +205,6 @@ TEST_F(WordBalloonTest, FontOverrideWins) {
     EXPECT_EQ(balloon.textFont().pixelSize(), 9);
 }
 
-TEST_F(WordBalloonTest, PaintsInTheStyleColoursWithinItsShape) {
-    BalloonInfo info = genieLikeStyle();
-    info.background = info.background & 0x00ffffff;  // a spare byte of 0 must not make it transparent
-    balloon.setStyle(info);
-    balloon.placeBeside(kCharacter, kArea);
-    balloon.open(QStringLiteral("Tea time"));
-
-    QImage image = rendered(balloon);
-    const BalloonPlacement& p = balloon.placement();
-    const QPoint origin = p.window.topLeft();
-    EXPECT_EQ(image.pixel(p.body.center() - origin), info.background | 0xff000000u);
-    EXPECT_TRUE(hasColour(image, info.border, 8));
-    EXPECT_FALSE(hasColour(image, info.foreground, 40));  // nothing revealed, no text
-    // Outside the outline, beside the tip, the window is see-through and lets clicks through.
-    const QPoint besideTip(0, image.height() - 1);
-    EXPECT_EQ(qAlpha(image.pixel(besideTip)), 0);
-    const QRegion mask = balloon.windowHandle()->mask();
-    EXPECT_TRUE(mask.contains(p.body.center() - origin));
-    EXPECT_TRUE(mask.contains(QPoint(p.tipX, p.body.bottom() + 3) - origin));
-    EXPECT_FALSE(mask.contains(besideTip));
-    EXPECT_FALSE(mask.contains(QPoint(0, 0)));  // the rounded corner
-
-    balloon.reveal(8);
-    EXPECT_TRUE(hasColour(rendered(balloon), info.foreground, 40));
-}
-
 TEST_F(WordBalloonTest, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateStyle) {
     balloon.placeBeside(kCharacter, kArea);
     balloon.open(QStringLiteral("It is ten past three"));
@@ -326,32 +215,6 @@ TEST_F(WordBalloonTest, StyleChangeOnAnOpenBalloonWrapsAgainEvenToADegenerateSty
     EXPECT_EQ(balloon.visibleLines(), QStringList{"three"});
     EXPECT_GT(balloon.bodySize().width(), 0);
     EXPECT_TRUE(balloon.isVisible());
-}
-
-TEST_F(WordBalloonTest, NoTallerThanTheScreen) {
-    BalloonInfo info = genieLikeStyle();
-    info.lines = 255;
-    info.charsPerLine = 8;
-    balloon.setStyle(info);
-    const QRect screen(0, 0, 800, 200);
-    balloon.placeBeside(QRect(300, 100, 100, 100), screen);
-    QString statement;
-    for (int i = 0; i < 100; ++i) {
-        statement += QStringLiteral("word%1 ").arg(i);
-    }
-    balloon.open(statement);
-    EXPECT_LT(balloon.rowCount(), 20);
-    EXPECT_GE(balloon.rowCount(), 1);
-    EXPECT_TRUE(screen.contains(balloon.geometry()));
-    balloon.reveal(int(statement.size()));
-    EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
-    EXPECT_EQ(balloon.visibleLines().last(), QStringLiteral("word99"));
-
-    // On a taller screen it has room for more.
-    const int rows = balloon.rowCount();
-    balloon.placeBeside(QRect(300, 500, 100, 100), kArea);
-    EXPECT_GT(balloon.rowCount(), rows);
-    EXPECT_EQ(balloon.visibleLines().size(), balloon.rowCount());
 }
 
 }  // namespace

@@ -17,11 +17,9 @@
 
 #include <gtest/gtest.h>
 
-using agent::render::AnimationPlayer;
 using agent::render::Completion;
 using agent::render::DesktopCharacter;
 using agent::render::DesktopControl;
-using agent::render::DesktopEnvironment;
 using agent::render::EngineOptions;
 using agent::render::MenuEntry;
 using agent::render::RequestKind;
@@ -368,49 +366,6 @@ TEST_F(EngineTest, EveryGenuineCharacterLoadsOrFailsCleanly) {
         ++shown;
     }
     EXPECT_GE(shown, 8);
-}
-
-// The characters of the older version 1.5 (which show and speak with every genuine file above): each plays
-// every one of its animations, and the window always shows the frame's pixels: a picture is empty only where
-// the file draws nothing (a ship that has flown off, say).
-TEST_F(EngineTest, OlderCharactersPlayEveryAnimation) {
-    const QDir data(testsupport::acsTestDataDir());
-    for (const char* name : {"gnome.acs", "MAX.ACS", "MIKU.ACS", "spaceman.acs"}) {
-        SCOPED_TRACE(name);
-        const QString id = QFileInfo(name).baseName();
-        const agent::Status loaded = control->load(id, data.filePath(name));
-        ASSERT_TRUE(loaded) << loaded.error().toStdString();
-        DesktopCharacter* c = control->character(id);
-        c->moveTo(50, 300);
-        c->show();
-        settle(c);
-        agent::format::FrameComposer composer(c->file(), 0);
-        auto empty = [](const QImage& picture) {
-            // upside down: QImage::mirrored is deprecated from Qt 6.9, and Qt 6.4 has no flipped
-            return opaquePoint(picture).x() < 0 &&
-                   opaquePoint(picture.transformed(QTransform().scale(1, -1))).x() < 0;
-        };
-        int wrong = 0;
-        int shown = 0;
-        for (const auto& animation : c->file().animations()) {
-            c->play(animation.name);
-            for (int t = 0; t < 20000 && c->player().isBusy(); t += 10) {
-                time.advance(10);
-                const int a = c->file().animationIndex(c->player().pictureAnimation());
-                if (c->window().isVisible() && a >= 0 && c->player().mouth() < 0) {
-                    ++shown;
-                    const QImage drawn = composer.compose(a, c->player().pictureFrame()).valueOr({});
-                    wrong += empty(c->window().picture()) != empty(drawn);
-                }
-            }
-            c->stop();  // an animation that loops for ever holds its request until then
-            settle(c);
-        }
-        EXPECT_GT(shown, 0);
-        EXPECT_EQ(wrong, 0) << "of " << shown << " pictures";
-        EXPECT_TRUE(c->window().isVisible()) << "the animations leave the character in view";
-        control->unload(id);
-    }
 }
 
 // A heading and a separator only above visible commands with a caption (the engine's menus show the rest).

@@ -57,66 +57,6 @@ protected:
     const QString path = dir.filePath(QStringLiteral("HoraliaIIV/engine.ini"));
 };
 
-TEST_F(OptionsStoreTest, WhatIsSetIsCorrectedAndReadBackByTheNextRun) {
-    OptionsStore store(path);
-    EXPECT_EQ(store.options(), EngineOptions{});
-    EXPECT_FALSE(QFileInfo::exists(path)) << "reading creates nothing";
-    QSignalSpy changed(&store, &OptionsStore::changed);
-    ASSERT_TRUE(store.set(EngineOptions{}));
-    EXPECT_EQ(changed.count(), 0) << "changed is raised only for a real change";
-
-    EngineOptions wild;
-    wild.speedPercent = 5000;
-    wild.voice = QStringLiteral("no such/../voice");
-    wild.listeningKey = QStringLiteral("a");
-    wild.inputDevice = QStringLiteral("two\nlines");
-    wild.thresholdPercent = 101;
-    ASSERT_TRUE(store.set(wild));
-    EngineOptions corrected;
-    corrected.speedPercent = 200;
-    corrected.thresholdPercent = 100;
-    EXPECT_EQ(store.options(), corrected);
-    EXPECT_EQ(OptionsStore(path).options(), corrected);
-
-    const agent::Status written = store.set(changedOptions());
-    ASSERT_TRUE(written) << written.error().toStdString();
-    ASSERT_TRUE(store.set(changedOptions()));
-    EXPECT_EQ(changed.count(), 2);
-    EXPECT_EQ(store.options(), changedOptions());
-    EXPECT_EQ(OptionsStore(path).options(), changedOptions());
-    // And back to the character's own font and voice.
-    ASSERT_TRUE(store.set(EngineOptions{}));
-    EXPECT_EQ(OptionsStore(path).options(), EngineOptions{});
-}
-
-TEST_F(OptionsStoreTest, AHandEditedFileIsReadWhateverTheCaseAndKeptAsWrittenAroundOurKeys) {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
-    // Written by hand or by another program: a comment, names in other cases, a value with backslashes and
-    // commas that must stay exactly as typed.
-    const QByteArray before =
-        "; my options\n[options]\nspeedpercent=70\nVOICE=en-gb+f3\n[Greeting]\nText=\\Spd=120\\Hello, you\n";
-    writeAll(path, before);
-    OptionsStore store(path);
-    EXPECT_EQ(store.options().speedPercent, 70);
-    EXPECT_EQ(store.options().voice, "en-gb+f3");
-
-    // Another program adds a key after we read the file; our write keeps it.
-    writeAll(path, before + "[Later]\nAdded=yes\n");
-    EngineOptions louder = store.options();
-    louder.speedPercent = 90;
-    const agent::Status written = store.set(louder);
-    ASSERT_TRUE(written) << written.error().toStdString();
-    const QByteArray after = readAll(path);
-    EXPECT_TRUE(after.startsWith("; my options\n[options]\nspeedpercent=90\nVOICE=en-gb+f3\n"))
-        << after.constData();
-    EXPECT_TRUE(after.contains("[Greeting]\nText=\\Spd=120\\Hello, you\n")) << after.constData();
-    EXPECT_TRUE(after.contains("[Later]\nAdded=yes\n"));
-    EXPECT_EQ(after.toLower().count("speedpercent="), 1) << "one key, not one per spelling";
-    EXPECT_EQ(OptionsStore(path).options(), louder);
-    // No lock file or temporary copy is left beside it.
-    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files), QStringList{"engine.ini"});
-}
-
 TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
     // One line spoiled at a time; every other option keeps its stored, non-default value.
     const auto noFont = [](EngineOptions& o) { o.balloonFont.reset(); };
@@ -153,19 +93,6 @@ TEST_F(OptionsStoreTest, EachBadValueFallsBackAloneAndTheOthersStay) {
         c.expect(expected);
         EXPECT_EQ(OptionsStore(file).options(), expected);
     }
-}
-
-TEST_F(OptionsStoreTest, AFileTooLargeToBeOursGivesDefaultsAndIsLeftAlone) {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
-    const QByteArray big = "[Output]\nSpeed=175\n" + QByteArray(agent::ini::IniFile::kMaxFileSize, ';');
-    writeAll(path, big);
-    const QDateTime modified = QFileInfo(path).lastModified();
-    OptionsStore store(path);
-    EXPECT_EQ(store.options(), EngineOptions{});
-    EXPECT_FALSE(store.set(changedOptions())) << "never overwritten";
-    EXPECT_EQ(store.options(), changedOptions()) << "the options still apply for this run";
-    EXPECT_EQ(readAll(path), big);
-    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
 }
 
 // What the file cases above do not reach: a short hand-written font, and names a line of the file cannot

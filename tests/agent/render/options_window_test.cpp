@@ -16,7 +16,6 @@
 
 #include <memory>
 
-using agent::render::EngineOptions;
 using agent::render::InputDevice;
 using agent::render::OptionsStore;
 using agent::render::OptionsWindow;
@@ -86,52 +85,6 @@ protected:
     std::optional<QFont> nextFont;
 };
 
-// Apply stores and stays open; opening again gives the same window with its edits; Cancel forgets them, OK
-// stores them, and both close.
-TEST_F(OptionsWindowTest, ApplyStoresCancelForgetsOkStoresAndAStoreHasOneWindow) {
-    OptionsWindow* w = open();
-    QSignalSpy changed(store.get(), &OptionsStore::changed);
-    click(child<QCheckBox>(w, "sounds"));
-    click(child<QCheckBox>(w, "reducedMotion"));
-    QTest::keyClick(child<QSlider>(w, "speed"), Qt::Key_End);
-    QTest::keyClick(child<QComboBox>(w, "voice"), Qt::Key_Down);
-    EXPECT_EQ(store->options(), EngineOptions{}) << "nothing is stored before Apply";
-    click(button(w, QDialogButtonBox::Apply));
-    EngineOptions expected;
-    expected.soundEffectsOn = false;
-    expected.reducedMotion = true;
-    expected.speedPercent = 200;
-    expected.voice = kVoices[0].name;
-    EXPECT_EQ(store->options(), expected);
-    EXPECT_EQ(OptionsStore(store->path()).options(), expected);
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_FALSE(button(w, QDialogButtonBox::Apply)->isEnabled());
-
-    for (const auto which : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
-        SCOPED_TRACE(which == QDialogButtonBox::Ok ? "OK" : "Cancel");
-        // A window opened after Cancel shows the stored options again, so this click turns speech off.
-        click(child<QCheckBox>(w, "speech"));
-        EXPECT_FALSE(child<QSlider>(w, "speed")->isEnabled());
-        EXPECT_EQ(open(), w) << "opening again keeps the edits";
-        click(button(w, which));
-        EXPECT_EQ(OptionsWindow::find(*store), nullptr);
-        QPointer<OptionsWindow> closed = w;
-        processDeletions();
-        EXPECT_TRUE(closed.isNull());
-        const bool kept = which == QDialogButtonBox::Cancel;
-        EXPECT_EQ(OptionsStore(store->path()).options().speechOn, kept);
-        EXPECT_EQ(changed.count(), kept ? 1 : 2);
-        w = open();
-    }
-
-    // The window goes with its store.
-    QPointer<OptionsWindow> gone = w;
-    store.reset();
-    processDeletions();
-    EXPECT_TRUE(gone.isNull());
-    store = std::make_unique<OptionsStore>(dir.filePath(QStringLiteral("engine.ini")));
-}
-
 TEST_F(OptionsWindowTest, FontIsChosenThroughTheChooserAndCanGoBackToTheCharacters) {
     OptionsWindow* w = open();
     auto* label = child<QLabel>(w, "fontName");
@@ -179,46 +132,6 @@ TEST_F(OptionsWindowTest, AFailedSaveIsShownAndKeepsTheWindowOpen) {
     EXPECT_TRUE(error->isVisible());
     EXPECT_TRUE(error->text().contains(folder)) << error->text().toStdString();
     w->close();
-}
-
-TEST_F(OptionsWindowTest, OpensShowingTheStoredOptionsAndKeepsTheSpeechInputPagesInTheFile) {
-    const EngineOptions stored{.balloonOn = false,
-                               .balloonFont = QFont(QStringLiteral("DejaVu Sans"), 15),
-                               .speechOn = true,
-                               .soundEffectsOn = false,
-                               .speedPercent = 140,
-                               .voice = QStringLiteral("gmw/en-US"),
-                               .listeningKey = QStringLiteral("Pause"),
-                               .inputDevice = kInputs[1].id,
-                               .thresholdPercent = 70};
-    ASSERT_TRUE(store->set(stored));
-    OptionsWindow* w = open();
-    EXPECT_EQ(child<QComboBox>(w, "voice")->currentText(), QStringLiteral("English (America) (en-us)"));
-    EXPECT_EQ(child<QLabel>(w, "fontName")->text(), QStringLiteral("DejaVu Sans, 15 pt"));
-    EXPECT_EQ(w->edited(), stored);
-    // Nothing to apply yet; the font buttons wait for the balloon.
-    EXPECT_FALSE(button(w, QDialogButtonBox::Apply)->isEnabled());
-    EXPECT_FALSE(child<QPushButton>(w, "font")->isEnabled());
-
-    child<QTabWidget>(w, "pages")->setCurrentIndex(1);
-    auto* listen = child<QCheckBox>(w, "listen");
-    auto* key = child<QComboBox>(w, "listeningKey");
-    auto* device = child<QComboBox>(w, "inputDevice");
-    auto* threshold = child<QSlider>(w, "threshold");
-    EXPECT_EQ(device->currentText(), QStringLiteral("Yeti Stereo Microphone"));
-    key->setCurrentIndex(key->findData(QStringLiteral("F8")));
-    device->setCurrentIndex(0);
-    QTest::keyClick(threshold, Qt::Key_Home);
-    click(listen);
-    EXPECT_FALSE(threshold->isEnabled()) << "the rest of the page waits for Listen";
-    click(button(w, QDialogButtonBox::Ok));
-    EngineOptions expected = stored;
-    expected.listenOn = false;
-    expected.listeningKey = QStringLiteral("F8");
-    expected.inputDevice.clear();
-    expected.thresholdPercent = 0;
-    EXPECT_EQ(store->options(), expected);
-    EXPECT_EQ(OptionsStore(store->path()).options(), expected);
 }
 
 // A voice or microphone chosen but no longer there stays choosable, so that OK does not drop it.

@@ -33,37 +33,6 @@ protected:
     SoundEffects effects{output};
 };
 
-TEST_F(SoundEffectsTest, PlaysTheDecodedSoundAndCutsOffTheLastOne) {
-    const agent::Status played = effects.play(file, 1);
-    ASSERT_TRUE(played) << played.error().toStdString();
-    const auto first = output.lastSamples;
-    EXPECT_EQ(output.starts, 1);
-    EXPECT_EQ(output.stops, 0);
-    EXPECT_EQ(output.lastSampleRate, 22050);
-    ASSERT_TRUE(output.lastSamples);
-    EXPECT_EQ(*output.lastSamples, (std::vector<std::int16_t>{200, -200}));
-
-    ASSERT_TRUE(effects.play(file, 0));
-    EXPECT_EQ(output.stops, 1);
-    EXPECT_EQ(output.lastSampleRate, 11025);
-    EXPECT_EQ(output.lastSampleCount, 110u);
-
-    effects.stop();
-    effects.stop();
-    EXPECT_EQ(output.stops, 2) << "the second stop found nothing playing";
-
-    // Playing a sound again uses the decoded copy.
-    ASSERT_TRUE(effects.play(file, 1));
-    EXPECT_EQ(output.lastSamples, first);
-
-    // The same sound of a file loaded anew is decoded anew, though the file is the same object and its
-    // bytes may lie where the old ones lay.
-    ASSERT_TRUE(file.loadData(QByteArray(bytes.constData(), bytes.size())));
-    ASSERT_TRUE(effects.play(file, 1));
-    EXPECT_NE(output.lastSamples, first);
-    EXPECT_EQ(*output.lastSamples, *first);
-}
-
 TEST_F(SoundEffectsTest, BadSoundsDisabledEffectsOrNoOutputStaySilent) {
     ASSERT_TRUE(effects.play(file, 0));
     // Bad sounds are refused and the current one goes on.

@@ -26,21 +26,6 @@ QByteArray extensible(int subFormat) {
            QByteArray(14, '\x11');
 }
 
-TEST(WaveSound, DecodesPcmOfEachWidthAndChannelCountToMono) {
-    EXPECT_EQ(decoded(wave(1, 11025, 8, QByteArray("\x00\x80\xFF\x40", 4))),
-              (Samples{-32768, 0, 32512, -16384}));
-    EXPECT_EQ(decoded(wave(1, 22050, 16, u16({-32768, 32767, 5, -5}))), (Samples{-32768, 32767, 5, -5}));
-    // Stereo frames are averaged: left and right of each frame.
-    EXPECT_EQ(decoded(wave(2, 44100, 16, u16({1000, 3000, -32768, -32768, 32767, -32767}))),
-              (Samples{2000, -32768, 0}));
-    EXPECT_EQ(decoded(wave(2, 8000, 8, QByteArray("\xFF\x00\x90\x90", 4))), (Samples{-128, 4096}));
-
-    const auto sound = decodeWave(wave(1, 11025, 8, QByteArray(11025, '\x80')));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(sound->sampleRate, 11025);
-    EXPECT_EQ(sound->durationMs(), 1000);
-}
-
 TEST(WaveSound, WalksPastOtherChunksAndTheirPadding) {
     // An odd-sized chunk is followed by a pad byte that belongs to no chunk.
     const QByteArray list = chunk("LIST", QByteArray("INFOabc", 7));
@@ -114,15 +99,6 @@ TEST(WaveSound, RefusesWhatItCannotPlayWithAReason) {
         const QString error = decodeWave(c.bytes).error();
         EXPECT_TRUE(error.contains(QLatin1String(c.reason), Qt::CaseInsensitive))
             << c.name << ": " << error.toStdString();
-    }
-}
-
-TEST(WaveSound, EveryCutOfAFileFailsCleanly) {
-    const QByteArray full = wave(2, 8000, 16, u16({1, 2, 3, 4, 5, 6, 7, 8}));
-    for (qsizetype n = 0; n < full.size(); ++n) {
-        const auto sound = decodeWave(full.left(n));
-        EXPECT_FALSE(sound) << n;
-        EXPECT_FALSE(sound.error().isEmpty()) << n;
     }
 }
 

@@ -57,25 +57,6 @@ void expectConsistentTimeline(const Utterance& u) {
     }
 }
 
-TEST(SynthesisTimeline, ClockSentenceHasEveryWordInOrderWithinTheSoundAndAMovingMouth) {
-    const Utterance u = say(kClockSentence);
-    EXPECT_EQ(u.sampleRate, 22050);
-    EXPECT_GT(u.durationMs(), 1000);
-    EXPECT_LT(u.durationMs(), 5000);
-    EXPECT_EQ(spokenWords(u), "The|time|is|15|minutes|past|10");
-    expectConsistentTimeline(u);
-    EXPECT_EQ(u.words.back().shownEnd, u.shownText.size()) << "the balloon is full once the last word starts";
-    EXPECT_GT(measure::rms(u.samples), 1000.0);
-
-    // The mouth moves while speaking, opens wide for the "a" of "past" and closes for the "m" of "minutes".
-    EXPECT_GE(u.mouths.size(), 10u) << "seven words need many shapes";
-    EXPECT_TRUE(std::any_of(u.mouths.begin(), u.mouths.end(),
-                            [](const MouthTiming& m) { return m.shape == MouthShape::Wide4; }));
-    EXPECT_TRUE(std::any_of(u.mouths.begin(), u.mouths.end() - 1, [](const MouthTiming& m) {
-        return m.shape == MouthShape::Closed && m.ms > 100;
-    }));
-}
-
 TEST(SynthesisTimeline, WordsMapBackThroughMarkupCharactersMapTagsAndSettingsChanges) {
     const Utterance u = say(QString::fromUtf8("Grüße & <more> 😀 \\Emp\\done"));
     expectConsistentTimeline(u);
@@ -183,22 +164,6 @@ TEST(SynthesisVoice, TagsLanguageAndGenderChangeTheSound) {
     EXPECT_GT(measure::median(measure::analyse(f.samples, 22050).pitchHz),
               measure::median(measure::analyse(en.samples, 22050).pitchHz) * 1.3);
     EXPECT_EQ(spokenWords(say("hello", {.name = {}, .language = "zz-nowhere"})), "hello");
-}
-
-// A synthesizer that cannot speak says why, and leaves the next statement to be spoken as usual.
-TEST(SynthesisErrors, MissingVoiceDataOrAnUnknownVoiceIsAClearError) {
-    QTemporaryDir empty;
-    const QString noData =
-        EspeakSynthesizer(empty.path()).synthesize(SpeechTagParser().parse("hello"), {}).error();
-    EXPECT_TRUE(noData.contains("voice data not found")) << noData.toStdString();
-    EXPECT_TRUE(noData.contains(empty.path()));
-    EXPECT_EQ(spokenWords(say("hello again")), "hello|again") << "the installed data still serves the others";
-
-    EspeakSynthesizer synthesizer;
-    EXPECT_TRUE(synthesizer.hasVoice("xx-nope").error().contains("xx-nope"));
-    const Status whisper = synthesizer.hasVoice("en-us+whisper");
-    EXPECT_TRUE(whisper) << whisper.error().toStdString();
-    EXPECT_EQ(spokenWords(say("hello")), "hello") << "a failed voice leaves the next statement its own voice";
 }
 
 TEST(VoiceChoice, CharacterLanguageIdsBecomeLanguageTags) {

@@ -1,5 +1,4 @@
-// Playback pacing: events follow the sound while there is one, the clock when there is none or it breaks off,
-// and Stop cuts everything at once.
+// Playback pacing: a sound that breaks off goes on silently on the clock, and Stop cuts everything at once.
 #include <gtest/gtest.h>
 
 #include "agent/speech/speech_player.h"
@@ -38,43 +37,6 @@ protected:
     }
 };
 
-TEST_F(PlayerTest, WithoutSoundTheClockPacesEveryEvent) {
-    output.available = false;
-    player.play(oneSecond());
-    EXPECT_TRUE(player.isSilent());
-    EXPECT_EQ(*log, QStringList({"w0:3"}));
-
-    advanceClock(399);
-    EXPECT_EQ(*log, QStringList({"w0:3", "m:wide1"}));
-    advanceClock(1);
-    EXPECT_EQ(*log, QStringList({"w0:3", "m:wide1", "w1:8", "m:wide4"}));
-    advanceClock(599);
-    EXPECT_EQ(*log, QStringList({"w0:3", "m:wide1", "w1:8", "m:wide4", "b:7", "m:closed", "m:narrow", "w2:11",
-                                 "m:closed"}));
-    EXPECT_TRUE(player.isPlaying()) << "the last millisecond of sound is still to come";
-    advanceClock(1);
-    EXPECT_EQ(log->last(), "end");
-    EXPECT_FALSE(player.isPlaying());
-    advanceClock(1000);
-    EXPECT_EQ(log->size(), 10) << "nothing after the end";
-}
-
-TEST_F(PlayerTest, WithSoundThePlayedPositionPacesTheEvents) {
-    player.play(oneSecond());
-    EXPECT_FALSE(player.isSilent());
-    EXPECT_EQ(output.starts, 1);
-    EXPECT_EQ(output.lastSampleCount, 1000u);
-
-    advanceClock(5000);
-    EXPECT_EQ(*log, QStringList({"w0:3"})) << "the device has not played anything yet";
-    output.played = 450;
-    player.update();
-    EXPECT_EQ(*log, QStringList({"w0:3", "m:wide1", "w1:8", "m:wide4"}));
-    output.isDrained = true;
-    player.update();
-    EXPECT_EQ(log->mid(4), QStringList({"b:7", "m:closed", "m:narrow", "w2:11", "m:closed", "end"}));
-}
-
 // Sound that breaks off underway goes on silently from there; Stop cuts it off at once and closes the mouth.
 TEST_F(PlayerTest, SoundBreakingOffContinuesSilentlyAndStopCutsOffAtOnce) {
     player.play(oneSecond());
@@ -93,31 +55,6 @@ TEST_F(PlayerTest, SoundBreakingOffContinuesSilentlyAndStopCutsOffAtOnce) {
     advanceClock(2000);
     player.stop();
     EXPECT_EQ(log->size(), 7) << "nothing after the stop, and stopping twice reports once";
-}
-
-// Playing again cuts off what plays; so may a handler of one of its events. Nothing to say ends at once.
-TEST_F(PlayerTest, PlayingAgainOrStoppingInAHandlerCutsOffTheCurrentUtterance) {
-    output.available = false;
-    player.play(oneSecond());
-    advanceClock(450);
-    log->clear();
-    player.play(oneSecond());
-    EXPECT_EQ(*log, QStringList({"m:closed", "stopped", "w0:3"}));
-    QObject::connect(&player, &SpeechPlayer::wordReached, &context, [this](int index, int) {
-        if (index == 1) {
-            player.stop();
-        }
-    });
-    advanceClock(999);
-    EXPECT_EQ(log->mid(3), QStringList({"m:wide1", "w1:8", "m:closed", "stopped"}));
-
-    log->clear();
-    auto empty = std::make_shared<Utterance>();
-    empty->mouths = {{0, MouthShape::Closed}};
-    player.play(empty);
-    EXPECT_EQ(*log, QStringList({"end"}));
-    player.play(nullptr);
-    EXPECT_EQ(*log, QStringList({"end"}));
 }
 
 }  // namespace
