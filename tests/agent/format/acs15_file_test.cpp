@@ -28,6 +28,35 @@ agent::Status loadRecipe(AcsFile& f, const Acs15Recipe& recipe) {
     return f.loadData(formattest::buildAcs15(recipe));
 }
 
+TEST(Acs15File, TinyCharacterReadsAsBuiltAndSoundsAreNumberedOn) {
+    Acs15Recipe recipe = formattest::tinyCharacter();
+    recipe.animations[0].sounds = {formattest::tinyWave(4), formattest::tinyWave(6)};
+    recipe.animations[0].frames[0].sound = 1;
+    AcsFile f;
+    ASSERT_TRUE(formattest::succeeds(loadRecipe(f, recipe)));
+    EXPECT_TRUE(f.info().balloon);
+    EXPECT_FALSE(f.info().voice);
+    const Animation* wave = f.animation(u"wave");
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->transition, std::uint8_t(Transition::ReturnAnimation));
+    EXPECT_EQ(wave->returnAnimation, QStringLiteral("RestPose"));
+    EXPECT_EQ(f.animations()[0].transition, std::uint8_t(Transition::None));
+
+    // Each animation's images follow the last one's; overlays add images of their own.
+    ASSERT_EQ(f.imageCount(), 1 + 2 + 2);
+    EXPECT_EQ(wave->frames[1].images, (QList<FrameImage>{{4, 0, 0}}));
+    const Frame& rest = f.animations()[0].frames[0];
+    ASSERT_EQ(rest.overlays.size(), 2);
+    EXPECT_EQ(f.imageInfo(rest.overlays[1].image).valueOr({}).width, 4);
+
+    // Sound numbers count on from the animations before.
+    ASSERT_EQ(f.sounds().size(), 3);
+    EXPECT_EQ(rest.sound, 1);
+    EXPECT_EQ(wave->frames[0].sound, 2);
+    EXPECT_EQ(wave->frames[1].sound, kNoSound);
+    EXPECT_EQ(f.sound(2), formattest::tinyWave(10));
+}
+
 // The frames of the tiny character's animations: [0] RestPose, [1] Wave.
 const Frame& frameOf(const AcsFile& f, int animation, int frame) {
     return f.animations()[animation].frames[frame];
@@ -171,6 +200,27 @@ TEST(Acs15File, ADamagedAnimationCostsThatAnimationADamagedCharacterTheFile) {
                   paletteColour(restLeft ? 3 : 7) | 0xFF000000u);
         EXPECT_EQ(f.animation(restLeft ? u"Wave" : u"RestPose"), nullptr);
     }
+}
+
+TEST(Acs15File, DecompressedStreamsStayWithinTheFileSizeLimit) {
+    Acs15Recipe recipe = formattest::tinyCharacter();
+    recipe.width = recipe.height = 200;  // 40,000 pixels an image, compressed to a few hundred bytes
+    const QByteArray doc = formattest::buildAcs15(recipe);
+    Limits limits;
+    limits.maxFileSize = 100000;
+    ASSERT_LT(doc.size(), 100000);
+    AcsFile f;
+    // The first animation's image fits; the second's two do not, and it is left out.
+    ASSERT_TRUE(formattest::succeeds(f.loadData(doc, limits)));
+    EXPECT_EQ(f.animations().size(), 1);
+    ASSERT_EQ(f.leftOut().size(), 1);
+    EXPECT_TRUE(f.leftOut()[0].contains(QStringLiteral("more than the limit of 100000 bytes")))
+        << f.leftOut()[0].toStdString();
+    limits.maxFileSize = 30000;
+    const agent::Status none = f.loadData(doc, limits);
+    ASSERT_FALSE(none);
+    EXPECT_TRUE(none.error().contains(QStringLiteral("no animation could be read")))
+        << none.error().toStdString();
 }
 
 using Acs15Genuine = formattest::GenuineFiles;

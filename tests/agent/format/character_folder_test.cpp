@@ -12,6 +12,37 @@ using namespace agent::format;
 
 namespace {
 
+// A bare name is looked for in the user's folder, then the shipped copies, whatever its case; a path is taken
+// as it is.
+TEST(CharacterFolder, TheUsersFolderFirstThenTheShippedCopies) {
+    QTemporaryDir user;
+    QTemporaryDir shipped;
+    ASSERT_TRUE(saveCharacter(shipped.filePath("max.acs"), formattest::sampleCharacter(), {}));
+    ASSERT_TRUE(saveCharacter(shipped.filePath("plany.acs"), formattest::sampleCharacter(), {}));
+    ASSERT_TRUE(saveCharacter(user.filePath("Plany.acs"), formattest::sampleCharacter(), {}));
+    const QStringList both{user.path(), shipped.path()};
+    const struct {
+        QStringList folders;
+        QString name, path;
+    } table[] = {
+        {both, "max.acs", shipped.filePath("max.acs")},
+        {both, "plany.acs", user.filePath("Plany.acs")},
+        {both, "other.acs", user.filePath("other.acs")},
+        {both, "/elsewhere/max.acs", "/elsewhere/max.acs"},
+        {{}, "max.acs", "max.acs"},
+    };
+    for (const auto& t : table) {
+        EXPECT_EQ(characterPath(t.folders, t.name), t.path) << t.name.toStdString();
+    }
+    const auto opened = openCharacter(both, "PLANY.acs");
+    ASSERT_TRUE(opened) << opened.error().toStdString();
+    EXPECT_EQ((*opened)->info().width, 12);
+    const auto missing = openCharacter(both, "other.acs");
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(missing.error().startsWith("cannot load " + user.filePath("other.acs")))
+        << missing.error().toStdString();
+}
+
 TEST(UserLanguage, LocalizedInfoForTheUsersLanguageThenEnglishThenTheFirst) {
     EXPECT_EQ(langIdForLocale(QLocale("en_GB")), 0x0809);
     EXPECT_EQ(langIdForLocale(QLocale("pt_BR")), 0x0416);

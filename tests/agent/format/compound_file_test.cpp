@@ -1,5 +1,6 @@
-// The compound document reader: every kind of damage on documents built here, and the streams of the genuine
-// version 1.5 characters.
+// The compound document reader on documents built here (streams in the mini stream and in sectors of their
+// own, a FAT long enough to need DIFAT sectors, every kind of damage) and on the genuine version 1.5
+// characters.
 #include "agent/format/compound_file.h"
 #include "tests/agent/format/acs15_builder.h"
 #include "tests/agent/format/acs_test_files.h"
@@ -33,6 +34,32 @@ const QList<CfbStream> kStreams = {
     {QStringLiteral("cutoff"), pattern(4096, 4)},   // exactly at the cutoff: regular sectors
     {QStringLiteral("empty"), QByteArray()},
 };
+
+// With 300 FAT sectors, 109 of their numbers are in the header and the rest in two DIFAT sectors.
+TEST(CompoundFile, ReadsStreamsFromTheMiniStreamAndFromSectorsWhereverTheFatIs) {
+    for (const std::uint32_t fatSectors : {0u, 300u}) {
+        SCOPED_TRACE(fatSectors);
+        CfbLayout at;
+        const QByteArray doc = buildCompoundFile(kStreams, &at, fatSectors);
+        ASSERT_GE(at.fatSectors.size(), qsizetype(fatSectors));
+        CompoundFile file;
+        const agent::Status opened = file.open(doc);
+        ASSERT_TRUE(opened) << opened.error().toStdString();
+        EXPECT_EQ(file.streamNames(),
+                  QStringList({QStringLiteral("small"), QStringLiteral("Exact"), QStringLiteral("large"),
+                               QStringLiteral("cutoff"), QStringLiteral("empty")}));
+        for (const CfbStream& s : kStreams) {
+            SCOPED_TRACE(s.name.toStdString());
+            const agent::Result<QByteArray> out = file.readStream(s.name);
+            ASSERT_TRUE(out) << out.error().toStdString();
+            EXPECT_EQ(*out, s.data);
+        }
+        // Names are matched without regard to case; an absent name is an error that says so.
+        EXPECT_EQ(file.readStream(u"EXACT").valueOr({}), kStreams[1].data);
+        const QString missing = file.readStream(u"missing").error();
+        EXPECT_TRUE(missing.contains(QStringLiteral("no stream 'missing'"))) << missing.toStdString();
+    }
+}
 
 struct Damage {
     const char* name;

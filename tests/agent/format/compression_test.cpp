@@ -8,9 +8,43 @@
 
 #include <vector>
 
+using agent::format::compress;
 using agent::format::decompress;
 
 namespace {
+
+std::vector<std::uint8_t> roundTrip(const std::vector<std::uint8_t>& input) {
+    QByteArray packed = compress(input.data(), input.size());
+    std::vector<std::uint8_t> out(input.size() + 16, 0xCC);
+    auto r = decompress(reinterpret_cast<const std::uint8_t*>(packed.constData()), std::size_t(packed.size()),
+                        out.data(), input.size());
+    EXPECT_TRUE(r) << r.error().toStdString();
+    for (std::size_t i = input.size(); i < out.size(); ++i) {
+        EXPECT_EQ(out[i], 0xCC) << "wrote past the output at " << i;
+    }
+    out.resize(input.size());
+    return out;
+}
+
+// Every offset class (6, 9, 12 and 20 bits) and lengths at the edges of each length code.
+TEST(Compression, RoundTripsEveryOffsetAndLengthClass) {
+    QRandomGenerator rng(11);
+    for (std::size_t distance : {1u, 2u, 64u, 65u, 576u, 577u, 4672u, 4673u, 70000u}) {
+        for (std::size_t length : {2u, 3u, 4u, 5u, 6u, 9u, 4095u, 4096u, 4097u, 9000u}) {
+            std::vector<std::uint8_t> data(distance);
+            for (auto& b : data) {
+                b = std::uint8_t(rng.bounded(256));
+            }
+            for (std::size_t i = 0; i < length; ++i) {
+                data.push_back(data[data.size() - distance]);
+            }
+            data.push_back(0x5A);
+            ASSERT_EQ(roundTrip(data), data) << "distance " << distance << " length " << length;
+        }
+    }
+    EXPECT_TRUE(roundTrip({}).empty());
+    EXPECT_EQ(roundTrip({42}), std::vector<std::uint8_t>{42});
+}
 
 struct BadStream {
     const char* name;

@@ -147,6 +147,64 @@ TEST(AcsFileCorrupt, EachDamageGivesItsError) {
     }
 }
 
+// Damage to one image, in its header or its data, shows only when that image is used: the file loads, that
+// image and the frames that draw it fail with an error, and everything else draws.
+TEST(AcsFileCorrupt, DamagedImageDataSpoilsOnlyThatImage) {
+    const struct {
+        const char* name;
+        bool plain;  // images and regions stored without compression
+        Damage apply;
+        bool region;  // the damage is in the region, not the pixels
+        const char* error;
+    } table[] = {
+        {"image over the size limit", false, set16(&Layout::firstImage, 1, 5000), false,
+         "image size 5000x7 is over the limit of 4096"},
+        // The first code becomes a copy, reaching before the start of the output.
+        {"back-reference before the start", false,
+         [](QByteArray& b, const Layout& at) { b[at.firstImage + 11] = char(0x01); }, false,
+         "before the start"},
+        {"plain data short of the image's size", true, set16(&Layout::firstImage, 3, 8), false,
+         "plain image data of 84 bytes is short of the 96 bytes of a 10x8 image"},
+        {"region stream too short for its size", false, set32(&Layout::firstRegion, 0, 1000000), true,
+         "region: compressed data ends after 32 of 1000000 bytes"},
+    };
+    for (const auto& d : table) {
+        SCOPED_TRACE(d.name);
+        QByteArray bytes = writeCharacter(formattest::sampleCharacter(), {!d.plain, !d.plain}).valueOr({});
+        const Layout at(bytes);
+        d.apply(bytes, at);
+        AcsFile file;
+        ASSERT_TRUE(formattest::succeeds(file.loadData(bytes)));
+        const QString error = d.region ? file.region(0).error() : file.image(0).error();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("image 0"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(d.error))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("offset"))) << error.toStdString();
+        for (int i = 1; i < file.imageCount(); ++i) {
+            EXPECT_TRUE(formattest::succeeds(file.image(i))) << "image " << i;
+            EXPECT_FALSE(file.region(i).valueOr({}).isEmpty()) << "image " << i;
+        }
+        if (!d.region) {
+            FrameComposer composer(file);
+            const QString composeError = composer.compose(0, 0, -1).error();
+            EXPECT_TRUE(composeError.startsWith(QStringLiteral("image 0"))) << composeError.toStdString();
+            EXPECT_TRUE(formattest::succeeds(composer.compose(1, 0, -1))) << "Wave does not use image 0";
+        }
+    }
+    // A header read after another's failure names its own image.
+    QByteArray bytes = sampleBytes();
+    const Layout at(bytes);
+    put16(bytes, at.firstImage + 1, 5000);
+    put32(bytes, get32(bytes, at.imageList + 4 + 12) + 6, 0x10000);
+    AcsFile file;
+    ASSERT_TRUE(formattest::succeeds(file.loadData(bytes)));
+    ASSERT_FALSE(file.imageInfo(0));
+    const QString error = file.imageInfo(1).error();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("image 1 at offset "))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("data needs 65536 bytes"))) << error.toStdString();
+    EXPECT_EQ(file.imageInfo(1).error(), error) << "a bad header stays bad";
+    EXPECT_TRUE(formattest::succeeds(file.image(2)));
+}
+
 // A load that fails leaves nothing behind, whether the object was new or held a good file, and whatever
 // stage the reading reached: every accessor answers as for an empty file, never from what was half-read
 // (an image's offsets would point into data that is gone).
@@ -200,6 +258,54 @@ TEST(AcsFileCorrupt, AFailedLoadLeavesAnEmptyFile) {
         ASSERT_TRUE(formattest::succeeds(file.loadData(good)));
         EXPECT_TRUE(file.image(0));
     }
+}
+
+// A file of a few bytes can stack one image thousands of times in a frame; drawing it is refused before
+// any pixel is touched.
+TEST(AcsFileCorrupt, FramesStackingTooManyLayersAreRefused) {
+    CharacterData c = formattest::sampleCharacter();
+    Frame& frame = c.animations[1].frames[0];
+    frame.images = QList<FrameImage>(60, FrameImage{0, 0, 0});  // 60 x 70 pixels > 32 x 12 x 9
+    AcsFile file;
+    ASSERT_TRUE(file.loadData(writeCharacter(c, {}).valueOr({})));
+    FrameComposer composer(file);
+    const QString error = composer.compose(1, 0, -1).error();
+    EXPECT_TRUE(error.contains(QStringLiteral("60 images"))) << error.toStdString();
+}
+
+// The caller's limits are applied as well as the defaults.
+TEST(AcsFileCorrupt, CallersLimitsApply) {
+    const QByteArray good = sampleBytes();
+    const struct {
+        const char* name;
+        std::function<void(Limits&)> set;
+        const char* error;
+    } cases[] = {
+        {"sounds", [](Limits& l) { l.maxSounds = 0; }, "sound count 1 is over the limit of 0"},
+        {"string length", [](Limits& l) { l.maxStringChars = 3; }, "longer than the limit of 3"},
+        {"picture side", [](Limits& l) { l.maxImageSide = 9; }, "character size 12x9 is outside 1..9"},
+        {"region size", [](Limits& l) { l.maxRegionSize = 16; }, "region of 32 bytes is over the limit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Limits limits;
+        c.set(limits);
+        const QString error = loadError(good, limits);
+        EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
+    }
+}
+
+// An animation list whose entries all point at one long animation would multiply the memory a small file
+// costs; the reader counts what it reads and stops. Here both entries name Wave's block, most of the file.
+TEST(AcsFileCorrupt, AnimationEntriesSharingOneBlockAreRefused) {
+    CharacterData c = formattest::sampleCharacter();
+    c.animations[1].frames = QList<Frame>(2000, c.animations[1].frames[0]);
+    QByteArray bytes = writeCharacter(c, {}).valueOr({});
+    const Layout at(bytes);
+    put32(bytes, at.animationList + 4 + 14, get32(bytes, at.animationList + 4 + 22 + 14));
+    put32(bytes, at.animationList + 4 + 18, get32(bytes, at.animationList + 4 + 22 + 18));
+    const QString error = loadError(bytes);
+    EXPECT_TRUE(error.contains(QStringLiteral("more than the whole file"))) << error.toStdString();
 }
 
 // Every shorter file fails with an error; every single damaged byte either fails with an error or gives a

@@ -1,5 +1,5 @@
-// A character opened by path is read from its file as its parts are wanted, as from memory, and a file cut
-// short after it was opened costs only the parts that are gone.
+// A character opened by path is read from its file as its parts are wanted: what is read matches the file,
+// and a file cut short after it was opened costs only the parts that are gone, each with a clear error.
 #include "agent/format/file_bytes.h"
 #include "agent/format/acs_file.h"
 #include "agent/format/acs_writer.h"
@@ -19,6 +19,50 @@ namespace {
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+TEST(FileBytes, GivesTheRangesAskedForAndRefusesWhatIsGone) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("pattern"));
+    QByteArray pattern(100000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        pattern[i] = char(i * 7 + i / 251);
+    }
+    ASSERT_TRUE(writeFile(path, pattern));
+
+    agent::Result<FileBytes> opened = FileBytes::open(path, 1u << 20);
+    ASSERT_TRUE(formattest::succeeds(opened));
+    FileBytes& bytes = *opened;
+    ASSERT_EQ(bytes.size(), 100000u);
+    for (auto [offset, length] : {std::pair{50000, 10}, {16380, 10}, {99990, 10}, {0, 1}, {100000, 0}}) {
+        ASSERT_TRUE(formattest::succeeds(bytes.fetch(offset, length))) << offset;
+        EXPECT_EQ(bytes.bytes().mid(offset, length), pattern.mid(offset, length)) << offset;
+    }
+    EXPECT_TRUE(bytes.fetch(99990, 11).error().contains(QStringLiteral("past the end of the 100000-byte")));
+    EXPECT_FALSE(bytes.fetch(0xFFFFFFFFFFFFFFF0ull, 0x20));
+
+    // Cut short after it was opened: what was read stays, what lies past the cut fails, and a piece that
+    // straddles the cut fails too rather than give bytes that are not there.
+    ASSERT_TRUE(QFile::resize(path, 40000));
+    EXPECT_TRUE(formattest::succeeds(bytes.fetch(50000, 10)));
+    EXPECT_EQ(bytes.bytes().mid(50000, 10), pattern.mid(50000, 10));
+    const QString straddling = bytes.fetch(35000, 10).error();
+    EXPECT_TRUE(straddling.contains(QStringLiteral("it ends at byte 40000, short of the 100000")))
+        << straddling.toStdString();
+    EXPECT_TRUE(formattest::succeeds(bytes.fetch(20000, 10)));
+    EXPECT_EQ(bytes.bytes().mid(20000, 10), pattern.mid(20000, 10));
+
+    // An empty file opens and has nothing to give.
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    ASSERT_TRUE(writeFile(empty, {}));
+    agent::Result<FileBytes> none = FileBytes::open(empty, 10);
+    ASSERT_TRUE(formattest::succeeds(none));
+    EXPECT_TRUE(formattest::succeeds(none->fetch(0, 0)));
+    EXPECT_FALSE(none->fetch(0, 1));
+
+    EXPECT_TRUE(
+        FileBytes::open(path, 100).error().contains(QStringLiteral("40000 bytes, over the limit of 100")));
 }
 
 // The sample with a large plain image, a small image after it and a long sound, so that the small image lies

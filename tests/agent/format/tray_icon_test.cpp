@@ -48,6 +48,18 @@ TEST(TrayIcon, GenuineIconsDecode) {
     EXPECT_GT(qGray(icon.pixel(9, 9)), 128);
 }
 
+TEST(TrayIcon, ColoursAndMaskCombine) {
+    TrayIcon icon{bitmap(2, 1, 1, 2), bitmap(2, 1, 8, 2)};
+    // Mask: first pixel shown, second clear. Colours: index 1 is red (stored blue, green, red).
+    icon.monochrome[40 + 8] = char(0x40);
+    icon.color[40 + 4 + 2] = char(0xFF);
+    icon.color[40 + 8] = 1;
+    const QImage img = decodeTrayIcon(icon).valueOr({});
+    ASSERT_EQ(img.size(), QSize(2, 1));
+    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(img.pixel(1, 0)), 0);
+}
+
 TEST(TrayIcon, DamagedBitmapsGiveErrors) {
     const struct {
         const char* name;
