@@ -1,5 +1,5 @@
-// Sound for the recognizer from files: WAV files of every shape the reader meets or must refuse, and raw
-// ones.
+// Sound for the recognizer from elsewhere than the microphone: a tone resampled to the recognizer's rate, WAV
+// files of every shape the reader meets or must refuse, and raw ones.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -12,10 +12,12 @@
 #include "agent/listen/sample_rate.h"
 #include "agent/listen/sound_input.h"
 #include "tests/agent/render/wave_test_bytes.h"
+#include "tests/agent/speech/signal_measures.h"
 
 namespace agent::listen {
 namespace {
 
+using speech::measure::rms;
 using Samples = std::vector<std::int16_t>;
 
 constexpr int kRecognizerRate = 16000;
@@ -29,12 +31,64 @@ Samples sine(int rate, double hz, double amplitude, std::size_t count, double ph
     return out;
 }
 
+// The middle of a signal, away from the ends where a filter has less to work with.
+std::span<const std::int16_t> middle(const Samples& s) {
+    return std::span(s).subspan(s.size() / 5, s.size() * 3 / 5);
+}
+
+// The frequency of a tone from the upward zero crossings it makes.
+double frequency(std::span<const std::int16_t> s, int rate) {
+    int first = -1;
+    int last = -1;
+    int crossings = 0;
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i - 1] < 0 && s[i] >= 0) {
+            if (first < 0) {
+                first = int(i);
+            } else {
+                ++crossings;
+            }
+            last = int(i);
+        }
+    }
+    return crossings == 0 ? 0.0 : crossings * double(rate) / (last - first);
+}
+
 // A tone that reaches both ends of the sample range.
 const Samples kShortTone = [] {
     Samples tone = sine(kRecognizerRate, 500, 7000, 1601);
     tone.insert(tone.end(), {32767, -32768});
     return tone;
 }();
+// A tone keeps its pitch, loudness and duration; one above the new half rate is filtered out rather than
+// folded back. Any count of samples becomes as many at the new rate; equal rates change nothing.
+TEST(Resample, AToneKeepsItsPitchLoudnessAndDurationOrIsFilteredOut) {
+    const struct {
+        int from;
+        int to;
+        double hz;
+        bool kept;
+    } cases[] = {{22050, 16000, 3000, true}, {8000, 16000, 440, true}, {48000, 16000, 9500, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hz << " Hz, " << c.from << " to " << c.to);
+        const Samples in = sine(c.from, c.hz, 10000, std::size_t(c.from));  // one second
+        const Samples out = resample(in, c.from, c.to);
+        EXPECT_NEAR(double(out.size()), double(c.to), 1.0) << "one second is no longer one second";
+        if (c.kept) {
+            EXPECT_NEAR(frequency(middle(out), c.to), c.hz, c.hz * 0.005);
+            EXPECT_NEAR(rms(middle(out)) / rms(middle(in)), 1.0, 0.03);
+        } else {
+            EXPECT_LT(rms(middle(out)) / rms(middle(in)), 0.1) << "the tone folds back";
+        }
+        for (const std::size_t count : {std::size_t(1), std::size_t(12345)}) {
+            EXPECT_NEAR(double(resample(Samples(count, 100), c.from, c.to).size()),
+                        double(count) * c.to / c.from, 1.0);
+        }
+    }
+    EXPECT_EQ(resample(kShortTone, 44100, 44100), kShortTone);
+    EXPECT_TRUE(resample(Samples{}, 22050, 16000).empty());
+}
+
 // WAV files written in the test, chunk by chunk.
 using soundtest::chunk;
 using soundtest::riff;
