@@ -1,19 +1,24 @@
-"""The kwin_bus case: the character engine serving other programs on the desktop's session bus, under KWin.
-
-Without the clock, `horalia-agent say` has the bus start the engine, which shows Max speaking; a missing
-character file ends the command with 1 and the reader's reason while the engine goes on. Two programs listen to
-Max: a click on him is told on the bus, and a command chosen from his menu reaches the program that added it
-alone. Once the clock starts it takes the engine's name over, and `horalia-agent say` makes the clock's own Max
-speak, with no second Max."""
+# The kwin_bus case: the character engine serving other programs on the desktop's session bus, under KWin.
+#
+# Without the clock, `horalia-agent say` has the bus start the engine, which shows Max speaking; a missing
+# character file ends the command with 1 and the reader's reason while the engine goes on. Two programs listen to
+# Max: a click on him is told on the bus, and a command chosen from his menu reaches the program that added it
+# alone. Once the clock starts it takes the engine's name over, and `horalia-agent say` makes the clock's own Max
+# speak, with no second Max.
 
 import os
-import shutil
 import subprocess
 import time
 
-from desktop_session import CheckFailed, Desktop, Observer, poll
+from desktop_session import Desktop, Observer, poll
 
 BUS_NAME = "io.github.horalia_deluxe.Agent"
+
+
+def text(f):
+    f.flush()
+    f.seek(0)
+    return f.read()
 
 
 class BusChecks(Observer):
@@ -22,24 +27,16 @@ class BusChecks(Observer):
         super().__init__(desktop, shots, self.watcher.now)
         self.agent = os.path.join(build, "bin/horalia-agent")
 
-    def run_agent(self, *args, timeout=60):
-        return subprocess.run([self.agent, *args], env=self.desktop.env, capture_output=True, text=True,
-                              timeout=timeout)
+    def run_agent(self, *args):
+        return subprocess.run([self.agent, *args], env=self.desktop.env, capture_output=True, text=True, timeout=60)
 
     def start_agent(self, name, *args):
-        out = open(os.path.join(self.desktop.work, f"{name}.out"), "w+")
-        err = open(os.path.join(self.desktop.work, f"{name}.err"), "w+")
-        process = self.desktop._spawn([self.agent, *args], stdout=out, stderr=err)
-        return process, out, err
-
-    @staticmethod
-    def text(f):
-        f.flush()
-        f.seek(0)
-        return f.read()
+        # horalia-agent in the background: (process, its output, its errors)
+        out, err = (open(os.path.join(self.desktop.work, f"{name}.{ext}"), "w+") for ext in ("out", "err"))
+        return self.desktop._spawn([self.agent, *args], stdout=out, stderr=err), out, err
 
     def name_owner_pid(self):
-        """The process that owns the engine's name on the bus, or None."""
+        # The process that owns the engine's name on the bus, or None.
         result = subprocess.run(
             ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
              "org.freedesktop.DBus.GetConnectionUnixProcessID", f"string:{BUS_NAME}"],
@@ -78,16 +75,17 @@ class BusChecks(Observer):
         self.desktop._spawn(["dbus-monitor", "--session",
                              "type='signal',interface='io.github.horalia_deluxe.Agent1.Character',member='Click'"],
                             stdout=monitor_out, stderr=subprocess.DEVNULL)
-        poll("dbus-monitor", lambda: "NameAcquired" in self.text(monitor_out), 10)
-        first = self.start_agent("first", "listen", "--character", "max", "--command", "backup=back up")
-        poll("the first program listening", lambda: "listening" in self.text(first[2]), 30)
-        second = self.start_agent("second", "listen", "--character", "max", "--command", "tidy=tidy up")
-        poll("the second program listening", lambda: "listening" in self.text(second[2]), 30)
+        poll("dbus-monitor", lambda: "NameAcquired" in text(monitor_out), 10)
+        listeners = []
+        for name, command in (("first", "backup=back up"), ("second", "tidy=tidy up")):
+            listeners.append(self.start_agent(name, "listen", "--character", "max", "--command", command))
+            poll(f"the {name} program listening", lambda: "listening" in text(listeners[-1][2]), 30)
+        (first, first_out, _), (second, second_out, _) = listeners
         max_window = poll("Max viewable", lambda: (self.maxes() or [None])[0], 15)
         time.sleep(1.5)  # his Show animation over
         x, y = self.opaque_point_of(self.maxes()[0])
         self.desktop.pointer(x, y, click=1)
-        poll("the Click signal", lambda: "member=Click" in self.text(monitor_out), 10)
+        poll("the Click signal", lambda: "member=Click" in text(monitor_out), 10)
         self.say(f"clicked Max at {x},{y} ({max_window}): Click on the bus")
         self.passed += 1
 
@@ -100,12 +98,12 @@ class BusChecks(Observer):
         self.shot("desktop-bus-menu")
         # The programs' heading cannot be chosen: the first command is the first program's.
         self.desktop.key("Down", "Return")
-        heard = poll("the first program's command", lambda: self.text(first[1]).strip(), 10)
+        heard = poll("the first program's command", lambda: text(first_out).strip(), 10)
         self.say(f"the first program printed {heard!r}")
         self.check(heard.split("\t")[:2] == ["backup", "menu"], "the command chosen is not the first program's")
         time.sleep(1)
-        self.check(self.text(second[1]) == "", "the second program heard another's command")
-        for process, _, _ in (first, second):
+        self.check(text(second_out) == "", "the second program heard another's command")
+        for process in (first, second):
             process.terminate()
             process.wait(5)
         poll("Max gone with his programs", lambda: not self.maxes(), 15)
@@ -115,8 +113,7 @@ class BusChecks(Observer):
         checks.characters_appear()
         poll("the start-up message", lambda: clock.balloon_seen(1, 0), 30)
         checks.quiet()
-        owner = poll("the clock owning the engine's name",
-                     lambda: self.name_owner_pid() == clock.process.pid, 15)
+        owner = poll("the clock owning the engine's name", lambda: self.name_owner_pid() == clock.process.pid, 15)
         self.say(f"the clock owns {BUS_NAME}: {owner}")
         say, _, err = self.start_agent("say", "say", "--character", "max", "Hello from a script")
         balloon = poll("the clock's Max speaking", lambda: clock.balloon(0), 20)
@@ -124,49 +121,27 @@ class BusChecks(Observer):
         self.check(len(self.maxes()) == 1, "Max twice")
         self.shot("desktop-bus-clock")
         code = say.wait(60)
-        self.say(f"horalia-agent say with the clock: exit {code} {self.text(err).strip()!r}")
+        self.say(f"horalia-agent say with the clock: exit {code} {text(err).strip()!r}")
         self.check(code == 0, "horalia-agent say did not end with 0")
         self.check(clock.character(0) is not None, "the clock's Max went with the program")
 
 
-def bus_case(build, shots, clock_class, checks_class):
+def bus_case(build, shots, held, files, clock_class, checks_class):
+    # held: what the case started, for main to end (and show at a failure); returns the number of checks passed.
     os.environ["XDG_DATA_DIRS"] = os.path.join(build, "share") + ":" + os.environ.get(
         "XDG_DATA_DIRS", "/usr/local/share:/usr/share")
-    desktop = None
-    clock = None
-    try:
-        desktop = Desktop(wm="kwin", top_panel=True)
-        print(f"display {desktop.env['DISPLAY']}, home {desktop.home}, window manager {desktop.wm_name}")
-        # The engine the bus starts reaches the sound server and the characters as the clock does.
-        desktop.bus_environment("PULSE_SERVER", "XDG_DATA_DIRS")
-        chars = os.path.join(desktop.env["XDG_DATA_HOME"], "horalia/msagent/chars")
-        os.makedirs(chars, exist_ok=True)
-        files = [os.path.join(build, "bin/max.acs"), os.path.join(build, "bin/plany.acs")]
-        for f in files:
-            shutil.copy(f, chars)
-        checks = BusChecks(desktop, build, shots)
-        checks.activated_engine_speaks()
-        checks.missing_file_fails()
-        checks.clicks_and_commands_reach_their_programs()
-        clock = clock_class(desktop, os.path.join(build, "bin/horalia"), build, ["Max", "Plany"], files,
-                            "FormY=600\n")
-        clock_checks = checks_class(clock, build, shots)
-        checks.clock_takes_over(clock, clock_checks)
-        clock_checks.exit_from_the_clock_menu()
-        print(f"desktop checks of the kwin_bus case: all {checks.passed + clock_checks.passed} passed")
-        return 0
-    except CheckFailed as e:
-        print(f"FAILED: {e}")
-        if desktop:
-            path = os.path.join(desktop.work, "..", "horalia-desktop-kwin_bus-failure.png")
-            try:
-                desktop.screenshot(path)
-                print(f"the screen at the failure: {os.path.abspath(path)}")
-                if clock:
-                    print("the program's output:\n" + clock.output())
-            except Exception:  # the picture is a help, not a check
-                pass
-        return 1
-    finally:
-        if desktop:
-            desktop.stop()
+    desktop = held["desktop"] = Desktop(wm="kwin", top_panel=True)
+    print(f"display {desktop.env['DISPLAY']}, home {desktop.home}, window manager {desktop.wm_name}")
+    # The engine the bus starts reaches the sound server and the characters as the clock does.
+    desktop.bus_environment("PULSE_SERVER", "XDG_DATA_DIRS")
+    desktop.install_characters(files)
+    checks = BusChecks(desktop, build, shots)
+    checks.activated_engine_speaks()
+    checks.missing_file_fails()
+    checks.clicks_and_commands_reach_their_programs()
+    clock = held["clock"] = clock_class(desktop, os.path.join(build, "bin/horalia"), ["Max", "Plany"], files,
+                                        "FormY=600\n")
+    clock_checks = checks_class(clock, build, shots)
+    checks.clock_takes_over(clock, clock_checks)
+    clock_checks.exit_from_the_clock_menu()
+    return checks.passed + clock_checks.passed

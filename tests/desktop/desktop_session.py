@@ -1,9 +1,9 @@
-"""A private desktop for one run of the real clock: an Xvfb display, optionally a window manager (KWin, mutter or
-xfwm4, see window_managers.py), a PulseAudio server with a null sink whose monitor is recorded, a tray host
-(XEmbed's trayer, or a StatusNotifierItem host on the session bus the test runs in) and a home folder of its
-own, all started here and all ended at the end. Everything the tests learn about the program they learn from
-outside, as a user would: from the X server, from the screen's pixels and from the sound that reaches the sound
-server."""
+# A private desktop for one run of the real clock: an Xvfb display, optionally a window manager (KWin, mutter or
+# xfwm4, see window_managers.py), a PulseAudio server with a null sink whose monitor is recorded, a tray host
+# (XEmbed's trayer, or a StatusNotifierItem host on the session bus the test runs in) and a home folder of its
+# own, all started here and all ended at the end. Everything the tests learn about the program they learn from
+# outside, as a user would: from the X server, from the screen's pixels and from the sound that reaches the sound
+# server.
 
 import array
 import ctypes
@@ -24,7 +24,7 @@ class CheckFailed(Exception):
 
 
 def poll(what, condition, timeout, interval=0.1):
-    """Calls condition until it returns something true, and returns that; fails after timeout seconds."""
+    # Calls condition until it returns something true, and returns that; fails after timeout seconds.
     deadline = time.monotonic() + timeout
     while True:
         value = condition()
@@ -56,8 +56,8 @@ _TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((.*)
 
 
 def window_tree(env):
-    """Every window of env's display under the root, in xwininfo's order, with its depth (1 for the root's
-    children: xwininfo indents each level by three spaces more, after two)."""
+    # Every window of env's display under the root, in xwininfo's order, with its depth (1 for the root's
+    # children: xwininfo indents each level by three spaces more, after two).
     for attempt in range(5):
         result = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True, text=True)
         # xwininfo gives up at a window that went while it walked the tree; a window manager's frames come
@@ -67,19 +67,17 @@ def window_tree(env):
         time.sleep(0.05)
     if result.returncode != 0:
         raise CheckFailed(f"xwininfo -root -tree failed ({result.returncode}): {result.stderr.strip()}")
-    out = result.stdout
     found = []
-    for line in out.splitlines():
+    for line in result.stdout.splitlines():
         m = _TREE_LINE.match(line)
         if m:
             indent, wid, name, wm_class, w, h, x, y = m.groups()
-            window = Window(wid, name or "", wm_class, int(x), int(y), int(w), int(h))
-            found.append(((len(indent) - 2) // 3, window))
+            found.append(((len(indent) - 2) // 3, Window(wid, name or "", wm_class, int(x), int(y), int(w), int(h))))
     return found
 
 
 class Audio:
-    """The null sink's monitor, recorded from the start: 16 kHz mono 16-bit samples in a file."""
+    # The null sink's monitor, recorded from the start: 16 kHz mono 16-bit samples in a file.
 
     RATE = 16000
     WINDOW_MS = 20
@@ -87,36 +85,32 @@ class Audio:
 
     def __init__(self, path, env):
         self.path = path
-        self.started = time.monotonic()
         self.process = subprocess.Popen(
             ["parec", "-d", "horalia_test.monitor", "--raw", "--format=s16le", f"--rate={self.RATE}",
              "--channels=1", "--latency-msec=20", path], env=env, stderr=subprocess.DEVNULL)
 
     def now(self):
-        """Seconds of sound recorded so far."""
+        # Seconds of sound recorded so far.
         try:
             return os.path.getsize(self.path) / 2 / self.RATE
         except OSError:
             return 0.0
 
     def bursts(self, since=0.0, gap=1.0):
-        """The stretches of sound after `since` seconds: (start, length, rms), neighbours closer than `gap`
-        seconds joined, as the words of one sentence are, and the pieces of one that a busy machine played
-        with a stutter."""
+        # The stretches of sound after `since` seconds: (start, length, rms), neighbours closer than `gap`
+        # seconds joined, as the words of one sentence are, and the pieces of one that a busy machine played
+        # with a stutter.
         with open(self.path, "rb") as f:
             data = f.read()
         samples = array.array("h")
         samples.frombytes(data[: len(data) // 2 * 2])
         step = self.RATE * self.WINDOW_MS // 1000
-        first = int(since * self.RATE) // step * step
-        loud = []
-        for at in range(first, len(samples) - step + 1, step):
-            chunk = samples[at : at + step]
-            rms = math.sqrt(sum(s * s for s in chunk) / step)
-            if rms >= self.LOUD_RMS:
-                loud.append((at / self.RATE, rms))
         out = []
-        for t, rms in loud:
+        for at in range(int(since * self.RATE) // step * step, len(samples) - step + 1, step):
+            rms = math.sqrt(sum(s * s for s in samples[at : at + step]) / step)
+            if rms < self.LOUD_RMS:
+                continue
+            t = at / self.RATE
             if out and t - (out[-1][0] + out[-1][1]) <= gap:
                 start, _, total, count = out[-1]
                 out[-1] = [start, t + self.WINDOW_MS / 1000 - start, total + rms, count + 1]
@@ -125,9 +119,8 @@ class Audio:
         return [(start, length, total / count) for start, length, total, count in out]
 
     def next_sentence(self, since, timeout, quiet_after=1.2):
-        """Waits for a stretch of sound that starts after `since` and is over (quiet_after seconds of silence
-        follow it); returns (start, length, rms)."""
-
+        # Waits for a stretch of sound that starts after `since` and is over (quiet_after seconds of silence
+        # follow it); returns (start, length, rms).
         def finished():
             found = self.bursts(since)
             if found and self.now() - (found[0][0] + found[0][1]) >= quiet_after:
@@ -142,8 +135,8 @@ class Audio:
 
 
 class Watcher(threading.Thread):
-    """Looks at the program's viewable windows every 0.1 s and keeps what it saw, so that a balloon that is
-    open for a second is seen even while a check waits for something else."""
+    # Looks at the program's viewable windows every 0.1 s and keeps what it saw, so that a balloon that is
+    # open for a second is seen even while a check waits for something else.
 
     def __init__(self, desktop, wm_class):
         super().__init__(daemon=True)
@@ -169,26 +162,21 @@ class Watcher(threading.Thread):
     def now(self):
         return time.monotonic() - self.started
 
-    def seen(self, name, since=0.0):
-        """The first sighting of a window of that name at or after `since`: (time, Window), or None."""
+    def looks(self):
         with self.lock:
-            for t, shown in self.history:
-                if t >= since:
-                    for w in shown:
-                        if w.name == name:
-                            return t, w
-        return None
+            return list(self.history)
 
-    def stop(self):
-        self.running = False
+    def seen(self, name, since=0.0):
+        # The first sighting of a window of that name at or after `since`: (time, Window), or None.
+        return next(((t, w) for t, shown in self.looks() if t >= since for w in shown if w.name == name), None)
 
 
 class StatusNotifierHost:
-    """sni_watcher, the part of a panel that applications talk to over D-Bus, asked one line at a time."""
+    # sni_watcher, the part of a panel that applications talk to over D-Bus, asked one line at a time.
 
     def __init__(self, desktop, program):
         self.process = desktop._spawn([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                      stderr=open(os.path.join(desktop.work, "sni_watcher.log"), "w"))
+                                      stderr=desktop._log("sni_watcher.log"))
         self.buffer = b""
         line = self._line(10)
         if line != "ready":
@@ -208,11 +196,10 @@ class StatusNotifierHost:
         return line.decode()
 
     def ask(self, command, timeout=10):
-        """Sends one command and returns its answer without the answer's first word; an error fails."""
+        # Sends one command and returns its answer without the answer's first word; an error fails.
         self.process.stdin.write(command.encode() + b"\n")
         self.process.stdin.flush()
-        answer = self._line(timeout)
-        word, _, rest = answer.partition(" ")
+        word, _, rest = self._line(timeout).partition(" ")
         if word == "error":
             raise CheckFailed(f"{command}: {rest}")
         return rest
@@ -232,41 +219,25 @@ _xlib = None
 
 
 def xlib():
-    """libX11 through ctypes, loaded once. Its errors are ignored: a window may go between the moment it is
-    listed and the moment it is asked about, and Xlib's own handler would end the test for that."""
+    # libX11 through ctypes, loaded once. Its errors are ignored: a window may go between the moment it is
+    # listed and the moment it is asked about, and Xlib's own handler would end the test for that.
     global _xlib
     if _xlib is None:
         x = ctypes.CDLL("libX11.so.6")
         x.XInitThreads()  # the Watcher looks at the windows while the checks do
-        p, ulong = ctypes.c_void_p, ctypes.c_ulong
-        x.XOpenDisplay.restype = p
-        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x.XCloseDisplay.argtypes = [p]
-        x.XDefaultRootWindow.restype = ulong
-        x.XDefaultRootWindow.argtypes = [p]
-        x.XInternAtom.restype = ulong
-        x.XInternAtom.argtypes = [p, ctypes.c_char_p, ctypes.c_int]
-        x.XGetSelectionOwner.restype = ulong
-        x.XGetSelectionOwner.argtypes = [p, ulong]
-        x.XGetWindowProperty.argtypes = [p, ulong, ulong, ctypes.c_long, ctypes.c_long, ctypes.c_int, ulong,
-                                         ctypes.POINTER(ulong), ctypes.POINTER(ctypes.c_int),
-                                         ctypes.POINTER(ulong), ctypes.POINTER(ulong),
-                                         ctypes.POINTER(ctypes.POINTER(ctypes.c_ubyte))]
-        x.XQueryTree.argtypes = [p, ulong, ctypes.POINTER(ulong), ctypes.POINTER(ulong),
-                                 ctypes.POINTER(ctypes.POINTER(ulong)), ctypes.POINTER(ctypes.c_uint)]
-        x.XFree.argtypes = [p]
-        x.XCreateSimpleWindow.restype = ulong
-        x.XCreateSimpleWindow.argtypes = [p, ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                                          ctypes.c_uint, ulong, ulong]
-        x.XChangeProperty.argtypes = [p, ulong, ulong, ulong, ctypes.c_int, ctypes.c_int, ctypes.c_void_p,
-                                      ctypes.c_int]
-        x.XStoreName.argtypes = [p, ulong, ctypes.c_char_p]
-        x.XMapWindow.argtypes = [p, ulong]
-        x.XUnmapWindow.argtypes = [p, ulong]
-        x.XSetCloseDownMode.argtypes = [p, ctypes.c_int]
-        x.XSync.argtypes = [p, ctypes.c_int]
-        x.XSendEvent.argtypes = [p, ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(XEvent)]
-        x.XFlush.argtypes = [p]
+        p, ul, i, ui, P = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.POINTER
+        for name, restype, argtypes in (
+                ("XOpenDisplay", p, [ctypes.c_char_p]), ("XDefaultRootWindow", ul, [p]),
+                ("XInternAtom", ul, [p, ctypes.c_char_p, i]), ("XGetSelectionOwner", ul, [p, ul]),
+                ("XGetWindowProperty", i, [p, ul, ul, ctypes.c_long, ctypes.c_long, i, ul, P(ul), P(i), P(ul),
+                                           P(ul), P(P(ctypes.c_ubyte))]),
+                ("XQueryTree", i, [p, ul, P(ul), P(ul), P(P(ul)), P(ui)]),
+                ("XCreateSimpleWindow", ul, [p, ul, i, i, ui, ui, ui, ul, ul]),
+                ("XChangeProperty", i, [p, ul, ul, ul, i, i, p, i]), ("XStoreName", i, [p, ul, ctypes.c_char_p]),
+                ("XMapWindow", i, [p, ul]), ("XUnmapWindow", i, [p, ul]), ("XSetCloseDownMode", i, [p, i]),
+                ("XSync", i, [p, i]), ("XSendEvent", i, [p, ul, i, ctypes.c_long, P(XEvent)]),
+                ("XCloseDisplay", i, [p]), ("XFree", i, [p]), ("XFlush", i, [p])):
+            getattr(x, name).restype, getattr(x, name).argtypes = restype, argtypes
         handler = ctypes.CFUNCTYPE(ctypes.c_int, p, p)(lambda display, error: 0)
         x.XSetErrorHandler.argtypes = [type(handler)]
         x.XSetErrorHandler(handler)
@@ -276,14 +247,13 @@ def xlib():
 
 
 class XConnection:
-    """A connection to an X display, for what the command-line tools do not tell, or tell too slowly for a
-    look every 0.1 s: selection owners, a property of many windows, the stacking order."""
+    # A connection to an X display, for what the command-line tools do not tell, or tell too slowly for a
+    # look every 0.1 s: selection owners, a property of many windows, the stacking order.
 
     auth_lock = threading.Lock()
 
     def __init__(self, env):
         self.x = xlib()
-        self.name = env["DISPLAY"]
         # Xlib takes the cookie from the file XAUTHORITY names when the display is opened (XWayland's display
         # wants the one its compositor wrote)
         with self.auth_lock:
@@ -291,37 +261,28 @@ class XConnection:
             if env.get("XAUTHORITY"):
                 os.environ["XAUTHORITY"] = env["XAUTHORITY"]
             try:
-                self.display = self.x.XOpenDisplay(self.name.encode())
+                self.display = self.x.XOpenDisplay(env["DISPLAY"].encode())
             finally:
                 if old is None:
                     os.environ.pop("XAUTHORITY", None)
                 else:
                     os.environ["XAUTHORITY"] = old
         if not self.display:
-            raise CheckFailed(f"cannot open the display {self.name}")
+            raise CheckFailed(f"cannot open the display {env['DISPLAY']}")
         self.root = self.x.XDefaultRootWindow(self.display)
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.close()
-
-    def close(self):
-        if self.display:
-            self.x.XCloseDisplay(self.display)
-            self.display = None
+        self.x.XCloseDisplay(self.display)
 
     def atom(self, name):
         return self.x.XInternAtom(self.display, name.encode(), 0)
 
-    def selection_owner(self, name):
-        """The window that owns the selection, or 0."""
-        return self.x.XGetSelectionOwner(self.display, self.atom(name))
-
     def property(self, window, name):
-        """A window's property: a list of numbers (format 16 or 32), bytes (format 8), or None when the window
-        has none of that name (or is gone)."""
+        # A window's property: a list of numbers (format 16 or 32), bytes (format 8), or None when the window
+        # has none of that name (or is gone).
         actual, fmt = ctypes.c_ulong(), ctypes.c_int()
         count, after = ctypes.c_ulong(), ctypes.c_ulong()
         data = ctypes.POINTER(ctypes.c_ubyte)()
@@ -340,7 +301,7 @@ class XConnection:
                 self.x.XFree(data)
 
     def children(self, window):
-        """A window's children, bottom to top."""
+        # A window's children, bottom to top.
         root, parent = ctypes.c_ulong(), ctypes.c_ulong()
         kids, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
         if not self.x.XQueryTree(self.display, window, ctypes.byref(root), ctypes.byref(parent),
@@ -353,8 +314,8 @@ class XConnection:
                 self.x.XFree(kids)
 
     def window_manager(self):
-        """The name of the window manager that says it manages the display (_NET_SUPPORTING_WM_CHECK on the
-        root and on its own window, as the EWMH has it), or None."""
+        # The name of the window manager that says it manages the display (_NET_SUPPORTING_WM_CHECK on the
+        # root and on its own window, as the EWMH has it), or None.
         check = self.property(self.root, "_NET_SUPPORTING_WM_CHECK")
         if not check or self.property(check[0], "_NET_SUPPORTING_WM_CHECK") != check[:1]:
             return None
@@ -362,53 +323,49 @@ class XConnection:
         return name.decode(errors="replace") if name else "(no name)"
 
     def compositor(self):
-        """The window that owns the compositing manager's selection of screen 0, or 0."""
-        return self.selection_owner("_NET_WM_CM_S0")
+        # The window that owns the compositing manager's selection of screen 0, or 0.
+        return self.x.XGetSelectionOwner(self.display, self.atom("_NET_WM_CM_S0"))
+
+    def send(self, window, message_type, data, to=None, mask=0):
+        # A ClientMessage of format 32 about window, sent to `to` (the window itself unless told).
+        event = XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = self.atom(message_type)
+        event.xclient.format = 32
+        for k, value in enumerate(data):
+            event.xclient.data[k] = value
+        self.x.XSendEvent(self.display, to or window, 0, mask, ctypes.byref(event))
+        self.x.XFlush(self.display)
 
 
+# env is the environment of the program under test, and its DISPLAY the display the program is a client of. Under
+# mutter and kwin_wayland that is the compositor's XWayland, whose root window does not hold what the compositor
+# shows: the pictures are taken from outer_env's display (the Xvfb, where the compositor's own window shows its
+# output at origin), and the user's mouse and keys go there too, so that the compositor routes them as it would
+# a real user's. Under the other window managers, and without one, outer_env is env.
 class Desktop:
-    """Starts the display, the window manager if one is asked for, the sound server and the tray host, with a
-    private home; stop() ends them all.
-
-    env is the environment of the program under test, and its DISPLAY the display the program is a client of.
-    Under mutter and kwin_wayland that is the compositor's XWayland, whose root window does not hold what the
-    compositor shows: the pictures are taken from outer_env's display (the Xvfb, where the compositor's own
-    window shows its output at origin), and the user's mouse and keys go there too, so that the compositor
-    routes them as it would a real user's. Under the other window managers, and without one, outer_env is
-    env."""
-
     DESKTOP_RGB = (0x3A, 0x6E, 0xA5)
     PANEL_HEIGHT = 24
 
-    @staticmethod
-    def unavailable(wm=None):
-        """Why a desktop with that window manager cannot be had on this machine (a tool that is not
-        installed: the caller skips), or None."""
-        import window_managers  # it builds on this module
-
-        return window_managers.unavailable(wm)
-
+    # With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the session bus
+    # the test was started in; otherwise trayer, with no session bus at all unless there is a window manager: then
+    # the desktop has a bus of its own, as a session has. wm is None, "kwin", "kwin_wayland", "mutter" or "xfwm4".
+    # With top_panel trayer is a dock along the top edge that reserves its height (a strut), so that a window
+    # manager's work area begins below it; without, it is an ordinary window, which a window manager frames and
+    # places where it likes. monitors, a list of (x, y, width, height), splits the screen into those monitors (RandR's
+    # monitors, which Qt and the window managers take for screens). Without sound there is no sound server at all
+    # (and audio is None), as on a machine without one.
     def __init__(self, size="800x480", status_notifier_host=None, wm=None, top_panel=False, monitors=None, sound=True):
-        """With status_notifier_host (the sni_watcher program) the tray is a StatusNotifierItem host on the
-        session bus the test was started in; otherwise trayer, with no session bus at all unless there is a
-        window manager: then the desktop has a bus of its own, as a session has. wm is None, "kwin",
-        "kwin_wayland", "mutter" or "xfwm4". With top_panel trayer is a dock along the top edge that reserves
-        its height (a strut), so that a window manager's work area begins below it; without, it is an ordinary
-        window, which a window manager frames and places where it likes. monitors, a list of (x, y, width,
-        height), splits the screen into those monitors, as a desktop with several monitors side by side is
-        (RandR's monitors, which Qt and the window managers take for screens). Without sound there is no sound
-        server at all (and audio is None), as on a machine without one."""
         self.work = tempfile.mkdtemp(prefix="horalia-desktop-")
-        self.processes = []
+        self.processes, self.watchers, self.audio = [], [], None
         self.wm = wm
         self.wm_name = None  # as the window manager calls itself
         self.width, self.height = (int(n) for n in size.split("x"))
         self.monitors = [(0, 0, self.width, self.height)]
         self.origin = (0, 0)
-        self.wayland_display = None  # mutter's, in env's XDG_RUNTIME_DIR
-        self.desktop_window = None  # the id of the window that shows the desktop's colour under a compositor
         self.env = dict(os.environ)
-        for key in ("WAYLAND_DISPLAY", "PULSE_SERVER", "SESSION_MANAGER"):
+        for key in ("WAYLAND_DISPLAY", "PULSE_SERVER", "SESSION_MANAGER", "QT_QPA_PLATFORM_PLUGIN_PATH"):
             self.env.pop(key, None)
         if not status_notifier_host:
             self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
@@ -420,7 +377,6 @@ class Desktop:
                         XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
                         XDG_CACHE_HOME=os.path.join(self.home, ".cache"), XDG_RUNTIME_DIR=runtime,
                         QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8", LANG="C.UTF-8")
-        self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
         try:
             self._start_display(size)
             if monitors:
@@ -439,7 +395,6 @@ class Desktop:
             else:
                 # a server address where none listens: PulseAudio's library would otherwise start one
                 self.env["PULSE_SERVER"] = f"unix:{self.work}/no-sound-server"
-                self.audio = None
             if status_notifier_host:
                 self.tray_host = StatusNotifierHost(self, status_notifier_host)
             else:
@@ -456,34 +411,36 @@ class Desktop:
         self.processes.append(p)
         return p
 
-    @staticmethod
-    def _first_line(fd, what, timeout):
-        """The first line a program writes to the pipe fd (which this closes), within timeout seconds."""
+    def _log(self, name):
+        return open(os.path.join(self.work, name), "w")
+
+    def _first_line(self, args, what, timeout, **kwargs):
+        # Starts a program that writes a line to the pipe it gets as {fd}, and returns that line, within timeout s.
+        read, write = os.pipe()
+        self._spawn([a.format(fd=write) for a in args], pass_fds=(write,), stdout=subprocess.DEVNULL, **kwargs)
+        os.close(write)
         text = b""
         deadline = time.monotonic() + timeout
         try:
             while not text.endswith(b"\n"):
                 left = deadline - time.monotonic()
-                if left <= 0 or not select.select([fd], [], [], left)[0]:
+                if left <= 0 or not select.select([read], [], [], left)[0]:
                     break
-                chunk = os.read(fd, 256)
+                chunk = os.read(read, 256)
                 if not chunk:
                     break
                 text += chunk
         finally:
-            os.close(fd)
+            os.close(read)
         if not text.strip():
             raise CheckFailed(f"{what} did not start")
         return text.decode().strip()
 
     def _start_display(self, size):
-        read, write = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{size}x24", "-noreset", "-nolisten",
-                     "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        self.env["DISPLAY"] = ":" + self._first_line(read, "Xvfb", 15)
-        r, g, b = self.DESKTOP_RGB
-        run("xsetroot", "-solid", f"#{r:02x}{g:02x}{b:02x}", env=self.env)
+        display = self._first_line(["Xvfb", "-displayfd", "{fd}", "-screen", "0", f"{size}x24", "-noreset",
+                                    "-nolisten", "tcp"], "Xvfb", 15, stderr=subprocess.DEVNULL)
+        self.env["DISPLAY"] = ":" + display
+        run("xsetroot", "-solid", "#%02x%02x%02x" % self.DESKTOP_RGB, env=self.env)
 
     def _split(self, monitors):
         # The first takes Xvfb's one output, whose own monitor then goes; the others have none.
@@ -503,7 +460,7 @@ class Desktop:
                      # monitor would not do: programs do not offer monitors as microphones)
                      "-L", "module-null-sink sink_name=horalia_mic_sink rate=16000",
                      "-L", "module-virtual-source source_name=horalia_mic master=horalia_mic_sink.monitor"],
-                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "pulse.log"), "w"))
+                    stdout=subprocess.DEVNULL, stderr=self._log("pulse.log"))
         poll("the sound server", lambda: subprocess.run(["pactl", "info"], env=self.env,
                                                         capture_output=True).returncode == 0, 15)
         run("pactl", "set-default-sink", "horalia_test", env=self.env)
@@ -511,8 +468,8 @@ class Desktop:
         self.audio = Audio(os.path.join(self.work, "sound.raw"), self.env)
 
     def session_bus(self):
-        """Gives the desktop a session bus of its own, unless it has the test's: everything started after
-        this is on it (and so are the services it starts, in its process group, which stop() ends)."""
+        # Gives the desktop a session bus of its own, unless it has the test's: everything started after this is
+        # on it (and so are the services it starts, in its process group, which stop() ends).
         if self.env.get("DBUS_SESSION_BUS_ADDRESS"):
             # The test's bus starts its services with the environment the bus was started in, without this
             # desktop's display and home (KWin's kglobalaccel5 could not start, and KWin would ask again and
@@ -520,15 +477,12 @@ class Desktop:
             self.bus_environment("DISPLAY", "XAUTHORITY", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
                                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM", "LC_ALL", "LANG")
             return
-        read, write = os.pipe()
-        self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address",
-                     f"unix:path={self.work}/bus", f"--print-address={write}"], pass_fds=(write,),
-                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "dbus.log"), "w"))
-        os.close(write)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._first_line(read, "the session bus", 10)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._first_line(
+            ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address", f"unix:path={self.work}/bus",
+             "--print-address={fd}"], "the session bus", 10, stderr=self._log("dbus.log"))
 
     def bus_environment(self, *names):
-        """Gives the services the session bus starts from now on these variables of env."""
+        # Gives the services the session bus starts from now on these variables of env.
         try:
             run("dbus-update-activation-environment", *[f"{n}={self.env[n]}" for n in names if n in self.env],
                 env=self.env, timeout=10)
@@ -553,21 +507,27 @@ class Desktop:
                 raise CheckFailed(f"{self.wm_name} does not keep windows out of the top panel's strut: the work "
                                   f"area is {self.work_area()}") from None
 
+    def install_characters(self, files):
+        # Copies the character files to where the program looks for them.
+        chars = os.path.join(self.env["XDG_DATA_HOME"], "horalia/msagent/chars")
+        os.makedirs(chars, exist_ok=True)
+        for f in files:
+            shutil.copy(f, chars)
+
     def watch(self, wm_class):
-        self.watcher = Watcher(self, wm_class)
-        self.watchers = getattr(self, "watchers", []) + [self.watcher]
-        self.watcher.start()
-        return self.watcher
+        watcher = Watcher(self, wm_class)
+        self.watchers.append(watcher)
+        watcher.start()
+        return watcher
 
     def stop(self):
         # Every watcher ends before the X server: a thread still asking it would have Xlib end the whole test.
-        for watcher in getattr(self, "watchers", []):
-            watcher.stop()
-        for watcher in getattr(self, "watchers", []):
+        for watcher in self.watchers:
+            watcher.running = False
+        for watcher in self.watchers:
             watcher.join(5)
-        audio = getattr(self, "audio", None)
-        if audio:
-            audio.stop()
+        if self.audio:
+            self.audio.stop()
         # Each program is asked to end on its own first, the last started first: mutter then ends its XWayland
         # and removes its sockets and lock files, which are left behind when the two are ended together.
         for p in reversed(self.processes):
@@ -594,9 +554,9 @@ class Desktop:
     # -- looking at the screen
 
     def windows(self, tree=False):
-        """The top-level windows (with tree, every window), with absolute positions. Under a window manager a
-        top-level window is the client it frames (the window that has WM_STATE), as the program sees it, and
-        what it does not frame (override-redirect pop-ups, its own helpers) is there as it is."""
+        # The top-level windows (with tree, every window), with absolute positions. Under a window manager a
+        # top-level window is the client it frames (the window that has WM_STATE), as the program sees it, and
+        # what it does not frame (override-redirect pop-ups, its own helpers) is there as it is.
         rows = window_tree(self.env)
         if tree:
             return [w for _, w in rows]
@@ -616,117 +576,93 @@ class Desktop:
         return found
 
     def stacking(self):
-        """The ids of the clients, bottom to top: the window manager's _NET_CLIENT_LIST_STACKING, or without
-        one the root window's children."""
+        # The ids of the clients, bottom to top: the window manager's _NET_CLIENT_LIST_STACKING, or without one
+        # the root window's children.
         with XConnection(self.env) as x:
-            if self.wm:
-                ids = x.property(x.root, "_NET_CLIENT_LIST_STACKING") or []
-            else:
-                ids = x.children(x.root)
+            ids = (x.property(x.root, "_NET_CLIENT_LIST_STACKING") or []) if self.wm else x.children(x.root)
         return [hex(i) for i in ids]
 
-    def work_area(self):
-        """The current desktop's work area (x, y, width, height) as the window manager has it, or None (no
-        window manager; KWin, before anything reserves a strut)."""
+    def prop(self, name, window=None):
+        # A property of the window of that id, or of the root window.
         with XConnection(self.env) as x:
-            area = x.property(x.root, "_NET_WORKAREA")
-            current = (x.property(x.root, "_NET_CURRENT_DESKTOP") or [0])[0]
+            return x.property(window or x.root, name)
+
+    def active(self, window):
+        return (self.prop("_NET_ACTIVE_WINDOW") or [0])[0] == int(window.wid, 16)
+
+    def work_area(self):
+        # The current desktop's work area (x, y, width, height) as the window manager has it, or None (no
+        # window manager; KWin, before anything reserves a strut).
+        area = self.prop("_NET_WORKAREA")
+        current = (self.prop("_NET_CURRENT_DESKTOP") or [0])[0]
         if not area or len(area) < 4 * (current + 1):
             return None
         return tuple(area[4 * current : 4 * current + 4])
 
     def window(self, name, viewable=True):
-        for w in self.windows():
-            if w.name == name and (not viewable or self.viewable(w)):
-                return w
-        return None
+        return next((w for w in self.windows() if w.name == name and (not viewable or self.viewable(w))), None)
+
+    def _xwininfo(self, window):
+        return subprocess.run(["xwininfo", "-id", window.wid], env=self.env, capture_output=True, text=True)
 
     def viewable(self, window):
-        result = subprocess.run(["xwininfo", "-id", window.wid], env=self.env, capture_output=True, text=True)
+        result = self._xwininfo(window)
         return result.returncode == 0 and "Map State: IsViewable" in result.stdout
 
     def exists(self, window):
-        return subprocess.run(["xwininfo", "-id", window.wid], env=self.env, capture_output=True).returncode == 0
+        return self._xwininfo(window).returncode == 0
+
+    def _import(self, x, y, width, height, *args):
+        ox, oy = self.origin
+        return subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x + ox}+{y + oy}", *args],
+                              env=self.outer_env, capture_output=True, check=True).stdout
 
     def grab(self, x, y, width, height):
-        """What the screen shows in this rectangle: a list of (r, g, b). mutter draws the mouse pointer into
-        what it shows, so there the pointer is in the picture (Xvfb keeps its own out)."""
-        ox, oy = self.origin
-        data = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x + ox}+{y + oy}",
-                               "-depth", "8", "rgb:-"], env=self.outer_env, capture_output=True,
-                              check=True).stdout
+        # What the screen shows in this rectangle: a list of (r, g, b). mutter draws the mouse pointer into what
+        # it shows, so there the pointer is in the picture (Xvfb keeps its own out).
+        data = self._import(x, y, width, height, "-depth", "8", "rgb:-")
         return [tuple(data[i : i + 3]) for i in range(0, len(data) - 2, 3)]
 
     def screenshot(self, path):
-        ox, oy = self.origin
-        run("import", "-window", "root", "-crop", f"{self.width}x{self.height}+{ox}+{oy}", "+repage", path,
-            env=self.outer_env)
+        self._import(0, 0, self.width, self.height, "+repage", path)
 
     # -- acting as the user
 
-    def play_into_microphone(self, wav):
-        """Plays a WAV file into the microphone's sink and returns when it has been played."""
-        run("paplay", "--device=horalia_mic_sink", wav, env=self.env)
-
-    def _input(self, *args):
+    def xdotool(self, *args):
         run("xdotool", *[str(a) for a in args], env=self.outer_env)
 
     def pointer(self, x, y, click=None):
-        """Moves the mouse to x, y of the program's screen and, with click (a button's number), clicks there."""
+        # Moves the mouse to x, y of the program's screen and, with click (a button's number), clicks there.
         ox, oy = self.origin
-        self._input("mousemove", x + ox, y + oy, *(["click", click] if click else []))
-
-    def mouse_down(self, button=1):
-        self._input("mousedown", button)
-
-    def mouse_up(self, button=1):
-        self._input("mouseup", button)
+        self.xdotool("mousemove", x + ox, y + oy, *(["click", click] if click else []))
 
     def key(self, *keys):
-        """Presses and releases each key in turn (xdotool's names: Down, Return, m)."""
-        self._input("key", *keys)
+        # Presses and releases each key in turn (xdotool's names: Down, Return, m).
+        self.xdotool("key", *keys)
 
-    def key_down(self, key):
-        self._input("keydown", key)
-
-    def key_up(self, key):
-        self._input("keyup", key)
-
-    def type(self, text):
-        self._input("type", text)
-
-    # How far along its way a hand has moved the mouse at each of a drag's motions: faster, then slower, so
-    # that no two steps in a row are the same. mutter (48; not 43) passes a motion on to a Wayland client only
-    # when it lands elsewhere on the client's surface than the one before: while a window follows the
-    # pointer, a step as long as the one before lands where that one did, and XWayland never hears of it.
+    # How far along its way a hand has moved the mouse at each of a drag's motions: faster, then slower, so that
+    # no two steps in a row are the same. mutter (48; not 43) passes a motion on to a Wayland client only when it
+    # lands elsewhere on the client's surface than the one before: while a window follows the pointer, a step as
+    # long as the one before lands where that one did, and XWayland never hears of it.
     DRAG_PATH = (0.1, 0.3, 0.6, 0.85, 1.0)
 
     def drag(self, x, y, dx, dy):
         self.pointer(x, y)
-        self.mouse_down(1)
+        self.xdotool("mousedown", 1)
         for f in self.DRAG_PATH:
             self.pointer(x + round(dx * f), y + round(dy * f))
             time.sleep(0.03)
-        self.mouse_up(1)
+        self.xdotool("mouseup", 1)
 
     def close_request(self, window):
-        """What a window manager sends when the user clicks a window's close box: WM_DELETE_WINDOW."""
+        # What a window manager sends when the user clicks a window's close box: WM_DELETE_WINDOW (CurrentTime).
         with XConnection(self.env) as x:
-            event = XEvent()
-            event.xclient.type = 33  # ClientMessage
-            event.xclient.window = int(window.wid, 16)
-            event.xclient.message_type = x.atom("WM_PROTOCOLS")
-            event.xclient.format = 32
-            event.xclient.data[0] = x.atom("WM_DELETE_WINDOW")
-            event.xclient.data[1] = 0  # CurrentTime
-            x.x.XSendEvent(x.display, int(window.wid, 16), 0, 0, ctypes.byref(event))
-            x.x.XFlush(x.display)
+            x.send(int(window.wid, 16), "WM_PROTOCOLS", [x.atom("WM_DELETE_WINDOW"), 0])
 
 
+# What every set of checks does: tells what it saw with the time, counts what passed, takes pictures, and finds a
+# character's pixels to take hold of. now() gives the seconds that each line starts with.
 class Observer:
-    """What every set of checks does: tells what it saw with the time, counts what passed, takes pictures, and
-    finds a character's pixels to take hold of. now() gives the seconds that each line starts with."""
-
     def __init__(self, desktop, shots, now):
         self.desktop, self.shots, self.now = desktop, shots, now
         self.passed = 0
@@ -747,24 +683,20 @@ class Observer:
             self.say(f"picture {path}")
 
     def grab_of(self, w):
-        """What the screen shows over window w, row by row: (r, g, b), None where w is off the screen."""
+        # What the screen shows over window w, row by row: (r, g, b), None where w is off the screen.
         x0, y0 = max(0, w.x), max(0, w.y)
         x1, y1 = min(self.desktop.width, w.x + w.width), min(self.desktop.height, w.y + w.height)
         if x1 <= x0 or y1 <= y0:
             return [None] * (w.width * w.height)
         seen = self.desktop.grab(x0, y0, x1 - x0, y1 - y0)
-        out = []
-        for y in range(w.y, w.y + w.height):
-            for x in range(w.x, w.x + w.width):
-                inside = x0 <= x < x1 and y0 <= y < y1
-                out.append(seen[(y - y0) * (x1 - x0) + (x - x0)] if inside else None)
-        return out
+        return [seen[(y - y0) * (x1 - x0) + (x - x0)] if x0 <= x < x1 and y0 <= y < y1 else None
+                for y in range(w.y, w.y + w.height) for x in range(w.x, w.x + w.width)]
 
     def opaque_point_of(self, c):
-        """The pixel of character window c nearest its middle that shows the character, not the desktop."""
+        # The pixel of character window c nearest its middle that shows the character, not the desktop.
         best = None
         for i, p in enumerate(self.grab_of(c)):
-            if p is not None and p != Desktop.DESKTOP_RGB and p != (0, 0, 0) and p != (255, 255, 255):
+            if p is not None and p not in (Desktop.DESKTOP_RGB, (0, 0, 0), (255, 255, 255)):
                 x, y = i % c.width, i // c.width
                 d = (x - c.width / 2) ** 2 + (y - c.height / 2) ** 2
                 if best is None or d < best[0]:

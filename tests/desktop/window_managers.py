@@ -1,19 +1,19 @@
-"""The window managers a private desktop can have, run as people run them, each checked to manage the display
-and to composite (so that a shaped or translucent window is drawn as it would be on a user's screen) before
-the desktop goes on:
-
-  kwin    KDE's kwin_x11, the display's window manager; it composites with OpenGL, which Mesa's llvmpipe
-          draws on Xvfb
-  xfwm4   Xfce's, with its own compositor off (on Xvfb it leaves parts of the screen black) and picom's
-          XRender compositing instead
-  mutter  GNOME's, which is a Wayland compositor: it runs nested, in a window of the Xvfb display, and starts
-          its XWayland, whose display the program is a client of
-  kwin_wayland
-          KDE's Wayland compositor, Plasma's own session since Plasma 6: like mutter, in a window of the Xvfb
-          display (its X11 backend), with its XWayland for the program
-
-Each has the desktop's session bus (KWin and mutter talk on it; xfwm4 starts xfconfd through it) and a desktop
-window in the desktop's colour, as a desktop shell keeps: a compositor does not draw the root window."""
+# The window managers a private desktop can have, run as people run them, each checked to manage the display and
+# to composite (so that a shaped or translucent window is drawn as it would be on a user's screen) before the
+# desktop goes on:
+#
+#   kwin    KDE's kwin_x11, the display's window manager; it composites with OpenGL, which Mesa's llvmpipe draws
+#           on Xvfb
+#   xfwm4   Xfce's, with its own compositor off (on Xvfb it leaves parts of the screen black) and picom's XRender
+#           compositing instead
+#   mutter  GNOME's, which is a Wayland compositor: it runs nested, in a window of the Xvfb display, and starts
+#           its XWayland, whose display the program is a client of
+#   kwin_wayland
+#           KDE's Wayland compositor, Plasma's own session since Plasma 6: like mutter, in a window of the Xvfb
+#           display (its X11 backend), with its XWayland for the program
+#
+# Each has the desktop's session bus (KWin and mutter talk on it; xfwm4 starts xfconfd through it) and a desktop
+# window in the desktop's colour, as a desktop shell keeps: a compositor does not draw the root window.
 
 import ctypes
 import glob
@@ -33,29 +33,20 @@ TOOLS = {
 
 
 def unavailable(wm):
-    """Why that window manager cannot be had on this machine, or None."""
-    if wm is None:
-        return None
-    if wm not in TOOLS:
-        raise ValueError(f"no window manager called {wm!r}; there are {', '.join(TOOLS)}")
-    for tool in TOOLS[wm]:
-        if not shutil.which(tool):
-            return f"{tool} is not installed (scripts/deps installs it)"
-    return None
+    # Why that window manager cannot be had on this machine, or None.
+    missing = [tool for tool in TOOLS.get(wm, []) if not shutil.which(tool)]
+    return f"{missing[0]} is not installed (scripts/deps installs it)" if missing else None
 
 
 def start(desktop, wm):
-    """Starts wm on the desktop's display and waits until it manages and composites it."""
-    reason = unavailable(wm)
-    if reason:
-        raise CheckFailed(f"no {wm}: {reason}")
+    # Starts wm on the desktop's display and waits until it manages and composites it.
     desktop.session_bus()
     {"kwin": _kwin, "kwin_wayland": _kwin_wayland, "mutter": _mutter, "xfwm4": _xfwm4}[wm](desktop)
     _desktop_window(desktop)
 
 
 class _Program:
-    """One program of the window manager's, with its output in a log beside the desktop's."""
+    # One program of the window manager's, with its output in a log beside the desktop's.
 
     def __init__(self, desktop, args, env=None):
         self.name = os.path.basename(args[0])
@@ -68,7 +59,7 @@ class _Program:
             return f.read()
 
     def alive(self):
-        """Fails, with the end of its log, if the program has ended."""
+        # Fails, with the end of its log, if the program has ended.
         if self.process.poll() is not None:
             tail = "\n".join(self.output().strip().splitlines()[-12:])
             raise CheckFailed(f"{self.name} ended with status {self.process.returncode}; its log ends:\n{tail}")
@@ -76,8 +67,8 @@ class _Program:
 
 
 def _ask(program, env, question):
-    """question(x) on a connection to env's display, while the program runs; None while the display does not
-    answer (XWayland's, at first)."""
+    # question(x) on a connection to env's display, while the program runs; None while the display does not
+    # answer (XWayland's, at first).
     program.alive()
     try:
         with XConnection(env) as x:
@@ -86,30 +77,49 @@ def _ask(program, env, question):
         return None
 
 
-def _managing(desktop, program, env, timeout=20):
+def _manage(desktop, program, compositor=None):
+    # Waits until program manages the display and then, with `compositor` (a command started once it does),
+    # until the display is composited.
+    env = desktop.env
     desktop.wm_name = poll(f"{program.name} managing the display {env['DISPLAY']}",
-                           lambda: _ask(program, env, XConnection.window_manager), timeout)
-
-
-def _compositing(program, env, timeout=20):
-    poll(f"{program.name} compositing the display {env['DISPLAY']} (an owner of _NET_WM_CM_S0)",
-         lambda: _ask(program, env, XConnection.compositor), timeout)
+                           lambda: _ask(program, env, XConnection.window_manager), 20)
+    compositor = _Program(desktop, compositor) if compositor else program
+    poll(f"{compositor.name} compositing the display {env['DISPLAY']} (an owner of _NET_WM_CM_S0)",
+         lambda: _ask(compositor, env, XConnection.compositor), 20)
 
 
 def _kwin(desktop):
-    # Without a crash handler a KWin that crashes ends, where KCrash would start it again outside the
-    # desktop's process group.
-    kwin = _Program(desktop, ["kwin_x11"], env=dict(desktop.env, KDE_DEBUG="1"))
-    _managing(desktop, kwin, desktop.env)
-    _compositing(kwin, desktop.env)
+    # Without a crash handler a KWin that crashes ends, where KCrash would start it again outside the desktop's
+    # process group.
+    _manage(desktop, _Program(desktop, ["kwin_x11"], env=dict(desktop.env, KDE_DEBUG="1")))
 
 
 def _xfwm4(desktop):
-    xfwm4 = _Program(desktop, ["xfwm4", "--compositor=off", "--sm-client-disable"])
-    _managing(desktop, xfwm4, desktop.env)
     # no configuration file: picom's defaults (no shadows, no fading, no vsync) but the backend
-    picom = _Program(desktop, ["picom", "--backend", "xrender", "--config", "/dev/null"])
-    _compositing(picom, desktop.env)
+    _manage(desktop, _Program(desktop, ["xfwm4", "--compositor=off", "--sm-client-disable"]),
+            ["picom", "--backend", "xrender", "--config", "/dev/null"])
+
+
+def _nested(desktop, program, outer, title, inner, auth):
+    # A nested compositor's XWayland display `inner` becomes the program's, and its window on the Xvfb display,
+    # as large as the desktop, where it shows its output, where the pictures are taken and the keys go.
+    def found():
+        program.alive()
+        return next((w for depth, w in window_tree(outer) if depth == 1 and w.name.startswith(title)
+                     and (w.width, w.height) == (desktop.width, desktop.height)), None)
+
+    window = poll(f"{program.name}'s window on the Xvfb display, as large as the desktop", found, 10)
+    desktop.outer_env = outer
+    desktop.env = dict(outer, DISPLAY=inner)
+    if auth:
+        desktop.env["XAUTHORITY"] = auth
+    else:
+        desktop.env.pop("XAUTHORITY", None)
+    desktop.origin = (window.x, window.y)
+    desktop.bus_environment("DISPLAY", "XAUTHORITY")  # as GNOME's session tells its bus
+    _manage(desktop, program)
+    # The keys go to the window that has the focus; nothing else on the Xvfb display would move it.
+    run("xdotool", "windowfocus", window.wid, env=outer)
 
 
 def _mutter(desktop):
@@ -125,32 +135,9 @@ def _mutter(desktop):
 
     # No command after "--": mutter would quit when it ended.
     inner = poll("mutter's XWayland display in its log", lambda: said(r"Using public X11 display (:\d+)"), 20)
-    desktop.wayland_display = said(r"Using Wayland display name '([^']+)'")
     auth = poll("the XAUTHORITY file mutter writes for XWayland", lambda: glob.glob(
         os.path.join(outer["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*")), 10)[0]
-
-    window = _nested_window(desktop, mutter, outer, "mutter")
-    desktop.outer_env = outer
-    desktop.env = dict(outer, DISPLAY=inner, XAUTHORITY=auth)
-    desktop.origin = (window.x, window.y)
-    desktop.bus_environment("DISPLAY", "XAUTHORITY")  # as GNOME's session tells its bus
-    _managing(desktop, mutter, desktop.env)
-    _compositing(mutter, desktop.env)
-    # The keys go to the window that has the focus; nothing else on the Xvfb display would move it.
-    run("xdotool", "windowfocus", window.wid, env=outer)
-
-
-def _nested_window(desktop, program, env, title):
-    """The window on env's display in which a nested compositor shows its output, as large as the desktop."""
-
-    def found():
-        program.alive()
-        for depth, w in window_tree(env):
-            if depth == 1 and w.name.startswith(title) and (w.width, w.height) == (desktop.width, desktop.height):
-                return w
-        return None
-
-    return poll(f"{program.name}'s window on the Xvfb display, as large as the desktop", found, 10)
+    _nested(desktop, mutter, outer, "mutter", inner, auth)
 
 
 def _kwin_wayland(desktop):
@@ -169,9 +156,9 @@ def _kwin_wayland(desktop):
     try:
         kwin = _Program(desktop, ["kwin_wayland", *args], env=env)
     except PermissionError:
-        # kwin_wayland carries file capabilities (CAP_SYS_RESOURCE in KWin 5.27, CAP_SYS_NICE in 6) to raise
-        # its own limits and priority; where the bounding set lacks them (a container) the kernel will not
-        # start it. A copy has none. KWin's platform plugin loads only into a program of that name.
+        # kwin_wayland carries file capabilities (CAP_SYS_RESOURCE in KWin 5.27, CAP_SYS_NICE in 6) to raise its
+        # own limits and priority; where the bounding set lacks them (a container) the kernel will not start it.
+        # A copy has none. KWin's platform plugin loads only into a program of that name.
         folder = os.path.join(desktop.work, "kwin")
         os.makedirs(folder)
         copy = os.path.join(folder, "kwin_wayland")
@@ -187,25 +174,14 @@ def _kwin_wayland(desktop):
             return None
 
     inner, auth = poll("kwin_wayland's XWayland display, told to the program it starts", xwayland, 20)
-    window = _nested_window(desktop, kwin, outer, "KDE Wayland Compositor")
-    desktop.outer_env = outer
-    desktop.env = dict(outer, DISPLAY=inner)
-    if auth:
-        desktop.env["XAUTHORITY"] = auth
-    else:
-        desktop.env.pop("XAUTHORITY", None)
-    desktop.origin = (window.x, window.y)
-    desktop.bus_environment("DISPLAY", "XAUTHORITY")
-    _managing(desktop, kwin, desktop.env)
-    _compositing(kwin, desktop.env)
-    run("xdotool", "windowfocus", window.wid, env=outer)
+    _nested(desktop, kwin, outer, "KDE Wayland Compositor", inner, auth)
 
 
 def _desktop_window(desktop):
-    """Creates a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP, which every window manager keeps below the rest)
-    over the whole screen in the desktop's colour. Compositors do not draw the root window: KWin shows black
-    there, picom grey, mutter a gradient of its own. The window outlives the connection (RetainPermanent): the
-    display ends with the desktop."""
+    # Creates a desktop window (_NET_WM_WINDOW_TYPE_DESKTOP, which every window manager keeps below the rest) over
+    # the whole screen in the desktop's colour. Compositors do not draw the root window: KWin shows black there,
+    # picom grey, mutter a gradient of its own. The window outlives the connection (RetainPermanent): the display
+    # ends with the desktop.
     with XConnection(desktop.env) as x:
         r, g, b = desktop.DESKTOP_RGB
         lib, d = x.x, x.display
@@ -219,12 +195,8 @@ def _desktop_window(desktop):
         lib.XMapWindow(d, window)
         lib.XSetCloseDownMode(d, 1)  # RetainPermanent
         lib.XSync(d, 0)
-
-    def managed():
-        with XConnection(desktop.env) as x:
-            return window in (x.property(x.root, "_NET_CLIENT_LIST") or [])
-
-    poll(f"the desktop window managed by {desktop.wm_name}", managed, 10)
+    poll(f"the desktop window managed by {desktop.wm_name}",
+         lambda: window in (desktop.prop("_NET_CLIENT_LIST") or []), 10)
 
     # mutter 48 manages an XWayland window mapped this early yet, one start in three, never shows it: the checks
     # would take its gradient for stray pixels. Mapped once more, the window is shown.
@@ -239,5 +211,3 @@ def _desktop_window(desktop):
         return False
 
     poll(f"the desktop's colour shown by {desktop.wm_name}", shown, 10, interval=0.5)
-    desktop.desktop_window = hex(window)
-
