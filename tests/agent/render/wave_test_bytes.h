@@ -40,31 +40,4 @@ inline QByteArray wave(int channels, std::uint32_t rate, int bits, const QByteAr
     return riff(chunk("fmt ", formatBody(1, channels, rate, bits)) + chunk("data", data));
 }
 
-// A Microsoft ADPCM format chunk body, with the usual seven coefficient pairs unless told otherwise.
-inline QByteArray adpcmFormatBody(int channels, int blockAlign,
-                                  std::initializer_list<int> coefficients = {256, 0, 512, -256, 0, 0, 192, 64,
-                                                                             240, 0, 460, -208, 392, -232}) {
-    const int count = int(coefficients.size());
-    const int samplesPerBlock = (blockAlign - 7 * channels) * 2 / channels + 2;
-    return u16({2, channels}) + u32(8000) + u32(4000) +
-           u16({blockAlign, 4, 4 + count * 2, samplesPerBlock, count / 2}) + u16(coefficients);
-}
-
-// One channel's part of an ADPCM block header: predictor, step, and the two samples that start the block
-// (the later one first, as stored). The file interleaves the channels field by field.
-struct AdpcmStart {
-    int predictor, step, sample1, sample2;
-};
-
-inline QByteArray adpcmBlock(std::initializer_list<AdpcmStart> channels, const QByteArray& nibbles) {
-    QByteArray predictors, steps, firsts, seconds;
-    for (const AdpcmStart& c : channels) {
-        predictors.append(char(c.predictor));
-        steps += u16({c.step});
-        firsts += u16({c.sample1});
-        seconds += u16({c.sample2});
-    }
-    return predictors + steps + firsts + seconds + nibbles;
-}
-
 }  // namespace soundtest
