@@ -10,75 +10,69 @@ using namespace agent;
 
 namespace {
 
-class RecordingControl final : public Control {
-public:
-    explicit RecordingControl(QStringList& calls) : calls_(calls) {}
+struct RecordingControl final : Control {
+    explicit RecordingControl(QStringList& calls) : calls(calls) {}
     Status load(const QString& id, const QString& fileName) override {
-        calls_ << "load " + id + " " + fileName;
+        calls << "load " + id + " " + fileName;
         return {};
     }
-    void unload(const QString& id) override { calls_ << "unload " + id; }
+    void unload(const QString& id) override { calls << "unload " + id; }
     Character* item(const QString&) override { return nullptr; }
-    void showPropertySheet() override { calls_ << "options"; }
-
-private:
-    QStringList& calls_;
+    void showPropertySheet() override { calls << "options"; }
+    QStringList& calls;
 };
 
-class RecordingEngine final : public Engine {
-public:
+struct RecordingEngine final : Engine {
     std::unique_ptr<Control> makeControl() override {
-        auto control = std::make_unique<RecordingControl>(calls);
-        made.push_back(control.get());
-        return control;
+        ++made;
+        return std::make_unique<RecordingControl>(calls);
     }
     QStringList calls;
-    std::vector<RecordingControl*> made;
+    int made = 0;
 };
+
+// A deferred engine whose maker counts how often it is asked and answers what it is given.
+std::shared_ptr<DeferredEngine> deferred(int& makes, const Result<std::shared_ptr<Engine>>& answer) {
+    return std::make_shared<DeferredEngine>([&makes, answer] {
+        ++makes;
+        return answer;
+    });
+}
 
 }  // namespace
 
-TEST(DeferredEngine, TheFirstControlUsedMakesTheEngineOnceAndCallsPassThrough) {
+TEST(DeferredEngine, TheFirstControlUsedMakesTheEngineOnceCallsPassThroughAndAFailureIsTriedOnce) {
     int makes = 0;
     auto recording = std::make_shared<RecordingEngine>();
-    auto engine = std::make_shared<DeferredEngine>([&]() -> Result<std::shared_ptr<Engine>> {
-        ++makes;
-        return std::shared_ptr<Engine>(recording);
-    });
+    auto engine = deferred(makes, std::shared_ptr<Engine>(recording));
     std::unique_ptr<Control> first = engine->makeControl();
     std::unique_ptr<Control> second = engine->makeControl();
     // Asking after a character, or letting one go, needs no engine.
-    EXPECT_EQ(first->item(QStringLiteral("Genie")), nullptr);
-    first->unload(QStringLiteral("Genie"));
+    EXPECT_EQ(first->item("Genie"), nullptr);
+    first->unload("Genie");
     EXPECT_EQ(makes, 0);
 
-    EXPECT_TRUE(second->load(QStringLiteral("Genie"), QStringLiteral("genie.acs")));
+    EXPECT_TRUE(second->load("Genie", "genie.acs"));
     first->showPropertySheet();
-    first->unload(QStringLiteral("Merlin"));
-    EXPECT_EQ(makes, 1);
-    ASSERT_EQ(recording->made.size(), 2u);  // a control of the engine's own for each stand-in
+    first->unload("Merlin");
+    // one engine, with a control of its own for each stand-in
+    EXPECT_EQ(std::pair(makes, recording->made), std::pair(1, 2));
     EXPECT_EQ(recording->calls, (QStringList{"load Genie genie.acs", "options", "unload Merlin"}));
     // (Commands and drags passing through are the desktop suite's menu and drag checks.)
-}
 
-TEST(DeferredEngine, AnEngineThatCannotBeMadeFailsEveryLoadWithItsReasonAndIsTriedOnce) {
-    int makes = 0;
-    auto engine = std::make_shared<DeferredEngine>([&]() -> Result<std::shared_ptr<Engine>> {
-        ++makes;
-        return fail(QStringLiteral("no engine here"));
-    });
-    for (const std::unique_ptr<Control>& control : {engine->makeControl(), engine->makeControl()}) {
-        EXPECT_EQ(control->load(QStringLiteral("Genie"), QStringLiteral("genie.acs")).error(),
-                  "no engine here");
+    // An engine that cannot be made fails every load with its reason and is tried once.
+    int failedMakes = 0;
+    auto failing = deferred(failedMakes, fail("no engine here"));
+    for (const std::unique_ptr<Control>& control : {failing->makeControl(), failing->makeControl()}) {
+        EXPECT_EQ(control->load("Genie", "genie.acs").error(), "no engine here");
         control->showPropertySheet();
     }
-    EXPECT_EQ(makes, 1);
+    EXPECT_EQ(failedMakes, 1);
 
     // The desktop engine's module, looked for in a folder without it.
     QTemporaryDir empty;
-    const auto desktop = loadDesktopEngine(empty.path(), {}, QStringLiteral("engine.ini"));
-    ASSERT_FALSE(desktop);
-    EXPECT_TRUE(desktop.error().startsWith("the character engine cannot be loaded: "))
+    const auto desktop = loadDesktopEngine(empty.path(), {}, "engine.ini");
+    EXPECT_TRUE(desktop.error().startsWith("the character engine cannot be loaded: ") &&
+                desktop.error().contains(empty.path()))
         << desktop.error().toStdString();
-    EXPECT_TRUE(desktop.error().contains(empty.path())) << desktop.error().toStdString();
 }

@@ -9,14 +9,9 @@
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun agentsay(const QStringList& args,
-                 const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+// The exit code, what it printed and its errors.
+std::tuple<int, QString, QString> agentsay(
+    const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(AGENTSAY_PATH), args);
@@ -29,17 +24,17 @@ ToolRun agentsay(const QStringList& args,
 // Writing a file needs the synthesizer only: Qt's audio and window libraries, which took most of a start,
 // are loaded by playing alone (espeak-ng's own sound libraries come with it either way). The dynamic
 // loader's own report (LD_DEBUG) says what was loaded.
-TEST(Agentsay, WritesAWavFileAndPrintsTheTimelineLoadingNoAudioOrWindowLibrary) {
+TEST(Agentsay, WritesAWavFileAndTimelineLoadingNoAudioLibraryReportsBadRequestsAndSpeaksWithoutSoundServer) {
     QTemporaryDir dir;
     const QString wav = dir.filePath("time.wav");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LD_DEBUG", "libs");
-    const ToolRun run =
+    const auto [exitCode, out, err] =
         agentsay({"--timeline", "--wav", wav, R"(\Chr="Whisper"\The time is \Map="ten"="10:00"\)"}, env);
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    ASSERT_TRUE(run.err.contains("libQt6Core")) << "the loader's report is missing";
+    ASSERT_EQ(exitCode, 0) << err.toStdString();
+    ASSERT_TRUE(err.contains("libQt6Core")) << "the loader's report is missing";
     for (const char* library : {"libQt6Multimedia", "libQt6Gui", "libQt6Network"}) {
-        EXPECT_FALSE(run.err.contains(QLatin1String(library))) << library << " was loaded";
+        EXPECT_FALSE(err.contains(QLatin1String(library))) << library << " was loaded";
     }
 
     QFile file(wav);
@@ -52,12 +47,10 @@ TEST(Agentsay, WritesAWavFileAndPrintsTheTimelineLoadingNoAudioOrWindowLibrary) 
     EXPECT_EQ(bytes.left(44), "RIFF" + u32(quint32(bytes.size() - 8)) + "WAVE" +
                                   chunk("fmt ", formatBody(1, 1, 22050, 16)) + "data" + u32(dataSize));
 
-    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
     QStringList words;
-    for (const QString& line : lines) {
-        if (line.contains(" word ")) {
-            words << line.section('"', 1, 1);
-        }
+    for (const QString& line : lines.filter(" word ")) {
+        words << line.section('"', 1, 1);
     }
     EXPECT_EQ(words, QStringList({"The", "time", "is", "ten"}));
     EXPECT_TRUE(lines.filter(" word ").last().endsWith(R"(balloon "The time is 10:00")"));
@@ -65,33 +58,28 @@ TEST(Agentsay, WritesAWavFileAndPrintsTheTimelineLoadingNoAudioOrWindowLibrary) 
     EXPECT_TRUE(lines[lines.size() - 2].endsWith("mouth closed"));
     // The end line carries the length of the written sound.
     EXPECT_EQ(lines.last().trimmed(), QString("%1 end").arg(dataSize / 2 * 1000 / 22050));
-}
 
-TEST(Agentsay, ReportsBadRequestsClearly) {
-    QTemporaryDir dir;
-    ToolRun run = agentsay({"--voice", "xx-nope", "--wav", dir.filePath("x.wav"), "hello"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(R"(unknown espeak-ng voice "xx-nope")")) << run.err.toStdString();
+    // Bad requests are reported clearly.
+    for (const auto& [args, expected, message] :
+         {std::tuple{QStringList{"--voice", "xx-nope", "--wav", dir.filePath("x.wav"), "hello"}, 1,
+                     R"(unknown espeak-ng voice "xx-nope")"},
+          {{"--wav", dir.filePath("missing/folder/x.wav"), "hello"}, 1, "missing/folder/x.wav"},
+          {{"--timeline"}, 2, "nothing to say"}}) {
+        const auto [exitCode, out, err] = agentsay(args);
+        EXPECT_EQ(exitCode, expected);
+        EXPECT_TRUE(err.contains(message)) << err.toStdString();
+    }
     EXPECT_FALSE(QFile::exists(dir.filePath("x.wav")));
 
-    run = agentsay({"--wav", dir.filePath("missing/folder/x.wav"), "hello"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("missing/folder/x.wav")) << run.err.toStdString();
-
-    run = agentsay({"--timeline"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("nothing to say"));
-}
-
-TEST(Agentsay, WithoutASoundServerSpeaksSilentlyAndSucceeds) {
+    // Without a sound server it speaks silently and succeeds.
     QTemporaryDir runtime;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("PULSE_SERVER", "unix:" + runtime.filePath("no-such-socket"));
-    const ToolRun run = agentsay({"--timeline", "Hi"}, env);
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("no sound server")) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(R"(word  "Hi")"));
+    QProcessEnvironment silent = QProcessEnvironment::systemEnvironment();
+    silent.insert("XDG_RUNTIME_DIR", runtime.path());
+    silent.insert("PULSE_SERVER", "unix:" + runtime.filePath("no-such-socket"));
+    const auto [silentExit, silentOut, silentErr] = agentsay({"--timeline", "Hi"}, silent);
+    EXPECT_EQ(silentExit, 0) << silentErr.toStdString();
+    EXPECT_TRUE(silentErr.contains("no sound server")) << silentErr.toStdString();
+    EXPECT_TRUE(silentOut.contains(R"(word  "Hi")"));
 }
 
 }  // namespace

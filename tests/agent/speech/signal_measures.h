@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -25,10 +26,8 @@ inline FrameStats analyse(const std::vector<std::int16_t>& samples, int rate) {
     const size_t minLag = static_cast<size_t>(rate / 400);
     const size_t maxLag = static_cast<size_t>(rate / 60);
     for (size_t start = 0; start + frame + maxLag <= samples.size(); start += frame) {
-        double energy = 0;
-        for (size_t i = 0; i < frame; ++i) {
-            energy += double(samples[start + i]) * samples[start + i];
-        }
+        const std::int16_t* at = samples.data() + start;
+        const double energy = std::inner_product(at, at + frame, at, 0.0);
         if (std::sqrt(energy / frame) < 300.0) {
             continue;
         }
@@ -36,12 +35,8 @@ inline FrameStats analyse(const std::vector<std::int16_t>& samples, int rate) {
         double best = 0;
         size_t bestLag = 0;
         for (size_t lag = minLag; lag <= maxLag; ++lag) {
-            double cross = 0;
-            double shifted = 0;
-            for (size_t i = 0; i < frame; ++i) {
-                cross += double(samples[start + i]) * samples[start + i + lag];
-                shifted += double(samples[start + i + lag]) * samples[start + i + lag];
-            }
+            const double cross = std::inner_product(at, at + frame, at + lag, 0.0);
+            const double shifted = std::inner_product(at + lag, at + lag + frame, at + lag, 0.0);
             const double r = cross / std::sqrt(energy * shifted + 1e-9);
             if (r > best) {
                 best = r;
@@ -57,28 +52,19 @@ inline FrameStats analyse(const std::vector<std::int16_t>& samples, int rate) {
 }
 
 inline double rms(std::span<const std::int16_t> samples) {
-    double sum = 0;
-    for (std::int16_t s : samples) {
-        sum += double(s) * s;
-    }
+    const double sum = std::inner_product(samples.begin(), samples.end(), samples.begin(), 0.0);
     return samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
 }
 
-inline double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0.0;
-    }
+// The value the given share of the way up the sorted values (the median at one half), 0 when there are none.
+inline double quantile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values.empty() ? 0.0 : values[static_cast<size_t>(double(values.size()) * share)];
 }
 
 // The interquartile range: how far the pitch moves, unmoved by the odd octave error of the tracker.
-inline double spread(std::vector<double> values) {
-    if (values.size() < 4) {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[values.size() * 3 / 4] - values[values.size() / 4];
+inline double spread(const std::vector<double>& values) {
+    return values.size() < 4 ? 0.0 : quantile(values, 0.75) - quantile(values, 0.25);
 }
 
 }  // namespace agent::speech::measure

@@ -38,12 +38,8 @@ std::string describe(const SpeechText& text) {
     return out;
 }
 
-struct Row {
-    const char* input;
-    const char* expected;
-};
-
-const Row kRows[] = {
+// A statement and its picture.
+const std::pair<const char*, const char*> kRows[] = {
     {"", ""},
     {R"(\chr="WHISPER"\a\Chr=Monotone\b\Chr="Normal"\c)", "[a]{whisper}[b]{monotone}[c]"},
     {R"(\Ctx="Email"\x\Ctx="Address"\y\Ctx="Unknown"\z)", "[x]{ctx=email}[y]{ctx=address}[z]"},
@@ -69,28 +65,24 @@ const Row kRows[] = {
     {R"(\Map="abc\ rest)", "[ rest]"},
     {R"(\\\\\Vol=1\x)", "[\\\\][x]{vol=1}"}};
 
-// Broken tags before the letter a: each statement reads as just "[a]".
-const char* const kBrokenBeforeA[] = {
-    R"(\Vol=70000\a)",  R"(\Vol=-1\a)",         R"(\Spd=fast\a)", R"(\Spd=0\a)",   R"(\Pit=\a)",
-    R"(\Chr="Loud"\a)", R"(\Ctx="Postal"\a)",   R"(\Pau=-5\a)",   R"(\Pau=1=2\a)", R"(\Mrk=99999999999\a)",
-    R"(\Emp=1\a)",      R"(\Map="only one"\a)", R"(\Map=a=b\a)"};
-
-TEST(SpeechTagParser, ReadsEachTagCombinesNestedTagsAndDropsBrokenTagsAlone) {
-    for (const Row& row : kRows) {
-        EXPECT_EQ(describe(SpeechTagParser().parse(QString::fromUtf8(row.input))), row.expected) << row.input;
+TEST(SpeechTagParser, ReadsEachTagCombinesNestedTagsDropsBrokenTagsAloneAndRepeatsTheLastStatement) {
+    for (const auto& [input, expected] : kRows) {
+        EXPECT_EQ(describe(SpeechTagParser().parse(QString::fromUtf8(input))), expected) << input;
     }
-    for (const char* input : kBrokenBeforeA) {
+    // Broken tags before the letter a: each statement reads as just "[a]".
+    for (const char* input :
+         {R"(\Vol=70000\a)", R"(\Vol=-1\a)", R"(\Spd=fast\a)", R"(\Spd=0\a)", R"(\Pit=\a)",
+          R"(\Chr="Loud"\a)", R"(\Ctx="Postal"\a)", R"(\Pau=-5\a)", R"(\Pau=1=2\a)", R"(\Mrk=99999999999\a)",
+          R"(\Emp=1\a)", R"(\Map="only one"\a)", R"(\Map=a=b\a)"}) {
         EXPECT_EQ(describe(SpeechTagParser().parse(QString::fromUtf8(input))), "[a]") << input;
     }
-}
 
-TEST(SpeechTagParser, LstRepeatsThePreviousStatementWithItsSettings) {
+    // \Lst\ repeats the previous statement with its settings.
     SpeechTagParser parser;
     EXPECT_TRUE(parser.parse(R"(\Lst\)").isEmpty()) << "nothing was said before";
 
     const SpeechText first = parser.parse(R"(\Chr="Whisper"\Hello \Emp\there)");
-    const SpeechText repeated = parser.parse(R"(\lst\)");
-    EXPECT_EQ(repeated, first);
+    EXPECT_EQ(parser.parse(R"(\lst\)"), first);
     EXPECT_EQ(parser.parse(R"(\LST\)"), first) << "a repeat is itself the last statement";
 
     EXPECT_EQ(describe(parser.parse(R"(Again: \Lst\!)")),
