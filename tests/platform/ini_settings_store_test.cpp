@@ -19,15 +19,8 @@ using horalia::platform::IniSettingsStore;
 
 namespace {
 
-class SettingsFile : public ::testing::Test {
-protected:
+struct SettingsFile : ::testing::Test {
     QString path() const { return dir_.path() + "/HoraliaIIV/settings.ini"; }
-    void putContents(const QByteArray& bytes) {
-        QDir().mkpath(dir_.path() + "/HoraliaIIV");
-        QFile f(path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     // Runs `horalia config set Data KEY VALUE` with this test's settings folder.
     QProcess* startSet(const QString& key, const QString& value) const {
         auto* process = new QProcess;
@@ -68,7 +61,10 @@ TEST_F(SettingsFile, TheFirstGoodWriteCreatesTheFileAndEveryValueComesBackByteFo
 TEST_F(SettingsFile, AnOversizedFileIsNeverOverwritten) {
     QByteArray big = "[Data]\nUserName=Ann\n";
     big.append(QByteArray(agent::ini::IniFile::kMaxFileSize, ';'));
-    putContents(big);
+    QDir().mkpath(dir_.path() + "/HoraliaIIV");
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(big) == big.size());
+    file.close();
     IniSettingsStore store(path());
     EXPECT_EQ(store.read("Data", "UserName", "Nobody"), "Nobody");
     EXPECT_FALSE(store.write("Data", "UserName", "Bob"));

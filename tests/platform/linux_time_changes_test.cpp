@@ -8,10 +8,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QFileSystemWatcher>
+#include <QSaveFile>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <functional>
 
 #include "src/platform/linux_time_changes.h"
@@ -34,16 +33,10 @@ bool processEventsUntil(const std::function<bool()>& condition) {
     return true;
 }
 
+// A file is written as timedatectl replaces the zone file: a new file renamed over the old one.
 bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-// The zone file is replaced as timedatectl replaces it: a new file renamed over the old one.
-bool replaceZone(const QString& zoneFile, const QByteArray& content) {
-    const QString fresh = zoneFile + QStringLiteral(".new");
-    return writeFile(fresh, content) &&
-           std::rename(fresh.toLocal8Bit().constData(), zoneFile.toLocal8Bit().constData()) == 0;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
 }
 
 }  // namespace
@@ -64,9 +57,8 @@ TEST(LinuxTimeChanges, AWakeFromLogindIsReportedAndGoingToSleepIsNot) {
     changes.setHandler([&](TimeChange change) { seen << change; });
 
     for (bool sleeping : {true, false}) {
-        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
-                                                         QStringLiteral("org.freedesktop.login1.Manager"),
-                                                         QStringLiteral("PrepareForSleep"));
+        QDBusMessage signal = QDBusMessage::createSignal("/org/freedesktop/login1",
+                                                         "org.freedesktop.login1.Manager", "PrepareForSleep");
         signal << sleeping;
         ASSERT_TRUE(logind.send(signal));
     }
@@ -94,12 +86,12 @@ TEST(LinuxTimeChanges, ANewZoneFileIsReportedAndOtherFilesInItsFolderAreNot) {
     bool folderChanged = false;
     QObject::connect(&sentinel, &QFileSystemWatcher::directoryChanged, [&] { folderChanged = true; });
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("adjtime")), "0.0 0 0.0"));
-    ASSERT_TRUE(replaceZone(zone, "TZif Europe/London"));
+    ASSERT_TRUE(writeFile(zone, "TZif Europe/London"));
     ASSERT_TRUE(processEventsUntil([&] { return folderChanged; }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(seen.isEmpty());
 
-    ASSERT_TRUE(replaceZone(zone, "TZif Europe/Berlin"));
+    ASSERT_TRUE(writeFile(zone, "TZif Europe/Berlin"));
     ASSERT_TRUE(processEventsUntil([&] { return !seen.isEmpty(); }));
     EXPECT_EQ(seen, QList<TimeChange>{TimeChange::TimeZone});
 }

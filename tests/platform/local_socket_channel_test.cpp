@@ -27,14 +27,11 @@ bool leaveStaleSocket(const QString& path) {
     std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
+    ::close(fd);  // a failed socket() gives -1, which close() just refuses
     return bound && QFile::exists(path);
 }
 
-class LocalSocketChannelTest : public ::testing::Test {
-protected:
+struct LocalSocketChannelTest : ::testing::Test {
     QTemporaryDir runtime;
     QString path = runtime.path() + "/horalia-deluxe.socket";
 };
@@ -79,7 +76,7 @@ TEST_F(LocalSocketChannelTest, NoClockIsAFailureAndASocketLeftByAKilledClockStop
     EXPECT_EQ(requests, 1);
 }
 
-TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailure) {
+TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailureAndSoIsAPathNoSocketCanHave) {
     // Silence, half a line and then nothing, an answer that is not ours.
     for (const QByteArray& reply : {QByteArray(), QByteArray("sho"), QByteArray("yes\n")}) {
         SCOPED_TRACE(reply.toStdString());
@@ -96,9 +93,7 @@ TEST_F(LocalSocketChannelTest, ASilentOrGarbledClockIsAFailure) {
         // The shortest wait, so that the case which has to wait it out does not hold the tests up.
         EXPECT_FALSE(LocalSocketChannel(path, 1).askToShow().ok());
     }
-}
-
-TEST_F(LocalSocketChannelTest, APathNoSocketCanHaveIsAFailureToListen) {
+    // A path no socket can have is a failure to listen.
     LocalSocketChannel running(runtime.path() + "/" + QString(200, 'x') + ".socket");
     const agent::Status listening = running.listen([] { return true; });
     EXPECT_FALSE(listening.ok());

@@ -11,12 +11,7 @@
 #include "src/platform/file_filters.h"
 #include "src/platform/launch_command.h"
 
-using horalia::platform::desktopEntryCommand;
-using horalia::platform::FileFilter;
-using horalia::platform::fileFilters;
-using horalia::platform::launchCommand;
-using horalia::platform::LaunchCommand;
-
+namespace horalia::platform {
 namespace {
 
 // A file of that text in dir, which its owner may run when `runnable`.
@@ -32,26 +27,23 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 const char kPrograms[] = "Program files (*.exe)|*.exe|Pif files (*.pif)|*.pif|Batch files (*.bat)|*.bat";
 
-TEST(FileFilters, WindowsPatternsBecomeTheirLinuxCounterpartsAndListTheirFiles) {
-    const struct {
-        const char* windows;
-        QStringList expected;  // each filter as the dialog's text, "+x" when it lists runnable files only
-    } table[] = {
-        {kPrograms, {"Program files (*) +x", "Pif files (*.desktop)", "Batch files (*.sh *.bash *.py *.pl)"}},
-        // Windows compares without regard to case; a caption without its patterns gets them.
-        {"Programs|*.EXE", {"Programs (*) +x"}},
-        {"Commands (*.com;*.cmd)|*.com;*.cmd", {"Commands (* *.sh *.bash *.py *.pl) +x"}},
-        // Two Windows patterns with one counterpart name it once.
-        {"Shortcuts (*.lnk;*.pif)|*.lnk; *.pif", {"Shortcuts (*.desktop)"}},
-        // Nothing to map: as it stands; an empty pattern, or none, is no filter.
-        {"Text (*.txt)|*.txt|Empty||Dangling", {"Text (*.txt)"}},
-    };
-    for (const auto& row : table) {
+TEST(FileFilters, WindowsPatternsBecomeLinuxOnesThatListTheirFilesAndEachFileStartsItsWay) {
+    // Each filter as the dialog's text, "+x" when it lists runnable files only.
+    for (const auto& [windows, expected] : std::initializer_list<std::pair<const char*, QStringList>>{
+             {kPrograms,
+              {"Program files (*) +x", "Pif files (*.desktop)", "Batch files (*.sh *.bash *.py *.pl)"}},
+             // Windows compares without regard to case; a caption without its patterns gets them.
+             {"Programs|*.EXE", {"Programs (*) +x"}},
+             {"Commands (*.com;*.cmd)|*.com;*.cmd", {"Commands (* *.sh *.bash *.py *.pl) +x"}},
+             // Two Windows patterns with one counterpart name it once.
+             {"Shortcuts (*.lnk;*.pif)|*.lnk; *.pif", {"Shortcuts (*.desktop)"}},
+             // Nothing to map: as it stands; an empty pattern, or none, is no filter.
+             {"Text (*.txt)|*.txt|Empty||Dangling", {"Text (*.txt)"}}}) {
         QStringList shown;
-        for (const FileFilter& f : fileFilters(QString::fromLatin1(row.windows))) {
+        for (const FileFilter& f : fileFilters(QString::fromLatin1(windows))) {
             shown << f.nameFilter() + (f.executablesOnly ? " +x" : "");
         }
-        EXPECT_EQ(shown, row.expected) << row.windows;
+        EXPECT_EQ(shown, expected) << windows;
     }
 
     QTemporaryDir dir;
@@ -71,33 +63,8 @@ TEST(FileFilters, WindowsPatternsBecomeTheirLinuxCounterpartsAndListTheirFiles) 
     // Linux names keep their case, so a script that shouts its extension is not one.
     EXPECT_EQ(listed.join(' '),
               "calendar Wake.SH - clock.desktop bin - - - clock.desktop bin - - snooze.sh - bin");
-}
 
-TEST(DesktopEntryCommand, ExecLineWithoutItsFieldCodes) {
-    struct Case {
-        const char* entry;
-        std::optional<LaunchCommand> command;
-    };
-    const Case cases[] = {
-        {"[Desktop Entry]\nType=Application\nExec=mpv --fs %U\n", LaunchCommand{"mpv", {"--fs"}}},
-        {"[Desktop Entry]\nExec=\"/opt/My Player/play\" --volume=50%% --name=%c %f\n",
-         LaunchCommand{"/opt/My Player/play", {"--volume=50%", "--name="}}},
-        {"# comment\n[Desktop Action New]\nExec=other\n[Desktop Entry]\nExec= xclock \n",
-         LaunchCommand{"xclock", {}}},
-        {"[Desktop Entry]\nType=Link\nURL=https://example.org\nExec=xclock\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nHidden=true\nExec=xclock\n", std::nullopt},
-        {"[Desktop Entry]\nType=Application\nName=No command\n", std::nullopt},
-        {"[Desktop Entry]\nExec=%u\n", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
-        EXPECT_EQ(desktopEntryCommand(QString::fromUtf8(c.entry)), c.command);
-    }
-}
-
-TEST(LaunchCommand, ProgramsScriptsAndEntriesEachStartTheirWay) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    // The command that starts each kind of file, in the same folder.
     const QString program = writeFile(dir, "wake-up", "#!/bin/sh\n", true);
     const QString script = writeFile(dir, "Music.SH", "echo hi\n", false);
     const QString python = writeFile(dir, "lights.py", "print()\n", false);
@@ -112,6 +79,22 @@ TEST(LaunchCommand, ProgramsScriptsAndEntriesEachStartTheirWay) {
     EXPECT_EQ(launchCommand(plain, {}), std::nullopt) << "a document is no program";
     EXPECT_EQ(launchCommand(dir.path(), {}), std::nullopt) << "a folder is no program";
     EXPECT_EQ(launchCommand("", {}), std::nullopt);
+
+    // A desktop entry's command is its Exec line without the field codes.
+    for (const auto& [text, command] :
+         std::initializer_list<std::pair<const char*, std::optional<LaunchCommand>>>{
+             {"[Desktop Entry]\nType=Application\nExec=mpv --fs %U\n", LaunchCommand{"mpv", {"--fs"}}},
+             {"[Desktop Entry]\nExec=\"/opt/My Player/play\" --volume=50%% --name=%c %f\n",
+              LaunchCommand{"/opt/My Player/play", {"--volume=50%", "--name="}}},
+             {"# comment\n[Desktop Action New]\nExec=other\n[Desktop Entry]\nExec= xclock \n",
+              LaunchCommand{"xclock", {}}},
+             {"[Desktop Entry]\nType=Link\nURL=https://example.org\nExec=xclock\n", std::nullopt},
+             {"[Desktop Entry]\nType=Application\nHidden=true\nExec=xclock\n", std::nullopt},
+             {"[Desktop Entry]\nType=Application\nName=No command\n", std::nullopt},
+             {"[Desktop Entry]\nExec=%u\n", std::nullopt}}) {
+        EXPECT_EQ(desktopEntryCommand(QString::fromUtf8(text)), command) << text;
+    }
 }
 
 }  // namespace
+}  // namespace horalia::platform

@@ -1,17 +1,16 @@
 // The virtual clock that whole simulated days run on: timers in time order, pauses that let other timers run,
-// time that never runs backwards (jumps are the clock's tick tests').
+// time that never runs backwards (jumps are the clock's tick tests'); and the colour numbers of the settings.
 #include <gtest/gtest.h>
 
 #include "tests/support/qt_printers.h"
 
+#include "src/platform/colour_number.h"
 #include "src/platform/virtual_clock.h"
 
-using horalia::platform::VirtualClock;
-using horalia::platform::VirtualPause;
-
+namespace horalia::platform {
 namespace {
+
 const QDateTime kStart(QDate(2026, 12, 6), QTime(10, 0));
-}
 
 TEST(VirtualClock, FiresTimersInDueOrderAndAPauseInsideACallbackLetsOthersRun) {
     VirtualClock clock(kStart);
@@ -44,3 +43,27 @@ TEST(VirtualClock, FiresTimersInDueOrderAndAPauseInsideACallbackLetsOthersRun) {
     pause.pause(1000);
     EXPECT_EQ(clock.now(), kStart.addSecs(8 + 255));
 }
+
+TEST(ColourNumber, RedIsTheLowByteAndDesktopColoursComeFromThePalette) {
+    EXPECT_EQ(std::tuple(colourNumber(0x12, 0x34, 0x56), rgbFromNumber(0x563412),
+                         colourNumber(QColor(255, 0, 128))),
+              std::tuple(0x563412, QColor(0x12, 0x34, 0x56), 0x8000ff));
+
+    // Desktop colours come from the palette: the menu colour (4) and any index without a role of its own
+    // take the window's colour; any other high byte is no colour.
+    QPalette palette;
+    palette.setColor(QPalette::Base, QColor(1, 2, 3));
+    palette.setColor(QPalette::Text, QColor(4, 5, 6));
+    palette.setColor(QPalette::Window, QColor(7, 8, 9));
+    QList<std::optional<QColor>> colours;
+    for (quint32 number : {0x00ff00u, 0x80000005u, 0x80000008u, 0x80000004u, 0x800000feu, 0xffffffffu,
+                           0x01000000u, 0x80000100u}) {
+        colours << colourFromNumber(static_cast<qint32>(number), palette);
+    }
+    EXPECT_EQ(colours, (QList<std::optional<QColor>>{QColor(0, 255, 0), QColor(1, 2, 3), QColor(4, 5, 6),
+                                                     QColor(7, 8, 9), QColor(7, 8, 9), std::nullopt,
+                                                     std::nullopt, std::nullopt}));
+}
+
+}  // namespace
+}  // namespace horalia::platform
