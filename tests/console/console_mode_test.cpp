@@ -17,13 +17,11 @@ namespace {
 
 // Whether every expected line is in lines, in this order (other lines may come between).
 ::testing::AssertionResult containsInOrder(const QStringList& lines, const QStringList& expected) {
-    qsizetype at = 0;
+    qsizetype at = -1;
     for (const QString& want : expected) {
-        at = lines.indexOf(want, at);
-        if (at < 0) {
+        if ((at = lines.indexOf(want, at + 1)) < 0) {
             return ::testing::AssertionFailure() << "missing, or out of order: " << want.toStdString();
         }
-        ++at;
     }
     return ::testing::AssertionSuccess();
 }
@@ -48,31 +46,22 @@ TEST(ConsoleMode, PreviewsAnHourAndAHalfFromAGivenTime) {
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 12);
-    EXPECT_EQ(lines.mid(0, 8), (QStringList{
-                                   R"(10:14:30 frm_clock Move 2000 2000)",
-                                   R"(10:14:30 frm_clock lab_time "10:14am")",
-                                   R"(10:14:30 Tray Add "Horalia Deluxe")",
-                                   R"(10:14:30 Tray Modify "Click me for options. Horalia Deluxe 3.6.1")",
-                                   R"(10:14:30 Tray Modify 1)",
-                                   R"(10:14:30 frm_clock Show)",
-                                   R"(10:14:32 Agent1 Load "max" "max.acs")",
-                                   R"(10:14:32 Agent2 Load "plany" "plany.acs")",
-                               }));
-    EXPECT_TRUE(containsInOrder(lines, {
-                                           R"(10:14:32 Agent1 Speak "good morning, Nobody")",
-                                           R"(10:14:32 Agent1 MoveTo 235 44)",
-                                           R"(10:14:40 Agent2 Speak "Welcome to Horalia Deluxe")",
-                                           R"(10:14:40 Agent2 MoveTo 16 44)",
-                                           R"(10:15:02 frm_clock lab_time "10:15am")",
-                                           R"(10:15:02 Agent2 Stop)",
-                                           R"(10:15:02 Agent2 Speak " ")",
-                                           R"(10:15:02 Agent2 Show)",
-                                           R"(10:15:02 Agent2 Speak "The time is 15 minutes past 10")",
-                                           R"(10:15:02 Agent2 Play "Decline")",
-                                           R"(10:30:02 Agent1 Speak "The time is half past 10")",
-                                           R"(11:00:02 Agent1 Speak "The time is 11 O clock ")",
-                                           R"(11:44:02 frm_clock lab_time "11:44am")",
-                                       }));
+    EXPECT_EQ(lines.mid(0, 8),
+              (QStringList{R"(10:14:30 frm_clock Move 2000 2000)", R"(10:14:30 frm_clock lab_time "10:14am")",
+                           R"(10:14:30 Tray Add "Horalia Deluxe")",
+                           R"(10:14:30 Tray Modify "Click me for options. Horalia Deluxe 3.6.1")",
+                           R"(10:14:30 Tray Modify 1)", R"(10:14:30 frm_clock Show)",
+                           R"(10:14:32 Agent1 Load "max" "max.acs")",
+                           R"(10:14:32 Agent2 Load "plany" "plany.acs")"}));
+    EXPECT_TRUE(containsInOrder(
+        lines,
+        {R"(10:14:32 Agent1 Speak "good morning, Nobody")", R"(10:14:32 Agent1 MoveTo 235 44)",
+         R"(10:14:40 Agent2 Speak "Welcome to Horalia Deluxe")", R"(10:14:40 Agent2 MoveTo 16 44)",
+         R"(10:15:02 frm_clock lab_time "10:15am")", R"(10:15:02 Agent2 Stop)",
+         R"(10:15:02 Agent2 Speak " ")", R"(10:15:02 Agent2 Show)",
+         R"(10:15:02 Agent2 Speak "The time is 15 minutes past 10")", R"(10:15:02 Agent2 Play "Decline")",
+         R"(10:30:02 Agent1 Speak "The time is half past 10")",
+         R"(11:00:02 Agent1 Speak "The time is 11 O clock ")", R"(11:44:02 frm_clock lab_time "11:44am")"}));
     EXPECT_FALSE(run.out.contains("11:45:02")) << "ran past its span";
 }
 
@@ -92,10 +81,8 @@ TEST(ConsoleMode, ADayWithSettingsFromTheConfigCommand) {
     EXPECT_TRUE(run.out.contains(R"(13:00:02 frm_clock lab_time "13:00")"));
     EXPECT_TRUE(run.out.contains(R"(Speak "The time is 1 O clock ")"));
     // Every hour but the one it started in (the first full tick comes when the minute first changes).
-    EXPECT_EQ(run.out.count("Speak \"The time is") +
-                  run.out.count("Speak \"\\\\chr=\\\"Whisper\\\"\\\\The time is") +
-                  run.out.count("mindnight"),
-              23);
+    EXPECT_EQ(
+        run.out.count(QRegularExpression(R"(Speak "(\\\\chr=\\"Whisper\\"\\\\)?The time is|mindnight)")), 23);
     EXPECT_EQ(run.out.count(" frm_clock lab_time "), 1 + 1439);
 }
 
@@ -139,14 +126,10 @@ TEST(ConsoleMode, RefusesBadTimesAndSpansClearly) {
     auto badFor = runProgram(home, {"--console", "--from", "2026-12-06T00:00:00", "--for", "forever"});
     EXPECT_EQ(badFor.exitCode, 1);
     EXPECT_TRUE(badFor.err.contains("--for")) << badFor.err.toStdString();
-}
-
-TEST(Duration, SpansOfTime) {
     using horalia::console::parseDuration;
-    // "90m" and "24h" are the spans of the runs above.
-    EXPECT_EQ(parseDuration("1h30m"), 90 * 60000);
-    EXPECT_EQ(parseDuration("45s"), 45000);
-    EXPECT_EQ(parseDuration("2d"), 48LL * 3600000);
+    // The spans it reads: "90m" and "24h" are the spans of the runs above.
+    EXPECT_EQ(std::tuple(parseDuration("1h30m"), parseDuration("45s"), parseDuration("2d")),
+              std::tuple(90 * 60000, 45000, 48LL * 3600000));
     for (const char* bad : {"", "90", "m", "-5m", "1.5h", "1 h", "999999999d", "1y"}) {
         EXPECT_FALSE(parseDuration(bad).has_value()) << bad;
     }
@@ -155,16 +138,12 @@ TEST(Duration, SpansOfTime) {
 TEST(ConsoleMode, AWholeScriptedSession) {
     InstalledHome home;
     const QByteArray script =
-        "Agent1 DragComplete\nAgent1 DragComplete\nAgent1 DragComplete\n"
-        "Agent2 DragComplete\nAgent2 DragComplete\nAgent2 DragComplete\n"
-        "# every command of character 1, then of character 2\n"
+        "Agent1 DragComplete\nAgent1 DragComplete\nAgent1 DragComplete\nAgent2 DragComplete\n"
+        "Agent2 DragComplete\nAgent2 DragComplete\n# every command of character 1, then of character 2\n"
         "Agent1 Command Introduce\nAgent1 Command Date\nAgent1 Command Future\nAgent1 Command Shut\n"
-        "Agent1 Command Properties\nAgent1 Command default\n"
-        "Agent2 Command Introduce\nAgent2 Command Date\nAgent2 Command Shut\nAgent2 Command Properties\n"
-        "Agent2 Command default\n"
-        "tray hide\nwait 1m\ntray show\n"
-        "Agent1 Command exit\n"
-        "menu mnu_about\n";
+        "Agent1 Command Properties\nAgent1 Command default\nAgent2 Command Introduce\n"
+        "Agent2 Command Date\nAgent2 Command Shut\nAgent2 Command Properties\nAgent2 Command default\n"
+        "tray hide\nwait 1m\ntray show\nAgent1 Command exit\nmenu mnu_about\n";
     auto run = runProgram(home, {"--console", "--from", "2026-12-04T10:00:00", "--for", "1h"}, script);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
@@ -173,26 +152,18 @@ TEST(ConsoleMode, AWholeScriptedSession) {
     // character, in turn and on virtual time.
     EXPECT_TRUE(containsInOrder(
         lines,
-        {
-            R"(10:00:10 Agent2 Speak "Hey, what are you doing with max")",
-            R"(10:00:10 Agent1 Speak "Hey you, leave plany alone, you big bully")",
-            R"(10:00:10 Agent1 Speak "Hello, my name is Max. A small robot on one wheel who likes to be on time")",
-            R"(10:00:10 Agent1 Speak "The date is Friday December 04, 2026.")",
-            R"(10:00:10 Agent1 PropertySheet true)",
-            R"(10:00:10 Agent1 Speak "Okay I`m home !")",
-            R"(10:00:14 Agent2 Speak "I`m home too!")",
-            R"(10:00:14 Agent2 Speak "Hello, my name is Plany. A little propeller plane who flies the time over to you")",
-            R"(10:00:14 Agent1 Speak "Okay I`m home !")",
-            R"(10:00:18 Agent2 Speak "I`m home too!")",
-            R"(10:00:18 Tray ShowMenu)",
-            R"(10:00:18 frm_clock Hide)",
-            R"(10:01:02 frm_clock lab_time "10:01am")",
-            R"(10:01:18 Tray ShowMenu)",
-            R"(10:01:18 frm_clock Show)",
-            R"(10:01:18 Agent1 Stop)",
-            R"(10:01:18 Tray Delete)",
-            R"(10:01:18 Program End)",
-        }));
+        {R"(10:00:10 Agent2 Speak "Hey, what are you doing with max")",
+         R"(10:00:10 Agent1 Speak "Hey you, leave plany alone, you big bully")",
+         R"(10:00:10 Agent1 Speak "Hello, my name is Max. A small robot on one wheel who likes to be on time")",
+         R"(10:00:10 Agent1 Speak "The date is Friday December 04, 2026.")",
+         R"(10:00:10 Agent1 PropertySheet true)", R"(10:00:10 Agent1 Speak "Okay I`m home !")",
+         R"(10:00:14 Agent2 Speak "I`m home too!")",
+         R"(10:00:14 Agent2 Speak "Hello, my name is Plany. A little propeller plane who flies the time over to you")",
+         R"(10:00:14 Agent1 Speak "Okay I`m home !")", R"(10:00:18 Agent2 Speak "I`m home too!")",
+         R"(10:00:18 Tray ShowMenu)", R"(10:00:18 frm_clock Hide)",
+         R"(10:01:02 frm_clock lab_time "10:01am")", R"(10:01:18 Tray ShowMenu)",
+         R"(10:01:18 frm_clock Show)", R"(10:01:18 Agent1 Stop)", R"(10:01:18 Tray Delete)",
+         R"(10:01:18 Program End)"}));
     // Nothing happens once the program has ended: not the about box, not the next minute.
     EXPECT_EQ(lines.last(), "10:01:18 Program End");
 }
@@ -200,10 +171,8 @@ TEST(ConsoleMode, AWholeScriptedSession) {
 TEST(ConsoleMode, TheSettingsDialogTakesTypingAndClicksByTheControlsNames) {
     InstalledHome home;
     const QByteArray script =
-        "menu mnu_settings1\n"
-        "settings type txt_hour1 07\nsettings type txt_min1 45\nsettings click com_set1\n"
-        "settings type txt_username Alice\n"
-        "settings click chk_repeat1\n";
+        "menu mnu_settings1\nsettings type txt_hour1 07\nsettings type txt_min1 45\n"
+        "settings click com_set1\nsettings type txt_username Alice\nsettings click chk_repeat1\n";
     auto run = runProgram(home, {"--console", "--from", "2026-12-04T10:00:00", "--for", "1m"}, script);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();

@@ -25,10 +25,7 @@ public:
     }
     agent::Status remove(const QString& path) override {
         log << QStringLiteral("remove ") + path;
-        if (files.remove(path) == 0) {
-            return agent::fail(QStringLiteral("no file ") + path);
-        }
-        return {};
+        return files.remove(path) == 0 ? agent::fail(QStringLiteral("no file ") + path) : agent::Status();
     }
     QHash<QString, QString> files;
     QSet<QString> unwritable;  // paths that cannot be written
@@ -42,9 +39,8 @@ public:
     explicit FakeHtmlHandlerFinder(MemoryTextFiles& files) : files_(files) {}
     std::optional<horalia::about::AssociatedProgram> findExecutable(const QString& documentPath) override {
         lookups << documentPath;
-        const auto found = files_.files.constFind(documentPath);
-        const bool missing = found == files_.files.constEnd();
-        contentsSeen << (missing ? QString() : *found);
+        const bool missing = !files_.files.contains(documentPath);
+        contentsSeen << files_.files.value(documentPath);
         return missing ? std::nullopt : answer;
     }
     std::optional<horalia::about::AssociatedProgram> answer;

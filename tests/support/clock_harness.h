@@ -2,6 +2,8 @@
 // dialogs, on virtual time.
 #pragma once
 
+#include <QRegularExpression>
+
 #include "src/clock_window/clock_controller.h"
 #include "tests/support/fakes.h"
 #include "tests/support/recording_tray_backend.h"
@@ -23,13 +25,7 @@ struct ClockHarness {
     QStringList& lines() { return fake.engines.sink.lines; }
     // Every sentence spoken ("Agent1 Speak \"...\""), leaving out the single space said before each.
     QStringList spoken() const {
-        QStringList out;
-        for (const QString& line : fake.engines.sink.lines) {
-            if (line.contains(" Speak ") && !line.endsWith("Speak \" \"")) {
-                out << line;
-            }
-        }
-        return out;
+        return fake.engines.sink.lines.filter(QRegularExpression(R"( Speak (?!" "$))"));
     }
 
     FakePlatform fake;

@@ -33,10 +33,7 @@ public:
     const agent::speech::MonotonicClock& clock() const override { return clock_; }
     std::unique_ptr<agent::render::FrameTimer> makeTimer() override { return std::make_unique<Timer>(*this); }
 
-    int armedTimers() const {
-        return int(
-            std::count_if(timers_.begin(), timers_.end(), [](const Timer* t) { return t->isActive(); }));
-    }
+    int armedTimers() const { return int(std::ranges::count_if(timers_, &Timer::isActive)); }
 
     // Moves time on by ms, firing each timer whose moment comes, earliest first. A timer armed again from its
     // own handler for no time at all fires again within the same moment, up to a bound that stops a runaway.

@@ -62,10 +62,7 @@ public:
     agent::Status start(const QString& path, const QStringList& arguments,
                         horalia::platform::WindowStyle style) override {
         starts.append({path, arguments, style, clock_.nowMs()});
-        if (failing.contains(path)) {
-            return agent::fail(QStringLiteral("cannot start ") + path);
-        }
-        return {};
+        return failing.contains(path) ? agent::fail(QStringLiteral("cannot start ") + path) : agent::Status();
     }
     QList<ShellStart> starts;
     QSet<QString> failing;  // paths whose start fails
@@ -78,18 +75,16 @@ private:
 class ScriptedDialogs : public horalia::platform::Dialogs {
 public:
     struct Box {
-        QString text;
-        QString title;
+        QString text, title;
         int style;
     };
     horalia::platform::Answer messageBox(const QString& text, const QString& title,
                                          int styleNumber) override {
+        using horalia::platform::Answer;
         boxes.append({text, title, styleNumber});
-        if (!answers.isEmpty()) {
-            return answers.takeFirst();
-        }
-        return (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? horalia::platform::Answer::No
-                                                                        : horalia::platform::Answer::Ok;
+        return !answers.isEmpty()                                         ? answers.takeFirst()
+               : (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? Answer::No
+                                                                          : Answer::Ok;
     }
     QString openFile(const QString& filter, const QString& initialFolder) override {
         fileDialogs.append(filter + u'|' + initialFolder);
@@ -155,15 +150,11 @@ public:
         this->text = text;
         texts.append({text, clock_.nowMs()});
     }
-    bool visible = false;
-    bool minimized = false;
-    bool twentyFourHour = false;
-    bool simpleMenus = false;
-    std::optional<qint32> foreColour;
-    std::optional<qint32> backColour;
+    bool visible = false, minimized = false, twentyFourHour = false, simpleMenus = false;
+    std::optional<qint32> foreColour, backColour;
     horalia::core::GeometryTwips geometry{0, 0, 1680, 525};
     QString text;
-    QList<QPair<bool, qint64>> visibility;
+    QList<QPair<bool, qint64>> visibility;  // with the time of each change
     QList<QPair<QString, qint64>> texts;
 
 private:
@@ -222,12 +213,7 @@ public:
 class ScriptedColours : public horalia::platform::ColourChooser {
 public:
     qint32 choose() override {
-        if (!answers.isEmpty()) {
-            if (const std::optional<qint32> answer = answers.takeFirst()) {
-                held = *answer;
-            }
-        }
-        return held;
+        return held = (answers.isEmpty() ? std::nullopt : answers.takeFirst()).value_or(held);
     }
     QList<std::optional<qint32>> answers;
     qint32 held = 0;
@@ -240,7 +226,7 @@ public:
     agent::Status listen(std::function<bool()> showClock) override {
         ++listens;
         showClock_ = std::move(showClock);
-        return listenResult;
+        return {};
     }
     agent::Result<bool> askToShow() override { return true; }
 
@@ -248,7 +234,6 @@ public:
     bool request() { return showClock_ && showClock_(); }
 
     int listens = 0;
-    agent::Status listenResult;
 
 private:
     std::function<bool()> showClock_;

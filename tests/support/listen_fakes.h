@@ -20,8 +20,7 @@ public:
         double threshold = -1;
         QByteArray device = "unset";
         QList<Mode> starts;
-        int stops = 0;
-        int cancels = 0;
+        int stops = 0, cancels = 0;
         HandListener* last = nullptr;
     };
 

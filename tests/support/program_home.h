@@ -21,14 +21,13 @@ namespace testsupport {
 class ProgramHome : public ::testing::Test {
 protected:
     ProgramHome() {
-        for (const char* folder : {"run", "config", "data"}) {
-            QDir().mkpath(home.path() + "/" + folder);
+        const std::pair<const char*, const char*> folders[] = {
+            {"XDG_RUNTIME_DIR", "/run"}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"}};
+        for (const auto& [variable, folder] : folders) {
+            QDir().mkpath(home.path() + folder);
+            env.insert(variable, home.path() + folder);
         }
         QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        env.insert("XDG_DATA_HOME", home.path() + "/data");
-        env.insert("XDG_RUNTIME_DIR", home.path() + "/run");
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
     }
@@ -39,17 +38,14 @@ protected:
         }
     }
 
-    QString lockPath() const { return home.path() + "/run/horalia-deluxe.lock"; }
     // The process holding the clock's lock, 0 for none.
     qint64 lockOwner() const {
-        if (!horalia::platform::instanceRunning(lockPath())) {
-            return 0;
-        }
-        QLockFile probe(lockPath());
+        const QString path = home.path() + "/run/horalia-deluxe.lock";
         qint64 pid = 0;
-        QString host;
-        QString app;
-        return probe.getLockInfo(&pid, &host, &app) ? pid : 0;
+        QString host, app;
+        return horalia::platform::instanceRunning(path) && QLockFile(path).getLockInfo(&pid, &host, &app)
+                   ? pid
+                   : 0;
     }
     // Real processes take real time: polls until the condition holds or thirty seconds are over.
     template <typename F>
@@ -73,7 +69,7 @@ protected:
     }
 
     QTemporaryDir home;
-    QProcessEnvironment env;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
 
 }  // namespace testsupport

@@ -27,15 +27,14 @@ public:
     void choose(int index) { reportMenuChoice(index); }
 
     int count(horalia::tray::NotifyMessage message) const {
-        return static_cast<int>(std::count_if(
-            calls.begin(), calls.end(), [message](const Call& call) { return call.message == message; }));
+        return int(std::ranges::count(calls, message, &Call::message));
     }
     const Call& last() const { return calls.last(); }
 
     QList<Call> calls;
     QList<horalia::tray::TrayMenu> menus;
-    QList<horalia::tray::TrayMenu>
-        changedMenus;  // the menu after each change, as a host that shows it sees it
+    // The menu after each change, as a host that shows it sees it.
+    QList<horalia::tray::TrayMenu> changedMenus;
 };
 
 }  // namespace testsupport

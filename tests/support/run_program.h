@@ -13,8 +13,8 @@ struct ProgramRun {
 };
 
 // input is what the program reads on standard input, which is then closed.
-inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args, const QByteArray& input = {},
-                             int timeoutMs = 60000) {
+inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args,
+                             const QByteArray& input = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
@@ -26,7 +26,7 @@ inline ProgramRun runProgram(const QTemporaryDir& home, const QStringList& args,
     process.write(input);
     process.closeWriteChannel();
     ProgramRun run;
-    if (!process.waitForFinished(timeoutMs)) {
+    if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
         run.err = "timed out";

@@ -10,12 +10,9 @@ namespace testsupport {
 inline QString acsTestDataDir() {
     // The test environment names the folder; a test program started by hand finds the one beside the
     // checkout.
-    QString root = qEnvironmentVariable("HORALIA_TESTDATA", QStringLiteral(HORALIA_DEFAULT_TESTDATA));
-    if (root.isEmpty()) {
-        return {};
-    }
-    QDir dir(root + QStringLiteral("/acs"));
-    return dir.exists() ? dir.absolutePath() : QString();
+    const QString root = qEnvironmentVariable("HORALIA_TESTDATA", QStringLiteral(HORALIA_DEFAULT_TESTDATA));
+    const QDir dir(root + QStringLiteral("/acs"));
+    return !root.isEmpty() && dir.exists() ? dir.absolutePath() : QString();
 }
 
 }  // namespace testsupport

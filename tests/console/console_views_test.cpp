@@ -1,6 +1,9 @@
-// The console backend's driver playing the user (the lines a session prints are the console-mode tests').
+// The console backend's driver playing the user (the lines a session prints are the console-mode tests'),
+// and the about box in the console: its window printed, and a script's clicks on its links.
 #include <gtest/gtest.h>
 
+#include "src/about/web_addresses.h"
+#include "src/console/console_about_view.h"
 #include "src/console/console_tray_backend.h"
 #include "src/tray/sys_tray.h"
 #include "tests/support/recording_sink.h"
@@ -9,29 +12,20 @@ using horalia::console::ConsoleTrayBackend;
 using horalia::tray::frmSysTray;
 namespace wm = horalia::tray::wm;
 
-namespace {
-
-class ConsoleTrayTest : public ::testing::Test {
-protected:
+TEST(ConsoleTray, TheDriverChoosesFromTheOpenMenuByKeyAndItsClicksGoNowhereWithoutAnIcon) {
     testsupport::RecordingSink sink;
     ConsoleTrayBackend backend{sink};
     frmSysTray tray{backend};
     QStringList events;
-
-    void SetUp() override {
-        tray.SysTrayMouseDown = [this](int button) {
-            events << QStringLiteral("down %1").arg(button);
-            if (button == frmSysTray::kRightButton) {
-                tray.ShowMenu();
-            }
-        };
-        tray.MenuClick = [this](int index, const QString& key) {
-            events << QStringLiteral("menu %1 %2").arg(index).arg(key);
-        };
-    }
-};
-
-TEST_F(ConsoleTrayTest, TheDriverChoosesFromTheOpenMenuByKeyAndItsClicksGoNowhereWithoutAnIcon) {
+    tray.SysTrayMouseDown = [&](int button) {
+        events << QStringLiteral("down %1").arg(button);
+        if (button == frmSysTray::kRightButton) {
+            tray.ShowMenu();
+        }
+    };
+    tray.MenuClick = [&](int index, const QString& key) {
+        events << QStringLiteral("menu %1 %2").arg(index).arg(key);
+    };
     backend.click(2);
     backend.mouseMessage(wm::kLButtonDown);
     EXPECT_TRUE(sink.lines.isEmpty());
@@ -63,4 +57,15 @@ TEST_F(ConsoleTrayTest, TheDriverChoosesFromTheOpenMenuByKeyAndItsClicksGoNowher
     EXPECT_EQ(sink.lines.last(), QStringLiteral("Tray Delete"));
 }
 
-}  // namespace
+TEST(ConsoleAboutView, PrintsItsWindowAndPlaysLinkClicks) {
+    testsupport::RecordingSink sink;
+    QStringList opened;
+    horalia::console::ConsoleAboutView view(sink, [&](const QString& address) { opened << address; });
+    view.setVersionText(QStringLiteral("3.6.1"));
+    view.showWindow();
+    EXPECT_TRUE(view.clickLink(QStringLiteral("link_sisterapp")));
+    EXPECT_FALSE(view.clickLink(QStringLiteral("lab_vers")));
+    EXPECT_EQ(sink.lines, (QStringList{"frm_about Load", "lab_version Caption \"3.6.1\"", "frm_about Show",
+                                       "link_sisterapp Click"}));
+    EXPECT_EQ(opened, QStringList{horalia::about::kSisterWebSite});
+}
