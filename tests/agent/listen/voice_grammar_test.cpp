@@ -71,6 +71,8 @@ TEST(PhraseReading, GivesTheRuleAndEveryWayToSayItOrRefusesAMalformedPhraseWithA
     }
     EXPECT_EQ(VoicePhrase::parse("[a").error(), "'[' not closed");
     EXPECT_EQ(VoicePhrase::parse("(a | b").error(), "'(' not closed");
+    // Sixteen deep is as deep as it goes.
+    EXPECT_TRUE(VoicePhrase::parse(QString(16, u'(') + "home" + QString(16, u')')).error().isEmpty());
 }
 
 // Everything espeak-ng says for the clock's words and a broad sample of English maps onto the model, sound by
