@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -218,7 +219,13 @@ TEST(OptionsWindow, FontIsChosenAndCanGoBackToTheCharactersAndAFailedSaveKeepsTh
     EXPECT_TRUE(error->isVisible());
     EXPECT_TRUE(error->text().contains(folder)) << error->text().toStdString();
     blocked->close();
+
+    // A store that goes takes its window with it.
+    auto going = std::make_unique<OptionsStore>(dir.filePath("going.ini"));
+    const QPointer<OptionsWindow> orphan = OptionsWindow::open(*going, setup);
+    going.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(orphan.isNull());
 }
 
 // A voice or microphone chosen but no longer there stays choosable, so that OK does not drop it.
@@ -435,6 +442,7 @@ TEST(SpeakerVoice, AStatementStartsRevealsItsWordsMovesTheMouthAndEndsOnceEvenWi
         [&](int shownEnd) { log << QStringLiteral("word:%1").arg(shownEnd); },
         [&](int) { ++mouths; },
         [&] { log << "end"; },
+        [&](int mark) { log << QStringLiteral("mark:%1").arg(mark); },
     });
     // Synthesis runs on its own thread; the player's timer then follows the clock, which the test moves on.
     const auto runToEnd = [&] {
@@ -445,11 +453,11 @@ TEST(SpeakerVoice, AStatementStartsRevealsItsWordsMovesTheMouthAndEndsOnceEvenWi
             },
             10000);
     };
-    voice.speak(R"(\Spd=180\Good morning everybody)");
+    voice.speak(R"(\Spd=180\Good morning\Mrk=7\ everybody)");
     ASSERT_TRUE(runToEnd());
-    EXPECT_EQ(
-        std::tuple(log.first(), durations.size(), log.filter("word:").size(), log.last(), log.count("end")),
-        std::tuple("start:Good morning everybody", 1, 3, "end", 1));
+    EXPECT_EQ(std::tuple(log.first(), durations.size(), log.filter("word:").size(), log.filter("mark:"),
+                         log.last(), log.count("end")),
+              std::tuple("start:Good morning everybody", 1, 3, QStringList{"mark:7"}, "end", 1));
     EXPECT_GT(durations.value(0), 500) << "a sentence reports its length when it starts";
     EXPECT_GT(mouths, 2);
     EXPECT_EQ(output->starts, 1) << "with spoken output on, the sound is offered to the output";
