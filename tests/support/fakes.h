@@ -82,9 +82,10 @@ public:
                                          int styleNumber) override {
         using horalia::platform::Answer;
         boxes.append({text, title, styleNumber});
-        return !answers.isEmpty()                                         ? answers.takeFirst()
-               : (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? Answer::No
-                                                                          : Answer::Ok;
+        if (!answers.isEmpty()) {
+            return answers.takeFirst();
+        }
+        return (styleNumber & 0x0f) == horalia::platform::style::kYesNo ? Answer::No : Answer::Ok;
     }
     QString openFile(const QString& filter, const QString& initialFolder) override {
         fileDialogs.append(filter + u'|' + initialFolder);
@@ -213,7 +214,10 @@ public:
 class ScriptedColours : public horalia::platform::ColourChooser {
 public:
     qint32 choose() override {
-        return held = (answers.isEmpty() ? std::nullopt : answers.takeFirst()).value_or(held);
+        if (!answers.isEmpty()) {
+            held = answers.takeFirst().value_or(held);  // a cancelled choice keeps the colour held
+        }
+        return held;
     }
     QList<std::optional<qint32>> answers;
     qint32 held = 0;

@@ -20,6 +20,8 @@ public:
             });
     }
     ~MessageLog() { qInstallMessageHandler(previous_); }
+    MessageLog(const MessageLog&) = delete;  // a copy would put the earlier handler back twice
+    MessageLog& operator=(const MessageLog&) = delete;
 
     static QStringList& lines() { return lines_; }
 
